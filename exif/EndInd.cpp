@@ -1,0 +1,42 @@
+#include "exif/EndInd.h"
+
+namespace exif {
+
+// The single conversion from a 1-based position to a buffer index; every
+// access below goes through it.
+static bool IndexOf(const Bytes &buf, Pos p, size_t &index) {
+    if (p < 1 || static_cast<uint64_t>(p - 1) >= buf.size()) return false;
+    index = static_cast<size_t>(p - 1);
+    return true;
+}
+
+uint8_t tEndInd::ByteOf(const Bytes &buf, Pos p) {
+    size_t i = 0;
+    return IndexOf(buf, p, i) ? static_cast<uint8_t>(buf[i]) : 0;
+}
+
+Bytes tEndInd::RegionOf(const Bytes &buf, Pos p, int64_t size) {
+    size_t start = 0;
+    if (size <= 0 || !IndexOf(buf, p, start)) return {};
+    const size_t available = buf.size() - start;
+    const size_t n = static_cast<uint64_t>(size) < available ? static_cast<size_t>(size) : available;
+    return buf.substr(start, n);
+}
+
+uint8_t tEndInd::ByteAt(Pos p) const { return ByteOf(Buffer, p); }
+
+uint16_t tEndInd::ReadWord(Pos p) const {
+    const unsigned a = ByteAt(p), b = ByteAt(p + 1);
+    return static_cast<uint16_t>(BigEndian ? (a << 8) | b : (b << 8) | a);
+}
+
+int32_t tEndInd::ReadLong(Pos p) const {
+    uint32_t v = 0;
+    for (int k = 0; k < 4; ++k) {
+        const uint32_t byte = ByteAt(BigEndian ? p + k : p + 3 - k);
+        v = (v << 8) | byte;
+    }
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace exif

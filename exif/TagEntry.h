@@ -1,0 +1,57 @@
+// One metadata record: the row type of every constant tag table and the type
+// of every stored entry (EXIF, maker note, IPTC). Plain value with owned texts.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace exif {
+
+// Texts are 8-bit Windows-1252 strings; byte buffers use the same type.
+using Bytes = std::string;
+
+// A row's rendering function: rewrites the text the walk rendered for a value.
+using RenderFn = std::string (*)(const std::string &);
+
+struct TTagEntry {
+    int32_t MakerNote = 0;       // 1 for maker-note entries, 0 otherwise
+    uint16_t DataType = 0;       // TIFF field type 1..12, 0 in table rows
+    uint16_t RecordNumber = 0;   // IPTC record number
+    uint16_t Tag = 0;            // tag, dataset or marker number; 0 = "no entry"
+    std::string Name;            // identifier-like name shown by the dialog
+    std::string Description;     // readable label used by the listings
+    std::string ValueCodes;      // "n:text,n:text" pairs, often empty
+    std::string Value;           // the value as text
+    Bytes Raw;                   // the value's bytes as stored in the file
+    int32_t ValuePosition = 0;   // 1-based position of the value in its buffer
+    std::string FormatPattern;   // one-argument format applied after rendering
+    int32_t RawLength = 0;       // raw byte count (IPTC rows: maximum length)
+    RenderFn Render = nullptr;   // optional rendering function
+};
+
+inline const TTagEntry EmptyEntry{};
+
+// Constant table row, declared as literal data and turned into an owning
+// TTagEntry only when an entry is made from it.
+struct TTagRow {
+    uint16_t Tag;
+    std::string_view Name;
+    std::string_view Description;
+    std::string_view ValueCodes;
+    std::string_view FormatPattern;
+    RenderFn Render;
+};
+
+inline TTagEntry EntryFromRow(const TTagRow &row) {
+    TTagEntry e;
+    e.Tag = row.Tag;
+    e.Name = std::string(row.Name);
+    e.Description = std::string(row.Description);
+    e.ValueCodes = std::string(row.ValueCodes);
+    e.FormatPattern = std::string(row.FormatPattern);
+    e.Render = row.Render;
+    return e;
+}
+
+}  // namespace exif

@@ -1,0 +1,47 @@
+// The EXIF tag vocabulary: the main-image table (also used for the EXIF,
+// interoperability and sub-image directories), the GPS table, and the JPEG
+// marker names.
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+
+#include "exif/TagEntry.h"
+
+namespace exif {
+
+constexpr int MainTagCount = 251;  // 250 tags in ascending order, then the default row
+constexpr int MainDefaultRow = 250;
+constexpr int GpsTagCount = 31;
+constexpr int JpegMarkerCount = 30;
+
+extern const std::array<TTagRow, MainTagCount> MainTagTable;
+extern const std::array<TTagRow, GpsTagCount> GpsTagTable;
+extern const std::array<TTagRow, JpegMarkerCount> JpegMarkerNames;
+
+// Directory kinds: 1 main image and everything reached from it but GPS, 2 GPS.
+enum DirectoryKind : int { KindMain = 1, KindGps = 2 };
+
+// Readable label derived from a name: a blank before every capital that
+// follows a non-capital ("NewSubfileType" -> "New Subfile Type").
+std::string SpacedName(std::string_view name);
+
+// Gives every table row without a description its spaced name; runs once.
+void FillTagDescriptions();
+// The (filled) description of a row of the main or GPS table.
+const std::string &MainDescription(int row);
+const std::string &GpsDescription(int row);
+
+// Copy of the row describing `tag` in a directory of `kind`; the default row
+// (tag number 0, name "Unknown") when no row does.
+TTagEntry FetchTagRow(uint16_t tag, int kind);
+// Index of the first main row (0..249) whose name equals `name` ignoring
+// letter case, or -1.
+int FindTagRowByName(std::string_view name);
+// Generic lookups over any table: first row with the tag, or -1; value codes
+// of the last row with the tag, or empty.
+int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows);
+std::string TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows);
+
+}  // namespace exif

@@ -1,0 +1,211 @@
+#include "exif/TextFormat.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <limits>
+
+namespace exif {
+
+namespace {
+char g_separator = 0;  // 0: not yet taken from the locale
+}
+
+void TakeDecimalSeparatorFromLocale() {
+    const std::lconv *lc = std::localeconv();
+    g_separator = (lc && lc->decimal_point && lc->decimal_point[0]) ? lc->decimal_point[0] : '.';
+}
+
+char DecimalSeparator() {
+    if (g_separator == 0) TakeDecimalSeparatorFromLocale();
+    return g_separator;
+}
+
+void SetDecimalSeparator(char separator) { g_separator = separator; }
+
+static std::string PadLeft(std::string s, int width) {
+    if (width > 0 && s.size() < static_cast<size_t>(width))
+        s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+    return s;
+}
+
+std::string FixedText(double v, int precision, int width) {
+    if (std::isnan(v)) return PadLeft("nan", width);
+    if (std::isinf(v)) return PadLeft(v < 0 ? "-inf" : "inf", width);
+    if (precision < 0) precision = 0;
+    if (precision > 60) precision = 60;
+    // Largest double is about 1.8e308: 310 integer digits, plus sign and decimals.
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
+    std::string s(buf, res.ec == std::errc() ? res.ptr : buf);
+    if (const size_t dot = s.find('.'); dot != std::string::npos) s[dot] = DecimalSeparator();
+    return PadLeft(std::move(s), width);
+}
+
+std::string IntText(int64_t v) {
+    char buf[32];
+    const auto res = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, res.ptr);
+}
+
+static int ReadCount(std::string_view p, size_t &i) {
+    int n = 0;
+    while (i < p.size() && p[i] >= '0' && p[i] <= '9') {
+        if (n < 1000) n = n * 10 + (p[i] - '0');
+        ++i;
+    }
+    return n;
+}
+
+static std::string ToInteger(double number) {
+    if (!std::isfinite(number)) return FixedText(number, 0);
+    const double t = std::trunc(number);
+    if (t >= -9.2e18 && t <= 9.2e18) return IntText(static_cast<int64_t>(t));
+    return FixedText(t, 0);
+}
+
+std::string FormatPattern(std::string_view pattern, std::string_view text, double number) {
+    std::string out;
+    size_t i = 0;
+    while (i < pattern.size()) {
+        const char c = pattern[i++];
+        if (c != '%') {
+            out += c;
+            continue;
+        }
+        if (i < pattern.size() && pattern[i] == '%') {
+            out += '%';
+            ++i;
+            continue;
+        }
+        bool left = false;
+        if (i < pattern.size() && pattern[i] == '-') {
+            left = true;
+            ++i;
+        }
+        const int width = ReadCount(pattern, i);
+        int precision = -1;
+        if (i < pattern.size() && pattern[i] == '.') {
+            ++i;
+            precision = ReadCount(pattern, i);
+        }
+        if (i >= pattern.size()) break;
+        const char conv = pattern[i++];
+        std::string field;
+        switch (conv) {
+        case 's': field = std::string(precision >= 0 ? text.substr(0, static_cast<size_t>(precision)) : text); break;
+        case 'f': field = FixedText(number, precision < 0 ? 2 : precision); break;
+        case 'd': field = ToInteger(number); break;
+        default: field = std::string("%") + conv; break;
+        }
+        if (left && width > 0 && field.size() < static_cast<size_t>(width))
+            field.append(static_cast<size_t>(width) - field.size(), ' ');
+        out += PadLeft(std::move(field), width);
+    }
+    return out;
+}
+
+std::string Trim(std::string_view s) {
+    size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
+    return std::string(s.substr(b, e - b));
+}
+
+std::string UpperAscii(std::string_view s) {
+    std::string r(s);
+    for (char &c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return r;
+}
+
+bool SameTextAscii(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::optional<int32_t> ParseDecimal(std::string_view s) {
+    size_t i = 0;
+    while (i < s.size() && s[i] == ' ') ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i >= s.size()) return std::nullopt;
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+        if (s[i] < '0' || s[i] > '9') return std::nullopt;
+        v = v * 10 + (s[i] - '0');
+        if (v > static_cast<int64_t>(std::numeric_limits<int32_t>::max()) + 1) return std::nullopt;
+    }
+    if (negative) v = -v;
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max()) return std::nullopt;
+    return static_cast<int32_t>(v);
+}
+
+}  // namespace exif
+
+namespace exif {
+
+namespace {
+
+// Code points of bytes 0x80..0x9F; the five unassigned bytes map to the C1
+// control of the same value, as Windows does.
+constexpr char16_t HighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char Windows1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    for (unsigned i = 0; i < 32; ++i)
+        if (HighControls[i] == cp) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+void AppendUtf8(std::string &out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian) {
+    std::string out;
+    for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
+        const unsigned a = static_cast<uint8_t>(utf16[i]), b = static_cast<uint8_t>(utf16[i + 1]);
+        char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
+        if (unit == 0) break;
+        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
+            i += 2;  // a surrogate pair is one character, which the code page cannot hold
+            unit = 0xFFFD;
+        }
+        out += Windows1252Byte(unit);
+    }
+    return out;
+}
+
+std::string Windows1252ToUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        AppendUtf8(out, b >= 0x80 && b <= 0x9F ? HighControls[b - 0x80] : b);
+    }
+    return out;
+}
+
+}  // namespace exif

@@ -1,0 +1,52 @@
+// Text helpers shared by the whole reader: number formatting with the
+// platform's decimal separator, trimming, ASCII case, strict integer parsing.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace exif {
+
+// The decimal separator of floating-point output. Taken from the C library's
+// LC_NUMERIC locale the first time it is needed, unless set explicitly (the
+// Windows plug-in sets it from the user's regional settings).
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
+// Re-reads the separator from the C library's current LC_NUMERIC locale.
+void TakeDecimalSeparatorFromLocale();
+
+// Fixed-point text of v with `precision` decimals, correctly rounded (exact
+// ties to even, as C printf), right-aligned in `width`. NaN gives "nan",
+// infinities "inf" and "-inf". Independent of the C runtime's printf, so
+// Linux and Windows builds give the same text.
+std::string FixedText(double v, int precision, int width = 0);
+
+// Applies a one-argument printf-style pattern. "%s" takes `text`; "%f" with
+// optional width and precision takes `number`; "%d" takes `number` as an
+// integer; "%%" is a percent sign. Other text is copied.
+std::string FormatPattern(std::string_view pattern, std::string_view text, double number);
+
+// Removes every byte of value 32 or less from both ends.
+std::string Trim(std::string_view s);
+std::string UpperAscii(std::string_view s);
+bool SameTextAscii(std::string_view a, std::string_view b);
+
+// A decimal integer: optional leading spaces, an optional sign and digits,
+// within signed 32 bits. Anything else is not a number.
+std::optional<int32_t> ParseDecimal(std::string_view s);
+
+std::string IntText(int64_t v);
+
+}  // namespace exif
+
+namespace exif {
+
+// Windows-1252 bytes of a UTF-16 text (up to its first zero character), "?"
+// for a character the code page cannot hold.
+std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian);
+// UTF-8 text of Windows-1252 bytes.
+std::string Windows1252ToUtf8(std::string_view text);
+
+}  // namespace exif

@@ -1,0 +1,294 @@
+#include "exif/ValueRender.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "exif/ImageInfo.h"
+#include "exif/TagTables.h"
+#include "exif/TextFormat.h"
+
+namespace exif {
+
+namespace {
+
+constexpr size_t MaxComponents = 8;
+constexpr size_t CleanTextLimit = 50;
+constexpr size_t PieceRestLimit = 64;
+constexpr double FilmDiagonal = 43.26661531;  // mm, diagonal of the 36 x 24 mm frame
+
+bool IsIntegerType(unsigned type) {
+    return type == TypeByte || type == TypeShort || type == TypeLong || type == TypeSByte ||
+           type == TypeSShort || type == TypeSLong;
+}
+
+bool IsRationalType(unsigned type) { return type == TypeRational || type == TypeSRational; }
+
+// IEEE value of the first component in the reader's byte order; 0 when the
+// value is shorter than one component.
+template <typename Float, typename Bits>
+double IeeeValue(const tEndInd &order, std::string_view raw) {
+    if (raw.size() < sizeof(Bits)) return 0;
+    Bits bits = 0;
+    for (size_t k = 0; k < sizeof(Bits); ++k) {
+        const size_t i = order.BigEndian ? k : sizeof(Bits) - 1 - k;
+        bits = static_cast<Bits>((bits << 8) | static_cast<uint8_t>(raw[i]));
+    }
+    Float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return static_cast<double>(f);
+}
+
+}  // namespace
+
+int TypeSize(unsigned type) {
+    static constexpr int sizes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    return type < 13 ? sizes[type] : 0;
+}
+
+int32_t OrderedInt(const tEndInd &order, std::string_view bytes) {
+    uint32_t acc = 0;
+    const size_t n = bytes.size();
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = order.BigEndian ? k : n - 1 - k;
+        acc = (acc << 8) | static_cast<uint8_t>(bytes[i]);
+    }
+    return static_cast<int32_t>(acc);
+}
+
+std::string RationalText(int32_t numerator, int32_t denominator) {
+    return IntText(numerator) + "/" + IntText(denominator);
+}
+
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type,
+                        std::string_view formatPattern, std::string_view valueCodes) {
+    const int size = TypeSize(type);
+    if (size == 0) return "0";
+    const size_t componentSize = static_cast<size_t>(size);
+    const size_t count = std::min(raw.size() / componentSize, MaxComponents);
+    const std::string_view bytes(raw);
+    std::string text;
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view component = bytes.substr(i * componentSize, componentSize);
+        if (!text.empty()) text += ", ";
+        if (IsIntegerType(type)) {
+            const std::string number = IntText(OrderedInt(order, component));
+            text += valueCodes.empty() ? number : DecodeValueCode(valueCodes, number);
+        } else if (IsRationalType(type)) {
+            text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
+            if (!valueCodes.empty()) text += DecodeValueCode(valueCodes, text);
+        } else if (type == TypeFloat || type == TypeDouble) {
+            text += "-9999.99";
+        } else {
+            text += "?";
+        }
+    }
+    if (formatPattern.empty()) return text;
+    if (formatPattern.find("%s") != std::string_view::npos) return FormatPattern(formatPattern, text, 0);
+    return FormatPattern(formatPattern, {}, NumericValue(order, raw, type));
+}
+
+double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
+    const std::string_view bytes(raw);
+    if (IsIntegerType(type)) return OrderedInt(order, bytes);
+    if (IsRationalType(type)) {
+        const int32_t d = OrderedInt(order, bytes.substr(0, 8).substr(std::min<size_t>(4, bytes.size())));
+        if (d == 0) return 0;
+        return static_cast<double>(OrderedInt(order, bytes.substr(0, 4))) / static_cast<double>(d);
+    }
+    if (type == TypeFloat) return IeeeValue<float, uint32_t>(order, bytes);
+    if (type == TypeDouble) return IeeeValue<double, uint64_t>(order, bytes);
+    return 0;
+}
+
+std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
+    const std::string key = "," + Trim(value) + ":";
+    const std::string list = "," + std::string(valueCodes) + ",";
+    const size_t at = list.find(key);
+    if (at == std::string::npos) return {};
+    const size_t start = at + key.size();
+    return list.substr(start, list.find(',', start) - start);
+}
+
+double FractionValue(std::string_view text) {
+    const std::string t = Trim(text);
+    int32_t whole = 0;
+    std::string_view fraction(t);
+    if (const size_t blank = t.find(' '); blank != std::string::npos) {
+        const auto w = ParseDecimal(fraction.substr(0, blank));
+        if (!w) return 0;
+        whole = *w;
+        fraction = fraction.substr(blank + 1);
+    }
+    const size_t slash = fraction.find('/');
+    if (slash == std::string_view::npos) return 0;
+    const auto n = ParseDecimal(fraction.substr(0, slash));
+    const auto d = ParseDecimal(fraction.substr(slash + 1));
+    if (!n || !d || *d == 0) return 0;
+    // w * d + n in wrapping 32-bit integer arithmetic, the division in floating point.
+    const uint32_t numerator = static_cast<uint32_t>(whole) * static_cast<uint32_t>(*d) + static_cast<uint32_t>(*n);
+    return static_cast<double>(static_cast<int32_t>(numerator)) / static_cast<double>(*d);
+}
+
+std::string CleanText(std::string_view text) {
+    std::string out(text.substr(0, CleanTextLimit));
+    for (char &c : out)
+        if (static_cast<unsigned char>(c) < 32) c = '.';
+    return out;
+}
+
+std::string TakeCommaPiece(std::string &rest) {
+    const size_t comma = rest.find(", ");
+    if (comma == std::string::npos) {
+        rest = rest.substr(0, PieceRestLimit);
+        return {};
+    }
+    std::string piece = rest.substr(0, comma);
+    rest = rest.substr(comma + 1, PieceRestLimit);
+    return piece;
+}
+
+namespace {
+
+struct Triple {
+    double a, b, c;
+};
+
+Triple ThreeFractions(const std::string &text) {
+    std::string rest = text;
+    const double a = FractionValue(TakeCommaPiece(rest));
+    const double b = FractionValue(TakeCommaPiece(rest));
+    return {a, b, FractionValue(rest)};
+}
+
+std::string NoDecimals(double v) { return FixedText(v, 0); }
+
+}  // namespace
+
+std::string GpsPositionText(const std::string &text) {
+    auto [degrees, minutes, seconds] = ThreeFractions(text);
+    if (seconds == 0) {
+        seconds = (minutes - std::trunc(minutes)) * 100 * 0.6;
+        minutes = std::trunc(minutes);
+    }
+    return NoDecimals(degrees) + " Degrees " + NoDecimals(minutes) + " Minutes " + NoDecimals(seconds) + " Seconds";
+}
+
+std::string GpsTimeText(const std::string &text) {
+    const auto [hours, minutes, seconds] = ThreeFractions(text);
+    return NoDecimals(hours) + ":" + NoDecimals(minutes) + ":" + NoDecimals(seconds);
+}
+
+std::string ComponentsText(const std::string &text) {
+    static constexpr const char *names[] = {"", "Y", "Cb", "Cr", "R", "G", "B"};
+    std::string out;
+    for (size_t i = 1; i <= 4 && i < text.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 1 && c <= 6) out += names[c];
+    }
+    return out;
+}
+
+std::string ShutterSpeedText(const std::string &text) {
+    // APEX time value: t = 1 / 2^Tv seconds.
+    const double tv = FractionValue(text);
+    const double t = 1.0 / std::exp2(tv);
+    std::string out = FixedText(t, 4, 4) + " sec";
+    if (t <= 0.5) out += " (1/" + FixedText(std::nearbyint(1.0 / t), 0) + ")";
+    return out;
+}
+
+std::string FlashText(const std::string &text) {
+    const auto value = ParseDecimal(text);
+    if (!value) throw ExifError("'" + text + "' is not a valid integer value");
+    const int32_t f = *value;
+    std::string out = (f & 1) ? "On" : "Off";
+    switch (f & 6) {
+    case 2: out += ", UNKNOWN"; break;
+    case 4: out += ", no strobe return"; break;
+    case 6: out += ", strobe return"; break;
+    default: break;
+    }
+    switch (f & 24) {
+    case 8: out += ", forced"; break;
+    case 16: out += ", surpressed"; break;
+    case 24: out += ", auto mode"; break;
+    default: break;
+    }
+    if (f & 32) out += ", no flash function";
+    if (f & 64) out += ", red-eye reduction";
+    return out;
+}
+
+std::string XpText(const std::string &text) {
+    // BYTE components of a little-endian UTF-16 text: keep the low byte of
+    // each character, i.e. every odd-numbered piece.
+    std::string out;
+    const int commas = CountOf(text, ",");
+    for (int k = 1; k <= commas; k += 2) {
+        const auto v = ParseDecimal(NthField(text, ",", k));
+        if (v && (*v & 0xFF) != 0) out += static_cast<char>(*v & 0xFF);
+    }
+    return out;
+}
+
+int32_t RoundToInt32(double v) {
+    if (!std::isfinite(v)) return 0;
+    const double r = std::nearbyint(v);
+    if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) return 0;
+    return static_cast<int32_t>(r);
+}
+
+void AddFocalLength35(TImageInfo &info) {
+    if (info.EntryIndexOf("FocalLengthin35mmFilm") >= 0) return;
+    int32_t unit = info.EntryInteger("FocalPlaneResolutionUnit");
+    if (unit <= 0) unit = info.EntryInteger("ResolutionUnit");
+    double mmPerUnit = 0;
+    if (unit == 2) mmPerUnit = 25.4;
+    else if (unit == 3) mmPerUnit = 10.0;
+    else return;
+    const double focal = info.EntryNumber("FocalLength");
+    if (focal == 0) return;
+    const int32_t xr = info.EntryInteger("FocalPlaneXResolution");
+    const int32_t yr = info.EntryInteger("FocalPlaneYResolution");
+    const double width = xr > 0 ? info.WidthValue * mmPerUnit / xr : 0;
+    const double height = yr > 0 ? info.HeightValue * mmPerUnit / yr : 0;
+    if (!(width * height > 0)) return;
+    const double factor = FilmDiagonal / std::sqrt(width * width + height * height);
+    const double equivalent = focal * factor;
+
+    TTagEntry entry = FetchTagRow(MainTagTable[static_cast<size_t>(FindTagRowByName("FocalLengthIn35mmFilm"))].Tag, KindMain);
+    entry.Value = FixedText(equivalent, 2, 5);
+    entry.Raw.clear();
+    entry.FormatPattern = "%s mm";
+    entry.DataType = TypeSRational;
+    info.AddEntry(entry);
+    info.DumpText += "\r\n" + entry.Description + " = " + entry.Value;
+}
+
+std::string TextBefore(std::string_view text, std::string_view delimiter) {
+    const size_t at = delimiter.empty() ? std::string_view::npos : text.find(delimiter);
+    return std::string(at == std::string_view::npos ? text : text.substr(0, at));
+}
+
+std::string TextAfter(std::string_view text, std::string_view delimiter) {
+    if (delimiter.empty()) return std::string(text);
+    const size_t at = text.find(delimiter);
+    return at == std::string_view::npos ? std::string() : std::string(text.substr(at + delimiter.size()));
+}
+
+std::string NthField(std::string_view text, std::string_view delimiter, int n) {
+    std::string rest(text);
+    for (int i = 1; i < n; ++i) rest = TextAfter(rest, delimiter);
+    return TextBefore(rest, delimiter);
+}
+
+int CountOf(std::string_view text, std::string_view delimiter) {
+    if (delimiter.empty()) return 0;
+    int count = 0;
+    for (size_t at = text.find(delimiter); at != std::string_view::npos; at = text.find(delimiter, at + delimiter.size()))
+        ++count;
+    return count;
+}
+
+}  // namespace exif

@@ -1,0 +1,67 @@
+// Turning raw TIFF/EXIF values into text, and the rendering functions the
+// tag tables name.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "exif/EndInd.h"
+#include "exif/TagEntry.h"
+
+namespace exif {
+
+class TImageInfo;
+
+// A failure while reading: caught by the walks at the points they name.
+class ExifError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// TIFF field types 1..12 and their component sizes; 0 for any other type.
+enum FieldType : uint16_t {
+    TypeByte = 1, TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5,
+    TypeSByte = 6, TypeUndefined = 7, TypeSShort = 8, TypeSLong = 9,
+    TypeSRational = 10, TypeFloat = 11, TypeDouble = 12,
+};
+int TypeSize(unsigned type);
+
+// Unsigned accumulation of the bytes in the reader's byte order; the low 32
+// bits read as signed.
+int32_t OrderedInt(const tEndInd &order, std::string_view bytes);
+std::string RationalText(int32_t numerator, int32_t denominator);
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type,
+                        std::string_view formatPattern, std::string_view valueCodes);
+double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
+std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
+double FractionValue(std::string_view text);
+std::string CleanText(std::string_view text);
+
+// Rendering functions of the tag tables.
+std::string GpsPositionText(const std::string &text);
+std::string GpsTimeText(const std::string &text);
+std::string ComponentsText(const std::string &text);
+std::string ShutterSpeedText(const std::string &text);
+std::string FlashText(const std::string &text);
+std::string XpText(const std::string &text);
+
+// Adds the computed 35 mm equivalent focal length when the file has none.
+void AddFocalLength35(TImageInfo &info);
+
+// Rounds to the nearest 32-bit integer, halves to even; NaN, infinities and
+// values outside the 32-bit range give 0.
+int32_t RoundToInt32(double v);
+
+// Comma-separated field helpers shared with the maker-note decoders.
+std::string TextBefore(std::string_view text, std::string_view delimiter);
+std::string TextAfter(std::string_view text, std::string_view delimiter);
+std::string NthField(std::string_view text, std::string_view delimiter, int n);
+int CountOf(std::string_view text, std::string_view delimiter);
+
+// Splits "a, b, c" as the GPS and lens texts do: the piece before the first
+// ", " and the rest from the character after the comma (at most 64
+// characters). Without ", " the piece is empty and the rest is the text.
+std::string TakeCommaPiece(std::string &rest);
+
+}  // namespace exif

@@ -1,0 +1,1 @@
+#include "makernotes/MakerNoteData.h"

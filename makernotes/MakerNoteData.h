@@ -1,0 +1,48 @@
+// TmsInfo: recognises the camera maker from the Make text and has the maker
+// note walked with that maker's tag table and offset rules.
+#pragma once
+
+#include <span>
+#include <string>
+
+#include "exif/ImageInfo.h"
+#include "exif/TagEntry.h"
+
+namespace makernotes {
+
+using exif::TImageInfo;
+using exif::TTagRow;
+
+class TmsInfo {
+public:
+    TmsInfo(bool fromTiff, TImageInfo *owner) : FromTiff(fromTiff), Owner(owner) {}
+    // True when a maker was recognised and its note walked.
+    bool DecodeMakerNote(TImageInfo &owner);
+
+    bool FromTiff;
+    TImageInfo *Owner;
+    std::string Maker;
+};
+
+// The directory set of the last decode; the decoders add their sub-entries there.
+TImageInfo *CurrentImageInfo();
+
+// The vendor tables.
+extern const std::span<const TTagRow> NikonTags1;
+extern const std::span<const TTagRow> NikonTags2;
+extern const std::span<const TTagRow> OlympusTags;
+extern const std::span<const TTagRow> CasioTags;
+extern const std::span<const TTagRow> FujiTags;
+extern const std::span<const TTagRow> CanonTags;
+extern const std::span<const TTagRow> SeikoTags;
+extern const std::span<const TTagRow> SanyoTags;
+extern const std::span<const TTagRow> MinoltaTags;
+
+// The decoders some vendor rows carry.
+std::string NikonColorModeText(const std::string &text);
+std::string NikonLensText(const std::string &text);
+std::string CanonCameraSettings(const std::string &text);
+std::string CanonShotInfo(const std::string &text);
+std::string CanonCustomFunctions(const std::string &text);
+
+}  // namespace makernotes
