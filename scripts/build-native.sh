@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds the native (Linux) tree: the reader, exifinfo, tests.
+# Usage: scripts/build-native.sh BUILD_DIR [extra cmake args...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=$1; shift
+scripts/ensure-packages.sh cmake g++ make libgtest-dev libbenchmark-dev
+cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEXIFVIEW_WERROR=ON "$@" >/dev/null
+cmake --build "$dir" -j"$(nproc)"

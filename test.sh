@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Runs every test: native build, sanitizer build, and the Windows plug-in
+# under wine. Installs what it needs on a fresh Debian 12 machine.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+echo "== native build and tests"
+scripts/build-native.sh build/native
+ctest --test-dir build/native --output-on-failure -j"$(nproc)"
+
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
+scripts/build-native.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DEXIFVIEW_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
+
+if [ -x scripts/test-windows.sh ]; then
+    echo "== 32-bit Windows plug-in under wine"
+    scripts/test-windows.sh
+fi
