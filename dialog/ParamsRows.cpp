@@ -1,0 +1,134 @@
+#include "dialog/ParamsRows.h"
+
+#include <fstream>
+
+#include "exif/ImgData.h"
+#include "exif/TextFormat.h"
+#include "iptc/IptcData.h"
+
+namespace params {
+
+namespace {
+
+const std::string FileSourceName = "FileSource";
+const std::string SceneTypeName = "SceneType";
+const std::string UserCommentName = "UserComment";
+
+std::string DecimalText(int32_t v) { return exif::IntText(v); }
+
+void AddLine(std::string &out, std::string_view line) {
+    out += line;
+    out += "\r\n";
+}
+
+void AddRows(std::string &out, const std::vector<GridRow> &rows) {
+    for (const GridRow &row : rows) AddLine(out, row.Name + "=" + row.Value);
+}
+
+// A platform text box shows its text up to the first zero byte.
+std::string TextBoxText(const std::string &text) { return text.substr(0, text.find('\0')); }
+
+}  // namespace
+
+std::string NamePart(std::string_view fileName, std::string_view separators) {
+    const size_t at = fileName.find_last_of(separators);
+    return std::string(at == std::string_view::npos ? fileName : fileName.substr(at + 1));
+}
+
+std::string StripQuotes(std::string_view text) {
+    if (!text.empty() && text.front() == '"' && text.back() == '"')
+        return text.size() < 2 ? std::string() : std::string(text.substr(1, text.size() - 2));
+    return std::string(text);
+}
+
+std::string KilobytesText(uint64_t bytes) {
+    // size / 1024 to two decimals, halves away from zero, in exact integers.
+    const uint64_t hundredths = (bytes * 100 + 512) / 1024;
+    std::string cents = exif::IntText(static_cast<int64_t>(hundredths % 100));
+    if (cents.size() < 2) cents.insert(0, "0");
+    return exif::IntText(static_cast<int64_t>(hundredths / 100)) + exif::DecimalSeparator() + cents + " Kb";
+}
+
+std::string FileSizeText(const std::string &fileName) {
+    uint64_t size = 0;
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    if (in) {
+        const std::streamoff end = in.tellg();
+        if (end > 0) size = static_cast<uint64_t>(end);
+    }
+    return KilobytesText(size);
+}
+
+std::string ExifCellValue(const exif::TTagEntry &entry) {
+    const int first = entry.Raw.empty() ? -1 : static_cast<unsigned char>(entry.Raw[0]);
+    if (entry.Name == FileSourceName) return first == 3 ? "Digital Still Camera" : "Unknown";
+    if (entry.Name == SceneTypeName) return first == 1 ? "Directly Photographed" : "Unknown";
+    return StripQuotes(exif::Trim(entry.Value));
+}
+
+ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
+                       std::string_view separators) {
+    ExifView view;
+    exif::TimgData img(exif::BuildAll);
+    if (!img.OpenImageFile(fileName) || !img.HasExifSegment()) {
+        view.Rows.resize(1);
+        return view;
+    }
+    view.Rows = {
+        {"FileName", NamePart(fileName, separators)},
+        {"FileSize", FileSizeText(fileName)},
+        {"ImageWidth", DecimalText(imageWidth)},
+        {"ImageHeight", DecimalText(imageHeight)},
+    };
+    const exif::TImageInfo &info = *img.ExifInfo();
+    for (int32_t i = 0; i < info.EntryCount(); ++i) {
+        const exif::TTagEntry entry = info.EntryAt(i);
+        if (entry.Name == UserCommentName)
+            view.Comment = TextBoxText(entry.Value);
+        else
+            view.Rows.push_back({entry.Name, ExifCellValue(entry)});
+    }
+    return view;
+}
+
+IptcView BuildIptcView(const std::string &fileName) {
+    IptcView view;
+    exif::TimgData img(exif::BuildAll);
+    if (!img.OpenImageFile(fileName) || !img.HasIptcSegment()) return view;
+    view.Visible = true;
+    iptc::TIPTCdata &data = *img.IptcInfo();
+    data.ParseOwnerSegment();
+    for (int32_t i = 0; i < data.EntryCount(); ++i) {
+        const exif::TTagEntry entry = data.EntryAt(i);
+        view.Rows.push_back({entry.Description, entry.Value});
+    }
+    if (view.Rows.empty()) view.Rows.resize(1);
+    return view;
+}
+
+std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,
+                       const std::vector<GridRow> *iptcRows) {
+    std::string out;
+    AddLine(out, "EXIF");
+    AddRows(out, exifRows);
+    AddLine(out, "UserComment=" + comment);
+    if (iptcRows) {
+        AddLine(out, "");
+        AddLine(out, "IPTC");
+        AddRows(out, *iptcRows);
+    }
+    return out;
+}
+
+std::string ExportText(const ExifView &exif, const IptcView &iptc) {
+    return ExportText(exif.Rows, exif.Comment, iptc.Visible ? &iptc.Rows : nullptr);
+}
+
+std::string ProposedExportName(std::string_view imageFileName) {
+    std::string name = NamePart(imageFileName);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos) name.erase(dot);
+    return name + ".txt";
+}
+
+}  // namespace params

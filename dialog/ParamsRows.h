@@ -1,0 +1,60 @@
+// What the information dialog shows, as plain rows of text: the EXIF grid
+// (file rows, then every stored entry), the comment box, the IPTC grid, and
+// the export file built from them. Free of any window code, so the dialog and
+// the command-line tool show and export exactly the same bytes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exif/TagEntry.h"
+
+namespace params {
+
+struct GridRow {
+    std::string Name;   // column 0
+    std::string Value;  // column 1
+};
+
+struct ExifView {
+    std::vector<GridRow> Rows;  // at least one row
+    std::string Comment;        // the comment box's text
+};
+
+struct IptcView {
+    bool Visible = false;       // false when the file has no IPTC segment
+    std::vector<GridRow> Rows;  // at least one row when visible
+};
+
+// Separators of the name part of a path as the host gives it (Windows) and
+// as the command-line tool accepts it (also "/").
+inline constexpr std::string_view HostPathSeparators = "\\:";
+inline constexpr std::string_view AnyPathSeparators = "\\/:";
+
+std::string NamePart(std::string_view fileName, std::string_view separators = HostPathSeparators);
+std::string StripQuotes(std::string_view text);
+// The file's size in kilobytes with two decimals ("1.13 Kb"); 0.00 Kb when
+// the file cannot be opened for reading.
+std::string FileSizeText(const std::string &fileName);
+std::string KilobytesText(uint64_t bytes);
+// Column 1 of an EXIF entry's row.
+std::string ExifCellValue(const exif::TTagEntry &entry);
+
+ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
+                       std::string_view separators = HostPathSeparators);
+IptcView BuildIptcView(const std::string &fileName);
+
+// The export file: "EXIF", the EXIF rows as name=value, "UserComment=" and
+// the comment, then, when the IPTC tab is visible, an empty line, "IPTC" and
+// its rows. Every line ends with CR LF; bytes as the cells hold them.
+std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,
+                       const std::vector<GridRow> *iptcRows);
+std::string ExportText(const ExifView &exif, const IptcView &iptc);
+
+// The export file name proposed for an image: its name part with the
+// extension replaced by ".txt" (or ".txt" appended).
+std::string ProposedExportName(std::string_view imageFileName);
+
+}  // namespace params
