@@ -2,8 +2,10 @@
 // note walked with that maker's tag table and offset rules.
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagEntry.h"
@@ -44,5 +46,14 @@ std::string NikonLensText(const std::string &text);
 std::string CanonCameraSettings(const std::string &text);
 std::string CanonShotInfo(const std::string &text);
 std::string CanonCustomFunctions(const std::string &text);
+
+// Line helpers of the decoders. Fields are the comma-separated pieces of a
+// rendered value, counted from 1; a line is CR LF, label, " = ", value. The
+// *Line helpers also add the value as a sub-entry of the current directory
+// set, and give an empty text (and no sub-entry) when the value is blank.
+std::string DecodedField(std::string_view text, int index, std::string_view valueCodes);
+std::string CodedLine(std::string_view label, int32_t number, std::string_view valueCodes);
+std::string FieldLine(std::string_view text, std::string_view label, int n);
+std::string CodedFieldLine(std::string_view text, std::string_view label, int index, std::string_view valueCodes);
 
 }  // namespace makernotes

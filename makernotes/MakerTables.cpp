@@ -1,6 +1,218 @@
+// The maker-note tag tables, one per camera maker (Nikon has two: the early
+// Coolpix note and the newer one). Rows are in ascending tag order; columns:
+// tag, name, description, value codes, format pattern, rendering function.
+// A row whose description is "Skip" (any letter case) hides that tag.
+// Names, descriptions and value codes are kept exactly as this reader has
+// always shown them, odd punctuation and misspellings included: a value-code
+// list that is not well formed simply decodes fewer values.
+#include <array>
+
 #include "makernotes/MakerNoteData.h"
 
 namespace makernotes {
-const std::span<const TTagRow> NikonTags1, NikonTags2, OlympusTags, CasioTags, FujiTags, CanonTags, SeikoTags,
-    SanyoTags, MinoltaTags;
-}
+
+namespace {
+
+// Nikon notes that begin with the "Nikon" header (early Coolpix models).
+constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
+    {0x0002, "FamilyID", "FamilyID", "", "", nullptr},
+    {0x0003, "Quality", "Quality", "1:Vga Basic,2:Vga Normal,3:Vga Fine,4:SXGA Basic,5:SXGA Normal,6:SXGA Fine10:2 Mpixel Basic,11:2 Mpixel Normal,12:2 Mpixel Fine", "", nullptr},
+    {0x0004, "ColorMode", "ColorMode", "1:Color,2:Monochrome", "", nullptr},
+    {0x0005, "ImageAdjustment", "ImageAdjustment", "0:Normal,1:Bright+,2:Bright-,3:Contrast+,4:Contrast-", "", nullptr},
+    {0x0006, "ISOSpeed", "ISOSpeed", "0:ISO80,2:ISO160,4:ISO320,5:ISO100", "", nullptr},
+    {0x0007, "WhiteBalance", "WhiteBalance", "0:Auto,1:Preset,2:Daylight,3:Incandescense,4:Fluorescence,5:Cloudy,6:SpeedLight", "", nullptr},
+    {0x0008, "Focus", "Focus", "", "", nullptr},
+    {0x0009, "Skip", "Skip", "", "", nullptr},
+    {0x000A, "DigitalZoom", "DigitalZoom", "", "", nullptr},
+    {0x000B, "Converter", "Converter", "0:Not used,1:Used", "", nullptr},
+    {0x0F00, "Skip", "Skip", "", "", nullptr},
+}};
+
+// Nikon notes without that header, and the newer notes that carry a TIFF
+// header of their own.
+constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
+    {0x0001, "FamilyID", "Family ID", "", "", nullptr},
+    {0x0002, "ISOSpeed", "ISO Speed", "", "", nullptr},
+    {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
+    {0x0004, "Quality", "Quality", "", "", nullptr},
+    {0x0005, "WhiteBalance", "White Balance", "", "", nullptr},
+    {0x0006, "ImageSharpening", "Image Sharpening", "", "", nullptr},
+    {0x0007, "FocusMode", "Focus Mode", "", "", nullptr},
+    {0x0008, "FlashSetting", "Flash Setting", "", "", nullptr},
+    {0x0009, "AutoFlashMode", "Auto Flash Mode", "", "", nullptr},
+    {0x000A, "Skip", "Skip", "", "", nullptr},
+    {0x000B, "WhiteBiasValue", "White Bias Value", "", "", nullptr},
+    {0x000F, "DigitalZoom", "Digital Zoom", "", "", nullptr},
+    {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0011, "Skip", "Skip", "", "", nullptr},
+    {0x0080, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
+    {0x0081, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
+    {0x0082, "Adapter", "Adapter", "", "", nullptr},
+    {0x0084, "LensInformation", "Lens information", "", "", NikonLensText},
+    {0x0085, "ManualFocusDistance", "Manual Focus Distance", "", "", nullptr},
+    {0x0086, "DigitalZoom", "Digital Zoom", "", "", nullptr},
+    {0x0088, "FocusArea", "Focus Area", "", "", nullptr},
+    {0x0089, "Mode", "Mode", "", "", nullptr},
+    {0x008D, "ColorMode", "Color Mode", "", "", NikonColorModeText},
+    {0x008F, "SceneMode", "Scene Mode", "", "", nullptr},
+    {0x0092, "HueAdjustment", "Hue Adjustment", "", "", nullptr},
+    {0x0094, "Saturation", "Saturation", "", "", nullptr},
+    {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},
+    {0x0F00, "Skip", "Skip", "", "", nullptr},
+}};
+
+// Olympus, after the "OLYMP" header.
+constexpr std::array<TTagRow, 33> OlympusTagsRows = {{
+    {0x0200, "SpecialMode", "SpecialMode", "", "", nullptr},
+    {0x0201, "JpegQual", "JpegQual", "1:SQ,2:HQ,3:SHQ,4:Raw", "", nullptr},
+    {0x0202, "Macro", "Macro", "0=Normal,1:Macro;", "", nullptr},
+    {0x0203, "Skip", "Skip", "", "", nullptr},
+    {0x0204, "DigiZoom", "Digital Zoom Ratio", "", "", nullptr},
+    {0x0205, "Skip", "Skip", "", "", nullptr},
+    {0x0206, "Skip", "Skip", "", "", nullptr},
+    {0x0207, "Firmware", "Firmware", "", "", nullptr},
+    {0x0208, "PictInfo", "Picture Info", "", "", nullptr},
+    {0x0209, "CameraID", "Camera ID", "", "", nullptr},
+    {0x0F00, "Skip", "Skip", "", "", nullptr},
+    {0x1004, "FlashMode", "Flash Mode", "", "", nullptr},
+    {0x1006, "Bracket", "Bracket", "", "", nullptr},
+    {0x100B, "FocusMode", "Focus Mode", "", "", nullptr},
+    {0x100C, "FocusDistance", "Focus Distance", "", "", nullptr},
+    {0x100D, "Zoom", "Zoom", "", "", nullptr},
+    {0x100E, "MacroFocus", "Macro Focus", "", "", nullptr},
+    {0x100F, "Sharpness", "Sharpness", "", "", nullptr},
+    {0x1011, "ColorMatrix", "Color Matrix", "", "", nullptr},
+    {0x1012, "BlackLevel", "Black Level", "", "", nullptr},
+    {0x1015, "WhiteBalance", "White Balance", "", "", nullptr},
+    {0x1017, "RedBias", "Red Bias", "", "", nullptr},
+    {0x1018, "BlueBias", "Blue Bias", "", "", nullptr},
+    {0x101A, "SerialNumber", "SerialNumber", "", "", nullptr},
+    {0x1023, "FlashBias", "Flash Bias", "", "", nullptr},
+    {0x1029, "Contrast", "Contrast", "", "", nullptr},
+    {0x102A, "SharpnessFactor", "Sharpness Factor", "", "", nullptr},
+    {0x102B, "ColorControl", "Color Control", "", "", nullptr},
+    {0x102C, "ValidBits", "Valid Bits", "", "", nullptr},
+    {0x102D, "Coring", "Coring Filter", "", "", nullptr},
+    {0x102E, "FinalWidth", "Final Width", "", "", nullptr},
+    {0x102F, "FinalHeight", "Final Height", "", "", nullptr},
+    {0x1034, "CompressionRatio", "Compression Ratio", "", "", nullptr},
+}};
+
+// Casio: the directory starts at the first byte of the note.
+constexpr std::array<TTagRow, 26> CasioTagsRows = {{
+    {0x0001, "RecordingMode", "RecordingMode", "1:Single Shutter,2:Panorama,3:Night Scene,4:Portrait,5:Landscape", "", nullptr},
+    {0x0002, "Quality", "Quality", "1:Economy,2:Normal,3:Fine", "", nullptr},
+    {0x0003, "FocusingMode", "FocusingMode", "2:Macro,3:Auto Focus,4:Manual Focus,5:Infinity", "", nullptr},
+    {0x0004, "FlashMode", "FlashMode", "1:Auto,2:On,3:Off,4:Red Eye Reduction", "", nullptr},
+    {0x0005, "FlashIntensity", "FlashIntensity", "11:Weak,13:Normal,15:Strong", "", nullptr},
+    {0x0006, "ObjectDistance", "ObjectDistance", "", "", nullptr},
+    {0x0007, "WhiteBalance", "WhiteBalance", "1:Auto,2:Tungsten,3:Daylight,4:Fluorescent,5:Shade,129:Manual", "", nullptr},
+    {0x0008, "Skip", "Skip", "", "", nullptr},
+    {0x0009, "Skip", "Skip", "", "", nullptr},
+    {0x000A, "DigitalZoom", "DigitalZoom", "65536:Off,65537:2X Digital Zoom", "", nullptr},
+    {0x000B, "Sharpness", "Sharpness", "0:Normal,1:Soft,2:Hard", "", nullptr},
+    {0x000C, "Contrast", "Contrast", "0:Normal,1:Low,2:High", "", nullptr},
+    {0x000D, "Saturation", "Saturation", "0:Normal,1:Low,2:High", "", nullptr},
+    {0x000E, "Skip", "Skip", "", "", nullptr},
+    {0x000F, "Skip", "Skip", "", "", nullptr},
+    {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0011, "Skip", "Skip", "", "", nullptr},
+    {0x0012, "Skip", "Skip", "", "", nullptr},
+    {0x0013, "Skip", "Skip", "", "", nullptr},
+    {0x0014, "CCDSensitivity", "CCDSensitivity", "64:Normal,125:+1.0,250:+2.0,244:+3.0,80:Normal,100:High", "", nullptr},
+    {0x0015, "Skip", "Skip", "", "", nullptr},
+    {0x0016, "Skip", "Skip", "", "", nullptr},
+    {0x0017, "Skip", "Skip", "", "", nullptr},
+    {0x0018, "Skip", "Skip", "", "", nullptr},
+    {0x0019, "Skip", "Skip", "", "", nullptr},
+    {0x001A, "Skip", "Skip", "", "", nullptr},
+}};
+
+// Fujifilm: "FUJIFILM" header; always little-endian.
+constexpr std::array<TTagRow, 18> FujiTagsRows = {{
+    {0x0000, "Version", "Version", "", "", nullptr},
+    {0x1000, "Quality", "Quality", "", "", nullptr},
+    {0x1001, "Sharpness", "Sharpness", "1:Soft,2:Soft,3:Normal,4:Hard,5:Hard", "", nullptr},
+    {0x1002, "WhiteBalance", "WhiteBalance", "0:Auto,256:Daylight,512:Cloudy,768:DaylightColor-fluorescence,769:DaywhiteColor-fluorescence,770:White-fluorescence,1024:Incandenscense,3840:Custom white balance.", "", nullptr},
+    {0x1003, "Color", "Color", "0:Normal,256:High,512:Low", "", nullptr},
+    {0x1004, "Tone", "Tone", "0:Normal,256:High,512:Low", "", nullptr},
+    {0x1010, "FlashMode", "FlashMode", "0:Auto,1:On,2:Off,3:Red-eye reduction", "", nullptr},
+    {0x1011, "FlashStrength", "FlashStrength", "", "", nullptr},
+    {0x1020, "Macro", "Macro", "0:Off,1:On", "", nullptr},
+    {0x1021, "Focusmode", "Focusmode", "0:Auto Focus,1:Manual Focus", "", nullptr},
+    {0x1030, "SlowSync", "SlowSync", "0:Off,1:On", "", nullptr},
+    {0x1031, "PictureMode", "PictureMode", "0:Auto,1:Portrait scene,2:Landscape scene,4:Sports scene,5:Night scene,6:Program AE,256:Aperture prior AE,512:Shutter prior AE,768:Manual exposure", "", nullptr},
+    {0x1032, "Skip", "Skip", "", "", nullptr},
+    {0x1100, "ContTake/Bracket", "ContTake/Bracket", "0:Off,1:On", "", nullptr},
+    {0x1200, "Skip", "Skip", "", "", nullptr},
+    {0x1300, "BlurWarning", "BlurWarning", "0:No blur warning,1:Blur warning", "", nullptr},
+    {0x1301, "FocusWarning", "FocusWarning", "0:Auto Focus good,1:Out of focus", "", nullptr},
+    {0x1302, "AEWarning", "AEWarning", "0:AE good,1:Over exposure", "", nullptr},
+}};
+
+// Canon: the directory starts at the first byte of the note. Three tags hold
+// arrays that the Canon decoders unpack into entries of their own.
+constexpr std::array<TTagRow, 16> CanonTagsRows = {{
+    {0x0000, "Skip", "Skip", "", "", nullptr},
+    {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
+    {0x0002, "Skip", "Skip", "", "", nullptr},
+    {0x0003, "Skip", "Skip", "", "", nullptr},
+    {0x0004, "ExposureInfo2", "ExposureInfo2", "", "", CanonShotInfo},
+    {0x0006, "ImageType", "ImageType", "", "", nullptr},
+    {0x0007, "FirmwareVersion", "FirmwareVersion", "", "", nullptr},
+    {0x0008, "ImageNumber", "ImageNumber", "", "", nullptr},
+    {0x0009, "OwnerName", "OwnerName", "", "", nullptr},
+    {0x000A, "Skip", "Skip", "", "", nullptr},
+    {0x000B, "Skip", "Skip", "", "", nullptr},
+    {0x000C, "CameraSerialNumber", "CameraSerialNumber", "", "", nullptr},
+    {0x000D, "Skip", "Skip", "", "", nullptr},
+    {0x000E, "Skip", "Skip", "", "", nullptr},
+    {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
+    {0x0010, "Skip", "Skip", "", "", nullptr},
+}};
+
+// Seiko (Epson-made cameras), after an 8-byte header.
+constexpr std::array<TTagRow, 12> SeikoTagsRows = {{
+    {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
+    {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
+    {0x0202, "Macro", "Macro", "", "", nullptr},
+    {0x0203, "Skip", "Skip", "", "", nullptr},
+    {0x0204, "DigiZoom", "DigiZoom", "", "", nullptr},
+    {0x0209, "CameraID", "CameraID", "", "", nullptr},
+    {0x020A, "Comments", "Comments", "", "", nullptr},
+    {0x020B, "Width", "Width", "", "", nullptr},
+    {0x020C, "Height", "Height", "", "", nullptr},
+    {0x020D, "SoftRelease", "SoftRelease", "", "", nullptr},
+    {0x0300, "??", "??", "", "", nullptr},
+    {0x0F00, "skip", "skip", "", "", nullptr},
+}};
+
+// Sanyo, after the "SANYO" header.
+constexpr std::array<TTagRow, 6> SanyoTagsRows = {{
+    {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
+    {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
+    {0x0202, "Macro", "Macro", "", "", nullptr},
+    {0x0203, "Skip", "Skip", "", "", nullptr},
+    {0x0204, "DigiZoom", "DigiZoom", "", "", nullptr},
+    {0x0F00, "DataDump", "DataDump", "", "", nullptr},
+}};
+
+// Minolta: the directory starts at the first byte of the note.
+constexpr std::array<TTagRow, 2> MinoltaTagsRows = {{
+    {0x0000, "ModelID", "ModelID", "", "", nullptr},
+    {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
+}};
+
+}  // namespace
+
+const std::span<const TTagRow> NikonTags1{NikonTags1Rows};
+const std::span<const TTagRow> NikonTags2{NikonTags2Rows};
+const std::span<const TTagRow> OlympusTags{OlympusTagsRows};
+const std::span<const TTagRow> CasioTags{CasioTagsRows};
+const std::span<const TTagRow> FujiTags{FujiTagsRows};
+const std::span<const TTagRow> CanonTags{CanonTagsRows};
+const std::span<const TTagRow> SeikoTags{SeikoTagsRows};
+const std::span<const TTagRow> SanyoTags{SanyoTagsRows};
+const std::span<const TTagRow> MinoltaTags{MinoltaTagsRows};
+
+}  // namespace makernotes
