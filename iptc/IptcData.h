@@ -36,14 +36,21 @@ extern const std::array<TDatasetRow, DatasetCount> DatasetTable;
 // categories and keywords), indexed by dataset number.
 extern const std::bitset<256> IPTCRepeatable;
 
+// Entry slots are added this many at a time.
+constexpr int32_t EntryGrowth = 25;
+
+// Short names are compared ignoring ASCII letter case throughout.
 class TIPTCdata {
 public:
     explicit TIPTCdata(exif::TimgData *owner);
     virtual ~TIPTCdata() = default;
 
     int32_t EntryCount() const { return Count; }
+    // Kept within the slots that exist, leaving the one free slot after the
+    // last entry, so no later access can leave the array.
     void SetEntryCount(int32_t n);
     int32_t Capacity() const { return static_cast<int32_t>(Entries.size()); }
+    // A copy of entry `index`; an empty entry for an index outside 0..count-1.
     TTagEntry EntryAt(int32_t index) const;
     bool HasEntries() const { return Count > 0; }
     void Clear();
@@ -51,6 +58,7 @@ public:
     static int32_t DatasetRowOf(std::string_view name);
 
     void ParseSegment(const std::string &segment);
+    // Parses the owner's first APP13 segment; nothing when it has none.
     void ParseOwnerSegment();
 
     virtual int32_t IndexOfName(std::string_view name) const;
@@ -59,12 +67,21 @@ public:
     virtual int32_t AppendValue(std::string_view name, const std::string &value);
     virtual int32_t SetOrAppendValue(std::string_view name, const std::string &value);
     virtual std::string ValueOf(std::string_view name, const std::string &defaultText) const;
+    // Has the owner open the file. Opening a file frees the owner's current
+    // IPTC object, possibly this one, so the answer comes from the owner's
+    // new object: true when the file's IPTC segment yields entries.
     virtual bool ReadFile(const std::string &fileName);
 
 private:
     exif::TimgData *Owner;
     std::vector<TTagEntry> Entries;  // size() is the capacity
     int32_t Count = 0;
+    // This object's copy of the segment last parsed; every dataset is read
+    // from it, so the caller's bytes may change or go away meanwhile.
+    exif::Bytes Segment;
+
+    int64_t IptcStartOffset() const;
+    void StoreDataset(const TTagEntry &entry);
 };
 
 }  // namespace iptc
