@@ -149,7 +149,16 @@ TDatasetRead ReadDataset(const exif::Bytes &segment, int64_t q) {
 
 TIPTCdata::TIPTCdata(exif::TimgData *owner) : Owner(owner) {}
 
-void TIPTCdata::SetEntryCount(int32_t n) { Count = std::clamp(n, 0, std::max(Capacity() - 1, 0)); }
+void TIPTCdata::SetEntryCount(int32_t n) {
+    Count = std::clamp(n, 0, std::max(Capacity() - 1, 0));
+    IndexNames();
+}
+
+void TIPTCdata::IndexNames() {
+    FirstIndexOfName.clear();
+    for (int32_t i = 0; i < Count; ++i)
+        FirstIndexOfName.try_emplace(exif::UpperAscii(Entries[static_cast<size_t>(i)].Name), i);
+}
 
 TTagEntry TIPTCdata::EntryAt(int32_t index) const {
     if (index < 0 || index >= Count) return exif::EmptyEntry;
@@ -166,6 +175,7 @@ int32_t TIPTCdata::AppendEntry(const TTagEntry &entry) {
     if (entry.Tag == 0) return Count - 1;
     if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + EntryGrowth));
     Entries[static_cast<size_t>(Count)] = entry;
+    FirstIndexOfName.try_emplace(exif::UpperAscii(entry.Name), Count);
     ++Count;
     return Count - 1;
 }
@@ -225,9 +235,8 @@ void TIPTCdata::ParseOwnerSegment() {
 // ------------------------------------------------------------ named access
 
 int32_t TIPTCdata::IndexOfName(std::string_view name) const {
-    for (int32_t i = 0; i < Count; ++i)
-        if (exif::SameTextAscii(Entries[static_cast<size_t>(i)].Name, name)) return i;
-    return -1;
+    const auto found = FirstIndexOfName.find(exif::UpperAscii(name));
+    return found == FirstIndexOfName.end() ? -1 : found->second;
 }
 
 void TIPTCdata::RemoveEntry(std::string_view name) {
@@ -237,6 +246,7 @@ void TIPTCdata::RemoveEntry(std::string_view name) {
     std::move(first + 1, Entries.begin() + Count, first);
     --Count;
     Entries[static_cast<size_t>(Count)] = exif::EmptyEntry;
+    IndexNames();
 }
 
 // An empty text never overwrites a value that is already there.

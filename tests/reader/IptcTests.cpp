@@ -223,6 +223,19 @@ TEST(IptcParse, ThousandsOfKeywordsMergeIntoOneEntry) {
     EXPECT_EQ(std::count(value.begin(), value.end(), ','), keywords - 1);
 }
 
+TEST(IptcParse, KeywordsAfterThousandsOfOtherDatasetsStillMerge) {
+    std::string datasets;
+    const int others = 6000;
+    for (int i = 0; i < others; ++i) datasets += Dataset(2, 15, "");
+    datasets += Dataset(2, 25, "a") + Dataset(2, 15, "last") + Dataset(2, 25, "b");
+    TIPTCdata iptc(nullptr);
+    iptc.ParseSegment(SegmentOf(datasets));
+    ASSERT_EQ(iptc.EntryCount(), others + 2);
+    EXPECT_EQ(iptc.EntryAt(others).Value, "a,b");
+    EXPECT_EQ(iptc.EntryAt(others + 1).Value, "last");
+    EXPECT_EQ(iptc.IndexOfName("category"), 0);
+}
+
 TEST(IptcParse, EachParseReplacesTheEntriesAndKeepsItsOwnCopy) {
     TIPTCdata iptc(nullptr);
     std::string segment = SegmentOf(Dataset(2, 80, "Ann") + Dataset(2, 90, "Oslo"));
@@ -283,6 +296,23 @@ TEST(IptcList, RemoveEntryOfTheFirstOfThreeKeepsTheOthersInOrder) {
     EXPECT_FALSE(iptc.HasEntries());
 }
 
+TEST(IptcList, LookupsFollowEntriesAsTheyMove) {
+    TIPTCdata iptc(nullptr);
+    iptc.ParseSegment(
+        SegmentOf(Dataset(2, 5, "o") + Dataset(2, 80, "b1") + Dataset(2, 90, "c") + Dataset(2, 80, "b2")));
+    iptc.RemoveEntry("byline");
+    EXPECT_EQ(NamesAndValues(iptc), (Pairs{{"ObjectName", "o"}, {"City", "c"}, {"ByLine", "b2"}}));
+    EXPECT_EQ(iptc.IndexOfName("ByLine"), 2);
+    EXPECT_EQ(iptc.IndexOfName("City"), 1);
+    EXPECT_EQ(iptc.AppendValue("ByLine", "b3"), 2);
+    EXPECT_EQ(iptc.ValueOf("ByLine", ""), "b2,b3");
+
+    iptc.Clear();
+    EXPECT_EQ(iptc.IndexOfName("City"), -1);
+    EXPECT_EQ(iptc.SetValue("City", "new"), 0);
+    EXPECT_EQ(iptc.ValueOf("City", ""), "new");
+}
+
 TEST(IptcList, SetValueCreatesFromTheTableAndIgnoresEmptyTexts) {
     TIPTCdata iptc(nullptr);
     EXPECT_EQ(iptc.SetValue("NoSuchName", "x"), -1);
@@ -336,8 +366,8 @@ TEST(IptcList, ValueOfGivesTheDefaultForAMissingName) {
 // ------------------------------------------------------ with the container
 
 TEST(IptcContainer, OwnerSegmentIsParsedAfterOpenImageFile) {
-    const std::string path = WriteTempFile(
-        "iptc-owner.jpg", Jpeg().App0().Iptc(Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b")).Build());
+    const std::string datasets = Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b");
+    const std::string path = WriteTempFile("iptc-owner.jpg", Jpeg().App0().Iptc(datasets).Build());
     exif::TimgData img;
     ASSERT_TRUE(img.OpenImageFile(path));
     ASSERT_TRUE(img.HasIptcSegment());
@@ -368,7 +398,8 @@ TEST(IptcContainer, ReadFileAnswersFromTheOwnersNewObject) {
     const std::string second =
         WriteTempFile("iptc-read2.jpg", Jpeg().Iptc(Dataset(2, 25, "x") + Dataset(2, 25, "y")).Build());
     const std::string none = WriteTempFile("iptc-read3.jpg", Jpeg().Comment("c").Build());
-    const std::string empty = WriteTempFile("iptc-read4.jpg", Jpeg().Iptc(Dataset(2, 0, std::string("\0\x02", 2))).Build());
+    const std::string versionOnly = Dataset(2, 0, std::string("\0\x02", 2));
+    const std::string empty = WriteTempFile("iptc-read4.jpg", Jpeg().Iptc(versionOnly).Build());
 
     exif::TimgData img;
     ASSERT_TRUE(img.OpenImageFile(first));
