@@ -84,9 +84,13 @@ uint8_t ByteAtOffset(const exif::Bytes &segment, int64_t offset) {
     return exif::tEndInd::ByteOf(segment, offset + 1);
 }
 
-bool IsKnownRecord(uint8_t record) { return record == ApplicationRecord || record == DescriptorRecord; }
+bool IsKnownRecord(uint8_t record) {
+    return record == ApplicationRecord || record == DescriptorRecord;
+}
 
-bool IsRepeatable(uint16_t dataset) { return dataset < IPTCRepeatable.size() && IPTCRepeatable.test(dataset); }
+bool IsRepeatable(uint16_t dataset) {
+    return dataset < IPTCRepeatable.size() && IPTCRepeatable.test(dataset);
+}
 
 TTagEntry EntryFromDatasetRow(const TDatasetRow &row, const std::string &value) {
     TTagEntry e;
@@ -193,9 +197,8 @@ int32_t TIPTCdata::DatasetRowOf(std::string_view name) {
 // 0x1C followed by record 2 or 8 after the signature is taken as the start.
 int64_t TIPTCdata::IptcStartOffset() const {
     const size_t signature = Segment.find(PhotoshopSignature);
-    const int64_t start = signature == std::string::npos
-                              ? UnsignedScanStart
-                              : static_cast<int64_t>(signature + PhotoshopSignature.size());
+    const int64_t start = signature == std::string::npos ? UnsignedScanStart
+                                                         : static_cast<int64_t>(signature + PhotoshopSignature.size());
     const int64_t n = static_cast<int64_t>(Segment.size());
     for (int64_t k = start; k < n; ++k) {
         if (ByteAtOffset(Segment, k) != DatasetMarker) continue;
@@ -207,8 +210,10 @@ int64_t TIPTCdata::IptcStartOffset() const {
 // Repeatable datasets are merged into one entry, joined by commas; any other
 // dataset becomes an entry of its own each time it occurs.
 void TIPTCdata::StoreDataset(const TTagEntry &entry) {
-    if (IsRepeatable(entry.Tag)) AppendValue(entry.Name, entry.Value);
-    else AppendEntry(entry);
+    if (IsRepeatable(entry.Tag))
+        AppendValue(entry.Name, entry.Value);
+    else
+        AppendEntry(entry);
 }
 
 // Everything after the first dataset is read as datasets until fewer than a

@@ -18,7 +18,9 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 // The APP13 segment as the container keeps it (two length bytes, then the
 // payload) for a Photoshop 3.0 IPTC resource holding `datasets`.
-std::string SegmentOf(const std::string &datasets) { return Jpeg().Iptc(datasets).Build(false).substr(4); }
+std::string SegmentOf(const std::string &datasets) {
+    return Jpeg().Iptc(datasets).Build(false).substr(4);
+}
 
 // A dataset header whose length field is given rather than computed.
 std::string DatasetHeader(unsigned record, unsigned number, unsigned length) {
@@ -94,8 +96,8 @@ TEST(IptcParse, KeywordsMergeIntoOneEntryAndAnEmptyKeywordChangesNothing) {
 }
 
 TEST(IptcParse, SupplementalCategoriesMergeLikeKeywordsWithOtherDatasetsBetween) {
-    const Pairs got = ParsedPairs(
-        SegmentOf(Dataset(2, 20, "x") + Dataset(2, 25, "k1") + Dataset(2, 20, "y") + Dataset(2, 25, "k2")));
+    const Pairs got =
+        ParsedPairs(SegmentOf(Dataset(2, 20, "x") + Dataset(2, 25, "k1") + Dataset(2, 20, "y") + Dataset(2, 25, "k2")));
     EXPECT_EQ(got, (Pairs{{"SuppCategory", "x,y"}, {"Keywords", "k1,k2"}}));
 }
 
@@ -142,9 +144,9 @@ TEST(IptcParse, ValuesKeepTheirBytesUnconverted) {
 }
 
 TEST(IptcParse, RecordVersionAndOtherRecordsGiveNoEntry) {
-    const Pairs got = ParsedPairs(SegmentOf(Dataset(2, 5, "first") + Dataset(1, 90, "\x1B%G") +
-                                            Dataset(3, 5, "envelope") + Dataset(2, 0, std::string("\0\x02", 2)) +
-                                            Dataset(2, 10, "1")));
+    const Pairs got =
+        ParsedPairs(SegmentOf(Dataset(2, 5, "first") + Dataset(1, 90, "\x1B%G") + Dataset(3, 5, "envelope") +
+                              Dataset(2, 0, std::string("\0\x02", 2)) + Dataset(2, 10, "1")));
     EXPECT_EQ(got, (Pairs{{"ObjectName", "first"}, {"Urgency", "1"}}));
 }
 
