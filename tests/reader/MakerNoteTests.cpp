@@ -1,0 +1,689 @@
+// Maker notes inside real EXIF structures: files built from bytes and opened
+// through the container, and the camera samples.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "ByteBuilders.h"
+#include "exif/ImageInfo.h"
+#include "exif/ImgData.h"
+#include "exif/TextFormat.h"
+#include "makernotes/MakerNoteData.h"
+
+using namespace testbytes;
+using exif::TImageInfo;
+using exif::TimgData;
+using exif::TTagEntry;
+
+namespace {
+
+// ------------------------------------------------------------ note builders
+
+// One maker-note directory entry; `value` holds the bytes in the note's byte
+// order. A value longer than 4 bytes is stored after the directory unless an
+// explicit `offset` is given (then no data is stored for it).
+struct NoteEntry {
+    uint16_t tag = 0;
+    uint16_t type = 0;
+    uint32_t count = 0;
+    std::string value;
+    std::optional<uint32_t> offset;
+};
+
+NoteEntry NoteShort(bool big, uint16_t tag, std::initializer_list<unsigned> v) {
+    return {tag, 3, static_cast<uint32_t>(v.size()), U16Bytes(big, v), {}};
+}
+NoteEntry NoteLong(bool big, uint16_t tag, std::initializer_list<uint32_t> v) {
+    return {tag, 4, static_cast<uint32_t>(v.size()), U32Bytes(big, v), {}};
+}
+NoteEntry NoteRational(bool big, uint16_t tag, std::initializer_list<std::pair<int32_t, int32_t>> v) {
+    return {tag, 5, static_cast<uint32_t>(v.size()), RationalBytes(big, v), {}};
+}
+NoteEntry NoteAscii(uint16_t tag, const std::string &text) {
+    return {tag, 2, static_cast<uint32_t>(text.size() + 1), text + std::string(1, '\0'), {}};
+}
+NoteEntry NoteUndefined(uint16_t tag, const std::string &bytes) {
+    return {tag, 7, static_cast<uint32_t>(bytes.size()), bytes, {}};
+}
+NoteEntry NoteAt(uint16_t tag, uint16_t type, uint32_t count, uint32_t offset) {
+    return {tag, type, count, {}, offset};
+}
+
+// A maker note: `header`, the entry count, the entries, a zero link, then the
+// values that do not fit in their entries. A value at note byte k (0-based)
+// gets the offset k + shift: shift is the note's own offset from the enclosing
+// TIFF header for notes measured from that header, -10 for the newer Nikon
+// note (measured from its inner TIFF header) and 0 for Fuji.
+std::string NoteBytes(bool big, const std::string &header, const std::vector<NoteEntry> &entries, int64_t shift) {
+    ByteWriter w{big, header};
+    uint32_t data = static_cast<uint32_t>(header.size() + 2 + 12 * entries.size() + 4);
+    std::string values;
+    w.U16(static_cast<unsigned>(entries.size()));
+    for (const NoteEntry &e : entries) {
+        w.U16(e.tag);
+        w.U16(e.type);
+        w.U32(e.count);
+        if (e.offset) {
+            w.U32(*e.offset);
+        } else if (e.value.size() > 4) {
+            w.U32(static_cast<uint32_t>(data + shift));
+            data += static_cast<uint32_t>(e.value.size());
+            values += e.value;
+        } else {
+            w.Str(e.value + std::string(4 - e.value.size(), '\0'));
+        }
+    }
+    w.U32(0);
+    return w.out + values;
+}
+
+std::string NikonTiffHeader(bool big) {
+    return std::string("Nikon\0\x02\x10\0\0", 10) + (big ? std::string("MM\0\x2A\0\0\0\x08", 8) : std::string("II\x2A\0\x08\0\0\0", 8));
+}
+const std::string NikonHeader("Nikon\0\x01\0", 8);
+const std::string OlympusHeader("OLYMP\0\x01\0", 8);
+const std::string SanyoHeader("SANYO\0\x01\0", 8);
+const std::string SeikoHeader("SEIKO\0\x01\0", 8);
+const std::string FujiHeader("FUJIFILM\x0C\0\0\0", 12);
+
+// --------------------------------------------------------- camera files
+
+// Builds the note once its offset from the TIFF header is known.
+using NoteMaker = std::function<std::string(uint32_t noteOffset)>;
+
+struct CameraFile {
+    std::string make;
+    std::string model = "Model";
+    std::string version;  // ExifVersion (4 characters), none when empty
+    bool big = false;
+    bool tiff = false;
+    std::string after;    // bytes stored in the file right after the note (more than 4)
+};
+
+constexpr uint16_t TagAfterNote = 0xC0DE;  // a tag no table knows
+
+// The EXIF directory is the first one, at offset 8, and the note is the first
+// value stored after it; IFD0 (Make, Model, EXIF pointer) follows.
+uint32_t NoteOffset(const CameraFile &f) {
+    const uint32_t entries = 2 + (f.version.empty() ? 0u : 1u) + (f.after.empty() ? 0u : 1u);
+    return 8 + 2 + 12 * entries + 4;
+}
+
+std::string CameraTiff(const CameraFile &f, const std::string &note) {
+    Tiff t(f.big);
+    std::vector<Entry> exifEntries;
+    if (!f.version.empty()) exifEntries.push_back(Tiff::Undefined(0x9000, f.version));
+    exifEntries.push_back(Tiff::Undefined(0x927C, note));
+    if (!f.after.empty()) exifEntries.push_back(Tiff::Undefined(TagAfterNote, f.after));
+    exifEntries.push_back(t.Short(0xA002, {640}));
+    const int exifDir = t.Dir(exifEntries);
+    t.Dir({Tiff::Ascii(0x010F, f.make), Tiff::Ascii(0x0110, f.model), Tiff::Pointer(0x8769, exifDir)});
+    const std::string tiff = t.Build(1);
+    if (tiff.compare(NoteOffset(f), note.size(), note) != 0) throw std::logic_error("note not where expected");
+    return tiff;
+}
+
+std::unique_ptr<TimgData> OpenCamera(const CameraFile &f, const NoteMaker &makeNote, const std::string &name) {
+    const std::string tiff = CameraTiff(f, makeNote(NoteOffset(f)));
+    const std::string path = f.tiff ? WriteTempFile(name + ".tif", tiff) : WriteTempFile(name + ".jpg", Jpeg().Exif(tiff).Build());
+    auto img = std::make_unique<TimgData>();
+    if (!img->OpenImageFile(path) || img->ExifInfo() == nullptr) throw std::runtime_error("cannot open " + path);
+    return img;
+}
+
+// Maker-note entries only: the main directories use some of the same names.
+std::optional<TTagEntry> MakerEntry(const TImageInfo &info, std::string_view name) {
+    for (int32_t i = 0; i < info.EntryCount(); ++i) {
+        TTagEntry e = info.EntryAt(i);
+        if (e.MakerNote == 1 && e.Name == name) return e;
+    }
+    return std::nullopt;
+}
+
+std::string MakerValue(const TImageInfo &info, std::string_view name) {
+    const auto e = MakerEntry(info, name);
+    return e ? e->Value : "<missing>";
+}
+
+int MakerEntryCount(const TImageInfo &info) {
+    int n = 0;
+    for (int32_t i = 0; i < info.EntryCount(); ++i) n += info.EntryAt(i).MakerNote == 1 ? 1 : 0;
+    return n;
+}
+
+std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
+
+// Lens texts carry the platform's decimal separator; these tests fix it.
+class DecimalPoint {
+public:
+    explicit DecimalPoint(char c) { exif::SetDecimalSeparator(c); }
+    ~DecimalPoint() { exif::TakeDecimalSeparatorFromLocale(); }
+};
+
+// ------------------------------------------------------------ dispatch
+
+TEST(MakerDispatch, CanonNoteWithoutHeaderMeasuresOffsetsFromTheTiffHeader) {
+    for (const bool big : {false, true}) {
+        for (const bool tiff : {false, true}) {
+            SCOPED_TRACE(std::string(big ? "MM" : "II") + (tiff ? " tiff" : " jpeg"));
+            const CameraFile f{"Canon", "Canon DIGITAL IXUS", "0210", big, tiff, ""};
+            const auto img = OpenCamera(f, [&](uint32_t v) {
+                return NoteBytes(big, "", {NoteAscii(0x0006, "IMG:JPEG file"), NoteLong(big, 0x0008, {1010163}),
+                                           NoteAscii(0x0009, "Tom Rowan")}, v);
+            }, "canon-plain");
+            const TImageInfo &info = *img->ExifInfo();
+            EXPECT_EQ(MakerValue(info, "ImageType"), Quoted("IMG:JPEG file"));
+            EXPECT_EQ(MakerValue(info, "ImageNumber"), "1010163");
+            EXPECT_EQ(MakerValue(info, "OwnerName"), Quoted("Tom Rowan"));
+            EXPECT_EQ(info.BigEndian, big);
+        }
+    }
+}
+
+TEST(MakerDispatch, MakerNoteEntriesCarryTheRowAndTheRenderedValueOnly) {
+    const CameraFile f{"Canon", "Canon", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        return NoteBytes(false, "", {NoteAscii(0x0007, "Firmware Version 1.0"), NoteLong(false, 0x0008, {42})}, v);
+    }, "canon-fields");
+    const TImageInfo &info = *img->ExifInfo();
+    const auto firmware = MakerEntry(info, "FirmwareVersion");
+    ASSERT_TRUE(firmware);
+    EXPECT_EQ(firmware->Tag, 0x0007);
+    EXPECT_EQ(firmware->Description, "FirmwareVersion");
+    EXPECT_EQ(firmware->DataType, 2);
+    EXPECT_EQ(firmware->Value, Quoted("Firmware Version 1.0"));
+    EXPECT_EQ(firmware->Raw, std::string("Firmware Version 1.0\0", 21));
+    EXPECT_EQ(firmware->RawLength, 0);
+    EXPECT_EQ(firmware->ValuePosition, 0);
+    const auto number = MakerEntry(info, "ImageNumber");
+    ASSERT_TRUE(number);
+    EXPECT_EQ(number->DataType, 4);
+    EXPECT_EQ(number->Raw, U32Bytes(false, {42}));
+
+    // The note's entries are stored before the MakerNote entry itself.
+    const int32_t makerNote = info.EntryIndexOf("MakerNote");
+    ASSERT_GE(makerNote, 2);
+    EXPECT_EQ(info.EntryAt(makerNote - 2).Name, "FirmwareVersion");
+    EXPECT_EQ(info.EntryAt(makerNote - 1).Name, "ImageNumber");
+    EXPECT_EQ(info.MakerDumpText, "\r\nFirmwareVersion = \"Firmware Version 1.0\"\r\nImageNumber = 42");
+}
+
+struct MakerCase {
+    const char *make;
+    std::string header;
+    bool measuredFromNote;  // Fuji: offsets from the note's first byte
+    std::vector<NoteEntry> entries;
+    std::vector<std::pair<const char *, std::string>> expected;
+};
+
+TEST(MakerDispatch, EachMakerKeyWalksItsOwnTable) {
+    const std::vector<MakerCase> cases = {
+        {"OLYMPUS OPTICAL CO.,LTD", OlympusHeader, false,
+         {NoteShort(false, 0x0201, {2}), NoteAscii(0x0207, "SR874X"), NoteAscii(0x0209, "OLYMPUS CAMERA")},
+         {{"JpegQual", "HQ"}, {"Firmware", Quoted("SR874X")}, {"CameraID", Quoted("OLYMPUS CAMERA")}}},
+        {"CASIO COMPUTER CO.,LTD.", "", false,
+         {NoteShort(false, 0x0002, {3}), NoteLong(false, 0x000A, {65537}), NoteAscii(0x0006, "distance")},
+         {{"Quality", "Fine"}, {"DigitalZoom", "2X Digital Zoom"}, {"ObjectDistance", Quoted("distance")}}},
+        {"FUJIFILM", FujiHeader, true,
+         {NoteAscii(0x1000, "NORMAL "), NoteShort(false, 0x1031, {1}), NoteShort(false, 0x1302, {1})},
+         {{"Quality", Quoted("NORMAL ")}, {"PictureMode", "Portrait scene"}, {"AEWarning", "Over exposure"}}},
+        {"SEIKO EPSON CORP.", SeikoHeader, false,
+         {NoteAscii(0x0209, "PC-5678 CAM"), NoteShort(false, 0x020B, {1600})},
+         {{"CameraID", Quoted("PC-5678 CAM")}, {"Width", "1600"}}},
+        {"SANYO Electric Co.,Ltd.", SanyoHeader, false,
+         {NoteLong(false, 0x0200, {0, 0, 0}), NoteShort(false, 0x0201, {2})},
+         {{"Special Mode", "0, 0, 0"}, {"JpegQuality", "2"}}},
+        {"Minolta Co., Ltd.", "", false,
+         {NoteUndefined(0x0E00, "PrintIM0300")},
+         {{"PIMdata", Quoted("PrintIM0300")}}},
+    };
+    for (const MakerCase &c : cases) {
+        SCOPED_TRACE(c.make);
+        const CameraFile f{c.make, "Model", "0210"};
+        const auto img = OpenCamera(f, [&](uint32_t v) {
+            return NoteBytes(false, c.header, c.entries, c.measuredFromNote ? 0 : v);
+        }, "maker-key");
+        const TImageInfo &info = *img->ExifInfo();
+        for (const auto &[name, value] : c.expected) EXPECT_EQ(MakerValue(info, name), value) << name;
+        EXPECT_EQ(MakerEntryCount(info), static_cast<int>(c.expected.size()));
+        EXPECT_EQ(img->ErrorText.find("Error Detected"), std::string::npos);
+    }
+}
+
+TEST(MakerDispatch, MakeOfAnotherMakerLeavesTheNoteUndecoded) {
+    for (const char *make : {"PENTAX Corporation", "EASTMAN KODAK COMPANY", "NIK"}) {
+        SCOPED_TRACE(make);
+        const CameraFile f{make, "Model", "0210"};
+        const auto img = OpenCamera(f, [](uint32_t v) {
+            return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:JPEG file")}, v);
+        }, "other-maker");
+        EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
+        EXPECT_EQ(img->ExifInfo()->MakerDumpText, "");
+        // The note itself is still an ordinary entry of the EXIF directory.
+        EXPECT_GE(img->ExifInfo()->EntryIndexOf("MakerNote"), 0);
+    }
+}
+
+TEST(MakerDispatch, DecodeRecognisesTheMakeWhateverItsLetterCase) {
+    TimgData owner;
+    for (const char *make : {"Canon", "canon inc.", "CANON"}) {
+        SCOPED_TRACE(make);
+        TImageInfo info(&owner, exif::BuildAll);
+        info.CameraMake = make;
+        info.MakerNoteBytes = NoteBytes(false, "", {}, 0);
+        makernotes::TmsInfo decoder(false, &info);
+        EXPECT_TRUE(decoder.DecodeMakerNote(info));
+        EXPECT_EQ(decoder.Maker, make);
+        EXPECT_EQ(makernotes::CurrentImageInfo(), &info);
+    }
+}
+
+TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseButRecordsTheDirectorySet) {
+    TimgData owner;
+    for (const char *make : {"", "PENTAX", "Leica", "Nikkon"}) {
+        SCOPED_TRACE(make);
+        TImageInfo info(&owner, exif::BuildAll);
+        info.CameraMake = make;
+        info.MakerNoteBytes = NoteBytes(false, "", {NoteShort(false, 0x0001, {1})}, 0);
+        makernotes::TmsInfo decoder(false, &info);
+        EXPECT_FALSE(decoder.DecodeMakerNote(info));
+        EXPECT_EQ(decoder.Maker, "");
+        EXPECT_EQ(info.EntryCount(), 0);
+        EXPECT_EQ(info.MakerDumpText, "");
+        EXPECT_EQ(makernotes::CurrentImageInfo(), &info);
+    }
+}
+
+// ------------------------------------------------------------ Nikon layouts
+
+// The newer note: "Nikon", a version, then a TIFF header of its own from which
+// its offsets are measured.
+std::string NewerNikonNote(bool big) {
+    return NoteBytes(big, NikonTiffHeader(big),
+                     {NoteAscii(0x0003, "COLOR"), NoteAscii(0x0004, "FINE   "),
+                      NoteRational(big, 0x0084, {{24, 1}, {120, 1}, {7, 2}, {56, 10}}),
+                      NoteAscii(0x008D, "MODE2   ")},
+                     -10);
+}
+
+void ExpectNewerNikonNote(const TImageInfo &info) {
+    EXPECT_EQ(MakerValue(info, "ColorMode"), Quoted("COLOR"));
+    EXPECT_EQ(MakerValue(info, "Quality"), Quoted("FINE   "));
+    EXPECT_EQ(MakerValue(info, "LensInformation"), "24/1, 120/1, 7/2, 56/10");
+    EXPECT_NE(info.MakerDumpText.find("\r\nLens information = 24.0-120.0(mm)  F3.5-F5.6"), std::string::npos);
+    EXPECT_NE(info.MakerDumpText.find("\r\nColor Mode = Mode 2 (Adobe RGB)"), std::string::npos);
+}
+
+// The early notes: "Nikon" and an 8-byte header, offsets from the file's TIFF header.
+std::string HeaderNikonNote(uint32_t v) {
+    return NoteBytes(false, NikonHeader,
+                     {NoteAscii(0x0002, "08.00"), NoteShort(false, 0x0003, {12}), NoteShort(false, 0x000B, {1})}, v);
+}
+
+void ExpectHeaderNikonNote(const TImageInfo &info) {
+    EXPECT_EQ(MakerValue(info, "FamilyID"), Quoted("08.00"));
+    EXPECT_EQ(MakerValue(info, "Quality"), "2 Mpixel Fine");
+    EXPECT_EQ(MakerValue(info, "Converter"), "Used");
+}
+
+// Notes without a header: the directory starts at the first byte.
+std::string PlainNikonNote(bool big, uint32_t v) {
+    return NoteBytes(big, "", {NoteShort(big, 0x0002, {0, 100}), NoteAscii(0x0004, "NORMAL "),
+                               NoteShort(big, 0x0095, {7})}, v);
+}
+
+void ExpectPlainNikonNote(const TImageInfo &info) {
+    EXPECT_EQ(MakerValue(info, "ISOSpeed"), "0, 100");
+    EXPECT_EQ(MakerValue(info, "Quality"), Quoted("NORMAL "));
+    EXPECT_EQ(MakerValue(info, "NoiseReduction"), "7");
+}
+
+TEST(NikonLayout, NewerExifVersionChoosesTheTiffHeaderLayoutWhateverTheNoteBegins) {
+    const DecimalPoint point('.');
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big ? "MM" : "II");
+        const CameraFile f{"Nikon Corporation", "COOLPIX P6000", "0220", big};
+        const auto img = OpenCamera(f, [&](uint32_t) { return NewerNikonNote(big); }, "nikon-newer");
+        ExpectNewerNikonNote(*img->ExifInfo());
+    }
+}
+
+TEST(NikonLayout, OlderVersionAndNikonHeaderChooseTheFirstLayout) {
+    const CameraFile f{"NIKON", "E950", "0210"};
+    const auto img = OpenCamera(f, HeaderNikonNote, "nikon-header");
+    ExpectHeaderNikonNote(*img->ExifInfo());
+}
+
+TEST(NikonLayout, HeaderTestRespectsLetterCase) {
+    // "NIKON" in capitals is not the header: the note is read without one, so
+    // the first layout's names never appear.
+    const CameraFile f{"NIKON", "E950", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        std::string note = HeaderNikonNote(v);
+        note.replace(0, 5, "NIKON");
+        return note;
+    }, "nikon-caps");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "Converter"), "<missing>");
+    EXPECT_NE(MakerValue(*img->ExifInfo(), "Quality"), "2 Mpixel Fine");
+}
+
+TEST(NikonLayout, NoteWithoutHeaderChoosesTheSecondLayout) {
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big ? "MM" : "II");
+        const CameraFile f{"NIKON", "E990", "0200", big};
+        const auto img = OpenCamera(f, [&](uint32_t v) { return PlainNikonNote(big, v); }, "nikon-plain");
+        ExpectPlainNikonNote(*img->ExifInfo());
+    }
+}
+
+TEST(NikonLayout, DSeriesModelInTiffFileWithoutVersionChoosesTheTiffHeaderLayout) {
+    const DecimalPoint point('.');
+    for (const char *model : {"NIKON D100", "D1X", "NIKON D"}) {
+        SCOPED_TRACE(model);
+        const CameraFile f{"NIKON CORPORATION", model, "", true, true};
+        const auto img = OpenCamera(f, [](uint32_t) { return NewerNikonNote(true); }, "nikon-d100");
+        ExpectNewerNikonNote(*img->ExifInfo());
+    }
+}
+
+TEST(NikonLayout, DSeriesRuleNeedsTiffFileNoVersionAndADAfterTheFirstBlank) {
+    struct Case {
+        const char *model;
+        const char *version;
+        bool tiff;
+    };
+    // A JPEG file; a version text; "E" after the blank; a blank as the last
+    // character; a lower-case "d"; no Model at all.
+    for (const Case &c : {Case{"NIKON D100", "", false}, Case{"NIKON D100", "0200", true},
+                          Case{"NIKON E5700", "", true}, Case{"NIKON ", "", true}, Case{"NIKON d100", "", true},
+                          Case{"", "", true}}) {
+        SCOPED_TRACE(std::string(c.model) + "/" + c.version + (c.tiff ? "/tiff" : "/jpeg"));
+        const CameraFile f{"NIKON", c.model, c.version, true, c.tiff};
+        const auto img = OpenCamera(f, [](uint32_t v) { return PlainNikonNote(true, v); }, "nikon-not-d");
+        ExpectPlainNikonNote(*img->ExifInfo());
+    }
+}
+
+// ------------------------------------------------------------ the walk
+
+TEST(MakerWalk, FujiNoteIsLittleEndianAndTheFileOrderHoldsAgainAfterIt) {
+    for (const bool tiff : {false, true}) {
+        SCOPED_TRACE(tiff ? "tiff" : "jpeg");
+        const CameraFile f{"FUJIFILM", "FinePix40i", "0210", true, tiff};
+        const auto img = OpenCamera(f, [](uint32_t) {
+            return NoteBytes(false, FujiHeader, {NoteAscii(0x1000, "NORMAL "), NoteShort(false, 0x1001, {3}),
+                                                 NoteShort(false, 0x1010, {1})}, 0);
+        }, "fuji-mm");
+        const TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(MakerValue(info, "Quality"), Quoted("NORMAL "));
+        EXPECT_EQ(MakerValue(info, "Sharpness"), "Normal");
+        EXPECT_EQ(MakerValue(info, "FlashMode"), "On");
+        // The EXIF entry after the note is read big-endian again.
+        EXPECT_TRUE(info.BigEndian);
+        EXPECT_EQ(info.EntryTextOf("ExifImageWidth"), "640");
+        EXPECT_EQ(info.WidthValue, 640);
+    }
+}
+
+TEST(MakerWalk, ValueBeyondTheNoteIsReadFromTheExifDataAtAPlusOffset) {
+    // Olympus adds 9, which turns an offset from the TIFF header into a
+    // position of the EXIF segment; the other makers add nothing, so their
+    // outside values are read 9 bytes before the TIFF offset.
+    CameraFile olympus{"OLYMPUS", "C960", "0210"};
+    olympus.after = std::string("OUTSIDE\0", 8) + "padding";
+    const auto img = OpenCamera(olympus, [&](uint32_t v) {
+        const uint32_t noteSize = static_cast<uint32_t>(OlympusHeader.size() + 2 + 12 * 2 + 4);
+        return NoteBytes(false, OlympusHeader, {NoteAt(0x0207, 2, 8, v + noteSize), NoteShort(false, 0x0201, {3})}, v);
+    }, "olympus-outside");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "Firmware"), Quoted("OUTSIDE"));
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "JpegQual"), "SHQ");
+
+    CameraFile canon{"Canon", "IXUS", "0210"};
+    canon.after = std::string("OUTSIDE\0", 8) + "padding";
+    const auto img2 = OpenCamera(canon, [&](uint32_t v) {
+        const uint32_t noteSize = 2 + 12 * 1 + 4;
+        return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, v + noteSize + 9)}, v);
+    }, "canon-outside");
+    EXPECT_EQ(MakerValue(*img2->ExifInfo(), "OwnerName"), Quoted("OUTSIDE"));
+}
+
+TEST(MakerWalk, ValueThatOverrunsTheNoteEndIsReadFromOutsideNotCut) {
+    CameraFile canon{"Canon", "IXUS", "0210"};
+    canon.after = "OUTSIDE!padding";
+    const auto img = OpenCamera(canon, [&](uint32_t v) {
+        // The last 4 bytes of the note (its zero link) and 4 beyond: 8 bytes.
+        const uint32_t noteSize = 2 + 12 * 1 + 4;
+        return NoteBytes(false, "", {NoteAt(0x0009, 7, 8, v + noteSize - 4)}, v);
+    }, "canon-overrun");
+    // Not the note's last 4 bytes followed by what comes after the note, but
+    // 8 bytes of the EXIF segment at A + m (A is 0 for Canon).
+    const TImageInfo &info = *img->ExifInfo();
+    const auto owner = MakerEntry(info, "OwnerName");
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(owner->Raw.size(), 8u);
+    EXPECT_NE(owner->Raw, std::string("\0\0\0\0OUTS", 8));
+    const uint32_t v = NoteOffset(canon);
+    EXPECT_EQ(owner->Raw, info.GetBuffer().substr(v + 18 - 4 - 1, 8));
+}
+
+TEST(MakerWalk, OffsetPointingBeforeTheNoteGivesNoBytes) {
+    const CameraFile f{"Canon", "IXUS", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, 0), NoteLong(false, 0x0008, {7})}, v);
+    }, "canon-before");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "OwnerName"), "\"\"");
+    EXPECT_EQ(MakerValue(info, "ImageNumber"), "7");
+}
+
+TEST(MakerWalk, SkipRowsAreHiddenAndTagsWithoutRowsAreListedAsUnknown) {
+    const CameraFile f{"Canon", "IXUS", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        return NoteBytes(false, "", {NoteShort(false, 0x0000, {1}), NoteShort(false, 0x0005, {7}),
+                                     NoteShort(false, 0x0010, {2}), NoteLong(false, 0x0008, {9})}, v);
+    }, "canon-skip");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\nUnknown = 7\r\nImageNumber = 9");
+    EXPECT_EQ(MakerEntryCount(info), 1);
+    EXPECT_EQ(MakerValue(info, "Skip"), "<missing>");
+}
+
+TEST(MakerWalk, LowerCaseSkipRowIsHiddenToo) {
+    const CameraFile f{"SEIKO EPSON", "PC", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        return NoteBytes(false, SeikoHeader, {NoteShort(false, 0x0300, {5}), NoteShort(false, 0x0F00, {1})}, v);
+    }, "seiko-skip");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\n?? = 5");
+    EXPECT_EQ(MakerValue(info, "??"), "5");
+}
+
+TEST(MakerWalk, FirstTableRowIsUsedLikeAnyOther) {
+    const CameraFile f{"CASIO", "QV", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, 0x0001, {4})}, v); },
+                                "casio-first");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "RecordingMode"), "Portrait");
+}
+
+TEST(MakerWalk, RowOfTagZeroIsListedButNeverStored) {
+    const CameraFile f{"FUJIFILM", "FinePix", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t) {
+        return NoteBytes(false, FujiHeader, {NoteUndefined(0x0000, "0130"), NoteShort(false, 0x1020, {1})}, 0);
+    }, "fuji-version");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\nVersion = \"0130\"\r\nMacro = On");
+    EXPECT_EQ(MakerValue(info, "Version"), "<missing>");
+    EXPECT_EQ(MakerValue(info, "Macro"), "On");
+}
+
+TEST(MakerWalk, EntryWithNegativeOrOversizedCountIsPassedOverEntirely) {
+    const CameraFile f{"Canon", "IXUS", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        return NoteBytes(false, "", {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0),
+                                     NoteLong(false, 0x0008, {5})}, v);
+    }, "canon-counts");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\nImageNumber = 5");
+    EXPECT_EQ(MakerEntryCount(info), 1);
+}
+
+TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
+    const CameraFile f{"Canon", "IXUS", "0210"};
+    const auto img = OpenCamera(f, [](uint32_t v) {
+        std::string note = NoteBytes(false, "", {NoteLong(false, 0x0008, {5}), NoteLong(false, 0x0008, {6})}, v);
+        note[0] = '\x40';  // 64 entries claimed, two present
+        return note;
+    }, "canon-short");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "ImageNumber"), "5");
+    EXPECT_EQ(img->ErrorText.find("Error Detected"), std::string::npos);
+}
+
+// ------------------------------------------------------------ Canon arrays
+
+std::unique_ptr<TimgData> CanonArrayFile(uint16_t tag, std::initializer_list<unsigned> values, const std::string &name) {
+    const CameraFile f{"Canon", "Canon PowerShot", "0210"};
+    return OpenCamera(f, [&](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, tag, values)}, v); }, name);
+}
+
+TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
+    const auto img = CanonArrayFile(0x0001, {38, 1, 0, 3, 1, 0, 0, 1}, "canon-settings");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText,
+              "\r\nMacro mode = Macro\r\nSelf Timer =  1\r\nCompression Rate = Basic\r\nFlash Mode = Auto"
+              "\r\nDrive Mode = Single\r\nFocus Mode = AI Servo\r\nExposureInfo1 = 38, 1, 0, 3, 1, 0, 0, 1");
+    const auto macro = MakerEntry(info, "Macro mode");
+    ASSERT_TRUE(macro);
+    EXPECT_EQ(macro->Value, "Macro");
+    EXPECT_EQ(macro->Description, "Macro mode");
+    EXPECT_EQ(macro->DataType, 2);
+    EXPECT_EQ(macro->Raw, "Macro");
+    EXPECT_EQ(macro->RawLength, 5);
+    EXPECT_NE(macro->Tag, 0);
+    EXPECT_EQ(MakerValue(info, "Self Timer"), " 1");
+    EXPECT_EQ(MakerValue(info, "ExposureInfo1"), "38, 1, 0, 3, 1, 0, 0, 1");
+    // Sub-entries come first, then the tag's own entry, then the MakerNote entry.
+    const int32_t own = info.EntryIndexOf("ExposureInfo1");
+    EXPECT_EQ(info.EntryAt(own - 1).Name, "Focus Mode");
+    EXPECT_EQ(info.EntryAt(own + 1).Name, "MakerNote");
+}
+
+TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
+    // 40 values: everything from the ninth on is valid for its item but is
+    // never rendered, so only the items reading fields 2 to 8 give lines.
+    const auto img = CanonArrayFile(0x0001, {80, 2, 5, 0, 0, 1, 0, 3, 9, 9, 2, 5, 9, 1, 1, 1, 17, 1, 9, 1, 1,
+                                             9, 9, 300, 100, 1, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9, 9, 9, 9},
+                                    "canon-long");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText,
+              "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = SuperFine\r\nFlash Mode = Not fired"
+              "\r\nDrive Mode = Continuous\r\nFocus Mode = MF\r\nExposureInfo1 = 80, 2, 5, 0, 0, 1, 0, 3");
+    EXPECT_EQ(MakerValue(info, "Image Size"), "<missing>");
+    EXPECT_EQ(MakerValue(info, "CCD ISO"), "<missing>");
+}
+
+TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
+    const auto img = CanonArrayFile(0x0001, {38, 7, 0, 4, 99, 0}, "canon-nocode");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\nSelf Timer =  7\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
+    EXPECT_EQ(MakerValue(info, "Macro mode"), "<missing>");
+    EXPECT_EQ(MakerValue(info, "Flash Mode"), "<missing>");
+}
+
+TEST(CanonArrays, ShotInformationOfALongArrayGivesOnlyItsWhiteBalance) {
+    const auto img = CanonArrayFile(0x0004, {68, 0, 128, 335, 213, 245, 0, 1, 0, 5, 0, 4, 0, 0, 7, 12, 0, 0, 216, 0},
+                                    "canon-shot");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText, "\r\nWhite balance = Sunny\r\nExposureInfo2 = 68, 0, 128, 335, 213, 245, 0, 1");
+    EXPECT_EQ(MakerValue(info, "White balance"), "Sunny");
+    EXPECT_EQ(MakerValue(info, "Sequence Number"), "<missing>");
+}
+
+TEST(CanonArrays, CustomFunctionsReadEveryFieldButTheLast) {
+    const auto img = CanonArrayFile(0x000F, {8, 257, 1792, 1281}, "canon-custom");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.MakerDumpText,
+              "\r\nNoise Reduction =  On\r\nAEB Sequence = 0\r\nCustomFunctions = 8, 257, 1792, 1281");
+    // The last field (function 5, setting 1) would read "Off" but is never read.
+    EXPECT_EQ(MakerValue(info, "AF Assist"), "<missing>");
+    EXPECT_EQ(MakerValue(info, "Noise Reduction"), " On");
+    EXPECT_EQ(MakerValue(info, "AEB Sequence"), "0");
+}
+
+// ------------------------------------------------------------ camera samples
+
+std::unique_ptr<TimgData> OpenSample(const std::string &name) {
+    auto img = std::make_unique<TimgData>();
+    if (!img->OpenImageFile(SamplePath(name)) || img->ExifInfo() == nullptr)
+        throw std::runtime_error("cannot open sample " + name);
+    return img;
+}
+
+struct SampleValues {
+    const char *file;
+    std::vector<std::pair<const char *, std::string>> values;
+};
+
+// Values checked against the bytes of each file (a hex dump, and exiftool's
+// reading of the same tags).
+TEST(MakerSamples, DecodedMakerValuesOfRealCameras) {
+    const std::vector<SampleValues> samples = {
+        {"canon-ixus.jpg",
+         {{"ImageType", Quoted("IMG:JPEG file")}, {"FirmwareVersion", Quoted("Firmware Version 1.0")},
+          {"ImageNumber", "1010163"}, {"OwnerName", Quoted("Tom Rowan and Sarah Clifton")},
+          {"Macro mode", "Normal"}, {"Compression Rate", "Basic"}, {"Flash Mode", "Auto"},
+          {"Drive Mode", "Single"}, {"Focus Mode", "AI Servo"}, {"White balance", "Auto"}}},
+        {"Canon_DIGITAL_IXUS_400.jpg",
+         {{"FirmwareVersion", Quoted("Firmware Version 1.00")}, {"ImageNumber", "1242489"},
+          {"OwnerName", Quoted("Jean-Pierre Grignon")}, {"Focus Mode", "Single"}, {"Macro mode", "Normal"}}},
+        {"nikon-e950.jpg",
+         {{"Quality", "2 Mpixel Fine"}, {"ColorMode", "Color"}, {"ImageAdjustment", "Contrast+"},
+          {"ISOSpeed", "ISO80"}, {"WhiteBalance", "Auto"}, {"Converter", "Not used"}}},
+        {"DSCN0010.jpg",
+         {{"ColorMode", Quoted("COLOR")}, {"Quality", Quoted("FINE   ")}, {"WhiteBalance", Quoted("AUTO        ")},
+          {"FocusMode", Quoted("AF-S  ")}}},
+        {"32-lens_data.jpeg",
+         {{"Quality", Quoted("NORMAL ")}, {"LensInformation", "280/10, 3000/10, 35/10, 56/10"},
+          {"NoiseReduction", Quoted("OFF ")}}},
+        {"olympus-c960.jpg", {{"JpegQual", "HQ"}, {"Firmware", Quoted("SR874")}}},
+        {"Fujifilm_FinePix_E500.jpg",
+         {{"Quality", Quoted("FINE   ")}, {"Sharpness", "Normal"}, {"FlashMode", "Off"}, {"Macro", "On"},
+          {"PictureMode", "Auto"}, {"BlurWarning", "No blur warning"}}},
+        {"fujifilm-finepix40i.jpg",
+         {{"Quality", Quoted("NORMAL ")}, {"FlashMode", "On"}, {"PictureMode", "Portrait scene"}}},
+        {"sanyo-vpcg250.jpg", {{"Special Mode", "0, 0, 0"}, {"JpegQuality", "2"}}},
+    };
+    for (const SampleValues &s : samples) {
+        SCOPED_TRACE(s.file);
+        const auto img = OpenSample(s.file);
+        for (const auto &[name, value] : s.values) EXPECT_EQ(MakerValue(*img->ExifInfo(), name), value) << name;
+        EXPECT_EQ(img->ErrorText.find("Error Detected"), std::string::npos);
+    }
+}
+
+TEST(MakerSamples, NikonLensOfARealD300) {
+    const DecimalPoint point('.');
+    const auto img = OpenSample("32-lens_data.jpeg");
+    EXPECT_NE(img->ExifInfo()->MakerDumpText.find("\r\nLens information = 28.0-300.0(mm)  F3.5-F5.6\r\n"),
+              std::string::npos);
+}
+
+TEST(MakerSamples, FilesWhoseEditorsDroppedTheNoteHaveNoMakerEntries) {
+    for (const char *file : {"Canon_40D.jpg", "Nikon_D70.jpg", "Olympus_C8080WZ.jpg"}) {
+        SCOPED_TRACE(file);
+        const auto img = OpenSample(file);
+        EXPECT_EQ(img->ExifInfo()->EntryIndexOf("MakerNote"), -1);
+        EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
+    }
+}
+
+}  // namespace
