@@ -1,0 +1,281 @@
+// The vendor tables as data, and the Nikon and Canon decoders on the texts the
+// maker-note walk renders.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <iterator>
+#include <stdexcept>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "exif/ImageInfo.h"
+#include "exif/ImgData.h"
+#include "exif/TagTables.h"
+#include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
+#include "makernotes/MakerNoteData.h"
+
+using exif::TTagRow;
+
+namespace {
+
+// ------------------------------------------------------------ tables
+
+struct VendorTable {
+    const char *name;
+    std::span<const TTagRow> rows;
+    size_t count;
+};
+
+std::vector<VendorTable> VendorTables() {
+    using namespace makernotes;
+    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 28}, {"OlympusTags", OlympusTags, 33},
+            {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 18},     {"CanonTags", CanonTags, 16},
+            {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2}};
+}
+
+// "n:text,n:text": every piece a decimal number, a colon and a text.
+bool WellFormedCodes(std::string_view codes) {
+    while (true) {
+        const size_t comma = codes.find(',');
+        const std::string_view piece = codes.substr(0, comma);
+        const size_t colon = piece.find(':');
+        if (colon == 0 || colon == std::string_view::npos || colon + 1 == piece.size()) return false;
+        for (size_t i = 0; i < colon; ++i)
+            if (!std::isdigit(static_cast<unsigned char>(piece[i]))) return false;
+        if (comma == std::string_view::npos) return true;
+        codes.remove_prefix(comma + 1);
+    }
+}
+
+const TTagRow &RowOf(std::span<const TTagRow> rows, uint16_t tag) {
+    const int i = exif::FindTagIndex(tag, rows);
+    if (i < 0) throw std::out_of_range("no row");
+    return rows[static_cast<size_t>(i)];
+}
+
+TEST(MakerTables, EveryTableHasItsRowsInStrictlyAscendingTagOrder) {
+    for (const VendorTable &t : VendorTables()) {
+        SCOPED_TRACE(t.name);
+        EXPECT_EQ(t.rows.size(), t.count);
+        for (size_t i = 1; i < t.rows.size(); ++i) EXPECT_LT(t.rows[i - 1].Tag, t.rows[i].Tag) << "row " << i;
+    }
+}
+
+TEST(MakerTables, RowsSetOnlyNameDescriptionCodesAndRenderer) {
+    for (const VendorTable &t : VendorTables()) {
+        SCOPED_TRACE(t.name);
+        for (const TTagRow &row : t.rows) {
+            EXPECT_FALSE(row.Name.empty());
+            EXPECT_FALSE(row.Description.empty());
+            EXPECT_TRUE(row.FormatPattern.empty());
+            // Skip rows are named "Skip" as well.
+            if (exif::UpperAscii(row.Description) == "SKIP") EXPECT_EQ(row.Name, row.Description);
+        }
+    }
+}
+
+TEST(MakerTables, ValueCodesAreWellFormedExceptTheOlympusMacroRowKeptAsItWas) {
+    for (const VendorTable &t : VendorTables()) {
+        SCOPED_TRACE(t.name);
+        for (const TTagRow &row : t.rows) {
+            if (row.ValueCodes.empty()) continue;
+            if (t.rows.data() == makernotes::OlympusTags.data() && row.Tag == 0x0202) continue;
+            EXPECT_TRUE(WellFormedCodes(row.ValueCodes)) << row.Name << ": " << row.ValueCodes;
+        }
+    }
+    EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x0202).ValueCodes, "0=Normal,1:Macro;");
+    EXPECT_FALSE(WellFormedCodes("0=Normal,1:Macro;"));
+}
+
+TEST(MakerTables, OddValueCodesDecodeAsStored) {
+    // A missing comma joins two pairs: 6 takes the rest, 10 is lost.
+    const std::string_view quality = RowOf(makernotes::NikonTags1, 0x0003).ValueCodes;
+    EXPECT_EQ(exif::DecodeValueCode(quality, "6"), "SXGA Fine10:2 Mpixel Basic");
+    EXPECT_EQ(exif::DecodeValueCode(quality, "10"), "");
+    EXPECT_EQ(exif::DecodeValueCode(quality, "11"), "2 Mpixel Normal");
+    const std::string_view macro = RowOf(makernotes::OlympusTags, 0x0202).ValueCodes;
+    EXPECT_EQ(exif::DecodeValueCode(macro, "0"), "");
+    EXPECT_EQ(exif::DecodeValueCode(macro, "1"), "Macro;");
+    EXPECT_EQ(exif::DecodeValueCode(RowOf(makernotes::FujiTags, 0x1002).ValueCodes, "3840"), "Custom white balance.");
+    EXPECT_EQ(exif::DecodeValueCode(RowOf(makernotes::CasioTags, 0x0014).ValueCodes, "244"), "+3.0");
+}
+
+TEST(MakerTables, DescriptionsDifferFromNamesWhereTheCamerasSaidSo) {
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Description, "Lens information");
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0001).Description, "Family ID");
+    EXPECT_EQ(RowOf(makernotes::NikonTags1, 0x0002).Description, "FamilyID");
+    EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x0204).Description, "Digital Zoom Ratio");
+    EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x102D).Name, "Coring");
+    EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x102D).Description, "Coring Filter");
+    EXPECT_EQ(RowOf(makernotes::SeikoTags, 0x0200).Description, "Special Mode");
+    EXPECT_EQ(RowOf(makernotes::SeikoTags, 0x0F00).Description, "skip");
+    EXPECT_EQ(RowOf(makernotes::FujiTags, 0x1100).Name, "ContTake/Bracket");
+}
+
+TEST(MakerTables, DecodersSitOnTheirFiveRowsOnly) {
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Render, &makernotes::NikonLensText);
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x008D).Render, &makernotes::NikonColorModeText);
+    EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0001).Render, &makernotes::CanonCameraSettings);
+    EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0004).Render, &makernotes::CanonShotInfo);
+    EXPECT_EQ(RowOf(makernotes::CanonTags, 0x000F).Render, &makernotes::CanonCustomFunctions);
+    int withRenderer = 0;
+    for (const VendorTable &t : VendorTables())
+        for (const TTagRow &row : t.rows) withRenderer += row.Render != nullptr ? 1 : 0;
+    EXPECT_EQ(withRenderer, 5);
+}
+
+// ------------------------------------------------------------ decoders
+
+// The decoders add their sub-entries to the directory set of the last decode;
+// a decode of a note whose Make names no maker records this fixture's set.
+class MakerDecoders : public testing::Test {
+protected:
+    void SetUp() override {
+        makernotes::TmsInfo decoder(false, &Info);
+        decoder.DecodeMakerNote(Info);
+        ASSERT_EQ(makernotes::CurrentImageInfo(), &Info);
+    }
+    void TearDown() override { exif::TakeDecimalSeparatorFromLocale(); }
+
+    std::vector<std::string> SubEntryNames() const {
+        std::vector<std::string> names;
+        for (int32_t i = 0; i < Info.EntryCount(); ++i) names.push_back(Info.EntryAt(i).Name);
+        return names;
+    }
+
+    exif::TimgData Owner;
+    exif::TImageInfo Info{&Owner, exif::BuildAll};
+};
+
+using Names = std::vector<std::string>;
+
+TEST_F(MakerDecoders, ColourModeNamesTheModeFromTheFirstFiveCharactersInsideTheQuotes) {
+    EXPECT_EQ(makernotes::NikonColorModeText("\"MODE1   \""), "Mode1 (sRGB)");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"MODE2   \""), "Mode 2 (Adobe RGB)");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"MODE3\""), "Mode 3 (sRGB): higher saturation");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"COLOR\""), "COLOR");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"mode2\""), "mode2");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"MODE1X\""), "Mode1 (sRGB)");
+    EXPECT_EQ(makernotes::NikonColorModeText("\"BW\""), "BW\"");
+    EXPECT_EQ(makernotes::NikonColorModeText("\""), "");
+    EXPECT_EQ(makernotes::NikonColorModeText(""), "");
+    EXPECT_EQ(Info.EntryCount(), 0);
+}
+
+TEST_F(MakerDecoders, NikonDecodersLeaveTheBlockFlagAlone) {
+    for (const bool flag : {false, true}) {
+        exif::BlockResult = flag;
+        makernotes::NikonColorModeText("\"MODE1\"");
+        makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10");
+        EXPECT_EQ(exif::BlockResult, flag);
+    }
+}
+
+TEST_F(MakerDecoders, LensTextGivesFocalRangeAndApertures) {
+    exif::SetDecimalSeparator('.');
+    EXPECT_EQ(makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10"), "24.0-120.0(mm)  F3.5-F5.6");
+    EXPECT_EQ(makernotes::NikonLensText("280/10, 3000/10, 35/10, 56/10"), "28.0-300.0(mm)  F3.5-F5.6");
+    exif::SetDecimalSeparator(',');
+    EXPECT_EQ(makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10"), "24,0-120,0(mm)  F3,5-F5,6");
+}
+
+TEST_F(MakerDecoders, LensTextOfFewerFieldsOrUnreadableNumbersCountsZeros) {
+    exif::SetDecimalSeparator('.');
+    EXPECT_EQ(makernotes::NikonLensText("24/1"), "0.0-0.0(mm)  F0.0-F24.0");
+    EXPECT_EQ(makernotes::NikonLensText("24/1, 120/1"), "24.0-0.0(mm)  F0.0-F120.0");
+    EXPECT_EQ(makernotes::NikonLensText("24/0, x, 7/2, 56/10"), "0.0-0.0(mm)  F3.5-F5.6");
+    EXPECT_EQ(makernotes::NikonLensText(""), "0.0-0.0(mm)  F0.0-F0.0");
+    EXPECT_EQ(makernotes::NikonLensText("\"text\""), "0.0-0.0(mm)  F0.0-F0.0");
+}
+
+TEST_F(MakerDecoders, CameraSettingsReadField2ForBothMacroModeAndSelfTimer) {
+    exif::BlockResult = false;
+    const std::string lines = makernotes::CanonCameraSettings("76, 1, 0, 9");
+    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_EQ(lines, "\r\nMacro mode = Macro\r\nSelf Timer =  1");
+    EXPECT_EQ(SubEntryNames(), (Names{"Macro mode", "Self Timer"}));
+    const exif::TTagEntry timer = Info.EntryAt(1);
+    EXPECT_EQ(timer.Value, " 1");
+    EXPECT_EQ(timer.Description, "Self Timer");
+    EXPECT_EQ(timer.MakerNote, 1);
+    EXPECT_EQ(timer.DataType, exif::TypeAscii);
+}
+
+TEST_F(MakerDecoders, CameraSettingsOfEightFieldsGiveAtMostTheItemsUpToField8) {
+    const std::string lines = makernotes::CanonCameraSettings("76, 2, 3, 2, 16, 1, 0, 6");
+    EXPECT_EQ(lines,
+              "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = Normal\r\nFlash Mode = External flash"
+              "\r\nDrive Mode = Continuous\r\nFocus Mode = MF");
+    EXPECT_EQ(SubEntryNames(),
+              (Names{"Macro mode", "Self Timer", "Compression Rate", "Flash Mode", "Drive Mode", "Focus Mode"}));
+}
+
+TEST_F(MakerDecoders, CameraSettingsItemsBeyondField8ReadTheirFields) {
+    // Not what the walk renders, but each item reads its own field.
+    std::string text = "0";
+    const int values[] = {0, 2, 5, 0, 0, 0, 0, 0, 0, 0, 2, 8, 0, 1, 65535, 0, 19, 1, 0, 0, 1,
+                          0, 0, 300, 100, 1, 0, 0, 7, 0, 0, 0, 1};
+    for (size_t i = 1; i < std::size(values); ++i) text += ", " + std::to_string(values[i]);
+    const std::string lines = makernotes::CanonCameraSettings(text);
+    for (const char *line : {"\r\nImage Size = Small", "\r\nEasy Shoot = Portrait", "\r\nContrast = High",
+                             "\r\nSaturation = Low", "\r\nSharpness = Normal", "\r\nCCD ISO = 400",
+                             "\r\nMetering Mode = High", "\r\nAF Point = Normal", "\r\nExposure Mode = High",
+                             "\r\nLong focal =  300", "\r\nShort focal =  100", "\r\nFocal Units =  1",
+                             "\r\nFlash Details =  7", "\r\nFocus Mode = High"})
+        EXPECT_NE(lines.find(line), std::string::npos) << line;
+}
+
+TEST_F(MakerDecoders, ShotInformationDecodesItsSixItems) {
+    exif::BlockResult = false;
+    const std::string text = "0, 0, 0, 0, 0, 0, 0, 4, 12, 0, 3, 0, 0, 5, 0, 65504, 0, 0, 250";
+    EXPECT_EQ(makernotes::CanonShotInfo(text),
+              "\r\nWhite balance = Flourescent\r\nSequence Number =  12\r\nOpticalZoom Step =  3\r\nAF point =  5"
+              "\r\nFlash bias = -1 EV\r\nDistance =  250");
+    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_EQ(Info.EntryCount(), 6);
+}
+
+TEST_F(MakerDecoders, CustomFunctionsOfFourFieldsReadTheFirstThree) {
+    exif::BlockResult = false;
+    EXPECT_EQ(makernotes::CanonCustomFunctions("200, 257, 1792, 3841"), "\r\nNoise Reduction =  On\r\nAEB Sequence = 0");
+    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_EQ(SubEntryNames(), (Names{"Noise Reduction", "AEB Sequence"}));
+    EXPECT_EQ(Info.EntryAt(0).Value, " On");
+}
+
+TEST_F(MakerDecoders, CustomFunctionSettingsWithoutACodeOrOutsideTheTableAddNothing) {
+    // Function 7 setting 1: its codes have no ",1:" since a comma is missing.
+    EXPECT_EQ(makernotes::CanonCustomFunctions("1793, 0"), "");
+    // Function 0, function 17, a negative number, a text, an empty field.
+    EXPECT_EQ(makernotes::CanonCustomFunctions("0, 4352, -257, abc, , 2"), "");
+    EXPECT_EQ(Info.EntryCount(), 0);
+    EXPECT_EQ(makernotes::CanonCustomFunctions("3841, 0"), "\r\nShutter Release w/o CF Card = Disable");
+    EXPECT_EQ(makernotes::CanonCustomFunctions("1537, 0"), "\r\nAV Shutter Speed =  1/200 (fixed)");
+}
+
+TEST_F(MakerDecoders, CustomFunctionsWithoutCommaGiveNothingButStillReportABlock) {
+    exif::BlockResult = false;
+    EXPECT_EQ(makernotes::CanonCustomFunctions("257"), "");
+    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_EQ(makernotes::CanonCustomFunctions(""), "");
+}
+
+TEST_F(MakerDecoders, LineHelpersSkipBlankValuesAndKeepFieldsUntrimmed) {
+    EXPECT_EQ(makernotes::DecodedField("5, 2, 7", 1, "2:Two"), "Two");
+    EXPECT_EQ(makernotes::DecodedField("5, 2, 7", 5, "2:Two"), "");
+    EXPECT_EQ(makernotes::FieldLine("5,  x , 7", "Label", 2), "\r\nLabel =   x ");
+    EXPECT_EQ(makernotes::FieldLine("5,   , 7", "Blank", 2), "");
+    EXPECT_EQ(makernotes::CodedLine("Coded", 1, "0:Off,1: On"), "\r\nCoded =  On");
+    EXPECT_EQ(makernotes::CodedLine("Missing", 3, "0:Off,1: On"), "");
+    EXPECT_EQ(makernotes::CodedLine("BlankText", 2, "2: ,3:x"), "");
+    EXPECT_EQ(makernotes::CodedFieldLine("5, 1", "Both", 1, "1:One"), "\r\nBoth = One");
+    EXPECT_EQ(SubEntryNames(), (Names{"Label", "Coded", "Both"}));
+    EXPECT_EQ(Info.EntryAt(0).Value, "  x ");
+    EXPECT_EQ(Info.EntryAt(0).Raw, "  x ");
+    EXPECT_EQ(Info.EntryAt(0).RawLength, 4);
+}
+
+}  // namespace
