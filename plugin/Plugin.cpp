@@ -1,0 +1,107 @@
+#include "plugin/Plugin.h"
+
+#include "exif/TextFormat.h"
+
+namespace {
+
+// The header texts. Both descriptions break into two lines at the carriage
+// return; "é" is the Windows-1252 byte 0xE9.
+constexpr std::string_view EnglishName = "EXIF information...";
+constexpr std::string_view FrenchName = "Informations EXIF/IPTC...";
+constexpr std::string_view EnglishDescription = "Show EXIF/IPTC information\r(Based on library ExifData / Varnecke)";
+constexpr std::string_view FrenchDescription =
+    "Affiche les informations EXIF/IPTC\r(Bas\xE9"
+    " sur la librairie ExifData / Varnecke)";
+constexpr std::string_view PluginVersionText = "2.0";
+// Capability members 6 and 14: the word 0x4040, Flags bits 6 and 22.
+constexpr TPluginFlags PluginCapabilities = PluginFlag(6) | PluginFlag(14);
+
+std::string failureText =
+    "Erreur pendant l'ex\xE9"
+    "cution du module !";
+
+// A host that calls Execute again from inside one of its callbacks would have
+// two runs share the library-wide dialog reference; the nested call is
+// refused instead.
+bool executeRunning = false;
+
+class TRunningFlag {
+ public:
+  TRunningFlag() { executeRunning = true; }
+  ~TRunningFlag() { executeRunning = false; }
+  TRunningFlag(const TRunningFlag &) = delete;
+  TRunningFlag &operator=(const TRunningFlag &) = delete;
+};
+
+void SelectFailureText() {
+  failureText = IsFrenchLanguage() ? "Impossible d'ex\xE9"
+                                     "cuter le module !"
+                                   : "Unable to process the plugin !";
+}
+
+// Numbers in the dialog follow the user's regional settings, read at every
+// run so that a change takes effect without reloading the plug-in.
+void UseRegionalDecimalSeparator() {
+  char separator[8] = {};
+  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 && separator[0] != '\0')
+    exif::SetDecimalSeparator(separator[0]);
+}
+
+// One run, inside Execute's protected region. Anything it throws makes the
+// run fail with 0. What it creates must be freed on every path out of it.
+int32_t RunExecute() {
+  UseRegionalDecimalSeparator();
+  const HWND hostWindow = GetHostWindow();
+  static_cast<void>(hostWindow);
+  const std::string fileName = GetImageFileName();
+  static_cast<void>(fileName);
+  return 1;
+}
+
+}  // namespace
+
+const std::string &ExecuteFailureText() { return failureText; }
+
+extern "C" {
+
+int32_t __stdcall Execute() {
+  try {
+    if (executeRunning) return 0;
+    const TRunningFlag running;
+    SelectFailureText();
+    return RunExecute();
+  } catch (...) {
+    return 0;
+  }
+}
+
+HBITMAP __stdcall RegisterPluginGlyph() {
+  try {
+    return LoadBitmapA(PluginModule(), "GLYPH");
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+TPluginStruct *__stdcall RegisterPluginStruct() { return &PluginStruct(); }
+
+TPluginHeader *__stdcall RegisterPluginHeader() {
+  try {
+    SetPluginKind(TPluginKind::Kind4);
+    SetPluginFlags(PluginCapabilities);
+    SetPluginCopyright(PluginCopyrightText);
+    SetPluginVersion(PluginVersionText);
+    const bool french = IsFrenchLanguage();
+    SetPluginName(french ? FrenchName : EnglishName);
+    SetPluginDescription(french ? FrenchDescription : EnglishDescription);
+  } catch (...) {
+    // Only the header's address goes back to the host, whatever happened.
+  }
+  return &PluginHeader();
+}
+
+char *__stdcall RegisterPluginLanguage() { return LanguageBuffer().data(); }
+
+int32_t __stdcall RegisterCompatibility() { return 2; }
+
+}  // extern "C"
