@@ -1,0 +1,450 @@
+// How a file is opened: the extension decides between a JPEG segment scan and
+// a TIFF-structured block; the scan keeps segments up to the start of the
+// compressed data and picks the EXIF, IPTC and comment segments among them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "ByteBuilders.h"
+#include "exif/ImgData.h"
+
+using namespace testbytes;
+
+namespace {
+
+const std::string SmallTiff() {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0x0110, "EOS")});
+    return t.Build();
+}
+
+std::unique_ptr<exif::TimgData> Open(const std::string &path, bool *result = nullptr) {
+    auto img = std::make_unique<exif::TimgData>();
+    const bool ok = img->OpenImageFile(path);
+    if (result) *result = ok;
+    return img;
+}
+
+// A segment written by hand: marker, then the given length field and payload.
+std::string RawSegment(unsigned marker, unsigned lengthField, const std::string &payload) {
+    std::string s = "\xFF";
+    s += static_cast<char>(marker);
+    s += static_cast<char>((lengthField >> 8) & 0xFF);
+    s += static_cast<char>(lengthField & 0xFF);
+    return s + payload;
+}
+
+std::string ExifPayload(const std::string &tiff) { return std::string("Exif\0\0", 6) + tiff; }
+
+// The payload of kept segment `n` (its bytes after the two length bytes).
+std::string PayloadOf(const exif::TimgData &img, int n) { return img.Section(n).Bytes.substr(2); }
+
+}  // namespace
+
+TEST(ContainerScan, ExtensionIsReadInAnyLetterCase) {
+    const std::string jpeg = Jpeg().App0().Exif(SmallTiff()).Build();
+    for (const std::string name : {"scan_upper.JPG", "scan_mixed.JpEg", "scan_short.jpe", "scan_lower.jpg"}) {
+        bool ok = false;
+        const auto img = Open(WriteTempFile(name, jpeg), &ok);
+        EXPECT_TRUE(ok) << name;
+        EXPECT_TRUE(img->HasExifSegment()) << name;
+        EXPECT_EQ(img->ErrorText, "<none>") << name;
+    }
+    for (const std::string name : {"scan_upper.TIF", "scan_long.Tiff", "scan_raw.NEF"}) {
+        bool ok = false;
+        const auto img = Open(WriteTempFile(name, SmallTiff()), &ok);
+        EXPECT_TRUE(ok) << name;
+        ASSERT_NE(img->ExifInfo(), nullptr) << name;
+        EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon") << name;
+    }
+}
+
+TEST(ContainerScan, OtherExtensionsAreRefusedWithoutReading) {
+    const std::string jpeg = Jpeg().App0().Exif(SmallTiff()).Build();
+    const auto dir = std::filesystem::path(WriteTempFile("scan_probe.bin", "")).parent_path() / "scan_folder.jpg";
+    std::filesystem::create_directories(dir);
+    const std::string inDottedFolder = (dir / "noextension").string();
+    WriteTempFile("scan_folder.jpg/noextension", jpeg);
+    for (const std::string &path : {WriteTempFile("scan_refused.png", jpeg), WriteTempFile("scan_refused.jpg.bak", jpeg),
+                                    WriteTempFile("scan_refused_jpg", jpeg), inDottedFolder}) {
+        bool ok = true;
+        const auto img = Open(path, &ok);
+        EXPECT_FALSE(ok) << path;
+        EXPECT_EQ(img->ErrorText, "Not an EXIF file") << path;
+        EXPECT_FALSE(img->HasAnySegment()) << path;
+        EXPECT_EQ(img->ExifInfo(), nullptr) << path;
+    }
+}
+
+TEST(ContainerScan, MissingFileGivesFalseAndNoErrorText) {
+    bool ok = true;
+    const auto img = Open(WriteTempFile("scan_probe.bin", "") + ".does-not-exist.jpg", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(img->ErrorText, "");
+}
+
+TEST(ContainerScan, JpegWithoutStartOfImageIsNotAnExifFile) {
+    const std::string noSoi = Jpeg().Exif(SmallTiff()).Build().substr(2);
+    bool ok = true;
+    const auto img = Open(WriteTempFile("scan_nosoi.jpg", noSoi), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(img->ErrorText, "Not an EXIF file");
+    EXPECT_EQ(img->SectionCount, 0);
+    EXPECT_FALSE(img->HasExifSegment());
+
+    bool emptyOk = true;
+    const auto empty = Open(WriteTempFile("scan_empty.jpg", ""), &emptyOk);
+    EXPECT_FALSE(emptyOk);
+    EXPECT_EQ(empty->ErrorText, "Not an EXIF file");
+}
+
+TEST(ContainerScan, App1AfterApp0IsSectionTwoAndTheScanStopsAtStartOfScan) {
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_app0app1.jpg", Jpeg().App0().Exif(SmallTiff()).Build()), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img->ExifSection, 2);
+    EXPECT_EQ(img->SectionCount, 3);  // APP0, APP1 and the start-of-scan segment
+    EXPECT_EQ(img->Section(1).Marker, 0xE0);
+    EXPECT_EQ(img->Section(2).Marker, 0xE1);
+    EXPECT_EQ(img->Section(3).Marker, 0xDA);
+    EXPECT_EQ(img->Section(2).SegmentLength, static_cast<int32_t>(SmallTiff().size() + 8));
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 2);
+    EXPECT_FALSE(img->ExifInfo()->FromTiff);
+}
+
+TEST(ContainerScan, FifthSegmentEndsAScanThatFoundNothing) {
+    bool ok = true;
+    const auto late = Open(
+        WriteTempFile("scan_fifth_app1.jpg", Jpeg().App0().Dqt().Dqt().Sof0(64, 48).Exif(SmallTiff()).Build()), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(late->HasExifSegment());
+    EXPECT_EQ(late->SectionCount, 5);
+    EXPECT_EQ(late->ErrorText, "Not an EXIF file");
+
+    const auto lateComment =
+        Open(WriteTempFile("scan_fifth_com.jpg", Jpeg().App0().Dqt().Dqt().Sof0(64, 48).Comment("hi").Build()), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(lateComment->CommentSection, 0);
+
+    const auto fourth =
+        Open(WriteTempFile("scan_fourth_app1.jpg", Jpeg().App0().Dqt().Dqt().Exif(SmallTiff()).Build()), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(fourth->ExifSection, 4);
+
+    // Once a comment was found, a fifth-segment APP1 is still the EXIF one.
+    const auto afterComment =
+        Open(WriteTempFile("scan_fifth_after_com.jpg", Jpeg().Comment("c").Dqt().Dqt().Dqt().Exif(SmallTiff()).Build()),
+             &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(afterComment->ExifSection, 5);
+    EXPECT_EQ(afterComment->ExifInfo()->EntryCount(), 2);
+}
+
+TEST(ContainerScan, SecondApp1IsDroppedAndItsSlotReused) {
+    const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(1, '\0') + "<x:xmpmeta/>";
+    bool ok = false;
+    const auto img = Open(
+        WriteTempFile("scan_two_app1.jpg", Jpeg().App0().Exif(SmallTiff()).Segment(0xE1, xmp).Comment("note").Build()),
+        &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img->ExifSection, 2);
+    EXPECT_EQ(img->CommentSection, 3);
+    EXPECT_EQ(img->Section(3).Marker, 0xFE);
+    EXPECT_EQ(PayloadOf(*img, 3), "note");
+    EXPECT_EQ(img->SectionCount, 4);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+
+    // The first APP1 is taken whatever it holds; a later EXIF APP1 is dropped.
+    const auto xmpFirst = Open(WriteTempFile("scan_xmp_first.jpg", Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Build()),
+                               &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(xmpFirst->ExifSection, 1);
+    ASSERT_NE(xmpFirst->ExifInfo(), nullptr);
+    EXPECT_EQ(xmpFirst->ExifInfo()->EntryCount(), 0);
+    EXPECT_EQ(xmpFirst->SectionCount, 2);
+    EXPECT_EQ(xmpFirst->Section(2).Marker, 0xDA);
+}
+
+TEST(ContainerScan, App1AsSixthSegmentIsDropped) {
+    bool ok = false;
+    const auto img = Open(
+        WriteTempFile("scan_sixth_app1.jpg",
+                      Jpeg().Comment("c").Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Comment("last").Build()),
+        &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_FALSE(img->HasExifSegment());
+    EXPECT_EQ(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->CommentSection, 6);  // the APP1 gave its slot to the comment
+    EXPECT_EQ(PayloadOf(*img, 6), "last");
+    EXPECT_EQ(img->SectionCount, 7);
+}
+
+TEST(ContainerScan, LastCommentWinsAndACommentAloneIsEnough) {
+    bool ok = false;
+    const auto two = Open(WriteTempFile("scan_two_com.jpg", Jpeg().Comment("first").App0().Comment("second").Build()),
+                          &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(two->CommentSection, 3);
+    EXPECT_EQ(PayloadOf(*two, two->CommentSection), "second");
+
+    const auto only = Open(WriteTempFile("scan_com_only.jpg", Jpeg().Comment("just a comment").Build(false)), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_FALSE(only->HasExifSegment());
+    EXPECT_FALSE(only->HasIptcSegment());
+    EXPECT_EQ(only->CommentSection, 1);
+    EXPECT_EQ(only->ErrorText, "<none>");
+}
+
+TEST(ContainerScan, BadExifHeaderOrByteOrderStillReadsWithNoEntries) {
+    std::string badHeader = ExifPayload(SmallTiff());
+    badHeader[4] = '\x01';  // position 7 of the segment: must be 0
+    std::string badMark = ExifPayload(SmallTiff());
+    badMark[6] = 'X';
+    badMark[7] = 'X';
+    std::string lowerExif = ExifPayload(SmallTiff());
+    lowerExif[0] = 'e';
+    int i = 0;
+    for (const std::string &payload : {badHeader, badMark, lowerExif}) {
+        bool ok = false;
+        const auto img = Open(
+            WriteTempFile("scan_badheader" + std::to_string(i++) + ".jpg", Jpeg().Segment(0xE1, payload).Comment("c").Build()),
+            &ok);
+        EXPECT_TRUE(ok);
+        EXPECT_TRUE(img->HasExifSegment());
+        ASSERT_NE(img->ExifInfo(), nullptr);
+        EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
+        EXPECT_EQ(img->ExifInfo()->DumpText, "");
+        EXPECT_EQ(img->CommentSection, 2);
+        EXPECT_EQ(img->ErrorText, "<none>");
+    }
+
+    // A byte other than 0 at position 8 (the sixth header byte) is not checked.
+    std::string sixth = ExifPayload(SmallTiff());
+    sixth[5] = 'x';
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_sixth_byte.jpg", Jpeg().Segment(0xE1, sixth).Build()), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+}
+
+TEST(ContainerScan, BigEndianExifIsReadInItsByteOrder) {
+    Tiff t(true);
+    t.Dir({Tiff::Ascii(0x010F, "NIKON"), t.Short(0x0112, {6})});
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_motorola.jpg", Jpeg().Exif(t.Build()).Build()), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_TRUE(img->BigEndian);
+    EXPECT_TRUE(img->ExifInfo()->BigEndian);
+    ASSERT_EQ(img->ExifInfo()->EntryCount(), 2);
+    EXPECT_EQ(img->ExifInfo()->EntryAt(1).Value, "CounterClockwise 90\xB0");
+}
+
+TEST(ContainerScan, FirstDirectoryOffsetZeroMeansRightAfterTheHeader) {
+    std::string tiff = SmallTiff();
+    tiff.replace(4, 4, std::string(4, '\0'));
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_offset0.jpg", Jpeg().Exif(tiff).Build()), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 2);
+}
+
+TEST(ContainerScan, FirstDirectoryIsWhereTheHeaderPoints) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Skipped")});
+    t.Dir({Tiff::Ascii(0x010F, "Pointed")});  // the header points here
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_second_dir.jpg", Jpeg().Exif(t.Build()).Build()), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Pointed");
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 1);
+}
+
+TEST(ContainerScan, ShortOrTruncatedSegmentEndsTheScan) {
+    bool ok = false;
+    // A length field of 1 ends the scan: the APP1 behind it is never seen.
+    const std::string tooShort = Jpeg().Comment("c").Raw(RawSegment(0xE0, 1, "")).Exif(SmallTiff()).Build();
+    const auto a = Open(WriteTempFile("scan_len1.jpg", tooShort), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(a->SectionCount, 1);
+    EXPECT_FALSE(a->HasExifSegment());
+
+    // Length 2 is an empty segment and the scan goes on.
+    const std::string empty = Jpeg().Raw(RawSegment(0xE0, 2, "")).Exif(SmallTiff()).Build();
+    const auto b = Open(WriteTempFile("scan_len2.jpg", empty), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(b->ExifSection, 2);
+
+    // An APP1 cut short by the end of the file is not classified.
+    const std::string exif = Jpeg().Exif(SmallTiff()).Build(false);
+    const auto c = Open(WriteTempFile("scan_cut_app1.jpg", exif.substr(0, exif.size() - 3)), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(c->HasExifSegment());
+    EXPECT_EQ(c->SectionCount, 0);
+
+    const std::string kept = Jpeg().Comment("kept").Build(false) + RawSegment(0xE1, 500, "Exif");
+    const auto d = Open(WriteTempFile("scan_cut_after_com.jpg", kept), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(d->SectionCount, 1);
+    EXPECT_FALSE(d->HasExifSegment());
+
+    // A file ending inside a length field, or right after a marker.
+    const auto e = Open(WriteTempFile("scan_cut_length.jpg", Jpeg().Comment("x").Build(false) + "\xFF\xE1\x01"), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(e->SectionCount, 1);
+}
+
+TEST(ContainerScan, FillBytesAreSkippedAndTheMarkerNeedsNoFF) {
+    bool ok = false;
+    const std::string filled = Jpeg().Raw("\xFF\xFF\xFF").Exif(SmallTiff()).Build();
+    const auto a = Open(WriteTempFile("scan_fill.jpg", filled), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(a->ExifSection, 1);
+
+    // After a segment the next byte that is not 0xFF is the marker.
+    const std::string payload = ExifPayload(SmallTiff());
+    const std::string bare = RawSegment(0xE1, static_cast<unsigned>(payload.size() + 2), payload).substr(1);
+    const auto b = Open(WriteTempFile("scan_bare_marker.jpg", Jpeg().Comment("c").Raw(bare).Build()), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(b->ExifSection, 2);
+    EXPECT_EQ(b->ExifInfo()->CameraMake, "Canon");
+}
+
+TEST(ContainerScan, NothingAfterStartOfScanOrEndOfImageIsRead) {
+    bool ok = true;
+    const std::string afterScan = Jpeg().App0().Build() + Jpeg().Exif(SmallTiff()).Build().substr(2);
+    const auto a = Open(WriteTempFile("scan_after_sos.jpg", afterScan), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(a->SectionCount, 2);
+    EXPECT_EQ(a->Section(2).Marker, 0xDA);
+    EXPECT_FALSE(a->HasExifSegment());
+}
+
+TEST(ContainerScan, AtMostTwentySegmentsAreKept) {
+    Jpeg j;
+    j.Comment("c");
+    for (int k = 0; k < 25; ++k) j.Dqt();
+    const auto img = Open(WriteTempFile("scan_many.jpg", j.Comment("late").Build()));
+    EXPECT_EQ(img->SectionCount, 20);
+    EXPECT_EQ(img->CommentSection, 1);
+}
+
+TEST(ContainerScan, ReopeningStartsFromAnEmptyContainer) {
+    Tiff motorola(true);
+    motorola.Dir({Tiff::Ascii(0x010F, "NIKON")});
+    exif::TimgData img;
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("scan_reuse1.jpg", Jpeg().App0().Exif(motorola.Build()).Build())));
+    EXPECT_TRUE(img.HasExifSegment());
+    EXPECT_TRUE(img.BigEndian);
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("scan_reuse2.jpg", Jpeg().Comment("only").Build())));
+    EXPECT_FALSE(img.HasExifSegment());
+    EXPECT_EQ(img.ExifInfo(), nullptr);
+    EXPECT_EQ(img.CommentSection, 1);
+    EXPECT_FALSE(img.BigEndian);
+}
+
+// ------------------------------------------------------------- TIFF files
+
+TEST(ContainerScan, TiffFirstDirectoryIsWhereTheHeaderPoints) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Image data, not a directory")});
+    t.Dir({Tiff::Ascii(0x010F, "Pointed"), Tiff::Ascii(0x0131, "Long software name")});
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_tiff_pointed.tif", t.Build()), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img->ErrorText, "<none>");
+    EXPECT_TRUE(img->HasExifSegment());
+    EXPECT_EQ(img->ExifSection, 1);
+    EXPECT_EQ(img->SectionCount, 1);
+    const exif::TImageInfo &info = *img->ExifInfo();
+    EXPECT_TRUE(info.FromTiff);
+    ASSERT_EQ(info.EntryCount(), 2);
+    EXPECT_EQ(info.CameraMake, "Pointed");
+    EXPECT_EQ(info.EntryAt(1).Value, "Long software name");
+}
+
+TEST(ContainerScan, TiffStoredOffsetBelowEightMeansOffsetEight) {
+    for (const char low : {'\0', '\x04', '\x07'}) {
+        std::string tiff = SmallTiff();
+        tiff.replace(4, 4, std::string(1, low) + std::string(3, '\0'));
+        const auto img = Open(WriteTempFile("scan_tiff_low" + std::to_string(int{low}) + ".tif", tiff));
+        ASSERT_NE(img->ExifInfo(), nullptr);
+        EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon") << int{low};
+    }
+}
+
+TEST(ContainerScan, TiffBlockHoldsTheBytesFromOffsetEight) {
+    Tiff t(true);
+    t.Dir({Tiff::Ascii(0x0110, "Model")});
+    const std::string tiff = t.Build();
+    const auto img = Open(WriteTempFile("scan_tiff_block.tiff", tiff));
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->Section(1).Bytes, tiff.substr(8));
+    EXPECT_EQ(img->GetBuffer(), tiff.substr(8));
+    EXPECT_TRUE(img->ExifInfo()->BigEndian);
+    EXPECT_EQ(img->ExifInfo()->CameraModel, "Model");
+}
+
+TEST(ContainerScan, TiffValuesEndWithTheFileAndWithTheBlock) {
+    // A Make that runs past the end of the file keeps the bytes present.
+    Tiff t;
+    std::string tiff;
+    {
+        Tiff probe;
+        probe.Dir({Tiff::AtOffset(0x010F, 2, 10, 0)});
+        const size_t end = probe.Build().size();
+        t.Dir({Tiff::AtOffset(0x010F, 2, 10, end)});
+        tiff = t.Build() + "abc";
+    }
+    const auto img = Open(WriteTempFile("scan_tiff_short.tif", tiff));
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    ASSERT_EQ(img->ExifInfo()->EntryCount(), 1);
+    EXPECT_EQ(img->ExifInfo()->EntryAt(0).Raw, "abc");
+    EXPECT_EQ(img->ExifInfo()->EntryAt(0).Value, "abc");
+    EXPECT_EQ(img->ExifInfo()->EntryAt(0).RawLength, 3);
+
+    // Only 256000 bytes after the header are read.
+    Tiff big;
+    const uint32_t blockEnd = 8 + 256000;
+    big.Dir({Tiff::AtOffset(0x010F, 2, 6, blockEnd - 2), Tiff::AtOffset(0x0110, 2, 6, blockEnd + 10)});
+    std::string file = big.Build();
+    file.resize(blockEnd + 100, 'z');
+    file.replace(blockEnd - 2, 4, "ABCD");
+    const auto bigImg = Open(WriteTempFile("scan_tiff_big.tif", file));
+    ASSERT_NE(bigImg->ExifInfo(), nullptr);
+    EXPECT_EQ(bigImg->Section(1).Bytes.size(), 256000u);
+    ASSERT_EQ(bigImg->ExifInfo()->EntryCount(), 2);
+    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(0).Raw, "AB");
+    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(1).Raw, "");
+    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(1).Value, "");
+}
+
+TEST(ContainerScan, TiffWithoutByteOrderMarkIsNotAnExifFile) {
+    std::string tiff = SmallTiff();
+    tiff[0] = 'I';
+    tiff[1] = 'M';
+    for (const std::string &bytes : {tiff, std::string("I"), std::string()}) {
+        bool ok = true;
+        const auto img = Open(WriteTempFile("scan_tiff_nomark.tif", bytes), &ok);
+        EXPECT_FALSE(ok);
+        EXPECT_EQ(img->ErrorText, "Not an EXIF file");
+        EXPECT_FALSE(img->HasExifSegment());
+    }
+    // A JPEG given a TIFF extension fails the same way.
+    bool ok = true;
+    const auto jpeg = Open(WriteTempFile("scan_jpeg_as.tif", Jpeg().Exif(SmallTiff()).Build()), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(jpeg->ErrorText, "Not an EXIF file");
+}
+
+TEST(ContainerScan, TiffOfHeaderOnlyHasNoEntries) {
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_tiff_header.tif", std::string("MM\0\x2A", 4)), &ok);
+    EXPECT_TRUE(ok);
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
+    EXPECT_EQ(img->ErrorText, "<none>");
+}
