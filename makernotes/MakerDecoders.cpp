@@ -53,6 +53,7 @@ struct TCanonItem {
 constexpr std::string_view LowNormalHigh = "65535:Low,0:Normal,1:High";
 
 // Canon tag 0x0001: camera settings, an array of 16-bit values.
+// clang-format off
 constexpr std::array<TCanonItem, 20> CameraSettingItems = {{
     {"Macro mode", TItemKind::Coded, 1, "1:Macro,2:Normal"},
     {"Self Timer", TItemKind::Plain, 2, ""},
@@ -75,8 +76,10 @@ constexpr std::array<TCanonItem, 20> CameraSettingItems = {{
     {"Flash Details", TItemKind::Plain, 29, ""},
     {"Focus Mode", TItemKind::Coded, 32, LowNormalHigh},
 }};
+// clang-format on
 
 // Canon tag 0x0004: shot information.
+// clang-format off
 constexpr std::array<TCanonItem, 6> ShotInfoItems = {{
     {"White balance", TItemKind::Coded, 7, "0:Auto,1:Sunny,2:Cloudy,3:Tungsten,4:Flourescent,5:Flash,6:Custom"},
     {"Sequence Number", TItemKind::Plain, 9, ""},
@@ -85,6 +88,7 @@ constexpr std::array<TCanonItem, 6> ShotInfoItems = {{
     {"Flash bias", TItemKind::Coded, 15, "65472:-2 EV,65484:-1.67 EV,65488:-1.50 EV,65492:-1.33 EV,65504:-1 EV,65516:-0.67 EV,65520:-0.50 EV,65524:-0.33 EV,0:0 EV,12:0.33 EV,16:0.50 EV,20:0.67 EV,32:1 EV,44:1.33 EV,48:1.50 EV,52:1.67 EV,64:2 EV"},
     {"Distance", TItemKind::Plain, 19, ""},
 }};
+// clang-format on
 
 // Canon tag 0x000F: custom functions. Each value is function number × 256 +
 // setting.
@@ -94,6 +98,7 @@ struct TCustomFunction {
     std::string_view ValueCodes;
 };
 
+// clang-format off
 constexpr std::array<TCustomFunction, 15> CustomFunctions = {{
     {1, "Noise Reduction", "0: Off,1: On"},
     {2, "Shutter AE Lock Button", "0:AF/AE lock,1:AE lock/AF,2:AF/AF lock,3:AE+release/AE+AF"},
@@ -111,6 +116,7 @@ constexpr std::array<TCustomFunction, 15> CustomFunctions = {{
     {14, "Superimposed Display", "0: On,1: Off"},
     {15, "Shutter Release w/o CF Card", "0:Enable,1:Disable"},
 }};
+// clang-format on
 
 template <size_t N>
 std::string ItemLines(const std::string &text, const std::array<TCanonItem, N> &items) {
@@ -118,7 +124,7 @@ std::string ItemLines(const std::string &text, const std::array<TCanonItem, N> &
     std::string lines;
     for (const TCanonItem &item : items)
         lines += item.Kind == TItemKind::Coded ? CodedFieldLine(text, item.Label, item.Number, item.ValueCodes)
-                                                : FieldLine(text, item.Label, item.Number);
+                                               : FieldLine(text, item.Label, item.Number);
     return lines;
 }
 
@@ -180,9 +186,13 @@ std::string NikonLensText(const std::string &text) {
 
 // ------------------------------------------------------------------- Canon
 
-std::string CanonCameraSettings(const std::string &text) { return ItemLines(text, CameraSettingItems); }
+std::string CanonCameraSettings(const std::string &text) {
+    return ItemLines(text, CameraSettingItems);
+}
 
-std::string CanonShotInfo(const std::string &text) { return ItemLines(text, ShotInfoItems); }
+std::string CanonShotInfo(const std::string &text) {
+    return ItemLines(text, ShotInfoItems);
+}
 
 // Only the fields before the last comma are read; a field that is not a
 // number, or names no known function, adds nothing.

@@ -27,8 +27,12 @@ struct TOffsetBase {
     int64_t Add;
     int64_t Of(int64_t x) const { return FromX ? x + Add : Add; }
 };
-constexpr TOffsetBase Fixed(int64_t b) { return {false, b}; }
-constexpr TOffsetBase XPlus(int64_t add) { return {true, add}; }
+constexpr TOffsetBase Fixed(int64_t b) {
+    return {false, b};
+}
+constexpr TOffsetBase XPlus(int64_t add) {
+    return {true, add};
+}
 
 enum class TNoteOrder { FileOrder, LittleEndian };
 
@@ -46,6 +50,7 @@ struct TMakerLayout {
 };
 
 // Read top to bottom: the first row whose key and layout fit is used.
+// clang-format off
 constexpr std::array<TMakerLayout, 10> MakerLayouts = {{
     {"NIKON", TNoteLayout::NikonTiffHeader, &NikonTags2, 18, Fixed(9), 0, TNoteOrder::FileOrder},
     {"NIKON", TNoteLayout::NikonHeader, &NikonTags1, 8, XPlus(0), 0, TNoteOrder::FileOrder},
@@ -58,6 +63,7 @@ constexpr std::array<TMakerLayout, 10> MakerLayouts = {{
     {"SANYO", TNoteLayout::Only, &SanyoTags, 8, XPlus(0), 0, TNoteOrder::FileOrder},
     {"MINOL", TNoteLayout::Only, &MinoltaTags, 0, XPlus(-8), 0, TNoteOrder::FileOrder},
 }};
+// clang-format on
 
 // Nikon's D-series SLRs write the newer note even into TIFF files (.nef)
 // whose EXIF data carries no version: "NIKON D100" has a "D" after the blank.
@@ -101,7 +107,9 @@ private:
 
 }  // namespace
 
-TImageInfo *CurrentImageInfo() { return g_current; }
+TImageInfo *CurrentImageInfo() {
+    return g_current;
+}
 
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
     const std::string key = exif::UpperAscii(owner.CameraMake).substr(0, 5);

@@ -14,6 +14,7 @@ namespace makernotes {
 namespace {
 
 // Nikon notes that begin with the "Nikon" header (early Coolpix models).
+// clang-format off
 constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
     {0x0002, "FamilyID", "FamilyID", "", "", nullptr},
     {0x0003, "Quality", "Quality", "1:Vga Basic,2:Vga Normal,3:Vga Fine,4:SXGA Basic,5:SXGA Normal,6:SXGA Fine10:2 Mpixel Basic,11:2 Mpixel Normal,12:2 Mpixel Fine", "", nullptr},
@@ -27,9 +28,11 @@ constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
     {0x000B, "Converter", "Converter", "0:Not used,1:Used", "", nullptr},
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
+// clang-format on
 
 // Nikon notes without that header, and the newer notes that carry a TIFF
 // header of their own.
+// clang-format off
 constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
     {0x0001, "FamilyID", "Family ID", "", "", nullptr},
     {0x0002, "ISOSpeed", "ISO Speed", "", "", nullptr},
@@ -60,8 +63,10 @@ constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
     {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
+// clang-format on
 
 // Olympus, after the "OLYMP" header.
+// clang-format off
 constexpr std::array<TTagRow, 33> OlympusTagsRows = {{
     {0x0200, "SpecialMode", "SpecialMode", "", "", nullptr},
     {0x0201, "JpegQual", "JpegQual", "1:SQ,2:HQ,3:SHQ,4:Raw", "", nullptr},
@@ -97,8 +102,10 @@ constexpr std::array<TTagRow, 33> OlympusTagsRows = {{
     {0x102F, "FinalHeight", "Final Height", "", "", nullptr},
     {0x1034, "CompressionRatio", "Compression Ratio", "", "", nullptr},
 }};
+// clang-format on
 
 // Casio: the directory starts at the first byte of the note.
+// clang-format off
 constexpr std::array<TTagRow, 26> CasioTagsRows = {{
     {0x0001, "RecordingMode", "RecordingMode", "1:Single Shutter,2:Panorama,3:Night Scene,4:Portrait,5:Landscape", "", nullptr},
     {0x0002, "Quality", "Quality", "1:Economy,2:Normal,3:Fine", "", nullptr},
@@ -127,8 +134,10 @@ constexpr std::array<TTagRow, 26> CasioTagsRows = {{
     {0x0019, "Skip", "Skip", "", "", nullptr},
     {0x001A, "Skip", "Skip", "", "", nullptr},
 }};
+// clang-format on
 
 // Fujifilm: "FUJIFILM" header; always little-endian.
+// clang-format off
 constexpr std::array<TTagRow, 18> FujiTagsRows = {{
     {0x0000, "Version", "Version", "", "", nullptr},
     {0x1000, "Quality", "Quality", "", "", nullptr},
@@ -149,9 +158,11 @@ constexpr std::array<TTagRow, 18> FujiTagsRows = {{
     {0x1301, "FocusWarning", "FocusWarning", "0:Auto Focus good,1:Out of focus", "", nullptr},
     {0x1302, "AEWarning", "AEWarning", "0:AE good,1:Over exposure", "", nullptr},
 }};
+// clang-format on
 
 // Canon: the directory starts at the first byte of the note. Three tags hold
 // arrays that the Canon decoders unpack into entries of their own.
+// clang-format off
 constexpr std::array<TTagRow, 16> CanonTagsRows = {{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
@@ -170,8 +181,10 @@ constexpr std::array<TTagRow, 16> CanonTagsRows = {{
     {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
     {0x0010, "Skip", "Skip", "", "", nullptr},
 }};
+// clang-format on
 
 // Seiko (Epson-made cameras), after an 8-byte header.
+// clang-format off
 constexpr std::array<TTagRow, 12> SeikoTagsRows = {{
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
@@ -186,8 +199,10 @@ constexpr std::array<TTagRow, 12> SeikoTagsRows = {{
     {0x0300, "??", "??", "", "", nullptr},
     {0x0F00, "skip", "skip", "", "", nullptr},
 }};
+// clang-format on
 
 // Sanyo, after the "SANYO" header.
+// clang-format off
 constexpr std::array<TTagRow, 6> SanyoTagsRows = {{
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
@@ -196,12 +211,15 @@ constexpr std::array<TTagRow, 6> SanyoTagsRows = {{
     {0x0204, "DigiZoom", "DigiZoom", "", "", nullptr},
     {0x0F00, "DataDump", "DataDump", "", "", nullptr},
 }};
+// clang-format on
 
 // Minolta: the directory starts at the first byte of the note.
+// clang-format off
 constexpr std::array<TTagRow, 2> MinoltaTagsRows = {{
     {0x0000, "ModelID", "ModelID", "", "", nullptr},
     {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
 }};
+// clang-format on
 
 }  // namespace
 

@@ -87,7 +87,8 @@ std::string NoteBytes(bool big, const std::string &header, const std::vector<Not
 }
 
 std::string NikonTiffHeader(bool big) {
-    return std::string("Nikon\0\x02\x10\0\0", 10) + (big ? std::string("MM\0\x2A\0\0\0\x08", 8) : std::string("II\x2A\0\x08\0\0\0", 8));
+    return std::string("Nikon\0\x02\x10\0\0", 10) +
+           (big ? std::string("MM\0\x2A\0\0\0\x08", 8) : std::string("II\x2A\0\x08\0\0\0", 8));
 }
 const std::string NikonHeader("Nikon\0\x01\0", 8);
 const std::string OlympusHeader("OLYMP\0\x01\0", 8);
@@ -106,7 +107,7 @@ struct CameraFile {
     std::string version;  // ExifVersion (4 characters), none when empty
     bool big = false;
     bool tiff = false;
-    std::string after;    // bytes stored in the file right after the note (more than 4)
+    std::string after;  // bytes stored in the file right after the note (more than 4)
 };
 
 constexpr uint16_t TagAfterNote = 0xC0DE;  // a tag no table knows
@@ -134,7 +135,8 @@ std::string CameraTiff(const CameraFile &f, const std::string &note) {
 
 std::unique_ptr<TimgData> OpenCamera(const CameraFile &f, const NoteMaker &makeNote, const std::string &name) {
     const std::string tiff = CameraTiff(f, makeNote(NoteOffset(f)));
-    const std::string path = f.tiff ? WriteTempFile(name + ".tif", tiff) : WriteTempFile(name + ".jpg", Jpeg().Exif(tiff).Build());
+    const std::string path =
+        f.tiff ? WriteTempFile(name + ".tif", tiff) : WriteTempFile(name + ".jpg", Jpeg().Exif(tiff).Build());
     auto img = std::make_unique<TimgData>();
     if (!img->OpenImageFile(path) || img->ExifInfo() == nullptr) throw std::runtime_error("cannot open " + path);
     return img;
@@ -160,7 +162,9 @@ int MakerEntryCount(const TImageInfo &info) {
     return n;
 }
 
-std::string Quoted(const std::string &s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string &s) {
+    return "\"" + s + "\"";
+}
 
 // Lens texts carry the platform's decimal separator; these tests fix it.
 class DecimalPoint {
@@ -176,10 +180,15 @@ TEST(MakerDispatch, CanonNoteWithoutHeaderMeasuresOffsetsFromTheTiffHeader) {
         for (const bool tiff : {false, true}) {
             SCOPED_TRACE(std::string(big ? "MM" : "II") + (tiff ? " tiff" : " jpeg"));
             const CameraFile f{"Canon", "Canon DIGITAL IXUS", "0210", big, tiff, ""};
-            const auto img = OpenCamera(f, [&](uint32_t v) {
-                return NoteBytes(big, "", {NoteAscii(0x0006, "IMG:JPEG file"), NoteLong(big, 0x0008, {1010163}),
-                                           NoteAscii(0x0009, "Tom Rowan")}, v);
-            }, "canon-plain");
+            const auto img = OpenCamera(
+                f,
+                [&](uint32_t v) {
+                    return NoteBytes(big, "",
+                                     {NoteAscii(0x0006, "IMG:JPEG file"), NoteLong(big, 0x0008, {1010163}),
+                                      NoteAscii(0x0009, "Tom Rowan")},
+                                     v);
+                },
+                "canon-plain");
             const TImageInfo &info = *img->ExifInfo();
             EXPECT_EQ(MakerValue(info, "ImageType"), Quoted("IMG:JPEG file"));
             EXPECT_EQ(MakerValue(info, "ImageNumber"), "1010163");
@@ -191,9 +200,12 @@ TEST(MakerDispatch, CanonNoteWithoutHeaderMeasuresOffsetsFromTheTiffHeader) {
 
 TEST(MakerDispatch, MakerNoteEntriesCarryTheRowAndTheRenderedValueOnly) {
     const CameraFile f{"Canon", "Canon", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        return NoteBytes(false, "", {NoteAscii(0x0007, "Firmware Version 1.0"), NoteLong(false, 0x0008, {42})}, v);
-    }, "canon-fields");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, "", {NoteAscii(0x0007, "Firmware Version 1.0"), NoteLong(false, 0x0008, {42})}, v);
+        },
+        "canon-fields");
     const TImageInfo &info = *img->ExifInfo();
     const auto firmware = MakerEntry(info, "FirmwareVersion");
     ASSERT_TRUE(firmware);
@@ -227,31 +239,39 @@ struct MakerCase {
 
 TEST(MakerDispatch, EachMakerKeyWalksItsOwnTable) {
     const std::vector<MakerCase> cases = {
-        {"OLYMPUS OPTICAL CO.,LTD", OlympusHeader, false,
+        {"OLYMPUS OPTICAL CO.,LTD",
+         OlympusHeader,
+         false,
          {NoteShort(false, 0x0201, {2}), NoteAscii(0x0207, "SR874X"), NoteAscii(0x0209, "OLYMPUS CAMERA")},
          {{"JpegQual", "HQ"}, {"Firmware", Quoted("SR874X")}, {"CameraID", Quoted("OLYMPUS CAMERA")}}},
-        {"CASIO COMPUTER CO.,LTD.", "", false,
+        {"CASIO COMPUTER CO.,LTD.",
+         "",
+         false,
          {NoteShort(false, 0x0002, {3}), NoteLong(false, 0x000A, {65537}), NoteAscii(0x0006, "distance")},
          {{"Quality", "Fine"}, {"DigitalZoom", "2X Digital Zoom"}, {"ObjectDistance", Quoted("distance")}}},
-        {"FUJIFILM", FujiHeader, true,
+        {"FUJIFILM",
+         FujiHeader,
+         true,
          {NoteAscii(0x1000, "NORMAL "), NoteShort(false, 0x1031, {1}), NoteShort(false, 0x1302, {1})},
          {{"Quality", Quoted("NORMAL ")}, {"PictureMode", "Portrait scene"}, {"AEWarning", "Over exposure"}}},
-        {"SEIKO EPSON CORP.", SeikoHeader, false,
+        {"SEIKO EPSON CORP.",
+         SeikoHeader,
+         false,
          {NoteAscii(0x0209, "PC-5678 CAM"), NoteShort(false, 0x020B, {1600})},
          {{"CameraID", Quoted("PC-5678 CAM")}, {"Width", "1600"}}},
-        {"SANYO Electric Co.,Ltd.", SanyoHeader, false,
+        {"SANYO Electric Co.,Ltd.",
+         SanyoHeader,
+         false,
          {NoteLong(false, 0x0200, {0, 0, 0}), NoteShort(false, 0x0201, {2})},
          {{"Special Mode", "0, 0, 0"}, {"JpegQuality", "2"}}},
-        {"Minolta Co., Ltd.", "", false,
-         {NoteUndefined(0x0E00, "PrintIM0300")},
-         {{"PIMdata", Quoted("PrintIM0300")}}},
+        {"Minolta Co., Ltd.", "", false, {NoteUndefined(0x0E00, "PrintIM0300")}, {{"PIMdata", Quoted("PrintIM0300")}}},
     };
     for (const MakerCase &c : cases) {
         SCOPED_TRACE(c.make);
         const CameraFile f{c.make, "Model", "0210"};
-        const auto img = OpenCamera(f, [&](uint32_t v) {
-            return NoteBytes(false, c.header, c.entries, c.measuredFromNote ? 0 : v);
-        }, "maker-key");
+        const auto img = OpenCamera(
+            f, [&](uint32_t v) { return NoteBytes(false, c.header, c.entries, c.measuredFromNote ? 0 : v); },
+            "maker-key");
         const TImageInfo &info = *img->ExifInfo();
         for (const auto &[name, value] : c.expected) EXPECT_EQ(MakerValue(info, name), value) << name;
         EXPECT_EQ(MakerEntryCount(info), static_cast<int>(c.expected.size()));
@@ -263,9 +283,8 @@ TEST(MakerDispatch, MakeOfAnotherMakerLeavesTheNoteUndecoded) {
     for (const char *make : {"PENTAX Corporation", "EASTMAN KODAK COMPANY", "NIK"}) {
         SCOPED_TRACE(make);
         const CameraFile f{make, "Model", "0210"};
-        const auto img = OpenCamera(f, [](uint32_t v) {
-            return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:JPEG file")}, v);
-        }, "other-maker");
+        const auto img = OpenCamera(
+            f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:JPEG file")}, v); }, "other-maker");
         EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
         EXPECT_EQ(img->ExifInfo()->MakerDumpText, "");
         // The note itself is still an ordinary entry of the EXIF directory.
@@ -310,8 +329,7 @@ TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseButRecordsTheDirectory
 std::string NewerNikonNote(bool big) {
     return NoteBytes(big, NikonTiffHeader(big),
                      {NoteAscii(0x0003, "COLOR"), NoteAscii(0x0004, "FINE   "),
-                      NoteRational(big, 0x0084, {{24, 1}, {120, 1}, {7, 2}, {56, 10}}),
-                      NoteAscii(0x008D, "MODE2   ")},
+                      NoteRational(big, 0x0084, {{24, 1}, {120, 1}, {7, 2}, {56, 10}}), NoteAscii(0x008D, "MODE2   ")},
                      -10);
 }
 
@@ -337,8 +355,8 @@ void ExpectHeaderNikonNote(const TImageInfo &info) {
 
 // Notes without a header: the directory starts at the first byte.
 std::string PlainNikonNote(bool big, uint32_t v) {
-    return NoteBytes(big, "", {NoteShort(big, 0x0002, {0, 100}), NoteAscii(0x0004, "NORMAL "),
-                               NoteShort(big, 0x0095, {7})}, v);
+    return NoteBytes(big, "",
+                     {NoteShort(big, 0x0002, {0, 100}), NoteAscii(0x0004, "NORMAL "), NoteShort(big, 0x0095, {7})}, v);
 }
 
 void ExpectPlainNikonNote(const TImageInfo &info) {
@@ -352,7 +370,8 @@ TEST(NikonLayout, NewerExifVersionChoosesTheTiffHeaderLayoutWhateverTheNoteBegin
     for (const bool big : {false, true}) {
         SCOPED_TRACE(big ? "MM" : "II");
         const CameraFile f{"Nikon Corporation", "COOLPIX P6000", "0220", big};
-        const auto img = OpenCamera(f, [&](uint32_t) { return NewerNikonNote(big); }, "nikon-newer");
+        const auto img = OpenCamera(
+            f, [&](uint32_t) { return NewerNikonNote(big); }, "nikon-newer");
         ExpectNewerNikonNote(*img->ExifInfo());
     }
 }
@@ -367,11 +386,14 @@ TEST(NikonLayout, HeaderTestRespectsLetterCase) {
     // "NIKON" in capitals is not the header: the note is read without one, so
     // the first layout's names never appear.
     const CameraFile f{"NIKON", "E950", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        std::string note = HeaderNikonNote(v);
-        note.replace(0, 5, "NIKON");
-        return note;
-    }, "nikon-caps");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            std::string note = HeaderNikonNote(v);
+            note.replace(0, 5, "NIKON");
+            return note;
+        },
+        "nikon-caps");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Converter"), "<missing>");
     EXPECT_NE(MakerValue(*img->ExifInfo(), "Quality"), "2 Mpixel Fine");
 }
@@ -380,7 +402,8 @@ TEST(NikonLayout, NoteWithoutHeaderChoosesTheSecondLayout) {
     for (const bool big : {false, true}) {
         SCOPED_TRACE(big ? "MM" : "II");
         const CameraFile f{"NIKON", "E990", "0200", big};
-        const auto img = OpenCamera(f, [&](uint32_t v) { return PlainNikonNote(big, v); }, "nikon-plain");
+        const auto img = OpenCamera(
+            f, [&](uint32_t v) { return PlainNikonNote(big, v); }, "nikon-plain");
         ExpectPlainNikonNote(*img->ExifInfo());
     }
 }
@@ -390,7 +413,8 @@ TEST(NikonLayout, DSeriesModelInTiffFileWithoutVersionChoosesTheTiffHeaderLayout
     for (const char *model : {"NIKON D100", "D1X", "NIKON D"}) {
         SCOPED_TRACE(model);
         const CameraFile f{"NIKON CORPORATION", model, "", true, true};
-        const auto img = OpenCamera(f, [](uint32_t) { return NewerNikonNote(true); }, "nikon-d100");
+        const auto img = OpenCamera(
+            f, [](uint32_t) { return NewerNikonNote(true); }, "nikon-d100");
         ExpectNewerNikonNote(*img->ExifInfo());
     }
 }
@@ -403,12 +427,13 @@ TEST(NikonLayout, DSeriesRuleNeedsTiffFileNoVersionAndADAfterTheFirstBlank) {
     };
     // A JPEG file; a version text; "E" after the blank; a blank as the last
     // character; a lower-case "d"; no Model at all.
-    for (const Case &c : {Case{"NIKON D100", "", false}, Case{"NIKON D100", "0200", true},
-                          Case{"NIKON E5700", "", true}, Case{"NIKON ", "", true}, Case{"NIKON d100", "", true},
-                          Case{"", "", true}}) {
+    for (const Case &c :
+         {Case{"NIKON D100", "", false}, Case{"NIKON D100", "0200", true}, Case{"NIKON E5700", "", true},
+          Case{"NIKON ", "", true}, Case{"NIKON d100", "", true}, Case{"", "", true}}) {
         SCOPED_TRACE(std::string(c.model) + "/" + c.version + (c.tiff ? "/tiff" : "/jpeg"));
         const CameraFile f{"NIKON", c.model, c.version, true, c.tiff};
-        const auto img = OpenCamera(f, [](uint32_t v) { return PlainNikonNote(true, v); }, "nikon-not-d");
+        const auto img = OpenCamera(
+            f, [](uint32_t v) { return PlainNikonNote(true, v); }, "nikon-not-d");
         ExpectPlainNikonNote(*img->ExifInfo());
     }
 }
@@ -419,10 +444,14 @@ TEST(MakerWalk, FujiNoteIsLittleEndianAndTheFileOrderHoldsAgainAfterIt) {
     for (const bool tiff : {false, true}) {
         SCOPED_TRACE(tiff ? "tiff" : "jpeg");
         const CameraFile f{"FUJIFILM", "FinePix40i", "0210", true, tiff};
-        const auto img = OpenCamera(f, [](uint32_t) {
-            return NoteBytes(false, FujiHeader, {NoteAscii(0x1000, "NORMAL "), NoteShort(false, 0x1001, {3}),
-                                                 NoteShort(false, 0x1010, {1})}, 0);
-        }, "fuji-mm");
+        const auto img = OpenCamera(
+            f,
+            [](uint32_t) {
+                return NoteBytes(
+                    false, FujiHeader,
+                    {NoteAscii(0x1000, "NORMAL "), NoteShort(false, 0x1001, {3}), NoteShort(false, 0x1010, {1})}, 0);
+            },
+            "fuji-mm");
         const TImageInfo &info = *img->ExifInfo();
         EXPECT_EQ(MakerValue(info, "Quality"), Quoted("NORMAL "));
         EXPECT_EQ(MakerValue(info, "Sharpness"), "Normal");
@@ -440,30 +469,40 @@ TEST(MakerWalk, ValueBeyondTheNoteIsReadFromTheExifDataAtAPlusOffset) {
     // outside values are read 9 bytes before the TIFF offset.
     CameraFile olympus{"OLYMPUS", "C960", "0210"};
     olympus.after = std::string("OUTSIDE\0", 8) + "padding";
-    const auto img = OpenCamera(olympus, [&](uint32_t v) {
-        const uint32_t noteSize = static_cast<uint32_t>(OlympusHeader.size() + 2 + 12 * 2 + 4);
-        return NoteBytes(false, OlympusHeader, {NoteAt(0x0207, 2, 8, v + noteSize), NoteShort(false, 0x0201, {3})}, v);
-    }, "olympus-outside");
+    const auto img = OpenCamera(
+        olympus,
+        [&](uint32_t v) {
+            const uint32_t noteSize = static_cast<uint32_t>(OlympusHeader.size() + 2 + 12 * 2 + 4);
+            return NoteBytes(false, OlympusHeader, {NoteAt(0x0207, 2, 8, v + noteSize), NoteShort(false, 0x0201, {3})},
+                             v);
+        },
+        "olympus-outside");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Firmware"), Quoted("OUTSIDE"));
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "JpegQual"), "SHQ");
 
     CameraFile canon{"Canon", "IXUS", "0210"};
     canon.after = std::string("OUTSIDE\0", 8) + "padding";
-    const auto img2 = OpenCamera(canon, [&](uint32_t v) {
-        const uint32_t noteSize = 2 + 12 * 1 + 4;
-        return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, v + noteSize + 9)}, v);
-    }, "canon-outside");
+    const auto img2 = OpenCamera(
+        canon,
+        [&](uint32_t v) {
+            const uint32_t noteSize = 2 + 12 * 1 + 4;
+            return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, v + noteSize + 9)}, v);
+        },
+        "canon-outside");
     EXPECT_EQ(MakerValue(*img2->ExifInfo(), "OwnerName"), Quoted("OUTSIDE"));
 }
 
 TEST(MakerWalk, ValueThatOverrunsTheNoteEndIsReadFromOutsideNotCut) {
     CameraFile canon{"Canon", "IXUS", "0210"};
     canon.after = "OUTSIDE!padding";
-    const auto img = OpenCamera(canon, [&](uint32_t v) {
-        // The last 4 bytes of the note (its zero link) and 4 beyond: 8 bytes.
-        const uint32_t noteSize = 2 + 12 * 1 + 4;
-        return NoteBytes(false, "", {NoteAt(0x0009, 7, 8, v + noteSize - 4)}, v);
-    }, "canon-overrun");
+    const auto img = OpenCamera(
+        canon,
+        [&](uint32_t v) {
+            // The last 4 bytes of the note (its zero link) and 4 beyond: 8 bytes.
+            const uint32_t noteSize = 2 + 12 * 1 + 4;
+            return NoteBytes(false, "", {NoteAt(0x0009, 7, 8, v + noteSize - 4)}, v);
+        },
+        "canon-overrun");
     // Not the note's last 4 bytes followed by what comes after the note, but
     // 8 bytes of the EXIF segment at A + m (A is 0 for Canon).
     const TImageInfo &info = *img->ExifInfo();
@@ -477,9 +516,12 @@ TEST(MakerWalk, ValueThatOverrunsTheNoteEndIsReadFromOutsideNotCut) {
 
 TEST(MakerWalk, OffsetPointingBeforeTheNoteGivesNoBytes) {
     const CameraFile f{"Canon", "IXUS", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, 0), NoteLong(false, 0x0008, {7})}, v);
-    }, "canon-before");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, "", {NoteAt(0x0009, 2, 8, 0), NoteLong(false, 0x0008, {7})}, v);
+        },
+        "canon-before");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(MakerValue(info, "OwnerName"), "\"\"");
     EXPECT_EQ(MakerValue(info, "ImageNumber"), "7");
@@ -487,10 +529,15 @@ TEST(MakerWalk, OffsetPointingBeforeTheNoteGivesNoBytes) {
 
 TEST(MakerWalk, SkipRowsAreHiddenAndTagsWithoutRowsAreListedAsUnknown) {
     const CameraFile f{"Canon", "IXUS", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        return NoteBytes(false, "", {NoteShort(false, 0x0000, {1}), NoteShort(false, 0x0005, {7}),
-                                     NoteShort(false, 0x0010, {2}), NoteLong(false, 0x0008, {9})}, v);
-    }, "canon-skip");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, "",
+                             {NoteShort(false, 0x0000, {1}), NoteShort(false, 0x0005, {7}),
+                              NoteShort(false, 0x0010, {2}), NoteLong(false, 0x0008, {9})},
+                             v);
+        },
+        "canon-skip");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText, "\r\nUnknown = 7\r\nImageNumber = 9");
     EXPECT_EQ(MakerEntryCount(info), 1);
@@ -499,9 +546,12 @@ TEST(MakerWalk, SkipRowsAreHiddenAndTagsWithoutRowsAreListedAsUnknown) {
 
 TEST(MakerWalk, LowerCaseSkipRowIsHiddenToo) {
     const CameraFile f{"SEIKO EPSON", "PC", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        return NoteBytes(false, SeikoHeader, {NoteShort(false, 0x0300, {5}), NoteShort(false, 0x0F00, {1})}, v);
-    }, "seiko-skip");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, SeikoHeader, {NoteShort(false, 0x0300, {5}), NoteShort(false, 0x0F00, {1})}, v);
+        },
+        "seiko-skip");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText, "\r\n?? = 5");
     EXPECT_EQ(MakerValue(info, "??"), "5");
@@ -509,16 +559,19 @@ TEST(MakerWalk, LowerCaseSkipRowIsHiddenToo) {
 
 TEST(MakerWalk, FirstTableRowIsUsedLikeAnyOther) {
     const CameraFile f{"CASIO", "QV", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, 0x0001, {4})}, v); },
-                                "casio-first");
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, 0x0001, {4})}, v); }, "casio-first");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "RecordingMode"), "Portrait");
 }
 
 TEST(MakerWalk, RowOfTagZeroIsListedButNeverStored) {
     const CameraFile f{"FUJIFILM", "FinePix", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t) {
-        return NoteBytes(false, FujiHeader, {NoteUndefined(0x0000, "0130"), NoteShort(false, 0x1020, {1})}, 0);
-    }, "fuji-version");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t) {
+            return NoteBytes(false, FujiHeader, {NoteUndefined(0x0000, "0130"), NoteShort(false, 0x1020, {1})}, 0);
+        },
+        "fuji-version");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText, "\r\nVersion = \"0130\"\r\nMacro = On");
     EXPECT_EQ(MakerValue(info, "Version"), "<missing>");
@@ -527,10 +580,15 @@ TEST(MakerWalk, RowOfTagZeroIsListedButNeverStored) {
 
 TEST(MakerWalk, EntryWithNegativeOrOversizedCountIsPassedOverEntirely) {
     const CameraFile f{"Canon", "IXUS", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        return NoteBytes(false, "", {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0),
-                                     NoteLong(false, 0x0008, {5})}, v);
-    }, "canon-counts");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(
+                false, "",
+                {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0), NoteLong(false, 0x0008, {5})},
+                v);
+        },
+        "canon-counts");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText, "\r\nImageNumber = 5");
     EXPECT_EQ(MakerEntryCount(info), 1);
@@ -538,11 +596,14 @@ TEST(MakerWalk, EntryWithNegativeOrOversizedCountIsPassedOverEntirely) {
 
 TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
     const CameraFile f{"Canon", "IXUS", "0210"};
-    const auto img = OpenCamera(f, [](uint32_t v) {
-        std::string note = NoteBytes(false, "", {NoteLong(false, 0x0008, {5}), NoteLong(false, 0x0008, {6})}, v);
-        note[0] = '\x40';  // 64 entries claimed, two present
-        return note;
-    }, "canon-short");
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            std::string note = NoteBytes(false, "", {NoteLong(false, 0x0008, {5}), NoteLong(false, 0x0008, {6})}, v);
+            note[0] = '\x40';  // 64 entries claimed, two present
+            return note;
+        },
+        "canon-short");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(MakerValue(info, "ImageNumber"), "5");
     EXPECT_EQ(img->ErrorText.find("Error Detected"), std::string::npos);
@@ -550,9 +611,11 @@ TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
 
 // ------------------------------------------------------------ Canon arrays
 
-std::unique_ptr<TimgData> CanonArrayFile(uint16_t tag, std::initializer_list<unsigned> values, const std::string &name) {
+std::unique_ptr<TimgData> CanonArrayFile(uint16_t tag, std::initializer_list<unsigned> values,
+                                         const std::string &name) {
     const CameraFile f{"Canon", "Canon PowerShot", "0210"};
-    return OpenCamera(f, [&](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, tag, values)}, v); }, name);
+    return OpenCamera(
+        f, [&](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, tag, values)}, v); }, name);
 }
 
 TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
@@ -580,8 +643,8 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
 TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
     // 40 values: everything from the ninth on is valid for its item but is
     // never rendered, so only the items reading fields 2 to 8 give lines.
-    const auto img = CanonArrayFile(0x0001, {80, 2, 5, 0, 0, 1, 0, 3, 9, 9, 2, 5, 9, 1, 1, 1, 17, 1, 9, 1, 1,
-                                             9, 9, 300, 100, 1, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9, 9, 9, 9},
+    const auto img = CanonArrayFile(0x0001, {80, 2, 5, 0,   0,   1, 0, 3, 9, 9, 2, 5, 9, 1, 1, 1, 17, 1, 9, 1,
+                                             1,  9, 9, 300, 100, 1, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9,  9, 9, 9},
                                     "canon-long");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText,
@@ -600,8 +663,8 @@ TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
 }
 
 TEST(CanonArrays, ShotInformationOfALongArrayGivesOnlyItsWhiteBalance) {
-    const auto img = CanonArrayFile(0x0004, {68, 0, 128, 335, 213, 245, 0, 1, 0, 5, 0, 4, 0, 0, 7, 12, 0, 0, 216, 0},
-                                    "canon-shot");
+    const auto img =
+        CanonArrayFile(0x0004, {68, 0, 128, 335, 213, 245, 0, 1, 0, 5, 0, 4, 0, 0, 7, 12, 0, 0, 216, 0}, "canon-shot");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText, "\r\nWhite balance = Sunny\r\nExposureInfo2 = 68, 0, 128, 335, 213, 245, 0, 1");
     EXPECT_EQ(MakerValue(info, "White balance"), "Sunny");
@@ -638,26 +701,46 @@ struct SampleValues {
 TEST(MakerSamples, DecodedMakerValuesOfRealCameras) {
     const std::vector<SampleValues> samples = {
         {"canon-ixus.jpg",
-         {{"ImageType", Quoted("IMG:JPEG file")}, {"FirmwareVersion", Quoted("Firmware Version 1.0")},
-          {"ImageNumber", "1010163"}, {"OwnerName", Quoted("Tom Rowan and Sarah Clifton")},
-          {"Macro mode", "Normal"}, {"Compression Rate", "Basic"}, {"Flash Mode", "Auto"},
-          {"Drive Mode", "Single"}, {"Focus Mode", "AI Servo"}, {"White balance", "Auto"}}},
+         {{"ImageType", Quoted("IMG:JPEG file")},
+          {"FirmwareVersion", Quoted("Firmware Version 1.0")},
+          {"ImageNumber", "1010163"},
+          {"OwnerName", Quoted("Tom Rowan and Sarah Clifton")},
+          {"Macro mode", "Normal"},
+          {"Compression Rate", "Basic"},
+          {"Flash Mode", "Auto"},
+          {"Drive Mode", "Single"},
+          {"Focus Mode", "AI Servo"},
+          {"White balance", "Auto"}}},
         {"Canon_DIGITAL_IXUS_400.jpg",
-         {{"FirmwareVersion", Quoted("Firmware Version 1.00")}, {"ImageNumber", "1242489"},
-          {"OwnerName", Quoted("Jean-Pierre Grignon")}, {"Focus Mode", "Single"}, {"Macro mode", "Normal"}}},
+         {{"FirmwareVersion", Quoted("Firmware Version 1.00")},
+          {"ImageNumber", "1242489"},
+          {"OwnerName", Quoted("Jean-Pierre Grignon")},
+          {"Focus Mode", "Single"},
+          {"Macro mode", "Normal"}}},
         {"nikon-e950.jpg",
-         {{"Quality", "2 Mpixel Fine"}, {"ColorMode", "Color"}, {"ImageAdjustment", "Contrast+"},
-          {"ISOSpeed", "ISO80"}, {"WhiteBalance", "Auto"}, {"Converter", "Not used"}}},
+         {{"Quality", "2 Mpixel Fine"},
+          {"ColorMode", "Color"},
+          {"ImageAdjustment", "Contrast+"},
+          {"ISOSpeed", "ISO80"},
+          {"WhiteBalance", "Auto"},
+          {"Converter", "Not used"}}},
         {"DSCN0010.jpg",
-         {{"ColorMode", Quoted("COLOR")}, {"Quality", Quoted("FINE   ")}, {"WhiteBalance", Quoted("AUTO        ")},
+         {{"ColorMode", Quoted("COLOR")},
+          {"Quality", Quoted("FINE   ")},
+          {"WhiteBalance", Quoted("AUTO        ")},
           {"FocusMode", Quoted("AF-S  ")}}},
         {"32-lens_data.jpeg",
-         {{"Quality", Quoted("NORMAL ")}, {"LensInformation", "280/10, 3000/10, 35/10, 56/10"},
+         {{"Quality", Quoted("NORMAL ")},
+          {"LensInformation", "280/10, 3000/10, 35/10, 56/10"},
           {"NoiseReduction", Quoted("OFF ")}}},
         {"olympus-c960.jpg", {{"JpegQual", "HQ"}, {"Firmware", Quoted("SR874")}}},
         {"Fujifilm_FinePix_E500.jpg",
-         {{"Quality", Quoted("FINE   ")}, {"Sharpness", "Normal"}, {"FlashMode", "Off"}, {"Macro", "On"},
-          {"PictureMode", "Auto"}, {"BlurWarning", "No blur warning"}}},
+         {{"Quality", Quoted("FINE   ")},
+          {"Sharpness", "Normal"},
+          {"FlashMode", "Off"},
+          {"Macro", "On"},
+          {"PictureMode", "Auto"},
+          {"BlurWarning", "No blur warning"}}},
         {"fujifilm-finepix40i.jpg",
          {{"Quality", Quoted("NORMAL ")}, {"FlashMode", "On"}, {"PictureMode", "Portrait scene"}}},
         {"sanyo-vpcg250.jpg", {{"Special Mode", "0, 0, 0"}, {"JpegQuality", "2"}}},

@@ -4,8 +4,8 @@
 
 #include <cctype>
 #include <iterator>
-#include <stdexcept>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -216,15 +216,15 @@ TEST_F(MakerDecoders, CameraSettingsOfEightFieldsGiveAtMostTheItemsUpToField8) {
 TEST_F(MakerDecoders, CameraSettingsItemsBeyondField8ReadTheirFields) {
     // Not what the walk renders, but each item reads its own field.
     std::string text = "0";
-    const int values[] = {0, 2, 5, 0, 0, 0, 0, 0, 0, 0, 2, 8, 0, 1, 65535, 0, 19, 1, 0, 0, 1,
-                          0, 0, 300, 100, 1, 0, 0, 7, 0, 0, 0, 1};
+    const int values[] = {0, 2, 5, 0, 0, 0, 0,   0,   0, 0, 2, 8, 0, 1, 65535, 0, 19,
+                          1, 0, 0, 1, 0, 0, 300, 100, 1, 0, 0, 7, 0, 0, 0,     1};
     for (size_t i = 1; i < std::size(values); ++i) text += ", " + std::to_string(values[i]);
     const std::string lines = makernotes::CanonCameraSettings(text);
-    for (const char *line : {"\r\nImage Size = Small", "\r\nEasy Shoot = Portrait", "\r\nContrast = High",
-                             "\r\nSaturation = Low", "\r\nSharpness = Normal", "\r\nCCD ISO = 400",
-                             "\r\nMetering Mode = High", "\r\nAF Point = Normal", "\r\nExposure Mode = High",
-                             "\r\nLong focal =  300", "\r\nShort focal =  100", "\r\nFocal Units =  1",
-                             "\r\nFlash Details =  7", "\r\nFocus Mode = High"})
+    for (const char *line :
+         {"\r\nImage Size = Small", "\r\nEasy Shoot = Portrait", "\r\nContrast = High", "\r\nSaturation = Low",
+          "\r\nSharpness = Normal", "\r\nCCD ISO = 400", "\r\nMetering Mode = High", "\r\nAF Point = Normal",
+          "\r\nExposure Mode = High", "\r\nLong focal =  300", "\r\nShort focal =  100", "\r\nFocal Units =  1",
+          "\r\nFlash Details =  7", "\r\nFocus Mode = High"})
         EXPECT_NE(lines.find(line), std::string::npos) << line;
 }
 
@@ -240,7 +240,8 @@ TEST_F(MakerDecoders, ShotInformationDecodesItsSixItems) {
 
 TEST_F(MakerDecoders, CustomFunctionsOfFourFieldsReadTheFirstThree) {
     exif::BlockResult = false;
-    EXPECT_EQ(makernotes::CanonCustomFunctions("200, 257, 1792, 3841"), "\r\nNoise Reduction =  On\r\nAEB Sequence = 0");
+    EXPECT_EQ(makernotes::CanonCustomFunctions("200, 257, 1792, 3841"),
+              "\r\nNoise Reduction =  On\r\nAEB Sequence = 0");
     EXPECT_TRUE(exif::BlockResult);
     EXPECT_EQ(SubEntryNames(), (Names{"Noise Reduction", "AEB Sequence"}));
     EXPECT_EQ(Info.EntryAt(0).Value, " On");
