@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,7 @@ struct TTextOperation {
   std::string (*Get)();
   TFileNameProc TPluginStruct::*Field;
 };
+void PrintTo(const TTextOperation &operation, std::ostream *out) { *out << operation.Name; }
 const TTextOperation TextOperations[] = {
     {"GetImageFileName", GetImageFileName, &TPluginStruct::FileNameProc},
     {"GetInitialDirectory", GetInitialDirectory, &TPluginStruct::DirectoryProc},
@@ -149,8 +151,9 @@ TEST_P(PlgIntText, CopiesFromHostStorageLongerThanTheBuffer) {
 }
 
 TEST_P(PlgIntText, CopiesFromTheLentBuffer) {
-  hostText = std::string("C:\\Images\\caf\xE9") + std::string(240, 'x');
-  ASSERT_EQ(hostText.size(), 253u);
+  // The longest text the capacity allows.
+  hostText = std::string("C:\\Images\\caf\xE9") + std::string(241, 'x');
+  ASSERT_EQ(hostText.size(), 255u);
   EXPECT_EQ(Call(AnswerInTheBuffer), hostText);
   hostText = "C:\\short.jpg";
   EXPECT_EQ(Call(AnswerInTheBuffer), hostText);
@@ -309,6 +312,7 @@ struct TTextField {
   size_t Offset;
   size_t Size;
 };
+void PrintTo(const TTextField &field, std::ostream *out) { *out << field.Name; }
 const TTextField TextFields[] = {
     {"Name", SetPluginName, offsetof(TPluginHeader, Name), 64},
     {"Version", SetPluginVersion, offsetof(TPluginHeader, Version), 64},

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -247,6 +248,17 @@ struct TLanguageCase {
   std::string Code;
   bool French;
 };
+
+void PrintTo(const TLanguageCase &c, std::ostream *out) {
+  *out << '"';
+  for (const char ch : c.Code) {
+    if (ch >= 0x20 && ch < 0x7F)
+      *out << ch;
+    else
+      *out << "\\" << static_cast<int>(static_cast<unsigned char>(ch));
+  }
+  *out << '"';
+}
 
 class PluginLanguage : public PluginDll, public ::testing::WithParamInterface<TLanguageCase> {};
 
