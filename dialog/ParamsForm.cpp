@@ -1,0 +1,171 @@
+#include "dialog/ParamsForm.h"
+
+#include <utility>
+#include <vector>
+
+TParamsForm *ParamsForm = nullptr;
+
+namespace {
+
+constexpr const char *FormCaption = "EXIF / IPTC";
+constexpr const char *FormFontName = "MS Sans Serif";
+constexpr int FormFontHeight = -11;  // 8 points at 96 dpi
+
+std::vector<params::GridRow> GridRows(const ui::TTextGrid &grid) {
+    std::vector<params::GridRow> rows;
+    rows.reserve(static_cast<size_t>(grid.RowCount()));
+    for (int r = 0; r < grid.RowCount(); ++r) rows.push_back({grid.Cell(0, r), grid.Cell(1, r)});
+    return rows;
+}
+
+void SetGridColumns(ui::TTextGrid &grid) {
+    grid.SetColWidth(0, 160);
+    grid.SetColWidth(1, 212);
+}
+
+}  // namespace
+
+TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
+    : ui::TForm(owner, FormCaption, 364, 200, 450, 429, FormFontName, FormFontHeight),
+      PgControl(*this, 12, 12, 426, 370, 0),
+      TshExif(PgControl, "EXIF"),
+      ExifGrid(TshExif, 12, 12, 395, 250, 0),
+      Label1(TshExif, 12, 272, 50, 13, "Comment :"),
+      Memo(TshExif, 12, 288, 395, 41, true, 1),
+      TshIPTC(PgControl, "IPTC"),
+      IptcGrid(TshIPTC, 12, 12, 395, 231, 0),
+      EdtName(TshIPTC, 12, 256, 395, 21, 1),
+      MemData(TshIPTC, 12, 280, 395, 49, false, 2),
+      BOk(*this, 360, 392, 78, 25, "Ok", 1),
+      BExport(*this, 12, 392, 78, 25, "Export", 2),
+      host_(host) {
+    creationScope_.End();
+    PgControl.SetActivePage(&TshExif);
+
+    KeyPreview = true;
+    OnKeyPress = [this](char &key) { FormKeyPress(key); };
+    auto drawCell = [this](ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state) {
+        GridDrawCell(grid, col, row, rect, state);
+    };
+    ExifGrid.OnDrawCell = drawCell;
+    IptcGrid.OnDrawCell = drawCell;
+    IptcGrid.OnSelectCell = [this](ui::TTextGrid &grid, int col, int row, bool &canSelect) {
+        IptcGridSelectCell(grid, col, row, canSelect);
+    };
+    BOk.OnClick = [this] { BOkClick(); };
+    BExport.OnClick = [this] { BExportClick(); };
+
+    SaveDialog.DefaultExt = "txt";
+    SaveDialog.Filter = "Text (*.txt)|*.txt";
+    SaveDialog.Options = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_ENABLESIZING;
+
+    FormCreate();
+}
+
+TParamsForm::~TParamsForm() {
+    // A reference to a freed dialog must not survive it.
+    if (ParamsForm == this) ParamsForm = nullptr;
+}
+
+void TParamsForm::FormCreate() {
+    SetActiveControl(&BOk);
+}
+
+void TParamsForm::FillGrids(const std::string &fileName) {
+    FillExifGrid(fileName);
+    FillIptcGrid(fileName);
+}
+
+void TParamsForm::FillExifGrid(const std::string &fileName) {
+    SetGridColumns(ExifGrid);
+    const int32_t width = host_.ImageWidth ? host_.ImageWidth() : 0;
+    const int32_t height = host_.ImageHeight ? host_.ImageHeight() : 0;
+    const params::ExifView view = params::BuildExifView(fileName, width, height);
+    ExifGrid.SetColCount(2);
+    ExifGrid.SetRowCount(static_cast<int>(view.Rows.size()));
+    for (size_t r = 0; r < view.Rows.size(); ++r) AddExifRow(static_cast<int>(r), view.Rows[r]);
+    Memo.SetText(view.Comment);
+}
+
+void TParamsForm::AddExifRow(int row, const params::GridRow &entryRow) {
+    ExifGrid.SetCell(0, row, entryRow.Name);
+    ExifGrid.SetCell(1, row, entryRow.Value);
+}
+
+std::string TParamsForm::StripQuotes(std::string_view text) {
+    return params::StripQuotes(text);
+}
+
+std::string TParamsForm::FileSizeText(const std::string &fileName) {
+    return params::FileSizeText(fileName);
+}
+
+void TParamsForm::FillIptcGrid(const std::string &fileName) {
+    SetGridColumns(IptcGrid);
+    const params::IptcView view = params::BuildIptcView(fileName);
+    if (!view.Visible) {
+        TshIPTC.SetTabVisible(false);
+        return;
+    }
+    IptcGrid.SetColCount(2);
+    IptcGrid.SetRowCount(static_cast<int>(view.Rows.size()));
+    for (size_t r = 0; r < view.Rows.size(); ++r) {
+        IptcGrid.SetCell(0, static_cast<int>(r), view.Rows[r].Name);
+        IptcGrid.SetCell(1, static_cast<int>(r), view.Rows[r].Value);
+    }
+    EdtName.SetText(IptcGrid.Cell(0, 0));
+    MemData.SetText(IptcGrid.Cell(1, 0));
+}
+
+void TParamsForm::GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state) {
+    COLORREF back, text;
+    if (state.Selected) {
+        back = GetSysColor(COLOR_HIGHLIGHT);
+        text = GetSysColor(COLOR_HIGHLIGHTTEXT);
+    } else {
+        back = row % 2 != 0 ? OddRowColor : GetSysColor(COLOR_WINDOW);
+        text = GetSysColor(COLOR_WINDOWTEXT);
+    }
+    const HDC dc = grid.Canvas();
+    if (!dc) return;
+    const ui::TBrushHandle brush(CreateSolidBrush(back));
+    FillRect(dc, &rect, brush.Get());
+    const ui::TSelectObject font(dc, Font());
+    SetBkMode(dc, OPAQUE);
+    SetBkColor(dc, back);
+    SetTextColor(dc, text);
+    const std::string &cell = grid.Cell(col, row);
+    ExtTextOutA(dc, rect.left + 2, rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &rect, cell.data(),
+                static_cast<UINT>(cell.size()), nullptr);
+}
+
+void TParamsForm::IptcGridSelectCell(ui::TTextGrid &, int, int row, bool &canSelect) {
+    EdtName.SetText(IptcGrid.Cell(0, row));
+    MemData.SetText(IptcGrid.Cell(1, row));
+    canSelect = true;
+}
+
+void TParamsForm::FormKeyPress(char &key) {
+    if (key == '\x1b' || key == '\r') Close();
+}
+
+void TParamsForm::BOkClick() {
+    Close();
+}
+
+std::string TParamsForm::ExportText() {
+    const std::vector<params::GridRow> exifRows = GridRows(ExifGrid);
+    if (!TshIPTC.TabVisible()) return params::ExportText(exifRows, Memo.Text(), nullptr);
+    const std::vector<params::GridRow> iptcRows = GridRows(IptcGrid);
+    return params::ExportText(exifRows, Memo.Text(), &iptcRows);
+}
+
+void TParamsForm::BExportClick() {
+    // The save dialog's controls, like the form's, come from common controls
+    // version 6 only while the library's context is active.
+    const ui::TActivationScope scope(ui::Application.ActivationContext());
+    SaveDialog.InitialDir = host_.InitialDirectory ? host_.InitialDirectory() : std::string();
+    SaveDialog.FileName = params::ProposedExportName(host_.ImageFileName ? host_.ImageFileName() : std::string());
+    if (!SaveDialog.Execute(Handle)) return;
+    ui::SaveBytesToFile(SaveDialog.FileName, ExportText());
+}

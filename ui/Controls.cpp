@@ -1,0 +1,628 @@
+#include "ui/Controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ui/Dialogs.h"
+
+namespace ui {
+
+namespace {
+
+constexpr const char *FormClassName = "ExifViewForm";
+constexpr const char *PageClassName = "ExifViewPage";
+constexpr UINT_PTR KeyboardSubclassId = 1;
+
+// Registers a window class of this module, replacing one left behind by an
+// earlier load of the module at another address (classes of a DLL outlive
+// the DLL unless they are unregistered).
+void EnsureClass(const char *name, WNDPROC proc) {
+    const HINSTANCE instance = TApplication::Instance();
+    WNDCLASSEXA existing{};
+    existing.cbSize = sizeof existing;
+    if (GetClassInfoExA(instance, name, &existing)) {
+        if (existing.lpfnWndProc == proc) return;
+        UnregisterClassA(name, instance);
+    }
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}
+
+int ChildId() {
+    static int next = 100;
+    next = next >= 30000 ? 100 : next + 1;
+    return next;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- TControl
+
+TControl::TControl(TControlKind kind, TControl *parent) : kind_(kind), parent_(parent) {
+    if (parent_) parent_->controls_.push_back(this);
+}
+
+TControl::~TControl() {
+    DestroyHandle();
+    if (parent_) {
+        auto &list = parent_->controls_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+TForm *TControl::Form() {
+    TControl *c = this;
+    while (c->parent_) c = c->parent_;
+    return c->kind_ == TControlKind::Form ? static_cast<TForm *>(c) : nullptr;
+}
+
+std::string TControl::Text() const {
+    if (!Handle) return {};
+    const int length = GetWindowTextLengthA(Handle);
+    if (length <= 0) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int got = GetWindowTextA(Handle, text.data(), length + 1);
+    text.resize(static_cast<size_t>(std::max(got, 0)));
+    return text;
+}
+
+void TControl::SetText(const std::string &text) {
+    if (Handle) SetWindowTextA(Handle, text.c_str());
+}
+
+bool TControl::Visible() const {
+    return Handle && (GetWindowLongA(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void TControl::SetVisible(bool visible) {
+    if (Handle) ShowWindow(Handle, visible ? SW_SHOW : SW_HIDE);
+}
+
+void TControl::SetFocus() {
+    if (Handle) ::SetFocus(Handle);
+}
+
+RECT TControl::BoundsRect() const {
+    RECT r{};
+    if (!Handle) return r;
+    GetWindowRect(Handle, &r);
+    const HWND parent = (GetWindowLongA(Handle, GWL_STYLE) & WS_CHILD) ? GetParent(Handle) : nullptr;
+    if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+TControl *TControl::FindControl(HWND wnd) {
+    if (!wnd) return nullptr;
+    if (Handle == wnd) return this;
+    for (TControl *c : controls_)
+        if (TControl *found = c->FindControl(wnd)) return found;
+    return nullptr;
+}
+
+void TControl::CreateChild(const char *className, const std::string &text, DWORD style, DWORD exStyle, int left,
+                           int top, int width, int height) {
+    Handle =
+        CreateWindowExA(exStyle, className, text.c_str(), style | WS_CHILD, left, top, width, height, parent_->Handle,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId())), TApplication::Instance(), this);
+    if (!Handle) throw EUiError("CreateWindowEx " + std::string(className));
+    if (TForm *form = Form(); form && form->Font())
+        SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
+    if (kind_ != TControlKind::TabSheet)
+        SetWindowSubclass(Handle, SubclassProc, KeyboardSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TControl::DestroyHandle() {
+    if (!Handle) return;
+    const HWND wnd = Handle;
+    if (kind_ != TControlKind::TabSheet) RemoveWindowSubclass(wnd, SubclassProc, KeyboardSubclassId);
+    Handle = nullptr;
+    DestroyWindow(wnd);
+}
+
+void TControl::SetTabOrder(int tabOrder) {
+    tabOrder_ = tabOrder;
+    if (!parent_) return;
+    std::vector<TControl *> stops;
+    for (TControl *c : parent_->controls_)
+        if (c->tabOrder_ >= 0 && c->Handle) stops.push_back(c);
+    std::stable_sort(stops.begin(), stops.end(),
+                     [](const TControl *a, const TControl *b) { return a->tabOrder_ < b->tabOrder_; });
+    HWND after = HWND_TOP;
+    for (TControl *c : stops) {
+        SetWindowPos(c->Handle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = c->Handle;
+    }
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+    try {
+        auto *control = reinterpret_cast<TControl *>(data);
+        if (msg == WM_NCDESTROY) {
+            RemoveWindowSubclass(wnd, SubclassProc, KeyboardSubclassId);
+            if (control && control->Handle == wnd) control->Handle = nullptr;
+            return DefSubclassProc(wnd, msg, wp, lp);
+        }
+        if (control && control->Handle == wnd) return control->ChildMessage(msg, wp, lp);
+    } catch (...) {
+        // Nothing may leave a window procedure: the host would terminate.
+        return 0;
+    }
+    return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const HWND wnd = Handle;
+    TForm *form = Form();
+    if (!form) return DefSubclassProc(wnd, msg, wp, lp);
+    switch (msg) {
+        case WM_SETFOCUS:
+            form->activeControl_ = this;
+            break;
+        case WM_KEYDOWN:
+            // Escape and Enter are previewed at key-down as well as per
+            // character, so that they work even when the host's message loop
+            // does not translate keys into characters.
+            if (wp == VK_ESCAPE || wp == VK_RETURN) {
+                char key = wp == VK_ESCAPE ? '\x1b' : '\r';
+                previewedKey_ = key;
+                form->KeyPress(key);
+                if (!form->Visible() || key == 0) return 0;
+            } else if (wp == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000)) {
+                // No dialog manager runs in a host's loop: move the focus here.
+                const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+                if (HWND next = GetNextDlgTabItem(form->Handle, wnd, back)) ::SetFocus(next);
+                return 0;
+            }
+            break;
+        case WM_CHAR: {
+            if (wp == '\t') return 0;
+            char key = static_cast<char>(wp);
+            if (key != 0 && key == previewedKey_) {
+                previewedKey_ = 0;
+                if (!form->Visible()) return 0;
+                break;
+            }
+            previewedKey_ = 0;
+            form->KeyPress(key);
+            if (key == 0 || !form->Visible()) return 0;
+            wp = static_cast<unsigned char>(key);
+            break;
+        }
+        case WM_GETDLGCODE:
+            return DefSubclassProc(wnd, msg, wp, lp) | DLGC_WANTTAB;
+        default:
+            break;
+    }
+    return DefSubclassProc(wnd, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TForm
+
+TForm::TForm(TApplication &owner, const std::string &caption, int left, int top, int clientWidth, int clientHeight,
+             const char *fontName, int fontHeight)
+    : TControl(TControlKind::Form, nullptr) {
+    EnsureClass(FormClassName, WindowProc);
+    EnsureClass(PageClassName, TTabSheet::WindowProc);
+    CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, caption.c_str(),
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top, 100, 100,
+                    owner.Handle, nullptr, TApplication::Instance(), this);
+    if (!Handle) throw EUiError("CreateWindowEx form");
+    SetClientBounds(left, top, clientWidth, clientHeight);
+    SetFont(fontName, fontHeight);
+}
+
+TForm::~TForm() {
+    // The window goes before the objects of its controls do, and without a
+    // link back to this object while it is destroyed.
+    if (Handle) {
+        SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
+        DestroyHandle();
+    }
+    UnregisterClassA(PageClassName, TApplication::Instance());
+    UnregisterClassA(FormClassName, TApplication::Instance());
+}
+
+void TForm::SetClientBounds(int left, int top, int clientWidth, int clientHeight) {
+    RECT r{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(Handle, GWL_EXSTYLE)));
+    SetWindowPos(Handle, nullptr, left, top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetFont(const char *faceName, int height) {
+    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceName);
+    if (!font) throw EUiError("CreateFont");
+    TFontHandle old = std::move(font_);
+    font_.Reset(font);
+    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+}
+
+void TForm::SetActiveControl(TControl *control) {
+    activeControl_ = control;
+    if (control && GetActiveWindow() == Handle) control->SetFocus();
+}
+
+void TForm::Close() {
+    if (!Handle || !IsWindowVisible(Handle)) return;
+    ShowWindow(Handle, SW_HIDE);
+    PostMessageA(Handle, WM_NULL, 0, 0);
+}
+
+void TForm::KeyPress(char &key) {
+    if (KeyPreview && OnKeyPress) OnKeyPress(key);
+}
+
+LRESULT CALLBACK TForm::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto *form = static_cast<TForm *>(reinterpret_cast<CREATESTRUCTA *>(lp)->lpCreateParams);
+        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        form->Handle = wnd;
+    }
+    auto *form = reinterpret_cast<TForm *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcA(wnd, msg, wp, lp);
+    try {
+        return form->FormMessage(msg, wp, lp);
+    } catch (const EUiError &e) {
+        ShowErrorBox(wnd, e.what());
+    } catch (...) {
+        // Nothing may leave a window procedure: the host would terminate.
+    }
+    return 0;
+}
+
+LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    const HWND wnd = Handle;
+    LRESULT result = 0;
+    if (ControlMessage(msg, wp, lp, result)) return result;
+    switch (msg) {
+        case WM_CLOSE:
+            Close();
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE && activeControl_ && activeControl_->Handle &&
+                IsWindowVisible(activeControl_->Handle)) {
+                ::SetFocus(activeControl_->Handle);
+                return 0;
+            }
+            break;
+        case WM_KEYDOWN:
+            if (wp == VK_ESCAPE || wp == VK_RETURN) {
+                char key = wp == VK_ESCAPE ? '\x1b' : '\r';
+                KeyPress(key);
+                return 0;
+            }
+            break;
+        case WM_NCDESTROY:
+            SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+            Handle = nullptr;
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
+    switch (msg) {
+        case WM_COMMAND:
+            if (HIWORD(wp) == BN_CLICKED && lp) {
+                TControl *c = FindControl(reinterpret_cast<HWND>(lp));
+                if (c && c->Kind() == TControlKind::Button) {
+                    auto *button = static_cast<TButton *>(c);
+                    if (button->OnClick) button->OnClick();
+                    result = 0;
+                    return true;
+                }
+            }
+            return false;
+        case WM_NOTIFY: {
+            auto *hdr = reinterpret_cast<NMHDR *>(lp);
+            TControl *c = FindControl(hdr->hwndFrom);
+            if (c && c->Kind() == TControlKind::TextGrid) return static_cast<TTextGrid *>(c)->Notify(hdr, result);
+            if (c && c->Kind() == TControlKind::PageControl && hdr->code == TCN_SELCHANGE) {
+                static_cast<TPageControl *>(c)->TabChanged();
+                result = 0;
+                return true;
+            }
+            return false;
+        }
+        case WM_MEASUREITEM: {
+            auto *mi = reinterpret_cast<MEASUREITEMSTRUCT *>(lp);
+            if (mi->CtlType != ODT_LISTVIEW) return false;
+            mi->itemHeight = TTextGrid::DefaultRowHeight;
+            result = TRUE;
+            return true;
+        }
+        case WM_DRAWITEM: {
+            auto *di = reinterpret_cast<DRAWITEMSTRUCT *>(lp);
+            TControl *c = di->CtlType == ODT_LISTVIEW ? FindControl(di->hwndItem) : nullptr;
+            if (!c || c->Kind() != TControlKind::TextGrid) return false;
+            static_cast<TTextGrid *>(c)->DrawItem(*di);
+            result = TRUE;
+            return true;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORBTN: {
+            const HDC dc = reinterpret_cast<HDC>(wp);
+            TControl *c = FindControl(reinterpret_cast<HWND>(lp));
+            // Text boxes, read-only ones included, are on the window colour;
+            // labels and buttons on the form's button face.
+            const bool box = c && (c->Kind() == TControlKind::Edit || c->Kind() == TControlKind::Memo);
+            const int back = box ? COLOR_WINDOW : COLOR_BTNFACE;
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(back));
+            result = reinterpret_cast<LRESULT>(GetSysColorBrush(back));
+            return true;
+        }
+        case WM_NOTIFYFORMAT:
+            result = NFR_ANSI;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// ---------------------------------------------------------------- TPageControl
+
+TPageControl::TPageControl(TControl &parent, int left, int top, int width, int height, int tabOrder)
+    : TControl(TControlKind::PageControl, &parent) {
+    CreateChild(WC_TABCONTROLA, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+                left, top, width, height);
+    SetTabOrder(tabOrder);
+}
+
+std::vector<TTabSheet *> TPageControl::VisiblePages() const {
+    std::vector<TTabSheet *> pages;
+    for (TControl *c : Controls())
+        if (c->Kind() == TControlKind::TabSheet && static_cast<TTabSheet *>(c)->TabVisible())
+            pages.push_back(static_cast<TTabSheet *>(c));
+    return pages;
+}
+
+void TPageControl::SetActivePage(TTabSheet *page) {
+    activePage_ = page;
+    UpdateTabs();
+}
+
+void TPageControl::UpdateTabs() {
+    if (!Handle) return;
+    const std::vector<TTabSheet *> pages = VisiblePages();
+    if (std::find(pages.begin(), pages.end(), activePage_) == pages.end())
+        activePage_ = pages.empty() ? nullptr : pages.front();
+    SendMessageA(Handle, TCM_DELETEALLITEMS, 0, 0);
+    int selected = -1;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        std::string caption = pages[i]->Caption();
+        item.pszText = caption.data();
+        SendMessageA(Handle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        if (pages[i] == activePage_) selected = static_cast<int>(i);
+    }
+    SendMessageA(Handle, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    RECT display{};
+    GetClientRect(Handle, &display);
+    SendMessageA(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    for (TControl *c : Controls()) {
+        if (c->Kind() != TControlKind::TabSheet || !c->Handle) continue;
+        SetWindowPos(c->Handle, nullptr, display.left, display.top, display.right - display.left,
+                     display.bottom - display.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(c->Handle, c == activePage_ ? SW_SHOW : SW_HIDE);
+    }
+}
+
+void TPageControl::TabChanged() {
+    const int index = static_cast<int>(SendMessageA(Handle, TCM_GETCURSEL, 0, 0));
+    const std::vector<TTabSheet *> pages = VisiblePages();
+    if (index >= 0 && index < static_cast<int>(pages.size())) SetActivePage(pages[static_cast<size_t>(index)]);
+}
+
+// ---------------------------------------------------------------- TTabSheet
+
+TTabSheet::TTabSheet(TPageControl &pageControl, const std::string &caption)
+    : TControl(TControlKind::TabSheet, &pageControl), caption_(caption) {
+    CreateChild(PageClassName, caption, WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, 0, 0, 0, 0);
+    pageControl.UpdateTabs();
+}
+
+void TTabSheet::SetTabVisible(bool visible) {
+    tabVisible_ = visible;
+    static_cast<TPageControl *>(Parent())->UpdateTabs();
+}
+
+LRESULT CALLBACK TTabSheet::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    try {
+        if (msg == WM_NCCREATE) {
+            auto *page = static_cast<TTabSheet *>(reinterpret_cast<CREATESTRUCTA *>(lp)->lpCreateParams);
+            SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+        }
+        auto *page = reinterpret_cast<TTabSheet *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        if (msg == WM_NCDESTROY) {
+            SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+            if (page && page->Handle == wnd) page->Handle = nullptr;
+        } else if (page) {
+            // The notifications of the controls on a page are the form's.
+            TForm *form = page->Form();
+            LRESULT result = 0;
+            if (form && form->Handle && form->ControlMessage(msg, wp, lp, result)) return result;
+        }
+    } catch (const EUiError &e) {
+        ShowErrorBox(wnd, e.what());
+        return 0;
+    } catch (...) {
+        return 0;
+    }
+    return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+// ---------------------------------------------------------------- TTextGrid
+
+TTextGrid::TTextGrid(TControl &parent, int left, int top, int width, int height, int tabOrder)
+    : TControl(TControlKind::TextGrid, &parent) {
+    CreateChild(WC_LISTVIEWA, "",
+                WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
+                    LVS_SHOWSELALWAYS,
+                WS_EX_CLIENTEDGE, left, top, width, height);
+    SendMessageA(Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    SetTabOrder(tabOrder);
+    SetColCount(2);
+    SetRowCount(1);
+}
+
+void TTextGrid::SetColCount(int count) {
+    count = std::max(count, 1);
+    while (colCount_ < count) {
+        LVCOLUMNA column{};
+        column.mask = LVCF_WIDTH;
+        column.cx = DefaultColWidth;
+        SendMessageA(Handle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(colCount_), reinterpret_cast<LPARAM>(&column));
+        ++colCount_;
+    }
+    while (colCount_ > count) SendMessageA(Handle, LVM_DELETECOLUMN, static_cast<WPARAM>(--colCount_), 0);
+    for (auto &row : cells_) row.resize(static_cast<size_t>(colCount_));
+    InvalidateRect(Handle, nullptr, TRUE);
+}
+
+void TTextGrid::SetRowCount(int count) {
+    count = std::max(count, 1);
+    cells_.resize(static_cast<size_t>(count));
+    for (auto &row : cells_) row.resize(static_cast<size_t>(colCount_));
+    SendMessageA(Handle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    SelectRow(0);
+    InvalidateRect(Handle, nullptr, TRUE);
+}
+
+const std::string &TTextGrid::Cell(int col, int row) const {
+    static const std::string empty;
+    if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) return empty;
+    return cells_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+}
+
+void TTextGrid::SetCell(int col, int row, const std::string &text) {
+    if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) throw EUiError("grid index out of range");
+    cells_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
+    SendMessageA(Handle, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+}
+
+int TTextGrid::ColWidth(int col) const {
+    return static_cast<int>(SendMessageA(Handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
+}
+
+void TTextGrid::SetColWidth(int col, int width) {
+    if (col < 0 || col >= colCount_) throw EUiError("grid column out of range");
+    SendMessageA(Handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(col), MAKELPARAM(width, 0));
+}
+
+void TTextGrid::SelectRow(int row) {
+    if (row < 0 || row >= RowCount()) return;
+    LVITEMA clear{};
+    clear.stateMask = LVIS_SELECTED;
+    SendMessageA(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    LVITEMA item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageA(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(Handle, LVM_SETSELECTIONMARK, 0, row);
+    row_ = row;
+}
+
+bool TTextGrid::Notify(NMHDR *hdr, LRESULT &result) {
+    switch (hdr->code) {
+        case LVN_GETDISPINFOA: {
+            LVITEMA &item = reinterpret_cast<NMLVDISPINFOA *>(hdr)->item;
+            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+                lstrcpynA(item.pszText, Cell(item.iSubItem, item.iItem).c_str(), item.cchTextMax);
+            result = 0;
+            return true;
+        }
+        case LVN_GETDISPINFOW: {
+            LVITEMW &item = reinterpret_cast<NMLVDISPINFOW *>(hdr)->item;
+            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+                const std::string &text = Cell(item.iSubItem, item.iItem);
+                const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), item.pszText,
+                                                  item.cchTextMax - 1);
+                item.pszText[std::max(n, 0)] = L'\0';
+            }
+            result = 0;
+            return true;
+        }
+        case LVN_ODFINDITEMA:
+        case LVN_ODFINDITEMW:
+            result = -1;
+            return true;
+        case LVN_ITEMCHANGED: {
+            const auto *change = reinterpret_cast<NMLISTVIEW *>(hdr);
+            if ((change->uChanged & LVIF_STATE) && change->iItem >= 0 && (change->uNewState & LVIS_FOCUSED) &&
+                !(change->uOldState & LVIS_FOCUSED)) {
+                row_ = change->iItem;
+                bool canSelect = true;
+                if (OnSelectCell) OnSelectCell(*this, 0, row_, canSelect);
+            }
+            result = 0;
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
+    const int row = static_cast<int>(item.itemID);
+    if (row < 0 || row >= RowCount()) return;
+    TGridDrawState state;
+    state.Selected = (item.itemState & ODS_SELECTED) != 0;
+    state.Focused = (item.itemState & ODS_FOCUS) != 0;
+    canvas_ = item.hDC;
+    TScopeExit done([this] { canvas_ = nullptr; });
+    int x = item.rcItem.left;
+    for (int col = 0; col < colCount_; ++col) {
+        const int width = ColWidth(col);
+        const RECT cell{x, item.rcItem.top, x + width, item.rcItem.bottom};
+        if (OnDrawCell) OnDrawCell(*this, col, row, cell, state);
+        x += width;
+    }
+    if (x < item.rcItem.right) {
+        const RECT rest{x, item.rcItem.top, item.rcItem.right, item.rcItem.bottom};
+        FillRect(item.hDC, &rest, GetSysColorBrush(COLOR_WINDOW));
+    }
+}
+
+// ---------------------------------------------------------------- simple controls
+
+TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder)
+    : TControl(TControlKind::Edit, &parent) {
+    CreateChild("Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, left, top, width, height);
+    SetTabOrder(tabOrder);
+}
+
+TMemo::TMemo(TControl &parent, int left, int top, int width, int height, bool readOnly, int tabOrder)
+    : TControl(TControlKind::Memo, &parent), readOnly_(readOnly) {
+    CreateChild("Edit", "",
+                WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (readOnly ? ES_READONLY : 0),
+                WS_EX_CLIENTEDGE, left, top, width, height);
+    SetTabOrder(tabOrder);
+}
+
+TLabel::TLabel(TControl &parent, int left, int top, int width, int height, const std::string &caption)
+    : TControl(TControlKind::Label, &parent) {
+    CreateChild("Static", caption, WS_VISIBLE | SS_LEFT, 0, left, top, width, height);
+}
+
+TButton::TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder)
+    : TControl(TControlKind::Button, &parent) {
+    CreateChild("Button", caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, left, top, width, height);
+    SetTabOrder(tabOrder);
+}
+
+}  // namespace ui

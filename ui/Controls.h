@@ -1,0 +1,231 @@
+// The control hierarchy of the user-interface layer: a form and the controls
+// on it, each the owner of one window of a standard class, linked to its
+// parent and its children and tagged with its kind. Events are plain function
+// objects that the form that builds the controls fills in.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/Application.h"
+#include "ui/Handles.h"
+
+namespace ui {
+
+enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button };
+
+class TForm;
+class TTextGrid;
+
+// Base of every control. No virtual functions anywhere in the hierarchy, so
+// that `Handle` is the first thing in every control object, forms included:
+// a host that receives a form's address reads the form's window handle from
+// its first four bytes (see TForm).
+class TControl {
+public:
+    // The control's window; null before creation and after destruction.
+    HWND Handle = nullptr;
+
+    TControl(const TControl &) = delete;
+    TControl &operator=(const TControl &) = delete;
+
+    TControlKind Kind() const { return kind_; }
+    TControl *Parent() const { return parent_; }
+    const std::vector<TControl *> &Controls() const { return controls_; }
+    // The form this control sits on (the form itself for a form).
+    TForm *Form();
+
+    std::string Text() const;
+    void SetText(const std::string &text);
+    bool Visible() const;
+    void SetVisible(bool visible);
+    void SetFocus();
+    // Left, top, width and height of the window, relative to the client area
+    // of the parent window (the screen for a form).
+    RECT BoundsRect() const;
+
+    // This control or one below it whose window is `wnd`, or null.
+    TControl *FindControl(HWND wnd);
+
+protected:
+    TControl(TControlKind kind, TControl *parent);
+    ~TControl();
+    // Creates the window as a child of the parent's window, at a position in
+    // the parent's client area, with the form's font, and hooks the keyboard.
+    void CreateChild(const char *className, const std::string &text, DWORD style, DWORD exStyle, int left, int top,
+                     int width, int height);
+    void DestroyHandle();
+    // Places the window among its siblings by tab order: the window manager
+    // moves the focus through siblings in their z-order.
+    void SetTabOrder(int tabOrder);
+
+private:
+    static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    LRESULT ChildMessage(UINT msg, WPARAM wp, LPARAM lp);
+
+    TControlKind kind_;
+    TControl *parent_;
+    std::vector<TControl *> controls_;
+    int previewedKey_ = 0;  // Escape or Enter already previewed at key-down
+    int tabOrder_ = -1;     // -1: not a tab stop
+};
+
+// A top-level form: fixed dialog border, button-face background, owned by
+// the application object's main window. Closing hides it, which ends a modal
+// display; the owner of the object frees it.
+//
+// Modal display by a host (which needs no knowledge of C++): the first four
+// bytes of the object are the form's HWND. Disable the owner window, show the
+// HWND, dispatch messages (GetMessage, TranslateMessage, DispatchMessage)
+// while IsWindow(hwnd) && IsWindowVisible(hwnd), then re-enable the owner.
+// Closing posts WM_NULL so that a loop waiting in GetMessage wakes up.
+class TForm : public TControl {
+public:
+    // A hidden form at `left`, `top` on the screen with a client area of the
+    // given size, in the given font (character height in pixels as
+    // CreateFont takes it, not scaled with the screen's DPI).
+    TForm(TApplication &owner, const std::string &caption, int left, int top, int clientWidth, int clientHeight,
+          const char *fontName, int fontHeight);
+    ~TForm();
+
+    void SetClientBounds(int left, int top, int clientWidth, int clientHeight);
+    void SetFont(const char *faceName, int height);
+    HFONT Font() const { return font_.Get(); }
+
+    // The control that gets the focus whenever the form is activated.
+    TControl *ActiveControl() const { return activeControl_; }
+    void SetActiveControl(TControl *control);
+
+    // With key preview on, OnKeyPress sees every character typed in any
+    // control of the form before that control does.
+    bool KeyPreview = false;
+    std::function<void(char &key)> OnKeyPress;
+
+    void Close();
+
+private:
+    friend class TControl;
+    friend class TTabSheet;
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT FormMessage(UINT msg, WPARAM wp, LPARAM lp);
+    // Messages that child controls send to their parent window, whichever
+    // window of the form that parent is.
+    bool ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result);
+    void KeyPress(char &key);
+
+    TFontHandle font_;
+    TControl *activeControl_ = nullptr;
+};
+
+class TTabSheet;
+
+// A tab control whose tabs are its visible pages.
+class TPageControl : public TControl {
+public:
+    TPageControl(TControl &parent, int left, int top, int width, int height, int tabOrder);
+    TTabSheet *ActivePage() const { return activePage_; }
+    void SetActivePage(TTabSheet *page);
+    // The pages whose tabs are shown, in tab order.
+    std::vector<TTabSheet *> VisiblePages() const;
+
+private:
+    friend class TTabSheet;
+    friend class TForm;
+    void UpdateTabs();
+    void TabChanged();
+
+    TTabSheet *activePage_ = nullptr;
+};
+
+class TTabSheet : public TControl {
+public:
+    TTabSheet(TPageControl &pageControl, const std::string &caption);
+    bool TabVisible() const { return tabVisible_; }
+    // Hiding a page removes its tab; the first remaining page becomes active.
+    void SetTabVisible(bool visible);
+    const std::string &Caption() const { return caption_; }
+
+private:
+    friend class TForm;
+    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    std::string caption_;
+    bool tabVisible_ = true;
+};
+
+struct TGridDrawState {
+    bool Selected = false;
+    bool Focused = false;
+};
+
+// A grid of text cells: a report list view without a header whose rows are
+// owner-drawn and whose texts live here, never in the control. Whole rows are
+// selected (ranges allowed); cells are not editable. Row 0 is the current row
+// after the row count is set.
+class TTextGrid : public TControl {
+public:
+    TTextGrid(TControl &parent, int left, int top, int width, int height, int tabOrder);
+
+    int ColCount() const { return colCount_; }
+    void SetColCount(int count);
+    int RowCount() const { return static_cast<int>(cells_.size()); }
+    // Fewer than one row gives one empty row.
+    void SetRowCount(int count);
+    const std::string &Cell(int col, int row) const;
+    void SetCell(int col, int row, const std::string &text);
+    int ColWidth(int col) const;
+    void SetColWidth(int col, int width);
+    // The current row: the one last selected (0 after a change of row count).
+    int Row() const { return row_; }
+    void SelectRow(int row);
+    // The DC to paint on, while OnDrawCell runs.
+    HDC Canvas() const { return canvas_; }
+
+    static constexpr int DefaultColWidth = 150;
+    static constexpr int DefaultRowHeight = 18;
+
+    // Paints one cell; without it cells stay blank.
+    std::function<void(TTextGrid &grid, int col, int row, const RECT &rect, TGridDrawState state)> OnDrawCell;
+    // Runs when a row becomes current.
+    std::function<void(TTextGrid &grid, int col, int row, bool &canSelect)> OnSelectCell;
+
+private:
+    friend class TForm;
+    bool Notify(NMHDR *hdr, LRESULT &result);
+    void DrawItem(const DRAWITEMSTRUCT &item);
+
+    int colCount_ = 0;
+    int row_ = 0;
+    HDC canvas_ = nullptr;
+    std::vector<std::vector<std::string>> cells_;
+};
+
+class TEdit : public TControl {
+public:
+    TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder);
+};
+
+// A multi-line text box (word-wrapped, no scroll bars).
+class TMemo : public TControl {
+public:
+    TMemo(TControl &parent, int left, int top, int width, int height, bool readOnly, int tabOrder);
+    bool ReadOnly() const { return readOnly_; }
+
+private:
+    bool readOnly_;
+};
+
+class TLabel : public TControl {
+public:
+    TLabel(TControl &parent, int left, int top, int width, int height, const std::string &caption);
+};
+
+class TButton : public TControl {
+public:
+    TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder);
+    std::function<void()> OnClick;
+};
+
+}  // namespace ui

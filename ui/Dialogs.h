@@ -1,0 +1,48 @@
+// The standard dialogs and messages of the user-interface layer, and its
+// errors. The layer's own texts are French.
+#pragma once
+
+#include <windows.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace ui {
+
+// A failure of the user-interface layer whose text is meant for the user:
+// a window procedure that catches it shows it in an error box.
+class EUiError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file that cannot be created or written.
+class EFCreateError : public EUiError {
+public:
+    explicit EFCreateError(const std::string &fileName);
+};
+
+// A message box with the error icon and a single OK button.
+void ShowErrorBox(HWND owner, const std::string &text);
+
+// The file-save dialog of the platform.
+class TSaveDialog {
+public:
+    std::string DefaultExt;  // without the dot
+    // Pairs of description and pattern separated by "|": "Text (*.txt)|*.txt".
+    std::string Filter;
+    std::string InitialDir;
+    std::string FileName;  // proposed name in, chosen path out
+    std::string Title;     // empty: the platform's own title
+    DWORD Options = OFN_HIDEREADONLY | OFN_ENABLESIZING;
+
+    // Shows the dialog owned by `owner`; false when the user cancels.
+    bool Execute(HWND owner);
+};
+
+// Replaces the whole contents of `fileName` with `bytes`. The bytes go into a
+// new file beside it first, which then takes the file's place, so that a
+// failure part-way leaves any earlier file as it was. Throws EFCreateError.
+void SaveBytesToFile(const std::string &fileName, const std::string &bytes);
+
+}  // namespace ui
