@@ -1,0 +1,197 @@
+// What the information dialog shows and exports: the EXIF grid rows (file
+// name, size, host image size, then the stored entries), the comment box, the
+// export text and the proposed export file name.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
+#include "exif/TagEntry.h"
+#include "exif/TextFormat.h"
+
+using namespace testbytes;
+using params::GridRow;
+
+namespace {
+
+exif::TTagEntry CellEntry(const std::string &name, const std::string &value, const std::string &raw = {}) {
+    exif::TTagEntry e;
+    e.Tag = 1;
+    e.Name = name;
+    e.Value = value;
+    e.Raw = raw;
+    return e;
+}
+
+std::vector<std::string> Column(const std::vector<GridRow> &rows, bool names) {
+    std::vector<std::string> out;
+    for (const GridRow &r : rows) out.push_back(names ? r.Name : r.Value);
+    return out;
+}
+
+using Texts = std::vector<std::string>;
+
+struct DecimalSeparatorScope {
+    explicit DecimalSeparatorScope(char c) { exif::SetDecimalSeparator(c); }
+    ~DecimalSeparatorScope() { exif::SetDecimalSeparator('.'); }
+};
+
+params::ExifView View(const std::string &path, int32_t w = 800, int32_t h = 600) {
+    return params::BuildExifView(path, w, h, params::AnyPathSeparators);
+}
+
+}  // namespace
+
+TEST(ViewModel, StripQuotesRemovesOneEnclosingPair) {
+    EXPECT_EQ(params::StripQuotes("\"Canon\""), "Canon");
+    EXPECT_EQ(params::StripQuotes("\""), "");
+    EXPECT_EQ(params::StripQuotes("\"\""), "");
+    EXPECT_EQ(params::StripQuotes("\"\"\"\""), "\"\"");
+    EXPECT_EQ(params::StripQuotes("a\"b"), "a\"b");
+    EXPECT_EQ(params::StripQuotes("\"a\"b\""), "a\"b");
+    EXPECT_EQ(params::StripQuotes("\"abc"), "\"abc");
+    EXPECT_EQ(params::StripQuotes("abc\""), "abc\"");
+    EXPECT_EQ(params::StripQuotes(" \"abc\""), " \"abc\"");
+    EXPECT_EQ(params::StripQuotes(""), "");
+}
+
+TEST(ViewModel, CellValuesAreTrimmedAndUnquotedExceptFileSourceAndSceneType) {
+    EXPECT_EQ(params::ExifCellValue(CellEntry("Make", "  \"Canon\"  ")), "Canon");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("Make", "\t\"Canon\"\r\n")), "Canon");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("Make", "\"")), "");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FocalLengthin35mmFilm", " 9.85")), "9.85");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("Artist", "a\"b")), "a\"b");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("Artist", std::string("\"x\0y\xE9\"", 6))), std::string("x\0y\xE9", 4));
+
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "\"\x03\"", "\x03")), "Digital Still Camera");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "\"\x02\"", "\x02")), "Unknown");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "Digital Still Camera", std::string("\0\x03", 2))), "Unknown");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "x", "")), "Unknown");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("SceneType", "\"\x01\"", "\x01")), "Directly Photographed");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("SceneType", "", std::string(1, '\0'))), "Unknown");
+    // The two names are compared exactly.
+    EXPECT_EQ(params::ExifCellValue(CellEntry("filesource", "\"x\"", "\x03")), "x");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("SceneType ", "\"y\"", "\x01")), "y");
+}
+
+TEST(ViewModel, FileSizesInKilobytesWithTwoDecimals) {
+    EXPECT_EQ(params::KilobytesText(0), "0.00 Kb");
+    EXPECT_EQ(params::KilobytesText(1152), "1.13 Kb");  // 1.125: halves away from zero
+    EXPECT_EQ(params::KilobytesText(128), "0.13 Kb");   // 0.125
+    EXPECT_EQ(params::KilobytesText(1048576), "1024.00 Kb");
+    EXPECT_EQ(params::KilobytesText(5), "0.00 Kb");
+    EXPECT_EQ(params::KilobytesText(6), "0.01 Kb");
+    EXPECT_EQ(params::KilobytesText(1023), "1.00 Kb");
+    EXPECT_EQ(params::KilobytesText(5000000000ull), "4882812.50 Kb");  // beyond 32 bits
+    const DecimalSeparatorScope comma(',');
+    EXPECT_EQ(params::KilobytesText(1152), "1,13 Kb");
+}
+
+TEST(ViewModel, FileSizeIsTakenFromAReadOnlyOpen) {
+    const std::string path = WriteTempFile("view_size.bin", std::string(1152, 'x'));
+    EXPECT_EQ(params::FileSizeText(path), "1.13 Kb");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    EXPECT_EQ(params::FileSizeText(path), "1.13 Kb");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(params::FileSizeText(WriteTempFile("view_size_empty.bin", "")), "0.00 Kb");
+    EXPECT_EQ(params::FileSizeText(path + ".missing"), "0.00 Kb");
+}
+
+TEST(ViewModel, FileWithoutExifGivesOneEmptyRowAndNoComment) {
+    Tiff flash;
+    flash.Dir({Tiff::Ascii(0x010F, "Canon"), flash.Short(0x9209, {1, 0})});
+    for (const std::string &path :
+         {WriteTempFile("view_noexif.jpg", Jpeg().App0().Comment("a comment segment").Build()),
+          WriteTempFile("view_noexif.png", Jpeg().App0().Exif(flash.Build()).Build()),
+          WriteTempFile("view_failed.jpg", Jpeg().App0().Exif(flash.Build()).Build()),
+          WriteTempFile("view_probe.bin", "") + ".missing.jpg"}) {
+        const params::ExifView view = View(path);
+        ASSERT_EQ(view.Rows.size(), 1u) << path;
+        EXPECT_EQ(view.Rows[0].Name, "") << path;
+        EXPECT_EQ(view.Rows[0].Value, "") << path;
+        EXPECT_EQ(view.Comment, "") << path;
+        EXPECT_EQ(params::ExportText(view, params::IptcView{}), "EXIF\r\n=\r\nUserComment=\r\n") << path;
+    }
+}
+
+TEST(ViewModel, ExifRowsStartWithTheFileAndHostImageRows) {
+    const std::string ascii("ASCII\0\0\0", 8);
+    Tiff t;
+    const int exifDir = t.Dir({Tiff::Undefined(0x9000, "0230"), Tiff::Undefined(0x9286, ascii + std::string("Second\0", 7)),
+                               Tiff::Undefined(0xA300, "\x03"), Tiff::Undefined(0xA301, "\x01"),
+                               t.Short(0xA002, {4000}), t.Short(0xA003, {3000})});
+    t.Dir({Tiff::Ascii(0x010F, "  \"Canon\"  "), Tiff::Undefined(0x9286, ascii + std::string("First\0", 6)),
+           Tiff::Pointer(0x8769, exifDir), Tiff::Ascii(0x0110, "EOS")});
+    const std::string path = WriteTempFile("view_rows.jpg", Jpeg().App0().Exif(t.Build()).Build());
+    const params::ExifView view = View(path);
+    EXPECT_EQ(Column(view.Rows, true), (Texts{"FileName", "FileSize", "ImageWidth", "ImageHeight", "Make", "ExifVersion",
+                                              "FileSource", "SceneType", "ExifImageWidth", "ExifImageLength",
+                                              "ExifOffset", "Model"}));
+    const Texts values = Column(view.Rows, false);
+    EXPECT_EQ(values[0], "view_rows.jpg");
+    EXPECT_EQ(values[1], params::FileSizeText(path));
+    EXPECT_EQ(values[2], "800");  // the host's rectangle, not the file's 4000 x 3000
+    EXPECT_EQ(values[3], "600");
+    EXPECT_EQ(values[4], "Canon");
+    EXPECT_EQ(values[5], "0230");
+    EXPECT_EQ(values[6], "Digital Still Camera");
+    EXPECT_EQ(values[7], "Directly Photographed");
+    EXPECT_EQ(values[8], "4000");
+    EXPECT_EQ(values[11], "EOS");
+    EXPECT_EQ(view.Comment, "Second");  // the last UserComment entry wins
+
+    // Host-style names: the name part follows the last backslash or colon.
+    const params::ExifView host = params::BuildExifView(path, -1, 0);
+    EXPECT_EQ(host.Rows[0].Value, path);  // no backslash or colon in a POSIX path
+    EXPECT_EQ(host.Rows[2].Value, "-1");
+}
+
+TEST(ViewModel, CommentBoxEndsAtTheFirstZeroByte) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Undefined(0x9286, std::string("ASCII\0\0\0ab\0cd\0", 14))});
+    const std::string path = WriteTempFile("view_comment_zero.jpg", Jpeg().Exif(t.Build()).Build());
+    const params::ExifView view = View(path, 640, 480);
+    EXPECT_EQ(view.Comment, "ab");
+    EXPECT_EQ(params::ExportText(view, params::IptcView{}),
+              "EXIF\r\nFileName=view_comment_zero.jpg\r\nFileSize=" + params::FileSizeText(path) +
+                  "\r\nImageWidth=640\r\nImageHeight=480\r\nMake=Canon\r\nUserComment=ab\r\n");
+}
+
+TEST(ViewModel, ExportLinesEndWithCarriageReturnAndLineFeed) {
+    const std::vector<GridRow> exifRows = {{"FileName", "a.jpg"}, {"Software", "x=y"}, {"Artist", "two\r\nlines"}};
+    EXPECT_EQ(params::ExportText(exifRows, "", nullptr),
+              "EXIF\r\nFileName=a.jpg\r\nSoftware=x=y\r\nArtist=two\r\nlines\r\nUserComment=\r\n");
+    const std::vector<GridRow> iptcRows = {{"Object name", "Sunset"}, {"Keywords", "sea,sky"}};
+    EXPECT_EQ(params::ExportText(exifRows, "line one\r\nline two", &iptcRows),
+              "EXIF\r\nFileName=a.jpg\r\nSoftware=x=y\r\nArtist=two\r\nlines\r\nUserComment=line one\r\nline two\r\n"
+              "\r\nIPTC\r\nObject name=Sunset\r\nKeywords=sea,sky\r\n");
+    params::IptcView visible;
+    visible.Visible = true;
+    visible.Rows = {{}};
+    params::ExifView exif;
+    exif.Rows = {{}};
+    EXPECT_EQ(params::ExportText(exif, visible), "EXIF\r\n=\r\nUserComment=\r\n\r\nIPTC\r\n=\r\n");
+}
+
+TEST(ViewModel, FileWithoutIptcSegmentHidesTheIptcTab) {
+    const params::IptcView view = params::BuildIptcView(WriteTempFile("view_noiptc.jpg", Jpeg().App0().Comment("c").Build()));
+    EXPECT_FALSE(view.Visible);
+}
+
+TEST(ViewModel, ProposedExportNameReplacesTheExtension) {
+    EXPECT_EQ(params::ProposedExportName("scan"), "scan.txt");
+    EXPECT_EQ(params::ProposedExportName("a.b.jpg"), "a.b.txt");
+    EXPECT_EQ(params::ProposedExportName("C:\\Photos\\IMG_0001.JPG"), "IMG_0001.txt");
+    EXPECT_EQ(params::ProposedExportName("C:scan.jpeg"), "scan.txt");
+    EXPECT_EQ(params::ProposedExportName("C:\\dir.x\\scan"), "scan.txt");
+    EXPECT_EQ(params::ProposedExportName(".jpg"), ".txt");
+
+    EXPECT_EQ(params::NamePart("C:\\Photos\\IMG_0001.JPG"), "IMG_0001.JPG");
+    EXPECT_EQ(params::NamePart("D:photo.jpg"), "photo.jpg");
+    EXPECT_EQ(params::NamePart("dir/photo.jpg"), "dir/photo.jpg");
+    EXPECT_EQ(params::NamePart("dir/photo.jpg", params::AnyPathSeparators), "photo.jpg");
+    EXPECT_EQ(params::NamePart("dir\\"), "");
+}
