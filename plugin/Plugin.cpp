@@ -64,7 +64,7 @@ const std::string &ExecuteFailureText() { return failureText; }
 
 extern "C" {
 
-int32_t __stdcall Execute() {
+int32_t __stdcall Execute() noexcept {
   try {
     if (executeRunning) return 0;
     const TRunningFlag running;
@@ -75,7 +75,7 @@ int32_t __stdcall Execute() {
   }
 }
 
-HBITMAP __stdcall RegisterPluginGlyph() {
+HBITMAP __stdcall RegisterPluginGlyph() noexcept {
   try {
     return LoadBitmapA(PluginModule(), "GLYPH");
   } catch (...) {
@@ -83,9 +83,9 @@ HBITMAP __stdcall RegisterPluginGlyph() {
   }
 }
 
-TPluginStruct *__stdcall RegisterPluginStruct() { return &PluginStruct(); }
+TPluginStruct *__stdcall RegisterPluginStruct() noexcept { return &PluginStruct(); }
 
-TPluginHeader *__stdcall RegisterPluginHeader() {
+TPluginHeader *__stdcall RegisterPluginHeader() noexcept {
   try {
     SetPluginKind(TPluginKind::Kind4);
     SetPluginFlags(PluginCapabilities);
@@ -100,8 +100,8 @@ TPluginHeader *__stdcall RegisterPluginHeader() {
   return &PluginHeader();
 }
 
-char *__stdcall RegisterPluginLanguage() { return LanguageBuffer().data(); }
+char *__stdcall RegisterPluginLanguage() noexcept { return LanguageBuffer().data(); }
 
-int32_t __stdcall RegisterCompatibility() { return 2; }
+int32_t __stdcall RegisterCompatibility() noexcept { return 2; }
 
 }  // extern "C"

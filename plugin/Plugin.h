@@ -12,15 +12,15 @@
 
 extern "C" {
 // 1 when the dialog was shown and closed, 0 when anything failed.
-int32_t __stdcall Execute();
+int32_t __stdcall Execute() noexcept;
 // A new copy of the "GLYPH" menu bitmap; the host owns and frees it.
-HBITMAP __stdcall RegisterPluginGlyph();
-TPluginStruct *__stdcall RegisterPluginStruct();
+HBITMAP __stdcall RegisterPluginGlyph() noexcept;
+TPluginStruct *__stdcall RegisterPluginStruct() noexcept;
 // Fills the header in the host's language and returns it.
-TPluginHeader *__stdcall RegisterPluginHeader();
-char *__stdcall RegisterPluginLanguage();
+TPluginHeader *__stdcall RegisterPluginHeader() noexcept;
+char *__stdcall RegisterPluginLanguage() noexcept;
 // The host-interface level this library implements: 2.
-int32_t __stdcall RegisterCompatibility();
+int32_t __stdcall RegisterCompatibility() noexcept;
 }
 
 // The copyright line written into the header.
