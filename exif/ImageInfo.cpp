@@ -114,7 +114,7 @@ int32_t TImageInfo::EntryInteger(std::string_view name) const { return RoundToIn
 
 bool TImageInfo::Afford(int64_t valueBytes) {
     if (++EntriesWalked > MaxEntriesWalked) return false;
-    const int64_t cost = 2 * std::min(valueBytes, Length());
+    const int64_t cost = 2 * valueBytes;
     if (BytesKept + cost > MaxBytesKept) return false;
     BytesKept += cost;
     return true;
@@ -138,9 +138,12 @@ void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int lev
     const uint16_t tag = ReadWord(entry);
     const unsigned type = ReadWord(entry + 2);
     const int64_t size = ValueSize(type, ReadLong(entry + 4));
-    if (size <= 0 || !Afford(size)) return;
+    if (size <= 0) return;
     const Pos valuePos = size <= 4 ? entry + 8 : ReadLong(entry + 8) + base;
     const Bytes raw = Region(valuePos, size);
+    // Only the bytes actually read count against the budget: a damaged entry
+    // whose value lies outside the buffer costs nothing.
+    if (!Afford(static_cast<int64_t>(raw.size()))) return;
 
     TTagEntry row = FetchTagRow(tag, kind);
     std::string text;
@@ -231,7 +234,7 @@ void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64
     const uint16_t tag = ReadWord(entry);
     const unsigned type = ReadWord(entry + 2);
     const int64_t size = ValueSize(type, ReadLong(entry + 4));
-    if (size < 0 || !Afford(size)) return;
+    if (size < 0) return;
     int64_t m = 0;
     Pos valuePos = entry + 8;
     if (size > 4) {
@@ -242,6 +245,7 @@ void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64
     // read from the enclosing EXIF data.
     const Bytes raw = valuePos + size - 1 <= Length() ? Region(valuePos, size)
                                                        : RegionOf(Owner->GetBuffer(), a + m, size);
+    if (!Afford(static_cast<int64_t>(raw.size()))) return;
 
     const int t = FindTagIndex(tag, table);
     const std::string label = t < 0 ? "Unknown" : std::string(table[static_cast<size_t>(t)].Description);

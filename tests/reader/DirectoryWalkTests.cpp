@@ -614,3 +614,25 @@ TEST(DirectoryWalk, MakerNoteFailureEndsTheNoteAndRestoresTheBuffer) {
     EXPECT_EQ(NamesOf(info), (Names{"Quality"}));
     EXPECT_EQ(info.GetBuffer(), "segment");
 }
+
+TEST(DirectoryWalk, ManyEntriesPointingOutsideTheSegmentDoNotHideLaterOnes) {
+    // A damaged directory: thousands of entries of unknown tags whose huge
+    // values lie far outside the segment. They read nothing, and the entries
+    // after them are read as usual.
+    std::vector<Entry> entries;
+    for (int i = 0; i < 5000; ++i) entries.push_back(Tiff::AtOffset(0xC000, 1, 0x7FFFFFFFu, 0x7FFFFFF0));
+    entries.push_back(Tiff::Ascii(0x010F, "Canon"));
+    Tiff t;
+    t.Dir(entries);
+    bool ok = false;
+    const auto img = ReadJpeg("walk_many_outside.jpg", t.Build(), &ok);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(NamesOf(*img->ExifInfo()), (Names{"Make"}));
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+    const std::string &dump = img->ExifInfo()->DumpText;
+    size_t unknownLines = 0;
+    for (size_t at = dump.find("\r\nUnknown = \r\n"); at != std::string::npos; at = dump.find("\r\nUnknown = \r\n", at + 1))
+        ++unknownLines;
+    EXPECT_EQ(unknownLines, 5000u);
+    EXPECT_TRUE(dump.ends_with("\r\nUnknown = \r\nMake = Canon"));
+}
