@@ -190,7 +190,11 @@ std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian) {
         char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
         if (unit == 0) break;
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
-            i += 2;  // a surrogate pair is one character, which the code page cannot hold
+            const unsigned c = static_cast<uint8_t>(utf16[i + 2]), d = static_cast<uint8_t>(utf16[i + 3]);
+            const char32_t next = bigEndian ? (c << 8 | d) : (d << 8 | c);
+            // A surrogate pair is one character, which the code page cannot
+            // hold; a lone high surrogate is one such character on its own.
+            if (next >= 0xDC00 && next <= 0xDFFF) i += 2;
             unit = 0xFFFD;
         }
         out += Windows1252Byte(unit);

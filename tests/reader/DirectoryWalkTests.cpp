@@ -270,6 +270,16 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
         EXPECT_EQ(img->ExifInfo()->UserCommentText, "Hi");
     }
     {
+        // A surrogate pair is one character the code page cannot hold; a lone
+        // high surrogate is one too, and the zero after it still ends the text.
+        Tiff t;
+        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\x00\xDE" "B\0", 8)),
+               Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\0\0X\0", 8))});
+        const auto img = ReadJpeg("walk_unicode_surrogates.jpg", t.Build());
+        ASSERT_NE(img->ExifInfo(), nullptr);
+        EXPECT_EQ(ValuesNamed(*img->ExifInfo(), "UserComment"), (Names{"A?B", "A?"}));
+    }
+    {
         // Any other prefix takes the bytes as they are.
         Tiff t;
         t.Dir({Tiff::Undefined(0x9286, std::string("unicode\0", 8) + std::string("H\0i\0\0", 5))});
