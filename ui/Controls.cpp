@@ -585,11 +585,17 @@ void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
     state.Focused = (item.itemState & ODS_FOCUS) != 0;
     canvas_ = item.hDC;
     TScopeExit done([this] { canvas_ = nullptr; });
-    int x = item.rcItem.left;
+    // Cells follow the list view's columns (and so its grid lines). The
+    // rectangle given for the item may start a margin right of the first
+    // column's edge (wine's does); nothing is painted outside it.
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    SendMessageA(Handle, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    LONG x = bounds.left;
     for (int col = 0; col < colCount_; ++col) {
         const int width = ColWidth(col);
-        const RECT cell{x, item.rcItem.top, x + width, item.rcItem.bottom};
-        if (OnDrawCell) OnDrawCell(*this, col, row, cell, state);
+        const RECT cell{std::max(x, item.rcItem.left), item.rcItem.top, x + width, item.rcItem.bottom};
+        if (OnDrawCell && cell.left < cell.right) OnDrawCell(*this, col, row, cell, state);
         x += width;
     }
     if (x < item.rcItem.right) {

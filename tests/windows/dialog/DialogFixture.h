@@ -1,0 +1,168 @@
+// The fixture of the dialog tests: one host per test, a run of Execute with a
+// driver that finds the dialog's controls by their windows, and the sample
+// files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ByteBuilders.h"
+#include "DialogHost.h"
+#include "dialog/ParamsRows.h"
+
+// The dialog's windows, found from the top-level window a host receives.
+struct Controls {
+    HWND form = nullptr, tab = nullptr, exifPage = nullptr, iptcPage = nullptr;
+    HWND exifGrid = nullptr, label = nullptr, memo = nullptr;
+    HWND iptcGrid = nullptr, edtName = nullptr, memData = nullptr;
+    HWND ok = nullptr, exportButton = nullptr;
+};
+
+inline Controls FindControls(HWND form) {
+    using namespace drive;
+    Controls c;
+    c.form = form;
+    c.tab = Child(form, "SysTabControl32");
+    c.ok = Child(form, "Button", "Ok");
+    c.exportButton = Child(form, "Button", "Export");
+    c.exifPage = Child(c.tab, "ExifViewPage", "EXIF");
+    c.iptcPage = Child(c.tab, "ExifViewPage", "IPTC");
+    c.exifGrid = Child(c.exifPage, "SysListView32");
+    c.label = Child(c.exifPage, "Static");
+    c.memo = Child(c.exifPage, "Edit");
+    c.iptcGrid = Child(c.iptcPage, "SysListView32");
+    for (HWND e : Children(c.iptcPage)) {
+        if (ClassOf(e) != "Edit") continue;
+        (GetWindowLongA(e, GWL_STYLE) & ES_MULTILINE ? c.memData : c.edtName) = e;
+    }
+    return c;
+}
+
+inline std::string WindowsPath(std::string path) {
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+class DialogTest : public ::testing::Test {
+protected:
+    void SetUp() override { host = std::make_unique<TDialogHost>(); }
+    void TearDown() override { host.reset(); }
+
+    // Runs Execute for `file`; `inspect` sees the dialog while it shows.
+    // Whatever it leaves open is closed with Ok afterwards.
+    template <class F>
+    void Show(const std::string &file, F inspect) {
+        host->FileName = file;
+        result = host->Run([&](HWND form) {
+            ASSERT_TRUE(drive::WaitFor([&] { return IsWindowVisible(form) != FALSE; }));
+            const Controls c = FindControls(form);
+            inspect(c);
+            if (IsWindowVisible(form)) PostMessageA(c.ok, BM_CLICK, 0, 0);
+        });
+        EXPECT_FALSE(host->TimedOut);
+        EXPECT_EQ(host->ShowCalls, 1);
+    }
+
+    static std::string Sample(const std::string &name) { return WindowsPath(testbytes::SamplePath(name)); }
+
+    static std::pair<std::string, std::string> Row(const std::string &a, const std::string &b) { return {a, b}; }
+
+    static std::vector<std::pair<std::string, std::string>> ViewRows(const std::vector<params::GridRow> &rows) {
+        std::vector<std::pair<std::string, std::string>> out;
+        for (const auto &r : rows) out.emplace_back(r.Name, r.Value);
+        return out;
+    }
+
+    static std::string Value(const std::vector<std::pair<std::string, std::string>> &rows, const std::string &name) {
+        for (const auto &r : rows)
+            if (r.first == name) return r.second;
+        return "<no row " + name + ">";
+    }
+
+    static std::string FileBytes(const std::string &path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+
+    // A JPEG whose EXIF data has a quoted, blank-padded Make, FileSource and
+    // SceneType with the given first bytes and, when not empty, a user
+    // comment; with `withIptc`, an object name and two keywords.
+    static std::string WriteCraftedJpeg(const std::string &name, unsigned fileSource, unsigned sceneType,
+                                        const std::string &comment, bool withIptc) {
+        using testbytes::Tiff;
+        Tiff t;
+        std::vector<testbytes::Entry> exifEntries;
+        if (!comment.empty())
+            exifEntries.push_back(Tiff::Undefined(0x9286, std::string("ASCII\0\0\0", 8) + comment + '\0'));
+        exifEntries.push_back(Tiff::Undefined(0xA300, std::string(1, static_cast<char>(fileSource))));
+        exifEntries.push_back(Tiff::Undefined(0xA301, std::string(1, static_cast<char>(sceneType))));
+        const int exif = t.Dir(exifEntries);
+        const int root = t.Dir({Tiff::Ascii(0x010F, "  \"Canon\"  "), Tiff::Pointer(0x8769, exif)});
+        testbytes::Jpeg jpeg;
+        jpeg.Exif(t.Build(root));
+        if (withIptc)
+            jpeg.Iptc(testbytes::Dataset(2, 5, "Sunset") + testbytes::Dataset(2, 25, "sea") +
+                      testbytes::Dataset(2, 25, "sky"));
+        jpeg.Sof0(64, 48);
+        return WindowsPath(testbytes::WriteTempFile(name, jpeg.Build()));
+    }
+
+    static std::string TabText(HWND tab, int index) {
+        char text[64] = {};
+        TCITEMA item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = sizeof text;
+        SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+
+    static bool IsTabShown(const Controls &c, const std::string &caption) {
+        const int n = static_cast<int>(SendMessageA(c.tab, TCM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < n; ++i)
+            if (TabText(c.tab, i) == caption) return true;
+        return false;
+    }
+
+    static int RowHeight(HWND grid) {
+        RECT r{};
+        r.left = LVIR_BOUNDS;
+        SendMessageA(grid, LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+        return r.bottom - r.top;
+    }
+
+    static HWND FocusOf(HWND form) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+        return info.hwndFocus;
+    }
+
+    // Dialog windows of this process still in existence.
+    static int FormsLeft() {
+        int count = 0;
+        EnumWindows(CountForm, reinterpret_cast<LPARAM>(&count));
+        return count;
+    }
+
+    static BOOL CALLBACK CountForm(HWND wnd, LPARAM lp) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(wnd, &pid);
+        if (pid == GetCurrentProcessId() && drive::ClassOf(wnd) == "ExifViewForm") ++*reinterpret_cast<int *>(lp);
+        return TRUE;
+    }
+
+    std::unique_ptr<TDialogHost> host;
+    int32_t result = -1;
+};
