@@ -256,7 +256,7 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
     const std::string unicode("UNICODE\0", 8);
     {
         Tiff t;
-        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("H\0i\0\xE9\0\xAC\x20\x2D\x4E\0\0X\0", 16))});
+        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("H\0i\0\xE9\0\xAC\x20\x2D\x4E\0\0X\0", 14))});
         const auto img = ReadJpeg("walk_unicode_ii.jpg", t.Build());
         ASSERT_NE(img->ExifInfo(), nullptr);
         EXPECT_EQ(img->ExifInfo()->UserCommentText, "Hi\xE9\x80?");
