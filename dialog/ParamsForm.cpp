@@ -63,6 +63,9 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
 }
 
 TParamsForm::~TParamsForm() {
+    // The windows go while every control object is still there: a control
+    // destroyed on its own would still send notifications to the form.
+    DestroyForm();
     // A reference to a freed dialog must not survive it.
     if (ParamsForm == this) ParamsForm = nullptr;
 }

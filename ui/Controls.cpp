@@ -220,14 +220,15 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
 }
 
 TForm::~TForm() {
-    // The window goes before the objects of its controls do, and without a
-    // link back to this object while it is destroyed.
-    if (Handle) {
-        SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
-        DestroyHandle();
-    }
+    DestroyForm();
     UnregisterClassA(PageClassName, TApplication::Instance());
     UnregisterClassA(FormClassName, TApplication::Instance());
+}
+
+void TForm::DestroyForm() {
+    if (!Handle) return;
+    SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
+    DestroyHandle();
 }
 
 void TForm::SetClientBounds(int left, int top, int clientWidth, int clientHeight) {

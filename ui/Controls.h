@@ -106,6 +106,12 @@ public:
 
     void Close();
 
+protected:
+    // Destroys the window and its children's windows at once, with no
+    // message reaching this object meanwhile; a derived form calls it first
+    // thing in its destructor, while all its controls still exist.
+    void DestroyForm();
+
 private:
     friend class TControl;
     friend class TTabSheet;
