@@ -440,6 +440,18 @@ TEST(ContainerScan, TiffWithoutByteOrderMarkIsNotAnExifFile) {
     EXPECT_EQ(jpeg->ErrorText, "Not an EXIF file");
 }
 
+TEST(ContainerScan, TiffFailureInTheFirstDirectoryFailsTheRead) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), t.Short(0x9209, {9, 0}), Tiff::Ascii(0x0110, "EOS")});
+    bool ok = true;
+    const auto img = Open(WriteTempFile("scan_tiff_flash.tif", t.Build()), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(img->ErrorText, "Not an EXIF file");
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 1);
+}
+
 TEST(ContainerScan, TiffOfHeaderOnlyHasNoEntries) {
     bool ok = false;
     const auto img = Open(WriteTempFile("scan_tiff_header.tif", std::string("MM\0\x2A", 4)), &ok);

@@ -114,8 +114,12 @@ TEST(ValueRender, FormatPatternsApplyToTheTextOrToTheNumber) {
     EXPECT_EQ(Render(Rat(3, 8), 5, "%5.2f mm"), " 0.38 mm");
     EXPECT_EQ(Render(Rat(1, 4), 5, "F%0.1f"), "F0.2");
     EXPECT_EQ(Render(Rat(-1, 8), 10, "%5.2f"), "-0.12");
-    // A float's number is its IEEE value.
+    // A float's number is its IEEE value; not-a-number and infinities are
+    // written as words, right-aligned in the width.
     EXPECT_EQ(Render(std::string("\0\0\xC0\x3F", 4), 11, "%5.2f"), " 1.50");
+    EXPECT_EQ(Render(std::string("\0\0\xC0\x7F", 4), 11, "%5.2f mm"), "  nan mm");
+    EXPECT_EQ(Render(std::string("\0\0\x80\xFF", 4), 11, "%5.2f mm"), " -inf mm");
+    EXPECT_EQ(Render(std::string("\x7F\x80\0\0", 4), 11, "F%0.1f", {}, Motorola), "Finf");
 }
 
 TEST(ValueRender, TablePatternsShowThroughTheWalk) {
