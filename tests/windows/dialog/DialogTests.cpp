@@ -126,6 +126,20 @@ TEST_F(DialogTest, TabOrderRunsTabsThenOkThenExportAndOkHasTheFocusAtOpening) {
     });
 }
 
+TEST_F(DialogTest, TabMovesTheFocusThroughTheControlsInTabOrder) {
+    Show(Sample("Canon_40D.jpg"), [&](const Controls &c) {
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.ok; }));
+        // No dialog manager runs in a host's loop: the dialog moves the focus.
+        const HWND order[] = {c.exportButton, c.exifGrid, c.memo, c.ok};
+        for (HWND next : order) {
+            PostMessageA(FocusOf(c.form), WM_KEYDOWN, VK_TAB, 0x000F0001);
+            EXPECT_TRUE(WaitFor([&] { return FocusOf(c.form) == next; }))
+                << ClassOf(next) << " wanted, " << ClassOf(FocusOf(c.form)) << " has the focus";
+        }
+        EXPECT_TRUE(IsWindowVisible(c.form));
+    });
+}
+
 // ---------------------------------------------------------------- contents
 
 TEST_F(DialogTest, ExifGridShowsTheFileRowsTheHostsSizeAndEveryEntry) {
