@@ -53,6 +53,8 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff)
     FillTagDescriptions();
 }
 
+TImageInfo::~TImageInfo() { makernotes::ForgetImageInfo(this); }
+
 // ---------------------------------------------------------------- entry store
 
 int32_t TImageInfo::AddEntry(const TTagEntry &entry) {

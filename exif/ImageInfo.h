@@ -26,7 +26,7 @@ enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 }
 class TImageInfo : public tEndInd {
 public:
     TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff = false);
-    virtual ~TImageInfo() = default;
+    virtual ~TImageInfo();
     TImageInfo(const TImageInfo &) = delete;
     TImageInfo &operator=(const TImageInfo &) = delete;
 

@@ -111,6 +111,10 @@ TImageInfo *CurrentImageInfo() {
     return g_current;
 }
 
+void ForgetImageInfo(const TImageInfo *info) {
+    if (g_current == info) g_current = nullptr;
+}
+
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
     const std::string key = exif::UpperAscii(owner.CameraMake).substr(0, 5);
     g_current = &owner;

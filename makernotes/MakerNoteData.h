@@ -28,6 +28,8 @@ public:
 
 // The directory set of the last decode; the decoders add their sub-entries there.
 TImageInfo *CurrentImageInfo();
+// Called when a directory set goes away, so the reference never dangles.
+void ForgetImageInfo(const TImageInfo *info);
 
 // The vendor tables.
 extern const std::span<const TTagRow> NikonTags1;
