@@ -93,7 +93,11 @@ std::vector<uint8_t> JpegOfSize(uint16_t width, uint16_t height) {
 }
 
 const std::string Sample = std::string("\"") + EXIFVIEW_TEST_DATA + "/samples/Canon_40D.jpg\"";
-const std::string Dll = std::string("--dll \"") + PLGEXIF_DLL + "\" ";
+// The plug-in's dialog, if it shows one, is closed as a user would close it.
+const std::string Dll = std::string("--dll \"") + PLGEXIF_DLL + "\" --close-after 300 ";
+const std::string FakeDll = std::string("--dll \"") + FAKE_PLUGIN_DLL + "\" ";
+
+size_t LinePosition(const THostRun &run, const std::string &text) { return ("\n" + run.Output).find(Line(text)); }
 
 TEST(ReferenceHost, RegistersThePluginInEnglishAndRunsIt) {
   const THostRun run = RunHost(Dll + "--run --size 640x480 " + Sample);
@@ -139,6 +143,47 @@ TEST(ReferenceHost, ReportsALibraryItCannotLoad) {
   const THostRun run = RunHost("--run --dll \"" + TempFile("no-such-plugin.dll") + "\" " + Sample);
   EXPECT_EQ(run.ExitCode, 1u);
   EXPECT_NE(run.Output.find("Cannot load"), std::string::npos) << run.Output;
+}
+
+TEST(ReferenceHost, ShowsTheDialogModallyAndReturnsOnlyAfterItClosed) {
+  const THostRun run = RunHost(FakeDll + "--run --close-after 200 " + Sample);
+  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+  EXPECT_TRUE(HasLine(run, "Glyph: none")) << run.Output;
+  const size_t shown = LinePosition(run, "ShowFormProc: mode 0, switches -1 -1");
+  const size_t closed = LinePosition(run, "ShowFormProc: closed");
+  const size_t checked = LinePosition(run, "Fake dialog: shown 1, owner disabled 1, hidden after 1, owner enabled after 1");
+  const size_t result = LinePosition(run, "Execute: 1");
+  ASSERT_NE(shown, std::string::npos) << run.Output;
+  ASSERT_NE(closed, std::string::npos) << run.Output;
+  ASSERT_NE(checked, std::string::npos) << run.Output;
+  ASSERT_NE(result, std::string::npos) << run.Output;
+  EXPECT_LT(shown, closed);
+  EXPECT_LT(closed, checked);
+  EXPECT_LT(checked, result);
+}
+
+TEST(ReferenceHost, SavesTheDialogsPixelsBeforeClosingIt) {
+  const std::string picture = TempFile("exifview-host-dialog.bmp");
+  DeleteFileA(picture.c_str());
+  const THostRun run = RunHost(FakeDll + "--run --close-after 200 --screenshot \"" + picture + "\" " + Sample);
+  EXPECT_EQ(run.ExitCode, 0u) << run.Output;
+  EXPECT_TRUE(HasLine(run, "Screenshot: saved")) << run.Output;
+  std::ifstream in(picture, std::ios::binary);
+  ASSERT_TRUE(in) << picture;
+  BITMAPFILEHEADER file{};
+  BITMAPINFOHEADER info{};
+  in.read(reinterpret_cast<char *>(&file), sizeof file);
+  in.read(reinterpret_cast<char *>(&info), sizeof info);
+  ASSERT_TRUE(in);
+  EXPECT_EQ(file.bfType, 0x4D42);
+  // The stand-in dialog's window is 200 x 120 pixels.
+  EXPECT_EQ(info.biWidth, 200);
+  EXPECT_EQ(info.biHeight, 120);
+  EXPECT_EQ(info.biBitCount, 24);
+  in.seekg(0, std::ios::end);
+  EXPECT_EQ(static_cast<DWORD>(in.tellg()), file.bfSize);
+  in.close();
+  DeleteFileA(picture.c_str());
 }
 
 }  // namespace
