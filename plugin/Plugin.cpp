@@ -1,6 +1,11 @@
 #include "plugin/Plugin.h"
 
+#include <memory>
+
+#include "dialog/ParamsForm.h"
 #include "exif/TextFormat.h"
+#include "themes/ThemeMgr.h"
+#include "ui/Application.h"
 
 namespace {
 
@@ -51,10 +56,26 @@ void UseRegionalDecimalSeparator() {
 // run fail with 0. What it creates must be freed on every path out of it.
 int32_t RunExecute() {
   UseRegionalDecimalSeparator();
-  const HWND hostWindow = GetHostWindow();
-  static_cast<void>(hostWindow);
+  ui::Application.Handle = GetHostWindow();
+  // The library's common-controls context stays active on this thread while
+  // the dialog is created and while the host shows it.
+  const ui::TActivationScope activation(ui::Application.ActivationContext());
+  const TParamsHost host{GetImageWidth, GetImageHeight, GetImageFileName, GetInitialDirectory};
+  const auto dialog = std::make_unique<TParamsForm>(ui::Application, host);
+  ParamsForm = dialog.get();
+  // Declared after the dialog, so freed before it on every path.
+  std::unique_ptr<TThemeManager> manager;
+  if (UseVisualStyles()) {
+    manager = std::make_unique<TThemeManager>(ui::Application);
+    manager->TakeOverForm(*dialog);
+  }
   const std::string fileName = GetImageFileName();
-  static_cast<void>(fileName);
+  dialog->FillGrids(fileName);
+  // A host sees the dialog's window handle in the first four bytes of the
+  // object it receives.
+  auto *form = reinterpret_cast<TPluginForm *>(dialog.get());
+  if (form->Handle != dialog->Handle) throw EHostContract("dialog handle not at offset 0");
+  ShowFormModal(form, TShowMode::Mode0, true, true);
   return 1;
 }
 
