@@ -37,7 +37,7 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     # One server for all the tests, started before the first and kept alive
     # between them; a trivial program warms it up.
     wineserver -p
-    wine cmd /c exit >/dev/null 2>&1 || true
+    timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
 
     ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 "$@"
     exit 0
