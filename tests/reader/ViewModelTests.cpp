@@ -145,7 +145,11 @@ TEST(ViewModel, ExifRowsStartWithTheFileAndHostImageRows) {
 
     // Host-style names: the name part follows the last backslash or colon.
     const params::ExifView host = params::BuildExifView(path, -1, 0);
-    EXPECT_EQ(host.Rows[0].Value, path);  // no backslash or colon in a POSIX path
+    const size_t cut = path.find_last_of("\\:");
+    EXPECT_EQ(host.Rows[0].Value, cut == std::string::npos ? path : path.substr(cut + 1));
+    EXPECT_EQ(params::NamePart("C:\\Photos\\IMG_1.JPG"), "IMG_1.JPG");
+    EXPECT_EQ(params::NamePart("D:IMG_2.JPG"), "IMG_2.JPG");
+    EXPECT_EQ(params::NamePart("dir/IMG_3.JPG"), "dir/IMG_3.JPG");
     EXPECT_EQ(host.Rows[2].Value, "-1");
 }
 
