@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string Sample(const char *name) { return std::string(EXIFVIEW_SAMPLES) + "/" + name; }
+std::string Sample(const char *name) {
+    return std::string(EXIFVIEW_SAMPLES) + "/" + name;
+}
 
 void OpenImage(benchmark::State &state, const char *name) {
     const std::string path = Sample(name);

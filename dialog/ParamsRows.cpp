@@ -14,7 +14,9 @@ const std::string FileSourceName = "FileSource";
 const std::string SceneTypeName = "SceneType";
 const std::string UserCommentName = "UserComment";
 
-std::string DecimalText(int32_t v) { return exif::IntText(v); }
+std::string DecimalText(int32_t v) {
+    return exif::IntText(v);
+}
 
 void AddLine(std::string &out, std::string_view line) {
     out += line;
@@ -26,7 +28,9 @@ void AddRows(std::string &out, const std::vector<GridRow> &rows) {
 }
 
 // A platform text box shows its text up to the first zero byte.
-std::string TextBoxText(const std::string &text) { return text.substr(0, text.find('\0')); }
+std::string TextBoxText(const std::string &text) {
+    return text.substr(0, text.find('\0'));
+}
 
 }  // namespace
 

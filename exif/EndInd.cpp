@@ -23,7 +23,9 @@ Bytes tEndInd::RegionOf(const Bytes &buf, Pos p, int64_t size) {
     return buf.substr(start, n);
 }
 
-uint8_t tEndInd::ByteAt(Pos p) const { return ByteOf(Buffer, p); }
+uint8_t tEndInd::ByteAt(Pos p) const {
+    return ByteOf(Buffer, p);
+}
 
 uint16_t tEndInd::ReadWord(Pos p) const {
     const unsigned a = ByteAt(p), b = ByteAt(p + 1);

@@ -19,15 +19,17 @@ namespace {
 constexpr int32_t StoreGrowth = 25;
 // Tags the walk acts on besides listing and storing them.
 constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
-                   TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825,
-                   TagExifVersion = 0x9000, TagMakerNote = 0x927C, TagUserComment = 0x9286,
-                   TagPixelXDimension = 0xA002, TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
+                   TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
+                   TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
+                   TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
 // The value a maker-note rendering function uses for sub-entries it adds.
 constexpr uint16_t MakerValueTag = 0xFFFF;
 
 const std::string Quote = "\"";
 
-std::string UpToZero(const Bytes &raw) { return raw.substr(0, raw.find('\0')); }
+std::string UpToZero(const Bytes &raw) {
+    return raw.substr(0, raw.find('\0'));
+}
 
 // Byte count of a directory entry's value; -1 when the entry must be passed
 // over (a negative count, or a value too large for any file).
@@ -53,7 +55,9 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff)
     FillTagDescriptions();
 }
 
-TImageInfo::~TImageInfo() { makernotes::ForgetImageInfo(this); }
+TImageInfo::~TImageInfo() {
+    makernotes::ForgetImageInfo(this);
+}
 
 // ---------------------------------------------------------------- entry store
 
@@ -110,7 +114,9 @@ double TImageInfo::EntryNumber(std::string_view name) const {
     return e.Tag == 0 ? 0 : NumericValue(*this, e.Raw, e.DataType);
 }
 
-int32_t TImageInfo::EntryInteger(std::string_view name) const { return RoundToInt32(EntryNumber(name)); }
+int32_t TImageInfo::EntryInteger(std::string_view name) const {
+    return RoundToInt32(EntryNumber(name));
+}
 
 // ------------------------------------------------------------- directory walk
 
@@ -170,10 +176,10 @@ void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int lev
             row.Value = std::move(text);
             row.RawLength = static_cast<int32_t>(raw.size());
             row.Raw = raw;
-            row.ValuePosition = valuePos >= std::numeric_limits<int32_t>::min() &&
-                                        valuePos <= std::numeric_limits<int32_t>::max()
-                                    ? static_cast<int32_t>(valuePos)
-                                    : 0;
+            row.ValuePosition =
+                valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
+                    ? static_cast<int32_t>(valuePos)
+                    : 0;
             AddEntry(row);
         } catch (const std::exception &) {
             // The entry is missing; the walk goes on.
@@ -181,28 +187,43 @@ void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int lev
     }
 }
 
-void TImageInfo::HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
-                                  Pos valuePos, Pos base, int64_t limit, int level) {
+void TImageInfo::HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw, const std::string &text, Pos valuePos,
+                                  Pos base, int64_t limit, int level) {
     switch (tag) {
-    case TagImageWidth:
-    case TagPixelXDimension: WidthValue = RoundToInt32(NumericValue(*this, raw, type)); break;
-    case TagImageLength:
-    case TagPixelYDimension: HeightValue = RoundToInt32(NumericValue(*this, raw, type)); break;
-    case TagMake: CameraMake = text.substr(0, 32); break;
-    case TagModel: CameraModel = text.substr(0, 40); break;
-    case TagExifVersion: ExifVersionText = raw.substr(0, 6); break;
-    case TagMakerNote: {
-        MakerNoteBytes = raw;
-        MakerNotePosition = valuePos;
-        makernotes::TmsInfo decoder(FromTiff, this);
-        decoder.DecodeMakerNote(*this);
-        break;
-    }
-    case TagSubIFDs:
-    case TagExifPointer:
-    case TagInteropPointer: FollowPointer(valuePos, base, limit, KindMain, level); break;
-    case TagGpsPointer: FollowPointer(valuePos, base, limit, KindGps, level); break;
-    default: break;
+        case TagImageWidth:
+        case TagPixelXDimension:
+            WidthValue = RoundToInt32(NumericValue(*this, raw, type));
+            break;
+        case TagImageLength:
+        case TagPixelYDimension:
+            HeightValue = RoundToInt32(NumericValue(*this, raw, type));
+            break;
+        case TagMake:
+            CameraMake = text.substr(0, 32);
+            break;
+        case TagModel:
+            CameraModel = text.substr(0, 40);
+            break;
+        case TagExifVersion:
+            ExifVersionText = raw.substr(0, 6);
+            break;
+        case TagMakerNote: {
+            MakerNoteBytes = raw;
+            MakerNotePosition = valuePos;
+            makernotes::TmsInfo decoder(FromTiff, this);
+            decoder.DecodeMakerNote(*this);
+            break;
+        }
+        case TagSubIFDs:
+        case TagExifPointer:
+        case TagInteropPointer:
+            FollowPointer(valuePos, base, limit, KindMain, level);
+            break;
+        case TagGpsPointer:
+            FollowPointer(valuePos, base, limit, KindGps, level);
+            break;
+        default:
+            break;
     }
 }
 
@@ -231,8 +252,7 @@ void TImageInfo::WalkMakerNote(const Bytes &note, std::span<const TTagRow> table
     SetBuffer(Owner->GetBuffer());
 }
 
-void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64_t d, int64_t b,
-                                int64_t a) {
+void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64_t d, int64_t b, int64_t a) {
     const uint16_t tag = ReadWord(entry);
     const unsigned type = ReadWord(entry + 2);
     const int64_t size = ValueSize(type, ReadLong(entry + 4));
@@ -245,8 +265,8 @@ void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64
     }
     // A value that lies wholly inside the note is read from it; any other is
     // read from the enclosing EXIF data.
-    const Bytes raw = valuePos + size - 1 <= Length() ? Region(valuePos, size)
-                                                       : RegionOf(Owner->GetBuffer(), a + m, size);
+    const Bytes raw =
+        valuePos + size - 1 <= Length() ? Region(valuePos, size) : RegionOf(Owner->GetBuffer(), a + m, size);
     if (!Afford(static_cast<int64_t>(raw.size()))) return;
 
     const int t = FindTagIndex(tag, table);

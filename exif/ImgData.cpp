@@ -42,7 +42,9 @@ bool FileExists(const std::string &fileName) {
     return !fileName.empty() && stat(fileName.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFREG;
 }
 
-TimgData::TimgData(int32_t buildMode) : BuildMode(buildMode) { ClearContainer(); }
+TimgData::TimgData(int32_t buildMode) : BuildMode(buildMode) {
+    ClearContainer();
+}
 
 TimgData::~TimgData() = default;
 
@@ -120,26 +122,29 @@ bool TimgData::ReadSegment(std::istream &in, int32_t marker) {
 void TimgData::ClassifySegment() {
     const tSection &s = Sections[static_cast<size_t>(SectionCount)];
     switch (s.Marker) {
-    case MarkerAPP1:
-        // The first APP1 among the first five segments is the EXIF segment,
-        // whatever it holds; any other APP1 gives its slot back.
-        if (SectionCount <= GiveUpAtSection && ExifSection == 0) {
-            ExifSection = SectionCount;
-            Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
-            SetBuffer(s.Bytes);
-            ReadExifSegment();
-        } else {
-            --SectionCount;
-        }
-        break;
-    case MarkerAPP13:
-        if (IptcSection == 0) {
-            IptcSection = SectionCount;
-            Iptc = std::make_unique<TIPTCdata>(this);
-        }
-        break;
-    case MarkerCOM: CommentSection = SectionCount; break;
-    default: break;
+        case MarkerAPP1:
+            // The first APP1 among the first five segments is the EXIF segment,
+            // whatever it holds; any other APP1 gives its slot back.
+            if (SectionCount <= GiveUpAtSection && ExifSection == 0) {
+                ExifSection = SectionCount;
+                Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
+                SetBuffer(s.Bytes);
+                ReadExifSegment();
+            } else {
+                --SectionCount;
+            }
+            break;
+        case MarkerAPP13:
+            if (IptcSection == 0) {
+                IptcSection = SectionCount;
+                Iptc = std::make_unique<TIPTCdata>(this);
+            }
+            break;
+        case MarkerCOM:
+            CommentSection = SectionCount;
+            break;
+        default:
+            break;
     }
 }
 
@@ -152,8 +157,10 @@ void TimgData::ReadExifSegment() {
         return;
     }
     const std::string mark = Region(9, 2);
-    if (mark == "II") BigEndian = false;
-    else if (mark == "MM") BigEndian = true;
+    if (mark == "II")
+        BigEndian = false;
+    else if (mark == "MM")
+        BigEndian = true;
     else {
         ErrorText = "Invalid Exif alignment marker";
         return;

@@ -45,7 +45,9 @@ public:
     TIPTCdata *IptcInfo() const { return Iptc.get(); }
     // Kept segments are numbered 1..SectionCount; 0 means none.
     const tSection &Section(int number) const { return Sections[static_cast<size_t>(number)]; }
-    const tSection *IptcSectionPtr() const { return IptcSection ? &Sections[static_cast<size_t>(IptcSection)] : nullptr; }
+    const tSection *IptcSectionPtr() const {
+        return IptcSection ? &Sections[static_cast<size_t>(IptcSection)] : nullptr;
+    }
 
     std::string ErrorText;
     int32_t SectionCount = 0;

@@ -15,19 +15,19 @@ using Bytes = std::string;
 using RenderFn = std::string (*)(const std::string &);
 
 struct TTagEntry {
-    int32_t MakerNote = 0;       // 1 for maker-note entries, 0 otherwise
-    uint16_t DataType = 0;       // TIFF field type 1..12, 0 in table rows
-    uint16_t RecordNumber = 0;   // IPTC record number
-    uint16_t Tag = 0;            // tag, dataset or marker number; 0 = "no entry"
-    std::string Name;            // identifier-like name shown by the dialog
-    std::string Description;     // readable label used by the listings
-    std::string ValueCodes;      // "n:text,n:text" pairs, often empty
-    std::string Value;           // the value as text
-    Bytes Raw;                   // the value's bytes as stored in the file
-    int32_t ValuePosition = 0;   // 1-based position of the value in its buffer
-    std::string FormatPattern;   // one-argument format applied after rendering
-    int32_t RawLength = 0;       // raw byte count (IPTC rows: maximum length)
-    RenderFn Render = nullptr;   // optional rendering function
+    int32_t MakerNote = 0;      // 1 for maker-note entries, 0 otherwise
+    uint16_t DataType = 0;      // TIFF field type 1..12, 0 in table rows
+    uint16_t RecordNumber = 0;  // IPTC record number
+    uint16_t Tag = 0;           // tag, dataset or marker number; 0 = "no entry"
+    std::string Name;           // identifier-like name shown by the dialog
+    std::string Description;    // readable label used by the listings
+    std::string ValueCodes;     // "n:text,n:text" pairs, often empty
+    std::string Value;          // the value as text
+    Bytes Raw;                  // the value's bytes as stored in the file
+    int32_t ValuePosition = 0;  // 1-based position of the value in its buffer
+    std::string FormatPattern;  // one-argument format applied after rendering
+    int32_t RawLength = 0;      // raw byte count (IPTC rows: maximum length)
+    RenderFn Render = nullptr;  // optional rendering function
 };
 
 inline const TTagEntry EmptyEntry{};

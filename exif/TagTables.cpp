@@ -8,6 +8,7 @@ namespace exif {
 // Tag, name, own description, value codes, format pattern, rendering function.
 // Names are kept exactly as cameras' software has always shown them,
 // misspellings included.
+// clang-format off
 const std::array<TTagRow, MainTagCount> MainTagTable = {{
     {0x0001, "InteroperabilityIndex", "", "", "", nullptr},
     {0x0002, "InteroperabilityVersion", "", "", "", nullptr},
@@ -328,6 +329,7 @@ const std::array<TTagRow, JpegMarkerCount> JpegMarkerNames = {{
     {0xEE, "", "Photoshop data", "", "", nullptr},
     {0x00, "", "Unknown", "", "", nullptr},
 }};
+// clang-format on
 
 namespace {
 
@@ -338,8 +340,7 @@ bool g_descriptionsFilled = false;
 template <size_t N>
 void FillFrom(const std::array<TTagRow, N> &rows, std::array<std::string, N> &descriptions) {
     for (size_t i = 0; i < N; ++i)
-        descriptions[i] = rows[i].Description.empty() ? SpacedName(rows[i].Name)
-                                                       : std::string(rows[i].Description);
+        descriptions[i] = rows[i].Description.empty() ? SpacedName(rows[i].Name) : std::string(rows[i].Description);
 }
 
 TTagEntry EntryWithDescription(const TTagRow &row, const std::string &description) {
@@ -348,7 +349,9 @@ TTagEntry EntryWithDescription(const TTagRow &row, const std::string &descriptio
     return e;
 }
 
-bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
+bool IsCapital(char c) {
+    return c >= 'A' && c <= 'Z';
+}
 
 }  // namespace
 

@@ -21,11 +21,12 @@ char DecimalSeparator() {
     return g_separator;
 }
 
-void SetDecimalSeparator(char separator) { g_separator = separator; }
+void SetDecimalSeparator(char separator) {
+    g_separator = separator;
+}
 
 static std::string PadLeft(std::string s, int width) {
-    if (width > 0 && s.size() < static_cast<size_t>(width))
-        s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
+    if (width > 0 && s.size() < static_cast<size_t>(width)) s.insert(0, static_cast<size_t>(width) - s.size(), ' ');
     return s;
 }
 
@@ -93,10 +94,18 @@ std::string FormatPattern(std::string_view pattern, std::string_view text, doubl
         const char conv = pattern[i++];
         std::string field;
         switch (conv) {
-        case 's': field = std::string(precision >= 0 ? text.substr(0, static_cast<size_t>(precision)) : text); break;
-        case 'f': field = FixedText(number, precision < 0 ? 2 : precision); break;
-        case 'd': field = ToInteger(number); break;
-        default: field = std::string("%") + conv; break;
+            case 's':
+                field = std::string(precision >= 0 ? text.substr(0, static_cast<size_t>(precision)) : text);
+                break;
+            case 'f':
+                field = FixedText(number, precision < 0 ? 2 : precision);
+                break;
+            case 'd':
+                field = ToInteger(number);
+                break;
+            default:
+                field = std::string("%") + conv;
+                break;
         }
         if (left && width > 0 && field.size() < static_cast<size_t>(width))
             field.append(static_cast<size_t>(width) - field.size(), ' ');

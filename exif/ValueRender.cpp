@@ -18,11 +18,13 @@ constexpr size_t PieceRestLimit = 64;
 constexpr double FilmDiagonal = 43.26661531;  // mm, diagonal of the 36 x 24 mm frame
 
 bool IsIntegerType(unsigned type) {
-    return type == TypeByte || type == TypeShort || type == TypeLong || type == TypeSByte ||
-           type == TypeSShort || type == TypeSLong;
+    return type == TypeByte || type == TypeShort || type == TypeLong || type == TypeSByte || type == TypeSShort ||
+           type == TypeSLong;
 }
 
-bool IsRationalType(unsigned type) { return type == TypeRational || type == TypeSRational; }
+bool IsRationalType(unsigned type) {
+    return type == TypeRational || type == TypeSRational;
+}
 
 // IEEE value of the first component in the reader's byte order; 0 when the
 // value is shorter than one component.
@@ -60,8 +62,8 @@ std::string RationalText(int32_t numerator, int32_t denominator) {
     return IntText(numerator) + "/" + IntText(denominator);
 }
 
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type,
-                        std::string_view formatPattern, std::string_view valueCodes) {
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+                        std::string_view valueCodes) {
     const int size = TypeSize(type);
     if (size == 0) return "0";
     const size_t componentSize = static_cast<size_t>(size);
@@ -161,7 +163,9 @@ Triple ThreeFractions(const std::string &text) {
     return {a, b, FractionValue(rest)};
 }
 
-std::string NoDecimals(double v) { return FixedText(v, 0); }
+std::string NoDecimals(double v) {
+    return FixedText(v, 0);
+}
 
 }  // namespace
 
@@ -204,16 +208,30 @@ std::string FlashText(const std::string &text) {
     const int32_t f = *value;
     std::string out = (f & 1) ? "On" : "Off";
     switch (f & 6) {
-    case 2: out += ", UNKNOWN"; break;
-    case 4: out += ", no strobe return"; break;
-    case 6: out += ", strobe return"; break;
-    default: break;
+        case 2:
+            out += ", UNKNOWN";
+            break;
+        case 4:
+            out += ", no strobe return";
+            break;
+        case 6:
+            out += ", strobe return";
+            break;
+        default:
+            break;
     }
     switch (f & 24) {
-    case 8: out += ", forced"; break;
-    case 16: out += ", surpressed"; break;
-    case 24: out += ", auto mode"; break;
-    default: break;
+        case 8:
+            out += ", forced";
+            break;
+        case 16:
+            out += ", surpressed";
+            break;
+        case 24:
+            out += ", auto mode";
+            break;
+        default:
+            break;
     }
     if (f & 32) out += ", no flash function";
     if (f & 64) out += ", red-eye reduction";
@@ -244,9 +262,12 @@ void AddFocalLength35(TImageInfo &info) {
     int32_t unit = info.EntryInteger("FocalPlaneResolutionUnit");
     if (unit <= 0) unit = info.EntryInteger("ResolutionUnit");
     double mmPerUnit = 0;
-    if (unit == 2) mmPerUnit = 25.4;
-    else if (unit == 3) mmPerUnit = 10.0;
-    else return;
+    if (unit == 2)
+        mmPerUnit = 25.4;
+    else if (unit == 3)
+        mmPerUnit = 10.0;
+    else
+        return;
     const double focal = info.EntryNumber("FocalLength");
     if (focal == 0) return;
     const int32_t xr = info.EntryInteger("FocalPlaneXResolution");
@@ -257,7 +278,8 @@ void AddFocalLength35(TImageInfo &info) {
     const double factor = FilmDiagonal / std::sqrt(width * width + height * height);
     const double equivalent = focal * factor;
 
-    TTagEntry entry = FetchTagRow(MainTagTable[static_cast<size_t>(FindTagRowByName("FocalLengthIn35mmFilm"))].Tag, KindMain);
+    TTagEntry entry =
+        FetchTagRow(MainTagTable[static_cast<size_t>(FindTagRowByName("FocalLengthIn35mmFilm"))].Tag, KindMain);
     entry.Value = FixedText(equivalent, 2, 5);
     entry.Raw.clear();
     entry.FormatPattern = "%s mm";
@@ -286,7 +308,8 @@ std::string NthField(std::string_view text, std::string_view delimiter, int n) {
 int CountOf(std::string_view text, std::string_view delimiter) {
     if (delimiter.empty()) return 0;
     int count = 0;
-    for (size_t at = text.find(delimiter); at != std::string_view::npos; at = text.find(delimiter, at + delimiter.size()))
+    for (size_t at = text.find(delimiter); at != std::string_view::npos;
+         at = text.find(delimiter, at + delimiter.size()))
         ++count;
     return count;
 }

@@ -21,9 +21,18 @@ public:
 
 // TIFF field types 1..12 and their component sizes; 0 for any other type.
 enum FieldType : uint16_t {
-    TypeByte = 1, TypeAscii = 2, TypeShort = 3, TypeLong = 4, TypeRational = 5,
-    TypeSByte = 6, TypeUndefined = 7, TypeSShort = 8, TypeSLong = 9,
-    TypeSRational = 10, TypeFloat = 11, TypeDouble = 12,
+    TypeByte = 1,
+    TypeAscii = 2,
+    TypeShort = 3,
+    TypeLong = 4,
+    TypeRational = 5,
+    TypeSByte = 6,
+    TypeUndefined = 7,
+    TypeSShort = 8,
+    TypeSLong = 9,
+    TypeSRational = 10,
+    TypeFloat = 11,
+    TypeDouble = 12,
 };
 int TypeSize(unsigned type);
 
@@ -31,8 +40,8 @@ int TypeSize(unsigned type);
 // bits read as signed.
 int32_t OrderedInt(const tEndInd &order, std::string_view bytes);
 std::string RationalText(int32_t numerator, int32_t denominator);
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type,
-                        std::string_view formatPattern, std::string_view valueCodes);
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+                        std::string_view valueCodes);
 double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);

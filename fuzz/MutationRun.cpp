@@ -42,8 +42,8 @@ void Run(const std::string &bytes) {
 }
 
 // Interesting values for offsets, counts and lengths.
-constexpr uint32_t Specials[] = {0, 1, 2, 7, 8, 0xFF, 0x100, 0x7FFF, 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000,
-                                 0xFFFFFFFF, 0xFFFFFFF7};
+constexpr uint32_t Specials[] = {0,      1,      2,       7,          8,          0xFF,       0x100,     0x7FFF,
+                                 0x8000, 0xFFFF, 0x10000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF, 0xFFFFFFF7};
 
 std::string Mutate(std::string s, std::mt19937 &rng) {
     if (s.empty()) return s;
@@ -52,19 +52,25 @@ std::string Mutate(std::string s, std::mt19937 &rng) {
     for (int k = 0; k < edits && !s.empty(); ++k) {
         const size_t at = pick(s.size());
         switch (pick(5)) {
-        case 0: s[at] = static_cast<char>(s[at] ^ (1 << pick(8))); break;
-        case 1: s[at] = static_cast<char>(rng()); break;
-        case 2: {
-            const uint32_t v = Specials[pick(std::size(Specials))];
-            for (size_t b = 0; b < 4 && at + b < s.size(); ++b) s[at + b] = static_cast<char>(v >> (8 * b));
-            break;
-        }
-        case 3: s.resize(at); break;
-        default: {
-            const size_t from = pick(s.size()), len = pick(64);
-            s.insert(at, s.substr(from, len));
-            break;
-        }
+            case 0:
+                s[at] = static_cast<char>(s[at] ^ (1 << pick(8)));
+                break;
+            case 1:
+                s[at] = static_cast<char>(rng());
+                break;
+            case 2: {
+                const uint32_t v = Specials[pick(std::size(Specials))];
+                for (size_t b = 0; b < 4 && at + b < s.size(); ++b) s[at + b] = static_cast<char>(v >> (8 * b));
+                break;
+            }
+            case 3:
+                s.resize(at);
+                break;
+            default: {
+                const size_t from = pick(s.size()), len = pick(64);
+                s.insert(at, s.substr(from, len));
+                break;
+            }
         }
     }
     return s;

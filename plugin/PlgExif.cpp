@@ -6,7 +6,7 @@
 #include "plugin/PlgInt.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-  static_cast<void>(reserved);
-  if (reason == DLL_PROCESS_ATTACH) InitializePlgInt(instance);
-  return TRUE;
+    static_cast<void>(reserved);
+    if (reason == DLL_PROCESS_ATTACH) InitializePlgInt(instance);
+    return TRUE;
 }

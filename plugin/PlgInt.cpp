@@ -17,82 +17,115 @@ constexpr int32_t CallbackCapacity = 255;
 
 template <size_t N>
 void CopyField(char (&field)[N], std::string_view text) {
-  static_assert(N >= 1);
-  size_t length = text.find('\0');
-  if (length == std::string_view::npos) length = text.size();
-  if (length > N - 1) length = N - 1;
-  std::memcpy(field, text.data(), length);
-  field[length] = '\0';
+    static_assert(N >= 1);
+    size_t length = text.find('\0');
+    if (length == std::string_view::npos) length = text.size();
+    if (length > N - 1) length = N - 1;
+    std::memcpy(field, text.data(), length);
+    field[length] = '\0';
 }
 
 std::string CallTextCallback(const char *(__stdcall *callback)(char *, int32_t), const char *name) {
-  if (callback == nullptr) throw EHostContract(std::string("host callback missing: ") + name);
-  char buffer[CallbackBufferSize] = {};
-  const char *text = callback(buffer, CallbackCapacity);
-  if (text == nullptr) return {};
-  // Text left in the lent buffer cannot run past its end, even when the host
-  // filled all of it without a terminating NUL.
-  const auto address = reinterpret_cast<uintptr_t>(text);
-  const auto first = reinterpret_cast<uintptr_t>(buffer);
-  if (address >= first && address < first + CallbackBufferSize) {
-    const size_t room = first + CallbackBufferSize - address;
-    const size_t limit = room < static_cast<size_t>(CallbackCapacity) ? room : static_cast<size_t>(CallbackCapacity);
-    return std::string(text, strnlen(text, limit));
-  }
-  return std::string(text);
+    if (callback == nullptr) throw EHostContract(std::string("host callback missing: ") + name);
+    char buffer[CallbackBufferSize] = {};
+    const char *text = callback(buffer, CallbackCapacity);
+    if (text == nullptr) return {};
+    // Text left in the lent buffer cannot run past its end, even when the host
+    // filled all of it without a terminating NUL.
+    const auto address = reinterpret_cast<uintptr_t>(text);
+    const auto first = reinterpret_cast<uintptr_t>(buffer);
+    if (address >= first && address < first + CallbackBufferSize) {
+        const size_t room = first + CallbackBufferSize - address;
+        const size_t limit =
+            room < static_cast<size_t>(CallbackCapacity) ? room : static_cast<size_t>(CallbackCapacity);
+        return std::string(text, strnlen(text, limit));
+    }
+    return std::string(text);
 }
 
 }  // namespace
 
-TLanguageBuffer &LanguageBuffer() { return languageBuffer; }
-TPluginHeader &PluginHeader() { return pluginHeader; }
-TPluginStruct &PluginStruct() { return pluginStruct; }
-
-void InitializePlgInt(HINSTANCE module) {
-  pluginModule = module;
-  std::memset(&languageBuffer, 0, sizeof languageBuffer);
-  std::memset(&pluginHeader, 0, sizeof pluginHeader);
-  std::memset(&pluginStruct, 0, sizeof pluginStruct);
+TLanguageBuffer &LanguageBuffer() {
+    return languageBuffer;
+}
+TPluginHeader &PluginHeader() {
+    return pluginHeader;
+}
+TPluginStruct &PluginStruct() {
+    return pluginStruct;
 }
 
-HINSTANCE PluginModule() { return pluginModule; }
+void InitializePlgInt(HINSTANCE module) {
+    pluginModule = module;
+    std::memset(&languageBuffer, 0, sizeof languageBuffer);
+    std::memset(&pluginHeader, 0, sizeof pluginHeader);
+    std::memset(&pluginStruct, 0, sizeof pluginStruct);
+}
 
-std::string GetLanguageCode() { return std::string(languageBuffer.data(), 2); }
+HINSTANCE PluginModule() {
+    return pluginModule;
+}
 
-bool IsFrenchLanguage() { return GetLanguageCode() == std::string_view("FR", 2); }
+std::string GetLanguageCode() {
+    return std::string(languageBuffer.data(), 2);
+}
 
-void SetPluginName(std::string_view text) { CopyField(pluginHeader.Name, text); }
-void SetPluginVersion(std::string_view text) { CopyField(pluginHeader.Version, text); }
-void SetPluginCopyright(std::string_view text) { CopyField(pluginHeader.Copyright, text); }
-void SetPluginDescription(std::string_view text) { CopyField(pluginHeader.Description, text); }
+bool IsFrenchLanguage() {
+    return GetLanguageCode() == std::string_view("FR", 2);
+}
 
-void SetPluginKind(TPluginKind kind) { pluginHeader.Kind = PluginKindCodes.at(static_cast<size_t>(kind)); }
+void SetPluginName(std::string_view text) {
+    CopyField(pluginHeader.Name, text);
+}
+void SetPluginVersion(std::string_view text) {
+    CopyField(pluginHeader.Version, text);
+}
+void SetPluginCopyright(std::string_view text) {
+    CopyField(pluginHeader.Copyright, text);
+}
+void SetPluginDescription(std::string_view text) {
+    CopyField(pluginHeader.Description, text);
+}
 
-void SetPluginFlags(TPluginFlags set) { pluginHeader.Flags |= TranslatePluginFlags(set); }
+void SetPluginKind(TPluginKind kind) {
+    pluginHeader.Kind = PluginKindCodes.at(static_cast<size_t>(kind));
+}
 
-HWND GetHostWindow() { return pluginStruct.HostWindow; }
+void SetPluginFlags(TPluginFlags set) {
+    pluginHeader.Flags |= TranslatePluginFlags(set);
+}
+
+HWND GetHostWindow() {
+    return pluginStruct.HostWindow;
+}
 
 int32_t GetImageWidth() {
-  // Wrapping arithmetic: the host's rectangle is taken as it is.
-  return static_cast<int32_t>(static_cast<uint32_t>(pluginStruct.ImageRect.right) -
-                              static_cast<uint32_t>(pluginStruct.ImageRect.left));
+    // Wrapping arithmetic: the host's rectangle is taken as it is.
+    return static_cast<int32_t>(static_cast<uint32_t>(pluginStruct.ImageRect.right) -
+                                static_cast<uint32_t>(pluginStruct.ImageRect.left));
 }
 
 int32_t GetImageHeight() {
-  return static_cast<int32_t>(static_cast<uint32_t>(pluginStruct.ImageRect.bottom) -
-                              static_cast<uint32_t>(pluginStruct.ImageRect.top));
+    return static_cast<int32_t>(static_cast<uint32_t>(pluginStruct.ImageRect.bottom) -
+                                static_cast<uint32_t>(pluginStruct.ImageRect.top));
 }
 
-bool UseVisualStyles() { return pluginStruct.VisualStyles != 0; }
+bool UseVisualStyles() {
+    return pluginStruct.VisualStyles != 0;
+}
 
 void ShowFormModal(TPluginForm *dialog, TShowMode mode, bool firstSwitch, bool secondSwitch) {
-  const TShowFormProc show = pluginStruct.ShowFormProc;
-  if (show == nullptr) throw EHostContract("host callback missing: ShowFormProc");
-  if (dialog == nullptr) throw EHostContract("no dialog to show");
-  const int32_t code = ShowModeCodes.at(static_cast<size_t>(mode));
-  static_cast<void>(show(dialog, code, firstSwitch ? HostTrue : HostFalse, secondSwitch ? HostTrue : HostFalse));
+    const TShowFormProc show = pluginStruct.ShowFormProc;
+    if (show == nullptr) throw EHostContract("host callback missing: ShowFormProc");
+    if (dialog == nullptr) throw EHostContract("no dialog to show");
+    const int32_t code = ShowModeCodes.at(static_cast<size_t>(mode));
+    static_cast<void>(show(dialog, code, firstSwitch ? HostTrue : HostFalse, secondSwitch ? HostTrue : HostFalse));
 }
 
-std::string GetImageFileName() { return CallTextCallback(pluginStruct.FileNameProc, "FileNameProc"); }
+std::string GetImageFileName() {
+    return CallTextCallback(pluginStruct.FileNameProc, "FileNameProc");
+}
 
-std::string GetInitialDirectory() { return CallTextCallback(pluginStruct.DirectoryProc, "DirectoryProc"); }
+std::string GetInitialDirectory() {
+    return CallTextCallback(pluginStruct.DirectoryProc, "DirectoryProc");
+}

@@ -31,7 +31,7 @@ static_assert(sizeof(void *) == 4, "the host interface is 32-bit Windows only");
 // object. Dialog classes derive from it (first, so a host sees the handle at
 // the address it is given) and keep Handle up to date.
 struct TPluginForm {
-  HWND Handle = nullptr;
+    HWND Handle = nullptr;
 };
 static_assert(offsetof(TPluginForm, Handle) == 0);
 
@@ -50,13 +50,13 @@ inline constexpr size_t LanguageBufferSize = 72;
 using TLanguageBuffer = std::array<char, LanguageBufferSize>;
 
 struct TPluginHeader {
-  char Name[64];
-  char Version[64];
-  int32_t Kind;
-  char Copyright[64];
-  char Description[256];
-  uint8_t Reserved[256];  // never written by this plug-in
-  uint32_t Flags;
+    char Name[64];
+    char Version[64];
+    int32_t Kind;
+    char Copyright[64];
+    char Description[256];
+    uint8_t Reserved[256];  // never written by this plug-in
+    uint32_t Flags;
 };
 static_assert(offsetof(TPluginHeader, Name) == 0);
 static_assert(offsetof(TPluginHeader, Version) == 64);
@@ -68,17 +68,17 @@ static_assert(offsetof(TPluginHeader, Flags) == 708);
 static_assert(sizeof(TPluginHeader) == 712);
 
 struct TPluginStruct {
-  HWND HostWindow;
-  uint8_t HostBytes4[24];
-  RECT ImageRect;  // Left 28, Top 32, Right 36, Bottom 40
-  int32_t VisualStyles;
-  uint8_t HostBytes48[44];
-  TShowFormProc ShowFormProc;
-  uint8_t HostBytes96[16];
-  TFileNameProc FileNameProc;
-  uint8_t HostBytes116[8];
-  TDirectoryProc DirectoryProc;
-  uint8_t HostBytes128[88];
+    HWND HostWindow;
+    uint8_t HostBytes4[24];
+    RECT ImageRect;  // Left 28, Top 32, Right 36, Bottom 40
+    int32_t VisualStyles;
+    uint8_t HostBytes48[44];
+    TShowFormProc ShowFormProc;
+    uint8_t HostBytes96[16];
+    TFileNameProc FileNameProc;
+    uint8_t HostBytes116[8];
+    TDirectoryProc DirectoryProc;
+    uint8_t HostBytes128[88];
 };
 static_assert(offsetof(TPluginStruct, HostWindow) == 0);
 static_assert(offsetof(TPluginStruct, ImageRect) == 28);
@@ -102,17 +102,19 @@ inline constexpr std::array<int32_t, 3> ShowModeCodes{0, 1, 2};
 // A set of capability members 0 to 14, member n in bit n of a 16-bit word.
 // Bit 15 is not a member.
 using TPluginFlags = uint16_t;
-constexpr TPluginFlags PluginFlag(unsigned member) { return static_cast<TPluginFlags>(1u << member); }
+constexpr TPluginFlags PluginFlag(unsigned member) {
+    return static_cast<TPluginFlags>(1u << member);
+}
 // Members 0-7 become bits 0-7 of the host's Flags, members 8-14 bits 16-22.
 constexpr uint32_t TranslatePluginFlags(TPluginFlags set) {
-  return (set & 0x00FFu) | (static_cast<uint32_t>(set & 0x7F00u) << 8);
+    return (set & 0x00FFu) | (static_cast<uint32_t>(set & 0x7F00u) << 8);
 }
 
 // Thrown when the host left a callback that an operation needs at zero, or
 // handed over something unusable. Execute turns it into the result 0.
 class EHostContract : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
+public:
+    using std::runtime_error::runtime_error;
 };
 
 // The blocks themselves. Their addresses never change while the library is

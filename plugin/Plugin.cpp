@@ -31,98 +31,106 @@ std::string failureText =
 bool executeRunning = false;
 
 class TRunningFlag {
- public:
-  TRunningFlag() { executeRunning = true; }
-  ~TRunningFlag() { executeRunning = false; }
-  TRunningFlag(const TRunningFlag &) = delete;
-  TRunningFlag &operator=(const TRunningFlag &) = delete;
+public:
+    TRunningFlag() { executeRunning = true; }
+    ~TRunningFlag() { executeRunning = false; }
+    TRunningFlag(const TRunningFlag &) = delete;
+    TRunningFlag &operator=(const TRunningFlag &) = delete;
 };
 
 void SelectFailureText() {
-  failureText = IsFrenchLanguage() ? "Impossible d'ex\xE9"
-                                     "cuter le module !"
-                                   : "Unable to process the plugin !";
+    failureText = IsFrenchLanguage() ? "Impossible d'ex\xE9"
+                                       "cuter le module !"
+                                     : "Unable to process the plugin !";
 }
 
 // Numbers in the dialog follow the user's regional settings, read at every
 // run so that a change takes effect without reloading the plug-in.
 void UseRegionalDecimalSeparator() {
-  char separator[8] = {};
-  if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 && separator[0] != '\0')
-    exif::SetDecimalSeparator(separator[0]);
+    char separator[8] = {};
+    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 && separator[0] != '\0')
+        exif::SetDecimalSeparator(separator[0]);
 }
 
 // One run, inside Execute's protected region. Anything it throws makes the
 // run fail with 0. What it creates must be freed on every path out of it.
 int32_t RunExecute() {
-  UseRegionalDecimalSeparator();
-  ui::Application.Handle = GetHostWindow();
-  // The library's common-controls context stays active on this thread while
-  // the dialog is created and while the host shows it.
-  const ui::TActivationScope activation(ui::Application.ActivationContext());
-  const TParamsHost host{GetImageWidth, GetImageHeight, GetImageFileName, GetInitialDirectory};
-  const auto dialog = std::make_unique<TParamsForm>(ui::Application, host);
-  ParamsForm = dialog.get();
-  // Declared after the dialog, so freed before it on every path.
-  std::unique_ptr<TThemeManager> manager;
-  if (UseVisualStyles()) {
-    manager = std::make_unique<TThemeManager>(ui::Application);
-    manager->TakeOverForm(*dialog);
-  }
-  const std::string fileName = GetImageFileName();
-  dialog->FillGrids(fileName);
-  // A host sees the dialog's window handle in the first four bytes of the
-  // object it receives.
-  auto *form = reinterpret_cast<TPluginForm *>(dialog.get());
-  if (form->Handle != dialog->Handle) throw EHostContract("dialog handle not at offset 0");
-  ShowFormModal(form, TShowMode::Mode0, true, true);
-  return 1;
+    UseRegionalDecimalSeparator();
+    ui::Application.Handle = GetHostWindow();
+    // The library's common-controls context stays active on this thread while
+    // the dialog is created and while the host shows it.
+    const ui::TActivationScope activation(ui::Application.ActivationContext());
+    const TParamsHost host{GetImageWidth, GetImageHeight, GetImageFileName, GetInitialDirectory};
+    const auto dialog = std::make_unique<TParamsForm>(ui::Application, host);
+    ParamsForm = dialog.get();
+    // Declared after the dialog, so freed before it on every path.
+    std::unique_ptr<TThemeManager> manager;
+    if (UseVisualStyles()) {
+        manager = std::make_unique<TThemeManager>(ui::Application);
+        manager->TakeOverForm(*dialog);
+    }
+    const std::string fileName = GetImageFileName();
+    dialog->FillGrids(fileName);
+    // A host sees the dialog's window handle in the first four bytes of the
+    // object it receives.
+    auto *form = reinterpret_cast<TPluginForm *>(dialog.get());
+    if (form->Handle != dialog->Handle) throw EHostContract("dialog handle not at offset 0");
+    ShowFormModal(form, TShowMode::Mode0, true, true);
+    return 1;
 }
 
 }  // namespace
 
-const std::string &ExecuteFailureText() { return failureText; }
+const std::string &ExecuteFailureText() {
+    return failureText;
+}
 
 extern "C" {
 
 int32_t __stdcall Execute() noexcept {
-  try {
-    if (executeRunning) return 0;
-    const TRunningFlag running;
-    SelectFailureText();
-    return RunExecute();
-  } catch (...) {
-    return 0;
-  }
+    try {
+        if (executeRunning) return 0;
+        const TRunningFlag running;
+        SelectFailureText();
+        return RunExecute();
+    } catch (...) {
+        return 0;
+    }
 }
 
 HBITMAP __stdcall RegisterPluginGlyph() noexcept {
-  try {
-    return LoadBitmapA(PluginModule(), "GLYPH");
-  } catch (...) {
-    return nullptr;
-  }
+    try {
+        return LoadBitmapA(PluginModule(), "GLYPH");
+    } catch (...) {
+        return nullptr;
+    }
 }
 
-TPluginStruct *__stdcall RegisterPluginStruct() noexcept { return &PluginStruct(); }
+TPluginStruct *__stdcall RegisterPluginStruct() noexcept {
+    return &PluginStruct();
+}
 
 TPluginHeader *__stdcall RegisterPluginHeader() noexcept {
-  try {
-    SetPluginKind(TPluginKind::Kind4);
-    SetPluginFlags(PluginCapabilities);
-    SetPluginCopyright(PluginCopyrightText);
-    SetPluginVersion(PluginVersionText);
-    const bool french = IsFrenchLanguage();
-    SetPluginName(french ? FrenchName : EnglishName);
-    SetPluginDescription(french ? FrenchDescription : EnglishDescription);
-  } catch (...) {
-    // Only the header's address goes back to the host, whatever happened.
-  }
-  return &PluginHeader();
+    try {
+        SetPluginKind(TPluginKind::Kind4);
+        SetPluginFlags(PluginCapabilities);
+        SetPluginCopyright(PluginCopyrightText);
+        SetPluginVersion(PluginVersionText);
+        const bool french = IsFrenchLanguage();
+        SetPluginName(french ? FrenchName : EnglishName);
+        SetPluginDescription(french ? FrenchDescription : EnglishDescription);
+    } catch (...) {
+        // Only the header's address goes back to the host, whatever happened.
+    }
+    return &PluginHeader();
 }
 
-char *__stdcall RegisterPluginLanguage() noexcept { return LanguageBuffer().data(); }
+char *__stdcall RegisterPluginLanguage() noexcept {
+    return LanguageBuffer().data();
+}
 
-int32_t __stdcall RegisterCompatibility() noexcept { return 2; }
+int32_t __stdcall RegisterCompatibility() noexcept {
+    return 2;
+}
 
 }  // extern "C"

@@ -21,10 +21,22 @@ struct ByteWriter {
 
     void U8(unsigned v) { out += static_cast<char>(v & 0xFF); }
     void U16(unsigned v) {
-        if (big) { U8(v >> 8); U8(v); } else { U8(v); U8(v >> 8); }
+        if (big) {
+            U8(v >> 8);
+            U8(v);
+        } else {
+            U8(v);
+            U8(v >> 8);
+        }
     }
     void U32(uint32_t v) {
-        if (big) { U16(v >> 16); U16(v & 0xFFFF); } else { U16(v & 0xFFFF); U16(v >> 16); }
+        if (big) {
+            U16(v >> 16);
+            U16(v & 0xFFFF);
+        } else {
+            U16(v & 0xFFFF);
+            U16(v >> 16);
+        }
     }
     void Str(const std::string &s) { out += s; }
 };
@@ -41,7 +53,10 @@ inline std::string U32Bytes(bool big, std::initializer_list<uint32_t> values) {
 }
 inline std::string RationalBytes(bool big, std::initializer_list<std::pair<int32_t, int32_t>> values) {
     ByteWriter w{big, {}};
-    for (auto [n, d] : values) { w.U32(static_cast<uint32_t>(n)); w.U32(static_cast<uint32_t>(d)); }
+    for (auto [n, d] : values) {
+        w.U32(static_cast<uint32_t>(n));
+        w.U32(static_cast<uint32_t>(d));
+    }
     return w.out;
 }
 
@@ -176,8 +191,10 @@ public:
     Jpeg &Sof0(unsigned width, unsigned height) {
         std::string p;
         p += '\x08';
-        p += static_cast<char>(height >> 8); p += static_cast<char>(height & 0xFF);
-        p += static_cast<char>(width >> 8); p += static_cast<char>(width & 0xFF);
+        p += static_cast<char>(height >> 8);
+        p += static_cast<char>(height & 0xFF);
+        p += static_cast<char>(width >> 8);
+        p += static_cast<char>(width & 0xFF);
         p += std::string("\x01\x01\x11\x00", 4);
         return Segment(0xC0, p);
     }
@@ -185,13 +202,18 @@ public:
         // Photoshop image resource block 0x0404 holding the IPTC datasets.
         std::string p = std::string("Photoshop 3.0\0", 14) + "8BIM" + std::string("\x04\x04\0\0", 4);
         const size_t n = datasets.size();
-        p += static_cast<char>((n >> 24) & 0xFF); p += static_cast<char>((n >> 16) & 0xFF);
-        p += static_cast<char>((n >> 8) & 0xFF); p += static_cast<char>(n & 0xFF);
+        p += static_cast<char>((n >> 24) & 0xFF);
+        p += static_cast<char>((n >> 16) & 0xFF);
+        p += static_cast<char>((n >> 8) & 0xFF);
+        p += static_cast<char>(n & 0xFF);
         p += datasets;
         if (n % 2) p += '\0';
         return Segment(0xED, p);
     }
-    Jpeg &Raw(const std::string &bytes) { out_ += bytes; return *this; }
+    Jpeg &Raw(const std::string &bytes) {
+        out_ += bytes;
+        return *this;
+    }
     std::string Build(bool withScan = true) const {
         std::string f = "\xFF\xD8" + out_;
         if (withScan) f += std::string("\xFF\xDA\x00\x08\x01\x01\x00\x00\x3F\x00\x12\x34\xFF\xD9", 14);
@@ -222,6 +244,8 @@ inline std::string WriteTempFile(const std::string &name, const std::string &byt
     return path.string();
 }
 
-inline std::string SamplePath(const std::string &name) { return std::string(EXIFVIEW_TEST_DATA) + "/samples/" + name; }
+inline std::string SamplePath(const std::string &name) {
+    return std::string(EXIFVIEW_TEST_DATA) + "/samples/" + name;
+}
 
 }  // namespace testbytes

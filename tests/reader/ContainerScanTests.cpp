@@ -36,10 +36,14 @@ std::string RawSegment(unsigned marker, unsigned lengthField, const std::string 
     return s + payload;
 }
 
-std::string ExifPayload(const std::string &tiff) { return std::string("Exif\0\0", 6) + tiff; }
+std::string ExifPayload(const std::string &tiff) {
+    return std::string("Exif\0\0", 6) + tiff;
+}
 
 // The payload of kept segment `n` (its bytes after the two length bytes).
-std::string PayloadOf(const exif::TimgData &img, int n) { return img.Section(n).Bytes.substr(2); }
+std::string PayloadOf(const exif::TimgData &img, int n) {
+    return img.Section(n).Bytes.substr(2);
+}
 
 }  // namespace
 
@@ -67,8 +71,9 @@ TEST(ContainerScan, OtherExtensionsAreRefusedWithoutReading) {
     std::filesystem::create_directories(dir);
     const std::string inDottedFolder = (dir / "noextension").string();
     WriteTempFile("scan_folder.jpg/noextension", jpeg);
-    for (const std::string &path : {WriteTempFile("scan_refused.png", jpeg), WriteTempFile("scan_refused.jpg.bak", jpeg),
-                                    WriteTempFile("scan_refused_jpg", jpeg), inDottedFolder}) {
+    for (const std::string &path :
+         {WriteTempFile("scan_refused.png", jpeg), WriteTempFile("scan_refused.jpg.bak", jpeg),
+          WriteTempFile("scan_refused_jpg", jpeg), inDottedFolder}) {
         bool ok = true;
         const auto img = Open(path, &ok);
         EXPECT_FALSE(ok) << path;
@@ -158,8 +163,8 @@ TEST(ContainerScan, SecondApp1IsDroppedAndItsSlotReused) {
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 
     // The first APP1 is taken whatever it holds; a later EXIF APP1 is dropped.
-    const auto xmpFirst = Open(WriteTempFile("scan_xmp_first.jpg", Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Build()),
-                               &ok);
+    const auto xmpFirst =
+        Open(WriteTempFile("scan_xmp_first.jpg", Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Build()), &ok);
     EXPECT_TRUE(ok);
     EXPECT_EQ(xmpFirst->ExifSection, 1);
     ASSERT_NE(xmpFirst->ExifInfo(), nullptr);
@@ -170,10 +175,10 @@ TEST(ContainerScan, SecondApp1IsDroppedAndItsSlotReused) {
 
 TEST(ContainerScan, App1AsSixthSegmentIsDropped) {
     bool ok = false;
-    const auto img = Open(
-        WriteTempFile("scan_sixth_app1.jpg",
-                      Jpeg().Comment("c").Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Comment("last").Build()),
-        &ok);
+    const auto img =
+        Open(WriteTempFile("scan_sixth_app1.jpg",
+                           Jpeg().Comment("c").Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Comment("last").Build()),
+             &ok);
     ASSERT_TRUE(ok);
     EXPECT_FALSE(img->HasExifSegment());
     EXPECT_EQ(img->ExifInfo(), nullptr);
@@ -184,8 +189,8 @@ TEST(ContainerScan, App1AsSixthSegmentIsDropped) {
 
 TEST(ContainerScan, LastCommentWinsAndACommentAloneIsEnough) {
     bool ok = false;
-    const auto two = Open(WriteTempFile("scan_two_com.jpg", Jpeg().Comment("first").App0().Comment("second").Build()),
-                          &ok);
+    const auto two =
+        Open(WriteTempFile("scan_two_com.jpg", Jpeg().Comment("first").App0().Comment("second").Build()), &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(two->CommentSection, 3);
     EXPECT_EQ(PayloadOf(*two, two->CommentSection), "second");
@@ -209,9 +214,9 @@ TEST(ContainerScan, BadExifHeaderOrByteOrderStillReadsWithNoEntries) {
     int i = 0;
     for (const std::string &payload : {badHeader, badMark, lowerExif}) {
         bool ok = false;
-        const auto img = Open(
-            WriteTempFile("scan_badheader" + std::to_string(i++) + ".jpg", Jpeg().Segment(0xE1, payload).Comment("c").Build()),
-            &ok);
+        const auto img = Open(WriteTempFile("scan_badheader" + std::to_string(i++) + ".jpg",
+                                            Jpeg().Segment(0xE1, payload).Comment("c").Build()),
+                              &ok);
         EXPECT_TRUE(ok);
         EXPECT_TRUE(img->HasExifSegment());
         ASSERT_NE(img->ExifInfo(), nullptr);

@@ -60,16 +60,16 @@ std::string SegmentBuffer(const std::string &tiff) {
 
 TEST(DirectoryWalk, SubDirectoryEntriesAreStoredBeforeTheirPointer) {
     Tiff t;
-    const int interop = t.Dir({Tiff::Ascii(0x0001, "R98")});                       // offset 8, 18 bytes
-    const int exifDir = t.Dir({t.Rational(0x829A, {{1, 60}}), t.Rational(0x829D, {{28, 10}}),
-                               Tiff::Pointer(0xA005, interop)});                      // offset 26
+    const int interop = t.Dir({Tiff::Ascii(0x0001, "R98")});  // offset 8, 18 bytes
+    const int exifDir = t.Dir(
+        {t.Rational(0x829A, {{1, 60}}), t.Rational(0x829D, {{28, 10}}), Tiff::Pointer(0xA005, interop)});  // offset 26
     t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Pointer(0x8769, exifDir), Tiff::Ascii(0x0110, "EOS")});
     bool ok = false;
     const auto img = ReadJpeg("walk_order.jpg", t.Build(), &ok);
     ASSERT_TRUE(ok);
     const exif::TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(NamesOf(info), (Names{"Make", "ExposureTime", "FNumber", "InteroperabilityIndex", "InteroperabilityOffset",
-                                    "ExifOffset", "Model"}));
+    EXPECT_EQ(NamesOf(info), (Names{"Make", "ExposureTime", "FNumber", "InteroperabilityIndex",
+                                    "InteroperabilityOffset", "ExifOffset", "Model"}));
     EXPECT_EQ(ValueOf(info, "ExposureTime"), "1/60 sec");
     EXPECT_EQ(ValueOf(info, "FNumber"), "F2.8");
     EXPECT_EQ(ValueOf(info, "ExifOffset"), "26");
@@ -90,8 +90,7 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     Tiff t;
     const int gps = t.Dir({Tiff::Bytes(0x0000, {2, 2, 0, 0}), Tiff::Ascii(0x0001, "N"),
                            t.Rational(0x0002, {{40, 1}, {26, 1}, {4651, 100}}),
-                           t.Rational(0x0007, {{14, 1}, {30, 1}, {5, 1}}), t.Short(0x001E, {1}),
-                           t.Short(0x0040, {3})});
+                           t.Rational(0x0007, {{14, 1}, {30, 1}, {5, 1}}), t.Short(0x001E, {1}), t.Short(0x0040, {3})});
     const int interop = t.Dir({Tiff::Ascii(0x0001, "R98")});
     const int exifDir = t.Dir({Tiff::Pointer(0xA005, interop)});
     t.Dir({Tiff::Pointer(0x8769, exifDir), Tiff::Pointer(0x8825, gps), t.Short(0x0000, {9})});
@@ -127,13 +126,13 @@ TEST(DirectoryWalk, EntriesWithoutAValueArePassedOverWithoutTrace) {
     Tiff t;
     const int exifDir = t.Dir({Tiff::Ascii(0x0131, "never")});
     t.Dir({
-        Tiff::Typed(0x010F, 0, 5, "Canon"),                         // type 0
-        Tiff::Typed(0x0110, 13, 4, std::string("EOS\0", 4)),        // type 13
-        Tiff::Typed(0x8769, 4, 0, std::string(1, '\x08')),          // count 0
-        Tiff::Typed(0x0100, 1, 0xFFFFFFFFu, std::string(1, '\x05')),  // negative count
+        Tiff::Typed(0x010F, 0, 5, "Canon"),                               // type 0
+        Tiff::Typed(0x0110, 13, 4, std::string("EOS\0", 4)),              // type 13
+        Tiff::Typed(0x8769, 4, 0, std::string(1, '\x08')),                // count 0
+        Tiff::Typed(0x0100, 1, 0xFFFFFFFFu, std::string(1, '\x05')),      // negative count
         Tiff::Typed(0x0101, 3, 0x80000001u, std::string("\x10\x00", 2)),  // negative; 32-bit product 2
-        Tiff::Typed(0x013B, 4, 0x40000001u, "abcd"),                 // product 2^32 + 4
-        Tiff::Typed(0x013C, 5, 0x10000000u, "abcd"),                 // product 2^31
+        Tiff::Typed(0x013B, 4, 0x40000001u, "abcd"),                      // product 2^32 + 4
+        Tiff::Typed(0x013C, 5, 0x10000000u, "abcd"),                      // product 2^31
         Tiff::Ascii(0x0131, "ok"),
     });
     (void)exifDir;
@@ -187,14 +186,12 @@ TEST(DirectoryWalk, ValuePositionPointsAtTheValueInTheSegment) {
 TEST(DirectoryWalk, AsciiLosesOnlyATerminatingZero) {
     Tiff t;
     t.Dir({
-        Tiff::Typed(0x010F, 2, 5, "Kodak"),                       // stored without its zero
-        Tiff::Ascii(0x0110, "EOS 5"),
-        Tiff::Typed(0x0131, 2, 6, std::string("AB\0CD\0", 6)),   // zero inside
-        Tiff::Typed(0x013B, 2, 4, std::string("a\tb\0", 4)),     // control character
-        Tiff::Typed(0x010E, 2, 1, std::string(1, '\0')),
-        Tiff::Typed(0x8298, 2, 3, "xyz"),                        // in the entry, no zero
+        Tiff::Typed(0x010F, 2, 5, "Kodak"),                                                   // stored without its zero
+        Tiff::Ascii(0x0110, "EOS 5"), Tiff::Typed(0x0131, 2, 6, std::string("AB\0CD\0", 6)),  // zero inside
+        Tiff::Typed(0x013B, 2, 4, std::string("a\tb\0", 4)),                                  // control character
+        Tiff::Typed(0x010E, 2, 1, std::string(1, '\0')), Tiff::Typed(0x8298, 2, 3, "xyz"),    // in the entry, no zero
         Tiff::Typed(0x013C, 2, 7, std::string("Host\0\0\0", 7)),
-        Tiff::Typed(0x010D, 2, 2, "\xE9\xB0"),                   // Windows-1252 letters kept
+        Tiff::Typed(0x010D, 2, 2, "\xE9\xB0"),  // Windows-1252 letters kept
     });
     const auto img = ReadJpeg("walk_ascii.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
@@ -236,8 +233,8 @@ TEST(DirectoryWalk, UserCommentDropsItsPrefixAndFinalByteAndIsTrimmed) {
     const int exifDir = t.Dir({
         Tiff::Undefined(0x9286, ascii + "Hello" + std::string(3, '\0')),
         Tiff::Undefined(0x9286, ascii + " \t Hi \n" + std::string(1, '\0')),
-        Tiff::Undefined(0x9286, ascii),                        // 8 bytes
-        Tiff::Undefined(0x9286, ascii + "X"),                  // 9 bytes: the final byte only
+        Tiff::Undefined(0x9286, ascii),        // 8 bytes
+        Tiff::Undefined(0x9286, ascii + "X"),  // 9 bytes: the final byte only
         Tiff::Undefined(0x9286, ascii + "XY"),
         Tiff::Undefined(0x9286, ascii + "ab\x01" + long80 + "!"),  // never cleaned nor cut
         Tiff::Undefined(0x9286, std::string(8, '\0') + "Last.."),
@@ -273,7 +270,9 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
         // A surrogate pair is one character the code page cannot hold; a lone
         // high surrogate is one too, and the zero after it still ends the text.
         Tiff t;
-        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\x00\xDE" "B\0", 8)),
+        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\x00\xDE"
+                                                             "B\0",
+                                                             8)),
                Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\0\0X\0", 8))});
         const auto img = ReadJpeg("walk_unicode_surrogates.jpg", t.Build());
         ASSERT_NE(img->ExifInfo(), nullptr);
@@ -301,7 +300,7 @@ TEST(DirectoryWalk, IllegallySizedDirectoryContributesNothingAndItsParentGoesOn)
     exif::TImageInfo info(&owner, exif::BuildAll);
     info.SetBuffer(SegmentBuffer(tiff));
     const int64_t limit = static_cast<int64_t>(tiff.size()) + 2;  // segment length - 6
-    info.WalkDirectory(8 + 9 + 6, 9, limit, 1);                     // IFD0 follows the 6-byte directory
+    info.WalkDirectory(8 + 9 + 6, 9, limit, 1);                   // IFD0 follows the 6-byte directory
     EXPECT_EQ(owner.ErrorText, "Illegally sized directory");
     EXPECT_EQ(NamesOf(info), (Names{"Make", "ExifOffset", "Model"}));
 
@@ -338,7 +337,8 @@ TEST(DirectoryWalk, DirectorySizeIsCheckedAgainstBasePlusLimit) {
 
 TEST(DirectoryWalk, FlashOfTwoComponentsEndsTheExifDirectoryOnly) {
     Tiff t;
-    const int exifDir = t.Dir({t.Rational(0x829A, {{1, 60}}), t.Short(0x9209, {25, 0}), t.Rational(0x829D, {{28, 10}})});
+    const int exifDir =
+        t.Dir({t.Rational(0x829A, {{1, 60}}), t.Short(0x9209, {25, 0}), t.Rational(0x829D, {{28, 10}})});
     t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Pointer(0x8769, exifDir), Tiff::Ascii(0x0110, "EOS")});
     bool ok = false;
     const auto img = ReadJpeg("walk_flash_exif.jpg", t.Build(), &ok);
@@ -447,11 +447,11 @@ TEST(DirectoryWalk, OffsetsOutsideTheSegmentReadNothing) {
     const size_t tail = t.Build().size() + 12 * 5;  // where the appended bytes will start
     Tiff u;
     u.Dir({
-        Tiff::AtOffset(0x010F, 2, 20, 0x7FFFFFF0),          // far past the end
-        Tiff::AtOffset(0x0110, 2, 20, 0xFFFFFF00u),         // before the buffer
-        Tiff::AtOffset(0x0131, 2, 10, tail),                // runs past the end
-        Tiff::AtOffset(0x8769, 4, 1, 0x7FFFFFF0),           // sub-directory far away
-        Tiff::AtOffset(0x8825, 4, 1, 0xFFFFFFF0u),          // sub-directory before the buffer
+        Tiff::AtOffset(0x010F, 2, 20, 0x7FFFFFF0),   // far past the end
+        Tiff::AtOffset(0x0110, 2, 20, 0xFFFFFF00u),  // before the buffer
+        Tiff::AtOffset(0x0131, 2, 10, tail),         // runs past the end
+        Tiff::AtOffset(0x8769, 4, 1, 0x7FFFFFF0),    // sub-directory far away
+        Tiff::AtOffset(0x8825, 4, 1, 0xFFFFFFF0u),   // sub-directory before the buffer
     });
     const std::string tiff = u.Build() + "XY";
     ASSERT_EQ(u.Build().size(), tail);
@@ -481,7 +481,7 @@ TEST(DirectoryWalk, ImageSizeFieldsTakeTheLastValueMetRoundedToEven) {
     Tiff u;
     u.Dir({u.Rational(0x0101, {{503, 2}}), u.Short(0x0100, {1, 2})});
     const auto two = ReadJpeg("walk_size2.jpg", u.Build());
-    EXPECT_EQ(two->ExifInfo()->HeightValue, 252);  // 251.5
+    EXPECT_EQ(two->ExifInfo()->HeightValue, 252);        // 251.5
     EXPECT_EQ(two->ExifInfo()->WidthValue, 0x00020001);  // the whole value as one number
 }
 
@@ -496,9 +496,13 @@ TEST(DirectoryWalk, ExifVersionKeepsSixRawBytesAndShowsItsCharacters) {
     EXPECT_EQ(ValueOf(*img->ExifInfo(), "FlashPixVersion"), "\"0100\"");
 
     Tiff u;
-    u.Dir({Tiff::Undefined(0x9000, std::string("02\0" "30xyz", 8))});
+    u.Dir({Tiff::Undefined(0x9000, std::string("02\0"
+                                               "30xyz",
+                                               8))});
     const auto longer = ReadJpeg("walk_version_long.jpg", u.Build());
-    EXPECT_EQ(longer->ExifInfo()->ExifVersionText, std::string("02\0" "30x", 6));
+    EXPECT_EQ(longer->ExifInfo()->ExifVersionText, std::string("02\0"
+                                                               "30x",
+                                                               6));
     EXPECT_EQ(ValueOf(*longer->ExifInfo(), "ExifVersion"), "\"02\"");
 }
 
@@ -533,22 +537,22 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
 
 namespace {
 
-std::string Bracketed(const std::string &text) { return "[" + text + "]"; }
+std::string Bracketed(const std::string &text) {
+    return "[" + text + "]";
+}
 std::string SubLines(const std::string &text) {
     exif::BlockResult = true;
     return "\r\nSub = " + text;
 }
-std::string Fails(const std::string &) { throw exif::ExifError("cannot decode"); }
+std::string Fails(const std::string &) {
+    throw exif::ExifError("cannot decode");
+}
 
 const exif::TTagRow VendorRows[] = {
-    {0x0001, "Quality", "Quality", "", "", Bracketed},
-    {0x0002, "Hidden", "sKiP", "", "", nullptr},
-    {0x0003, "Mode", "Mode", "1:First", "", nullptr},
-    {0x0003, "ModeAgain", "Mode again", "1:Last", "", nullptr},
-    {0x0004, "Text", "Text", "", "", nullptr},
-    {0x0005, "Far", "Far", "", "", nullptr},
-    {0x0006, "Blocky", "Blocky", "", "", SubLines},
-    {0x0007, "Broken", "Broken", "", "", Fails},
+    {0x0001, "Quality", "Quality", "", "", Bracketed}, {0x0002, "Hidden", "sKiP", "", "", nullptr},
+    {0x0003, "Mode", "Mode", "1:First", "", nullptr},  {0x0003, "ModeAgain", "Mode again", "1:Last", "", nullptr},
+    {0x0004, "Text", "Text", "", "", nullptr},         {0x0005, "Far", "Far", "", "", nullptr},
+    {0x0006, "Blocky", "Blocky", "", "", SubLines},    {0x0007, "Broken", "Broken", "", "", Fails},
 };
 
 // A little-endian maker-note directory at offset 0 of the note. Values that
@@ -582,7 +586,7 @@ TEST(DirectoryWalk, MakerNoteWalkNamesSkipsAndReadsOutsideValuesFromTheSegment) 
             {0x0003, 3, 1, 1},
             {0x0009, 3, 1, 7},
             {0x0004, 2, 8, dataAt},
-            {0x0005, 7, 6, 200},          // past the note's end
+            {0x0005, 7, 6, 200},  // past the note's end
             {0x0006, 3, 1, 3},
             {0x0004, 3, 0, 0},
         },
@@ -641,7 +645,8 @@ TEST(DirectoryWalk, ManyEntriesPointingOutsideTheSegmentDoNotHideLaterOnes) {
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
     const std::string &dump = img->ExifInfo()->DumpText;
     size_t unknownLines = 0;
-    for (size_t at = dump.find("\r\nUnknown = \r\n"); at != std::string::npos; at = dump.find("\r\nUnknown = \r\n", at + 1))
+    for (size_t at = dump.find("\r\nUnknown = \r\n"); at != std::string::npos;
+         at = dump.find("\r\nUnknown = \r\n", at + 1))
         ++unknownLines;
     EXPECT_EQ(unknownLines, 5000u);
     EXPECT_TRUE(dump.ends_with("\r\nUnknown = \r\nMake = Canon"));

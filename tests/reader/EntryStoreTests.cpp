@@ -25,7 +25,9 @@ exif::TTagEntry Named(uint16_t tag, const std::string &name, uint16_t type = 0, 
     return e;
 }
 
-std::string Rational(bool big, int32_t n, int32_t d) { return RationalBytes(big, {{n, d}}); }
+std::string Rational(bool big, int32_t n, int32_t d) {
+    return RationalBytes(big, {{n, d}});
+}
 
 }  // namespace
 
@@ -112,7 +114,8 @@ TEST(EntryStore, NumbersOfRationalsIntegersAndFloatsInBothByteOrders) {
         info.AddEntry(Named(0x0100, "ImageWidth", 3, U16Bytes(big, {4000})));
         info.AddEntry(Named(0x0101, "ImageLength", 4, U32Bytes(big, {0xFFFFFFFFu})));
         // 1.5 as an IEEE single and double.
-        info.AddEntry(Named(0x9203, "BrightnessValue", 11, big ? std::string("\x3F\xC0\0\0", 4) : std::string("\0\0\xC0\x3F", 4)));
+        info.AddEntry(Named(0x9203, "BrightnessValue", 11,
+                            big ? std::string("\x3F\xC0\0\0", 4) : std::string("\0\0\xC0\x3F", 4)));
         info.AddEntry(Named(0x9202, "ApertureValue", 12,
                             big ? std::string("\x3F\xF8\0\0\0\0\0\0", 8) : std::string("\0\0\0\0\0\0\xF8\x3F", 8)));
         info.AddEntry(Named(0x9205, "MaxApertureValue", 11, std::string("\0\0\xC0", 3)));  // shorter than one
@@ -138,13 +141,13 @@ TEST(EntryStore, IntegerQueryRoundsHalvesToEven) {
     const struct {
         const char *name;
         int32_t n, d, expected;
-    } cases[] = {{"A", 5, 2, 2}, {"B", 7, 2, 4}, {"C", -5, 2, -2}, {"D", -7, 2, -4},
+    } cases[] = {{"A", 5, 2, 2},           {"B", 7, 2, 4},     {"C", -5, 2, -2}, {"D", -7, 2, -4},
                  {"E", 291545, 100, 2915}, {"F", 251, 100, 3}, {"G", 1, 2, 0}};
     for (const auto &c : cases) info.AddEntry(Named(1, c.name, 10, Rational(false, c.n, c.d)));
     for (const auto &c : cases) EXPECT_EQ(info.EntryInteger(c.name), c.expected) << c.name;
 
     // A float too large for 32 bits gives 0, as does a NaN.
-    info.AddEntry(Named(1, "Huge", 11, std::string("\0\0\x80\x7F", 4)));   // +infinity
+    info.AddEntry(Named(1, "Huge", 11, std::string("\0\0\x80\x7F", 4)));         // +infinity
     info.AddEntry(Named(1, "Big", 12, std::string("\0\0\0\0\0\0\xF0\x41", 8)));  // 2^32
     info.AddEntry(Named(1, "NotANumber", 11, std::string("\0\0\xC0\x7F", 4)));
     EXPECT_EQ(info.EntryInteger("Huge"), 0);

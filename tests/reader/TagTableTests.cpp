@@ -14,7 +14,9 @@
 
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // "n:text,n:text": a decimal number, a colon and a text without commas in
 // each pair; no number twice.
@@ -23,7 +25,8 @@ bool WellFormedCodes(std::string_view codes, std::string &why) {
     size_t start = 0;
     while (start <= codes.size()) {
         const size_t comma = codes.find(',', start);
-        const std::string_view pair = codes.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
+        const std::string_view pair =
+            codes.substr(start, comma == std::string_view::npos ? std::string_view::npos : comma - start);
         const size_t colon = pair.find(':');
         if (colon == std::string_view::npos || colon == 0 || colon + 1 >= pair.size()) {
             why = "pair '" + std::string(pair) + "'";
@@ -52,8 +55,7 @@ TEST(TagTable, MainTableHoldsTwoHundredFiftyTagsInAscendingOrderAndADefaultRow) 
     EXPECT_EQ(exif::MainTagTable[0].Name, "InteroperabilityIndex");
     EXPECT_EQ(exif::MainTagTable[249].Tag, 0xA420);
     EXPECT_EQ(exif::MainTagTable[249].Name, "ImageUniqueID");
-    for (size_t i = 1; i < 250; ++i)
-        EXPECT_LT(exif::MainTagTable[i - 1].Tag, exif::MainTagTable[i].Tag) << "row " << i;
+    for (size_t i = 1; i < 250; ++i) EXPECT_LT(exif::MainTagTable[i - 1].Tag, exif::MainTagTable[i].Tag) << "row " << i;
     const exif::TTagRow &def = exif::MainTagTable[250];
     EXPECT_EQ(def.Tag, 0);
     EXPECT_EQ(def.Name, "Unknown");
@@ -77,7 +79,8 @@ TEST(TagTable, GpsTableRowIHoldsGpsTagI) {
 
 TEST(TagTable, ThirteenNamesOccurUnderTwoTagNumbers) {
     std::map<std::string, std::vector<uint16_t>> tagsOf;
-    for (size_t i = 0; i < 250; ++i) tagsOf[std::string(exif::MainTagTable[i].Name)].push_back(exif::MainTagTable[i].Tag);
+    for (size_t i = 0; i < 250; ++i)
+        tagsOf[std::string(exif::MainTagTable[i].Name)].push_back(exif::MainTagTable[i].Tag);
     std::map<std::string, std::vector<uint16_t>> twice;
     for (const auto &[name, tags] : tagsOf)
         if (tags.size() > 1) twice[name] = tags;
@@ -142,8 +145,11 @@ TEST(TagTable, RowsAreFetchedByTagAndDirectoryKind) {
     EXPECT_EQ(exif::FetchTagRow(0x001E, exif::KindGps).Name, "GPSDifferential");
     EXPECT_EQ(exif::FetchTagRow(0x0002, exif::KindGps).Render, &exif::GpsPositionText);
 
-    for (const auto &[tag, kind] : std::vector<std::pair<uint16_t, int>>{
-             {0xA500, exif::KindMain}, {0x0100, exif::KindGps}, {0x001F, exif::KindGps}, {0x010F, 3}, {0x0000, exif::KindMain}}) {
+    for (const auto &[tag, kind] : std::vector<std::pair<uint16_t, int>>{{0xA500, exif::KindMain},
+                                                                         {0x0100, exif::KindGps},
+                                                                         {0x001F, exif::KindGps},
+                                                                         {0x010F, 3},
+                                                                         {0x0000, exif::KindMain}}) {
         const exif::TTagEntry row = exif::FetchTagRow(tag, kind);
         EXPECT_EQ(row.Tag, 0) << tag;
         EXPECT_EQ(row.Name, "Unknown") << tag;

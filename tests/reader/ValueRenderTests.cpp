@@ -32,7 +32,9 @@ std::string Render(const std::string &raw, unsigned type, std::string_view patte
     return exif::RenderValue(order, raw, type, pattern, codes);
 }
 
-std::string Rat(int32_t n, int32_t d, bool big = false) { return RationalBytes(big, {{n, d}}); }
+std::string Rat(int32_t n, int32_t d, bool big = false) {
+    return RationalBytes(big, {{n, d}});
+}
 
 std::unique_ptr<exif::TimgData> ReadJpeg(const std::string &name, const std::string &tiff) {
     auto img = std::make_unique<exif::TimgData>();
@@ -124,9 +126,9 @@ TEST(ValueRender, FormatPatternsApplyToTheTextOrToTheNumber) {
 
 TEST(ValueRender, TablePatternsShowThroughTheWalk) {
     Tiff t;
-    const int exifDir = t.Dir({t.Rational(0x829A, {{1, 60}}), t.Rational(0x829D, {{28, 10}}),
-                               t.Rational(0x9202, {{297, 100}}), t.Rational(0x9205, {{30, 10}}),
-                               t.Rational(0x920A, {{74, 10}}), t.Short(0xA405, {35})});
+    const int exifDir =
+        t.Dir({t.Rational(0x829A, {{1, 60}}), t.Rational(0x829D, {{28, 10}}), t.Rational(0x9202, {{297, 100}}),
+               t.Rational(0x9205, {{30, 10}}), t.Rational(0x920A, {{74, 10}}), t.Short(0xA405, {35})});
     t.Dir({t.Rational(0x011A, {{72, 1}}), t.Rational(0x011B, {{300, 1}}), Tiff::Pointer(0x8769, exifDir)});
     const auto img = ReadJpeg("render_patterns.jpg", t.Build());
     const exif::TImageInfo &info = *img->ExifInfo();
@@ -176,7 +178,7 @@ TEST(ValueRender, NumericValueOfEachType) {
     EXPECT_DOUBLE_EQ(exif::NumericValue(Intel, Rat(28, 10), 5), 2.8);
     EXPECT_DOUBLE_EQ(exif::NumericValue(Motorola, Rat(-3, 4, true), 10), -0.75);
     EXPECT_EQ(exif::NumericValue(Intel, Rat(5, 0), 5), 0.0);
-    EXPECT_EQ(exif::NumericValue(Intel, Rat(10, 4) + Rat(1, 1), 5), 2.5);  // first component
+    EXPECT_EQ(exif::NumericValue(Intel, Rat(10, 4) + Rat(1, 1), 5), 2.5);              // first component
     EXPECT_EQ(exif::NumericValue(Intel, std::string("\x0A\0\0\0\x05\0", 6), 5), 2.0);  // bytes present
     EXPECT_EQ(exif::NumericValue(Intel, std::string("\x0A\0\0\0", 4), 5), 0.0);
     EXPECT_EQ(exif::NumericValue(Intel, std::string("\0\0\xC0\x3F", 4), 11), 1.5);

@@ -68,7 +68,8 @@ TEST(ViewModel, CellValuesAreTrimmedAndUnquotedExceptFileSourceAndSceneType) {
 
     EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "\"\x03\"", "\x03")), "Digital Still Camera");
     EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "\"\x02\"", "\x02")), "Unknown");
-    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "Digital Still Camera", std::string("\0\x03", 2))), "Unknown");
+    EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "Digital Still Camera", std::string("\0\x03", 2))),
+              "Unknown");
     EXPECT_EQ(params::ExifCellValue(CellEntry("FileSource", "x", "")), "Unknown");
     EXPECT_EQ(params::ExifCellValue(CellEntry("SceneType", "\"\x01\"", "\x01")), "Directly Photographed");
     EXPECT_EQ(params::ExifCellValue(CellEntry("SceneType", "", std::string(1, '\0'))), "Unknown");
@@ -120,16 +121,17 @@ TEST(ViewModel, FileWithoutExifGivesOneEmptyRowAndNoComment) {
 TEST(ViewModel, ExifRowsStartWithTheFileAndHostImageRows) {
     const std::string ascii("ASCII\0\0\0", 8);
     Tiff t;
-    const int exifDir = t.Dir({Tiff::Undefined(0x9000, "0230"), Tiff::Undefined(0x9286, ascii + std::string("Second\0", 7)),
-                               Tiff::Undefined(0xA300, "\x03"), Tiff::Undefined(0xA301, "\x01"),
-                               t.Short(0xA002, {4000}), t.Short(0xA003, {3000})});
+    const int exifDir =
+        t.Dir({Tiff::Undefined(0x9000, "0230"), Tiff::Undefined(0x9286, ascii + std::string("Second\0", 7)),
+               Tiff::Undefined(0xA300, "\x03"), Tiff::Undefined(0xA301, "\x01"), t.Short(0xA002, {4000}),
+               t.Short(0xA003, {3000})});
     t.Dir({Tiff::Ascii(0x010F, "  \"Canon\"  "), Tiff::Undefined(0x9286, ascii + std::string("First\0", 6)),
            Tiff::Pointer(0x8769, exifDir), Tiff::Ascii(0x0110, "EOS")});
     const std::string path = WriteTempFile("view_rows.jpg", Jpeg().App0().Exif(t.Build()).Build());
     const params::ExifView view = View(path);
-    EXPECT_EQ(Column(view.Rows, true), (Texts{"FileName", "FileSize", "ImageWidth", "ImageHeight", "Make", "ExifVersion",
-                                              "FileSource", "SceneType", "ExifImageWidth", "ExifImageLength",
-                                              "ExifOffset", "Model"}));
+    EXPECT_EQ(Column(view.Rows, true),
+              (Texts{"FileName", "FileSize", "ImageWidth", "ImageHeight", "Make", "ExifVersion", "FileSource",
+                     "SceneType", "ExifImageWidth", "ExifImageLength", "ExifOffset", "Model"}));
     const Texts values = Column(view.Rows, false);
     EXPECT_EQ(values[0], "view_rows.jpg");
     EXPECT_EQ(values[1], params::FileSizeText(path));
@@ -181,7 +183,8 @@ TEST(ViewModel, ExportLinesEndWithCarriageReturnAndLineFeed) {
 }
 
 TEST(ViewModel, FileWithoutIptcSegmentHidesTheIptcTab) {
-    const params::IptcView view = params::BuildIptcView(WriteTempFile("view_noiptc.jpg", Jpeg().App0().Comment("c").Build()));
+    const params::IptcView view =
+        params::BuildIptcView(WriteTempFile("view_noiptc.jpg", Jpeg().App0().Comment("c").Build()));
     EXPECT_FALSE(view.Visible);
 }
 
