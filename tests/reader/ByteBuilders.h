@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "exif/ImageInfo.h"
+
 namespace testbytes {
 
 // Appends numbers in a chosen byte order.
@@ -242,6 +244,12 @@ inline std::string WriteTempFile(const std::string &name, const std::string &byt
     const std::filesystem::path path = dir / name;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path.string();
+}
+
+// Value text of the first stored entry of that name, "<missing>" when none.
+inline std::string ValueOf(const exif::TImageInfo &info, const std::string &name) {
+    const int32_t i = info.EntryIndexOf(name);
+    return i < 0 ? std::string("<missing>") : info.EntryAt(i).Value;
 }
 
 inline std::string SamplePath(const std::string &name) {

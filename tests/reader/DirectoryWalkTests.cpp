@@ -32,11 +32,6 @@ std::vector<std::string> NamesOf(const exif::TImageInfo &info) {
     return names;
 }
 
-std::string ValueOf(const exif::TImageInfo &info, const std::string &name) {
-    const int32_t i = info.EntryIndexOf(name);
-    return i < 0 ? std::string("<missing>") : info.EntryAt(i).Value;
-}
-
 std::vector<std::string> ValuesNamed(const exif::TImageInfo &info, const std::string &name) {
     std::vector<std::string> values;
     for (int32_t i = 0; i < info.EntryCount(); ++i)

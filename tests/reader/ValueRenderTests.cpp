@@ -42,11 +42,6 @@ std::unique_ptr<exif::TimgData> ReadJpeg(const std::string &name, const std::str
     return img;
 }
 
-std::string ValueOf(const exif::TImageInfo &info, const std::string &name) {
-    const int32_t i = info.EntryIndexOf(name);
-    return i < 0 ? std::string("<missing>") : info.EntryAt(i).Value;
-}
-
 int CountNamed(const exif::TImageInfo &info, const std::string &name) {
     int n = 0;
     for (int32_t i = 0; i < info.EntryCount(); ++i) n += info.EntryAt(i).Name == name;
