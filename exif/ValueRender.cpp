@@ -94,7 +94,9 @@ double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
     const std::string_view bytes(raw);
     if (IsIntegerType(type)) return OrderedInt(order, bytes);
     if (IsRationalType(type)) {
-        const int32_t d = OrderedInt(order, bytes.substr(0, 8).substr(std::min<size_t>(4, bytes.size())));
+        // Numerator bytes 1..4, denominator bytes 5..8; a short value uses what it has.
+        const std::string_view denominator = bytes.size() > 4 ? bytes.substr(4, 4) : std::string_view();
+        const int32_t d = OrderedInt(order, denominator);
         if (d == 0) return 0;
         return static_cast<double>(OrderedInt(order, bytes.substr(0, 4))) / static_cast<double>(d);
     }
