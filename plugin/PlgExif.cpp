@@ -1,12 +1,15 @@
 // The library entry. At load it records the module handle (for the glyph,
-// the manifest and window classes) and zeroes the host blocks; nothing else
-// runs under the loader lock, and nothing needs undoing at unload.
+// the manifest and window classes) and zeroes the host blocks. At unload it
+// frees the visual-style services, which give the host's main window its
+// procedure back: a procedure of an unloaded library would crash the host.
+// At process exit (reserved non-null) nothing is undone.
 #include <windows.h>
 
 #include "plugin/PlgInt.h"
+#include "themes/ThemeSrv.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
-    static_cast<void>(reserved);
     if (reason == DLL_PROCESS_ATTACH) InitializePlgInt(instance);
+    if (reason == DLL_PROCESS_DETACH && !reserved) FreeSharedThemeServices();
     return TRUE;
 }

@@ -117,11 +117,19 @@ void TControl::CreateChild(const char *className, const std::string &text, DWORD
         SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
     if (kind_ != TControlKind::TabSheet)
         SetWindowSubclass(Handle, SubclassProc, KeyboardSubclassId, reinterpret_cast<DWORD_PTR>(this));
+    if (TForm *form = Form(); form && form->Handle)
+        SendMessageA(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), TRUE);
 }
 
 void TControl::DestroyHandle() {
     if (!Handle) return;
     const HWND wnd = Handle;
+    // Whoever took the window over after this layer hears first, and steps
+    // back before the layer's own subclass goes.
+    if (kind_ != TControlKind::Form) {
+        if (TForm *form = Form(); form && form->Handle)
+            SendMessageA(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), FALSE);
+    }
     if (kind_ != TControlKind::TabSheet) RemoveWindowSubclass(wnd, SubclassProc, KeyboardSubclassId);
     Handle = nullptr;
     DestroyWindow(wnd);
@@ -140,6 +148,74 @@ void TControl::SetTabOrder(int tabOrder) {
         SetWindowPos(c->Handle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         after = c->Handle;
     }
+}
+
+bool TControl::IsTabStop() const {
+    return tabOrder_ >= 0 && Handle && IsWindowVisible(Handle) && IsWindowEnabled(Handle);
+}
+
+namespace {
+
+// The tab stops below `parent` in the keyboard's order: children by tab
+// order, and after a page control the tab stops of its active page.
+void CollectTabStops(const TControl &parent, std::vector<TControl *> &cycle) {
+    std::vector<TControl *> children = parent.Controls();
+    std::stable_sort(children.begin(), children.end(),
+                     [](const TControl *a, const TControl *b) { return a->TabOrder() < b->TabOrder(); });
+    for (TControl *c : children) {
+        if (!c->IsTabStop()) continue;
+        cycle.push_back(c);
+        if (c->Kind() != TControlKind::PageControl) continue;
+        if (const TTabSheet *page = static_cast<TPageControl *>(c)->ActivePage()) CollectTabStops(*page, cycle);
+    }
+}
+
+bool IsInside(const TControl *c, const TControl *ancestor) {
+    for (; c; c = c->Parent())
+        if (c == ancestor) return true;
+    return false;
+}
+
+}  // namespace
+
+TPageControl *TForm::PageControl() const {
+    for (TControl *c : Controls())
+        if (c->Kind() == TControlKind::PageControl) return static_cast<TPageControl *>(c);
+    return nullptr;
+}
+
+TControl *TForm::NextTabStop(TControl *from, bool back) {
+    std::vector<TControl *> cycle;
+    CollectTabStops(*this, cycle);
+    if (cycle.empty()) return nullptr;
+    const auto n = static_cast<std::ptrdiff_t>(cycle.size());
+    const auto at = std::find(cycle.begin(), cycle.end(), from);
+    if (at == cycle.end()) return back ? cycle.back() : cycle.front();
+    const std::ptrdiff_t i = at - cycle.begin();
+    return cycle[static_cast<size_t>((i + (back ? n - 1 : 1)) % n)];
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab switch pages from anywhere in the form, the
+// arrow keys from the tab control; a focus left on a page that goes out of
+// view moves to the new page's first tab stop.
+bool TControl::SwitchPageByKey(WPARAM key) {
+    TForm *form = Form();
+    TPageControl *pages = form ? form->PageControl() : nullptr;
+    if (!pages) return false;
+    const bool control = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    if (key == VK_TAB && control) {
+        TTabSheet *before = pages->ActivePage();
+        const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+        if (!pages->SelectNextPage(!back, true)) return true;
+        if (before && IsInside(this, before)) {
+            TControl *next = form->NextTabStop(pages, false);
+            (next && IsInside(next, pages->ActivePage()) ? next : pages)->SetFocus();
+        }
+        return true;
+    }
+    if (this != pages || key < VK_LEFT || key > VK_DOWN) return false;
+    pages->SelectNextPage(key == VK_RIGHT || key == VK_DOWN, false);
+    return true;
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
@@ -175,10 +251,12 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 previewedKey_ = key;
                 form->KeyPress(key);
                 if (!form->Visible() || key == 0) return 0;
-            } else if (wp == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000)) {
+            } else if (SwitchPageByKey(wp)) {
+                return 0;
+            } else if (wp == VK_TAB) {
                 // No dialog manager runs in a host's loop: move the focus here.
                 const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-                if (HWND next = GetNextDlgTabItem(form->Handle, wnd, back)) ::SetFocus(next);
+                if (TControl *next = form->NextTabStop(this, back)) next->SetFocus();
                 return 0;
             }
             break;
@@ -356,6 +434,12 @@ bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
         case WM_CTLCOLORBTN: {
             const HDC dc = reinterpret_cast<HDC>(wp);
             TControl *c = FindControl(reinterpret_cast<HWND>(lp));
+            if (c && c->Kind() == TControlKind::Label && static_cast<TLabel *>(c)->Transparent()) {
+                SetBkMode(dc, TRANSPARENT);
+                SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                result = reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+                return true;
+            }
             // Text boxes, read-only ones included, are on the window colour;
             // labels and buttons on the form's button face.
             const bool box = c && (c->Kind() == TControlKind::Edit || c->Kind() == TControlKind::Memo);
@@ -393,6 +477,20 @@ std::vector<TTabSheet *> TPageControl::VisiblePages() const {
 void TPageControl::SetActivePage(TTabSheet *page) {
     activePage_ = page;
     UpdateTabs();
+}
+
+bool TPageControl::SelectNextPage(bool forward, bool wrap) {
+    const std::vector<TTabSheet *> pages = VisiblePages();
+    const auto count = static_cast<std::ptrdiff_t>(pages.size());
+    const auto at = std::find(pages.begin(), pages.end(), activePage_);
+    if (count < 2 || at == pages.end()) return false;
+    std::ptrdiff_t next = (at - pages.begin()) + (forward ? 1 : -1);
+    if (next < 0 || next >= count) {
+        if (!wrap) return false;
+        next = (next + count) % count;
+    }
+    SetActivePage(pages[static_cast<size_t>(next)]);
+    return true;
 }
 
 void TPageControl::UpdateTabs() {
@@ -615,15 +713,58 @@ TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tab
 
 TMemo::TMemo(TControl &parent, int left, int top, int width, int height, bool readOnly, int tabOrder)
     : TControl(TControlKind::Memo, &parent), readOnly_(readOnly) {
-    CreateChild("Edit", "",
-                WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | (readOnly ? ES_READONLY : 0),
-                WS_EX_CLIENTEDGE, left, top, width, height);
+    CreateBox(left, top, width, height);
     SetTabOrder(tabOrder);
+}
+
+void TMemo::CreateBox(int left, int top, int width, int height) {
+    const DWORD wrap = wordWrap_ ? 0 : ES_AUTOHSCROLL;
+    CreateChild(
+        "Edit", "",
+        WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | wrap | (readOnly_ ? ES_READONLY : 0),
+        WS_EX_CLIENTEDGE, left, top, width, height);
+}
+
+namespace {
+
+bool HasLongParagraph(const std::string &text) {
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (end - start > TMemo::LongParagraph) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+}  // namespace
+
+void TMemo::SetText(const std::string &text) {
+    const bool wrap = !HasLongParagraph(text);
+    if (Handle && wrap != wordWrap_) {
+        // The edit control takes its wrapping at creation only: a new window
+        // in the same place, tab order and state. Whoever had taken over the
+        // old one hears of its end and of the new one.
+        const RECT bounds = BoundsRect();
+        const bool visible = (GetWindowLongA(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
+        DestroyHandle();
+        wordWrap_ = wrap;
+        CreateBox(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+        SetVisible(visible);
+        SetTabOrder(TabOrder());
+    }
+    TControl::SetText(text);
 }
 
 TLabel::TLabel(TControl &parent, int left, int top, int width, int height, const std::string &caption)
     : TControl(TControlKind::Label, &parent) {
     CreateChild("Static", caption, WS_VISIBLE | SS_LEFT, 0, left, top, width, height);
+}
+
+void TLabel::SetTransparent(bool transparent) {
+    transparent_ = transparent;
+    if (Handle) InvalidateRect(Handle, nullptr, TRUE);
 }
 
 TButton::TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder)

@@ -17,7 +17,14 @@ namespace ui {
 
 enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button };
 
+// Sent to a form's window when a control is added to it (after the control's
+// window is made) or removed from it (before its window goes): WPARAM the
+// control's address, LPARAM non-zero when added. Whoever stands in front of
+// the form's procedure can follow its controls.
+constexpr UINT CM_CONTROLLISTCHANGE = 0xB044;
+
 class TForm;
+class TPageControl;
 class TTextGrid;
 
 // Base of every control. No virtual functions anywhere in the hierarchy, so
@@ -62,9 +69,16 @@ protected:
     // moves the focus through siblings in their z-order.
     void SetTabOrder(int tabOrder);
 
+public:
+    int TabOrder() const { return tabOrder_; }
+    // A visible, enabled control with a tab order.
+    bool IsTabStop() const;
+
 private:
+    friend class TForm;
     static LRESULT CALLBACK SubclassProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
     LRESULT ChildMessage(UINT msg, WPARAM wp, LPARAM lp);
+    bool SwitchPageByKey(WPARAM key);
 
     TControlKind kind_;
     TControl *parent_;
@@ -106,6 +120,13 @@ public:
 
     void Close();
 
+    // The page control whose pages Ctrl+Tab and Ctrl+Shift+Tab switch.
+    TPageControl *PageControl() const;
+    // The tab stop after (or before) `from` in the keyboard's cycle: the
+    // form's controls in tab order, a page control followed by the tab
+    // stops of its active page.
+    TControl *NextTabStop(TControl *from, bool back);
+
 protected:
     // Destroys the window and its children's windows at once, with no
     // message reaching this object meanwhile; a derived form calls it first
@@ -136,6 +157,9 @@ public:
     void SetActivePage(TTabSheet *page);
     // The pages whose tabs are shown, in tab order.
     std::vector<TTabSheet *> VisiblePages() const;
+    // Activates the next (or previous) visible page, wrapping around when
+    // `wrap` is set, as clicking its tab does; false when nothing changed.
+    bool SelectNextPage(bool forward, bool wrap);
 
 private:
     friend class TTabSheet;
@@ -214,18 +238,39 @@ public:
 };
 
 // A multi-line text box (word-wrapped, no scroll bars).
+// A multi-line text box, word-wrapped, without scroll bars. A text with a
+// paragraph longer than LongParagraph is shown unwrapped instead (its lines
+// scroll sideways with the caret): the platform's edit control wraps a
+// paragraph by measuring all of the rest of it once per wrapped line, which
+// makes a long one cost time in the square of its length (a quarter of a
+// megabyte took minutes).
 class TMemo : public TControl {
 public:
     TMemo(TControl &parent, int left, int top, int width, int height, bool readOnly, int tabOrder);
     bool ReadOnly() const { return readOnly_; }
+    bool WordWrap() const { return wordWrap_; }
+    // Sets the whole text in one call, unwrapping the box first when the
+    // text needs it (and wrapping it again for a text that does not).
+    void SetText(const std::string &text);
+
+    static constexpr size_t LongParagraph = 1024;
 
 private:
+    void CreateBox(int left, int top, int width, int height);
+
     bool readOnly_;
+    bool wordWrap_ = true;
 };
 
 class TLabel : public TControl {
 public:
     TLabel(TControl &parent, int left, int top, int width, int height, const std::string &caption);
+    // A transparent label draws only its text, over its parent's surface.
+    bool Transparent() const { return transparent_; }
+    void SetTransparent(bool transparent);
+
+private:
+    bool transparent_ = false;
 };
 
 class TButton : public TControl {

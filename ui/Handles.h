@@ -53,14 +53,16 @@ private:
     HDC dc_;
 };
 
-// A window's (or the screen's, with a null window) DC from GetDC, given back
-// with ReleaseDC to the same window.
-class TWindowDC {
+// A DC obtained for a window and given back with ReleaseDC to the same
+// window: GetDC gives the client area's (the screen's, for a null window),
+// GetWindowDC the whole window's, frame included.
+template <HDC(WINAPI *Obtain)(HWND)>
+class TReleasedDC {
 public:
-    explicit TWindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
-    TWindowDC(const TWindowDC &) = delete;
-    TWindowDC &operator=(const TWindowDC &) = delete;
-    ~TWindowDC() {
+    explicit TReleasedDC(HWND wnd) : wnd_(wnd), dc_(Obtain(wnd)) {}
+    TReleasedDC(const TReleasedDC &) = delete;
+    TReleasedDC &operator=(const TReleasedDC &) = delete;
+    ~TReleasedDC() {
         if (dc_) ReleaseDC(wnd_, dc_);
     }
     HDC Get() const { return dc_; }
@@ -69,6 +71,9 @@ private:
     HWND wnd_;
     HDC dc_;
 };
+
+using TWindowDC = TReleasedDC<GetDC>;
+using TWholeWindowDC = TReleasedDC<GetWindowDC>;
 
 // BeginPaint/EndPaint for one WM_PAINT.
 class TPaintDC {

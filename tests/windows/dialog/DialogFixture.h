@@ -49,6 +49,14 @@ inline Controls FindControls(HWND form) {
     return c;
 }
 
+// The window with the keyboard focus in the thread of `form`.
+inline HWND FocusIn(HWND form) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
+    return info.hwndFocus;
+}
+
 inline std::string WindowsPath(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
@@ -142,12 +150,7 @@ protected:
         return r.bottom - r.top;
     }
 
-    static HWND FocusOf(HWND form) {
-        GUITHREADINFO info{};
-        info.cbSize = sizeof info;
-        GetGUIThreadInfo(GetWindowThreadProcessId(form, nullptr), &info);
-        return info.hwndFocus;
-    }
+    static HWND FocusOf(HWND form) { return FocusIn(form); }
 
     // Dialog windows of this process still in existence.
     static int FormsLeft() {

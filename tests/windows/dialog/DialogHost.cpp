@@ -11,8 +11,29 @@ namespace {
 
 TDialogHost *g_host = nullptr;
 
+constexpr UINT ManagerFreedMessage = 48306;
+
 LRESULT CALLBACK MainProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == ManagerFreedMessage && g_host) {
+        if (g_host->ManagerFreedMessages++ == 0)
+            g_host->LibraryProcsAtManagerFreed = g_host->WindowsWithLibraryProc(g_host->DialogWindow);
+    }
     return DefWindowProcA(wnd, msg, wp, lp);
+}
+
+BOOL CALLBACK CollectWindow(HWND wnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND> *>(lp)->push_back(wnd);
+    return TRUE;
+}
+
+// The procedure's own address, read in the window's character set (read in
+// the other, it is a handle that stands for it).
+LONG_PTR WindowProcOf(HWND wnd) {
+    return IsWindowUnicode(wnd) ? GetWindowLongPtrW(wnd, GWLP_WNDPROC) : GetWindowLongPtrA(wnd, GWLP_WNDPROC);
+}
+
+LONG_PTR ClassProcOf(HWND wnd) {
+    return IsWindowUnicode(wnd) ? GetClassLongPtrW(wnd, GCLP_WNDPROC) : GetClassLongPtrA(wnd, GCLP_WNDPROC);
 }
 
 // Dispatches messages until `until` holds or the time runs out.
@@ -57,10 +78,36 @@ TDialogHost::~TDialogHost() {
     if (dll_) FreeLibrary(dll_);
 }
 
+std::vector<HWND> TDialogHost::WindowsWithLibraryProc(HWND dialog) const {
+    std::vector<HWND> all, held;
+    if (!dialog || !IsWindow(dialog)) return held;
+    all.push_back(dialog);
+    EnumChildWindows(dialog, CollectWindow, reinterpret_cast<LPARAM>(&all));
+    for (HWND wnd : all) {
+        const LONG_PTR proc = WindowProcOf(wnd);
+        HMODULE module = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           reinterpret_cast<LPCSTR>(proc), &module);
+        if (module == dll_ && proc != ClassProcOf(wnd)) held.push_back(wnd);
+    }
+    return held;
+}
+
+bool TDialogHost::MainWindowHasItsOwnProc() const {
+    return GetWindowLongPtrA(main_, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(MainProc);
+}
+
+void TDialogHost::Unload() {
+    if (dll_) FreeLibrary(dll_);
+    dll_ = nullptr;
+}
+
 int32_t TDialogHost::Run(std::function<void(HWND)> driver) {
     driver_ = std::move(driver);
     ShowCalls = 0;
     DialogWindow = nullptr;
+    ManagerFreedMessages = 0;
+    LibraryProcsAtManagerFreed.clear();
     TimedOut = false;
     *record_ = TPluginStruct{};
     record_->HostWindow = main_;

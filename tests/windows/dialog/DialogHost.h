@@ -44,6 +44,19 @@ public:
     int FileNameCalls = 0;
     int DirectoryCalls = 0;
 
+    // Message 48306 as the host's main window received it, and the dialog's
+    // windows that still ran a procedure of the library (other than their
+    // class's own) at the first of them.
+    int ManagerFreedMessages = 0;
+    std::vector<HWND> LibraryProcsAtManagerFreed;
+    // The windows of the dialog whose procedure lies in the library and is
+    // not their class's own: those a visual-style manager holds.
+    std::vector<HWND> WindowsWithLibraryProc(HWND dialog) const;
+    // Frees the library while the main window stays.
+    void Unload();
+    // Whether the main window's procedure is the host's own, unsubclassed.
+    bool MainWindowHasItsOwnProc() const;
+
     HWND MainWindow() const { return main_; }
     DWORD UiThread() const { return GetCurrentThreadId(); }
     HMODULE Module() const { return dll_; }

@@ -126,16 +126,77 @@ TEST_F(DialogTest, TabOrderRunsTabsThenOkThenExportAndOkHasTheFocusAtOpening) {
     });
 }
 
-TEST_F(DialogTest, TabMovesTheFocusThroughTheControlsInTabOrder) {
-    Show(Sample("Canon_40D.jpg"), [&](const Controls &c) {
+// Presses Tab (Shift+Tab with `back`) where the focus is, and checks where
+// the focus goes next, control after control.
+static void ExpectTabCycle(const Controls &c, std::initializer_list<HWND> order) {
+    for (HWND next : order) {
+        PostMessageA(FocusIn(c.form), WM_KEYDOWN, VK_TAB, 0x000F0001);
+        EXPECT_TRUE(WaitFor([&] { return FocusIn(c.form) == next; }))
+            << ClassOf(next) << " wanted, " << ClassOf(FocusIn(c.form)) << " has the focus";
+    }
+}
+
+TEST_F(DialogTest, TabMovesTheFocusThroughTheControlsInTabOrderTheTabControlIncluded) {
+    for (int32_t styles : {0, 1}) {
+        host->VisualStyles = styles;
+        Show(WriteCraftedJpeg("crafted-iptc.jpg", 3, 1, "", true), [&](const Controls &c) {
+            ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.ok; }));
+            // No dialog manager runs in a host's loop: the dialog moves the
+            // focus, through the tab control and the visible page only.
+            ExpectTabCycle(c, {c.exportButton, c.tab, c.exifGrid, c.memo, c.ok});
+            SendMessageA(c.tab, TCM_SETCURFOCUS, 1, 0);
+            ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(c.iptcPage) != FALSE; }));
+            ExpectTabCycle(c, {c.exportButton, c.tab, c.iptcGrid, c.edtName, c.memData, c.ok});
+            EXPECT_TRUE(IsWindowVisible(c.form));
+        });
+    }
+}
+
+// Key presses as a keyboard gives them, the modifiers held meanwhile.
+static void PressKeys(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> keys;
+    auto add = [&](WORD vk, DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = flags;
+        keys.push_back(in);
+    };
+    for (WORD vk : held) add(vk, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
+TEST_F(DialogTest, ArrowsOnTheTabControlAndCtrlTabAnywhereSwitchPages) {
+    Show(WriteCraftedJpeg("crafted-iptc.jpg", 3, 1, "", true), [&](const Controls &c) {
+        auto page = [&] { return SendMessageA(c.tab, TCM_GETCURSEL, 0, 0); };
         ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.ok; }));
-        // No dialog manager runs in a host's loop: the dialog moves the focus.
-        const HWND order[] = {c.exportButton, c.exifGrid, c.memo, c.ok};
-        for (HWND next : order) {
-            PostMessageA(FocusOf(c.form), WM_KEYDOWN, VK_TAB, 0x000F0001);
-            EXPECT_TRUE(WaitFor([&] { return FocusOf(c.form) == next; }))
-                << ClassOf(next) << " wanted, " << ClassOf(FocusOf(c.form)) << " has the focus";
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == c.form; }));
+        PostMessageA(c.ok, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        PostMessageA(c.exportButton, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.tab; }));
+        for (auto [key, wanted] : {std::pair{VK_RIGHT, 1}, {VK_RIGHT, 1}, {VK_LEFT, 0}, {VK_DOWN, 1}, {VK_UP, 0}}) {
+            PostMessageA(c.tab, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
+            EXPECT_TRUE(WaitFor([&] { return page() == wanted; })) << key;
+            EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(wanted ? c.iptcPage : c.exifPage) != FALSE; }));
+            EXPECT_FALSE(IsWindowVisible(wanted ? c.exifPage : c.iptcPage));
         }
+        // From a control on a page: the focus follows to the new page.
+        PostMessageA(c.tab, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.exifGrid; }));
+        PressKeys({VK_CONTROL}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 1 && FocusOf(c.form) == c.iptcGrid; }));
+        PressKeys({VK_CONTROL}, VK_TAB);  // wraps round
+        EXPECT_TRUE(WaitFor([&] { return page() == 0 && FocusOf(c.form) == c.exifGrid; }));
+        PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 1 && FocusOf(c.form) == c.iptcGrid; }));
+        // Outside the pages the focus stays where it is.
+        ExpectTabCycle(c, {c.edtName, c.memData, c.ok});
+        PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 0; }));
+        EXPECT_EQ(FocusOf(c.form), c.ok);
         EXPECT_TRUE(IsWindowVisible(c.form));
     });
 }
@@ -180,6 +241,41 @@ TEST_F(DialogTest, UserCommentGoesToTheCommentBoxAndFileSourceAndSceneTypeAreNam
         EXPECT_EQ(Value(rows, "FileSource"), "Digital Still Camera");
         EXPECT_EQ(Value(rows, "SceneType"), "Directly Photographed");
     });
+}
+
+TEST_F(DialogTest, LargeUserCommentAndLongCaptionAreShownWholeAndTheDialogClosesWhenAsked) {
+    // 240 KB of words: only a TIFF file has room for it (a JPEG segment
+    // ends at 64 KB, and the reader takes a TIFF file's first 256000 bytes).
+    std::string comment;
+    while (comment.size() < 240 * 1024) comment += "word" + std::to_string(comment.size() % 97) + ' ';
+    using testbytes::Tiff;
+    Tiff t;
+    const int exif = t.Dir({Tiff::Undefined(0x9286, std::string("ASCII\0\0\0", 8) + comment)});
+    const int root = t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Pointer(0x8769, exif)});
+    Show(WindowsPath(testbytes::WriteTempFile("long-comment.tif", t.Build(root))), [&](const Controls &c) {
+        EXPECT_EQ(TextOf(c.memo).size(), comment.size() - 1);  // the trailing blank is trimmed
+        PostMessageA(c.ok, BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(c.form); }));
+    });
+    EXPECT_FALSE(host->TimedOut);
+    EXPECT_EQ(result, 1);
+
+    const std::string caption = comment.substr(0, 30000);
+    testbytes::Jpeg jpeg;
+    jpeg.Iptc(testbytes::Dataset(2, 120, caption));
+    jpeg.Sof0(64, 48);
+    // With visual styles, the box made anew for the long text is taken
+    // over like the one it replaces.
+    host->VisualStyles = 1;
+    Show(WindowsPath(testbytes::WriteTempFile("long-caption.jpg", jpeg.Build())), [&](const Controls &c) {
+        SendMessageA(c.tab, TCM_SETCURFOCUS, 1, 0);
+        EXPECT_EQ(TextOf(c.memData).size(), caption.size());
+        const std::vector<HWND> held = host->WindowsWithLibraryProc(c.form);
+        EXPECT_NE(std::find(held.begin(), held.end(), c.memData), held.end());
+        PostMessageA(c.ok, BM_CLICK, 0, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(c.form); }));
+    });
+    EXPECT_FALSE(host->TimedOut);
 }
 
 TEST_F(DialogTest, IptcTabIsHiddenWithoutAnIptcSegment) {
