@@ -39,7 +39,16 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     wineserver -p
     timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
 
-    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 "$@"
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -LE theme_off "$@"
+
+    # wine's default theme is on in a fresh prefix. The tests of a desktop
+    # without visual styles need it off before their processes start
+    # (uxtheme reads it once, at start), so they run apart, and the theme
+    # is put back after them.
+    echo "-- switching the prefix's theme off"
+    wine reg import "Z:$(echo "$root/scripts/wine-theme-off.reg" | tr / '\\')" >/dev/null 2>&1
+    EXIFVIEW_THEME_OFF=1 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -L theme_off "$@"
+    wine reg import "Z:$(echo "$root/scripts/wine-theme-on.reg" | tr / '\\')" >/dev/null 2>&1
     exit 0
 fi
 

@@ -1,0 +1,90 @@
+// The dialog on a desktop without visual styles: asking for them changes not
+// one pixel. uxtheme reads whether a theme is active once, when a process
+// starts, so these tests run in a prefix whose theme was switched off before
+// (scripts/test-windows.sh runs them apart, under the label theme_off).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <uxtheme.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "DialogFixture.h"
+
+using namespace drive;
+
+namespace {
+
+// The dialog's client area as shown on the screen, 32 bits a pixel.
+std::vector<uint32_t> ClientPixels(HWND form) {
+    RECT r = ClientRect(form);
+    MapWindowPoints(form, nullptr, reinterpret_cast<POINT *>(&r), 2);
+    const int width = r.right - r.left, height = r.bottom - r.top;
+    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    const HDC screen = GetDC(nullptr);
+    const HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void *bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    GdiFlush();
+    std::copy_n(static_cast<const uint32_t *>(bits), pixels.size(), pixels.begin());
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The picture once painted anew from scratch and settled: two captures in a
+// row that agree.
+std::vector<uint32_t> SettledPixels(HWND form) {
+    RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    std::vector<uint32_t> last = ClientPixels(form), now;
+    WaitFor([&] {
+        now = ClientPixels(form);
+        std::swap(now, last);
+        return now == last;
+    });
+    return last;
+}
+
+}  // namespace
+
+TEST_F(DialogTest, WithTheThemeOffAskingForVisualStylesChangesNoPixelOfEitherPage) {
+    if (IsThemeActive()) {
+        // The test script switches the theme off for this test: then a
+        // theme still on is a failure, not a reason to skip.
+        if (std::getenv("EXIFVIEW_THEME_OFF")) FAIL() << "the prefix's theme is still on";
+        GTEST_SKIP() << "runs only in a prefix whose theme is off";
+    }
+    const std::string file = WriteCraftedJpeg("crafted-iptc.jpg", 3, 1, "Hello", true);
+    SetCursorPos(0, 0);                 // nothing hot under the mouse
+    std::vector<uint32_t> pages[2][2];  // [visual styles][page]
+    for (int styles : {0, 1}) {
+        host->VisualStyles = styles;
+        Show(file, [&](const Controls &c) {
+            ASSERT_TRUE(WaitFor([&] { return FocusIn(c.form) == c.ok; }));
+            pages[styles][0] = SettledPixels(c.form);
+            SendMessageA(c.tab, TCM_SETCURFOCUS, 1, 0);
+            ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(c.iptcPage) != FALSE; }));
+            pages[styles][1] = SettledPixels(c.form);
+            // Taken over all the same: the procedures pass everything on.
+            EXPECT_EQ(host->WindowsWithLibraryProc(c.form).empty(), styles == 0);
+        });
+        EXPECT_EQ(host->ManagerFreedMessages, styles);
+    }
+    for (int page : {0, 1}) {
+        ASSERT_FALSE(pages[0][page].empty());
+        EXPECT_TRUE(pages[0][page] == pages[1][page]) << "page " << page;
+    }
+}
