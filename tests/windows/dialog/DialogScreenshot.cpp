@@ -2,7 +2,8 @@
 // real PlgExif.dll, runs Execute, and while the dialog is up copies its
 // rectangle from the screen (the window manager-free X server under wine
 // gives nothing through PrintWindow).
-// Usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT]
+// Usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT [styles]]
+// With "styles" the host asks for visual styles.
 #include <windows.h>
 
 #include <cstdint>
@@ -174,7 +175,7 @@ const char *__stdcall GiveDirectory(char *, int32_t) {
 
 int main(int argc, char **argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT]\n");
+        std::fprintf(stderr, "usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT [styles]]\n");
         return 2;
     }
     // A host gives Windows paths.
@@ -191,6 +192,7 @@ int main(int argc, char **argv) {
                                       GetModuleHandleA(nullptr), nullptr);
     record->HostWindow = main;
     record->ImageRect = RECT{0, 0, argc > 4 ? std::atoi(argv[3]) : 800, argc > 4 ? std::atoi(argv[4]) : 600};
+    record->VisualStyles = argc > 5 && std::string(argv[5]) == "styles" ? 1 : 0;
     record->ShowFormProc = ShowForm;
     record->FileNameProc = GiveFileName;
     record->DirectoryProc = GiveDirectory;

@@ -192,8 +192,12 @@ TEST_F(DialogTest, ArrowsOnTheTabControlAndCtrlTabAnywhereSwitchPages) {
         EXPECT_TRUE(WaitFor([&] { return page() == 0 && FocusOf(c.form) == c.exifGrid; }));
         PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
         EXPECT_TRUE(WaitFor([&] { return page() == 1 && FocusOf(c.form) == c.iptcGrid; }));
-        // Outside the pages the focus stays where it is.
-        ExpectTabCycle(c, {c.edtName, c.memData, c.ok});
+        // Outside the pages the focus stays where it is. (Tab comes as input
+        // too, behind the modifiers' release: a posted key would overtake it.)
+        for (HWND next : {c.edtName, c.memData, c.ok}) {
+            PressKeys({}, VK_TAB);
+            EXPECT_TRUE(WaitFor([&] { return FocusOf(c.form) == next; })) << ClassOf(FocusOf(c.form));
+        }
         PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
         EXPECT_TRUE(WaitFor([&] { return page() == 0; }));
         EXPECT_EQ(FocusOf(c.form), c.ok);
