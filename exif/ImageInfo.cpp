@@ -161,7 +161,10 @@ void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int lev
         text = Quote + UpToZero(raw) + Quote;
     else
         text = RenderValue(*this, raw, type, row.FormatPattern, row.ValueCodes);
-    text = row.Tag != 0 && row.Render ? row.Render(text) : CleanText(text);
+    if (row.Render == XpText)
+        text = XpText(raw);
+    else
+        text = row.Tag != 0 && row.Render ? row.Render(text) : CleanText(text);
     if (tag == TagUserComment) {
         UserCommentText = UserCommentFrom(raw, size, BigEndian);
         text = UserCommentText;

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
+#include <iterator>
 #include <fstream>
 
 #include "exif/TagTables.h"
@@ -124,8 +126,10 @@ void TimgData::ClassifySegment() {
     switch (s.Marker) {
         case MarkerAPP1:
             // The first APP1 among the first five segments is the EXIF segment,
-            // whatever it holds; any other APP1 gives its slot back.
-            if (SectionCount <= GiveUpAtSection && ExifSection == 0) {
+            // whatever it holds. Editors write XMP first, so a later "Exif" APP1
+            // among those five takes over from one that is not EXIF; the other
+            // stays a kept segment. Any other APP1 gives its slot back.
+            if (SectionCount <= GiveUpAtSection && (ExifSection == 0 || ReplacesExifSegment(s))) {
                 ExifSection = SectionCount;
                 Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
                 SetBuffer(s.Bytes);
@@ -146,6 +150,11 @@ void TimgData::ClassifySegment() {
         default:
             break;
     }
+}
+
+bool TimgData::ReplacesExifSegment(const tSection &candidate) const {
+    const auto isExif = [](const tSection &s) { return s.Bytes.compare(2, 4, "Exif") == 0; };
+    return ExifSection != 0 && !isExif(Sections[static_cast<size_t>(ExifSection)]) && isExif(candidate);
 }
 
 // An EXIF APP1 payload: "Exif" 0 0, then a TIFF header at position 9 (byte
@@ -186,10 +195,10 @@ bool TimgData::ReadTiffStream(std::istream &in) {
     if (in.gcount() != 2 || (mark != "II" && mark != "MM")) return false;
     in.read(header + 2, 6);
 
+    // Writers put directories and values anywhere in the file, often after
+    // the image data: everything from offset 8 to the end is read.
     tSection &block = Sections[1];
-    block.Bytes.assign(static_cast<size_t>(TiffBlockSize), '\0');
-    in.read(block.Bytes.data(), TiffBlockSize);
-    block.Bytes.resize(static_cast<size_t>(in.gcount()));
+    block.Bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     SectionCount = 1;
     ExifSection = 1;
 
@@ -203,7 +212,8 @@ bool TimgData::ReadTiffStream(std::istream &in) {
     // after the image data.
     const int32_t firstOffset = OrderedInt(*Exif, std::string_view(header + 4, 4));
     const Pos start = firstOffset < 8 ? 1 : Pos{firstOffset} - 7;
-    Exif->WalkDirectory(start, -7, TiffBlockSize, KindMain);
+    const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
+    Exif->WalkDirectory(start, -7, limit, KindMain);
     AddFocalLength35(*Exif);
     return true;
 }

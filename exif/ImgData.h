@@ -71,6 +71,7 @@ private:
 
     bool ReadSegment(std::istream &in, int32_t marker);
     void ClassifySegment();
+    bool ReplacesExifSegment(const tSection &candidate) const;
     void ReadExifSegment();
 };
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <optional>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagTables.h"
@@ -74,8 +75,12 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
         const std::string_view component = bytes.substr(i * componentSize, componentSize);
         if (!text.empty()) text += ", ";
         if (IsIntegerType(type)) {
+            // A number without a pair in the codes shows as the number: an
+            // unlisted code (an altitude below sea level, a mirrored
+            // orientation) must not read as an empty or different value.
             const std::string number = IntText(OrderedInt(order, component));
-            text += valueCodes.empty() ? number : DecodeValueCode(valueCodes, number);
+            const std::optional<std::string> named = valueCodes.empty() ? std::nullopt : FindValueCode(valueCodes, number);
+            text += named ? *named : number;
         } else if (IsRationalType(type)) {
             text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
             if (!valueCodes.empty()) text += DecodeValueCode(valueCodes, text);
@@ -105,13 +110,17 @@ double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
     return 0;
 }
 
-std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
+std::optional<std::string> FindValueCode(std::string_view valueCodes, std::string_view value) {
     const std::string key = "," + Trim(value) + ":";
     const std::string list = "," + std::string(valueCodes) + ",";
     const size_t at = list.find(key);
-    if (at == std::string::npos) return {};
+    if (at == std::string::npos) return std::nullopt;
     const size_t start = at + key.size();
     return list.substr(start, list.find(',', start) - start);
+}
+
+std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
+    return FindValueCode(valueCodes, value).value_or(std::string());
 }
 
 double FractionValue(std::string_view text) {
@@ -240,16 +249,21 @@ std::string FlashText(const std::string &text) {
     return out;
 }
 
-std::string XpText(const std::string &text) {
-    // BYTE components of a little-endian UTF-16 text: keep the low byte of
-    // each character, i.e. every odd-numbered piece.
-    std::string out;
-    const int commas = CountOf(text, ",");
-    for (int k = 1; k <= commas; k += 2) {
-        const auto v = ParseDecimal(NthField(text, ",", k));
-        if (v && (*v & 0xFF) != 0) out += static_cast<char>(*v & 0xFF);
-    }
-    return out;
+// Windows writes its Title, Comments, Author, Keywords and Subject entries as
+// little-endian UTF-16 whatever the entry's declared type: the text comes
+// from the value's bytes, not from a rendering of its components.
+std::string XpText(const Bytes &raw) {
+    return Utf16ToWindows1252(raw, false);
+}
+
+std::string ApertureText(const std::string &text) {
+    // An APEX aperture value Av; the f-number is 2^(Av/2). The first
+    // component counts, a rational or a whole number.
+    const std::string first = TextBefore(text, ",");
+    const auto whole = ParseDecimal(first);
+    if (first.find('/') == std::string::npos && !whole) return CleanText(text);
+    const double av = whole ? *whole : FractionValue(first);
+    return FormatPattern("F%0.1f", {}, std::exp2(av / 2));
 }
 
 int32_t RoundToInt32(double v) {

@@ -2,6 +2,7 @@
 // tag tables name.
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -44,6 +45,8 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
                         std::string_view valueCodes);
 double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
+// The text paired with `value` in "n:text,n:text" codes; none without a pair.
+std::optional<std::string> FindValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
 
@@ -53,7 +56,9 @@ std::string GpsTimeText(const std::string &text);
 std::string ComponentsText(const std::string &text);
 std::string ShutterSpeedText(const std::string &text);
 std::string FlashText(const std::string &text);
-std::string XpText(const std::string &text);
+std::string ApertureText(const std::string &text);
+// Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
+std::string XpText(const Bytes &raw);
 
 // Adds the computed 35 mm equivalent focal length when the file has none.
 void AddFocalLength35(TImageInfo &info);
