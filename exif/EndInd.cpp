@@ -4,18 +4,18 @@ namespace exif {
 
 // The single conversion from a 1-based position to a buffer index; every
 // access below goes through it.
-static bool IndexOf(const Bytes &buf, Pos p, size_t &index) {
+static bool IndexOf(std::string_view buf, Pos p, size_t &index) {
     if (p < 1 || static_cast<uint64_t>(p - 1) >= buf.size()) return false;
     index = static_cast<size_t>(p - 1);
     return true;
 }
 
-uint8_t tEndInd::ByteOf(const Bytes &buf, Pos p) {
+uint8_t tEndInd::ByteOf(std::string_view buf, Pos p) {
     size_t i = 0;
     return IndexOf(buf, p, i) ? static_cast<uint8_t>(buf[i]) : 0;
 }
 
-Bytes tEndInd::RegionOf(const Bytes &buf, Pos p, int64_t size) {
+std::string_view tEndInd::RegionOf(std::string_view buf, Pos p, int64_t size) {
     size_t start = 0;
     if (size <= 0 || !IndexOf(buf, p, start)) return {};
     const size_t available = buf.size() - start;

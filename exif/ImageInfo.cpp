@@ -148,7 +148,7 @@ void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int lev
     const int64_t size = ValueSize(type, ReadLong(entry + 4));
     if (size <= 0) return;
     const Pos valuePos = size <= 4 ? entry + 8 : ReadLong(entry + 8) + base;
-    const Bytes raw = Region(valuePos, size);
+    const Bytes raw(Region(valuePos, size));
     // Only the bytes actually read count against the budget: a damaged entry
     // whose value lies outside the buffer costs nothing.
     if (!Afford(static_cast<int64_t>(raw.size()))) return;
@@ -268,8 +268,8 @@ void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64
     }
     // A value that lies wholly inside the note is read from it; any other is
     // read from the enclosing EXIF data.
-    const Bytes raw =
-        valuePos + size - 1 <= Length() ? Region(valuePos, size) : RegionOf(Owner->GetBuffer(), a + m, size);
+    const Bytes raw(valuePos + size - 1 <= Length() ? Region(valuePos, size)
+                                                    : RegionOf(Owner->GetBuffer(), a + m, size));
     if (!Afford(static_cast<int64_t>(raw.size()))) return;
 
     const int t = FindTagIndex(tag, table);
@@ -293,10 +293,8 @@ void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64
     BlockResult = false;
     const RenderFn render = t < 0 ? nullptr : table[static_cast<size_t>(t)].Render;
     const std::string shown = render ? render(text) : CleanText(text);
-    if (BlockResult)
-        MakerDumpText += shown + "\r\n" + label + " = " + text;
-    else
-        MakerDumpText += "\r\n" + label + " = " + shown;
+    if (Builds(BuildListing))
+        MakerDumpText += BlockResult ? shown + "\r\n" + label + " = " + text : "\r\n" + label + " = " + shown;
 
     if (t < 0) return;
     try {

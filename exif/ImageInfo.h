@@ -51,6 +51,8 @@ public:
     // owner's buffer at a + m when the value does not lie inside the note.
     void WalkMakerNote(const Bytes &note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a);
 
+    bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
+
     TimgData *Owner;
     std::string ExifVersionText;  // at most 6 bytes
     std::string CameraMake;       // at most 32 characters
@@ -79,7 +81,7 @@ private:
     int64_t BytesKept = 0;
 
     bool Afford(int64_t valueBytes);
-    bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
+
     void WalkDirectoryAt(Pos start, Pos base, int64_t limit, int kind, int level);
     void WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int level);
     void HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw, const std::string &text, Pos valuePos,

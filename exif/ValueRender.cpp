@@ -301,7 +301,7 @@ void AddFocalLength35(TImageInfo &info) {
     entry.FormatPattern = "%s mm";
     entry.DataType = TypeSRational;
     info.AddEntry(entry);
-    info.DumpText += "\r\n" + entry.Description + " = " + entry.Value;
+    if (info.Builds(BuildListing)) info.DumpText += "\r\n" + entry.Description + " = " + entry.Value;
 }
 
 std::string TextBefore(std::string_view text, std::string_view delimiter) {

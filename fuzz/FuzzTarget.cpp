@@ -3,7 +3,6 @@
 // parse behind it), the TIFF-structured block, and a bare IPTC segment.
 #include "fuzz/FuzzTarget.h"
 
-#include <sstream>
 #include <string>
 
 #include "exif/ImgData.h"
@@ -35,7 +34,7 @@ size_t FuzzOneInput(const uint8_t *data, size_t size) {
     size_t total = 0;
     {
         exif::TimgData img;
-        std::istringstream in(bytes);
+        exif::TInput in(bytes);
         try {
             img.ScanJpegSegments(in);
         } catch (const std::exception &) {
@@ -44,9 +43,8 @@ size_t FuzzOneInput(const uint8_t *data, size_t size) {
     }
     {
         exif::TimgData img;
-        std::istringstream in(bytes);
         try {
-            img.ReadTiffStream(in);
+            img.ReadTiffBytes(bytes);
         } catch (const std::exception &) {
         }
         total += Consume(img);

@@ -145,7 +145,7 @@ TDatasetRead ReadDataset(const exif::Bytes &segment, int64_t q) {
     const uint8_t record = ByteAtOffset(segment, q);
     const uint8_t dataset = ByteAtOffset(segment, q + 1);
     const int64_t length = ByteAtOffset(segment, q + 2) * 256 + ByteAtOffset(segment, q + 3);
-    const std::string value = exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length);
+    const std::string value(exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length));
     return {EntryOfDataset(record, dataset, value), q + DatasetHeaderSize + length + 1};
 }
 
@@ -219,9 +219,9 @@ void TIPTCdata::StoreDataset(const TTagEntry &entry) {
 // Everything after the first dataset is read as datasets until fewer than a
 // header's worth of bytes remain; trailing resources thus give entries only
 // when their bytes happen to look like record 2 or 8.
-void TIPTCdata::ParseSegment(const std::string &segment) {
+void TIPTCdata::ParseSegment(std::string_view segment) {
     Clear();
-    Segment = segment;
+    Segment = std::string(segment);
     const int64_t start = IptcStartOffset();
     if (start < 0) return;
     const int64_t n = static_cast<int64_t>(Segment.size());

@@ -58,7 +58,7 @@ public:
     int32_t AppendEntry(const TTagEntry &entry);
     static int32_t DatasetRowOf(std::string_view name);
 
-    void ParseSegment(const std::string &segment);
+    void ParseSegment(std::string_view segment);
     // Parses the owner's first APP13 segment; nothing when it has none.
     void ParseOwnerSegment();
 

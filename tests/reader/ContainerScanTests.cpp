@@ -42,7 +42,7 @@ std::string ExifPayload(const std::string &tiff) {
 
 // The payload of kept segment `n` (its bytes after the two length bytes).
 std::string PayloadOf(const exif::TimgData &img, int n) {
-    return img.Section(n).Bytes.substr(2);
+    return std::string(img.Section(n).Bytes.substr(2));
 }
 
 }  // namespace
