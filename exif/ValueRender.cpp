@@ -79,7 +79,8 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
             // unlisted code (an altitude below sea level, a mirrored
             // orientation) must not read as an empty or different value.
             const std::string number = IntText(OrderedInt(order, component));
-            const std::optional<std::string> named = valueCodes.empty() ? std::nullopt : FindValueCode(valueCodes, number);
+            const std::optional<std::string> named =
+                valueCodes.empty() ? std::nullopt : FindValueCode(valueCodes, number);
             text += named ? *named : number;
         } else if (IsRationalType(type)) {
             text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
@@ -180,7 +181,7 @@ std::string NoDecimals(double v) {
 
 }  // namespace
 
-std::string GpsPositionText(const std::string &text) {
+std::string GpsPositionText(const std::string &text, TRenderOut *) {
     auto [degrees, minutes, seconds] = ThreeFractions(text);
     if (seconds == 0) {
         seconds = (minutes - std::trunc(minutes)) * 100 * 0.6;
@@ -189,12 +190,12 @@ std::string GpsPositionText(const std::string &text) {
     return NoDecimals(degrees) + " Degrees " + NoDecimals(minutes) + " Minutes " + NoDecimals(seconds) + " Seconds";
 }
 
-std::string GpsTimeText(const std::string &text) {
+std::string GpsTimeText(const std::string &text, TRenderOut *) {
     const auto [hours, minutes, seconds] = ThreeFractions(text);
     return NoDecimals(hours) + ":" + NoDecimals(minutes) + ":" + NoDecimals(seconds);
 }
 
-std::string ComponentsText(const std::string &text) {
+std::string ComponentsText(const std::string &text, TRenderOut *) {
     static constexpr const char *names[] = {"", "Y", "Cb", "Cr", "R", "G", "B"};
     std::string out;
     for (size_t i = 1; i <= 4 && i < text.size(); ++i) {
@@ -204,7 +205,7 @@ std::string ComponentsText(const std::string &text) {
     return out;
 }
 
-std::string ShutterSpeedText(const std::string &text) {
+std::string ShutterSpeedText(const std::string &text, TRenderOut *) {
     // APEX time value: t = 1 / 2^Tv seconds.
     const double tv = FractionValue(text);
     const double t = 1.0 / std::exp2(tv);
@@ -213,7 +214,7 @@ std::string ShutterSpeedText(const std::string &text) {
     return out;
 }
 
-std::string FlashText(const std::string &text) {
+std::string FlashText(const std::string &text, TRenderOut *) {
     const auto value = ParseDecimal(text);
     if (!value) throw ExifError("'" + text + "' is not a valid integer value");
     const int32_t f = *value;
@@ -252,11 +253,11 @@ std::string FlashText(const std::string &text) {
 // Windows writes its Title, Comments, Author, Keywords and Subject entries as
 // little-endian UTF-16 whatever the entry's declared type: the text comes
 // from the value's bytes, not from a rendering of its components.
-std::string XpText(const Bytes &raw) {
+std::string XpText(const Bytes &raw, TRenderOut *) {
     return Utf16ToWindows1252(raw, false);
 }
 
-std::string ApertureText(const std::string &text) {
+std::string ApertureText(const std::string &text, TRenderOut *) {
     // An APEX aperture value Av; the f-number is 2^(Av/2). The first
     // component counts, a rational or a whole number.
     const std::string first = TextBefore(text, ",");

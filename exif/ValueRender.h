@@ -51,14 +51,14 @@ double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
 
 // Rendering functions of the tag tables.
-std::string GpsPositionText(const std::string &text);
-std::string GpsTimeText(const std::string &text);
-std::string ComponentsText(const std::string &text);
-std::string ShutterSpeedText(const std::string &text);
-std::string FlashText(const std::string &text);
-std::string ApertureText(const std::string &text);
+std::string GpsPositionText(const std::string &text, TRenderOut *out = nullptr);
+std::string GpsTimeText(const std::string &text, TRenderOut *out = nullptr);
+std::string ComponentsText(const std::string &text, TRenderOut *out = nullptr);
+std::string ShutterSpeedText(const std::string &text, TRenderOut *out = nullptr);
+std::string FlashText(const std::string &text, TRenderOut *out = nullptr);
+std::string ApertureText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
-std::string XpText(const Bytes &raw);
+std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
 
 // Adds the computed 35 mm equivalent focal length when the file has none.
 void AddFocalLength35(TImageInfo &info);

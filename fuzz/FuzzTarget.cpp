@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 #include "iptc/IptcData.h"
 
@@ -30,6 +31,8 @@ size_t Consume(const exif::TimgData &img) {
 }  // namespace
 
 size_t FuzzOneInput(const uint8_t *data, size_t size) {
+    static const bool hooked = (params::InstallReaderHooks(), true);
+    (void)hooked;
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     size_t total = 0;
     {

@@ -293,6 +293,10 @@ std::string TIPTCdata::ValueOf(std::string_view name, const std::string &default
     return i < 0 ? defaultText : Entries[static_cast<size_t>(i)].Value;
 }
 
+exif::TIptcHandle TIPTCdata::MakeFor(exif::TimgData &owner) {
+    return exif::TIptcHandle(new TIPTCdata(&owner), exif::TIptcDeleter{[](TIPTCdata *p) { delete p; }});
+}
+
 // OpenImageFile frees the owner's IPTC object, which may be this one: after
 // the call only the owner and its new object are used.
 bool TIPTCdata::ReadFile(const std::string &fileName) {
