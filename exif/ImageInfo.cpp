@@ -210,7 +210,7 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     else if (h.Type == TypeUndefined)
         text = Quote + UpToZero(raw) + Quote;
     else
-        text = RenderValue(c.View, raw, h.Type, row.FormatPattern, row.ValueCodes);
+        text = RenderValue(c.View, raw, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
         text = XpText(raw);
     else
@@ -354,7 +354,9 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     } else {
         try {
             const std::string_view pattern = row ? row->FormatPattern : std::string_view();
-            text = RenderValue(c.View, raw, h.Type, pattern, TagCodesInTable(h.Tag, c.Table));
+            const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
+            text = codesRow ? RenderValue(c.View, raw, h.Type, pattern, ValueCodesOf(*codesRow))
+                            : RenderValue(c.View, raw, h.Type, pattern, std::string_view());
         } catch (const std::exception &) {
             text = Quote + raw + Quote;
         }

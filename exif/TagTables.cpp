@@ -427,9 +427,14 @@ int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows) {
     return at == rows.end() || at->Tag != tag ? -1 : static_cast<int>(at - rows.begin());
 }
 
-std::string_view TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows) {
+const TTagRow *LastRowOf(uint16_t tag, std::span<const TTagRow> rows) {
     const auto after = std::upper_bound(rows.begin(), rows.end(), tag, TagAfter);
-    return after == rows.begin() || (after - 1)->Tag != tag ? std::string_view() : (after - 1)->ValueCodes;
+    return after == rows.begin() || (after - 1)->Tag != tag ? nullptr : &*(after - 1);
+}
+
+std::string_view TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows) {
+    const TTagRow *row = LastRowOf(tag, rows);
+    return row ? row->ValueCodes : std::string_view();
 }
 
 }  // namespace exif

@@ -48,5 +48,6 @@ int FindTagRowByName(std::string_view name);
 // with the tag, or empty.
 int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows);
 std::string_view TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows);
+const TTagRow *LastRowOf(uint16_t tag, std::span<const TTagRow> rows);
 
 }  // namespace exif

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagTables.h"
@@ -63,8 +64,45 @@ std::string RationalText(int32_t numerator, int32_t denominator) {
     return IntText(numerator) + "/" + IntText(denominator);
 }
 
+TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
+    while (!codes.empty()) {
+        const size_t comma = codes.find(',');
+        const std::string_view item = codes.substr(0, comma);
+        codes = comma == std::string_view::npos ? std::string_view() : codes.substr(comma + 1);
+        const size_t colon = item.find(':');
+        if (colon == std::string_view::npos) continue;
+        const std::string_view key = item.substr(0, colon);
+        const std::optional<int32_t> n = ParseDecimal(key);
+        // Only a key written as the number's own text can ever match it.
+        if (n && IntText(*n) == key) Pairs.emplace_back(*n, item.substr(colon + 1));
+    }
+}
+
+std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
+    for (const auto &[code, text] : Pairs)
+        if (code == n) return text;
+    return std::nullopt;
+}
+
+const TValueCodes &ValueCodesOf(const TTagRow &row) {
+    // Rows are constant data; a row address seen again with other codes (a
+    // row that did not outlive its use) is parsed anew.
+    thread_local std::unordered_map<const TTagRow *, TValueCodes> parsed;
+    auto it = parsed.find(&row);
+    if (it == parsed.end() || it->second.Text().data() != row.ValueCodes.data() ||
+        it->second.Text().size() != row.ValueCodes.size())
+        it = parsed.insert_or_assign(&row, TValueCodes(row.ValueCodes)).first;
+    return it->second;
+}
+
 std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes) {
+    return RenderValue(order, raw, type, formatPattern, TValueCodes(valueCodes));
+}
+
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+                        const TValueCodes &codes) {
+    const std::string_view valueCodes = codes.Text();
     const int size = TypeSize(type);
     if (size == 0) return "0";
     const size_t componentSize = static_cast<size_t>(size);
@@ -78,10 +116,12 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
             // A number without a pair in the codes shows as the number: an
             // unlisted code (an altitude below sea level, a mirrored
             // orientation) must not read as an empty or different value.
-            const std::string number = IntText(OrderedInt(order, component));
-            const std::optional<std::string> named =
-                valueCodes.empty() ? std::nullopt : FindValueCode(valueCodes, number);
-            text += named ? *named : number;
+            const int32_t number = OrderedInt(order, component);
+            const std::optional<std::string_view> named = codes.Find(number);
+            if (named)
+                text += *named;
+            else
+                text += IntText(number);
         } else if (IsRationalType(type)) {
             text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
             if (!valueCodes.empty()) text += DecodeValueCode(valueCodes, text);
