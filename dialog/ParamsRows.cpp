@@ -112,8 +112,7 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
     };
     const exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
-    for (int32_t i = 0; i < info.EntryCount(); ++i) {
-        const exif::TTagEntry entry = info.EntryAt(i);
+    for (const exif::TTagEntry &entry : info.StoredEntries()) {
         if (entry.Name == UserCommentName)
             view.Comment = TextBoxText(entry.Value);
         else

@@ -57,9 +57,13 @@ TImageInfo::~TImageInfo() = default;
 // ---------------------------------------------------------------- entry store
 
 int32_t TImageInfo::AddEntry(const TTagEntry &entry) {
+    return AddEntry(TTagEntry(entry));
+}
+
+int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     if (entry.Tag != 0) {
         if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + StoreGrowth));
-        Entries[static_cast<size_t>(Count)] = entry;
+        Entries[static_cast<size_t>(Count)] = std::move(entry);
         ++Count;
     }
     return Count - 1;
@@ -198,7 +202,7 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadLong(h.ValueField) + c.Base;
     const std::string_view value = c.View.Region(valuePos, h.Size);
     if (!KeepBytes(static_cast<int64_t>(value.size()))) return;
-    const Bytes raw(value);
+    Bytes raw(value);
 
     // A row of tag number 0 (the default row, and GPSVersionID) is listed
     // but neither rendered by a function nor stored.
@@ -235,12 +239,12 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
             e.DataType = static_cast<uint16_t>(h.Type);
             e.Value = std::move(text);
             e.RawLength = static_cast<int32_t>(raw.size());
-            e.Raw = raw;
+            e.Raw = std::move(raw);
             e.ValuePosition =
                 valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
                     ? static_cast<int32_t>(valuePos)
                     : 0;
-            AddEntry(e);
+            AddEntry(std::move(e));
         } catch (const std::exception &) {
             // The entry is missing; the walk goes on.
         }
@@ -378,7 +382,7 @@ void TImageInfo::StoreMakerEntry(const TTagRow &row, unsigned type, std::string 
         e.DataType = static_cast<uint16_t>(type);
         e.Value = std::move(text);
         e.Raw = raw;
-        AddEntry(e);
+        AddEntry(std::move(e));
     } catch (const std::exception &) {
         // The entry is missing; the walk goes on.
     }

@@ -59,10 +59,13 @@ public:
 
     // --- entry store ---
     int32_t AddEntry(const TTagEntry &entry);
+    int32_t AddEntry(TTagEntry &&entry);
     void AddMakerValue(const std::string &name, const std::string &value, uint16_t type);
     int32_t EntryCount() const { return Count; }
     int32_t Capacity() const { return static_cast<int32_t>(Entries.size()); }
     TTagEntry EntryAt(int32_t index) const;
+    // The stored entries in order, without copies.
+    std::span<const TTagEntry> StoredEntries() const { return {Entries.data(), static_cast<size_t>(Count)}; }
     virtual int32_t EntryIndexOf(std::string_view name) const;
     virtual std::string EntryTextOf(std::string_view name) const;
     TTagEntry EntryByName(std::string_view name) const;
