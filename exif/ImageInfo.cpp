@@ -62,8 +62,8 @@ int32_t TImageInfo::AddEntry(const TTagEntry &entry) {
 
 int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     if (entry.Tag != 0) {
-        if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + StoreGrowth));
-        Entries[static_cast<size_t>(Count)] = std::move(entry);
+        if (Count >= Slots - 1) Slots += StoreGrowth;
+        Entries.push_back(std::move(entry));
         ++Count;
     }
     return Count - 1;
