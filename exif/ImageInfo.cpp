@@ -348,6 +348,8 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     const std::string_view label = row ? row->Description : std::string_view("Unknown");
     if (SameTextAscii(label, "SKIP")) return;
     if (!Builds(BuildEntries)) return;
+    // A tag without a row makes only a listing line.
+    if (!row && !Builds(BuildListing)) return;
 
     const Bytes raw(value);
     std::string text;
