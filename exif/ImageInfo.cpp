@@ -1,6 +1,7 @@
 #include "exif/ImageInfo.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <limits>
 
@@ -21,6 +22,15 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
 // The value a maker-note rendering function uses for sub-entries it adds.
 constexpr uint16_t MakerValueTag = 0xFFFF;
+
+constexpr std::array<uint16_t, 13> ActedOn = {
+    TagImageWidth,      TagImageLength,     TagMake,          TagModel,     TagSubIFDs,
+    TagExifPointer,     TagGpsPointer,      TagExifVersion,   TagMakerNote, TagUserComment,
+    TagPixelXDimension, TagPixelYDimension, TagInteropPointer};
+
+bool IsActedOn(uint16_t tag) {
+    return std::find(ActedOn.begin(), ActedOn.end(), tag) != ActedOn.end();
+}
 
 const std::string Quote = "\"";
 
@@ -208,6 +218,8 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     // but neither rendered by a function nor stored.
     const TTagRow &row = TagRowOf(h.Tag, c.Kind);
     const bool known = row.Tag != 0;
+    // A tag without a row makes only a listing line, unless the walk acts on it.
+    if (!known && !Builds(BuildListing) && !IsActedOn(h.Tag)) return;
     std::string text;
     if (h.Type == TypeAscii)
         text = !raw.empty() && raw.back() == '\0' ? raw.substr(0, raw.size() - 1) : raw;
