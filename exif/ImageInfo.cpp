@@ -15,6 +15,7 @@ namespace exif {
 namespace {
 
 constexpr int32_t StoreGrowth = 25;
+constexpr size_t InitialEntryRoom = 256;
 // Tags the walk acts on besides listing and storing them.
 constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
@@ -73,6 +74,8 @@ int32_t TImageInfo::AddEntry(const TTagEntry &entry) {
 int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     if (entry.Tag != 0) {
         if (Count >= Slots - 1) Slots += StoreGrowth;
+        // Room for a camera file's entries at once, so few are ever moved.
+        if (Entries.empty()) Entries.reserve(InitialEntryRoom);
         Entries.push_back(std::move(entry));
         ++Count;
     }
