@@ -85,6 +85,8 @@ std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
 }
 
 const TValueCodes &ValueCodesOf(const TTagRow &row) {
+    static const TValueCodes none{std::string_view()};
+    if (row.ValueCodes.empty()) return none;
     // Rows are constant data; a row address seen again with other codes (a
     // row that did not outlive its use) is parsed anew.
     thread_local std::unordered_map<const TTagRow *, TValueCodes> parsed;
