@@ -94,31 +94,6 @@ int ParseOptions(int argc, char **argv, Options &o) {
     return 0;
 }
 
-bool IsFrameHeader(int marker) {
-    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
-
-// Acting as its own host: the image's dimensions from its frame header, else
-// from what the EXIF data recorded.
-void HostImageSize(const std::string &file, int32_t &width, int32_t &height) {
-    width = height = 0;
-    exif::TimgData img;
-    img.OpenImageFile(file);
-    for (int i = 1; i <= img.SectionCount; ++i) {
-        const exif::tSection &s = img.Section(i);
-        if (!IsFrameHeader(s.Marker)) continue;
-        // length (2), precision (1), height (2), width (2)
-        height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
-        width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
-        return;
-    }
-    if (const exif::TImageInfo *info = img.ExifInfo()) {
-        width = info->WidthValue;
-        height = info->HeightValue;
-    }
-}
-
 std::string ForTerminal(const std::string &windowsText) {
     std::string out;
     for (size_t i = 0; i < windowsText.size(); ++i) {
@@ -129,18 +104,19 @@ std::string ForTerminal(const std::string &windowsText) {
 }
 
 std::string ListingOf(const std::string &file) {
-    exif::TimgData img;
-    img.OpenImageFile(file);
-    const exif::TImageInfo *info = img.ExifInfo();
-    return info ? info->DumpText + info->MakerDumpText : std::string();
+    params::ViewRequest request;
+    request.WithListing = true;
+    return params::BuildImageView(file, request).Listing;
 }
 
 std::string ExportOf(const Options &o, const std::string &file) {
-    int32_t width = o.width, height = o.height;
-    if (!o.hasSize) HostImageSize(file, width, height);
-    const params::ExifView exifView = params::BuildExifView(file, width, height, params::AnyPathSeparators);
-    const params::IptcView iptcView = params::BuildIptcView(file);
-    return params::ExportText(exifView, iptcView);
+    params::ViewRequest request;
+    request.ImageWidth = o.width;
+    request.ImageHeight = o.height;
+    request.SizeFromFile = !o.hasSize;
+    request.Separators = params::AnyPathSeparators;
+    const params::ImageView view = params::BuildImageView(file, request);
+    return params::ExportText(view.Exif, view.Iptc);
 }
 
 bool Readable(const std::string &file) {

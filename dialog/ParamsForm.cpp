@@ -75,15 +75,17 @@ void TParamsForm::FormCreate() {
 }
 
 void TParamsForm::FillGrids(const std::string &fileName) {
-    FillExifGrid(fileName);
-    FillIptcGrid(fileName);
+    // Both tabs from one read of the file.
+    params::ViewRequest request;
+    request.ImageWidth = host_.ImageWidth ? host_.ImageWidth() : 0;
+    request.ImageHeight = host_.ImageHeight ? host_.ImageHeight() : 0;
+    const params::ImageView view = params::BuildImageView(fileName, request);
+    FillExifGrid(view.Exif);
+    FillIptcGrid(view.Iptc);
 }
 
-void TParamsForm::FillExifGrid(const std::string &fileName) {
+void TParamsForm::FillExifGrid(const params::ExifView &view) {
     SetGridColumns(ExifGrid);
-    const int32_t width = host_.ImageWidth ? host_.ImageWidth() : 0;
-    const int32_t height = host_.ImageHeight ? host_.ImageHeight() : 0;
-    const params::ExifView view = params::BuildExifView(fileName, width, height);
     ExifGrid.SetColCount(2);
     ExifGrid.SetRowCount(static_cast<int>(view.Rows.size()));
     for (size_t r = 0; r < view.Rows.size(); ++r) AddExifRow(static_cast<int>(r), view.Rows[r]);
@@ -103,9 +105,8 @@ std::string TParamsForm::FileSizeText(const std::string &fileName) {
     return params::FileSizeText(fileName);
 }
 
-void TParamsForm::FillIptcGrid(const std::string &fileName) {
+void TParamsForm::FillIptcGrid(const params::IptcView &view) {
     SetGridColumns(IptcGrid);
-    const params::IptcView view = params::BuildIptcView(fileName);
     if (!view.Visible) {
         TshIPTC.SetTabVisible(false);
         return;

@@ -44,8 +44,8 @@ public:
     ui::TSaveDialog SaveDialog;
 
     void FillGrids(const std::string &fileName);
-    void FillExifGrid(const std::string &fileName);
-    void FillIptcGrid(const std::string &fileName);
+    void FillExifGrid(const params::ExifView &view);
+    void FillIptcGrid(const params::IptcView &view);
     void AddExifRow(int row, const params::GridRow &entryRow);
     static std::string StripQuotes(std::string_view text);
     static std::string FileSizeText(const std::string &fileName);

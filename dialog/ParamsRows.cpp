@@ -5,6 +5,7 @@
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 #include "iptc/IptcData.h"
+#include "makernotes/MakerNoteData.h"
 
 namespace params {
 
@@ -24,7 +25,14 @@ void AddLine(std::string &out, std::string_view line) {
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {
-    for (const GridRow &row : rows) AddLine(out, row.Name + "=" + row.Value);
+    size_t size = out.size();
+    for (const GridRow &row : rows) size += row.Name.size() + row.Value.size() + 3;
+    out.reserve(size);
+    for (const GridRow &row : rows) {
+        out += row.Name;
+        out += '=';
+        AddLine(out, row.Value);
+    }
 }
 
 // A platform text box shows its text up to the first zero byte.
@@ -39,10 +47,18 @@ std::string NamePart(std::string_view fileName, std::string_view separators) {
     return std::string(at == std::string_view::npos ? fileName : fileName.substr(at + 1));
 }
 
-std::string StripQuotes(std::string_view text) {
+namespace {
+
+std::string_view WithoutQuotes(std::string_view text) {
     if (!text.empty() && text.front() == '"' && text.back() == '"')
-        return text.size() < 2 ? std::string() : std::string(text.substr(1, text.size() - 2));
-    return std::string(text);
+        return text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
+    return text;
+}
+
+}  // namespace
+
+std::string StripQuotes(std::string_view text) {
+    return std::string(WithoutQuotes(text));
 }
 
 std::string KilobytesText(uint64_t bytes) {
@@ -67,26 +83,51 @@ std::string ExifCellValue(const exif::TTagEntry &entry) {
     const int first = entry.Raw.empty() ? -1 : static_cast<unsigned char>(entry.Raw[0]);
     if (entry.Name == FileSourceName) return first == 3 ? "Digital Still Camera" : "Unknown";
     if (entry.Name == SceneTypeName) return first == 1 ? "Directly Photographed" : "Unknown";
-    return StripQuotes(exif::Trim(entry.Value));
+    return std::string(WithoutQuotes(exif::TrimmedView(entry.Value)));
 }
 
-ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
-                       std::string_view separators) {
+namespace {
+
+bool IsFrameHeader(int marker) {
+    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// Acting as its own host, the tool takes the image's dimensions from its
+// frame header, else from what the EXIF data recorded.
+void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
+    width = height = 0;
+    for (int i = 1; i <= img.SectionCount; ++i) {
+        const exif::tSection &s = img.Section(i);
+        if (!IsFrameHeader(s.Marker)) continue;
+        // length (2), precision (1), height (2), width (2)
+        height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
+        width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
+        return;
+    }
+    if (const exif::TImageInfo *info = img.ExifInfo()) {
+        width = info->WidthValue;
+        height = info->HeightValue;
+    }
+}
+
+ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &fileName, const ViewRequest &request,
+                    int32_t width, int32_t height) {
     ExifView view;
-    exif::TimgData img(exif::BuildAll);
-    if (!img.OpenImageFile(fileName) || !img.HasExifSegment()) {
+    if (!opened || !img.HasExifSegment()) {
         view.Rows.resize(1);
         return view;
     }
+    const std::string name = request.DisplayName.empty() ? NamePart(fileName, request.Separators) : request.DisplayName;
     view.Rows = {
-        {"FileName", NamePart(fileName, separators)},
-        {"FileSize", FileSizeText(fileName)},
-        {"ImageWidth", DecimalText(imageWidth)},
-        {"ImageHeight", DecimalText(imageHeight)},
+        {"FileName", name},
+        {"FileSize", KilobytesText(img.FileSize)},
+        {"ImageWidth", DecimalText(width)},
+        {"ImageHeight", DecimalText(height)},
     };
     const exif::TImageInfo &info = *img.ExifInfo();
-    for (int32_t i = 0; i < info.EntryCount(); ++i) {
-        const exif::TTagEntry entry = info.EntryAt(i);
+    view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
+    for (const exif::TTagEntry &entry : info.StoredEntries()) {
         if (entry.Name == UserCommentName)
             view.Comment = TextBoxText(entry.Value);
         else
@@ -95,10 +136,9 @@ ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t 
     return view;
 }
 
-IptcView BuildIptcView(const std::string &fileName) {
+IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
     IptcView view;
-    exif::TimgData img(exif::BuildAll);
-    if (!img.OpenImageFile(fileName) || !img.HasIptcSegment()) return view;
+    if (!opened || !img.HasIptcSegment()) return view;
     view.Visible = true;
     iptc::TIPTCdata &data = *img.IptcInfo();
     data.ParseOwnerSegment();
@@ -108,6 +148,45 @@ IptcView BuildIptcView(const std::string &fileName) {
     }
     if (view.Rows.empty()) view.Rows.resize(1);
     return view;
+}
+
+}  // namespace
+
+void InstallReaderHooks() {
+    exif::InstallReaderHooks({makernotes::DecodeMakerNoteOf, iptc::TIPTCdata::MakeFor});
+}
+
+ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
+    static const bool hooked = (InstallReaderHooks(), true);
+    (void)hooked;
+    ImageView view;
+    // The listings are text nobody reads unless asked for.
+    exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries);
+    img.KindByContent = request.KindByContent;
+    view.Opened = img.OpenImageFile(fileName);
+    view.HasMetadata = img.HasExifSegment() || img.HasIptcSegment();
+    if (!view.HasMetadata) view.ErrorText = img.ErrorText;
+    view.ImageWidth = request.ImageWidth;
+    view.ImageHeight = request.ImageHeight;
+    if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
+    view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
+    view.Iptc = IptcViewOf(img, view.Opened);
+    if (request.WithListing)
+        if (const exif::TImageInfo *info = img.ExifInfo()) view.Listing = info->DumpText + info->MakerDumpText;
+    return view;
+}
+
+ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
+                       std::string_view separators) {
+    ViewRequest request;
+    request.ImageWidth = imageWidth;
+    request.ImageHeight = imageHeight;
+    request.Separators = separators;
+    return BuildImageView(fileName, request).Exif;
+}
+
+IptcView BuildIptcView(const std::string &fileName) {
+    return BuildImageView(fileName, {}).Iptc;
 }
 
 std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,

@@ -1,4 +1,5 @@
-// tEndInd: the one checked reader through which every byte of a file is read.
+// tEndInd: the one checked reader through which every byte of a file is read,
+// a view (bytes, size, byte order) over memory the container owns.
 //
 // Positions are 1-based, as everywhere in the reader: position 1 is the first
 // byte of the buffer. Position arithmetic is done in 64 bits so that a stored
@@ -8,6 +9,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "exif/TagEntry.h"
 
@@ -19,8 +21,10 @@ class tEndInd {
 public:
     bool BigEndian = false;  // "MM" (Motorola) when true, "II" (Intel) when false
 
-    void SetBuffer(const Bytes &bytes) { Buffer = bytes; }
-    const Bytes &GetBuffer() const { return Buffer; }
+    // The reader views bytes someone else owns; they must outlive the view.
+    void SetBuffer(std::string_view bytes) { Buffer = bytes; }
+    void SetBuffer(Bytes &&) = delete;
+    std::string_view GetBuffer() const { return Buffer; }
     Pos Length() const { return static_cast<Pos>(Buffer.size()); }
 
     // Byte at a 1-based position, 0 outside the buffer.
@@ -30,13 +34,13 @@ public:
     int32_t ReadLong(Pos p) const;
     // Up to `size` bytes from position p: none when p < 1 or p is past the
     // end, fewer when the buffer ends first.
-    Bytes Region(Pos p, int64_t size) const { return RegionOf(Buffer, p, size); }
+    std::string_view Region(Pos p, int64_t size) const { return RegionOf(Buffer, p, size); }
 
-    static Bytes RegionOf(const Bytes &buf, Pos p, int64_t size);
-    static uint8_t ByteOf(const Bytes &buf, Pos p);
+    static std::string_view RegionOf(std::string_view buf, Pos p, int64_t size);
+    static uint8_t ByteOf(std::string_view buf, Pos p);
 
 protected:
-    Bytes Buffer;
+    std::string_view Buffer;
 };
 
 }  // namespace exif

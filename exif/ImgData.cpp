@@ -2,13 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <exception>
 #include <fstream>
+#include <iterator>
 
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
-#include "iptc/IptcData.h"
 
 namespace exif {
 
@@ -28,6 +29,13 @@ std::string ExtensionOf(const std::string &fileName) {
     return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
 }
 
+FileKind KindOfContent(std::string_view first) {
+    if (first.starts_with("\xFF\xD8")) return FileKind::Jpeg;
+    if (first.starts_with(std::string_view("II*\0", 4)) || first.starts_with(std::string_view("MM\0*", 4)))
+        return FileKind::Tiff;
+    return FileKind::Other;
+}
+
 FileKind KindOf(const std::string &fileName) {
     const std::string ext = ExtensionOf(fileName);
     if (ext == ".JPG" || ext == ".JPEG" || ext == ".JPE") return FileKind::Jpeg;
@@ -36,6 +44,18 @@ FileKind KindOf(const std::string &fileName) {
 }
 
 }  // namespace
+
+namespace {
+TReaderHooks g_hooks;
+}
+
+void InstallReaderHooks(const TReaderHooks &hooks) {
+    g_hooks = hooks;
+}
+
+const TReaderHooks &InstalledReaderHooks() {
+    return g_hooks;
+}
 
 bool FileExists(const std::string &fileName) {
     struct stat st {};
@@ -55,6 +75,10 @@ void TimgData::ClearContainer() {
     Exif.reset();
     Iptc.reset();
     BigEndian = false;
+    SetBuffer(std::string_view());
+    FileSize = 0;
+    File.reset();
+    FileCopy.clear();
 }
 
 bool TimgData::OpenImageFile(const std::string &fileName) {
@@ -62,13 +86,17 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
     if (!FileExists(fileName)) return false;
     ErrorText = "Not an EXIF file";
     const FileKind kind = KindOf(fileName);
-    if (kind == FileKind::Other) return false;
+    if (kind == FileKind::Other && !KindByContent) return false;
     bool ok = false;
     try {
-        std::ifstream in(fileName, std::ios::binary);
-        if (!in) throw ExifError("Cannot open file " + fileName);
+        File = std::make_unique<TFileSource>();
+        if (!File->Open(fileName)) throw ExifError("Cannot open file " + fileName);
+        FileSize = File->Size();
+        TInput in(*File);
+        const FileKind read = kind == FileKind::Other ? KindOfContent(in.Peek()) : kind;
+        if (read == FileKind::Other) return false;
         try {
-            ok = kind == FileKind::Jpeg ? ScanJpegSegments(in) : ReadTiffStream(in);
+            ok = ReadOpenedFile(in, read == FileKind::Jpeg);
         } catch (const std::exception &) {
             ok = false;  // ErrorText keeps what the read had set
         }
@@ -80,18 +108,32 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
     return ok;
 }
 
+bool TimgData::ReadOpenedFile(TInput &in, bool jpeg) {
+    if (jpeg) return ScanJpegSegments(in);
+    std::string_view bytes = File->MapAll();
+    if (bytes.size() != FileSize) {
+        FileCopy.clear();
+        in.AppendTo(FileCopy, static_cast<size_t>(std::min<uint64_t>(FileSize, SIZE_MAX)));
+        bytes = FileCopy;
+    }
+    return ReadTiffBytes(bytes);
+}
+
 // ------------------------------------------------------------------ JPEG scan
 
-bool TimgData::ScanJpegSegments(std::istream &in) {
-    if (in.get() != 0xFF || in.get() != MarkerSOI) return false;
+bool TimgData::ScanJpegSegments(TInput &in) {
+    if (in.Get() != 0xFF || in.Get() != MarkerSOI) return false;
     SectionCount = 0;
+    size_t fillLeft = FillAllowance;
     while (SectionCount < MaxSections) {
         // Fill bytes 0xFF are skipped; the byte before a marker need not be 0xFF.
-        int marker = 0;
-        do {
-            marker = in.get();
-        } while (marker == 0xFF);
-        if (marker == std::char_traits<char>::eof()) break;
+        int marker = in.Get();
+        if (marker == 0xFF) {
+            fillLeft -= in.Skip(0xFF, fillLeft);
+            marker = in.Get();
+            if (marker == 0xFF) break;  // more fill than allowed
+        }
+        if (marker < 0) break;
         if (!ReadSegment(in, marker)) break;
         if (SectionCount == GiveUpAtSection && !HasAnySegment()) break;
         if (marker == MarkerEOI || marker == MarkerSOS) break;
@@ -102,19 +144,22 @@ bool TimgData::ScanJpegSegments(std::istream &in) {
 
 // Reads the length and payload of a segment into the next slot. A length
 // below 2 or a segment cut short by the end of the file ends the scan.
-bool TimgData::ReadSegment(std::istream &in, int32_t marker) {
-    const int high = in.get(), low = in.get();
-    if (low == std::char_traits<char>::eof()) return false;
+bool TimgData::ReadSegment(TInput &in, int32_t marker) {
+    const int high = in.Get(), low = in.Get();
+    if (low < 0) return false;
     const int32_t length = high * 256 + low;
     if (length < 2) return false;
-    tSection &s = Sections[static_cast<size_t>(SectionCount + 1)];
+    const size_t slot = static_cast<size_t>(SectionCount + 1);
+    std::string &bytes = SegmentStore[slot];
+    bytes.clear();
+    bytes.reserve(static_cast<size_t>(length));
+    bytes += static_cast<char>(high);
+    bytes += static_cast<char>(low);
+    if (in.AppendTo(bytes, static_cast<size_t>(length - 2)) != static_cast<size_t>(length - 2)) return false;
+    tSection &s = Sections[slot];
     s.Marker = marker;
     s.SegmentLength = length;
-    s.Bytes.assign(static_cast<size_t>(length), '\0');
-    s.Bytes[0] = static_cast<char>(high);
-    s.Bytes[1] = static_cast<char>(low);
-    in.read(s.Bytes.data() + 2, length - 2);
-    if (in.gcount() != length - 2) return false;
+    s.Bytes = bytes;
     ++SectionCount;
     return true;
 }
@@ -124,8 +169,10 @@ void TimgData::ClassifySegment() {
     switch (s.Marker) {
         case MarkerAPP1:
             // The first APP1 among the first five segments is the EXIF segment,
-            // whatever it holds; any other APP1 gives its slot back.
-            if (SectionCount <= GiveUpAtSection && ExifSection == 0) {
+            // whatever it holds. Editors write XMP first, so a later "Exif" APP1
+            // among those five takes over from one that is not EXIF; the other
+            // stays a kept segment. Any other APP1 gives its slot back.
+            if (SectionCount <= GiveUpAtSection && (ExifSection == 0 || ReplacesExifSegment(s))) {
                 ExifSection = SectionCount;
                 Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
                 SetBuffer(s.Bytes);
@@ -137,7 +184,7 @@ void TimgData::ClassifySegment() {
         case MarkerAPP13:
             if (IptcSection == 0) {
                 IptcSection = SectionCount;
-                Iptc = std::make_unique<TIPTCdata>(this);
+                if (Hooks.MakeIptc) Iptc = Hooks.MakeIptc(*this);
             }
             break;
         case MarkerCOM:
@@ -148,15 +195,20 @@ void TimgData::ClassifySegment() {
     }
 }
 
+bool TimgData::ReplacesExifSegment(const tSection &candidate) const {
+    const auto isExif = [](const tSection &s) { return s.Bytes.compare(2, 4, "Exif") == 0; };
+    return ExifSection != 0 && !isExif(Sections[static_cast<size_t>(ExifSection)]) && isExif(candidate);
+}
+
 // An EXIF APP1 payload: "Exif" 0 0, then a TIFF header at position 9 (byte
 // order mark, 42, offset of the first directory).
 void TimgData::ReadExifSegment() {
     if (!Exif) Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
-    if (Region(3, 5) != std::string("Exif\0", 5)) {
+    if (Region(3, 5) != std::string_view("Exif\0", 5)) {
         ErrorText = "Incorrect Exif header";
         return;
     }
-    const std::string mark = Region(9, 2);
+    const std::string_view mark = Region(9, 2);
     if (mark == "II")
         BigEndian = false;
     else if (mark == "MM")
@@ -179,17 +231,15 @@ void TimgData::ReadExifSegment() {
 
 // The block holds the file's bytes from offset 8 on, so a file offset X is
 // position X - 7.
-bool TimgData::ReadTiffStream(std::istream &in) {
-    char header[8] = {};
-    in.read(header, 2);
-    const std::string mark(header, 2);
-    if (in.gcount() != 2 || (mark != "II" && mark != "MM")) return false;
-    in.read(header + 2, 6);
+bool TimgData::ReadTiffBytes(std::string_view file) {
+    const std::string_view mark = file.substr(0, 2);
+    if (mark != "II" && mark != "MM") return false;
+    // A header cut short reads as zeros.
+    std::array<char, 8> header{};
+    file.copy(header.data(), header.size());
 
     tSection &block = Sections[1];
-    block.Bytes.assign(static_cast<size_t>(TiffBlockSize), '\0');
-    in.read(block.Bytes.data(), TiffBlockSize);
-    block.Bytes.resize(static_cast<size_t>(in.gcount()));
+    block.Bytes = file.substr(std::min<size_t>(8, file.size()));
     SectionCount = 1;
     ExifSection = 1;
 
@@ -201,9 +251,10 @@ bool TimgData::ReadTiffStream(std::istream &in) {
 
     // The first directory is where the header says; writers often put it
     // after the image data.
-    const int32_t firstOffset = OrderedInt(*Exif, std::string_view(header + 4, 4));
+    const int32_t firstOffset = OrderedInt(*Exif, std::string_view(header.data() + 4, 4));
     const Pos start = firstOffset < 8 ? 1 : Pos{firstOffset} - 7;
-    Exif->WalkDirectory(start, -7, TiffBlockSize, KindMain);
+    const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
+    Exif->WalkDirectory(start, -7, limit, KindMain);
     AddFocalLength35(*Exif);
     return true;
 }

@@ -1,15 +1,18 @@
 // TimgData: everything read from one image file. JPEG files are scanned
 // segment by segment up to the start of the compressed data; TIFF-structured
-// files (.tif, .tiff, .nef) are read as one block from their header on.
+// files (.tif, .tiff, .nef) are viewed whole, mapped read-only where the
+// system allows it. The container owns the file's bytes once; every reader
+// views them.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <istream>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "exif/EndInd.h"
+#include "exif/FileSource.h"
 #include "exif/ImageInfo.h"
 
 namespace iptc {
@@ -19,10 +22,35 @@ class TIPTCdata;
 namespace exif {
 
 using iptc::TIPTCdata;
+class TimgData;
 
-// One kept JPEG segment: its two length bytes then its payload, as in the file.
+// The container's IPTC reader, made by a hook so that this folder depends on
+// no IPTC code: the hook gives the object and the way to destroy it.
+struct TIptcDeleter {
+    void (*Destroy)(TIPTCdata *) = nullptr;
+    void operator()(TIPTCdata *p) const {
+        if (Destroy) Destroy(p);
+    }
+};
+using TIptcHandle = std::unique_ptr<TIPTCdata, TIptcDeleter>;
+using IptcFactory = TIptcHandle (*)(TimgData &owner);
+
+// What the container calls on in the folders that depend on it: the maker-note
+// decoder and the IPTC reader. A container takes the installed hooks when it
+// is made; without them maker notes stay undecoded and no IPTC object is made
+// (the IPTC segment is still found and kept).
+struct TReaderHooks {
+    MakerNoteHook DecodeMakerNote = nullptr;
+    IptcFactory MakeIptc = nullptr;
+};
+void InstallReaderHooks(const TReaderHooks &hooks);
+const TReaderHooks &InstalledReaderHooks();
+
+// One kept JPEG segment: its two length bytes then its payload, as in the
+// file (for a TIFF-structured file, section 1 is the file from offset 8 on).
+// The bytes belong to the container.
 struct tSection {
-    std::string Bytes;
+    std::string_view Bytes;
     int32_t Marker = 0;
     int32_t SegmentLength = 0;
 };
@@ -35,6 +63,8 @@ public:
     TimgData &operator=(const TimgData &) = delete;
 
     bool OpenImageFile(const std::string &fileName);
+    // Byte count of the file last opened.
+    uint64_t FileSize = 0;
     void ClearContainer();
 
     bool HasExifSegment() const { return ExifSection != 0; }
@@ -50,27 +80,42 @@ public:
     }
 
     std::string ErrorText;
+    TReaderHooks Hooks = InstalledReaderHooks();
     int32_t SectionCount = 0;
     int32_t ExifSection = 0;
     int32_t IptcSection = 0;
     int32_t CommentSection = 0;
     int32_t BuildMode;
+    // When true and the file name's extension names neither JPEG nor TIFF,
+    // the first bytes decide: FF D8 -> JPEG, "II*\0" or "MM\0*" -> TIFF-structured.
+    // The plug-in leaves it false (the extension alone decides, as always).
+    bool KindByContent = false;
 
     static constexpr int MaxSections = 20;
     static constexpr int64_t TiffBlockSize = 256000;
+    // Fill bytes (0xFF) the scan skips in all before it ends as at the end of
+    // the file: a marker may follow any number of them, a file may not make
+    // the scan read much more than the segments it can keep.
+    static constexpr size_t FillAllowance = 64 * 1024;
 
-    // The readers behind OpenImageFile, for streams already positioned at the
-    // start of the file.
-    bool ScanJpegSegments(std::istream &in);
-    bool ReadTiffStream(std::istream &in);
+    // The readers behind OpenImageFile: a JPEG scan from the start of the
+    // input, and a TIFF-structured file's bytes, which must outlive the
+    // container.
+    bool ScanJpegSegments(TInput &in);
+    bool ReadTiffBytes(std::string_view file);
 
 private:
     std::array<tSection, MaxSections + 2> Sections;  // slot 0 unused
+    std::array<std::string, MaxSections + 2> SegmentStore;
+    std::unique_ptr<TFileSource> File;
+    std::string FileCopy;  // a TIFF file's bytes when it cannot be mapped
     std::unique_ptr<TImageInfo> Exif;
-    std::unique_ptr<TIPTCdata> Iptc;
+    TIptcHandle Iptc;
 
-    bool ReadSegment(std::istream &in, int32_t marker);
+    bool ReadSegment(TInput &in, int32_t marker);
+    bool ReadOpenedFile(TInput &in, bool jpeg);
     void ClassifySegment();
+    bool ReplacesExifSegment(const tSection &candidate) const;
     void ReadExifSegment();
 };
 

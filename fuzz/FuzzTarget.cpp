@@ -3,9 +3,9 @@
 // parse behind it), the TIFF-structured block, and a bare IPTC segment.
 #include "fuzz/FuzzTarget.h"
 
-#include <sstream>
 #include <string>
 
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 #include "iptc/IptcData.h"
 
@@ -31,11 +31,13 @@ size_t Consume(const exif::TimgData &img) {
 }  // namespace
 
 size_t FuzzOneInput(const uint8_t *data, size_t size) {
+    static const bool hooked = (params::InstallReaderHooks(), true);
+    (void)hooked;
     const std::string bytes(reinterpret_cast<const char *>(data), size);
     size_t total = 0;
     {
         exif::TimgData img;
-        std::istringstream in(bytes);
+        exif::TInput in(bytes);
         try {
             img.ScanJpegSegments(in);
         } catch (const std::exception &) {
@@ -44,9 +46,8 @@ size_t FuzzOneInput(const uint8_t *data, size_t size) {
     }
     {
         exif::TimgData img;
-        std::istringstream in(bytes);
         try {
-            img.ReadTiffStream(in);
+            img.ReadTiffBytes(bytes);
         } catch (const std::exception &) {
         }
         total += Consume(img);

@@ -145,7 +145,7 @@ TDatasetRead ReadDataset(const exif::Bytes &segment, int64_t q) {
     const uint8_t record = ByteAtOffset(segment, q);
     const uint8_t dataset = ByteAtOffset(segment, q + 1);
     const int64_t length = ByteAtOffset(segment, q + 2) * 256 + ByteAtOffset(segment, q + 3);
-    const std::string value = exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length);
+    const std::string value(exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length));
     return {EntryOfDataset(record, dataset, value), q + DatasetHeaderSize + length + 1};
 }
 
@@ -199,11 +199,9 @@ int64_t TIPTCdata::IptcStartOffset() const {
     const size_t signature = Segment.find(PhotoshopSignature);
     const int64_t start = signature == std::string::npos ? UnsignedScanStart
                                                          : static_cast<int64_t>(signature + PhotoshopSignature.size());
-    const int64_t n = static_cast<int64_t>(Segment.size());
-    for (int64_t k = start; k < n; ++k) {
-        if (ByteAtOffset(Segment, k) != DatasetMarker) continue;
-        if (IsKnownRecord(ByteAtOffset(Segment, k + 1))) return k;
-    }
+    for (size_t k = Segment.find(static_cast<char>(DatasetMarker), static_cast<size_t>(start)); k != std::string::npos;
+         k = Segment.find(static_cast<char>(DatasetMarker), k + 1))
+        if (IsKnownRecord(ByteAtOffset(Segment, static_cast<int64_t>(k) + 1))) return static_cast<int64_t>(k);
     return -1;
 }
 
@@ -219,9 +217,9 @@ void TIPTCdata::StoreDataset(const TTagEntry &entry) {
 // Everything after the first dataset is read as datasets until fewer than a
 // header's worth of bytes remain; trailing resources thus give entries only
 // when their bytes happen to look like record 2 or 8.
-void TIPTCdata::ParseSegment(const std::string &segment) {
+void TIPTCdata::ParseSegment(std::string_view segment) {
     Clear();
-    Segment = segment;
+    Segment = std::string(segment);
     const int64_t start = IptcStartOffset();
     if (start < 0) return;
     const int64_t n = static_cast<int64_t>(Segment.size());
@@ -291,6 +289,10 @@ int32_t TIPTCdata::SetOrAppendValue(std::string_view name, const std::string &va
 std::string TIPTCdata::ValueOf(std::string_view name, const std::string &defaultText) const {
     const int32_t i = IndexOfName(name);
     return i < 0 ? defaultText : Entries[static_cast<size_t>(i)].Value;
+}
+
+exif::TIptcHandle TIPTCdata::MakeFor(exif::TimgData &owner) {
+    return exif::TIptcHandle(new TIPTCdata(&owner), exif::TIptcDeleter{[](TIPTCdata *p) { delete p; }});
 }
 
 // OpenImageFile frees the owner's IPTC object, which may be this one: after

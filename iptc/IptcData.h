@@ -12,9 +12,7 @@
 
 #include "exif/TagEntry.h"
 
-namespace exif {
-class TimgData;
-}
+#include "exif/ImgData.h"
 
 namespace iptc {
 
@@ -58,7 +56,7 @@ public:
     int32_t AppendEntry(const TTagEntry &entry);
     static int32_t DatasetRowOf(std::string_view name);
 
-    void ParseSegment(const std::string &segment);
+    void ParseSegment(std::string_view segment);
     // Parses the owner's first APP13 segment; nothing when it has none.
     void ParseOwnerSegment();
 
@@ -72,6 +70,9 @@ public:
     // IPTC object, possibly this one, so the answer comes from the owner's
     // new object: true when the file's IPTC segment yields entries.
     virtual bool ReadFile(const std::string &fileName);
+
+    // The container's hook: a new object reading that container's segment.
+    static exif::TIptcHandle MakeFor(exif::TimgData &owner);
 
 private:
     exif::TimgData *Owner;

@@ -42,7 +42,7 @@ std::string ExifPayload(const std::string &tiff) {
 
 // The payload of kept segment `n` (its bytes after the two length bytes).
 std::string PayloadOf(const exif::TimgData &img, int n) {
-    return img.Section(n).Bytes.substr(2);
+    return std::string(img.Section(n).Bytes.substr(2));
 }
 
 }  // namespace
@@ -162,15 +162,60 @@ TEST(ContainerScan, SecondApp1IsDroppedAndItsSlotReused) {
     EXPECT_EQ(img->SectionCount, 4);
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 
-    // The first APP1 is taken whatever it holds; a later EXIF APP1 is dropped.
-    const auto xmpFirst =
+    // The first APP1 is taken whatever it holds: XMP alone reads as no entries.
+    const auto xmpOnly = Open(WriteTempFile("scan_xmp_only.jpg", Jpeg().Segment(0xE1, xmp).Build()), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(xmpOnly->ExifSection, 1);
+    ASSERT_NE(xmpOnly->ExifInfo(), nullptr);
+    EXPECT_EQ(xmpOnly->ExifInfo()->EntryCount(), 0);
+}
+
+TEST(ContainerScan, LaterExifApp1ReplacesAFirstApp1ThatIsNotExif) {
+    const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(1, '\0') + "<x:xmpmeta/>";
+    bool ok = false;
+    const auto img =
         Open(WriteTempFile("scan_xmp_first.jpg", Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Build()), &ok);
     EXPECT_TRUE(ok);
-    EXPECT_EQ(xmpFirst->ExifSection, 1);
-    ASSERT_NE(xmpFirst->ExifInfo(), nullptr);
-    EXPECT_EQ(xmpFirst->ExifInfo()->EntryCount(), 0);
-    EXPECT_EQ(xmpFirst->SectionCount, 2);
-    EXPECT_EQ(xmpFirst->Section(2).Marker, 0xDA);
+    EXPECT_EQ(img->ExifSection, 2);
+    EXPECT_EQ(PayloadOf(*img, 1), xmp);  // still a kept segment
+    EXPECT_EQ(img->SectionCount, 3);
+    EXPECT_EQ(img->Section(3).Marker, 0xDA);
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
+    EXPECT_EQ(img->ExifInfo()->EntryCount(), 2);
+
+    // Only the first "Exif" APP1 is read; a third APP1 gives its slot back.
+    Tiff other;
+    other.Dir({Tiff::Ascii(0x010F, "Other")});
+    const auto third =
+        Open(WriteTempFile("scan_xmp_two_exif.jpg",
+                           Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Exif(other.Build()).Comment("c").Build()),
+             &ok);
+    EXPECT_EQ(third->ExifSection, 2);
+    EXPECT_EQ(third->CommentSection, 3);
+    EXPECT_EQ(third->ExifInfo()->CameraMake, "Canon");
+
+    // An "Exif" APP1 with a wrong byte after the letters takes over too, and
+    // then reads as an incorrect header: no entries.
+    std::string badHeader = ExifPayload(SmallTiff());
+    badHeader[4] = '\x01';
+    const auto bad =
+        Open(WriteTempFile("scan_xmp_badexif.jpg", Jpeg().Segment(0xE1, xmp).Segment(0xE1, badHeader).Build()), &ok);
+    EXPECT_EQ(bad->ExifSection, 2);
+    EXPECT_EQ(bad->ExifInfo()->EntryCount(), 0);
+
+    // A first APP1 that begins with "Exif", even a damaged one, is not replaced.
+    const auto kept =
+        Open(WriteTempFile("scan_badexif_first.jpg", Jpeg().Segment(0xE1, badHeader).Exif(SmallTiff()).Build()), &ok);
+    EXPECT_EQ(kept->ExifSection, 1);
+    EXPECT_EQ(kept->ExifInfo()->EntryCount(), 0);
+
+    // Past the fifth segment an "Exif" APP1 is dropped as before.
+    const auto late = Open(WriteTempFile("scan_xmp_late_exif.jpg",
+                                         Jpeg().Segment(0xE1, xmp).Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Build()),
+                           &ok);
+    EXPECT_EQ(late->ExifSection, 1);
+    EXPECT_EQ(late->ExifInfo()->EntryCount(), 0);
 }
 
 TEST(ContainerScan, App1AsSixthSegmentIsDropped) {
@@ -411,20 +456,41 @@ TEST(ContainerScan, TiffValuesEndWithTheFileAndWithTheBlock) {
     EXPECT_EQ(img->ExifInfo()->EntryAt(0).Value, "abc");
     EXPECT_EQ(img->ExifInfo()->EntryAt(0).RawLength, 3);
 
-    // Only 256000 bytes after the header are read.
+    // Values beyond 256000 bytes after the header are read where they lie.
     Tiff big;
-    const uint32_t blockEnd = 8 + 256000;
-    big.Dir({Tiff::AtOffset(0x010F, 2, 6, blockEnd - 2), Tiff::AtOffset(0x0110, 2, 6, blockEnd + 10)});
+    const uint32_t farAway = 8 + 256000;
+    big.Dir({Tiff::AtOffset(0x010F, 2, 6, farAway - 2), Tiff::AtOffset(0x0110, 2, 6, farAway + 10)});
     std::string file = big.Build();
-    file.resize(blockEnd + 100, 'z');
-    file.replace(blockEnd - 2, 4, "ABCD");
+    file.resize(farAway + 100, 'z');
+    file.replace(farAway - 2, 4, "ABCD");
     const auto bigImg = Open(WriteTempFile("scan_tiff_big.tif", file));
     ASSERT_NE(bigImg->ExifInfo(), nullptr);
-    EXPECT_EQ(bigImg->Section(1).Bytes.size(), 256000u);
     ASSERT_EQ(bigImg->ExifInfo()->EntryCount(), 2);
-    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(0).Raw, "AB");
-    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(1).Raw, "");
-    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(1).Value, "");
+    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(0).Raw, "ABCDzz");
+    EXPECT_EQ(bigImg->ExifInfo()->EntryAt(1).Value, "zzzzzz");
+}
+
+TEST(ContainerScan, TiffDirectoryAfterTheImageDataIsRead) {
+    // Most writers put the first directory after the strips; here 300000
+    // bytes of image data come first.
+    constexpr uint32_t imageBytes = 300000;
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Scanner"), t.Long(0x0111, {8})});
+    std::string directory = t.Build().substr(8);
+    ByteWriter header{false, {}};
+    header.Str("II");
+    header.U16(42);
+    header.U32(8 + imageBytes);
+    // The directory's own value offsets were laid out for offset 8.
+    std::string file = header.out + std::string(imageBytes, '\x55') + directory;
+    ASSERT_EQ(file.compare(8 + imageBytes + 2 + 24 + 4, 8, std::string("Scanner\0", 8)), 0);
+    file.replace(8 + imageBytes + 2 + 8, 4, U32Bytes(false, {8 + imageBytes + 2 + 24 + 4}));
+    bool ok = false;
+    const auto img = Open(WriteTempFile("scan_tiff_dir_far.tif", file), &ok);
+    EXPECT_TRUE(ok);
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    EXPECT_EQ(img->ExifInfo()->CameraMake, "Scanner");
+    EXPECT_EQ(ValueOf(*img->ExifInfo(), "StripOffsets"), "8");
 }
 
 TEST(ContainerScan, TiffWithoutByteOrderMarkIsNotAnExifFile) {

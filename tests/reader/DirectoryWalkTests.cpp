@@ -168,7 +168,7 @@ TEST(DirectoryWalk, ValuePositionPointsAtTheValueInTheSegment) {
     t.Dir({t.Short(0x0112, {6}), Tiff::Ascii(0x010F, "A longer make")});
     const auto img = ReadJpeg("walk_position.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
-    const std::string &buffer = img->GetBuffer();
+    const std::string_view buffer = img->GetBuffer();
     ASSERT_EQ(img->ExifInfo()->EntryCount(), 2);
     const exif::TTagEntry inEntry = img->ExifInfo()->EntryAt(0);
     const exif::TTagEntry atOffset = img->ExifInfo()->EntryAt(1);
@@ -293,7 +293,8 @@ TEST(DirectoryWalk, IllegallySizedDirectoryContributesNothingAndItsParentGoesOn)
 
     exif::TimgData owner;
     exif::TImageInfo info(&owner, exif::BuildAll);
-    info.SetBuffer(SegmentBuffer(tiff));
+    const std::string segment = SegmentBuffer(tiff);
+    info.SetBuffer(segment);
     const int64_t limit = static_cast<int64_t>(tiff.size()) + 2;  // segment length - 6
     info.WalkDirectory(8 + 9 + 6, 9, limit, 1);                   // IFD0 follows the 6-byte directory
     EXPECT_EQ(owner.ErrorText, "Illegally sized directory");
@@ -532,14 +533,14 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
 
 namespace {
 
-std::string Bracketed(const std::string &text) {
+std::string Bracketed(const std::string &text, exif::TRenderOut *) {
     return "[" + text + "]";
 }
-std::string SubLines(const std::string &text) {
-    exif::BlockResult = true;
+std::string SubLines(const std::string &text, exif::TRenderOut *out) {
+    out->Block = true;
     return "\r\nSub = " + text;
 }
-std::string Fails(const std::string &) {
+std::string Fails(const std::string &, exif::TRenderOut *) {
     throw exif::ExifError("cannot decode");
 }
 
@@ -614,9 +615,9 @@ TEST(DirectoryWalk, MakerNoteWalkNamesSkipsAndReadsOutsideValuesFromTheSegment) 
 TEST(DirectoryWalk, MakerNoteFailureEndsTheNoteAndRestoresTheBuffer) {
     const std::string note = NoteBytes({{0x0001, 3, 1, 5}, {0x0007, 3, 1, 1}, {0x0001, 3, 1, 6}}, "");
     exif::TimgData owner;
-    owner.SetBuffer("segment");
+    owner.SetBuffer(std::string_view("segment"));
     exif::TImageInfo info(&owner, exif::BuildAll);
-    info.SetBuffer("segment");
+    info.SetBuffer(std::string_view("segment"));
     info.WalkMakerNote(note, VendorRows, 0, 1, 0);
     EXPECT_EQ(owner.ErrorText, "Error Detected = cannot decode");
     EXPECT_EQ(info.MakerDumpText, "\r\nQuality = [5]");

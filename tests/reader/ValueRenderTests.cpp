@@ -131,25 +131,37 @@ TEST(ValueRender, TablePatternsShowThroughTheWalk) {
     EXPECT_EQ(ValueOf(info, "YResolution"), "300.00");
     EXPECT_EQ(ValueOf(info, "ExposureTime"), "1/60 sec");
     EXPECT_EQ(ValueOf(info, "FNumber"), "F2.8");
-    EXPECT_EQ(ValueOf(info, "ApertureValue"), "F3.0");
-    EXPECT_EQ(ValueOf(info, "MaxApertureValue"), "F3.0");
+    // Aperture values are APEX values Av, shown as the f-number 2^(Av/2).
+    EXPECT_EQ(ValueOf(info, "ApertureValue"), "F2.8");
+    EXPECT_EQ(ValueOf(info, "MaxApertureValue"), "F2.8");
     EXPECT_EQ(ValueOf(info, "FocalLength"), " 7.40 mm");
     // A file's own 35 mm value is kept and none is computed.
     EXPECT_EQ(ValueOf(info, "FocalLengthin35mmFilm"), "35.00 mm");
     EXPECT_EQ(CountNamed(info, "FocalLengthin35mmFilm"), 1);
 }
 
+TEST(ValueRender, ApertureIsTheFNumberOfAnApexValue) {
+    EXPECT_EQ(exif::ApertureText("566/100"), "F7.1");  // shown as F5.6 when Av was taken for N
+    EXPECT_EQ(exif::ApertureText("4"), "F4.0");
+    EXPECT_EQ(exif::ApertureText("0/1"), "F1.0");
+    EXPECT_EQ(exif::ApertureText("6/1, 2/1"), "F8.0");
+    EXPECT_EQ(exif::ApertureText("-9999.99"), "-9999.99");
+}
+
 TEST(ValueRender, ValueCodesReplaceTheNumbers) {
     const std::string orientation = "1:Normal,3:Rotated 180\xB0,6:CounterClockwise 90\xB0,8:Clockwise 90\xB0";
     EXPECT_EQ(Render(U16Bytes(false, {6}), 3, {}, orientation), "CounterClockwise 90\xB0");
     EXPECT_EQ(Render(U16Bytes(false, {3}), 3, {}, orientation), "Rotated 180\xB0");
-    EXPECT_EQ(Render(U16Bytes(false, {2}), 3, {}, orientation), "");
     EXPECT_EQ(Render(U16Bytes(false, {2}), 3, {}, "1:Monochrome,2:RGB,6:YCbCr"), "RGB");
-    EXPECT_EQ(Render(std::string(1, '\x01'), 1, {}, "0:Sealevel"), "");
     EXPECT_EQ(Render(std::string(1, '\x00'), 1, {}, "0:Sealevel"), "Sealevel");
-    // Two components, the first without a pair: no leading separator.
-    EXPECT_EQ(Render(U16Bytes(false, {2, 6}), 3, {}, orientation), "CounterClockwise 90\xB0");
-    EXPECT_EQ(Render(U16Bytes(false, {6, 2}), 3, {}, orientation), "CounterClockwise 90\xB0, ");
+    // A code without a pair shows its number, so below sea level (1) or a
+    // mirrored orientation never reads as empty.
+    EXPECT_EQ(Render(U16Bytes(false, {2}), 3, {}, orientation), "2");
+    EXPECT_EQ(Render(std::string(1, '\x01'), 1, {}, "0:Sealevel"), "1");
+    EXPECT_EQ(Render(U16Bytes(false, {2, 6}), 3, {}, orientation), "2, CounterClockwise 90\xB0");
+    EXPECT_EQ(Render(U16Bytes(false, {6, 2}), 3, {}, orientation), "CounterClockwise 90\xB0, 2");
+    // A pair with an empty text is still a pair.
+    EXPECT_EQ(Render(U16Bytes(false, {4}), 3, {}, "4:,5:Five"), "");
     // A rational is looked up with the whole text so far.
     EXPECT_EQ(Render(Rat(1, 1), 5, {}, orientation), "1/1");
     EXPECT_EQ(Render(Rat(1, 1), 5, {}, "1/1:One"), "1/1One");
@@ -276,20 +288,31 @@ TEST(ValueRender, FlashBitsAndItsFailure) {
         EXPECT_THROW(exif::FlashText(bad), std::exception) << bad;
 }
 
-TEST(ValueRender, XpTextKeepsTheLowBytesOfTheFirstCharacters) {
-    EXPECT_EQ(exif::XpText("72, 0, 105, 0, 0, 0"), "Hi");
-    EXPECT_EQ(exif::XpText("72, 0, 101, 0, 108, 0, 108, 0"), "Hell");
-    EXPECT_EQ(exif::XpText("72, 0, 105"), "H");
-    EXPECT_EQ(exif::XpText("72"), "");
-    EXPECT_EQ(exif::XpText("\"Hi\""), "");
-    EXPECT_EQ(exif::XpText("72, 0, x, 0, 105, 0"), "Hi");
-    EXPECT_EQ(exif::XpText("328, 0, 256, 0"), "H");
+TEST(ValueRender, XpTextDecodesTheWholeValueAsLittleEndianUtf16) {
+    const auto utf16 = [](std::u16string_view text) {
+        std::string bytes;
+        for (const char16_t c : text) bytes += U16Bytes(false, {c});
+        return bytes;
+    };
+    EXPECT_EQ(exif::XpText(utf16(u"Hello World") + std::string(2, '\0')), "Hello World");
+    EXPECT_EQ(exif::XpText(utf16(u"  caf\u00E9 \u20AC \u0416  ")), "  caf\xE9 \x80 ?  ");  // no trimming
+    EXPECT_EQ(exif::XpText(utf16(u"Hi") + std::string(2, '\0') + utf16(u"after")), "Hi");
+    EXPECT_EQ(exif::XpText(utf16(u"Hi") + "!"), "Hi");  // an odd last byte is ignored
 
-    Tiff t;
-    t.Dir({Tiff::Bytes(0x9C9B, {72, 0, 105, 0, 0, 0}), Tiff::Undefined(0x9C9C, std::string("H\0i\0", 4))});
-    const auto img = ReadJpeg("render_xp.jpg", t.Build());
-    EXPECT_EQ(ValueOf(*img->ExifInfo(), "Title"), "Hi");
-    EXPECT_EQ(ValueOf(*img->ExifInfo(), "Comments"), "");
+    // Whatever the declared type (BYTE as Windows writes it, UNDEFINED, a
+    // SHORT in a big-endian file), the bytes are little-endian UTF-16.
+    for (const bool big : {false, true}) {
+        Tiff t(big);
+        t.Dir({Tiff::Bytes(0x9C9B, {72, 0, 101, 0, 108, 0, 108, 0, 111, 0, 0, 0}),
+               Tiff::Undefined(0x9C9C, utf16(u"Hello World")), Tiff::Typed(0x9C9D, 3, 3, utf16(u"Ann")),
+               Tiff::Typed(0x9C9E, 1, 4, utf16(u"ab"))});
+        const auto img = ReadJpeg(big ? "render_xp_mm.jpg" : "render_xp.jpg", t.Build());
+        const exif::TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(ValueOf(info, "Title"), "Hello") << big;
+        EXPECT_EQ(ValueOf(info, "Comments"), "Hello World") << big;
+        EXPECT_EQ(ValueOf(info, "Author"), "Ann") << big;
+        EXPECT_EQ(ValueOf(info, "Keywords"), "ab") << big;
+    }
 }
 
 TEST(ValueRender, DecimalSeparatorIsOneSettingOfTheReader) {

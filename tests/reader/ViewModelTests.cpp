@@ -9,6 +9,7 @@
 
 #include "ByteBuilders.h"
 #include "dialog/ParamsRows.h"
+#include "exif/FileSource.h"
 #include "exif/TagEntry.h"
 #include "exif/TextFormat.h"
 
@@ -201,4 +202,97 @@ TEST(ViewModel, ProposedExportNameReplacesTheExtension) {
     EXPECT_EQ(params::NamePart("dir/photo.jpg"), "dir/photo.jpg");
     EXPECT_EQ(params::NamePart("dir/photo.jpg", params::AnyPathSeparators), "photo.jpg");
     EXPECT_EQ(params::NamePart("dir\\"), "");
+}
+
+namespace {
+
+std::string TaggedJpeg() {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), t.Short(0x0112, {6}), t.Long(0xA002, {4000}), t.Long(0xA003, {3000})});
+    return Jpeg()
+        .Exif(t.Build())
+        .Iptc(Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b"))
+        .Sof0(320, 200)
+        .Build();
+}
+
+std::string ExifValue(const params::ExifView &view, const std::string &name) {
+    for (const GridRow &row : view.Rows)
+        if (row.Name == name) return row.Value;
+    return "<missing>";
+}
+
+}  // namespace
+
+TEST(ViewModel, ImageViewReadsTheFileOnceForBothTabsTheSizeAndTheListing) {
+    const std::string path = WriteTempFile("view_once.jpg", TaggedJpeg());
+    params::ViewRequest request;
+    request.ImageWidth = 640;
+    request.ImageHeight = 480;
+    request.Separators = params::AnyPathSeparators;
+    request.WithListing = true;
+    const uint64_t before = exif::TFileSource::OpenCount();
+    const params::ImageView view = params::BuildImageView(path, request);
+    EXPECT_EQ(exif::TFileSource::OpenCount() - before, 1u);
+
+    // The same rows as each tab read on its own.
+    EXPECT_TRUE(view.Opened);
+    EXPECT_TRUE(view.HasMetadata);
+    EXPECT_EQ(view.ErrorText, "");
+    EXPECT_EQ(Column(view.Exif.Rows, false), Column(View(path, 640, 480).Rows, false));
+    EXPECT_EQ(view.Exif.Rows[1].Value, params::FileSizeText(path));
+    const params::IptcView iptcAlone = params::BuildIptcView(path);
+    ASSERT_TRUE(view.Iptc.Visible);
+    EXPECT_EQ(Column(view.Iptc.Rows, false), Column(iptcAlone.Rows, false));
+    EXPECT_EQ(Column(view.Iptc.Rows, false), (Texts{"Title", "a,b"}));
+    EXPECT_EQ(view.Listing,
+              "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\xB0"
+              "\r\nExif Image Width = 4000\r\nExif Image Length = 3000");
+
+    // Without the listing nothing of it is built.
+    request.WithListing = false;
+    EXPECT_EQ(params::BuildImageView(path, request).Listing, "");
+}
+
+TEST(ViewModel, ImageViewTakesTheSizeFromTheFileAndShowsTheGivenName) {
+    const std::string path = WriteTempFile("view_own_host.jpg", TaggedJpeg());
+    params::ViewRequest request;
+    request.SizeFromFile = true;
+    request.DisplayName = "shown.jpg";
+    const params::ImageView view = params::BuildImageView(path, request);
+    EXPECT_EQ(view.ImageWidth, 320);  // the frame header first
+    EXPECT_EQ(view.ImageHeight, 200);
+    EXPECT_EQ(Column(view.Exif.Rows, false)[0], "shown.jpg");
+    EXPECT_EQ(Column(view.Exif.Rows, false)[2], "320");
+
+    Tiff t;
+    t.Dir({t.Long(0x0100, {1200}), t.Long(0x0101, {900})});
+    const params::ImageView tiff = params::BuildImageView(WriteTempFile("view_own_host.tif", t.Build()), request);
+    EXPECT_EQ(tiff.ImageWidth, 1200);  // else what the EXIF data recorded
+    EXPECT_EQ(tiff.ImageHeight, 900);
+}
+
+TEST(ViewModel, ImageViewDecidesTheKindByContentOnlyWhenAsked) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon")});
+    const std::string jpeg = WriteTempFile("view_content_jpeg.img", Jpeg().Exif(t.Build()).Build());
+    const std::string tiff = WriteTempFile("view_content_tiff.dat", t.Build());
+    const std::string other = WriteTempFile("view_content_other.dat", "GIF89a");
+    params::ViewRequest request;
+    for (const std::string &path : {jpeg, tiff}) {
+        const params::ImageView byName = params::BuildImageView(path, request);
+        EXPECT_FALSE(byName.Opened) << path;
+        EXPECT_EQ(byName.ErrorText, "Not an EXIF file");
+        EXPECT_EQ(byName.Exif.Rows.size(), 1u);
+    }
+    request.KindByContent = true;
+    for (const std::string &path : {jpeg, tiff}) {
+        const params::ImageView byContent = params::BuildImageView(path, request);
+        EXPECT_TRUE(byContent.Opened) << path;
+        EXPECT_EQ(ExifValue(byContent.Exif, "Make"), "Canon") << path;
+    }
+    const params::ImageView unknown = params::BuildImageView(other, request);
+    EXPECT_FALSE(unknown.Opened);
+    EXPECT_FALSE(unknown.HasMetadata);
+    EXPECT_EQ(unknown.ErrorText, "Not an EXIF file");
 }

@@ -1,0 +1,159 @@
+#include "exif/FileSource.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
+namespace exif {
+
+namespace {
+std::atomic<uint64_t> g_opened{0};
+}
+
+uint64_t TFileSource::OpenCount() {
+    return g_opened.load();
+}
+
+#ifdef _WIN32
+
+TFileSource::~TFileSource() {
+    if (View) UnmapViewOfFile(View);
+    if (Mapping) CloseHandle(Mapping);
+    if (File) CloseHandle(File);
+}
+
+bool TFileSource::IsOpen() const {
+    return File != nullptr;
+}
+
+bool TFileSource::Open(const std::string &fileName) {
+    HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    ++g_opened;
+    File = h;
+    LARGE_INTEGER size{};
+    if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) return false;
+    FileSize = static_cast<uint64_t>(size.QuadPart);
+    return true;
+}
+
+size_t TFileSource::Read(char *dest, size_t n) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
+    if (!File || !ReadFile(File, dest, want, &got, nullptr)) return 0;
+    return got;
+}
+
+std::string_view TFileSource::MapAll() {
+    if (View) return {static_cast<const char *>(View), ViewSize};
+    if (!File || FileSize == 0 || FileSize > SIZE_MAX) return {};
+    Mapping = CreateFileMappingA(File, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (!Mapping) return {};
+    View = MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0);
+    if (!View) return {};
+    ViewSize = static_cast<size_t>(FileSize);
+    return {static_cast<const char *>(View), ViewSize};
+}
+
+#else
+
+TFileSource::~TFileSource() {
+    if (View) munmap(const_cast<void *>(View), ViewSize);
+    if (File >= 0) close(File);
+}
+
+bool TFileSource::IsOpen() const {
+    return File >= 0;
+}
+
+bool TFileSource::Open(const std::string &fileName) {
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    ++g_opened;
+    File = fd;
+    struct stat st {};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    FileSize = static_cast<uint64_t>(st.st_size);
+    return true;
+}
+
+size_t TFileSource::Read(char *dest, size_t n) {
+    while (File >= 0) {
+        const ssize_t got = read(File, dest, n);
+        if (got >= 0) return static_cast<size_t>(got);
+        if (errno != EINTR) break;
+    }
+    return 0;
+}
+
+std::string_view TFileSource::MapAll() {
+    if (View) return {static_cast<const char *>(View), ViewSize};
+    if (File < 0 || FileSize == 0 || FileSize > SIZE_MAX) return {};
+    void *p = mmap(nullptr, static_cast<size_t>(FileSize), PROT_READ, MAP_PRIVATE, File, 0);
+    if (p == MAP_FAILED) return {};
+    View = p;
+    ViewSize = static_cast<size_t>(FileSize);
+    return {static_cast<const char *>(View), ViewSize};
+}
+
+#endif
+
+// --------------------------------------------------------------------- input
+
+bool TInput::Refill() {
+    if (!Window.empty()) return true;
+    if (!File) return false;
+    if (!Chunk) Chunk.reset(new char[ChunkSize]);
+    const size_t got = File->Read(Chunk.get(), ChunkSize);
+    Window = std::string_view(Chunk.get(), got);
+    return got > 0;
+}
+
+int TInput::Get() {
+    if (!Refill()) return -1;
+    const int c = static_cast<uint8_t>(Window.front());
+    Window.remove_prefix(1);
+    return c;
+}
+
+std::string_view TInput::Peek() {
+    Refill();
+    return Window;
+}
+
+size_t TInput::AppendTo(std::string &out, size_t n) {
+    size_t done = 0;
+    while (done < n && Refill()) {
+        const size_t take = std::min(n - done, Window.size());
+        out.append(Window.data(), take);
+        Window.remove_prefix(take);
+        done += take;
+    }
+    return done;
+}
+
+size_t TInput::Skip(uint8_t value, size_t limit) {
+    size_t done = 0;
+    while (done < limit && Refill()) {
+        const size_t span = std::min(limit - done, Window.size());
+        size_t k = 0;
+        while (k < span && static_cast<uint8_t>(Window[k]) == value) ++k;
+        Window.remove_prefix(k);
+        done += k;
+        if (k < span) break;
+    }
+    return done;
+}
+
+}  // namespace exif
