@@ -70,11 +70,12 @@ std::string ExifCellValue(const exif::TTagEntry &entry) {
     return StripQuotes(exif::Trim(entry.Value));
 }
 
-ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
-                       std::string_view separators) {
+namespace {
+
+ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &fileName, int32_t imageWidth,
+                    int32_t imageHeight, std::string_view separators) {
     ExifView view;
-    exif::TimgData img(exif::BuildAll);
-    if (!img.OpenImageFile(fileName) || !img.HasExifSegment()) {
+    if (!opened || !img.HasExifSegment()) {
         view.Rows.resize(1);
         return view;
     }
@@ -95,10 +96,9 @@ ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t 
     return view;
 }
 
-IptcView BuildIptcView(const std::string &fileName) {
+IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
     IptcView view;
-    exif::TimgData img(exif::BuildAll);
-    if (!img.OpenImageFile(fileName) || !img.HasIptcSegment()) return view;
+    if (!opened || !img.HasIptcSegment()) return view;
     view.Visible = true;
     iptc::TIPTCdata &data = *img.IptcInfo();
     data.ParseOwnerSegment();
@@ -107,6 +107,62 @@ IptcView BuildIptcView(const std::string &fileName) {
         view.Rows.push_back({entry.Description, entry.Value});
     }
     if (view.Rows.empty()) view.Rows.resize(1);
+    return view;
+}
+
+bool IsFrameHeader(int marker) {
+    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// A host of its own: the image's dimensions from its frame header, else
+// from what the EXIF data recorded.
+void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
+    width = height = 0;
+    for (int i = 1; i <= img.SectionCount; ++i) {
+        const exif::tSection &s = img.Section(i);
+        if (!IsFrameHeader(s.Marker)) continue;
+        // length (2), precision (1), height (2), width (2)
+        height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
+        width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
+        return;
+    }
+    if (const exif::TImageInfo *info = img.ExifInfo()) {
+        width = info->WidthValue;
+        height = info->HeightValue;
+    }
+}
+
+}  // namespace
+
+ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t imageHeight,
+                       std::string_view separators) {
+    exif::TimgData img(exif::BuildAll);
+    const bool opened = img.OpenImageFile(fileName);
+    return ExifViewOf(img, opened, fileName, imageWidth, imageHeight, separators);
+}
+
+IptcView BuildIptcView(const std::string &fileName) {
+    exif::TimgData img(exif::BuildAll);
+    const bool opened = img.OpenImageFile(fileName);
+    return IptcViewOf(img, opened);
+}
+
+ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
+    ImageView view;
+    exif::TimgData img(exif::BuildAll);
+    img.KindByContent = request.KindByContent;
+    view.Opened = img.OpenImageFile(fileName);
+    const exif::TImageInfo *info = img.ExifInfo();
+    view.HasMetadata = view.Opened && ((info && info->EntryCount() > 0) || img.HasIptcSegment());
+    if (!view.HasMetadata) view.ErrorText = img.ErrorText == "<none>" ? std::string() : img.ErrorText;
+    view.ImageWidth = request.ImageWidth;
+    view.ImageHeight = request.ImageHeight;
+    if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
+    view.Exif = ExifViewOf(img, view.Opened, fileName, view.ImageWidth, view.ImageHeight, request.Separators);
+    if (!request.DisplayName.empty() && view.Exif.Rows.size() > 1) view.Exif.Rows[0].Value = request.DisplayName;
+    view.Iptc = IptcViewOf(img, view.Opened);
+    if (request.WithListing && info) view.Listing = info->DumpText + info->MakerDumpText;
     return view;
 }
 

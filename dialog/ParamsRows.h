@@ -46,6 +46,30 @@ ExifView BuildExifView(const std::string &fileName, int32_t imageWidth, int32_t 
                        std::string_view separators = HostPathSeparators);
 IptcView BuildIptcView(const std::string &fileName);
 
+struct ViewRequest {
+    int32_t ImageWidth = 0;  // the host's image size for the ImageWidth/ImageHeight rows
+    int32_t ImageHeight = 0;
+    bool SizeFromFile = false;  // the tool as its own host: JPEG frame header, else the EXIF dimensions
+    std::string_view Separators = HostPathSeparators;
+    std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
+    bool KindByContent = false;  // passed to TimgData::KindByContent
+    bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
+};
+
+struct ImageView {
+    bool Opened = false;       // the file could be opened and read (OpenImageFile's result)
+    bool HasMetadata = false;  // an EXIF directory or an IPTC segment was found
+    std::string ErrorText;     // the container's reason when nothing was found
+    int32_t ImageWidth = 0;    // what the ImageWidth/ImageHeight rows show
+    int32_t ImageHeight = 0;
+    ExifView Exif;        // as BuildExifView gives it
+    IptcView Iptc;        // as BuildIptcView gives it
+    std::string Listing;  // only with WithListing
+};
+
+// One open and one read of the file for both tabs, the file size and the listing.
+ImageView BuildImageView(const std::string &fileName, const ViewRequest &request);
+
 // The export file: "EXIF", the EXIF rows as name=value, "UserComment=" and
 // the comment, then, when the IPTC tab is visible, an empty line, "IPTC" and
 // its rows. Every line ends with CR LF; bytes as the cells hold them.

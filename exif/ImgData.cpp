@@ -35,6 +35,18 @@ FileKind KindOf(const std::string &fileName) {
     return FileKind::Other;
 }
 
+// The signatures of the two containers: the JPEG start-of-image marker and
+// the two byte orders of a TIFF header with its 42.
+FileKind KindByLeadingBytes(const std::string &fileName) {
+    char lead[4] = {};
+    std::ifstream in(fileName, std::ios::binary);
+    in.read(lead, sizeof lead);
+    const std::string_view bytes(lead, static_cast<size_t>(in.gcount()));
+    if (bytes.substr(0, 2) == "\xFF\xD8") return FileKind::Jpeg;
+    if (bytes == std::string_view("II*\0", 4) || bytes == std::string_view("MM\0*", 4)) return FileKind::Tiff;
+    return FileKind::Other;
+}
+
 }  // namespace
 
 bool FileExists(const std::string &fileName) {
@@ -61,7 +73,8 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
     ClearContainer();
     if (!FileExists(fileName)) return false;
     ErrorText = "Not an EXIF file";
-    const FileKind kind = KindOf(fileName);
+    FileKind kind = KindOf(fileName);
+    if (kind == FileKind::Other && KindByContent) kind = KindByLeadingBytes(fileName);
     if (kind == FileKind::Other) return false;
     bool ok = false;
     try {

@@ -55,6 +55,10 @@ public:
     int32_t IptcSection = 0;
     int32_t CommentSection = 0;
     int32_t BuildMode;
+    // When true and the file name's extension names neither JPEG nor TIFF,
+    // the first bytes decide: FF D8 -> JPEG, "II*\0" or "MM\0*" -> TIFF-structured.
+    // The plug-in leaves it false (the extension alone decides, as always).
+    bool KindByContent = false;
 
     static constexpr int MaxSections = 20;
     static constexpr int64_t TiffBlockSize = 256000;
