@@ -21,6 +21,15 @@ std::vector<params::GridRow> EscapedRows(const std::vector<params::GridRow> &row
     return escaped;
 }
 
+// The export's line ends are CR LF; a terminal's are LF.
+std::string WithoutCarriageReturns(const std::string &text) {
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text)
+        if (c != '\r') out += c;
+    return out;
+}
+
 // The export's lines with every value escaped, or only the selected rows.
 class TextFormatter : public Formatter {
 public:
@@ -36,8 +45,9 @@ public:
             return out;
         }
         const std::vector<params::GridRow> iptc = EscapedRows(r.View.Iptc.Rows);
-        return out + TerminalText(params::ExportText(EscapedRows(r.View.Exif.Rows), EscapeControls(r.View.Exif.Comment),
-                                                     r.View.Iptc.Visible ? &iptc : nullptr));
+        const std::string text = params::ExportText(EscapedRows(r.View.Exif.Rows), EscapeControls(r.View.Exif.Comment),
+                                                    r.View.Iptc.Visible ? &iptc : nullptr);
+        return out + Utf8(WithoutCarriageReturns(text));
     }
 
 private:
@@ -64,6 +74,8 @@ private:
     bool First = true;
 };
 
+// Values escaped as in the text format, so that each file is one line of the
+// file whatever its values hold (line-oriented tools keep working).
 class CsvFormatter : public Formatter {
 public:
     std::string File(const FileResult &r) override {
@@ -71,7 +83,7 @@ public:
         for (const Field &f : r.Fields) {
             const std::string key = Utf8(f.Key);
             if (Known.insert(key).second) Header.push_back(key);
-            row.Values[key] = Utf8(f.Value);
+            row.Values[key] = Utf8(EscapeControls(f.Value));
         }
         Rows.push_back(std::move(row));
         return {};

@@ -4,6 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=$1; shift
-scripts/ensure-packages.sh cmake g++ make libgtest-dev libbenchmark-dev
+scripts/ensure-packages.sh cmake g++ make libgtest-dev libbenchmark-dev python3
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEXIFVIEW_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
