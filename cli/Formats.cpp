@@ -11,22 +11,33 @@ namespace cli {
 namespace {
 
 std::string Utf8(const std::string &windowsText) {
-    return exif::Windows1252ToUtf8(windowsText);
+    // ASCII is the same in both.
+    for (const char c : windowsText)
+        if (static_cast<unsigned char>(c) >= 0x80) return exif::Windows1252ToUtf8(windowsText);
+    return windowsText;
 }
 
-std::vector<params::GridRow> EscapedRows(const std::vector<params::GridRow> &rows) {
-    std::vector<params::GridRow> escaped;
-    escaped.reserve(rows.size());
-    for (const params::GridRow &row : rows) escaped.push_back({EscapeControls(row.Name), EscapeControls(row.Value)});
-    return escaped;
+void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
+    for (const params::GridRow &row : rows) {
+        AppendEscaped(out, row.Name);
+        out += '=';
+        AppendEscaped(out, row.Value);
+        out += '\n';
+    }
 }
 
-// The export's line ends are CR LF; a terminal's are LF.
-std::string WithoutCarriageReturns(const std::string &text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text)
-        if (c != '\r') out += c;
+// The lines of the export file (see params::ExportText), with LF line ends
+// and every value escaped: one line a row whatever the values hold.
+std::string ExportLines(const params::ImageView &view) {
+    std::string out = "EXIF\n";
+    AddRows(out, view.Exif.Rows);
+    out += "UserComment=";
+    AppendEscaped(out, view.Exif.Comment);
+    out += '\n';
+    if (view.Iptc.Visible) {
+        out += "\nIPTC\n";
+        AddRows(out, view.Iptc.Rows);
+    }
     return out;
 }
 
@@ -44,10 +55,7 @@ public:
             for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
             return out;
         }
-        const std::vector<params::GridRow> iptc = EscapedRows(r.View.Iptc.Rows);
-        const std::string text = params::ExportText(EscapedRows(r.View.Exif.Rows), EscapeControls(r.View.Exif.Comment),
-                                                    r.View.Iptc.Visible ? &iptc : nullptr);
-        return out + Utf8(WithoutCarriageReturns(text));
+        return out + Utf8(ExportLines(r.View));
     }
 
 private:

@@ -74,15 +74,19 @@ bool IsFolder(const std::string &name) {
     return fs::is_directory(FsPath(name), error);
 }
 
-// The reason a named file cannot be read, or empty when it can.
-std::string UnreadableReason(const std::string &name) {
+// The reason a named file cannot be read, or empty when it may be.
+std::string NotAFileReason(const std::string &name) {
     std::error_code error;
     const fs::file_status status = fs::status(FsPath(name), error);
     if (!fs::exists(status)) return "no such file";
     if (fs::is_directory(status)) return "is a folder (-r reads the files in it)";
     if (!fs::is_regular_file(status)) return "not a regular file";
+    return {};
+}
+
+bool CanBeOpened(const std::string &name) {
     std::ifstream in(FsPath(name), std::ios::binary);
-    return in ? std::string() : "cannot be opened for reading";
+    return static_cast<bool>(in);
 }
 
 params::ViewRequest RequestFor(const Options &o, const std::string &name) {
@@ -99,13 +103,18 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
 
 // Reads one file; notes on stderr what went wrong. Returns the file's status.
 int ReadView(const Options &o, const std::string &name, params::ImageView &view) {
-    const std::string reason = UnreadableReason(name);
+    const std::string reason = NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
     }
     view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
     if (view.HasMetadata) return ExitOk;
+    // Asked only now: a file the reader could read is one that opens.
+    if (!view.Opened && !CanBeOpened(name)) {
+        Note(name, "cannot be opened for reading");
+        return ExitUnreadable;
+    }
     if (KindOfFile(name) == ImageKind::Unknown)
         Note(name, "not a JPEG or TIFF file");
     else

@@ -95,11 +95,21 @@ std::string ValidUtf8(std::string_view text) {
 
 namespace {
 
-std::string EscapeBytes(std::string_view text, bool windows1252) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char ch : text) {
+bool NeedsEscape(unsigned char c, bool windows1252) {
+    return c < 0x20 || c == 0x7F || c == '\\' || (windows1252 && IsUndefinedHighByte(c));
+}
+
+void AppendEscapedBytes(std::string &out, std::string_view text, bool windows1252) {
+    // Most values need no escape: copy them whole.
+    size_t first = 0;
+    while (first < text.size() && !NeedsEscape(static_cast<unsigned char>(text[first]), windows1252)) ++first;
+    out += text.substr(0, first);
+    for (const char ch : text.substr(first)) {
         const auto c = static_cast<unsigned char>(ch);
+        if (!NeedsEscape(c, windows1252)) {
+            out += ch;
+            continue;
+        }
         switch (c) {
             case '\0':
                 out += "\\0";
@@ -117,23 +127,27 @@ std::string EscapeBytes(std::string_view text, bool windows1252) {
                 out += "\\\\";
                 break;
             default:
-                if (c < 0x20 || c == 0x7F || (windows1252 && IsUndefinedHighByte(c)))
-                    AddHexEscape(out, "\\x", c, 2);
-                else
-                    out += ch;
+                AddHexEscape(out, "\\x", c, 2);
         }
     }
-    return out;
 }
 
 }  // namespace
 
+void AppendEscaped(std::string &out, std::string_view windowsText) {
+    AppendEscapedBytes(out, windowsText, true);
+}
+
 std::string EscapeControls(std::string_view windowsText) {
-    return EscapeBytes(windowsText, true);
+    std::string out;
+    AppendEscapedBytes(out, windowsText, true);
+    return out;
 }
 
 std::string EscapeUtf8Controls(std::string_view utf8) {
-    return EscapeBytes(ValidUtf8(utf8), false);
+    std::string out;
+    AppendEscapedBytes(out, ValidUtf8(utf8), false);
+    return out;
 }
 
 std::string JsonString(std::string_view utf8) {

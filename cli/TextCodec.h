@@ -19,6 +19,7 @@ std::string ValidUtf8(std::string_view text);
 // bytes the code page leaves undefined) and the backslash written as C-style
 // escapes: \0 \t \n \r \\ and \xHH. Nothing raw can reach a terminal.
 std::string EscapeControls(std::string_view windowsText);
+void AppendEscaped(std::string &out, std::string_view windowsText);
 
 // The same for UTF-8 text (a file name): malformed bytes become U+FFFD,
 // control characters and the backslash are escaped.
