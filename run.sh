@@ -32,6 +32,6 @@ for a in "$@"; do
 done
 if [ $has_file -eq 0 ]; then
     [ $options_done -eq 1 ] || set -- "$@" --
-    set -- "$@" "$root/tests/data/samples/Canon_40D.jpg"
+    set -- "$@" "$root/tests/data/samples/Nikon_D70.jpg"
 fi
 exec "$root/build/native/exifinfo" "$@"
