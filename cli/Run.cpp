@@ -55,8 +55,15 @@ int Worse(int a, int b) {
     return Rank(a) >= Rank(b) ? a : b;
 }
 
+// Set while a progress line stands on the terminal: a note first clears it.
+bool ProgressShown = false;
+
+void Complain(const std::string &message) {
+    std::fputs(((ProgressShown ? "\r\x1b[K" : "") + std::string("exifinfo: ") + message + "\n").c_str(), stderr);
+}
+
 void Note(const std::string &name, const std::string &message) {
-    std::fputs(("exifinfo: " + EscapeUtf8Controls(name) + ": " + message + "\n").c_str(), stderr);
+    Complain(EscapeUtf8Controls(name) + ": " + message);
 }
 
 void ApplyDecimal(const Options &o) {
@@ -142,7 +149,7 @@ int ExpandFolders(const Options &o, std::vector<std::string> &files) {
             continue;
         }
         CollectImageFiles(name, files, [&](const std::string &message) {
-            std::fputs(("exifinfo: " + EscapeUtf8Controls(message) + "\n").c_str(), stderr);
+            Complain(EscapeUtf8Controls(message));
             status = ExitUnreadable;
         });
     }
@@ -154,12 +161,15 @@ public:
     explicit Progress(size_t total) : Total(total), Shown(total >= ProgressFromFiles && IsTerminal(stderr)) {}
     ~Progress() {
         if (Shown) std::fputs("\r\x1b[K", stderr);
+        ProgressShown = false;
     }
     Progress(const Progress &) = delete;
     Progress &operator=(const Progress &) = delete;
 
     void Step(size_t done) const {
-        if (Shown && done % ProgressEvery == 0) std::fprintf(stderr, "\rexifinfo: %zu of %zu files", done, Total);
+        if (!Shown || done % ProgressEvery != 0) return;
+        std::fprintf(stderr, "\rexifinfo: %zu of %zu files", done, Total);
+        ProgressShown = true;
     }
 
 private:
@@ -178,7 +188,7 @@ int ExportRun(const Options &o) {
     if (status == ExitUnreadable) return status;
     std::string error;
     if (!WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
-        std::fputs(("exifinfo: " + EscapeUtf8Controls(error) + "\n").c_str(), stderr);
+        Complain(EscapeUtf8Controls(error));
         return ExitUnreadable;
     }
     return status;
@@ -204,7 +214,7 @@ int PrintRun(const Options &o) {
     }
     out.Write(formatter->End());
     if (!out.Finish()) {
-        std::fputs(("exifinfo: cannot write to standard output: " + out.Error() + "\n").c_str(), stderr);
+        Complain("cannot write to standard output: " + out.Error());
         return Worse(status, ExitUnreadable);
     }
     return status;
