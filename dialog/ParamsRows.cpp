@@ -131,7 +131,7 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         if (entry.Name == UserCommentName)
             view.Comment = TextBoxText(entry.Value);
         else
-            view.Rows.push_back({entry.Name, ExifCellValue(entry)});
+            view.Rows.push_back({entry.Name, ExifCellValue(entry), entry.MakerNote != 0});
     }
     return view;
 }

@@ -16,6 +16,9 @@ namespace params {
 struct GridRow {
     std::string Name;   // column 0
     std::string Value;  // column 1
+    // The row is an entry of the camera maker's note: the grid does not show
+    // it, the command-line tool names the row's group by it.
+    bool MakerNote = false;
 };
 
 struct ExifView {

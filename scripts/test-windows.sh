@@ -54,6 +54,8 @@ fi
 
 dir=${1:-build-win}; [ $# -gt 0 ] && shift
 scripts/ensure-packages.sh --i386 g++-mingw-w64-i686 wine wine32:i386 xvfb xauth fonts-wine googletest cmake make
-scripts/build-windows.sh "$dir"
+# exifinfo.exe is compared with the native exifinfo.
+scripts/build-native.sh build/native --target exifinfo >/dev/null
+scripts/build-windows.sh "$dir" -DEXIFVIEW_NATIVE_EXIFINFO="$root/build/native/exifinfo"
 # -a: a free display number; the screen is deep enough for 32-bit colour.
 xvfb-run -a -s "-screen 0 1280x1024x24" "$root/scripts/test-windows.sh" --inside-xvfb "$dir" "$@"

@@ -32,20 +32,21 @@ expect_equal("${status}" 2 "an unknown option must be a usage error (2)")
 
 run_exifinfo(status stdout stderr --help)
 expect_equal("${status}" 0 "--help must succeed")
-expect_found("${stdout}" "--export PATH" "--help must describe --export")
+expect_found("${stdout}" "--export=PATH" "--help must describe --export")
 
 # A missing file is named on stderr; the other file is still printed.
 run_exifinfo(status stdout stderr --size 640x480 ${SAMPLES}/no-such-file.jpg ${sample})
 expect_equal("${status}" 1 "a missing FILE must give status 1")
 expect_found("${stderr}" "no-such-file.jpg" "the error line must name the missing file")
-expect_found("${stdout}" "==> ${sample} <==\nEXIF\nFileName=Canon_40D.jpg\n" "the readable file must still be printed under its header")
+expect_found("${stdout}" "== ${sample} ==\nEXIF\nFileName=Canon_40D.jpg\n" "the readable file must still be printed under its header")
 string(FIND "${stdout}" "\r" at)
 expect_equal("${at}" -1 "terminal output must use LF line ends")
 
-# A file without metadata is no error: the dialog's single empty row.
+# A file without metadata shows the dialog's single empty row, and says so.
 run_exifinfo(status stdout stderr ${SAMPLES}/SOURCE.txt)
-expect_equal("${status}" 0 "a file without metadata is no error")
+expect_equal("${status}" 3 "a file without metadata must give status 3")
 expect_equal("${stdout}" "EXIF\n=\nUserComment=\n" "a file without metadata shows one empty row")
+expect_found("${stderr}" "SOURCE.txt: not a JPEG or TIFF file" "the note must name the file and the reason")
 
 # The listing shows the walk's descriptions and values.
 run_exifinfo(status stdout stderr --listing ${sample})

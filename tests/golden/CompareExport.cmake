@@ -1,7 +1,8 @@
-# Runs exifinfo --export on SAMPLE and compares the bytes with EXPECTED.
+# Runs exifinfo --export on SAMPLE and compares the bytes with EXPECTED. A
+# sample without metadata (status 3) still has its export written.
 execute_process(COMMAND ${EXIFINFO} --decimal . --size 640x480 --export ${OUTPUT} ${SAMPLE}
                 RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
+if(NOT status EQUAL 0 AND NOT status EQUAL 3)
   message(FATAL_ERROR "exifinfo failed on ${SAMPLE}")
 endif()
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${OUTPUT} ${EXPECTED} RESULT_VARIABLE differs)

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# exifinfo -r over a folder of 1,000 real camera JPEGs (the sample JPEGs
+# copied round-robin), in one process, next to reading the first 64 KiB of
+# every file (head -c, one process) and exiv2 -pa over the same files.
+# Hot cache: each command runs once to warm up, then the best of RUNS.
+# Usage: bench/folder-bench.sh [BUILD_DIR]   (default build/native)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+build=${1:-build/native}
+runs=${RUNS:-5}
+count=1000
+
+scripts/ensure-packages.sh exiv2 bc
+scripts/build-native.sh "$build" --target exifinfo >/dev/null
+exifinfo=$(realpath "$build/exifinfo")
+
+folder=$(mktemp -d /tmp/exifinfo-bench.XXXXXX)
+trap 'rm -rf "$folder"' EXIT
+mapfile -t samples < <(find "$root/tests/data/samples" -maxdepth 1 -type f \( -name '*.jpg' -o -name '*.jpeg' \) | sort)
+for ((i = 0; i < count; ++i)); do
+    sample=${samples[i % ${#samples[@]}]}
+    cp "$sample" "$folder/$(printf '%04d' "$i")-$(basename "$sample")"
+done
+
+# Best wall-clock time in seconds of a command, output discarded.
+best_time() {
+    local best="" t start end
+    "$@" >/dev/null 2>&1 || true
+    for ((r = 0; r < runs; ++r)); do
+        start=$(date +%s.%N)
+        "$@" >/dev/null 2>&1 || true
+        end=$(date +%s.%N)
+        t=$(echo "$end - $start" | bc -l)
+        if [ -z "$best" ] || (($(echo "$t < $best" | bc -l))); then best=$t; fi
+    done
+    printf '%.3f' "$best"
+}
+
+cd "$folder"
+t_exifinfo=$(best_time "$exifinfo" -r .)
+t_head=$(best_time sh -c 'head -q -c 65536 -- * > /dev/null')
+t_exiv2=$(best_time sh -c 'exiv2 -pa -- * > /dev/null')
+
+echo "files:                       $count ($(du -sh . | cut -f1))"
+echo "exifinfo -r .                ${t_exifinfo} s"
+echo "head -c 65536 (first 64 KiB) ${t_head} s"
+echo "exiv2 -pa                    ${t_exiv2} s"
+echo "exifinfo / head:             $(echo "scale=2; $t_exifinfo / $t_head" | bc -l)"
+echo "exiv2 / exifinfo:            $(echo "scale=2; $t_exiv2 / $t_exifinfo" | bc -l)"

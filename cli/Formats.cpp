@@ -1,0 +1,164 @@
+#include "cli/Formats.h"
+
+#include <map>
+#include <set>
+
+#include "cli/TextCodec.h"
+#include "exif/TextFormat.h"
+
+namespace cli {
+
+namespace {
+
+std::string Utf8(const std::string &windowsText) {
+    // ASCII is the same in both.
+    for (const char c : windowsText)
+        if (static_cast<unsigned char>(c) >= 0x80) return exif::Windows1252ToUtf8(windowsText);
+    return windowsText;
+}
+
+void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
+    for (const params::GridRow &row : rows) {
+        AppendEscaped(out, row.Name);
+        out += '=';
+        AppendEscaped(out, row.Value);
+        out += '\n';
+    }
+}
+
+// The lines of the export file (see params::ExportText), with LF line ends
+// and every value escaped: one line a row whatever the values hold.
+std::string ExportLines(const params::ImageView &view) {
+    std::string out = "EXIF\n";
+    AddRows(out, view.Exif.Rows);
+    out += "UserComment=";
+    AppendEscaped(out, view.Exif.Comment);
+    out += '\n';
+    if (view.Iptc.Visible) {
+        out += "\nIPTC\n";
+        AddRows(out, view.Iptc.Rows);
+    }
+    return out;
+}
+
+// The export's lines with every value escaped, or only the selected rows.
+class TextFormatter : public Formatter {
+public:
+    TextFormatter(const Options &options, bool withHeaders) : Opts(options), WithHeaders(withHeaders) {}
+
+    std::string File(const FileResult &r) override {
+        std::string out;
+        if (WithHeaders) out += std::string(First ? "" : "\n") + "== " + EscapeUtf8Controls(r.Name) + " ==\n";
+        First = false;
+        if (Opts.Listing) return out + TerminalText(r.View.Listing) + "\n";
+        if (!Opts.Tags.empty()) {
+            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
+            return out;
+        }
+        return out + Utf8(ExportLines(r.View));
+    }
+
+private:
+    const Options &Opts;
+    bool WithHeaders;
+    bool First = true;
+};
+
+class JsonFormatter : public Formatter {
+public:
+    std::string Begin() override { return "["; }
+
+    std::string File(const FileResult &r) override {
+        std::string out = First ? "\n{\n" : ",\n{\n";
+        First = false;
+        out += "  \"SourceFile\": " + JsonString(ValidUtf8(r.Name));
+        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8(f.Key)) + ": " + JsonString(Utf8(f.Value));
+        return out + "\n}";
+    }
+
+    std::string End() override { return "\n]\n"; }
+
+private:
+    bool First = true;
+};
+
+// Values escaped as in the text format, so that each file is one line of the
+// file whatever its values hold (line-oriented tools keep working).
+class CsvFormatter : public Formatter {
+public:
+    std::string File(const FileResult &r) override {
+        Row row{r.Name, {}};
+        for (const Field &f : r.Fields) {
+            const std::string key = Utf8(f.Key);
+            if (Known.insert(key).second) Header.push_back(key);
+            row.Values[key] = Utf8(EscapeControls(f.Value));
+        }
+        Rows.push_back(std::move(row));
+        return {};
+    }
+
+    std::string End() override {
+        std::string out = "SourceFile";
+        for (const std::string &key : Header) out += "," + CsvField(key);
+        out += "\r\n";
+        for (const Row &row : Rows) out += Line(row);
+        return out;
+    }
+
+private:
+    struct Row {
+        std::string Name;
+        std::map<std::string, std::string> Values;  // by key
+    };
+
+    std::string Line(const Row &row) const {
+        std::string out = CsvField(ValidUtf8(row.Name));
+        for (const std::string &key : Header) {
+            out += ",";
+            const auto value = row.Values.find(key);
+            if (value != row.Values.end()) out += CsvField(value->second);
+        }
+        return out + "\r\n";
+    }
+
+    std::vector<std::string> Header;
+    std::set<std::string> Known;
+    std::vector<Row> Rows;
+};
+
+}  // namespace
+
+std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders) {
+    switch (options.Format) {
+        case OutputFormat::Json:
+            return std::make_unique<JsonFormatter>();
+        case OutputFormat::Csv:
+            return std::make_unique<CsvFormatter>();
+        case OutputFormat::Text:
+            break;
+    }
+    return std::make_unique<TextFormatter>(options, withHeaders);
+}
+
+std::string TerminalText(const std::string &windowsText) {
+    std::string out;
+    size_t start = 0;
+    while (start <= windowsText.size()) {
+        size_t end = windowsText.find('\n', start);
+        const bool last = end == std::string::npos;
+        if (last) end = windowsText.size();
+        size_t lineEnd = end;
+        if (lineEnd > start && windowsText[lineEnd - 1] == '\r') --lineEnd;
+        out += EscapeControls(windowsText.substr(start, lineEnd - start));
+        if (last) break;
+        out += '\n';
+        start = end + 1;
+    }
+    return Utf8(out);
+}
+
+std::string TerminalValue(const std::string &windowsText) {
+    return Utf8(EscapeControls(windowsText));
+}
+
+}  // namespace cli

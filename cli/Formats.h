@@ -1,0 +1,40 @@
+// The three output formats. Each turns one file's view into text for
+// standard output (UTF-8); CSV keeps its rows until the end, when the header
+// (the union of all files' keys) is known.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Options.h"
+#include "cli/Record.h"
+#include "dialog/ParamsRows.h"
+
+namespace cli {
+
+struct FileResult {
+    std::string Name;  // as given or found (UTF-8)
+    const params::ImageView &View;
+    const std::vector<Field> &Fields;  // selected fields; filled for JSON, CSV and --tag
+};
+
+class Formatter {
+public:
+    virtual ~Formatter() = default;
+    virtual std::string Begin() { return {}; }
+    virtual std::string File(const FileResult &result) = 0;
+    virtual std::string End() { return {}; }
+};
+
+// `withHeaders`: the text format starts each file's block with "== FILE ==".
+std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders);
+
+// Windows-1252 text for a terminal: CR LF as LF, control bytes escaped,
+// UTF-8. Line breaks stay line breaks; those inside values are escaped
+// before this is applied.
+std::string TerminalText(const std::string &windowsText);
+// One value or name for a terminal: every control byte escaped, UTF-8.
+std::string TerminalValue(const std::string &windowsText);
+
+}  // namespace cli

@@ -1,0 +1,183 @@
+#include "cli/Options.h"
+
+#include <getopt.h>
+
+#include <optional>
+#include <string_view>
+
+#include "exif/TextFormat.h"
+
+#ifndef EXIFVIEW_VERSION
+#define EXIFVIEW_VERSION "unknown"
+#endif
+
+namespace cli {
+
+namespace {
+
+constexpr const char *Usage =
+    "usage: exifinfo [OPTION]... FILE...\n"
+    "Prints the EXIF and IPTC information of JPEG and TIFF-structured images\n"
+    "(.jpg .jpeg .jpe .tif .tiff .nef by name; any other file whose first bytes\n"
+    "are those of a JPEG or TIFF file, such as .dng, .cr2 or a name without\n"
+    "extension) as name=value lines, as the plug-in's dialog shows and exports them.\n"
+    "\n"
+    "  -j, --json            one JSON array with an object per file\n"
+    "  -c, --csv             CSV: a header row, then one row per file\n"
+    "  -t, --tag=NAME        only the rows named NAME (repeatable, case-insensitive;\n"
+    "                        a JSON key such as MakerNote:WhiteBalance also works)\n"
+    "  -r, --recursive       read the JPEG and TIFF files in folders, sorted by name;\n"
+    "                        hidden files are skipped, symbolic links to folders\n"
+    "                        are not followed\n"
+    "  -s, --size=WxH        image width and height for the ImageWidth and\n"
+    "                        ImageHeight rows, both at least 1 (default: the JPEG\n"
+    "                        frame header, else the dimensions recorded in the file)\n"
+    "  -e, --export=PATH     write the plug-in's export file for one FILE to PATH,\n"
+    "                        byte for byte (Windows-1252, CR LF); never onto an input\n"
+    "  -l, --listing         print the reader's directory and maker-note listings\n"
+    "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
+    "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
+    "  -V, --version         print the version and exit\n"
+    "  -h, --help            print this help and exit\n"
+    "  --                    end of options (for a file named -x.jpg)\n"
+    "\n"
+    "Exit status: 0 every file read with metadata; 1 a file could not be read (or\n"
+    "output could not be written); 2 usage error; 3 a file was read but holds no\n"
+    "EXIF or IPTC data (each such file is named on standard error).\n"
+    "\n"
+    "examples:\n"
+    "  exifinfo photo.jpg\n"
+    "  exifinfo -t Model -t DateTimeOriginal *.jpg\n"
+    "  exifinfo --json -r ~/Pictures > pictures.json\n"
+    "  exifinfo --export=photo.txt photo.jpg\n";
+
+constexpr const char *ShortOptions = "jct:rs:e:ld:Vh";
+
+constexpr option LongOptions[] = {
+    {"json", no_argument, nullptr, 'j'},
+    {"csv", no_argument, nullptr, 'c'},
+    {"tag", required_argument, nullptr, 't'},
+    {"recursive", no_argument, nullptr, 'r'},
+    {"size", required_argument, nullptr, 's'},
+    {"export", required_argument, nullptr, 'e'},
+    {"listing", no_argument, nullptr, 'l'},
+    {"decimal", required_argument, nullptr, 'd'},
+    {"version", no_argument, nullptr, 'V'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
+
+// Digits only, no sign or spaces, at least 1.
+std::optional<int32_t> PositiveDimension(std::string_view text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
+    const auto value = exif::ParseDecimal(text);
+    if (!value || *value < 1) return std::nullopt;
+    return value;
+}
+
+bool ParseSize(std::string_view text, Options &o) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string_view::npos) return false;
+    const auto width = PositiveDimension(text.substr(0, x));
+    const auto height = PositiveDimension(text.substr(x + 1));
+    if (!width || !height) return false;
+    o.HasSize = true;
+    o.Width = *width;
+    o.Height = *height;
+    return true;
+}
+
+// One visible ASCII character other than a digit, or the names C and locale.
+bool ParseDecimal(std::string_view text, Options &o) {
+    if (text == "C" || text == "locale") {
+        o.Decimal = '.';
+        o.DecimalFromLocale = text == "locale";
+        return true;
+    }
+    if (text.size() != 1 || text[0] <= ' ' || text[0] >= 0x7F || (text[0] >= '0' && text[0] <= '9')) return false;
+    o.Decimal = text[0];
+    o.DecimalFromLocale = false;
+    return true;
+}
+
+// Combinations that have no meaning; empty when the options fit together.
+std::string Conflict(const Options &o) {
+    if (o.Files.empty()) return "no FILE given";
+    if (!o.ExportPath.empty()) {
+        if (o.Files.size() != 1) return "--export takes exactly one FILE";
+        if (o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
+            return "--export writes the whole export; it takes no other output option";
+    }
+    if (o.Listing && (o.Format != OutputFormat::Text || !o.Tags.empty()))
+        return "--listing prints the listings as text only";
+    return {};
+}
+
+Request UsageError(std::string &err, const std::string &message) {
+    if (!message.empty()) err += "exifinfo: " + message + "\n";
+    err += "Try 'exifinfo --help' for more information.\n";
+    return Request::UsageError;
+}
+
+}  // namespace
+
+Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::string &err) {
+    // getopt's own messages start with argv[0]: the tool's name, not its path.
+    std::vector<char *> args(argv, argv + argc);
+    std::string name = "exifinfo";
+    if (!args.empty()) args[0] = name.data();
+    optind = 0;  // a full reset, so that a second parse starts afresh
+    opterr = 1;
+    bool formatGiven = false;
+    for (;;) {
+        const int c = getopt_long(argc, args.data(), ShortOptions, LongOptions, nullptr);
+        if (c == -1) break;
+        const std::string value = optarg ? optarg : "";
+        switch (c) {
+            case 'j':
+            case 'c': {
+                const OutputFormat format = c == 'j' ? OutputFormat::Json : OutputFormat::Csv;
+                if (formatGiven && o.Format != format) return UsageError(err, "--json and --csv exclude each other");
+                o.Format = format;
+                formatGiven = true;
+                break;
+            }
+            case 't':
+                if (value.empty()) return UsageError(err, "--tag wants a name");
+                o.Tags.push_back(value);
+                break;
+            case 'r':
+                o.Recursive = true;
+                break;
+            case 's':
+                if (!ParseSize(value, o))
+                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480");
+                break;
+            case 'e':
+                if (value.empty()) return UsageError(err, "--export wants a file name");
+                o.ExportPath = value;
+                break;
+            case 'l':
+                o.Listing = true;
+                break;
+            case 'd':
+                if (!ParseDecimal(value, o))
+                    return UsageError(err, "--decimal wants one visible character other than a digit, C or locale");
+                break;
+            case 'V':
+                out += "exifinfo (ExifView) " EXIFVIEW_VERSION "\n";
+                return Request::Done;
+            case 'h':
+                out += Usage;
+                return Request::Done;
+            default:
+                return UsageError(err, "");
+        }
+    }
+    for (int i = optind; i < argc; ++i) o.Files.emplace_back(args[static_cast<size_t>(i)]);
+    const std::string conflict = Conflict(o);
+    if (!conflict.empty()) return UsageError(err, conflict);
+    return Request::Run;
+}
+
+}  // namespace cli

@@ -1,0 +1,48 @@
+// One file's rows as named fields for the machine-readable formats and for
+// tag selection. The names are the dialog's; a name that repeats within the
+// file gets its group as a prefix, so every key of a file is unique.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialog/ParamsRows.h"
+
+namespace cli {
+
+// Where a row comes from: the dialog's four file rows, the EXIF directories
+// (main image, EXIF, GPS, interoperability, sub-images), the camera maker's
+// note, the IPTC datasets.
+enum class RowGroup { File, Exif, MakerNote, Iptc };
+
+std::string_view GroupName(RowGroup group);
+
+struct Field {
+    RowGroup Group = RowGroup::Exif;
+    std::string Name;   // as the dialog shows it (Windows-1252)
+    std::string Key;    // unique within the file, for JSON and CSV (Windows-1252)
+    std::string Value;  // as the dialog shows it (Windows-1252)
+};
+
+// The fields of a view in the export's order: the EXIF rows, UserComment,
+// the IPTC rows, each in its group (file rows, EXIF, maker note, IPTC).
+// The placeholder rows of a view without data are left out.
+std::vector<Field> FieldsOf(const params::ImageView &view);
+
+// An IPTC description as a key: its words joined, each capitalised
+// ("Object name" -> "ObjectName", "Province/State" -> "ProvinceState").
+std::string CompactName(std::string_view description);
+
+// Gives every field its key. A name that occurs once is its own key. A name
+// that occurs more than once keeps the bare name on its EXIF row and takes
+// "Group:" before the name on the others ("MakerNote:WhiteBalance",
+// "File:ImageWidth"); a name repeated within one group takes "-2", "-3", ...
+// from its second row on.
+void AssignKeys(std::vector<Field> &fields);
+
+// Whether a field is one of the selected tags: ASCII case-insensitive, by its
+// name, its key or (IPTC) its compact name. An empty selection takes all.
+bool Selected(const Field &field, const std::vector<std::string> &tags);
+
+}  // namespace cli

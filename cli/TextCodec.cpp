@@ -1,0 +1,195 @@
+#include "cli/TextCodec.h"
+
+#include <array>
+#include <optional>
+
+namespace cli {
+
+namespace {
+
+constexpr char HexDigits[] = "0123456789abcdef";
+
+// The characters of bytes 0x80-0x9F in Windows-1252; 0 where it defines none.
+constexpr std::array<char32_t, 32> HighControls = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+struct Decoded {
+    char32_t Code;
+    size_t Length;
+};
+
+// One UTF-8 sequence at the start of `s`: shortest form, no surrogates.
+std::optional<Decoded> DecodeUtf8(std::string_view s) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(s[i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return Decoded{lead, 1};
+    size_t length = 0;
+    char32_t code = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1Fu;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0Fu;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07u;
+    } else {
+        return std::nullopt;
+    }
+    if (s.size() < length) return std::nullopt;
+    for (size_t i = 1; i < length; ++i) {
+        if ((byte(i) & 0xC0) != 0x80) return std::nullopt;
+        code = (code << 6) | (byte(i) & 0x3Fu);
+    }
+    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
+    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+    return Decoded{code, length};
+}
+
+char Windows1252Of(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) return static_cast<char>(code);
+    for (size_t i = 0; i < HighControls.size(); ++i)
+        if (HighControls[i] != 0 && HighControls[i] == code) return static_cast<char>(0x80 + i);
+    return '?';
+}
+
+bool IsUndefinedHighByte(unsigned char c) {
+    return c >= 0x80 && c <= 0x9F && HighControls[c - 0x80u] == 0;
+}
+
+void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digits) {
+    out += prefix;
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += HexDigits[(value >> shift) & 0xFu];
+}
+
+}  // namespace
+
+std::string Utf8ToWindows1252(std::string_view utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const auto decoded = DecodeUtf8(utf8.substr(i));
+        out += decoded ? Windows1252Of(decoded->Code) : '?';
+        i += decoded ? decoded->Length : 1;
+    }
+    return out;
+}
+
+std::string ValidUtf8(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        const auto decoded = DecodeUtf8(text.substr(i));
+        if (decoded) {
+            out += text.substr(i, decoded->Length);
+            i += decoded->Length;
+        } else {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        }
+    }
+    return out;
+}
+
+namespace {
+
+bool NeedsEscape(unsigned char c, bool windows1252) {
+    return c < 0x20 || c == 0x7F || c == '\\' || (windows1252 && IsUndefinedHighByte(c));
+}
+
+void AppendEscapedBytes(std::string &out, std::string_view text, bool windows1252) {
+    // Most values need no escape: copy them whole.
+    size_t first = 0;
+    while (first < text.size() && !NeedsEscape(static_cast<unsigned char>(text[first]), windows1252)) ++first;
+    out += text.substr(0, first);
+    for (const char ch : text.substr(first)) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (!NeedsEscape(c, windows1252)) {
+            out += ch;
+            continue;
+        }
+        switch (c) {
+            case '\0':
+                out += "\\0";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                AddHexEscape(out, "\\x", c, 2);
+        }
+    }
+}
+
+}  // namespace
+
+void AppendEscaped(std::string &out, std::string_view windowsText) {
+    AppendEscapedBytes(out, windowsText, true);
+}
+
+std::string EscapeControls(std::string_view windowsText) {
+    std::string out;
+    AppendEscapedBytes(out, windowsText, true);
+    return out;
+}
+
+std::string EscapeUtf8Controls(std::string_view utf8) {
+    std::string out;
+    AppendEscapedBytes(out, ValidUtf8(utf8), false);
+    return out;
+}
+
+std::string JsonString(std::string_view utf8) {
+    std::string out = "\"";
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"':
+                out += "\\\"";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                if (c < 0x20 || c == 0x7F)
+                    AddHexEscape(out, "\\u", c, 4);
+                else
+                    out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+std::string CsvField(std::string_view utf8) {
+    const bool quote = utf8.find_first_of(",\"\r\n") != std::string_view::npos ||
+                       (!utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' '));
+    if (!quote) return std::string(utf8);
+    std::string out = "\"";
+    for (const char ch : utf8) {
+        if (ch == '"') out += '"';
+        out += ch;
+    }
+    return out + "\"";
+}
+
+}  // namespace cli

@@ -1,0 +1,141 @@
+// The tool's pure pieces: option parsing, keys of repeated names, text
+// conversions at the edges.
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "cli/FileKind.h"
+#include "cli/Options.h"
+#include "cli/Record.h"
+#include "cli/TextCodec.h"
+
+namespace cli {
+namespace {
+
+struct Parsed {
+    Request Result;
+    Options Opts;
+    std::string Err;
+};
+
+Parsed Parse(std::initializer_list<const char *> arguments) {
+    std::vector<std::string> storage{"exifinfo"};
+    storage.insert(storage.end(), arguments.begin(), arguments.end());
+    std::vector<char *> argv;
+    for (std::string &a : storage) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    Parsed p;
+    std::string out;
+    p.Result = ParseOptions(static_cast<int>(storage.size()), argv.data(), p.Opts, out, p.Err);
+    return p;
+}
+
+TEST(OptionParsing, AcceptsValuesAfterAnEqualsSignOrAsTheNextArgument) {
+    const Parsed p = Parse({"--size=640x480", "--tag", "Model", "-tMake", "--decimal=,", "a.jpg"});
+    ASSERT_EQ(p.Result, Request::Run) << p.Err;
+    EXPECT_EQ(p.Opts.Width, 640);
+    EXPECT_EQ(p.Opts.Height, 480);
+    EXPECT_EQ(p.Opts.Tags, (std::vector<std::string>{"Model", "Make"}));
+    EXPECT_EQ(p.Opts.Decimal, ',');
+    EXPECT_EQ(p.Opts.Files, std::vector<std::string>{"a.jpg"});
+}
+
+TEST(OptionParsing, TakesEverythingAfterDoubleDashAsFiles) {
+    const Parsed p = Parse({"--json", "--", "-x.jpg", "--csv"});
+    ASSERT_EQ(p.Result, Request::Run) << p.Err;
+    EXPECT_EQ(p.Opts.Format, OutputFormat::Json);
+    EXPECT_EQ(p.Opts.Files, (std::vector<std::string>{"-x.jpg", "--csv"}));
+}
+
+TEST(OptionParsing, RefusesValuesThatMakeNoSense) {
+    for (const char *size : {"-1x5", "0x0", "640", "640x", "x480", " 640x480", "640x480x2"})
+        EXPECT_EQ(Parse({"--size", size, "a.jpg"}).Result, Request::UsageError) << size;
+    for (const char *sep : {"\x07", "", "ab", "5", " "})
+        EXPECT_EQ(Parse({"--decimal", sep, "a.jpg"}).Result, Request::UsageError) << sep;
+    EXPECT_EQ(Parse({"--export", "", "a.jpg"}).Result, Request::UsageError);
+    EXPECT_EQ(Parse({"--export", "o.txt", "a.jpg", "b.jpg"}).Result, Request::UsageError);
+    EXPECT_EQ(Parse({"--export", "o.txt", "--json", "a.jpg"}).Result, Request::UsageError);
+    EXPECT_EQ(Parse({"--json", "--csv", "a.jpg"}).Result, Request::UsageError);
+    EXPECT_EQ(Parse({"--listing", "--csv", "a.jpg"}).Result, Request::UsageError);
+}
+
+TEST(OptionParsing, NamesTheDecimalChoices) {
+    EXPECT_EQ(Parse({"a.jpg"}).Opts.Decimal, '.');
+    EXPECT_TRUE(Parse({"--decimal", "locale", "a.jpg"}).Opts.DecimalFromLocale);
+    const Parsed c = Parse({"--decimal=,", "--decimal", "C", "a.jpg"});
+    EXPECT_EQ(c.Opts.Decimal, '.');
+    EXPECT_FALSE(c.Opts.DecimalFromLocale);
+}
+
+std::vector<std::string> KeysOf(std::vector<Field> fields) {
+    AssignKeys(fields);
+    std::vector<std::string> keys;
+    for (const Field &f : fields) keys.push_back(f.Key);
+    return keys;
+}
+
+TEST(RepeatedNames, KeepTheBareNameOnTheExifRowAndPrefixTheOthersWithTheirGroup) {
+    const std::vector<Field> fields = {
+        {RowGroup::File, "ImageWidth", {}, "640"},
+        {RowGroup::MakerNote, "WhiteBalance", {}, "AUTO"},
+        {RowGroup::MakerNote, "DigitalZoom", {}, "1"},
+        {RowGroup::MakerNote, "DigitalZoom", {}, "2"},
+        {RowGroup::Exif, "WhiteBalance", {}, "Auto"},
+        {RowGroup::Exif, "ImageWidth", {}, "174"},
+        {RowGroup::Exif, "Model", {}, "X"},
+        {RowGroup::Iptc, "Object name", {}, "T"},
+    };
+    EXPECT_EQ(KeysOf(fields), (std::vector<std::string>{"File:ImageWidth", "MakerNote:WhiteBalance",
+                                                        "MakerNote:DigitalZoom", "MakerNote:DigitalZoom-2",
+                                                        "WhiteBalance", "ImageWidth", "Model", "ObjectName"}));
+}
+
+TEST(RepeatedNames, SelectionMatchesNameKeyOrCompactNameIgnoringCase) {
+    std::vector<Field> fields = {{RowGroup::MakerNote, "WhiteBalance", {}, ""},
+                                 {RowGroup::Exif, "WhiteBalance", {}, ""},
+                                 {RowGroup::Iptc, "Province/State", {}, ""}};
+    AssignKeys(fields);
+    EXPECT_TRUE(Selected(fields[0], {"whitebalance"}));
+    EXPECT_TRUE(Selected(fields[0], {"makernote:WHITEBALANCE"}));
+    EXPECT_FALSE(Selected(fields[1], {"MakerNote:WhiteBalance"}));
+    EXPECT_TRUE(Selected(fields[2], {"provincestate"}));
+    EXPECT_TRUE(Selected(fields[2], {"Province/State"}));
+}
+
+TEST(TextConversion, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
+    EXPECT_EQ(Utf8ToWindows1252("caf\xC3\xA9 \xE2\x82\xAC 10\xC2\xB0"), "caf\xE9 \x80 10\xB0");
+    EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5 \xFF \xC3"), "? ? ?");
+    EXPECT_EQ(Utf8ToWindows1252("\xC0\xAF"), "??");  // an overlong "/"
+}
+
+TEST(TextConversion, EscapesControlBytesAndTheBackslash) {
+    constexpr char Raw[] = "a\0b\x1b\n\r\t\\\x7F\x81\xE9";
+    EXPECT_EQ(EscapeControls(std::string(Raw, sizeof Raw - 1)), "a\\0b\\x1b\\n\\r\\t\\\\\\x7f\\x81\xE9");
+    EXPECT_EQ(EscapeUtf8Controls("caf\xC3\xA9\x01\xFF"), "caf\xC3\xA9\\x01\xEF\xBF\xBD");
+}
+
+TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {
+    constexpr char Raw[] = "\"\\\n\0\x1f\x7f\xC3\xA9";
+    EXPECT_EQ(JsonString(std::string(Raw, sizeof Raw - 1)), "\"\\\"\\\\\\n\\u0000\\u001f\\u007f\xC3\xA9\"");
+    EXPECT_EQ(CsvField("plain"), "plain");
+    EXPECT_EQ(CsvField("0, 0"), "\"0, 0\"");
+    EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
+    EXPECT_EQ(CsvField("FINE   "), "\"FINE   \"");
+}
+
+TEST(FileKinds, TheExtensionDecidesFirstThenTheLeadingBytes) {
+    EXPECT_EQ(KindByExtension("dir.jpg/photo"), ImageKind::Unknown);
+    EXPECT_EQ(KindByExtension("IMG.JPEG"), ImageKind::Jpeg);
+    EXPECT_EQ(KindByExtension("raw.nef"), ImageKind::Tiff);
+    EXPECT_EQ(KindByExtension("IMG.jpeg.bak"), ImageKind::Unknown);
+    EXPECT_EQ(KindByLeadingBytes("\xFF\xD8\xFF"), ImageKind::Jpeg);
+    EXPECT_EQ(KindByLeadingBytes(std::string("II*\0", 4)), ImageKind::Tiff);
+    EXPECT_EQ(KindByLeadingBytes(std::string("MM\0*", 4)), ImageKind::Tiff);
+    EXPECT_EQ(KindByLeadingBytes(std::string("II\0*", 4)), ImageKind::Unknown);
+    EXPECT_EQ(KindByLeadingBytes("\xFF"), ImageKind::Unknown);
+}
+
+}  // namespace
+}  // namespace cli

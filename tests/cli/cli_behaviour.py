@@ -1,0 +1,245 @@
+#!/usr/bin/env python3
+"""exifinfo as a user meets it: exit statuses and notes, file kinds, the
+machine-readable formats parsed back, folders, and the safety of --export.
+
+Usage: cli_behaviour.py EXIFINFO SAMPLES_DIR
+"""
+import csv
+import io
+import json
+import os
+import resource
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import unittest
+
+EXIFINFO = SAMPLES = None
+
+
+def run(*args, cwd=None, env=None, preexec_fn=None, stdout=subprocess.PIPE):
+    return subprocess.run([EXIFINFO, *args], stdout=stdout, stderr=subprocess.PIPE,
+                          cwd=cwd, env=env, preexec_fn=preexec_fn)
+
+
+def dataset(record, number, value):
+    return b"\x1c" + bytes([record, number]) + struct.pack(">H", len(value)) + value
+
+
+def jpeg_with_iptc(datasets):
+    """A JPEG holding only a Photoshop 3.0 segment with IPTC datasets."""
+    block = b"Photoshop 3.0\0" + b"8BIM\x04\x04\0\0" + struct.pack(">I", len(datasets)) + datasets
+    if len(datasets) % 2:
+        block += b"\0"
+    return b"\xff\xd8\xff\xed" + struct.pack(">H", len(block) + 2) + block + b"\xff\xd9"
+
+
+# A caption with a line break, an escape sequence, a zero byte, a quote, a
+# backslash and an e-acute (Windows-1252 0xE9).
+CAPTION = b'one\ntwo \x1b[31m caf\xe9 "q" back\\slash\x00end'
+
+
+class ExifinfoCase(unittest.TestCase):
+    def setUp(self):
+        self.dir = tempfile.mkdtemp(prefix="exifinfo-test-")
+
+    def tearDown(self):
+        shutil.rmtree(self.dir)
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def put(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+        return self.path(name)
+
+    def sample(self, name, as_name=None):
+        target = self.path(as_name or name)
+        shutil.copyfile(os.path.join(SAMPLES, name), target)
+        return target
+
+    def json_of(self, *args):
+        result = run("--json", *args)
+        return result, json.loads(result.stdout.decode("utf-8"))
+
+
+class ExitStatusesAndNotes(ExifinfoCase):
+    def test_files_without_metadata_are_named_on_stderr_with_status_3(self):
+        cases = {
+            "empty.jpg": (b"", "no EXIF or IPTC data"),
+            "bare.jpg": (b"\xff\xd8\xff\xd9", "no EXIF or IPTC data"),
+            "truncated.jpg": (b"\xff\xd8\xff\xe1\x10\x00Exif", "no EXIF or IPTC data"),
+            "image.png": (b"\x89PNG\r\n\x1a\n" + bytes(32), "not a JPEG or TIFF file"),
+            "notes.txt": (b"hello\n", "not a JPEG or TIFF file"),
+        }
+        for name, (data, reason) in cases.items():
+            with self.subTest(name=name):
+                result = run(self.put(name, data))
+                self.assertEqual(result.returncode, 3)
+                self.assertIn(f"{name}: {reason}", result.stderr.decode())
+
+    def test_an_unreadable_file_gives_1_and_the_other_files_are_still_read(self):
+        result = run(self.path("missing.jpg"), self.sample("Canon_40D.jpg"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("missing.jpg: no such file", result.stderr.decode())
+        self.assertIn(b"Model=Canon EOS 40D\n", result.stdout)
+
+    def test_a_folder_without_recursive_is_an_error_naming_it(self):
+        os.mkdir(self.path("photos"))
+        result = run(self.path("photos"))
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("photos: is a folder", result.stderr.decode())
+
+    def test_usage_errors_give_2(self):
+        sample = self.sample("Canon_40D.jpg")
+        for args in (["--size", "-1x5", sample], ["--size=0x0", sample], ["--decimal", "\x07", sample],
+                     ["--export", "", sample], ["--json", "--csv", sample], [], ["--bogus", sample]):
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(b"exifinfo", result.stderr)
+
+    def test_a_write_error_on_standard_output_is_reported(self):
+        with open("/dev/full", "wb") as full:
+            result = run(self.sample("Canon_40D.jpg"), stdout=full)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"standard output", result.stderr)
+
+    def test_double_dash_ends_the_options(self):
+        self.sample("Canon_40D.jpg", "-x.jpg")
+        result = run("--", "-x.jpg", cwd=self.dir)
+        self.assertEqual(result.returncode, 0)
+        self.assertIn(b"FileName=-x.jpg\n", result.stdout)
+
+
+class KindByContent(ExifinfoCase):
+    def test_jpeg_and_tiff_content_is_read_whatever_the_name(self):
+        for source, name, expected in (("Canon_40D.jpg", "photo", b"Model=Canon EOS 40D\n"),
+                                       ("Canon_40D.jpg", "IMG.jpeg.bak", b"Model=Canon EOS 40D\n"),
+                                       ("Arbitro.tiff", "raw.dng", b"PhotometricInterpretation=RGB\n")):
+            with self.subTest(name=name):
+                result = run(self.sample(source, name))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(expected, result.stdout)
+
+
+class MachineReadableFormats(ExifinfoCase):
+    def test_json_carries_control_and_non_ascii_characters_escaped_and_parses_back(self):
+        image = self.put("caf\u00e9.jpg", jpeg_with_iptc(dataset(2, 120, CAPTION) + dataset(2, 5, b"Title")))
+        result, files = self.json_of(image)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(files[0]["SourceFile"], image)
+        self.assertEqual(files[0]["ImageCaption"], CAPTION.decode("cp1252"))
+        self.assertEqual(files[0]["ObjectName"], "Title")
+
+    def test_a_repeated_name_takes_its_group_as_prefix(self):
+        _, files = self.json_of(self.sample("DSCN0010.jpg"), self.sample("Arbitro.tiff"))
+        nikon, tiff = files
+        self.assertEqual(nikon["WhiteBalance"], "Auto")
+        self.assertEqual(nikon["MakerNote:WhiteBalance"].strip(), "AUTO")
+        self.assertIn("MakerNote:ImageAdjustment-2", nikon)
+        self.assertIn("File:ImageWidth", tiff)
+        self.assertIn("ImageWidth", tiff)
+
+    def test_csv_quotes_what_needs_it_keeps_one_line_a_file_and_has_the_union_of_names_as_header(self):
+        image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, CAPTION)))
+        result = run("--csv", self.sample("DSCN0010.jpg"), image)
+        rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
+        self.assertEqual(len(rows), 2)
+        self.assertEqual(rows[0]["ISOSpeed"], "0, 0")
+        self.assertEqual(rows[1]["ImageCaption"], 'one\\ntwo \\x1b[31m caf\u00e9 "q" back\\\\slash\\0end')
+        self.assertEqual(result.stdout.count(b"\r\n"), 3)
+        self.assertEqual(rows[1]["ISOSpeed"], "")
+
+    def test_tag_selection_is_case_insensitive_and_works_in_every_format(self):
+        sample = self.sample("DSCN0010.jpg")
+        self.assertEqual(run("-t", "model", "--tag=MAKE", sample).stdout, b"Make=NIKON\nModel=COOLPIX P6000\n")
+        _, files = self.json_of("-t", "whitebalance", sample)
+        self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile", "WhiteBalance"])
+        _, files = self.json_of("-t", "MakerNote:WhiteBalance", sample)
+        self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile"])
+
+
+class TerminalText(ExifinfoCase):
+    def test_control_bytes_are_escaped_on_the_terminal_and_exact_in_the_export(self):
+        image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, CAPTION)))
+        text = run(image).stdout
+        self.assertIn(b'Image caption=one\\ntwo \\x1b[31m caf\xc3\xa9 "q" back\\\\slash\\0end\n', text)
+        self.assertEqual(run("--export", self.path("out.txt"), image).returncode, 0)
+        with open(self.path("out.txt"), "rb") as f:
+            self.assertIn(b"Image caption=" + CAPTION + b"\r\n", f.read())
+
+    def test_a_utf8_file_name_is_shown_as_itself_and_exported_in_windows_1252(self):
+        image = self.sample("Canon_40D.jpg", "caf\u00e9 a\\b.jpg")
+        self.assertIn("FileName=caf\u00e9 a\\\\b.jpg\n".encode(), run(image).stdout)
+        run("--export", self.path("out.txt"), image)
+        with open(self.path("out.txt"), "rb") as f:
+            self.assertIn(b"FileName=caf\xe9 a\\b.jpg\r\n", f.read())
+
+    def test_the_decimal_separator_is_a_point_unless_asked(self):
+        sample = self.sample("Canon_40D.jpg")
+        env = dict(os.environ, LC_ALL="fr_FR.UTF-8")
+        self.assertIn(b"FileSize=7.77 Kb\n", run(sample, env=env).stdout)
+        self.assertIn(b"FileSize=7,77 Kb\n", run("--decimal=,", sample).stdout)
+        self.assertIn(b"FileSize=7.77 Kb\n", run("-d", "C", sample).stdout)
+
+
+class Folders(ExifinfoCase):
+    def test_recursion_is_sorted_skips_hidden_files_and_folder_links(self):
+        os.makedirs(self.path("tree/b/c"))
+        self.sample("Canon_40D.jpg", "tree/b/c/deep.jpg")
+        self.sample("Canon_40D.jpg", "tree/b/z.jpg")
+        self.sample("Canon_40D.jpg", "tree/a.jpg")
+        self.sample("Canon_40D.jpg", "tree/noextension")
+        self.sample("Canon_40D.jpg", "tree/.hidden.jpg")
+        self.put("tree/readme.txt", b"not an image")
+        os.symlink(self.path("tree"), self.path("tree/b/loop"))
+        os.symlink(self.path("tree/a.jpg"), self.path("tree/link.jpg"))
+        result, files = self.json_of("-r", self.path("tree"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
+        self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
+
+    def test_a_hidden_file_named_on_the_command_line_is_read(self):
+        result = run(self.sample("Canon_40D.jpg", ".hidden.jpg"))
+        self.assertEqual(result.returncode, 0)
+
+
+class ExportSafety(ExifinfoCase):
+    def test_export_onto_an_input_under_any_name_is_refused_and_the_input_kept(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        with open(image, "rb") as f:
+            original = f.read()
+        os.symlink(image, self.path("soft.jpg"))
+        os.link(image, self.path("hard.jpg"))
+        for target in (image, self.path("soft.jpg"), self.path("hard.jpg"), self.dir + "/./img.jpg"):
+            with self.subTest(target=target):
+                result = run("--export", target, image)
+                self.assertEqual(result.returncode, 2)
+                self.assertIn(b"is the input file", result.stderr)
+                with open(image, "rb") as f:
+                    self.assertEqual(f.read(), original)
+
+    def test_a_failed_export_leaves_the_earlier_file_whole(self):
+        earlier = self.put("out.txt", b"the earlier export\r\n")
+
+        def small_file_limit():
+            # Writes past 1 KiB fail (EFBIG) instead of killing the process.
+            signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+            resource.setrlimit(resource.RLIMIT_FSIZE, (1024, 1024))
+
+        result = run("--export", earlier, self.sample("DSCN0010.jpg"), preexec_fn=small_file_limit)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"cannot write", result.stderr)
+        with open(earlier, "rb") as f:
+            self.assertEqual(f.read(), b"the earlier export\r\n")
+        self.assertEqual(sorted(os.listdir(self.dir)), ["DSCN0010.jpg", "out.txt"])
+
+
+if __name__ == "__main__":
+    EXIFINFO, SAMPLES = os.path.abspath(sys.argv[1]), sys.argv[2]
+    unittest.main(argv=sys.argv[:1], verbosity=1)

@@ -1,0 +1,13 @@
+# EXE imports nothing but DLLs that every Windows has.
+execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "objdump failed on ${EXE}")
+endif()
+string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
+foreach(line ${imports})
+  string(REPLACE "DLL Name: " "" dll "${line}")
+  string(TOLOWER "${dll}" dll)
+  if(NOT dll MATCHES "^(kernel32|msvcrt|user32|advapi32|shell32|ws2_32|ntdll)\\.dll$")
+    message(FATAL_ERROR "${EXE} imports ${dll}, not a system DLL")
+  endif()
+endforeach()
