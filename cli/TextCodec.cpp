@@ -100,17 +100,15 @@ bool NeedsEscape(unsigned char c, bool windows1252) {
 }
 
 void AppendEscapedBytes(std::string &out, std::string_view text, bool windows1252) {
-    // Most values need no escape: copy them whole.
-    size_t first = 0;
-    while (first < text.size() && !NeedsEscape(static_cast<unsigned char>(text[first]), windows1252)) ++first;
-    out += text.substr(0, first);
-    for (const char ch : text.substr(first)) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (!NeedsEscape(c, windows1252)) {
-            out += ch;
-            continue;
-        }
-        switch (c) {
+    // Most values need no escape, and those that do (maker-note bytes) have
+    // long plain runs between escapes: copy each run whole.
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = start;
+        while (end < text.size() && !NeedsEscape(static_cast<unsigned char>(text[end]), windows1252)) ++end;
+        out.append(text, start, end - start);
+        if (end == text.size()) break;
+        switch (const auto c = static_cast<unsigned char>(text[end])) {
             case '\0':
                 out += "\\0";
                 break;
@@ -129,6 +127,7 @@ void AppendEscapedBytes(std::string &out, std::string_view text, bool windows125
             default:
                 AddHexEscape(out, "\\x", c, 2);
         }
+        start = end + 1;
     }
 }
 
