@@ -5,6 +5,7 @@
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 #include "iptc/IptcData.h"
+#include "makernotes/MakerNoteData.h"
 
 namespace params {
 
@@ -102,8 +103,7 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         view.Rows.resize(1);
         return view;
     }
-    const std::string name =
-        request.DisplayName.empty() ? NamePart(fileName, request.Separators) : request.DisplayName;
+    const std::string name = request.DisplayName.empty() ? NamePart(fileName, request.Separators) : request.DisplayName;
     view.Rows = {
         {"FileName", name},
         {"FileSize", KilobytesText(img.FileSize)},
@@ -112,8 +112,7 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
     };
     const exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
-    for (int32_t i = 0; i < info.EntryCount(); ++i) {
-        const exif::TTagEntry entry = info.EntryAt(i);
+    for (const exif::TTagEntry &entry : info.StoredEntries()) {
         if (entry.Name == UserCommentName)
             view.Comment = TextBoxText(entry.Value);
         else
@@ -138,7 +137,13 @@ IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
 
 }  // namespace
 
+void InstallReaderHooks() {
+    exif::InstallReaderHooks({makernotes::DecodeMakerNoteOf, iptc::TIPTCdata::MakeFor});
+}
+
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
+    static const bool hooked = (InstallReaderHooks(), true);
+    (void)hooked;
     ImageView view;
     // The listings are text nobody reads unless asked for.
     exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries);

@@ -43,25 +43,29 @@ std::string KilobytesText(uint64_t bytes);
 std::string ExifCellValue(const exif::TTagEntry &entry);
 
 struct ViewRequest {
-    int32_t ImageWidth = 0;            // the host's image size for the ImageWidth/ImageHeight rows
+    int32_t ImageWidth = 0;  // the host's image size for the ImageWidth/ImageHeight rows
     int32_t ImageHeight = 0;
-    bool SizeFromFile = false;         // the tool as its own host: JPEG frame header, else the EXIF dimensions
+    bool SizeFromFile = false;  // the tool as its own host: JPEG frame header, else the EXIF dimensions
     std::string_view Separators = HostPathSeparators;
-    std::string DisplayName;           // when not empty, the FileName row shows it instead of the name part of the path
-    bool KindByContent = false;        // passed to TimgData::KindByContent
-    bool WithListing = false;          // fill ImageView::Listing (directory + maker-note listings)
+    std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
+    bool KindByContent = false;  // passed to TimgData::KindByContent
+    bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
 };
 
 struct ImageView {
-    bool Opened = false;               // the file could be opened and read (OpenImageFile's result)
-    bool HasMetadata = false;          // an EXIF directory or an IPTC segment was found
-    std::string ErrorText;             // the container's reason when nothing was found
-    int32_t ImageWidth = 0;            // what the ImageWidth/ImageHeight rows show
+    bool Opened = false;       // the file could be opened and read (OpenImageFile's result)
+    bool HasMetadata = false;  // an EXIF directory or an IPTC segment was found
+    std::string ErrorText;     // the container's reason when nothing was found
+    int32_t ImageWidth = 0;    // what the ImageWidth/ImageHeight rows show
     int32_t ImageHeight = 0;
-    ExifView Exif;                     // as BuildExifView gives it
-    IptcView Iptc;                     // as BuildIptcView gives it
-    std::string Listing;               // only with WithListing
+    ExifView Exif;        // as BuildExifView gives it
+    IptcView Iptc;        // as BuildIptcView gives it
+    std::string Listing;  // only with WithListing
 };
+
+// Gives the reader its maker-note decoder and IPTC reader (see
+// exif::TReaderHooks); BuildImageView does it before its first read.
+void InstallReaderHooks();
 
 // One open and one read of the file for both tabs, the file size and the listing.
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request);

@@ -27,12 +27,24 @@ uint8_t tEndInd::ByteAt(Pos p) const {
     return ByteOf(Buffer, p);
 }
 
+// Reads wholly inside the buffer take its bytes directly; any other goes byte
+// by byte, with 0 for the bytes outside.
 uint16_t tEndInd::ReadWord(Pos p) const {
-    const unsigned a = ByteAt(p), b = ByteAt(p + 1);
+    size_t i = 0;
+    const bool inside = IndexOf(Buffer, p, i) && i + 2 <= Buffer.size();
+    const unsigned a = inside ? static_cast<uint8_t>(Buffer[i]) : ByteAt(p);
+    const unsigned b = inside ? static_cast<uint8_t>(Buffer[i + 1]) : ByteAt(p + 1);
     return static_cast<uint16_t>(BigEndian ? (a << 8) | b : (b << 8) | a);
 }
 
 int32_t tEndInd::ReadLong(Pos p) const {
+    size_t i = 0;
+    if (IndexOf(Buffer, p, i) && i + 4 <= Buffer.size()) {
+        const auto at = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(Buffer[i + k])); };
+        const uint32_t v = BigEndian ? at(0) << 24 | at(1) << 16 | at(2) << 8 | at(3)
+                                     : at(3) << 24 | at(2) << 16 | at(1) << 8 | at(0);
+        return static_cast<int32_t>(v);
+    }
     uint32_t v = 0;
     for (int k = 0; k < 4; ++k) {
         const uint32_t byte = ByteAt(BigEndian ? p + k : p + 3 - k);

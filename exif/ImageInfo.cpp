@@ -8,11 +8,8 @@
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
-#include "makernotes/MakerNoteData.h"
 
 namespace exif {
-
-bool BlockResult = false;
 
 namespace {
 
@@ -55,16 +52,18 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff)
     FillTagDescriptions();
 }
 
-TImageInfo::~TImageInfo() {
-    makernotes::ForgetImageInfo(this);
-}
+TImageInfo::~TImageInfo() = default;
 
 // ---------------------------------------------------------------- entry store
 
 int32_t TImageInfo::AddEntry(const TTagEntry &entry) {
+    return AddEntry(TTagEntry(entry));
+}
+
+int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     if (entry.Tag != 0) {
         if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + StoreGrowth));
-        Entries[static_cast<size_t>(Count)] = entry;
+        Entries[static_cast<size_t>(Count)] = std::move(entry);
         ++Count;
     }
     return Count - 1;
@@ -120,86 +119,148 @@ int32_t TImageInfo::EntryInteger(std::string_view name) const {
 
 // ------------------------------------------------------------- directory walk
 
-bool TImageInfo::Afford(int64_t valueBytes) {
-    if (++EntriesWalked > MaxEntriesWalked) return false;
+namespace {
+
+// The 12 bytes of a directory entry, read the same way by the directory and
+// the maker-note walks: tag, type, count, then the value or its offset.
+struct TEntryHeader {
+    uint16_t Tag;
+    unsigned Type;
+    int64_t Size;  // value bytes; -1 when the entry must be passed over
+    Pos ValueField;
+};
+
+TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
+    const unsigned type = view.ReadWord(entry + 2);
+    return {view.ReadWord(entry), type, ValueSize(type, view.ReadLong(entry + 4)), entry + 8};
+}
+
+constexpr Pos EntrySize = 12;
+
+}  // namespace
+
+void TImageInfo::SizeBudget(int64_t metadataBytes) {
+    if (WalkBudget.Sized) return;
+    WalkBudget.Sized = true;
+    const int64_t bytes = std::max<int64_t>(metadataBytes, 0);
+    WalkBudget.Entries = std::min(MaxEntriesWalked, EntryFloor + EntriesPerByte * bytes / EntrySize);
+    WalkBudget.Bytes = std::min(MaxBytesKept, KeptFloor + KeptPerByte * bytes);
+}
+
+bool TImageInfo::ChargeEntry() {
+    if (EntriesLooked >= WalkBudget.Entries) return false;
+    ++EntriesLooked;
+    return true;
+}
+
+// Only the bytes actually read count: a damaged entry whose value lies
+// outside the buffer keeps nothing.
+bool TImageInfo::KeepBytes(int64_t valueBytes) {
     const int64_t cost = 2 * valueBytes;
-    if (BytesKept + cost > MaxBytesKept) return false;
-    BytesKept += cost;
+    if (BytesKeptSoFar + cost > WalkBudget.Bytes) return false;
+    BytesKeptSoFar += cost;
     return true;
 }
 
 void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
-    WalkDirectoryAt(start, base, limit, kind, 0);
+    SizeBudget(Length());
+    TWalkContext c;
+    c.View = *this;
+    c.Base = base;
+    c.Limit = limit;
+    c.Kind = kind;
+    WalkDirectoryAt(c, start);
 }
 
-void TImageInfo::WalkDirectoryAt(Pos start, Pos base, int64_t limit, int kind, int level) {
+void TImageInfo::WalkDirectoryAt(const TWalkContext &c, Pos start) {
     Visited.insert(start);
-    const int64_t n = ReadWord(start);
-    if (2 + 12 * n > base + limit) {
+    const int64_t n = c.View.ReadWord(start);
+    if (2 + 12 * n > c.Base + c.Limit) {
         Owner->ErrorText = "Illegally sized directory";
         return;
     }
-    for (int64_t i = 0; i < n; ++i) WalkEntry(start + 2 + 12 * i, base, limit, kind, level);
+    WalkEntries(c, start + 2, n, false);
 }
 
-void TImageInfo::WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int level) {
-    const uint16_t tag = ReadWord(entry);
-    const unsigned type = ReadWord(entry + 2);
-    const int64_t size = ValueSize(type, ReadLong(entry + 4));
-    if (size <= 0) return;
-    const Pos valuePos = size <= 4 ? entry + 8 : ReadLong(entry + 8) + base;
-    const Bytes raw(Region(valuePos, size));
-    // Only the bytes actually read count against the budget: a damaged entry
-    // whose value lies outside the buffer costs nothing.
-    if (!Afford(static_cast<int64_t>(raw.size()))) return;
+// Every entry looked at is charged, skipped or not. An entry whose 12 bytes
+// lie wholly past the end of the bytes would read as zeros, as would every
+// later one: the walk ends there.
+void TImageInfo::WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker) {
+    for (int64_t i = 0; i < count; ++i) {
+        const Pos entry = first + EntrySize * i;
+        if (entry > c.View.Length() || !ChargeEntry()) return;
+        if (maker)
+            WalkMakerEntry(c, entry);
+        else
+            WalkEntry(c, entry);
+    }
+}
 
-    TTagEntry row = FetchTagRow(tag, kind);
+void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    if (h.Size <= 0) return;
+    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadLong(h.ValueField) + c.Base;
+    const std::string_view value = c.View.Region(valuePos, h.Size);
+    if (!KeepBytes(static_cast<int64_t>(value.size()))) return;
+    Bytes raw(value);
+
+    // A row of tag number 0 (the default row, and GPSVersionID) is listed
+    // but neither rendered by a function nor stored.
+    const TTagRow &row = TagRowOf(h.Tag, c.Kind);
+    const bool known = row.Tag != 0;
     std::string text;
-    if (type == TypeAscii)
+    if (h.Type == TypeAscii)
         text = !raw.empty() && raw.back() == '\0' ? raw.substr(0, raw.size() - 1) : raw;
-    else if (type == TypeUndefined)
+    else if (h.Type == TypeUndefined)
         text = Quote + UpToZero(raw) + Quote;
     else
-        text = RenderValue(*this, raw, type, row.FormatPattern, row.ValueCodes);
-    if (row.Render == XpText)
+        text = RenderValue(c.View, raw, h.Type, row.FormatPattern, ValueCodesOf(row));
+    if (known && row.Render == XpText)
         text = XpText(raw);
     else
-        text = row.Tag != 0 && row.Render ? row.Render(text) : CleanText(text);
-    if (tag == TagUserComment) {
-        UserCommentText = UserCommentFrom(raw, size, BigEndian);
+        text = known && row.Render ? row.Render(text, nullptr) : CleanText(text);
+    if (h.Tag == TagUserComment) {
+        UserCommentText = UserCommentFrom(raw, h.Size, c.View.BigEndian);
         text = UserCommentText;
     }
-    if (Builds(BuildListing)) DumpText += "\r\n" + row.Description + " = " + text;
+    if (Builds(BuildListing)) {
+        DumpText += "\r\n";
+        DumpText += TagDescription(row);
+        DumpText += " = ";
+        DumpText += text;
+    }
 
-    HandleSpecialTag(tag, type, raw, text, valuePos, base, limit, level);
+    HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
 
-    if (Builds(BuildEntries)) {
+    if (Builds(BuildEntries) && known) {
         try {
-            row.DataType = static_cast<uint16_t>(type);
-            row.Value = std::move(text);
-            row.RawLength = static_cast<int32_t>(raw.size());
-            row.Raw = raw;
-            row.ValuePosition =
+            TTagEntry e = EntryFromRow(row);
+            e.Description = TagDescription(row);
+            e.DataType = static_cast<uint16_t>(h.Type);
+            e.Value = std::move(text);
+            e.RawLength = static_cast<int32_t>(raw.size());
+            e.Raw = std::move(raw);
+            e.ValuePosition =
                 valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
                     ? static_cast<int32_t>(valuePos)
                     : 0;
-            AddEntry(row);
+            AddEntry(std::move(e));
         } catch (const std::exception &) {
             // The entry is missing; the walk goes on.
         }
     }
 }
 
-void TImageInfo::HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw, const std::string &text, Pos valuePos,
-                                  Pos base, int64_t limit, int level) {
+void TImageInfo::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw,
+                                  const std::string &text, Pos valuePos) {
     switch (tag) {
         case TagImageWidth:
         case TagPixelXDimension:
-            WidthValue = RoundToInt32(NumericValue(*this, raw, type));
+            WidthValue = RoundToInt32(NumericValue(c.View, raw, type));
             break;
         case TagImageLength:
         case TagPixelYDimension:
-            HeightValue = RoundToInt32(NumericValue(*this, raw, type));
+            HeightValue = RoundToInt32(NumericValue(c.View, raw, type));
             break;
         case TagMake:
             CameraMake = text.substr(0, 32);
@@ -210,20 +271,18 @@ void TImageInfo::HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw,
         case TagExifVersion:
             ExifVersionText = raw.substr(0, 6);
             break;
-        case TagMakerNote: {
+        case TagMakerNote:
             MakerNoteBytes = raw;
             MakerNotePosition = valuePos;
-            makernotes::TmsInfo decoder(FromTiff, this);
-            decoder.DecodeMakerNote(*this);
+            if (Owner && Owner->Hooks.DecodeMakerNote) Owner->Hooks.DecodeMakerNote(*this);
             break;
-        }
         case TagSubIFDs:
         case TagExifPointer:
         case TagInteropPointer:
-            FollowPointer(valuePos, base, limit, KindMain, level);
+            FollowPointer(c, valuePos, KindMain);
             break;
         case TagGpsPointer:
-            FollowPointer(valuePos, base, limit, KindGps, level);
+            FollowPointer(c, valuePos, KindGps);
             break;
         default:
             break;
@@ -232,11 +291,14 @@ void TImageInfo::HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw,
 
 // A sub-directory is walked unless it was walked already (a cycle) or lies too
 // deep; whatever fails inside it ends only that sub-directory.
-void TImageInfo::FollowPointer(Pos valuePos, Pos base, int64_t limit, int kind, int level) {
-    const Pos target = ReadLong(valuePos) + base;
-    if (level >= MaxDirectoryLevel || Visited.count(target) != 0) return;
+void TImageInfo::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
+    const Pos target = c.View.ReadLong(valuePos) + c.Base;
+    if (c.Level >= MaxDirectoryLevel || Visited.count(target) != 0) return;
+    TWalkContext sub = c;
+    sub.Kind = kind;
+    sub.Level = c.Level + 1;
     try {
-        WalkDirectoryAt(target, base, limit, kind, level + 1);
+        WalkDirectoryAt(sub, target);
     } catch (const std::exception &) {
         // Entries stored so far stay; the parent directory goes on.
     }
@@ -244,66 +306,83 @@ void TImageInfo::FollowPointer(Pos valuePos, Pos base, int64_t limit, int kind, 
 
 // ------------------------------------------------------------ maker-note walk
 
-void TImageInfo::WalkMakerNote(const Bytes &note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a) {
-    SetBuffer(note);
+void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a) {
+    WalkMakerNote(note, table, d, b, a, BigEndian);
+}
+
+void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
+                               bool bigEndian) {
+    SizeBudget(Length() + static_cast<int64_t>(note.size()));
+    TWalkContext c;
+    c.View.SetBuffer(note);
+    c.View.BigEndian = bigEndian;
+    c.Table = table;
+    c.D = d;
+    c.B = b;
+    c.A = a;
+    c.Outer = Owner ? Owner->GetBuffer() : std::string_view();
     try {
-        const int64_t n = ReadWord(d + 1);
-        for (int64_t i = 0; i < n; ++i) WalkMakerEntry(table, d + 3 + 12 * i, d, b, a);
+        WalkEntries(c, d + 3, c.View.ReadWord(d + 1), true);
     } catch (const std::exception &e) {
         Owner->ErrorText = std::string("Error Detected = ") + e.what();
     }
-    SetBuffer(Owner->GetBuffer());
 }
 
-void TImageInfo::WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64_t d, int64_t b, int64_t a) {
-    const uint16_t tag = ReadWord(entry);
-    const unsigned type = ReadWord(entry + 2);
-    const int64_t size = ValueSize(type, ReadLong(entry + 4));
-    if (size < 0) return;
+void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    if (h.Size < 0) return;
     int64_t m = 0;
-    Pos valuePos = entry + 8;
-    if (size > 4) {
-        m = ReadLong(entry + 8);
-        valuePos = m + d - b + 2;
+    Pos valuePos = h.ValueField;
+    if (h.Size > 4) {
+        m = c.View.ReadLong(h.ValueField);
+        valuePos = m + c.D - c.B + 2;
     }
     // A value that lies wholly inside the note is read from it; any other is
     // read from the enclosing EXIF data.
-    const Bytes raw(valuePos + size - 1 <= Length() ? Region(valuePos, size)
-                                                    : RegionOf(Owner->GetBuffer(), a + m, size));
-    if (!Afford(static_cast<int64_t>(raw.size()))) return;
+    const std::string_view value =
+        valuePos + h.Size - 1 <= c.View.Length() ? c.View.Region(valuePos, h.Size) : RegionOf(c.Outer, c.A + m, h.Size);
+    if (!KeepBytes(static_cast<int64_t>(value.size()))) return;
 
-    const int t = FindTagIndex(tag, table);
-    const std::string label = t < 0 ? "Unknown" : std::string(table[static_cast<size_t>(t)].Description);
-    if (UpperAscii(label) == "SKIP") return;
+    const int t = FindTagIndex(h.Tag, c.Table);
+    const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
+    const std::string_view label = row ? row->Description : std::string_view("Unknown");
+    if (SameTextAscii(label, "SKIP")) return;
     if (!Builds(BuildEntries)) return;
 
+    const Bytes raw(value);
     std::string text;
-    if (type == TypeAscii) {
+    if (h.Type == TypeAscii) {
         text = Quote + UpToZero(raw) + Quote;
-    } else if (type == TypeUndefined) {
+    } else if (h.Type == TypeUndefined) {
         text = Quote + raw + Quote;
     } else {
         try {
-            const std::string_view pattern = t < 0 ? std::string_view() : table[static_cast<size_t>(t)].FormatPattern;
-            text = RenderValue(*this, raw, type, pattern, TagCodesInTable(tag, table));
+            const std::string_view pattern = row ? row->FormatPattern : std::string_view();
+            const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
+            text = codesRow ? RenderValue(c.View, raw, h.Type, pattern, ValueCodesOf(*codesRow))
+                            : RenderValue(c.View, raw, h.Type, pattern, std::string_view());
         } catch (const std::exception &) {
             text = Quote + raw + Quote;
         }
     }
-    BlockResult = false;
-    const RenderFn render = t < 0 ? nullptr : table[static_cast<size_t>(t)].Render;
-    const std::string shown = render ? render(text) : CleanText(text);
-    if (Builds(BuildListing))
-        MakerDumpText += BlockResult ? shown + "\r\n" + label + " = " + text : "\r\n" + label + " = " + shown;
+    TRenderOut out;
+    const std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
+    for (const auto &[subLabel, subValue] : out.SubEntries) AddMakerValue(subLabel, subValue, TypeAscii);
+    if (Builds(BuildListing)) {
+        const std::string line = "\r\n" + std::string(label) + " = ";
+        MakerDumpText += out.Block ? shown + line + text : line + shown;
+    }
+    if (row) StoreMakerEntry(*row, h.Type, std::move(text), raw);
+}
 
-    if (t < 0) return;
+void TImageInfo::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, const Bytes &raw) {
     try {
-        TTagEntry e = EntryFromRow(table[static_cast<size_t>(t)]);
+        TTagEntry e = EntryFromRow(row);
         e.MakerNote = 1;
         e.DataType = static_cast<uint16_t>(type);
         e.Value = std::move(text);
         e.Raw = raw;
-        AddEntry(e);
+        AddEntry(std::move(e));
     } catch (const std::exception &) {
         // The entry is missing; the walk goes on.
     }

@@ -15,13 +15,40 @@
 namespace exif {
 
 class TimgData;
-
-// Set by a maker-note rendering function when its result is a block of lines
-// to be listed before the entry's own line; cleared by the walk before each call.
-extern bool BlockResult;
+class TImageInfo;
 
 // What a walk builds: the text listings, the entry list, or both.
 enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 };
+
+// Decodes the maker note the directory walk has just met (the info's
+// MakerNoteBytes and MakerNotePosition, with its CameraMake): the container
+// gets it as a hook, so that this folder depends on no maker's code.
+using MakerNoteHook = bool (*)(TImageInfo &info);
+
+// The work one file's walks may do, shared by the directory walks and the
+// maker-note walks. Both allowances scale with the bytes of metadata there
+// are to read, so a small file cannot make the reader do large work.
+struct TWalkBudget {
+    int64_t Entries = 0;  // directory entries that may be looked at, skipped or not
+    int64_t Bytes = 0;    // value bytes that may be kept (counted twice: raw and text)
+    bool Sized = false;
+};
+
+// The explicit context of one walk over a directory: the bytes and their
+// byte order, the offset base, the size limit and depth of a TIFF directory,
+// and for a maker note its table, its offset rule and the enclosing data.
+// The visited set, the budget and the results belong to the TImageInfo that
+// walks.
+struct TWalkContext {
+    tEndInd View;
+    Pos Base = 0;
+    int64_t Limit = 0;
+    int Kind = 1;
+    int Level = 0;
+    std::span<const TTagRow> Table;
+    int64_t D = 0, B = 0, A = 0;
+    std::string_view Outer;
+};
 
 class TImageInfo : public tEndInd {
 public:
@@ -32,10 +59,13 @@ public:
 
     // --- entry store ---
     int32_t AddEntry(const TTagEntry &entry);
+    int32_t AddEntry(TTagEntry &&entry);
     void AddMakerValue(const std::string &name, const std::string &value, uint16_t type);
     int32_t EntryCount() const { return Count; }
     int32_t Capacity() const { return static_cast<int32_t>(Entries.size()); }
     TTagEntry EntryAt(int32_t index) const;
+    // The stored entries in order, without copies.
+    std::span<const TTagEntry> StoredEntries() const { return {Entries.data(), static_cast<size_t>(Count)}; }
     virtual int32_t EntryIndexOf(std::string_view name) const;
     virtual std::string EntryTextOf(std::string_view name) const;
     TTagEntry EntryByName(std::string_view name) const;
@@ -49,9 +79,16 @@ public:
     // Walks a maker note's directory (entry count at 0-based offset d of the
     // note); a value offset m designates note position m - b + d + 2, or the
     // owner's buffer at a + m when the value does not lie inside the note.
-    void WalkMakerNote(const Bytes &note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a);
+    // The note is read in the given byte order (the file's by default).
+    void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a);
+    void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
+                       bool bigEndian);
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
+    const TWalkBudget &Budget() const { return WalkBudget; }
+    // Entries looked at and value bytes kept so far by this set's walks.
+    int64_t EntriesLookedAt() const { return EntriesLooked; }
+    int64_t BytesKept() const { return BytesKeptSoFar; }
 
     TimgData *Owner;
     std::string ExifVersionText;  // at most 6 bytes
@@ -69,25 +106,35 @@ public:
 
     // Directories are nested at most this deep below the first one.
     static constexpr int MaxDirectoryLevel = 16;
-    // Safety limits for hostile files; real files stay far below them.
+    // Limits for hostile files, whatever their size; real files stay far
+    // below them. Below these, the budget is sized from the metadata's bytes.
     static constexpr int64_t MaxEntriesWalked = 500000;
     static constexpr int64_t MaxBytesKept = 64 * 1024 * 1024;
+    // Entries looked at per 12 bytes of metadata (a real file's entries take
+    // 12 bytes each and are looked at once), and a floor for small buffers.
+    static constexpr int64_t EntriesPerByte = 2, EntryFloor = 1024;
+    // Value bytes kept per byte of metadata, and a floor.
+    static constexpr int64_t KeptPerByte = 8, KeptFloor = 1024 * 1024;
 
 private:
     std::vector<TTagEntry> Entries;
     int32_t Count = 0;
     std::set<Pos> Visited;
-    int64_t EntriesWalked = 0;
-    int64_t BytesKept = 0;
+    TWalkBudget WalkBudget;
+    int64_t EntriesLooked = 0;
+    int64_t BytesKeptSoFar = 0;
 
-    bool Afford(int64_t valueBytes);
-
-    void WalkDirectoryAt(Pos start, Pos base, int64_t limit, int kind, int level);
-    void WalkEntry(Pos entry, Pos base, int64_t limit, int kind, int level);
-    void HandleSpecialTag(uint16_t tag, unsigned type, const Bytes &raw, const std::string &text, Pos valuePos,
-                          Pos base, int64_t limit, int level);
-    void FollowPointer(Pos valuePos, Pos base, int64_t limit, int kind, int level);
-    void WalkMakerEntry(std::span<const TTagRow> table, Pos entry, int64_t d, int64_t b, int64_t a);
+    void SizeBudget(int64_t metadataBytes);
+    bool ChargeEntry();
+    bool KeepBytes(int64_t valueBytes);
+    void WalkDirectoryAt(const TWalkContext &c, Pos start);
+    void WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker);
+    void WalkEntry(const TWalkContext &c, Pos entry);
+    void WalkMakerEntry(const TWalkContext &c, Pos entry);
+    void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
+                          Pos valuePos);
+    void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);
+    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, const Bytes &raw);
 };
 
 }  // namespace exif

@@ -4,13 +4,12 @@
 
 #include <algorithm>
 #include <exception>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
-#include "iptc/IptcData.h"
 
 namespace exif {
 
@@ -45,6 +44,18 @@ FileKind KindOf(const std::string &fileName) {
 }
 
 }  // namespace
+
+namespace {
+TReaderHooks g_hooks;
+}
+
+void InstallReaderHooks(const TReaderHooks &hooks) {
+    g_hooks = hooks;
+}
+
+const TReaderHooks &InstalledReaderHooks() {
+    return g_hooks;
+}
 
 bool FileExists(const std::string &fileName) {
     struct stat st {};
@@ -173,7 +184,7 @@ void TimgData::ClassifySegment() {
         case MarkerAPP13:
             if (IptcSection == 0) {
                 IptcSection = SectionCount;
-                Iptc = std::make_unique<TIPTCdata>(this);
+                if (Hooks.MakeIptc) Iptc = Hooks.MakeIptc(*this);
             }
             break;
         case MarkerCOM:

@@ -22,6 +22,29 @@ class TIPTCdata;
 namespace exif {
 
 using iptc::TIPTCdata;
+class TimgData;
+
+// The container's IPTC reader, made by a hook so that this folder depends on
+// no IPTC code: the hook gives the object and the way to destroy it.
+struct TIptcDeleter {
+    void (*Destroy)(TIPTCdata *) = nullptr;
+    void operator()(TIPTCdata *p) const {
+        if (Destroy) Destroy(p);
+    }
+};
+using TIptcHandle = std::unique_ptr<TIPTCdata, TIptcDeleter>;
+using IptcFactory = TIptcHandle (*)(TimgData &owner);
+
+// What the container calls on in the folders that depend on it: the maker-note
+// decoder and the IPTC reader. A container takes the installed hooks when it
+// is made; without them maker notes stay undecoded and no IPTC object is made
+// (the IPTC segment is still found and kept).
+struct TReaderHooks {
+    MakerNoteHook DecodeMakerNote = nullptr;
+    IptcFactory MakeIptc = nullptr;
+};
+void InstallReaderHooks(const TReaderHooks &hooks);
+const TReaderHooks &InstalledReaderHooks();
 
 // One kept JPEG segment: its two length bytes then its payload, as in the
 // file (for a TIFF-structured file, section 1 is the file from offset 8 on).
@@ -57,6 +80,7 @@ public:
     }
 
     std::string ErrorText;
+    TReaderHooks Hooks = InstalledReaderHooks();
     int32_t SectionCount = 0;
     int32_t ExifSection = 0;
     int32_t IptcSection = 0;
@@ -86,7 +110,7 @@ private:
     std::unique_ptr<TFileSource> File;
     std::string FileCopy;  // a TIFF file's bytes when it cannot be mapped
     std::unique_ptr<TImageInfo> Exif;
-    std::unique_ptr<TIPTCdata> Iptc;
+    TIptcHandle Iptc;
 
     bool ReadSegment(TInput &in, int32_t marker);
     bool ReadOpenedFile(TInput &in, bool jpeg);

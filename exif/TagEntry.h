@@ -5,14 +5,24 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace exif {
 
 // Texts are 8-bit Windows-1252 strings; byte buffers use the same type.
 using Bytes = std::string;
 
+// What a rendering function gives besides its text: whether that text is a
+// block of lines to list before the entry's own line, and the sub-entries
+// those lines stand for (label, value), which the walk stores.
+struct TRenderOut {
+    bool Block = false;
+    std::vector<std::pair<std::string, std::string>> SubEntries;
+};
+
 // A row's rendering function: rewrites the text the walk rendered for a value.
-using RenderFn = std::string (*)(const std::string &);
+using RenderFn = std::string (*)(const std::string &, TRenderOut *);
 
 struct TTagEntry {
     int32_t MakerNote = 0;      // 1 for maker-note entries, 0 otherwise

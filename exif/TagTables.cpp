@@ -1,5 +1,7 @@
 #include "exif/TagTables.h"
 
+#include <algorithm>
+
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 
@@ -381,20 +383,25 @@ const std::string &GpsDescription(int row) {
     return g_gpsDescriptions[static_cast<size_t>(row)];
 }
 
+const TTagRow &TagRowOf(uint16_t tag, int kind) {
+    const std::span<const TTagRow> rows = kind == KindMain
+                                              ? std::span<const TTagRow>(MainTagTable.data(), MainDefaultRow)
+                                          : kind == KindGps ? std::span<const TTagRow>(GpsTagTable)
+                                                            : std::span<const TTagRow>();
+    const int i = FindTagIndex(tag, rows);
+    return i < 0 ? MainTagTable[MainDefaultRow] : rows[static_cast<size_t>(i)];
+}
+
+const std::string &TagDescription(const TTagRow &row) {
+    const TTagRow *p = &row;
+    if (p >= GpsTagTable.data() && p < GpsTagTable.data() + GpsTagCount)
+        return GpsDescription(static_cast<int>(p - GpsTagTable.data()));
+    return MainDescription(static_cast<int>(p - MainTagTable.data()));
+}
+
 TTagEntry FetchTagRow(uint16_t tag, int kind) {
-    FillTagDescriptions();
-    // The last matching row wins; with unique tag numbers there is at most one.
-    int found = -1;
-    if (kind == KindMain) {
-        for (int i = 0; i < MainDefaultRow; ++i)
-            if (MainTagTable[static_cast<size_t>(i)].Tag == tag) found = i;
-        if (found >= 0) return EntryWithDescription(MainTagTable[static_cast<size_t>(found)], MainDescription(found));
-    } else if (kind == KindGps) {
-        for (int i = 0; i < GpsTagCount; ++i)
-            if (GpsTagTable[static_cast<size_t>(i)].Tag == tag) found = i;
-        if (found >= 0) return EntryWithDescription(GpsTagTable[static_cast<size_t>(found)], GpsDescription(found));
-    }
-    return EntryWithDescription(MainTagTable[MainDefaultRow], MainDescription(MainDefaultRow));
+    const TTagRow &row = TagRowOf(tag, kind);
+    return EntryWithDescription(row, TagDescription(row));
 }
 
 int FindTagRowByName(std::string_view name) {
@@ -403,17 +410,31 @@ int FindTagRowByName(std::string_view name) {
     return -1;
 }
 
-int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows) {
-    for (size_t i = 0; i < rows.size(); ++i)
-        if (rows[i].Tag == tag) return static_cast<int>(i);
-    return -1;
+namespace {
+
+bool TagBefore(const TTagRow &row, uint16_t tag) {
+    return row.Tag < tag;
 }
 
-std::string TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows) {
-    std::string codes;
-    for (const TTagRow &row : rows)
-        if (row.Tag == tag) codes = std::string(row.ValueCodes);
-    return codes;
+bool TagAfter(uint16_t tag, const TTagRow &row) {
+    return tag < row.Tag;
+}
+
+}  // namespace
+
+int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows) {
+    const auto at = std::lower_bound(rows.begin(), rows.end(), tag, TagBefore);
+    return at == rows.end() || at->Tag != tag ? -1 : static_cast<int>(at - rows.begin());
+}
+
+const TTagRow *LastRowOf(uint16_t tag, std::span<const TTagRow> rows) {
+    const auto after = std::upper_bound(rows.begin(), rows.end(), tag, TagAfter);
+    return after == rows.begin() || (after - 1)->Tag != tag ? nullptr : &*(after - 1);
+}
+
+std::string_view TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows) {
+    const TTagRow *row = LastRowOf(tag, rows);
+    return row ? row->ValueCodes : std::string_view();
 }
 
 }  // namespace exif

@@ -33,15 +33,21 @@ void FillTagDescriptions();
 const std::string &MainDescription(int row);
 const std::string &GpsDescription(int row);
 
-// Copy of the row describing `tag` in a directory of `kind`; the default row
-// (tag number 0, name "Unknown") when no row does.
+// The row describing `tag` in a directory of `kind`; the default row (tag
+// number 0, name "Unknown") when no row does. Found by binary search.
+const TTagRow &TagRowOf(uint16_t tag, int kind);
+// The filled description of a row of the main or GPS table.
+const std::string &TagDescription(const TTagRow &row);
+// Copy of that row as an entry, with its filled description.
 TTagEntry FetchTagRow(uint16_t tag, int kind);
 // Index of the first main row (0..249) whose name equals `name` ignoring
 // letter case, or -1.
 int FindTagRowByName(std::string_view name);
-// Generic lookups over any table: first row with the tag, or -1; value codes
-// of the last row with the tag, or empty.
+// Generic lookups over any table whose rows are in ascending tag order, by
+// binary search: first row with the tag, or -1; value codes of the last row
+// with the tag, or empty.
 int FindTagIndex(uint16_t tag, std::span<const TTagRow> rows);
-std::string TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows);
+std::string_view TagCodesInTable(uint16_t tag, std::span<const TTagRow> rows);
+const TTagRow *LastRowOf(uint16_t tag, std::span<const TTagRow> rows);
 
 }  // namespace exif

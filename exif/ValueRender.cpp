@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 #include <optional>
+#include <unordered_map>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagTables.h"
@@ -63,8 +64,45 @@ std::string RationalText(int32_t numerator, int32_t denominator) {
     return IntText(numerator) + "/" + IntText(denominator);
 }
 
+TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
+    while (!codes.empty()) {
+        const size_t comma = codes.find(',');
+        const std::string_view item = codes.substr(0, comma);
+        codes = comma == std::string_view::npos ? std::string_view() : codes.substr(comma + 1);
+        const size_t colon = item.find(':');
+        if (colon == std::string_view::npos) continue;
+        const std::string_view key = item.substr(0, colon);
+        const std::optional<int32_t> n = ParseDecimal(key);
+        // Only a key written as the number's own text can ever match it.
+        if (n && IntText(*n) == key) Pairs.emplace_back(*n, item.substr(colon + 1));
+    }
+}
+
+std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
+    for (const auto &[code, text] : Pairs)
+        if (code == n) return text;
+    return std::nullopt;
+}
+
+const TValueCodes &ValueCodesOf(const TTagRow &row) {
+    // Rows are constant data; a row address seen again with other codes (a
+    // row that did not outlive its use) is parsed anew.
+    thread_local std::unordered_map<const TTagRow *, TValueCodes> parsed;
+    auto it = parsed.find(&row);
+    if (it == parsed.end() || it->second.Text().data() != row.ValueCodes.data() ||
+        it->second.Text().size() != row.ValueCodes.size())
+        it = parsed.insert_or_assign(&row, TValueCodes(row.ValueCodes)).first;
+    return it->second;
+}
+
 std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes) {
+    return RenderValue(order, raw, type, formatPattern, TValueCodes(valueCodes));
+}
+
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+                        const TValueCodes &codes) {
+    const std::string_view valueCodes = codes.Text();
     const int size = TypeSize(type);
     if (size == 0) return "0";
     const size_t componentSize = static_cast<size_t>(size);
@@ -78,9 +116,12 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
             // A number without a pair in the codes shows as the number: an
             // unlisted code (an altitude below sea level, a mirrored
             // orientation) must not read as an empty or different value.
-            const std::string number = IntText(OrderedInt(order, component));
-            const std::optional<std::string> named = valueCodes.empty() ? std::nullopt : FindValueCode(valueCodes, number);
-            text += named ? *named : number;
+            const int32_t number = OrderedInt(order, component);
+            const std::optional<std::string_view> named = codes.Find(number);
+            if (named)
+                text += *named;
+            else
+                text += IntText(number);
         } else if (IsRationalType(type)) {
             text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
             if (!valueCodes.empty()) text += DecodeValueCode(valueCodes, text);
@@ -180,7 +221,7 @@ std::string NoDecimals(double v) {
 
 }  // namespace
 
-std::string GpsPositionText(const std::string &text) {
+std::string GpsPositionText(const std::string &text, TRenderOut *) {
     auto [degrees, minutes, seconds] = ThreeFractions(text);
     if (seconds == 0) {
         seconds = (minutes - std::trunc(minutes)) * 100 * 0.6;
@@ -189,12 +230,12 @@ std::string GpsPositionText(const std::string &text) {
     return NoDecimals(degrees) + " Degrees " + NoDecimals(minutes) + " Minutes " + NoDecimals(seconds) + " Seconds";
 }
 
-std::string GpsTimeText(const std::string &text) {
+std::string GpsTimeText(const std::string &text, TRenderOut *) {
     const auto [hours, minutes, seconds] = ThreeFractions(text);
     return NoDecimals(hours) + ":" + NoDecimals(minutes) + ":" + NoDecimals(seconds);
 }
 
-std::string ComponentsText(const std::string &text) {
+std::string ComponentsText(const std::string &text, TRenderOut *) {
     static constexpr const char *names[] = {"", "Y", "Cb", "Cr", "R", "G", "B"};
     std::string out;
     for (size_t i = 1; i <= 4 && i < text.size(); ++i) {
@@ -204,7 +245,7 @@ std::string ComponentsText(const std::string &text) {
     return out;
 }
 
-std::string ShutterSpeedText(const std::string &text) {
+std::string ShutterSpeedText(const std::string &text, TRenderOut *) {
     // APEX time value: t = 1 / 2^Tv seconds.
     const double tv = FractionValue(text);
     const double t = 1.0 / std::exp2(tv);
@@ -213,7 +254,7 @@ std::string ShutterSpeedText(const std::string &text) {
     return out;
 }
 
-std::string FlashText(const std::string &text) {
+std::string FlashText(const std::string &text, TRenderOut *) {
     const auto value = ParseDecimal(text);
     if (!value) throw ExifError("'" + text + "' is not a valid integer value");
     const int32_t f = *value;
@@ -252,11 +293,11 @@ std::string FlashText(const std::string &text) {
 // Windows writes its Title, Comments, Author, Keywords and Subject entries as
 // little-endian UTF-16 whatever the entry's declared type: the text comes
 // from the value's bytes, not from a rendering of its components.
-std::string XpText(const Bytes &raw) {
+std::string XpText(const Bytes &raw, TRenderOut *) {
     return Utf16ToWindows1252(raw, false);
 }
 
-std::string ApertureText(const std::string &text) {
+std::string ApertureText(const std::string &text, TRenderOut *) {
     // An APEX aperture value Av; the f-number is 2^(Av/2). The first
     // component counts, a rational or a whole number.
     const std::string first = TextBefore(text, ",");

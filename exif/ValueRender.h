@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "exif/EndInd.h"
 #include "exif/TagEntry.h"
@@ -41,8 +43,28 @@ int TypeSize(unsigned type);
 // bits read as signed.
 int32_t OrderedInt(const tEndInd &order, std::string_view bytes);
 std::string RationalText(int32_t numerator, int32_t denominator);
+// "n:text,n:text" value codes, parsed once: the pairs whose code is a number
+// written as numbers are written ("7", "-1"), in their order. A component's
+// number looks up its text among them; a rational's text is looked up in the
+// codes' text as it stands.
+class TValueCodes {
+public:
+    explicit TValueCodes(std::string_view codes);
+    std::string_view Text() const { return Codes; }
+    // The text of the first pair for n; none without a pair.
+    std::optional<std::string_view> Find(int32_t n) const;
+
+private:
+    std::string_view Codes;
+    std::vector<std::pair<int32_t, std::string_view>> Pairs;
+};
+// The codes of a constant table row, parsed at the row's first use.
+const TValueCodes &ValueCodesOf(const TTagRow &row);
+
 std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes);
+std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+                        const TValueCodes &codes);
 double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 // The text paired with `value` in "n:text,n:text" codes; none without a pair.
@@ -51,14 +73,14 @@ double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
 
 // Rendering functions of the tag tables.
-std::string GpsPositionText(const std::string &text);
-std::string GpsTimeText(const std::string &text);
-std::string ComponentsText(const std::string &text);
-std::string ShutterSpeedText(const std::string &text);
-std::string FlashText(const std::string &text);
-std::string ApertureText(const std::string &text);
+std::string GpsPositionText(const std::string &text, TRenderOut *out = nullptr);
+std::string GpsTimeText(const std::string &text, TRenderOut *out = nullptr);
+std::string ComponentsText(const std::string &text, TRenderOut *out = nullptr);
+std::string ShutterSpeedText(const std::string &text, TRenderOut *out = nullptr);
+std::string FlashText(const std::string &text, TRenderOut *out = nullptr);
+std::string ApertureText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
-std::string XpText(const Bytes &raw);
+std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
 
 // Adds the computed 35 mm equivalent focal length when the file has none.
 void AddFocalLength35(TImageInfo &info);

@@ -36,7 +36,7 @@ void CheckTerminalName(std::string_view windowsText, std::string_view what);
 void CheckEntryStore(const exif::TImageInfo &info);
 
 // The IPTC entries of a segment: records 2 and 8 only, one entry per
-// repeatable dataset, lookups consistent, no more entries than datasets.
+// repeatable dataset, lookups consistent, no more entries than datasets fit.
 void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment);
 
 }  // namespace fuzzcheck

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 #include "fuzz/FuzzChecks.h"
 #include "fuzz/FuzzTargets.h"
@@ -22,6 +23,13 @@ namespace {
 
 std::string_view View(const uint8_t *data, size_t size) {
     return {reinterpret_cast<const char *>(data), size};
+}
+
+// The containers read as the dialog's do: with the maker-note decoder and the
+// IPTC reader hooked in.
+void HookReaderOnce() {
+    static const bool hooked = (params::InstallReaderHooks(), true);
+    static_cast<void>(hooked);
 }
 
 constexpr int MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED, MarkerCOM = 0xFE;
@@ -63,6 +71,7 @@ void CheckContainer(const exif::TimgData &img) {
 }  // namespace
 
 void JpegScan(const uint8_t *data, size_t size) {
+    HookReaderOnce();
     const std::string_view file = View(data, size);
     exif::TimgData img;
     exif::TInput in(file);
@@ -76,6 +85,7 @@ void JpegScan(const uint8_t *data, size_t size) {
 }
 
 void TiffRead(const uint8_t *data, size_t size) {
+    HookReaderOnce();
     const std::string_view file = View(data, size);
     exif::TimgData img;
     bool read = false;
@@ -103,9 +113,8 @@ void MakerNote(const uint8_t *data, size_t size) {
     if (input.Flags & NoteExifVersion) info.ExifVersionText = "0220";
     info.MakerNoteBytes = std::string(input.Note);
     info.MakerNotePosition = static_cast<exif::Pos>(input.Offset) + 1;
-    makernotes::TmsInfo decoder(info.FromTiff, &info);
     try {
-        decoder.DecodeMakerNote(info);
+        makernotes::DecodeMakerNoteOf(info);
     } catch (const std::exception &) {
     }
     Expect(info.GetBuffer().data() == input.Enclosing.data(), "the maker-note walk gives the buffer back");

@@ -199,11 +199,9 @@ int64_t TIPTCdata::IptcStartOffset() const {
     const size_t signature = Segment.find(PhotoshopSignature);
     const int64_t start = signature == std::string::npos ? UnsignedScanStart
                                                          : static_cast<int64_t>(signature + PhotoshopSignature.size());
-    const int64_t n = static_cast<int64_t>(Segment.size());
-    for (int64_t k = start; k < n; ++k) {
-        if (ByteAtOffset(Segment, k) != DatasetMarker) continue;
-        if (IsKnownRecord(ByteAtOffset(Segment, k + 1))) return k;
-    }
+    for (size_t k = Segment.find(static_cast<char>(DatasetMarker), static_cast<size_t>(start)); k != std::string::npos;
+         k = Segment.find(static_cast<char>(DatasetMarker), k + 1))
+        if (IsKnownRecord(ByteAtOffset(Segment, static_cast<int64_t>(k) + 1))) return static_cast<int64_t>(k);
     return -1;
 }
 
@@ -291,6 +289,10 @@ int32_t TIPTCdata::SetOrAppendValue(std::string_view name, const std::string &va
 std::string TIPTCdata::ValueOf(std::string_view name, const std::string &defaultText) const {
     const int32_t i = IndexOfName(name);
     return i < 0 ? defaultText : Entries[static_cast<size_t>(i)].Value;
+}
+
+exif::TIptcHandle TIPTCdata::MakeFor(exif::TimgData &owner) {
+    return exif::TIptcHandle(new TIPTCdata(&owner), exif::TIptcDeleter{[](TIPTCdata *p) { delete p; }});
 }
 
 // OpenImageFile frees the owner's IPTC object, which may be this one: after

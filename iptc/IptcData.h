@@ -12,9 +12,7 @@
 
 #include "exif/TagEntry.h"
 
-namespace exif {
-class TimgData;
-}
+#include "exif/ImgData.h"
 
 namespace iptc {
 
@@ -72,6 +70,9 @@ public:
     // IPTC object, possibly this one, so the answer comes from the owner's
     // new object: true when the file's IPTC segment yields entries.
     virtual bool ReadFile(const std::string &fileName);
+
+    // The container's hook: a new object reading that container's segment.
+    static exif::TIptcHandle MakeFor(exif::TimgData &owner);
 
 private:
     exif::TimgData *Owner;

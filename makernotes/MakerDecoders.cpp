@@ -2,7 +2,7 @@
 // the text the maker-note walk rendered for the entry (numbers separated by
 // ", ", at most eight of them; texts between double quotes) and gives the
 // text to list. The Canon decoders unpack an array of settings into labelled
-// lines, store each as an entry of its own, and report the lines as a block.
+// lines, give each as a sub-entry to store, and report the lines as a block.
 #include <array>
 #include <exception>
 
@@ -27,14 +27,10 @@ std::string Line(std::string_view label, std::string_view value) {
     return line;
 }
 
-void AddSubEntry(std::string_view label, const std::string &value) {
-    if (TImageInfo *info = CurrentImageInfo()) info->AddMakerValue(std::string(label), value, exif::TypeAscii);
-}
-
 // A line that is added only when its value is not blank.
-std::string StoredLine(std::string_view label, const std::string &value) {
+std::string StoredLine(std::string_view label, const std::string &value, TRenderOut *out) {
     if (Trim(value).empty()) return {};
-    AddSubEntry(label, value);
+    if (out) out->SubEntries.emplace_back(label, value);
     return Line(label, value);
 }
 
@@ -119,21 +115,21 @@ constexpr std::array<TCustomFunction, 15> CustomFunctions = {{
 // clang-format on
 
 template <size_t N>
-std::string ItemLines(const std::string &text, const std::array<TCanonItem, N> &items) {
-    exif::BlockResult = true;
+std::string ItemLines(const std::string &text, const std::array<TCanonItem, N> &items, TRenderOut *out) {
+    if (out) out->Block = true;
     std::string lines;
     for (const TCanonItem &item : items)
-        lines += item.Kind == TItemKind::Coded ? CodedFieldLine(text, item.Label, item.Number, item.ValueCodes)
-                                               : FieldLine(text, item.Label, item.Number);
+        lines += item.Kind == TItemKind::Coded ? CodedFieldLine(text, item.Label, item.Number, item.ValueCodes, out)
+                                               : FieldLine(text, item.Label, item.Number, out);
     return lines;
 }
 
-std::string CustomFunctionLine(std::string_view field) {
+std::string CustomFunctionLine(std::string_view field, TRenderOut *out) {
     const auto value = exif::ParseDecimal(field);
     if (!value || *value < 0) return {};
     const int32_t number = *value / 256, setting = *value % 256;
     for (const TCustomFunction &f : CustomFunctions)
-        if (f.Number == number) return CodedLine(f.Label, setting, f.ValueCodes);
+        if (f.Number == number) return CodedLine(f.Label, setting, f.ValueCodes, out);
     return {};
 }
 
@@ -149,23 +145,24 @@ std::string DecodedField(std::string_view text, int index, std::string_view valu
     }
 }
 
-std::string CodedLine(std::string_view label, int32_t number, std::string_view valueCodes) {
-    return StoredLine(label, DecodeValueCode(valueCodes, exif::IntText(number)));
+std::string CodedLine(std::string_view label, int32_t number, std::string_view valueCodes, TRenderOut *out) {
+    return StoredLine(label, DecodeValueCode(valueCodes, exif::IntText(number)), out);
 }
 
-std::string FieldLine(std::string_view text, std::string_view label, int n) {
-    return StoredLine(label, NthField(text, ",", n));
+std::string FieldLine(std::string_view text, std::string_view label, int n, TRenderOut *out) {
+    return StoredLine(label, NthField(text, ",", n), out);
 }
 
-std::string CodedFieldLine(std::string_view text, std::string_view label, int index, std::string_view valueCodes) {
-    return StoredLine(label, DecodedField(text, index, valueCodes));
+std::string CodedFieldLine(std::string_view text, std::string_view label, int index, std::string_view valueCodes,
+                           TRenderOut *out) {
+    return StoredLine(label, DecodedField(text, index, valueCodes), out);
 }
 
 // ------------------------------------------------------------------- Nikon
 
 // The colour mode is an ASCII value such as "MODE2   ", rendered between
 // double quotes: its first five characters name the mode.
-std::string NikonColorModeText(const std::string &text) {
+std::string NikonColorModeText(const std::string &text, TRenderOut *) {
     const std::string mode = text.size() > 1 ? text.substr(1, 5) : std::string();
     if (mode == "MODE1") return "Mode1 (sRGB)";
     if (mode == "MODE2") return "Mode 2 (Adobe RGB)";
@@ -175,7 +172,7 @@ std::string NikonColorModeText(const std::string &text) {
 
 // Four rationals: shortest and longest focal length, then the largest
 // apertures at both ends.
-std::string NikonLensText(const std::string &text) {
+std::string NikonLensText(const std::string &text, TRenderOut *) {
     std::string rest = text;
     std::array<double, 4> v{};
     for (size_t i = 0; i < 3; ++i) v[i] = exif::FractionValue(exif::TakeCommaPiece(rest));
@@ -186,21 +183,21 @@ std::string NikonLensText(const std::string &text) {
 
 // ------------------------------------------------------------------- Canon
 
-std::string CanonCameraSettings(const std::string &text) {
-    return ItemLines(text, CameraSettingItems);
+std::string CanonCameraSettings(const std::string &text, TRenderOut *out) {
+    return ItemLines(text, CameraSettingItems, out);
 }
 
-std::string CanonShotInfo(const std::string &text) {
-    return ItemLines(text, ShotInfoItems);
+std::string CanonShotInfo(const std::string &text, TRenderOut *out) {
+    return ItemLines(text, ShotInfoItems, out);
 }
 
 // Only the fields before the last comma are read; a field that is not a
 // number, or names no known function, adds nothing.
-std::string CanonCustomFunctions(const std::string &text) {
-    exif::BlockResult = true;
+std::string CanonCustomFunctions(const std::string &text, TRenderOut *out) {
+    if (out) out->Block = true;
     std::string lines;
     const int commas = CountOf(text, ",");
-    for (int j = 1; j <= commas; ++j) lines += CustomFunctionLine(NthField(text, ",", j));
+    for (int j = 1; j <= commas; ++j) lines += CustomFunctionLine(NthField(text, ",", j), out);
     return lines;
 }
 

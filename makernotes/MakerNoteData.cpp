@@ -8,8 +8,6 @@ namespace makernotes {
 
 namespace {
 
-TImageInfo *g_current = nullptr;
-
 // Which of a maker's note layouts a dispatch row describes; only Nikon wrote
 // more than one.
 enum class TNoteLayout {
@@ -89,47 +87,29 @@ const TMakerLayout *FindLayout(std::string_view key, const TImageInfo &owner, bo
     return nullptr;
 }
 
-// Sets the byte order for the duration of a walk and puts the previous one
-// back on every way out.
-class TByteOrderScope {
-public:
-    TByteOrderScope(TImageInfo &info, TNoteOrder order) : Info(info), Saved(info.BigEndian) {
-        if (order == TNoteOrder::LittleEndian) Info.BigEndian = false;
-    }
-    ~TByteOrderScope() { Info.BigEndian = Saved; }
-    TByteOrderScope(const TByteOrderScope &) = delete;
-    TByteOrderScope &operator=(const TByteOrderScope &) = delete;
-
-private:
-    TImageInfo &Info;
-    bool Saved;
-};
-
 }  // namespace
-
-TImageInfo *CurrentImageInfo() {
-    return g_current;
-}
-
-void ForgetImageInfo(const TImageInfo *info) {
-    if (g_current == info) g_current = nullptr;
-}
 
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
     const std::string key = exif::UpperAscii(owner.CameraMake).substr(0, 5);
-    g_current = &owner;
     const TMakerLayout *layout = FindLayout(key, owner, FromTiff);
     if (layout == nullptr) return false;
 
     // In a TIFF-structured file the note's position is its offset minus 7;
     // X is its offset plus 9 in both kinds of file.
     const int64_t x = owner.MakerNotePosition + (FromTiff ? 16 : 0);
-    {
-        TByteOrderScope order(owner, layout->Order);
-        owner.WalkMakerNote(owner.MakerNoteBytes, *layout->Table, layout->D, layout->B.Of(x), layout->A);
-    }
+    const bool bigEndian = layout->Order == TNoteOrder::LittleEndian ? false : owner.BigEndian;
+    owner.WalkMakerNote(owner.MakerNoteBytes, *layout->Table, layout->D, layout->B.Of(x), layout->A, bigEndian);
     Maker = owner.CameraMake;
     return true;
+}
+
+}  // namespace makernotes
+
+namespace makernotes {
+
+bool DecodeMakerNoteOf(TImageInfo &info) {
+    TmsInfo decoder(info.FromTiff, &info);
+    return decoder.DecodeMakerNote(info);
 }
 
 }  // namespace makernotes

@@ -13,6 +13,7 @@
 namespace makernotes {
 
 using exif::TImageInfo;
+using exif::TRenderOut;
 using exif::TTagRow;
 
 class TmsInfo {
@@ -26,10 +27,8 @@ public:
     std::string Maker;
 };
 
-// The directory set of the last decode; the decoders add their sub-entries there.
-TImageInfo *CurrentImageInfo();
-// Called when a directory set goes away, so the reference never dangles.
-void ForgetImageInfo(const TImageInfo *info);
+// The container's hook: decodes the note the walk met in `info`.
+bool DecodeMakerNoteOf(TImageInfo &info);
 
 // The vendor tables.
 extern const std::span<const TTagRow> NikonTags1;
@@ -43,19 +42,20 @@ extern const std::span<const TTagRow> SanyoTags;
 extern const std::span<const TTagRow> MinoltaTags;
 
 // The decoders some vendor rows carry.
-std::string NikonColorModeText(const std::string &text);
-std::string NikonLensText(const std::string &text);
-std::string CanonCameraSettings(const std::string &text);
-std::string CanonShotInfo(const std::string &text);
-std::string CanonCustomFunctions(const std::string &text);
+std::string NikonColorModeText(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonLensText(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonCameraSettings(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonCustomFunctions(const std::string &text, TRenderOut *out = nullptr);
 
 // Line helpers of the decoders. Fields are the comma-separated pieces of a
 // rendered value, counted from 1; a line is CR LF, label, " = ", value. The
-// *Line helpers also add the value as a sub-entry of the current directory
-// set, and give an empty text (and no sub-entry) when the value is blank.
+// *Line helpers also give the value as a sub-entry to `out` (when there is
+// one), and give an empty text (and no sub-entry) when the value is blank.
 std::string DecodedField(std::string_view text, int index, std::string_view valueCodes);
-std::string CodedLine(std::string_view label, int32_t number, std::string_view valueCodes);
-std::string FieldLine(std::string_view text, std::string_view label, int n);
-std::string CodedFieldLine(std::string_view text, std::string_view label, int index, std::string_view valueCodes);
+std::string CodedLine(std::string_view label, int32_t number, std::string_view valueCodes, TRenderOut *out = nullptr);
+std::string FieldLine(std::string_view text, std::string_view label, int n, TRenderOut *out = nullptr);
+std::string CodedFieldLine(std::string_view text, std::string_view label, int index, std::string_view valueCodes,
+                           TRenderOut *out = nullptr);
 
 }  // namespace makernotes

@@ -187,10 +187,10 @@ TEST(ContainerScan, LaterExifApp1ReplacesAFirstApp1ThatIsNotExif) {
     // Only the first "Exif" APP1 is read; a third APP1 gives its slot back.
     Tiff other;
     other.Dir({Tiff::Ascii(0x010F, "Other")});
-    const auto third = Open(
-        WriteTempFile("scan_xmp_two_exif.jpg",
-                      Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Exif(other.Build()).Comment("c").Build()),
-        &ok);
+    const auto third =
+        Open(WriteTempFile("scan_xmp_two_exif.jpg",
+                           Jpeg().Segment(0xE1, xmp).Exif(SmallTiff()).Exif(other.Build()).Comment("c").Build()),
+             &ok);
     EXPECT_EQ(third->ExifSection, 2);
     EXPECT_EQ(third->CommentSection, 3);
     EXPECT_EQ(third->ExifInfo()->CameraMake, "Canon");
@@ -211,10 +211,9 @@ TEST(ContainerScan, LaterExifApp1ReplacesAFirstApp1ThatIsNotExif) {
     EXPECT_EQ(kept->ExifInfo()->EntryCount(), 0);
 
     // Past the fifth segment an "Exif" APP1 is dropped as before.
-    const auto late = Open(
-        WriteTempFile("scan_xmp_late_exif.jpg",
-                      Jpeg().Segment(0xE1, xmp).Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Build()),
-        &ok);
+    const auto late = Open(WriteTempFile("scan_xmp_late_exif.jpg",
+                                         Jpeg().Segment(0xE1, xmp).Dqt().Dqt().Dqt().Dqt().Exif(SmallTiff()).Build()),
+                           &ok);
     EXPECT_EQ(late->ExifSection, 1);
     EXPECT_EQ(late->ExifInfo()->EntryCount(), 0);
 }

@@ -533,14 +533,14 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
 
 namespace {
 
-std::string Bracketed(const std::string &text) {
+std::string Bracketed(const std::string &text, exif::TRenderOut *) {
     return "[" + text + "]";
 }
-std::string SubLines(const std::string &text) {
-    exif::BlockResult = true;
+std::string SubLines(const std::string &text, exif::TRenderOut *out) {
+    out->Block = true;
     return "\r\nSub = " + text;
 }
-std::string Fails(const std::string &) {
+std::string Fails(const std::string &, exif::TRenderOut *) {
     throw exif::ExifError("cannot decode");
 }
 

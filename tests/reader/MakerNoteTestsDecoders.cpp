@@ -129,16 +129,17 @@ TEST(MakerTables, DecodersSitOnTheirFiveRowsOnly) {
 
 // ------------------------------------------------------------ decoders
 
-// The decoders add their sub-entries to the directory set of the last decode;
-// a decode of a note whose Make names no maker records this fixture's set.
+// The decoders give their sub-entries and block flag to the walk's output,
+// which stores them in the directory set as the walk does.
 class MakerDecoders : public testing::Test {
 protected:
-    void SetUp() override {
-        makernotes::TmsInfo decoder(false, &Info);
-        decoder.DecodeMakerNote(Info);
-        ASSERT_EQ(makernotes::CurrentImageInfo(), &Info);
-    }
     void TearDown() override { exif::TakeDecimalSeparatorFromLocale(); }
+
+    std::string Kept(std::string text) {
+        for (const auto &[label, value] : Out.SubEntries) Info.AddMakerValue(label, value, exif::TypeAscii);
+        Out.SubEntries.clear();
+        return text;
+    }
 
     std::vector<std::string> SubEntryNames() const {
         std::vector<std::string> names;
@@ -148,6 +149,7 @@ protected:
 
     exif::TimgData Owner;
     exif::TImageInfo Info{&Owner, exif::BuildAll};
+    exif::TRenderOut Out;
 };
 
 using Names = std::vector<std::string>;
@@ -167,10 +169,10 @@ TEST_F(MakerDecoders, ColourModeNamesTheModeFromTheFirstFiveCharactersInsideTheQ
 
 TEST_F(MakerDecoders, NikonDecodersLeaveTheBlockFlagAlone) {
     for (const bool flag : {false, true}) {
-        exif::BlockResult = flag;
-        makernotes::NikonColorModeText("\"MODE1\"");
-        makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10");
-        EXPECT_EQ(exif::BlockResult, flag);
+        Out.Block = flag;
+        makernotes::NikonColorModeText("\"MODE1\"", &Out);
+        makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10", &Out);
+        EXPECT_EQ(Out.Block, flag);
     }
 }
 
@@ -192,9 +194,9 @@ TEST_F(MakerDecoders, LensTextOfFewerFieldsOrUnreadableNumbersCountsZeros) {
 }
 
 TEST_F(MakerDecoders, CameraSettingsReadField2ForBothMacroModeAndSelfTimer) {
-    exif::BlockResult = false;
-    const std::string lines = makernotes::CanonCameraSettings("76, 1, 0, 9");
-    EXPECT_TRUE(exif::BlockResult);
+    Out.Block = false;
+    const std::string lines = Kept(makernotes::CanonCameraSettings("76, 1, 0, 9", &Out));
+    EXPECT_TRUE(Out.Block);
     EXPECT_EQ(lines, "\r\nMacro mode = Macro\r\nSelf Timer =  1");
     EXPECT_EQ(SubEntryNames(), (Names{"Macro mode", "Self Timer"}));
     const exif::TTagEntry timer = Info.EntryAt(1);
@@ -205,7 +207,7 @@ TEST_F(MakerDecoders, CameraSettingsReadField2ForBothMacroModeAndSelfTimer) {
 }
 
 TEST_F(MakerDecoders, CameraSettingsOfEightFieldsGiveAtMostTheItemsUpToField8) {
-    const std::string lines = makernotes::CanonCameraSettings("76, 2, 3, 2, 16, 1, 0, 6");
+    const std::string lines = Kept(makernotes::CanonCameraSettings("76, 2, 3, 2, 16, 1, 0, 6", &Out));
     EXPECT_EQ(lines,
               "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = Normal\r\nFlash Mode = External flash"
               "\r\nDrive Mode = Continuous\r\nFocus Mode = MF");
@@ -219,7 +221,7 @@ TEST_F(MakerDecoders, CameraSettingsItemsBeyondField8ReadTheirFields) {
     const int values[] = {0, 2, 5, 0, 0, 0, 0,   0,   0, 0, 2, 8, 0, 1, 65535, 0, 19,
                           1, 0, 0, 1, 0, 0, 300, 100, 1, 0, 0, 7, 0, 0, 0,     1};
     for (size_t i = 1; i < std::size(values); ++i) text += ", " + std::to_string(values[i]);
-    const std::string lines = makernotes::CanonCameraSettings(text);
+    const std::string lines = Kept(makernotes::CanonCameraSettings(text, &Out));
     for (const char *line :
          {"\r\nImage Size = Small", "\r\nEasy Shoot = Portrait", "\r\nContrast = High", "\r\nSaturation = Low",
           "\r\nSharpness = Normal", "\r\nCCD ISO = 400", "\r\nMetering Mode = High", "\r\nAF Point = Normal",
@@ -229,50 +231,50 @@ TEST_F(MakerDecoders, CameraSettingsItemsBeyondField8ReadTheirFields) {
 }
 
 TEST_F(MakerDecoders, ShotInformationDecodesItsSixItems) {
-    exif::BlockResult = false;
+    Out.Block = false;
     const std::string text = "0, 0, 0, 0, 0, 0, 0, 4, 12, 0, 3, 0, 0, 5, 0, 65504, 0, 0, 250";
-    EXPECT_EQ(makernotes::CanonShotInfo(text),
+    EXPECT_EQ(Kept(makernotes::CanonShotInfo(text, &Out)),
               "\r\nWhite balance = Flourescent\r\nSequence Number =  12\r\nOpticalZoom Step =  3\r\nAF point =  5"
               "\r\nFlash bias = -1 EV\r\nDistance =  250");
-    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_TRUE(Out.Block);
     EXPECT_EQ(Info.EntryCount(), 6);
 }
 
 TEST_F(MakerDecoders, CustomFunctionsOfFourFieldsReadTheFirstThree) {
-    exif::BlockResult = false;
-    EXPECT_EQ(makernotes::CanonCustomFunctions("200, 257, 1792, 3841"),
+    Out.Block = false;
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("200, 257, 1792, 3841", &Out)),
               "\r\nNoise Reduction =  On\r\nAEB Sequence = 0");
-    EXPECT_TRUE(exif::BlockResult);
+    EXPECT_TRUE(Out.Block);
     EXPECT_EQ(SubEntryNames(), (Names{"Noise Reduction", "AEB Sequence"}));
     EXPECT_EQ(Info.EntryAt(0).Value, " On");
 }
 
 TEST_F(MakerDecoders, CustomFunctionSettingsWithoutACodeOrOutsideTheTableAddNothing) {
     // Function 7 setting 1: its codes have no ",1:" since a comma is missing.
-    EXPECT_EQ(makernotes::CanonCustomFunctions("1793, 0"), "");
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("1793, 0", &Out)), "");
     // Function 0, function 17, a negative number, a text, an empty field.
-    EXPECT_EQ(makernotes::CanonCustomFunctions("0, 4352, -257, abc, , 2"), "");
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("0, 4352, -257, abc, , 2", &Out)), "");
     EXPECT_EQ(Info.EntryCount(), 0);
-    EXPECT_EQ(makernotes::CanonCustomFunctions("3841, 0"), "\r\nShutter Release w/o CF Card = Disable");
-    EXPECT_EQ(makernotes::CanonCustomFunctions("1537, 0"), "\r\nAV Shutter Speed =  1/200 (fixed)");
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("3841, 0", &Out)), "\r\nShutter Release w/o CF Card = Disable");
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("1537, 0", &Out)), "\r\nAV Shutter Speed =  1/200 (fixed)");
 }
 
 TEST_F(MakerDecoders, CustomFunctionsWithoutCommaGiveNothingButStillReportABlock) {
-    exif::BlockResult = false;
-    EXPECT_EQ(makernotes::CanonCustomFunctions("257"), "");
-    EXPECT_TRUE(exif::BlockResult);
-    EXPECT_EQ(makernotes::CanonCustomFunctions(""), "");
+    Out.Block = false;
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("257", &Out)), "");
+    EXPECT_TRUE(Out.Block);
+    EXPECT_EQ(Kept(makernotes::CanonCustomFunctions("", &Out)), "");
 }
 
 TEST_F(MakerDecoders, LineHelpersSkipBlankValuesAndKeepFieldsUntrimmed) {
     EXPECT_EQ(makernotes::DecodedField("5, 2, 7", 1, "2:Two"), "Two");
     EXPECT_EQ(makernotes::DecodedField("5, 2, 7", 5, "2:Two"), "");
-    EXPECT_EQ(makernotes::FieldLine("5,  x , 7", "Label", 2), "\r\nLabel =   x ");
-    EXPECT_EQ(makernotes::FieldLine("5,   , 7", "Blank", 2), "");
-    EXPECT_EQ(makernotes::CodedLine("Coded", 1, "0:Off,1: On"), "\r\nCoded =  On");
-    EXPECT_EQ(makernotes::CodedLine("Missing", 3, "0:Off,1: On"), "");
-    EXPECT_EQ(makernotes::CodedLine("BlankText", 2, "2: ,3:x"), "");
-    EXPECT_EQ(makernotes::CodedFieldLine("5, 1", "Both", 1, "1:One"), "\r\nBoth = One");
+    EXPECT_EQ(Kept(makernotes::FieldLine("5,  x , 7", "Label", 2, &Out)), "\r\nLabel =   x ");
+    EXPECT_EQ(Kept(makernotes::FieldLine("5,   , 7", "Blank", 2, &Out)), "");
+    EXPECT_EQ(Kept(makernotes::CodedLine("Coded", 1, "0:Off,1: On", &Out)), "\r\nCoded =  On");
+    EXPECT_EQ(Kept(makernotes::CodedLine("Missing", 3, "0:Off,1: On", &Out)), "");
+    EXPECT_EQ(Kept(makernotes::CodedLine("BlankText", 2, "2: ,3:x", &Out)), "");
+    EXPECT_EQ(Kept(makernotes::CodedFieldLine("5, 1", "Both", 1, "1:One", &Out)), "\r\nBoth = One");
     EXPECT_EQ(SubEntryNames(), (Names{"Label", "Coded", "Both"}));
     EXPECT_EQ(Info.EntryAt(0).Value, "  x ");
     EXPECT_EQ(Info.EntryAt(0).Raw, "  x ");

@@ -209,7 +209,9 @@ namespace {
 std::string TaggedJpeg() {
     Tiff t;
     t.Dir({Tiff::Ascii(0x010F, "Canon"), t.Short(0x0112, {6}), t.Long(0xA002, {4000}), t.Long(0xA003, {3000})});
-    return Jpeg().Exif(t.Build()).Iptc(Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b"))
+    return Jpeg()
+        .Exif(t.Build())
+        .Iptc(Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b"))
         .Sof0(320, 200)
         .Build();
 }
@@ -243,8 +245,9 @@ TEST(ViewModel, ImageViewReadsTheFileOnceForBothTabsTheSizeAndTheListing) {
     ASSERT_TRUE(view.Iptc.Visible);
     EXPECT_EQ(Column(view.Iptc.Rows, false), Column(iptcAlone.Rows, false));
     EXPECT_EQ(Column(view.Iptc.Rows, false), (Texts{"Title", "a,b"}));
-    EXPECT_EQ(view.Listing, "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\xB0"
-                            "\r\nExif Image Width = 4000\r\nExif Image Length = 3000");
+    EXPECT_EQ(view.Listing,
+              "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\xB0"
+              "\r\nExif Image Width = 4000\r\nExif Image Length = 3000");
 
     // Without the listing nothing of it is built.
     request.WithListing = false;
