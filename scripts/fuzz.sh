@@ -30,7 +30,8 @@ usage() {
 }
 
 build() {
-    scripts/ensure-packages.sh clang cmake make >&2
+    # libclang-rt-dev: the sanitizer and libFuzzer runtimes, only recommended by clang.
+    scripts/ensure-packages.sh clang libclang-rt-dev cmake make >&2
     local jobs; jobs=$(nproc); [ "$jobs" -gt 2 ] && jobs=2
     local names=("${targets[@]/#/fuzz-}")
     cmake -S . -B "$asan_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -84,10 +85,10 @@ keep_findings() {
 # replays that corpus under the assertions build, and prints the summary.
 run() {
     local t=$1 limit=$2
-    local work=$work_root/$t findings=$root/build/fuzz-findings/$t log
+    # The run's log stays next to its findings: build/fuzz-findings/TARGET.log.
+    local work=$work_root/$t findings=$root/build/fuzz-findings/$t log=$root/build/fuzz-findings/$t.log
     mkdir -p "$work" "$findings"
     rm -f "$findings"/*
-    log=$(mktemp)
     local status=0
     mapfile -t seed_dirs < <(seeds "$t")
     local started ended
@@ -108,7 +109,6 @@ run() {
         "$assert_dir/fuzz/fuzz-$t" $(fuzz_options "$findings") -runs=0 "$work" "${seed_dirs[@]}" >"$log.assert" 2>&1 ||
             { status=$?; grep -E 'ERROR|invariant broken|SUMMARY|Assertion' "$log.assert" | head -5 >&2 || true; }
     fi
-    rm -f "$log" "$log.assert"
     local found
     found=$(find "$findings" -type f | wc -l)
     [ "$status" -ne 0 ] && [ "$found" -eq 0 ] && found=1
