@@ -25,7 +25,14 @@ void AddLine(std::string &out, std::string_view line) {
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {
-    for (const GridRow &row : rows) AddLine(out, row.Name + "=" + row.Value);
+    size_t size = out.size();
+    for (const GridRow &row : rows) size += row.Name.size() + row.Value.size() + 3;
+    out.reserve(size);
+    for (const GridRow &row : rows) {
+        out += row.Name;
+        out += '=';
+        AddLine(out, row.Value);
+    }
 }
 
 // A platform text box shows its text up to the first zero byte.

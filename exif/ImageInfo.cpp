@@ -1,6 +1,7 @@
 #include "exif/ImageInfo.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <limits>
 
@@ -14,6 +15,7 @@ namespace exif {
 namespace {
 
 constexpr int32_t StoreGrowth = 25;
+constexpr size_t InitialEntryRoom = 256;
 // Tags the walk acts on besides listing and storing them.
 constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
@@ -21,6 +23,15 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
 // The value a maker-note rendering function uses for sub-entries it adds.
 constexpr uint16_t MakerValueTag = 0xFFFF;
+
+constexpr std::array<uint16_t, 13> ActedOn = {
+    TagImageWidth,      TagImageLength,     TagMake,          TagModel,     TagSubIFDs,
+    TagExifPointer,     TagGpsPointer,      TagExifVersion,   TagMakerNote, TagUserComment,
+    TagPixelXDimension, TagPixelYDimension, TagInteropPointer};
+
+bool IsActedOn(uint16_t tag) {
+    return std::find(ActedOn.begin(), ActedOn.end(), tag) != ActedOn.end();
+}
 
 const std::string Quote = "\"";
 
@@ -62,8 +73,10 @@ int32_t TImageInfo::AddEntry(const TTagEntry &entry) {
 
 int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     if (entry.Tag != 0) {
-        if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + StoreGrowth));
-        Entries[static_cast<size_t>(Count)] = std::move(entry);
+        if (Count >= Slots - 1) Slots += StoreGrowth;
+        // Room for a camera file's entries at once, so few are ever moved.
+        if (Entries.empty()) Entries.reserve(InitialEntryRoom);
+        Entries.push_back(std::move(entry));
         ++Count;
     }
     return Count - 1;
@@ -208,6 +221,8 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     // but neither rendered by a function nor stored.
     const TTagRow &row = TagRowOf(h.Tag, c.Kind);
     const bool known = row.Tag != 0;
+    // A tag without a row makes only a listing line, unless the walk acts on it.
+    if (!known && !Builds(BuildListing) && !IsActedOn(h.Tag)) return;
     std::string text;
     if (h.Type == TypeAscii)
         text = !raw.empty() && raw.back() == '\0' ? raw.substr(0, raw.size() - 1) : raw;
@@ -348,6 +363,8 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     const std::string_view label = row ? row->Description : std::string_view("Unknown");
     if (SameTextAscii(label, "SKIP")) return;
     if (!Builds(BuildEntries)) return;
+    // A tag without a row makes only a listing line.
+    if (!row && !Builds(BuildListing)) return;
 
     const Bytes raw(value);
     std::string text;

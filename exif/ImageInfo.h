@@ -62,7 +62,8 @@ public:
     int32_t AddEntry(TTagEntry &&entry);
     void AddMakerValue(const std::string &name, const std::string &value, uint16_t type);
     int32_t EntryCount() const { return Count; }
-    int32_t Capacity() const { return static_cast<int32_t>(Entries.size()); }
+    // Slots are counted 25 at a time, keeping one free after the last entry.
+    int32_t Capacity() const { return Slots; }
     TTagEntry EntryAt(int32_t index) const;
     // The stored entries in order, without copies.
     std::span<const TTagEntry> StoredEntries() const { return {Entries.data(), static_cast<size_t>(Count)}; }
@@ -117,8 +118,9 @@ public:
     static constexpr int64_t KeptPerByte = 8, KeptFloor = 1024 * 1024;
 
 private:
-    std::vector<TTagEntry> Entries;
+    std::vector<TTagEntry> Entries;  // exactly the stored entries
     int32_t Count = 0;
+    int32_t Slots = 0;
     std::set<Pos> Visited;
     TWalkBudget WalkBudget;
     int64_t EntriesLooked = 0;
