@@ -47,10 +47,18 @@ std::string NamePart(std::string_view fileName, std::string_view separators) {
     return std::string(at == std::string_view::npos ? fileName : fileName.substr(at + 1));
 }
 
-std::string StripQuotes(std::string_view text) {
+namespace {
+
+std::string_view WithoutQuotes(std::string_view text) {
     if (!text.empty() && text.front() == '"' && text.back() == '"')
-        return text.size() < 2 ? std::string() : std::string(text.substr(1, text.size() - 2));
-    return std::string(text);
+        return text.size() < 2 ? std::string_view() : text.substr(1, text.size() - 2);
+    return text;
+}
+
+}  // namespace
+
+std::string StripQuotes(std::string_view text) {
+    return std::string(WithoutQuotes(text));
 }
 
 std::string KilobytesText(uint64_t bytes) {
@@ -75,7 +83,7 @@ std::string ExifCellValue(const exif::TTagEntry &entry) {
     const int first = entry.Raw.empty() ? -1 : static_cast<unsigned char>(entry.Raw[0]);
     if (entry.Name == FileSourceName) return first == 3 ? "Digital Still Camera" : "Unknown";
     if (entry.Name == SceneTypeName) return first == 1 ? "Directly Photographed" : "Unknown";
-    return StripQuotes(exif::Trim(entry.Value));
+    return std::string(WithoutQuotes(exif::TrimmedView(entry.Value)));
 }
 
 namespace {

@@ -114,11 +114,15 @@ std::string FormatPattern(std::string_view pattern, std::string_view text, doubl
     return out;
 }
 
-std::string Trim(std::string_view s) {
+std::string_view TrimmedView(std::string_view s) {
     size_t b = 0, e = s.size();
     while (b < e && static_cast<unsigned char>(s[b]) <= 32) ++b;
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= 32) --e;
-    return std::string(s.substr(b, e - b));
+    return s.substr(b, e - b);
+}
+
+std::string Trim(std::string_view s) {
+    return std::string(TrimmedView(s));
 }
 
 std::string UpperAscii(std::string_view s) {

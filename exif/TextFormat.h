@@ -30,6 +30,7 @@ std::string FormatPattern(std::string_view pattern, std::string_view text, doubl
 
 // Removes every byte of value 32 or less from both ends.
 std::string Trim(std::string_view s);
+std::string_view TrimmedView(std::string_view s);
 std::string UpperAscii(std::string_view s);
 bool SameTextAscii(std::string_view a, std::string_view b);
 

@@ -85,6 +85,8 @@ std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
 }
 
 const TValueCodes &ValueCodesOf(const TTagRow &row) {
+    static const TValueCodes none{std::string_view()};
+    if (row.ValueCodes.empty()) return none;
     // Rows are constant data; a row address seen again with other codes (a
     // row that did not outlive its use) is parsed anew.
     thread_local std::unordered_map<const TTagRow *, TValueCodes> parsed;
@@ -151,17 +153,13 @@ double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
     return 0;
 }
 
-std::optional<std::string> FindValueCode(std::string_view valueCodes, std::string_view value) {
+std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
     const std::string key = "," + Trim(value) + ":";
     const std::string list = "," + std::string(valueCodes) + ",";
     const size_t at = list.find(key);
-    if (at == std::string::npos) return std::nullopt;
+    if (at == std::string::npos) return {};
     const size_t start = at + key.size();
     return list.substr(start, list.find(',', start) - start);
-}
-
-std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
-    return FindValueCode(valueCodes, value).value_or(std::string());
 }
 
 double FractionValue(std::string_view text) {

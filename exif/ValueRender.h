@@ -67,8 +67,6 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
                         const TValueCodes &codes);
 double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
-// The text paired with `value` in "n:text,n:text" codes; none without a pair.
-std::optional<std::string> FindValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
 
