@@ -3,6 +3,5 @@
 #include <cstddef>
 #include <cstdint>
 
-// Runs every parser over the bytes; returns a number derived from what was
-// read so that the work cannot be optimised away.
+// Runs every fuzz target over the bytes (each checks its invariants).
 size_t FuzzOneInput(const uint8_t *data, size_t size);

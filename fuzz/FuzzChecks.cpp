@@ -1,0 +1,147 @@
+#include "fuzz/FuzzChecks.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "exif/ImageInfo.h"
+#include "exif/TextFormat.h"
+#include "iptc/IptcData.h"
+
+namespace fuzzcheck {
+
+namespace {
+
+// Printable form of a detail text, so that the report itself stays readable.
+std::string Printable(std::string_view text) {
+    std::string out;
+    for (const char c : text.substr(0, 200)) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b >= 0x20 && b < 0x7F) {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", b);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+// Length of the UTF-8 sequence a lead byte starts, 0 for a byte that cannot
+// lead one (a continuation byte, C0/C1 overlong leads, F5..FF).
+size_t SequenceLength(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    return 0;
+}
+
+// The code point at `at`, or -1 when the sequence there is malformed
+// (truncated, overlong, a surrogate, or beyond U+10FFFF).
+long DecodeAt(std::string_view s, size_t &at) {
+    const auto lead = static_cast<unsigned char>(s[at]);
+    const size_t n = SequenceLength(lead);
+    if (n == 0 || at + n > s.size()) return -1;
+    long cp = n == 1 ? lead : lead & (0x7F >> n);
+    for (size_t k = 1; k < n; ++k) {
+        const auto c = static_cast<unsigned char>(s[at + k]);
+        if ((c & 0xC0) != 0x80) return -1;
+        cp = (cp << 6) | (c & 0x3F);
+    }
+    at += n;
+    constexpr long Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (cp < Smallest[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
+    return cp;
+}
+
+bool IsTerminalControl(long cp) {
+    if (cp == '\t' || cp == '\r' || cp == '\n') return false;
+    return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
+}
+
+}  // namespace
+
+void Fail(std::string_view what, std::string_view detail) {
+    std::fprintf(stderr, "fuzz invariant broken: %.*s: %s\n", static_cast<int>(what.size()), what.data(),
+                 Printable(detail).c_str());
+    std::fflush(stderr);
+    std::abort();
+}
+
+bool IsWellFormedUtf8(std::string_view text) {
+    for (size_t at = 0; at < text.size();)
+        if (DecodeAt(text, at) < 0) return false;
+    return true;
+}
+
+namespace {
+
+void CheckUtf8Form(std::string_view windowsText, std::string_view what, bool controlsAllowed) {
+    const std::string utf8 = exif::Windows1252ToUtf8(windowsText);
+    for (size_t at = 0; at < utf8.size();) {
+        const long cp = DecodeAt(utf8, at);
+        if (cp < 0) Fail(what, "malformed UTF-8 in " + utf8);
+        if (!controlsAllowed && IsTerminalControl(cp)) Fail(what, "control character in " + std::string(windowsText));
+    }
+}
+
+}  // namespace
+
+void CheckTerminalText(std::string_view windowsText, std::string_view what) {
+    CheckUtf8Form(windowsText, what, true);
+}
+
+void CheckTerminalName(std::string_view windowsText, std::string_view what) {
+    CheckUtf8Form(windowsText, what, false);
+}
+
+void CheckEntryStore(const exif::TImageInfo &info) {
+    const int32_t count = info.EntryCount();
+    Expect(count >= 0 && (count == 0 || count < info.Capacity()), "entry count within the slots");
+    Expect(info.EntryAt(-1).Tag == 0 && info.EntryAt(count).Tag == 0, "no entry outside 0..count-1");
+    for (int32_t i = 0; i < count; ++i) {
+        const exif::TTagEntry e = info.EntryAt(i);
+        Expect(e.Tag != 0, "stored entry has a tag", e.Name);
+        Expect(!e.Name.empty(), "stored entry has a name");
+        Expect(e.MakerNote == 0 || e.MakerNote == 1, "maker-note flag is 0 or 1", e.Name);
+        const int32_t first = info.EntryIndexOf(e.Name);
+        Expect(first >= 0 && first <= i, "name lookup finds the first entry of that name", e.Name);
+        Expect(exif::SameTextAscii(info.EntryAt(first).Name, e.Name), "name lookup finds that name", e.Name);
+        if (e.MakerNote == 0) {
+            Expect(e.RawLength == static_cast<int32_t>(e.Raw.size()), "raw length is the raw byte count", e.Name);
+            if (e.ValuePosition != 0)
+                Expect(info.Region(e.ValuePosition, e.RawLength) == e.Raw, "raw bytes are those at the value position",
+                       e.Name);
+        }
+        CheckTerminalName(e.Name, "entry name");
+        CheckTerminalText(e.Value, "entry value");
+    }
+    CheckTerminalText(info.UserCommentText, "user comment");
+}
+
+void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment) {
+    const int32_t count = data.EntryCount();
+    Expect(count >= 0 && (count == 0 || count < data.Capacity()), "IPTC count within the slots");
+    Expect(data.EntryAt(count).Tag == 0, "no IPTC entry past the count");
+    // A dataset takes at least its marker, its 4-byte header and the byte
+    // stepped over after its value (the next marker, unchecked).
+    Expect(static_cast<size_t>(count) <= segment.size() / 5 + 1, "no more IPTC entries than datasets fit");
+    for (int32_t i = 0; i < count; ++i) {
+        const exif::TTagEntry e = data.EntryAt(i);
+        Expect(e.Tag != 0 && !e.Name.empty(), "IPTC entry has a dataset and a name", e.Name);
+        Expect(e.RecordNumber == 2 || e.RecordNumber == 8, "IPTC entry of record 2 or 8", e.Name);
+        const int32_t first = data.IndexOfName(e.Name);
+        Expect(first >= 0 && first <= i, "IPTC name lookup finds the first entry of that name", e.Name);
+        Expect(data.ValueOf(e.Name, "\x01") == data.EntryAt(first).Value, "IPTC value lookup", e.Name);
+        if (e.RecordNumber == 2 && iptc::IPTCRepeatable.test(e.Tag))
+            Expect(first == i, "a repeatable dataset is one entry", e.Name);
+        else
+            Expect(e.Value.size() <= segment.size(), "IPTC value no longer than the segment", e.Name);
+        CheckTerminalName(e.Description, "IPTC description");
+        CheckTerminalText(e.Value, "IPTC value");
+    }
+}
+
+}  // namespace fuzzcheck

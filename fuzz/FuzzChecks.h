@@ -1,0 +1,42 @@
+// Invariants a viewer relies on, checked by every fuzz target after a parse:
+// a broken one ends the run like a crash, so the fuzzer keeps the input that
+// broke it. They look for wrong results, not only for faults.
+#pragma once
+
+#include <string_view>
+
+namespace exif {
+class TImageInfo;
+}
+namespace iptc {
+class TIPTCdata;
+}
+
+namespace fuzzcheck {
+
+// Reports the broken invariant on stderr and aborts.
+[[noreturn]] void Fail(std::string_view what, std::string_view detail);
+inline void Expect(bool ok, std::string_view what, std::string_view detail = {}) {
+    if (!ok) Fail(what, detail);
+}
+
+bool IsWellFormedUtf8(std::string_view text);
+
+// A Windows-1252 text as the command-line tool prints it: its UTF-8 form is
+// well-formed.
+void CheckTerminalText(std::string_view windowsText, std::string_view what);
+// A name the reader makes (tag, dataset and row names): also free of control
+// characters but tab, CR and LF. Values are the file's bytes and may hold
+// any (tests/data/crashes/README.txt says what that means for a terminal).
+void CheckTerminalName(std::string_view windowsText, std::string_view what);
+
+// The entry store: count within the slots, every entry named and tagged,
+// name lookups finding the first entry of a name, and every entry read from
+// the file holding exactly the bytes at its recorded position.
+void CheckEntryStore(const exif::TImageInfo &info);
+
+// The IPTC entries of a segment: records 2 and 8 only, one entry per
+// repeatable dataset, lookups consistent, no more entries than datasets fit.
+void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment);
+
+}  // namespace fuzzcheck
