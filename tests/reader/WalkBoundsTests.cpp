@@ -130,3 +130,23 @@ TEST(WalkBounds, FillBytesBeforeAMarkerAreBoundedLikeTheEndOfTheFile) {
     EXPECT_EQ(lots->ExifSection, 0);
     EXPECT_EQ(lots->CommentSection, 1);
 }
+
+TEST(WalkBounds, AMetadataBlockOfSeveralMegabytesIsHeldToTheFixedMaxima) {
+    // A 9 MB TIFF: sized from its bytes, the budgets would allow 1.5 million
+    // entries and 73 MB of kept values; the fixed maxima hold below that.
+    // 70 descriptions sharing one 1 MB value (70 MB if each were kept), then
+    // 2000 pointers to overlapping directories of 3855 invalid entries each
+    // (7.7 million entries unbounded).
+    constexpr uint32_t shared = 70, pointers = 2000, valueSize = 1000000;
+    const uint32_t region = 8 + 2 + 12 * (shared + pointers) + 4;
+    std::vector<std::string> entries(shared, EntryBytes(0x010E, 2, valueSize, region));
+    for (uint32_t k = 0; k < pointers; ++k) entries.push_back(EntryBytes(0x8769, 4, 1, region + 2 * k));
+    const auto img = Open("bounds_maxima.tif", TiffOf(entries, std::string(9000000, '\x0F')));
+    ASSERT_NE(img->ExifInfo(), nullptr);
+    const exif::TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(info.Budget().Entries, exif::TImageInfo::MaxEntriesWalked);
+    EXPECT_EQ(info.EntriesLookedAt(), exif::TImageInfo::MaxEntriesWalked);
+    EXPECT_EQ(info.Budget().Bytes, exif::TImageInfo::MaxBytesKept);
+    EXPECT_GT(info.BytesKept(), exif::TImageInfo::MaxBytesKept - 2 * int64_t{valueSize});
+    EXPECT_LE(info.BytesKept(), exif::TImageInfo::MaxBytesKept);
+}
