@@ -128,13 +128,18 @@ int ReadView(const Options &o, const std::string &name, params::ImageView &view)
     return ExitNoMetadata;
 }
 
-std::vector<Field> SelectedFields(const Options &o, const params::ImageView &view) {
-    if (o.Format == OutputFormat::Text && o.Tags.empty()) return {};
-    std::vector<Field> fields = FieldsOf(view);
+// The tags as the rows name them (Windows-1252), converted once per run.
+std::vector<std::string> TagNames(const Options &o) {
     std::vector<std::string> tags;
+    tags.reserve(o.Tags.size());
     for (const std::string &tag : o.Tags) tags.push_back(Utf8ToWindows1252(tag));
-    std::erase_if(fields, [&](const Field &f) { return !Selected(f, tags); });
-    return fields;
+    return tags;
+}
+
+std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
+                                  const params::ImageView &view) {
+    if (o.Format == OutputFormat::Text && tags.empty()) return {};
+    return SelectedFieldsOf(view, tags);
 }
 
 // The named files, folders replaced by the image files under them.
@@ -196,6 +201,7 @@ int PrintRun(const Options &o) {
     int status = ExpandFolders(o, files);
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
+    const std::vector<std::string> tags = TagNames(o);
     out.Write(formatter->Begin());
     {
         const Progress progress(files.size());
@@ -205,7 +211,7 @@ int PrintRun(const Options &o) {
             const int fileStatus = ReadView(o, files[i], view);
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
-            const std::vector<Field> fields = SelectedFields(o, view);
+            const std::vector<Field> fields = SelectedFields(o, tags, view);
             out.Write(formatter->File({files[i], view, fields}));
         }
     }

@@ -104,6 +104,24 @@ TEST(RepeatedNames, SelectionMatchesNameKeyOrCompactNameIgnoringCase) {
     EXPECT_TRUE(Selected(fields[2], {"Province/State"}));
 }
 
+TEST(RepeatedNames, SelectingTagsGivesTheRowsAndKeysOfTheWholeFile) {
+    params::ImageView view;
+    view.Exif.Rows = {{"FileName", "a.jpg"},      {"FileSize", "1.00 Kb"},        {"ImageWidth", "640"},
+                      {"ImageHeight", "480"},     {"WhiteBalance", "AUTO", true}, {"DigitalZoom", "1", true},
+                      {"DigitalZoom", "2", true}, {"WhiteBalance", "Auto"},       {"ImageWidth", "174"}};
+    view.Iptc.Visible = true;
+    view.Iptc.Rows = {{"Province/State", "Tyrol"}, {"Object name", "T"}};
+    const std::vector<std::string> tags = {"makernote:digitalzoom-2", "IMAGEWIDTH", "provincestate", "objectname"};
+    std::vector<Field> expected = FieldsOf(view);
+    std::erase_if(expected, [&](const Field &f) { return !Selected(f, tags); });
+    std::vector<std::string> keys, expectedKeys;
+    for (const Field &f : SelectedFieldsOf(view, tags)) keys.push_back(f.Key + "=" + f.Value);
+    for (const Field &f : expected) expectedKeys.push_back(f.Key + "=" + f.Value);
+    EXPECT_EQ(keys, (std::vector<std::string>{"File:ImageWidth=640", "MakerNote:DigitalZoom-2=2", "ImageWidth=174",
+                                              "ProvinceState=Tyrol", "ObjectName=T"}));
+    EXPECT_EQ(keys, expectedKeys);
+}
+
 TEST(TextConversion, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
     EXPECT_EQ(Utf8ToWindows1252("caf\xC3\xA9 \xE2\x82\xAC 10\xC2\xB0"), "caf\xE9 \x80 10\xB0");
     EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5 \xFF \xC3"), "? ? ?");
