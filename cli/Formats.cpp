@@ -19,26 +19,35 @@ std::string Utf8(const std::string &windowsText) {
 
 void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
     for (const params::GridRow &row : rows) {
-        AppendEscaped(out, row.Name);
+        AppendTerminalValue(out, row.Name);
         out += '=';
-        AppendEscaped(out, row.Value);
+        AppendTerminalValue(out, row.Value);
         out += '\n';
     }
 }
 
-// The lines of the export file (see params::ExportText), with LF line ends
-// and every value escaped: one line a row whatever the values hold.
-std::string ExportLines(const params::ImageView &view) {
-    std::string out = "EXIF\n";
+// Bytes of a file's text block before escapes and UTF-8 make it longer.
+size_t ExportSize(const params::ImageView &view) {
+    size_t size = view.Exif.Comment.size() + 32;
+    for (const params::GridRow &row : view.Exif.Rows) size += row.Name.size() + row.Value.size() + 2;
+    for (const params::GridRow &row : view.Iptc.Rows) size += row.Name.size() + row.Value.size() + 2;
+    return size;
+}
+
+// The lines of the export file (see params::ExportText) for a terminal, with
+// LF line ends and every value escaped (one line a row whatever the values
+// hold), in UTF-8.
+void AddExportLines(std::string &out, const params::ImageView &view) {
+    out.reserve(out.size() + ExportSize(view) + ExportSize(view) / 8);
+    out += "EXIF\n";
     AddRows(out, view.Exif.Rows);
     out += "UserComment=";
-    AppendEscaped(out, view.Exif.Comment);
+    AppendTerminalValue(out, view.Exif.Comment);
     out += '\n';
     if (view.Iptc.Visible) {
         out += "\nIPTC\n";
         AddRows(out, view.Iptc.Rows);
     }
-    return out;
 }
 
 // The export's lines with every value escaped, or only the selected rows.
@@ -55,7 +64,8 @@ public:
             for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
             return out;
         }
-        return out + Utf8(ExportLines(r.View));
+        AddExportLines(out, r.View);
+        return out;
     }
 
 private:
@@ -158,7 +168,9 @@ std::string TerminalText(const std::string &windowsText) {
 }
 
 std::string TerminalValue(const std::string &windowsText) {
-    return Utf8(EscapeControls(windowsText));
+    std::string out;
+    AppendTerminalValue(out, windowsText);
+    return out;
 }
 
 }  // namespace cli

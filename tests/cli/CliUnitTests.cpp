@@ -10,6 +10,7 @@
 #include "cli/Options.h"
 #include "cli/Record.h"
 #include "cli/TextCodec.h"
+#include "exif/TextFormat.h"
 
 namespace cli {
 namespace {
@@ -132,6 +133,17 @@ TEST(TextConversion, EscapesControlBytesAndTheBackslash) {
     constexpr char Raw[] = "a\0b\x1b\n\r\t\\\x7F\x81\xE9";
     EXPECT_EQ(EscapeControls(std::string(Raw, sizeof Raw - 1)), "a\\0b\\x1b\\n\\r\\t\\\\\\x7f\\x81\xE9");
     EXPECT_EQ(EscapeUtf8Controls("caf\xC3\xA9\x01\xFF"), "caf\xC3\xA9\\x01\xEF\xBF\xBD");
+}
+
+TEST(TextConversion, TerminalValuesAreTheEscapedTextInUtf8ForEveryByte) {
+    std::string all;
+    for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+    std::string shown;
+    AppendTerminalValue(shown, all);
+    EXPECT_EQ(shown, exif::Windows1252ToUtf8(EscapeControls(all)));
+    shown.clear();
+    AppendTerminalValue(shown, "caf\xE9 \x80\x81\x83 \x9F");
+    EXPECT_EQ(shown, "caf\xC3\xA9 \xE2\x82\xAC\\x81\xC6\x92 \xC5\xB8");
 }
 
 TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {
