@@ -136,7 +136,10 @@ private:
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);
     void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);
-    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, const Bytes &raw);
+    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw);
+    // Appends an entry that `fill` builds in place; see ImageInfo.cpp.
+    template <typename Fill>
+    void AddBuiltEntry(Fill &&fill);
 };
 
 }  // namespace exif
