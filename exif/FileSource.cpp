@@ -78,7 +78,10 @@ bool TFileSource::IsOpen() const {
 }
 
 bool TFileSource::Open(const std::string &fileName) {
-    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO opens at once and is then refused as no regular
+    // file, instead of waiting for a writer. Reads of a regular file block
+    // whatever the flag says.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     ++g_opened;
     File = fd;
