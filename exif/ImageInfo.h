@@ -67,6 +67,9 @@ public:
     TTagEntry EntryAt(int32_t index) const;
     // The stored entries in order, without copies.
     std::span<const TTagEntry> StoredEntries() const { return {Entries.data(), static_cast<size_t>(Count)}; }
+    // The same, for a reader that takes the texts out of them (a view built
+    // just before the reader is dropped).
+    std::span<TTagEntry> StoredEntries() { return {Entries.data(), static_cast<size_t>(Count)}; }
     virtual int32_t EntryIndexOf(std::string_view name) const;
     virtual std::string EntryTextOf(std::string_view name) const;
     TTagEntry EntryByName(std::string_view name) const;
