@@ -55,17 +55,21 @@ class TextFormatter : public Formatter {
 public:
     TextFormatter(const Options &options, bool withHeaders) : Opts(options), WithHeaders(withHeaders) {}
 
-    std::string File(const FileResult &r) override {
-        std::string out;
-        if (WithHeaders) out += std::string(First ? "" : "\n") + "== " + EscapeUtf8Controls(r.Name) + " ==\n";
-        First = false;
-        if (Opts.Listing) return out + TerminalText(r.View.Listing) + "\n";
-        if (!Opts.Tags.empty()) {
-            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
-            return out;
+    void File(const FileResult &r, std::string &out) override {
+        if (WithHeaders) {
+            out += First ? "== " : "\n== ";
+            out += EscapeUtf8Controls(r.Name);
+            out += " ==\n";
         }
-        AddExportLines(out, r.View);
-        return out;
+        First = false;
+        if (Opts.Listing) {
+            out += TerminalText(r.View.Listing);
+            out += '\n';
+        } else if (!Opts.Tags.empty()) {
+            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
+        } else {
+            AddExportLines(out, r.View);
+        }
     }
 
 private:
@@ -78,12 +82,12 @@ class JsonFormatter : public Formatter {
 public:
     std::string Begin() override { return "["; }
 
-    std::string File(const FileResult &r) override {
-        std::string out = First ? "\n{\n" : ",\n{\n";
+    void File(const FileResult &r, std::string &out) override {
+        out += First ? "\n{\n" : ",\n{\n";
         First = false;
         out += "  \"SourceFile\": " + JsonString(ValidUtf8(r.Name));
         for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8(f.Key)) + ": " + JsonString(Utf8(f.Value));
-        return out + "\n}";
+        out += "\n}";
     }
 
     std::string End() override { return "\n]\n"; }
@@ -96,7 +100,7 @@ private:
 // file whatever its values hold (line-oriented tools keep working).
 class CsvFormatter : public Formatter {
 public:
-    std::string File(const FileResult &r) override {
+    void File(const FileResult &r, std::string &) override {
         Row row{r.Name, {}};
         for (const Field &f : r.Fields) {
             const std::string key = Utf8(f.Key);
@@ -104,7 +108,6 @@ public:
             row.Values[key] = Utf8(EscapeControls(f.Value));
         }
         Rows.push_back(std::move(row));
-        return {};
     }
 
     std::string End() override {

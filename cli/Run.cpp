@@ -212,6 +212,8 @@ int PrintRun(const Options &o) {
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
     const std::vector<std::string> tags = TagNames(o);
+    // One file's text, written at once; its buffer serves every file.
+    std::string block;
     out.Write(formatter->Begin());
     {
         const Progress progress(files.size());
@@ -222,7 +224,9 @@ int PrintRun(const Options &o) {
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
-            out.Write(formatter->File({files[i].Name, view, fields}));
+            block.clear();
+            formatter->File({files[i].Name, view, fields}, block);
+            out.Write(block);
         }
     }
     out.Write(formatter->End());
