@@ -50,6 +50,9 @@ class TInput {
 public:
     explicit TInput(std::string_view bytes) : Window(bytes) {}
     explicit TInput(TFileSource &file) : File(&file) {}
+    ~TInput();
+    TInput(const TInput &) = delete;
+    TInput &operator=(const TInput &) = delete;
 
     // The next byte, or -1 at the end.
     int Get();
