@@ -151,13 +151,31 @@ std::string_view TInput::Peek() {
     return Window;
 }
 
+// What is at hand is taken first; the rest of a request larger than a chunk
+// (a segment holding a thumbnail) is read from the file straight into `out`:
+// copied once, and no byte after it is read.
 size_t TInput::AppendTo(std::string &out, size_t n) {
-    size_t done = 0;
+    const size_t take = std::min(n, Window.size());
+    out.append(Window.data(), take);
+    Window.remove_prefix(take);
+    size_t done = take;
+    if (done < n && File && n - done >= ChunkSize) {
+        const size_t start = out.size();
+        out.resize(start + (n - done));
+        size_t got = 0;
+        while (done + got < n) {
+            const size_t read = File->Read(out.data() + start + got, n - done - got);
+            if (read == 0) break;
+            got += read;
+        }
+        out.resize(start + got);
+        done += got;
+    }
     while (done < n && Refill()) {
-        const size_t take = std::min(n - done, Window.size());
-        out.append(Window.data(), take);
-        Window.remove_prefix(take);
-        done += take;
+        const size_t more = std::min(n - done, Window.size());
+        out.append(Window.data(), more);
+        Window.remove_prefix(more);
+        done += more;
     }
     return done;
 }
