@@ -127,8 +127,10 @@ TTagEntry TImageInfo::EntryAt(int32_t index) const {
 }
 
 int32_t TImageInfo::EntryIndexOf(std::string_view name) const {
-    for (int32_t i = 0; i < Count; ++i)
-        if (SameTextAscii(Entries[static_cast<size_t>(i)].Name, name)) return i;
+    for (int32_t i = 0; i < Count; ++i) {
+        const std::string &entryName = Entries[static_cast<size_t>(i)].Name;
+        if (entryName.size() == name.size() && SameTextAscii(entryName, name)) return i;
+    }
     return -1;
 }
 
@@ -253,8 +255,10 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
         text = RenderValue(c.View, raw, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
         text = XpText(raw);
+    else if (known && row.Render)
+        text = row.Render(text, nullptr);
     else
-        text = known && row.Render ? row.Render(text, nullptr) : CleanText(text);
+        CleanTextInPlace(text);
     if (h.Tag == TagUserComment) {
         UserCommentText = UserCommentFrom(raw, h.Size, c.View.BigEndian);
         text = UserCommentText;

@@ -193,9 +193,14 @@ double FractionValue(std::string_view text) {
 
 std::string CleanText(std::string_view text) {
     std::string out(text.substr(0, CleanTextLimit));
-    for (char &c : out)
-        if (static_cast<unsigned char>(c) < 32) c = '.';
+    CleanTextInPlace(out);
     return out;
+}
+
+void CleanTextInPlace(std::string &text) {
+    if (text.size() > CleanTextLimit) text.resize(CleanTextLimit);
+    for (char &c : text)
+        if (static_cast<unsigned char>(c) < 32) c = '.';
 }
 
 std::string TakeCommaPiece(std::string &rest) {
