@@ -145,7 +145,9 @@ TTagEntry TImageInfo::EntryByName(std::string_view name) const {
 }
 
 double TImageInfo::EntryNumber(std::string_view name) const {
-    const TTagEntry e = EntryByName(name);
+    const int32_t i = EntryIndexOf(name);
+    if (i < 0) return 0;
+    const TTagEntry &e = Entries[static_cast<size_t>(i)];
     return e.Tag == 0 ? 0 : NumericValue(*this, e.Raw, e.DataType);
 }
 

@@ -426,8 +426,10 @@ TTagEntry FetchTagRow(uint16_t tag, int kind) {
 }
 
 int FindTagRowByName(std::string_view name) {
-    for (int i = 0; i < MainDefaultRow; ++i)
-        if (SameTextAscii(MainTagTable[static_cast<size_t>(i)].Name, name)) return i;
+    for (int i = 0; i < MainDefaultRow; ++i) {
+        const std::string_view rowName = MainTagTable[static_cast<size_t>(i)].Name;
+        if (rowName.size() == name.size() && SameTextAscii(rowName, name)) return i;
+    }
     return -1;
 }
 
