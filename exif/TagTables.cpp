@@ -1,7 +1,8 @@
 #include "exif/TagTables.h"
 
 #include <algorithm>
-#include <vector>
+#include <array>
+#include <span>
 
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
@@ -388,10 +389,11 @@ namespace {
 
 // The tags of a table's rows on their own: a search over them touches a few
 // cache lines, where one over the rows reads a row of some 80 bytes a step.
-std::vector<uint16_t> TagsOf(std::span<const TTagRow> rows) {
-    std::vector<uint16_t> tags;
-    tags.reserve(rows.size());
-    for (const TTagRow &row : rows) tags.push_back(row.Tag);
+// Plain arrays filled when the module loads (no guarded local statics).
+template <size_t N>
+std::array<uint16_t, N> TagsOf(std::span<const TTagRow> rows) {
+    std::array<uint16_t, N> tags{};
+    for (size_t i = 0; i < N && i < rows.size(); ++i) tags[i] = rows[i].Tag;
     return tags;
 }
 
@@ -399,18 +401,28 @@ std::span<const TTagRow> MainRows() {
     return {MainTagTable.data(), MainDefaultRow};
 }
 
+const std::array<uint16_t, MainDefaultRow> MainTags = TagsOf<MainDefaultRow>(MainRows());
+const std::array<uint16_t, GpsTagCount> GpsTags = TagsOf<GpsTagCount>(GpsTagTable);
+
+// The index of the first row of the tag, as FindTagIndex finds it; -1 when none.
+template <size_t N>
+int FirstIndexOf(const std::array<uint16_t, N> &tags, uint16_t tag) {
+    const auto at = std::lower_bound(tags.begin(), tags.end(), tag);
+    return at == tags.end() || *at != tag ? -1 : static_cast<int>(at - tags.begin());
+}
+
 }  // namespace
 
 const TTagRow &TagRowOf(uint16_t tag, int kind) {
-    static const std::vector<uint16_t> mainTags = TagsOf(MainRows());
-    static const std::vector<uint16_t> gpsTags = TagsOf(GpsTagTable);
-    if (kind != KindMain && kind != KindGps) return MainTagTable[MainDefaultRow];
-    const std::vector<uint16_t> &tags = kind == KindMain ? mainTags : gpsTags;
-    // The first row of the tag, as FindTagIndex finds it.
-    const auto at = std::lower_bound(tags.begin(), tags.end(), tag);
-    if (at == tags.end() || *at != tag) return MainTagTable[MainDefaultRow];
-    const size_t i = static_cast<size_t>(at - tags.begin());
-    return kind == KindMain ? MainRows()[i] : GpsTagTable[i];
+    if (kind == KindMain) {
+        const int i = FirstIndexOf(MainTags, tag);
+        return i < 0 ? MainTagTable[MainDefaultRow] : MainTagTable[static_cast<size_t>(i)];
+    }
+    if (kind == KindGps) {
+        const int i = FirstIndexOf(GpsTags, tag);
+        return i < 0 ? MainTagTable[MainDefaultRow] : GpsTagTable[static_cast<size_t>(i)];
+    }
+    return MainTagTable[MainDefaultRow];
 }
 
 const std::string &TagDescription(const TTagRow &row) {
