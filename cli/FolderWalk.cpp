@@ -13,6 +13,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// What a folder entry is, as the folder listing tells it: most file systems
+// give the type with the name, so a walk needs no call per entry to learn it.
+enum class EntryType { Folder, File, Link, Other };
+
+struct Found {
+    std::string Name;
+    EntryType Type;
+    bool operator<(const Found &other) const { return Name < other.Name; }
+};
+
+EntryType TypeOf(const fs::directory_entry &entry, std::error_code &error) {
+    if (entry.is_symlink(error)) return EntryType::Link;
+    if (entry.is_directory(error)) return EntryType::Folder;
+    return entry.is_regular_file(error) ? EntryType::File : EntryType::Other;
+}
+
 struct Walk {
     std::vector<std::string> &Files;
     const std::function<void(const std::string &)> &Report;
@@ -25,28 +41,28 @@ struct Walk {
             return;
         }
         std::error_code error;
-        std::vector<std::string> names;
+        std::vector<Found> found;
         for (fs::directory_iterator it(FsPath(folder), error), end; !error && it != end; it.increment(error)) {
-            const std::string name = Utf8Of(it->path().filename());
-            if (!name.empty() && name[0] != '.') names.push_back(name);
+            std::string name = Utf8Of(it->path().filename());
+            if (name.empty() || name[0] == '.') continue;
+            std::error_code typeError;
+            found.push_back({std::move(name), TypeOf(*it, typeError)});
         }
         if (error) Report(folder + ": " + error.message());
-        std::sort(names.begin(), names.end());
+        std::sort(found.begin(), found.end());
         const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
-        for (const std::string &name : names) Entry(separated ? folder + name : folder + "/" + name, depth);
+        for (const Found &f : found) Entry(separated ? folder + f.Name : folder + "/" + f.Name, f.Type, depth);
     }
 
-    void Entry(const std::string &name, int depth) {
-        std::error_code error;
-        const fs::path path = FsPath(name);
-        const fs::file_status own = fs::symlink_status(path, error);
-        if (fs::is_directory(own)) {
+    void Entry(const std::string &name, EntryType type, int depth) {
+        if (type == EntryType::Folder) {
             Folder(name, depth + 1);
             return;
         }
         // A link is read when it leads to a regular file.
-        if (fs::is_symlink(own) && !fs::is_regular_file(fs::status(path, error))) return;
-        if (!fs::is_symlink(own) && !fs::is_regular_file(own)) return;
+        std::error_code error;
+        if (type == EntryType::Link && !fs::is_regular_file(fs::status(FsPath(name), error))) return;
+        if (type == EntryType::Other) return;
         if (KindOfFile(name) != ImageKind::Unknown) Files.push_back(name);
     }
 };

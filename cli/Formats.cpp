@@ -19,26 +19,35 @@ std::string Utf8(const std::string &windowsText) {
 
 void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
     for (const params::GridRow &row : rows) {
-        AppendEscaped(out, row.Name);
+        AppendTerminalValue(out, row.Name);
         out += '=';
-        AppendEscaped(out, row.Value);
+        AppendTerminalValue(out, row.Value);
         out += '\n';
     }
 }
 
-// The lines of the export file (see params::ExportText), with LF line ends
-// and every value escaped: one line a row whatever the values hold.
-std::string ExportLines(const params::ImageView &view) {
-    std::string out = "EXIF\n";
+// Bytes of a file's text block before escapes and UTF-8 make it longer.
+size_t ExportSize(const params::ImageView &view) {
+    size_t size = view.Exif.Comment.size() + 32;
+    for (const params::GridRow &row : view.Exif.Rows) size += row.Name.size() + row.Value.size() + 2;
+    for (const params::GridRow &row : view.Iptc.Rows) size += row.Name.size() + row.Value.size() + 2;
+    return size;
+}
+
+// The lines of the export file (see params::ExportText) for a terminal, with
+// LF line ends and every value escaped (one line a row whatever the values
+// hold), in UTF-8.
+void AddExportLines(std::string &out, const params::ImageView &view) {
+    out.reserve(out.size() + ExportSize(view) + ExportSize(view) / 8);
+    out += "EXIF\n";
     AddRows(out, view.Exif.Rows);
     out += "UserComment=";
-    AppendEscaped(out, view.Exif.Comment);
+    AppendTerminalValue(out, view.Exif.Comment);
     out += '\n';
     if (view.Iptc.Visible) {
         out += "\nIPTC\n";
         AddRows(out, view.Iptc.Rows);
     }
-    return out;
 }
 
 // The export's lines with every value escaped, or only the selected rows.
@@ -46,16 +55,21 @@ class TextFormatter : public Formatter {
 public:
     TextFormatter(const Options &options, bool withHeaders) : Opts(options), WithHeaders(withHeaders) {}
 
-    std::string File(const FileResult &r) override {
-        std::string out;
-        if (WithHeaders) out += std::string(First ? "" : "\n") + "== " + EscapeUtf8Controls(r.Name) + " ==\n";
-        First = false;
-        if (Opts.Listing) return out + TerminalText(r.View.Listing) + "\n";
-        if (!Opts.Tags.empty()) {
-            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
-            return out;
+    void File(const FileResult &r, std::string &out) override {
+        if (WithHeaders) {
+            out += First ? "== " : "\n== ";
+            out += EscapeUtf8Controls(r.Name);
+            out += " ==\n";
         }
-        return out + Utf8(ExportLines(r.View));
+        First = false;
+        if (Opts.Listing) {
+            out += TerminalText(r.View.Listing);
+            out += '\n';
+        } else if (!Opts.Tags.empty()) {
+            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
+        } else {
+            AddExportLines(out, r.View);
+        }
     }
 
 private:
@@ -68,12 +82,12 @@ class JsonFormatter : public Formatter {
 public:
     std::string Begin() override { return "["; }
 
-    std::string File(const FileResult &r) override {
-        std::string out = First ? "\n{\n" : ",\n{\n";
+    void File(const FileResult &r, std::string &out) override {
+        out += First ? "\n{\n" : ",\n{\n";
         First = false;
         out += "  \"SourceFile\": " + JsonString(ValidUtf8(r.Name));
         for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8(f.Key)) + ": " + JsonString(Utf8(f.Value));
-        return out + "\n}";
+        out += "\n}";
     }
 
     std::string End() override { return "\n]\n"; }
@@ -86,7 +100,7 @@ private:
 // file whatever its values hold (line-oriented tools keep working).
 class CsvFormatter : public Formatter {
 public:
-    std::string File(const FileResult &r) override {
+    void File(const FileResult &r, std::string &) override {
         Row row{r.Name, {}};
         for (const Field &f : r.Fields) {
             const std::string key = Utf8(f.Key);
@@ -94,7 +108,6 @@ public:
             row.Values[key] = Utf8(EscapeControls(f.Value));
         }
         Rows.push_back(std::move(row));
-        return {};
     }
 
     std::string End() override {
@@ -158,7 +171,9 @@ std::string TerminalText(const std::string &windowsText) {
 }
 
 std::string TerminalValue(const std::string &windowsText) {
-    return Utf8(EscapeControls(windowsText));
+    std::string out;
+    AppendTerminalValue(out, windowsText);
+    return out;
 }
 
 }  // namespace cli

@@ -23,7 +23,8 @@ class Formatter {
 public:
     virtual ~Formatter() = default;
     virtual std::string Begin() { return {}; }
-    virtual std::string File(const FileResult &result) = 0;
+    // Appends the file's text to `out` (a buffer the caller reuses).
+    virtual void File(const FileResult &result, std::string &out) = 0;
     virtual std::string End() { return {}; }
 };
 

@@ -1,6 +1,9 @@
 #include "cli/Record.h"
 
-#include <map>
+#include <algorithm>
+#include <array>
+#include <deque>
+#include <numeric>
 #include <utility>
 
 #include "exif/TextFormat.h"
@@ -11,6 +14,7 @@ namespace {
 
 // The dialog's own rows before the stored entries.
 constexpr size_t FileRowCount = 4;
+constexpr size_t GroupCount = 4;  // RowGroup's values
 
 bool IsPlaceholder(const params::GridRow &row) {
     return row.Name.empty() && row.Value.empty();
@@ -48,9 +52,21 @@ std::string_view GroupName(RowGroup group) {
     return "EXIF";
 }
 
-std::vector<Field> FieldsOf(const params::ImageView &view) {
-    std::vector<Field> fields;
+namespace {
+
+const std::string UserCommentName = "UserComment";
+
+// A row of the view with its group, before any text is copied out of it.
+struct RowRef {
+    RowGroup Group;
+    const std::string *Name;
+    const std::string *Value;
+};
+
+std::vector<RowRef> RowsOf(const params::ImageView &view) {
+    std::vector<RowRef> refs;
     const std::vector<params::GridRow> &rows = view.Exif.Rows;
+    refs.reserve(rows.size() + 1 + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0));
     const bool fileRows = HasFileRows(view.Exif);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (IsPlaceholder(rows[i])) continue;
@@ -59,13 +75,80 @@ std::vector<Field> FieldsOf(const params::ImageView &view) {
             group = RowGroup::File;
         else if (rows[i].MakerNote)
             group = RowGroup::MakerNote;
-        fields.push_back({group, rows[i].Name, {}, rows[i].Value});
+        refs.push_back({group, &rows[i].Name, &rows[i].Value});
     }
-    if (fileRows) fields.push_back({RowGroup::Exif, "UserComment", {}, view.Exif.Comment});
+    if (fileRows) refs.push_back({RowGroup::Exif, &UserCommentName, &view.Exif.Comment});
     if (view.Iptc.Visible)
         for (const params::GridRow &row : view.Iptc.Rows)
-            if (!IsPlaceholder(row)) fields.push_back({RowGroup::Iptc, row.Name, {}, row.Value});
+            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Iptc, &row.Name, &row.Value});
+    return refs;
+}
+
+// An EXIF name is its own base key; an IPTC description's compact form is
+// kept in `compact`, which must not move its strings (a deque).
+std::string_view BaseKeyOf(const RowRef &row, std::deque<std::string> &compact) {
+    if (row.Group != RowGroup::Iptc) return *row.Name;
+    return compact.emplace_back(CompactName(*row.Name));
+}
+
+// The key of a row whose base key occurs `total` times in its file, the
+// `ordinal`-th time within its group (see AssignKeys).
+std::string KeyOf(RowGroup group, std::string base, size_t total, int ordinal) {
+    std::string key =
+        total > 1 && group != RowGroup::Exif ? std::string(GroupName(group)) + ":" + base : std::move(base);
+    if (ordinal > 1) key += "-" + exif::IntText(ordinal);
+    return key;
+}
+
+bool ContainsAscii(std::string_view text, std::string_view part) {
+    if (part.size() > text.size()) return false;
+    for (size_t at = 0; at + part.size() <= text.size(); ++at)
+        if (exif::SameTextAscii(text.substr(at, part.size()), part)) return true;
+    return false;
+}
+
+// Whether a row may be selected: its key holds its base key, so a tag that
+// names it holds its name or its base key.
+bool MayBeSelected(const RowRef &row, std::string_view base, const std::vector<std::string> &tags) {
+    for (const std::string &tag : tags)
+        if (exif::SameTextAscii(tag, *row.Name) || ContainsAscii(tag, base)) return true;
+    return false;
+}
+
+}  // namespace
+
+std::vector<Field> FieldsOf(const params::ImageView &view) {
+    std::vector<Field> fields;
+    const std::vector<RowRef> rows = RowsOf(view);
+    fields.reserve(rows.size());
+    for (const RowRef &row : rows) fields.push_back({row.Group, *row.Name, {}, *row.Value});
     AssignKeys(fields);
+    return fields;
+}
+
+// Only the few rows a tag may name get a key: counting their base key over
+// the file costs far less than keying every row.
+std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags) {
+    if (tags.empty()) return FieldsOf(view);
+    const std::vector<RowRef> rows = RowsOf(view);
+    std::deque<std::string> compact;
+    std::vector<std::string_view> bases;
+    bases.reserve(rows.size());
+    for (const RowRef &row : rows) bases.push_back(BaseKeyOf(row, compact));
+    std::vector<Field> fields;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (!MayBeSelected(rows[i], bases[i], tags)) continue;
+        size_t total = 0;
+        int ordinal = 0;
+        for (size_t j = 0; j < rows.size(); ++j) {
+            if (bases[j] != bases[i]) continue;
+            ++total;
+            if (j <= i && rows[j].Group == rows[i].Group) ++ordinal;
+        }
+        Field f{rows[i].Group, *rows[i].Name, KeyOf(rows[i].Group, std::string(bases[i]), total, ordinal),
+                *rows[i].Value};
+        if (Selected(f, tags)) fields.push_back(std::move(f));
+    }
     return fields;
 }
 
@@ -83,24 +166,36 @@ std::string CompactName(std::string_view description) {
     return out;
 }
 
+// Fields of one base key are found by sorting the base keys, not through a
+// map of strings: a file has about a hundred fields, most of them unique.
+// The sort is stable, so a run of equal keys keeps the file's order and the
+// ordinals within a group follow it.
 void AssignKeys(std::vector<Field> &fields) {
-    std::map<std::string, int> total;
-    for (const Field &f : fields) ++total[BaseKey(f)];
-    std::map<std::pair<RowGroup, std::string>, int> inGroup;
-    for (Field &f : fields) {
-        const std::string base = BaseKey(f);
-        const int ordinal = ++inGroup[{f.Group, base}];
-        const bool prefixed = total[base] > 1 && f.Group != RowGroup::Exif;
-        f.Key = prefixed ? std::string(GroupName(f.Group)) + ":" + base : base;
-        if (ordinal > 1) f.Key += "-" + exif::IntText(ordinal);
+    std::vector<std::string> bases;
+    bases.reserve(fields.size());
+    for (const Field &f : fields) bases.push_back(BaseKey(f));
+    std::vector<size_t> order(fields.size());
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return bases[a] < bases[b]; });
+    for (size_t run = 0; run < order.size();) {
+        size_t end = run + 1;
+        while (end < order.size() && bases[order[end]] == bases[order[run]]) ++end;
+        std::array<int, GroupCount> inGroup{};
+        for (size_t k = run; k < end; ++k) {
+            Field &f = fields[order[k]];
+            const int ordinal = ++inGroup[static_cast<size_t>(f.Group)];
+            f.Key = KeyOf(f.Group, std::move(bases[order[k]]), end - run, ordinal);
+        }
+        run = end;
     }
 }
 
 bool Selected(const Field &field, const std::vector<std::string> &tags) {
     if (tags.empty()) return true;
+    const std::string base = BaseKey(field);
     for (const std::string &tag : tags)
         if (exif::SameTextAscii(tag, field.Name) || exif::SameTextAscii(tag, field.Key) ||
-            exif::SameTextAscii(tag, BaseKey(field)))
+            exif::SameTextAscii(tag, base))
             return true;
     return false;
 }

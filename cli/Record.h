@@ -30,6 +30,10 @@ struct Field {
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view);
 
+// The fields of a view that are among the selected tags (see Selected), with
+// the keys FieldsOf gives them; all fields when no tag is selected.
+std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags);
+
 // An IPTC description as a key: its words joined, each capitalised
 // ("Object name" -> "ObjectName", "Province/State" -> "ProvinceState").
 std::string CompactName(std::string_view description);

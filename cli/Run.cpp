@@ -107,9 +107,17 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     return request;
 }
 
+// A file to read. `Listed`: a folder walk has just found it a regular file or
+// a link to one, so it is not asked again.
+struct InputFile {
+    std::string Name;
+    bool Listed = false;
+};
+
 // Reads one file; notes on stderr what went wrong. Returns the file's status.
-int ReadView(const Options &o, const std::string &name, params::ImageView &view) {
-    const std::string reason = NotAFileReason(name);
+int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
+    const std::string &name = file.Name;
+    const std::string reason = file.Listed ? std::string() : NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
@@ -128,27 +136,34 @@ int ReadView(const Options &o, const std::string &name, params::ImageView &view)
     return ExitNoMetadata;
 }
 
-std::vector<Field> SelectedFields(const Options &o, const params::ImageView &view) {
-    if (o.Format == OutputFormat::Text && o.Tags.empty()) return {};
-    std::vector<Field> fields = FieldsOf(view);
+// The tags as the rows name them (Windows-1252), converted once per run.
+std::vector<std::string> TagNames(const Options &o) {
     std::vector<std::string> tags;
+    tags.reserve(o.Tags.size());
     for (const std::string &tag : o.Tags) tags.push_back(Utf8ToWindows1252(tag));
-    std::erase_if(fields, [&](const Field &f) { return !Selected(f, tags); });
-    return fields;
+    return tags;
+}
+
+std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
+                                  const params::ImageView &view) {
+    if (o.Format == OutputFormat::Text && tags.empty()) return {};
+    return SelectedFieldsOf(view, tags);
 }
 
 // The named files, folders replaced by the image files under them.
-int ExpandFolders(const Options &o, std::vector<std::string> &files) {
+int ExpandFolders(const Options &o, std::vector<InputFile> &files) {
     int status = ExitOk;
     for (const std::string &name : o.Files) {
         if (!o.Recursive || !IsFolder(name)) {
-            files.push_back(name);
+            files.push_back({name, false});
             continue;
         }
-        CollectImageFiles(name, files, [&](const std::string &message) {
+        std::vector<std::string> found;
+        CollectImageFiles(name, found, [&](const std::string &message) {
             Complain(EscapeUtf8Controls(message));
             status = ExitUnreadable;
         });
+        for (std::string &f : found) files.push_back({std::move(f), true});
     }
     return status;
 }
@@ -181,7 +196,7 @@ int ExportRun(const Options &o) {
         return ExitUsage;
     }
     params::ImageView view;
-    const int status = ReadView(o, name, view);
+    const int status = ReadView(o, {name, false}, view);
     if (status == ExitUnreadable) return status;
     std::string error;
     if (!WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
@@ -192,10 +207,13 @@ int ExportRun(const Options &o) {
 }
 
 int PrintRun(const Options &o) {
-    std::vector<std::string> files;
+    std::vector<InputFile> files;
     int status = ExpandFolders(o, files);
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
+    const std::vector<std::string> tags = TagNames(o);
+    // One file's text, written at once; its buffer serves every file.
+    std::string block;
     out.Write(formatter->Begin());
     {
         const Progress progress(files.size());
@@ -205,8 +223,10 @@ int PrintRun(const Options &o) {
             const int fileStatus = ReadView(o, files[i], view);
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
-            const std::vector<Field> fields = SelectedFields(o, view);
-            out.Write(formatter->File({files[i], view, fields}));
+            const std::vector<Field> fields = SelectedFields(o, tags, view);
+            block.clear();
+            formatter->File({files[i].Name, view, fields}, block);
+            out.Write(block);
         }
     }
     out.Write(formatter->End());

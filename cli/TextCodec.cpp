@@ -57,10 +57,6 @@ char Windows1252Of(char32_t code) {
     return '?';
 }
 
-bool IsUndefinedHighByte(unsigned char c) {
-    return c >= 0x80 && c <= 0x9F && HighControls[c - 0x80u] == 0;
-}
-
 void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digits) {
     out += prefix;
     for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += HexDigits[(value >> shift) & 0xFu];
@@ -95,8 +91,53 @@ std::string ValidUtf8(std::string_view text) {
 
 namespace {
 
+// What becomes of a byte on its way to a terminal.
+enum class ByteClass : unsigned char { Plain, Escaped, High };
+
+// Control bytes, DEL and the backslash are escaped; bytes 0x80-0xFF are
+// characters of the code page (UTF-8 sequences on the terminal) except the
+// five it leaves undefined, escaped too.
+constexpr std::array<ByteClass, 256> ByteClasses = [] {
+    std::array<ByteClass, 256> classes{};
+    for (unsigned c = 0; c < 256; ++c) {
+        ByteClass k = ByteClass::Plain;
+        if (c < 0x20 || c == 0x7F || c == '\\')
+            k = ByteClass::Escaped;
+        else if (c >= 0x80)
+            k = c <= 0x9F && HighControls[c - 0x80u] == 0 ? ByteClass::Escaped : ByteClass::High;
+        classes[c] = k;
+    }
+    return classes;
+}();
+
+ByteClass ClassOf(char c) {
+    return ByteClasses[static_cast<unsigned char>(c)];
+}
+
 bool NeedsEscape(unsigned char c, bool windows1252) {
-    return c < 0x20 || c == 0x7F || c == '\\' || (windows1252 && IsUndefinedHighByte(c));
+    return c < 0x80 || windows1252 ? ByteClasses[c] == ByteClass::Escaped : false;
+}
+
+void AddEscape(std::string &out, unsigned char c) {
+    switch (c) {
+        case '\0':
+            out += "\\0";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        default:
+            AddHexEscape(out, "\\x", c, 2);
+    }
 }
 
 void AppendEscapedBytes(std::string &out, std::string_view text, bool windows1252) {
@@ -108,27 +149,21 @@ void AppendEscapedBytes(std::string &out, std::string_view text, bool windows125
         while (end < text.size() && !NeedsEscape(static_cast<unsigned char>(text[end]), windows1252)) ++end;
         out.append(text, start, end - start);
         if (end == text.size()) break;
-        switch (const auto c = static_cast<unsigned char>(text[end])) {
-            case '\0':
-                out += "\\0";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                AddHexEscape(out, "\\x", c, 2);
-        }
+        AddEscape(out, static_cast<unsigned char>(text[end]));
         start = end + 1;
     }
+}
+
+// A character of the code page's upper half as UTF-8 (two or three bytes).
+void AddUtf8Of(std::string &out, unsigned char c) {
+    const char32_t code = c <= 0x9F ? HighControls[c - 0x80u] : c;
+    if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+    } else {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    }
+    out += static_cast<char>(0x80 | (code & 0x3F));
 }
 
 }  // namespace
@@ -141,6 +176,22 @@ std::string EscapeControls(std::string_view windowsText) {
     std::string out;
     AppendEscapedBytes(out, windowsText, true);
     return out;
+}
+
+void AppendTerminalValue(std::string &out, std::string_view windowsText) {
+    size_t start = 0;
+    while (start < windowsText.size()) {
+        size_t end = start;
+        while (end < windowsText.size() && ClassOf(windowsText[end]) == ByteClass::Plain) ++end;
+        out.append(windowsText, start, end - start);
+        if (end == windowsText.size()) break;
+        const auto c = static_cast<unsigned char>(windowsText[end]);
+        if (ClassOf(windowsText[end]) == ByteClass::High)
+            AddUtf8Of(out, c);
+        else
+            AddEscape(out, c);
+        start = end + 1;
+    }
 }
 
 std::string EscapeUtf8Controls(std::string_view utf8) {

@@ -21,6 +21,10 @@ std::string ValidUtf8(std::string_view text);
 std::string EscapeControls(std::string_view windowsText);
 void AppendEscaped(std::string &out, std::string_view windowsText);
 
+// EscapeControls and then the conversion to UTF-8, in one pass: a value as a
+// terminal shows it.
+void AppendTerminalValue(std::string &out, std::string_view windowsText);
+
 // The same for UTF-8 text (a file name): malformed bytes become U+FFFD,
 // control characters and the backslash are escaped.
 std::string EscapeUtf8Controls(std::string_view utf8);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Options.h"
+#include "cli/Platform.h"
 #include "cli/Run.h"
 
 #ifdef _WIN32
@@ -17,7 +18,13 @@
 
 namespace {
 
+// Into a file or a pipe, output goes out in a few large writes instead of
+// one per 4 KiB; a terminal keeps its line buffering. Set before any output,
+// with a buffer of our own (the C library keeps its 4 KiB size otherwise).
+char StdoutBuffer[64 * 1024];
+
 int Main(int argc, char **argv) {
+    if (!cli::IsTerminal(stdout)) std::setvbuf(stdout, StdoutBuffer, _IOFBF, sizeof StdoutBuffer);
     try {
         cli::Options options;
         std::string out, err;

@@ -88,6 +88,19 @@ std::string ExifCellValue(const exif::TTagEntry &entry) {
 
 namespace {
 
+// ExifCellValue, moving the entry's value when it is shown whole.
+void TakeCellValue(exif::TTagEntry &entry, std::string &cell) {
+    if (entry.Name == FileSourceName || entry.Name == SceneTypeName) {
+        cell = ExifCellValue(entry);
+        return;
+    }
+    const std::string_view shown = WithoutQuotes(exif::TrimmedView(entry.Value));
+    if (shown.size() == entry.Value.size())
+        cell = std::move(entry.Value);
+    else
+        cell = shown;
+}
+
 bool IsFrameHeader(int marker) {
     // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
     return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
@@ -125,13 +138,19 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         {"ImageWidth", DecimalText(width)},
         {"ImageHeight", DecimalText(height)},
     };
-    const exif::TImageInfo &info = *img.ExifInfo();
+    // The reader is dropped once the view is built: its texts are taken, not
+    // copied.
+    exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
-    for (const exif::TTagEntry &entry : info.StoredEntries()) {
-        if (entry.Name == UserCommentName)
+    for (exif::TTagEntry &entry : info.StoredEntries()) {
+        if (entry.Name == UserCommentName) {
             view.Comment = TextBoxText(entry.Value);
-        else
-            view.Rows.push_back({entry.Name, ExifCellValue(entry), entry.MakerNote != 0});
+            continue;
+        }
+        GridRow &row = view.Rows.emplace_back();
+        row.MakerNote = entry.MakerNote != 0;
+        TakeCellValue(entry, row.Value);
+        row.Name = std::move(entry.Name);
     }
     return view;
 }

@@ -78,7 +78,10 @@ bool TFileSource::IsOpen() const {
 }
 
 bool TFileSource::Open(const std::string &fileName) {
-    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a FIFO opens at once and is then refused as no regular
+    // file, instead of waiting for a writer. Reads of a regular file block
+    // whatever the flag says.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     ++g_opened;
     File = fd;
@@ -111,10 +114,26 @@ std::string_view TFileSource::MapAll() {
 
 // --------------------------------------------------------------------- input
 
+// One chunk is kept from a read to the next: allocating 64 KiB anew for each
+// file of a folder costs more than the rest of its reading (the allocator
+// tidies its small free blocks for every large request). A lock-free slot,
+// so that reads in several threads each get a chunk of their own.
+namespace {
+std::atomic<char *> g_spareChunk{nullptr};
+}  // namespace
+
+TInput::~TInput() {
+    char *spare = nullptr;
+    if (Chunk && g_spareChunk.compare_exchange_strong(spare, Chunk.get())) static_cast<void>(Chunk.release());
+}
+
 bool TInput::Refill() {
     if (!Window.empty()) return true;
     if (!File) return false;
-    if (!Chunk) Chunk.reset(new char[ChunkSize]);
+    if (!Chunk) {
+        char *spare = g_spareChunk.exchange(nullptr);
+        Chunk.reset(spare ? spare : new char[ChunkSize]);
+    }
     const size_t got = File->Read(Chunk.get(), ChunkSize);
     Window = std::string_view(Chunk.get(), got);
     return got > 0;
@@ -132,13 +151,31 @@ std::string_view TInput::Peek() {
     return Window;
 }
 
+// What is at hand is taken first; the rest of a request larger than a chunk
+// (a segment holding a thumbnail) is read from the file straight into `out`:
+// copied once, and no byte after it is read.
 size_t TInput::AppendTo(std::string &out, size_t n) {
-    size_t done = 0;
+    const size_t take = std::min(n, Window.size());
+    out.append(Window.data(), take);
+    Window.remove_prefix(take);
+    size_t done = take;
+    if (done < n && File && n - done >= ChunkSize) {
+        const size_t start = out.size();
+        out.resize(start + (n - done));
+        size_t got = 0;
+        while (done + got < n) {
+            const size_t read = File->Read(out.data() + start + got, n - done - got);
+            if (read == 0) break;
+            got += read;
+        }
+        out.resize(start + got);
+        done += got;
+    }
     while (done < n && Refill()) {
-        const size_t take = std::min(n - done, Window.size());
-        out.append(Window.data(), take);
-        Window.remove_prefix(take);
-        done += take;
+        const size_t more = std::min(n - done, Window.size());
+        out.append(Window.data(), more);
+        Window.remove_prefix(more);
+        done += more;
     }
     return done;
 }

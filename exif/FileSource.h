@@ -50,6 +50,9 @@ class TInput {
 public:
     explicit TInput(std::string_view bytes) : Window(bytes) {}
     explicit TInput(TFileSource &file) : File(&file) {}
+    ~TInput();
+    TInput(const TInput &) = delete;
+    TInput &operator=(const TInput &) = delete;
 
     // The next byte, or -1 at the end.
     int Get();
@@ -61,7 +64,7 @@ public:
     size_t Skip(uint8_t value, size_t limit);
 
 private:
-    static constexpr size_t ChunkSize = 64 * 1024;
+    static constexpr size_t ChunkSize = 16 * 1024;
     TFileSource *File = nullptr;
     std::string_view Window;  // unread bytes already at hand
     std::unique_ptr<char[]> Chunk;

@@ -82,19 +82,40 @@ int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     return Count - 1;
 }
 
+// The entry is built where it is stored: an entry of six strings costs about
+// as much to move as to build. An entry of tag 0, or one whose building
+// throws, is not stored.
+template <typename Fill>
+void TImageInfo::AddBuiltEntry(Fill &&fill) {
+    if (Entries.empty()) Entries.reserve(InitialEntryRoom);
+    TTagEntry &e = Entries.emplace_back();
+    try {
+        fill(e);
+    } catch (...) {
+        Entries.pop_back();
+        throw;
+    }
+    if (e.Tag == 0) {
+        Entries.pop_back();
+        return;
+    }
+    if (Count >= Slots - 1) Slots += StoreGrowth;
+    ++Count;
+}
+
 void TImageInfo::AddMakerValue(const std::string &name, const std::string &value, uint16_t type) {
     if (!Builds(BuildEntries)) return;
     try {
-        TTagEntry e;
-        e.MakerNote = 1;
-        e.DataType = type;
-        e.Tag = MakerValueTag;
-        e.Name = name;
-        e.Description = name;
-        e.Value = value;
-        e.Raw = value;
-        e.RawLength = static_cast<int32_t>(value.size());
-        AddEntry(e);
+        AddBuiltEntry([&](TTagEntry &e) {
+            e.MakerNote = 1;
+            e.DataType = type;
+            e.Tag = MakerValueTag;
+            e.Name = name;
+            e.Description = name;
+            e.Value = value;
+            e.Raw = value;
+            e.RawLength = static_cast<int32_t>(value.size());
+        });
     } catch (const std::exception &) {
         // A sub-entry that cannot be stored is simply missing.
     }
@@ -106,8 +127,10 @@ TTagEntry TImageInfo::EntryAt(int32_t index) const {
 }
 
 int32_t TImageInfo::EntryIndexOf(std::string_view name) const {
-    for (int32_t i = 0; i < Count; ++i)
-        if (SameTextAscii(Entries[static_cast<size_t>(i)].Name, name)) return i;
+    for (int32_t i = 0; i < Count; ++i) {
+        const std::string &entryName = Entries[static_cast<size_t>(i)].Name;
+        if (entryName.size() == name.size() && SameTextAscii(entryName, name)) return i;
+    }
     return -1;
 }
 
@@ -122,7 +145,9 @@ TTagEntry TImageInfo::EntryByName(std::string_view name) const {
 }
 
 double TImageInfo::EntryNumber(std::string_view name) const {
-    const TTagEntry e = EntryByName(name);
+    const int32_t i = EntryIndexOf(name);
+    if (i < 0) return 0;
+    const TTagEntry &e = Entries[static_cast<size_t>(i)];
     return e.Tag == 0 ? 0 : NumericValue(*this, e.Raw, e.DataType);
 }
 
@@ -232,8 +257,10 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
         text = RenderValue(c.View, raw, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
         text = XpText(raw);
+    else if (known && row.Render)
+        text = row.Render(text, nullptr);
     else
-        text = known && row.Render ? row.Render(text, nullptr) : CleanText(text);
+        CleanTextInPlace(text);
     if (h.Tag == TagUserComment) {
         UserCommentText = UserCommentFrom(raw, h.Size, c.View.BigEndian);
         text = UserCommentText;
@@ -249,17 +276,18 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
 
     if (Builds(BuildEntries) && known) {
         try {
-            TTagEntry e = EntryFromRow(row);
-            e.Description = TagDescription(row);
-            e.DataType = static_cast<uint16_t>(h.Type);
-            e.Value = std::move(text);
-            e.RawLength = static_cast<int32_t>(raw.size());
-            e.Raw = std::move(raw);
-            e.ValuePosition =
-                valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
-                    ? static_cast<int32_t>(valuePos)
-                    : 0;
-            AddEntry(std::move(e));
+            AddBuiltEntry([&](TTagEntry &e) {
+                TakeRowIdentity(e, row);
+                e.Description = TagDescription(row);
+                e.DataType = static_cast<uint16_t>(h.Type);
+                e.Value = std::move(text);
+                e.RawLength = static_cast<int32_t>(raw.size());
+                e.Raw = std::move(raw);
+                e.ValuePosition =
+                    valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
+                        ? static_cast<int32_t>(valuePos)
+                        : 0;
+            });
         } catch (const std::exception &) {
             // The entry is missing; the walk goes on.
         }
@@ -366,7 +394,7 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     // A tag without a row makes only a listing line.
     if (!row && !Builds(BuildListing)) return;
 
-    const Bytes raw(value);
+    Bytes raw(value);
     std::string text;
     if (h.Type == TypeAscii) {
         text = Quote + UpToZero(raw) + Quote;
@@ -389,17 +417,19 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
         const std::string line = "\r\n" + std::string(label) + " = ";
         MakerDumpText += out.Block ? shown + line + text : line + shown;
     }
-    if (row) StoreMakerEntry(*row, h.Type, std::move(text), raw);
+    if (row) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
 }
 
-void TImageInfo::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, const Bytes &raw) {
+void TImageInfo::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {
     try {
-        TTagEntry e = EntryFromRow(row);
-        e.MakerNote = 1;
-        e.DataType = static_cast<uint16_t>(type);
-        e.Value = std::move(text);
-        e.Raw = raw;
-        AddEntry(std::move(e));
+        AddBuiltEntry([&](TTagEntry &e) {
+            TakeRowIdentity(e, row);
+            e.Description = row.Description;
+            e.MakerNote = 1;
+            e.DataType = static_cast<uint16_t>(type);
+            e.Value = std::move(text);
+            e.Raw = std::move(raw);
+        });
     } catch (const std::exception &) {
         // The entry is missing; the walk goes on.
     }

@@ -67,6 +67,9 @@ public:
     TTagEntry EntryAt(int32_t index) const;
     // The stored entries in order, without copies.
     std::span<const TTagEntry> StoredEntries() const { return {Entries.data(), static_cast<size_t>(Count)}; }
+    // The same, for a reader that takes the texts out of them (a view built
+    // just before the reader is dropped).
+    std::span<TTagEntry> StoredEntries() { return {Entries.data(), static_cast<size_t>(Count)}; }
     virtual int32_t EntryIndexOf(std::string_view name) const;
     virtual std::string EntryTextOf(std::string_view name) const;
     TTagEntry EntryByName(std::string_view name) const;
@@ -136,7 +139,10 @@ private:
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);
     void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);
-    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, const Bytes &raw);
+    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw);
+    // Appends an entry that `fill` builds in place; see ImageInfo.cpp.
+    template <typename Fill>
+    void AddBuiltEntry(Fill &&fill);
 };
 
 }  // namespace exif

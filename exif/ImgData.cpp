@@ -83,14 +83,28 @@ void TimgData::ClearContainer() {
 
 bool TimgData::OpenImageFile(const std::string &fileName) {
     ClearContainer();
-    if (!FileExists(fileName)) return false;
-    ErrorText = "Not an EXIF file";
     const FileKind kind = KindOf(fileName);
-    if (kind == FileKind::Other && !KindByContent) return false;
+    // A file whose name gives no kind, when its content is not asked about,
+    // is not opened at all.
+    if (kind == FileKind::Other && !KindByContent) {
+        if (FileExists(fileName)) ErrorText = "Not an EXIF file";
+        return false;
+    }
     bool ok = false;
     try {
         File = std::make_unique<TFileSource>();
-        if (!File->Open(fileName)) throw ExifError("Cannot open file " + fileName);
+        // Opening tests existence: only a file that cannot be opened (or is
+        // not a regular one) is asked whether it exists, which decides its
+        // error text.
+        if (!File->Open(fileName)) {
+            if (!FileExists(fileName)) {
+                File.reset();
+                return false;
+            }
+            ErrorText = "Not an EXIF file";
+            throw ExifError("Cannot open file " + fileName);
+        }
+        ErrorText = "Not an EXIF file";
         FileSize = File->Size();
         TInput in(*File);
         const FileKind read = kind == FileKind::Other ? KindOfContent(in.Peek()) : kind;

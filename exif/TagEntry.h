@@ -64,4 +64,13 @@ inline TTagEntry EntryFromRow(const TTagRow &row) {
     return e;
 }
 
+// What an entry the walk stores keeps of its table row. The walk has applied
+// the row's value codes and format pattern to the value already and nothing
+// reads them from a stored entry, so they are not copied.
+inline void TakeRowIdentity(TTagEntry &e, const TTagRow &row) {
+    e.Tag = row.Tag;
+    e.Name = row.Name;
+    e.Render = row.Render;
+}
+
 }  // namespace exif

@@ -153,13 +153,22 @@ double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
     return 0;
 }
 
+// The codes read as the list ",n:text,n:text,": the value's text follows the
+// first ",n:" and runs to the next comma. The list is not built: its leading
+// comma is matched by the start of the codes.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
     const std::string key = "," + Trim(value) + ":";
-    const std::string list = "," + std::string(valueCodes) + ",";
-    const size_t at = list.find(key);
-    if (at == std::string::npos) return {};
-    const size_t start = at + key.size();
-    return list.substr(start, list.find(',', start) - start);
+    const std::string_view afterComma = std::string_view(key).substr(1);
+    size_t start = 0;
+    if (valueCodes.substr(0, afterComma.size()) == afterComma) {
+        start = afterComma.size();
+    } else {
+        const size_t at = valueCodes.find(key);
+        if (at == std::string_view::npos) return {};
+        start = at + key.size();
+    }
+    const size_t end = valueCodes.find(',', start);
+    return std::string(valueCodes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
 }
 
 double FractionValue(std::string_view text) {
@@ -184,9 +193,14 @@ double FractionValue(std::string_view text) {
 
 std::string CleanText(std::string_view text) {
     std::string out(text.substr(0, CleanTextLimit));
-    for (char &c : out)
-        if (static_cast<unsigned char>(c) < 32) c = '.';
+    CleanTextInPlace(out);
     return out;
+}
+
+void CleanTextInPlace(std::string &text) {
+    if (text.size() > CleanTextLimit) text.resize(CleanTextLimit);
+    for (char &c : text)
+        if (static_cast<unsigned char>(c) < 32) c = '.';
 }
 
 std::string TakeCommaPiece(std::string &rest) {
@@ -354,10 +368,16 @@ std::string TextAfter(std::string_view text, std::string_view delimiter) {
     return at == std::string_view::npos ? std::string() : std::string(text.substr(at + delimiter.size()));
 }
 
+// As TextAfter n - 1 times, then TextBefore, on views of the text.
 std::string NthField(std::string_view text, std::string_view delimiter, int n) {
-    std::string rest(text);
-    for (int i = 1; i < n; ++i) rest = TextAfter(rest, delimiter);
-    return TextBefore(rest, delimiter);
+    std::string_view rest = text;
+    if (!delimiter.empty())
+        for (int i = 1; i < n && !rest.empty(); ++i) {
+            const size_t at = rest.find(delimiter);
+            rest = at == std::string_view::npos ? std::string_view() : rest.substr(at + delimiter.size());
+        }
+    const size_t at = delimiter.empty() ? std::string_view::npos : rest.find(delimiter);
+    return std::string(at == std::string_view::npos ? rest : rest.substr(0, at));
 }
 
 int CountOf(std::string_view text, std::string_view delimiter) {

@@ -69,6 +69,8 @@ double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
+// The same on a text of the caller's own, without a copy.
+void CleanTextInPlace(std::string &text);
 
 // Rendering functions of the tag tables.
 std::string GpsPositionText(const std::string &text, TRenderOut *out = nullptr);

@@ -10,6 +10,7 @@
 #include "cli/Options.h"
 #include "cli/Record.h"
 #include "cli/TextCodec.h"
+#include "exif/TextFormat.h"
 
 namespace cli {
 namespace {
@@ -104,6 +105,24 @@ TEST(RepeatedNames, SelectionMatchesNameKeyOrCompactNameIgnoringCase) {
     EXPECT_TRUE(Selected(fields[2], {"Province/State"}));
 }
 
+TEST(RepeatedNames, SelectingTagsGivesTheRowsAndKeysOfTheWholeFile) {
+    params::ImageView view;
+    view.Exif.Rows = {{"FileName", "a.jpg"},      {"FileSize", "1.00 Kb"},        {"ImageWidth", "640"},
+                      {"ImageHeight", "480"},     {"WhiteBalance", "AUTO", true}, {"DigitalZoom", "1", true},
+                      {"DigitalZoom", "2", true}, {"WhiteBalance", "Auto"},       {"ImageWidth", "174"}};
+    view.Iptc.Visible = true;
+    view.Iptc.Rows = {{"Province/State", "Tyrol"}, {"Object name", "T"}};
+    const std::vector<std::string> tags = {"makernote:digitalzoom-2", "IMAGEWIDTH", "provincestate", "objectname"};
+    std::vector<Field> expected = FieldsOf(view);
+    std::erase_if(expected, [&](const Field &f) { return !Selected(f, tags); });
+    std::vector<std::string> keys, expectedKeys;
+    for (const Field &f : SelectedFieldsOf(view, tags)) keys.push_back(f.Key + "=" + f.Value);
+    for (const Field &f : expected) expectedKeys.push_back(f.Key + "=" + f.Value);
+    EXPECT_EQ(keys, (std::vector<std::string>{"File:ImageWidth=640", "MakerNote:DigitalZoom-2=2", "ImageWidth=174",
+                                              "ProvinceState=Tyrol", "ObjectName=T"}));
+    EXPECT_EQ(keys, expectedKeys);
+}
+
 TEST(TextConversion, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
     EXPECT_EQ(Utf8ToWindows1252("caf\xC3\xA9 \xE2\x82\xAC 10\xC2\xB0"), "caf\xE9 \x80 10\xB0");
     EXPECT_EQ(Utf8ToWindows1252("\xE6\x97\xA5 \xFF \xC3"), "? ? ?");
@@ -114,6 +133,17 @@ TEST(TextConversion, EscapesControlBytesAndTheBackslash) {
     constexpr char Raw[] = "a\0b\x1b\n\r\t\\\x7F\x81\xE9";
     EXPECT_EQ(EscapeControls(std::string(Raw, sizeof Raw - 1)), "a\\0b\\x1b\\n\\r\\t\\\\\\x7f\\x81\xE9");
     EXPECT_EQ(EscapeUtf8Controls("caf\xC3\xA9\x01\xFF"), "caf\xC3\xA9\\x01\xEF\xBF\xBD");
+}
+
+TEST(TextConversion, TerminalValuesAreTheEscapedTextInUtf8ForEveryByte) {
+    std::string all;
+    for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+    std::string shown;
+    AppendTerminalValue(shown, all);
+    EXPECT_EQ(shown, exif::Windows1252ToUtf8(EscapeControls(all)));
+    shown.clear();
+    AppendTerminalValue(shown, "caf\xE9 \x80\x81\x83 \x9F");
+    EXPECT_EQ(shown, "caf\xC3\xA9 \xE2\x82\xAC\\x81\xC6\x92 \xC5\xB8");
 }
 
 TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {

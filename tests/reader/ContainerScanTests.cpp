@@ -531,3 +531,33 @@ TEST(ContainerScan, TiffOfHeaderOnlyHasNoEntries) {
     EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
     EXPECT_EQ(img->ErrorText, "<none>");
 }
+
+// Segments are read through a buffer of a few kilobytes and those larger than
+// it straight from the file: whichever way, every byte arrives in order, and
+// a segment cut short by the end of the file still ends the scan.
+TEST(ContainerScan, SegmentsOfEverySizeAreReadWhole) {
+    auto pattern = [](size_t size, int seed) {
+        std::string s(size, '\0');
+        for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 31 + static_cast<size_t>(seed)) % 251);
+        return s;
+    };
+    const std::string small = pattern(9000, 1), large = pattern(60000, 2), straddling = pattern(20000, 3);
+    const std::string jpeg = Jpeg()
+                                 .App0()
+                                 .Exif(SmallTiff())
+                                 .Segment(0xE2, small)
+                                 .Segment(0xE3, large)
+                                 .Segment(0xE4, straddling)
+                                 .Comment("after")
+                                 .Build();
+    const auto img = Open(WriteTempFile("scan_sizes.jpg", jpeg));
+    ASSERT_GE(img->SectionCount, 6);
+    EXPECT_EQ(PayloadOf(*img, 3), small);
+    EXPECT_EQ(PayloadOf(*img, 4), large);
+    EXPECT_EQ(PayloadOf(*img, 5), straddling);
+    EXPECT_EQ(PayloadOf(*img, 6), "after");
+
+    const std::string cut = Jpeg().App0().Exif(SmallTiff()).Segment(0xE3, large).Build().substr(0, 40000);
+    const auto truncated = Open(WriteTempFile("scan_cut_large.jpg", cut));
+    EXPECT_EQ(truncated->SectionCount, 2);
+}
