@@ -6,6 +6,7 @@
 // With "styles" the host asks for visual styles.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "ScreenPixels.h"
 #include "plugin/PlgInt.h"
 
 namespace {
@@ -115,28 +117,13 @@ std::string Png(int width, int height, const std::vector<COLORREF> &pixels) {
 bool Capture(HWND wnd) {
     RECT r{};
     GetWindowRect(wnd, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    const HDC screen = GetDC(nullptr);
-    const HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    const HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::vector<COLORREF> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    const auto *p = static_cast<const uint8_t *>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = RGB(p[i * 4 + 2], p[i * 4 + 1], p[i * 4]);
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    std::ofstream(g_out, std::ios::binary) << Png(w, h, pixels);
+    const std::vector<uint32_t> shown = drive::ScreenPixels(r);
+    if (shown.empty()) return false;
+    std::vector<COLORREF> pixels(shown.size());
+    std::transform(shown.begin(), shown.end(), pixels.begin(), [](uint32_t rgb) {
+        return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+    });
+    std::ofstream(g_out, std::ios::binary) << Png(r.right - r.left, r.bottom - r.top, pixels);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "DialogFixture.h"
+#include "ScreenPixels.h"
 
 using namespace drive;
 
@@ -22,27 +23,7 @@ namespace {
 std::vector<uint32_t> ClientPixels(HWND form) {
     RECT r = ClientRect(form);
     MapWindowPoints(form, nullptr, reinterpret_cast<POINT *>(&r), 2);
-    const int width = r.right - r.left, height = r.bottom - r.top;
-    std::vector<uint32_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
-    const HDC screen = GetDC(nullptr);
-    const HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void *bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    const HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::copy_n(static_cast<const uint32_t *>(bits), pixels.size(), pixels.begin());
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return ScreenPixels(r);
 }
 
 // The picture once painted anew from scratch and settled: two captures in a
