@@ -20,8 +20,6 @@ constexpr int MarkerSOI = 0xD8, MarkerEOI = 0xD9, MarkerSOS = 0xDA, MarkerAPP1 =
 // The fifth kept segment ends the scan of a file that showed no metadata yet.
 constexpr int GiveUpAtSection = 5;
 
-enum class FileKind { Jpeg, Tiff, Other };
-
 std::string ExtensionOf(const std::string &fileName) {
     const size_t slash = fileName.find_last_of("\\/:");
     const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
@@ -29,21 +27,21 @@ std::string ExtensionOf(const std::string &fileName) {
     return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
 }
 
-FileKind KindOfContent(std::string_view first) {
-    if (first.starts_with("\xFF\xD8")) return FileKind::Jpeg;
-    if (first.starts_with(std::string_view("II*\0", 4)) || first.starts_with(std::string_view("MM\0*", 4)))
-        return FileKind::Tiff;
-    return FileKind::Other;
-}
-
-FileKind KindOf(const std::string &fileName) {
-    const std::string ext = ExtensionOf(fileName);
-    if (ext == ".JPG" || ext == ".JPEG" || ext == ".JPE") return FileKind::Jpeg;
-    if (ext == ".TIF" || ext == ".TIFF" || ext == ".NEF") return FileKind::Tiff;
-    return FileKind::Other;
-}
-
 }  // namespace
+
+TFileKind FileKindOfContent(std::string_view first) {
+    if (first.starts_with("\xFF\xD8")) return TFileKind::Jpeg;
+    if (first.starts_with(std::string_view("II*\0", 4)) || first.starts_with(std::string_view("MM\0*", 4)))
+        return TFileKind::Tiff;
+    return TFileKind::Unknown;
+}
+
+TFileKind FileKindOfName(const std::string &fileName) {
+    const std::string ext = ExtensionOf(fileName);
+    if (ext == ".JPG" || ext == ".JPEG" || ext == ".JPE") return TFileKind::Jpeg;
+    if (ext == ".TIF" || ext == ".TIFF" || ext == ".NEF") return TFileKind::Tiff;
+    return TFileKind::Unknown;
+}
 
 namespace {
 TReaderHooks g_hooks;
@@ -83,10 +81,10 @@ void TimgData::ClearContainer() {
 
 bool TimgData::OpenImageFile(const std::string &fileName) {
     ClearContainer();
-    const FileKind kind = KindOf(fileName);
+    const TFileKind kind = FileKindOfName(fileName);
     // A file whose name gives no kind, when its content is not asked about,
     // is not opened at all.
-    if (kind == FileKind::Other && !KindByContent) {
+    if (kind == TFileKind::Unknown && !KindByContent) {
         if (FileExists(fileName)) ErrorText = "Not an EXIF file";
         return false;
     }
@@ -107,10 +105,10 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
         ErrorText = "Not an EXIF file";
         FileSize = File->Size();
         TInput in(*File);
-        const FileKind read = kind == FileKind::Other ? KindOfContent(in.Peek()) : kind;
-        if (read == FileKind::Other) return false;
+        const TFileKind read = kind == TFileKind::Unknown ? FileKindOfContent(in.Peek()) : kind;
+        if (read == TFileKind::Unknown) return false;
         try {
-            ok = ReadOpenedFile(in, read == FileKind::Jpeg);
+            ok = ReadOpenedFile(in, read == TFileKind::Jpeg);
         } catch (const std::exception &) {
             ok = false;  // ErrorText keeps what the read had set
         }

@@ -122,4 +122,11 @@ private:
 // True when a regular file of that name exists.
 bool FileExists(const std::string &fileName);
 
+// The kinds of file the reader reads: by the extension (.jpg .jpeg .jpe;
+// .tif .tiff .nef, in any letter case), or by the first bytes when asked
+// (FF D8 starts a JPEG; "II*\0" and "MM\0*" a TIFF header).
+enum class TFileKind { Jpeg, Tiff, Unknown };
+TFileKind FileKindOfName(const std::string &fileName);
+TFileKind FileKindOfContent(std::string_view firstBytes);
+
 }  // namespace exif
