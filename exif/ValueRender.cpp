@@ -51,6 +51,10 @@ int TypeSize(unsigned type) {
 }
 
 int32_t OrderedInt(const tEndInd &order, std::string_view bytes) {
+    // Only the low 32 bits survive the accumulation: the first four bytes in
+    // Intel order, the last four in Motorola order. A long value (a pointer
+    // tag with a count of thousands) costs four steps, not one per byte.
+    if (bytes.size() > 4) bytes = order.BigEndian ? bytes.substr(bytes.size() - 4) : bytes.substr(0, 4);
     uint32_t acc = 0;
     const size_t n = bytes.size();
     for (size_t k = 0; k < n; ++k) {

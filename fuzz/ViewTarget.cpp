@@ -102,7 +102,10 @@ void ImageView(const uint8_t *data, size_t size) {
     CheckView(withListing);
     fuzzcheck::CheckTerminalText(withListing.Listing, "listing");
 
-    // Building the listings must not change what the grids show.
+    // Building the listings must not change what the grids show. A second
+    // build costs as much as the first, so a quarter of the inputs are
+    // checked for it, chosen by their length so that a finding replays.
+    if (size % 4 != 0) return;
     request.WithListing = false;
     const params::ImageView plain = params::BuildImageView(path, request);
     Expect(SameRows(plain.Exif.Rows, withListing.Exif.Rows) && plain.Exif.Comment == withListing.Exif.Comment,

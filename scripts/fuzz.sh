@@ -4,6 +4,7 @@
 #   scripts/fuzz.sh --list             the target names, one a line
 #   scripts/fuzz.sh TARGET SECONDS     fuzz one target for SECONDS
 #   scripts/fuzz.sh --smoke [RUNS]     every target for RUNS executions (CI)
+#   scripts/fuzz.sh --long TARGET [N]  the long run: N executions (10000000)
 #
 # Two builds: build/fuzz-asan (AddressSanitizer + UndefinedBehaviorSanitizer),
 # where the fuzzing happens, and build/fuzz-assert (libstdc++ assertions,
@@ -25,7 +26,7 @@ assert_dir=$root/build/fuzz-assert
 work_root=${FUZZ_WORK:-$root/build/fuzz-corpus}
 
 usage() {
-    sed -n '4,6p' "$0" | sed 's/^# *//' >&2
+    sed -n '4,7p' "$0" | sed 's/^# *//' >&2
     exit 2
 }
 
@@ -118,6 +119,26 @@ run() {
     [ "$found" -eq 0 ]
 }
 
+# The long run, in rounds of a million executions on one working corpus, so
+# that an interrupted run keeps the rounds it finished (each one's summary is
+# appended to build/fuzz-findings/TARGET.long); stops at the first finding.
+long_run() {
+    local t=$1 total=$2 round=1000000 done_execs=0 started line execs
+    local record=$root/build/fuzz-findings/$t.long
+    mkdir -p "$(dirname "$record")"
+    echo "# $(date -u '+%Y-%m-%d %H:%M') UTC, $total executions in rounds of $round" >>"$record"
+    started=$(date +%s)
+    while [ "$done_execs" -lt "$total" ]; do
+        line=$(run "$t" -runs=$(( total - done_execs < round ? total - done_execs : round ))) ||
+            { echo "$line" | tee -a "$record"; return 1; }
+        echo "$line" >>"$record"
+        execs=$(echo "$line" | sed -n 's/^[a-z_]*: \([0-9]*\) execs.*/\1/p')
+        done_execs=$(( done_execs + ${execs:-0} ))
+    done
+    local seconds=$(( $(date +%s) - started + 1 ))
+    echo "$t: $done_execs execs, $(( done_execs / seconds )) exec/s, 0 findings" | tee -a "$record"
+}
+
 case ${1:-} in
     --list)
         printf '%s\n' "${targets[@]}"
@@ -132,6 +153,13 @@ case ${1:-} in
             run "$t" -runs="$runs" || failed=1
         done
         exit $failed
+        ;;
+    --long)
+        t=${2:-} total=${3:-10000000}
+        known "$t" || { echo "fuzz.sh: unknown target $t (see --list)" >&2; exit 2; }
+        [[ $total =~ ^[1-9][0-9]*$ ]] || usage
+        build
+        long_run "$t" "$total"
         ;;
     "" | -*)
         usage

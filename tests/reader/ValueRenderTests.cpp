@@ -84,6 +84,7 @@ TEST(ValueRender, IntegersFollowTheFileByteOrder) {
     EXPECT_EQ(exif::OrderedInt(Intel, std::string("\x01\x02\x03\x04", 4)), 0x04030201);
     EXPECT_EQ(exif::OrderedInt(Motorola, std::string("\x01\x02\x03\x04", 4)), 0x01020304);
     EXPECT_EQ(exif::OrderedInt(Motorola, std::string("\x09\x01\x02\x03\x04", 5)), 0x01020304);  // low 32 bits
+    EXPECT_EQ(exif::OrderedInt(Intel, std::string("\x01\x02\x03\x04\x09", 5)), 0x04030201);     // low 32 bits
     EXPECT_EQ(exif::OrderedInt(Intel, std::string("\x00\x00\x00\x80", 4)), INT32_MIN);
 }
 
