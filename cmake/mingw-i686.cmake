@@ -41,3 +41,6 @@ find_program(EXIFVIEW_WINE wine)
 if(EXIFVIEW_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${EXIFVIEW_WINE})
 endif()
+
+# zlib from Debian's libz-mingw-w64-dev, linked statically like the runtime.
+set(ZLIB_USE_STATIC_LIBS ON)

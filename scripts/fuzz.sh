@@ -32,7 +32,7 @@ usage() {
 
 build() {
     # libclang-rt-dev: the sanitizer and libFuzzer runtimes, only recommended by clang.
-    scripts/ensure-packages.sh clang libclang-rt-dev cmake make >&2
+    scripts/ensure-packages.sh clang libclang-rt-dev cmake make zlib1g-dev >&2
     local jobs; jobs=$(nproc); [ "$jobs" -gt 2 ] && jobs=2
     local names=("${targets[@]/#/fuzz-}")
     cmake -S . -B "$asan_dir" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -53,7 +53,7 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
 fi
 
 dir=${1:-build-win}; [ $# -gt 0 ] && shift
-scripts/ensure-packages.sh --i386 g++-mingw-w64-i686 wine wine32:i386 xvfb xauth fonts-wine googletest cmake make
+scripts/ensure-packages.sh --i386 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine32:i386 xvfb xauth fonts-wine googletest cmake make
 # exifinfo.exe is compared with the native exifinfo.
 scripts/build-native.sh build/native --target exifinfo >/dev/null
 scripts/build-windows.sh "$dir" -DEXIFVIEW_NATIVE_EXIFINFO="$root/build/native/exifinfo"

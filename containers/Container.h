@@ -1,0 +1,92 @@
+// The container layer: for a file of a known kind, the metadata blocks it
+// holds, found by walking only the structures that lead to them (boxes,
+// chunks, resources, headers), never the image data. It knows nothing of
+// tags: the blocks go to the EXIF walk, the IPTC reader and the XMP reader.
+//
+// Each kind has one function, a pure function of the file's bytes, bounded
+// whatever they claim (counts, nesting depth, sizes checked against the
+// file; a size running past the file ends the walk as the end of the file
+// does).
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "containers/ByteReader.h"
+
+namespace containers {
+
+enum class TFileType { Unknown, Jpeg, Tiff, Heif, Avif, Cr3, JpegXl, Png, WebP, Psd, Raf, Orf, Rw2 };
+
+// The name a user sees ("JPEG", "TIFF", "HEIC", "AVIF", "CR3", "JXL", "PNG",
+// "WEBP", "PSD", "RAF", "ORF", "RW2").
+std::string_view FileTypeName(TFileType type);
+
+enum class TBlockKind {
+    Exif,     // a TIFF structure: byte-order mark, 42, first directory offset
+    Iptc,     // IPTC-IIM datasets (0x1C tag records)
+    Xmp,      // an XMP packet (UTF-8, or UTF-16/32 with a BOM)
+    Comment,  // a free-text comment
+    Icc,      // an ICC profile (only its presence is reported)
+};
+
+// Which directory the first directory of an Exif block is. A plain TIFF
+// block starts at IFD0; Canon's CR3 stores IFD0, the EXIF directory, the
+// maker note and the GPS directory as four TIFF blocks of their own.
+enum class TExifRole { Main, ExifIfd, MakerNote, Gps };
+
+struct TBlock {
+    TBlockKind Kind = TBlockKind::Exif;
+    // The block's bytes: a view over the file's bytes, or over bytes the
+    // result owns (inflated, decoded from hex, reassembled). For an Exif
+    // block the TIFF header is its first byte, and the directory offsets in
+    // it count from there.
+    std::string_view Bytes;
+    TExifRole Role = TExifRole::Main;
+    // The block's offset in the file (0 for bytes the result owns).
+    uint64_t FileOffset = 0;
+};
+
+struct TContainerRead {
+    TFileType Type = TFileType::Unknown;
+    std::vector<TBlock> Blocks;
+    // What the walk met that a user may want to know, in plain words: a
+    // block present but not readable (a Brotli-compressed box), a checksum
+    // that did not match, a structure cut short by the end of the file.
+    std::vector<std::string> Notes;
+    // Storage for the bytes of blocks that are not in the file as such; a
+    // deque, so the views stay valid as more are added.
+    std::deque<std::string> Owned;
+
+    // Keeps bytes the result owns and returns a view of them.
+    std::string_view Keep(std::string bytes) { return Owned.emplace_back(std::move(bytes)); }
+    void Add(TBlockKind kind, std::string_view bytes, uint64_t fileOffset = 0, TExifRole role = TExifRole::Main) {
+        Blocks.push_back(TBlock{kind, bytes, role, fileOffset});
+    }
+};
+
+// The kind of a file from its first bytes (at least 32 of them when the file
+// has them; brands of ISO media files are read from the ftyp box there).
+TFileType FileTypeOfContent(std::string_view firstBytes);
+
+// One reader per kind. The ISO base media readers (HEIF/HEIC, AVIF, CR3,
+// JPEG XL in its container) share the box walk; ORF and RW2 are TIFF with
+// another header and are read as TIFF blocks.
+TContainerRead ReadIsoMedia(const TByteReader &file);  // Heif, Avif, Cr3, JpegXl
+TContainerRead ReadPng(const TByteReader &file);
+TContainerRead ReadWebP(const TByteReader &file);
+TContainerRead ReadPsd(const TByteReader &file);
+TContainerRead ReadRaf(const TByteReader &file);
+
+// Limits whatever a file claims; real files stay far below them.
+inline constexpr int MaxBoxDepth = 16;
+inline constexpr int64_t MaxBoxesWalked = 100000;
+inline constexpr int64_t MaxItems = 10000;
+// Bytes a block may grow to when the result owns it (inflated text, a
+// reassembled item).
+inline constexpr uint64_t MaxOwnedBlock = 16 * 1024 * 1024;
+
+}  // namespace containers
