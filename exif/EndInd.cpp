@@ -23,8 +23,15 @@ std::string_view tEndInd::RegionOf(std::string_view buf, Pos p, int64_t size) {
     return buf.substr(start, n);
 }
 
+std::string_view tEndInd::Region(Pos p, int64_t size) const {
+    const std::string_view r = RegionOf(Buffer, p, size);
+    if (Loader && !r.empty()) At(static_cast<size_t>(p - 1), r.size());
+    return r;
+}
+
 uint8_t tEndInd::ByteAt(Pos p) const {
-    return ByteOf(Buffer, p);
+    size_t i = 0;
+    return IndexOf(Buffer, p, i) ? static_cast<uint8_t>(*At(i, 1)) : 0;
 }
 
 // Reads wholly inside the buffer take its bytes directly; any other goes byte
@@ -32,15 +39,17 @@ uint8_t tEndInd::ByteAt(Pos p) const {
 uint16_t tEndInd::ReadWord(Pos p) const {
     size_t i = 0;
     const bool inside = IndexOf(Buffer, p, i) && i + 2 <= Buffer.size();
-    const unsigned a = inside ? static_cast<uint8_t>(Buffer[i]) : ByteAt(p);
-    const unsigned b = inside ? static_cast<uint8_t>(Buffer[i + 1]) : ByteAt(p + 1);
+    const char *at = inside ? At(i, 2) : nullptr;
+    const unsigned a = inside ? static_cast<uint8_t>(at[0]) : ByteAt(p);
+    const unsigned b = inside ? static_cast<uint8_t>(at[1]) : ByteAt(p + 1);
     return static_cast<uint16_t>(BigEndian ? (a << 8) | b : (b << 8) | a);
 }
 
 int32_t tEndInd::ReadLong(Pos p) const {
     size_t i = 0;
     if (IndexOf(Buffer, p, i) && i + 4 <= Buffer.size()) {
-        const auto at = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(Buffer[i + k])); };
+        const char *bytes = At(i, 4);
+        const auto at = [&](size_t k) { return static_cast<uint32_t>(static_cast<uint8_t>(bytes[k])); };
         const uint32_t v = BigEndian ? at(0) << 24 | at(1) << 16 | at(2) << 8 | at(3)
                                      : at(3) << 24 | at(2) << 16 | at(1) << 8 | at(0);
         return static_cast<int32_t>(v);

@@ -17,6 +17,17 @@ namespace exif {
 
 using Pos = int64_t;
 
+// Bytes that arrive on demand: a view over a file read page by page asks its
+// loader for every range before reading it. The range is a part of the
+// loader's own bytes.
+class TByteLoader {
+public:
+    virtual void Load(std::string_view range) const = 0;
+
+protected:
+    ~TByteLoader() = default;
+};
+
 class tEndInd {
 public:
     bool BigEndian = false;  // "MM" (Motorola) when true, "II" (Intel) when false
@@ -24,6 +35,9 @@ public:
     // The reader views bytes someone else owns; they must outlive the view.
     void SetBuffer(std::string_view bytes) { Buffer = bytes; }
     void SetBuffer(Bytes &&) = delete;
+    // The bytes' loader, when they are not all in memory yet; views copied
+    // from this one share it.
+    void SetLoader(const TByteLoader *loader) { Loader = loader; }
     std::string_view GetBuffer() const { return Buffer; }
     Pos Length() const { return static_cast<Pos>(Buffer.size()); }
 
@@ -32,15 +46,28 @@ public:
     // 16-bit unsigned and 32-bit signed reads in the current byte order.
     uint16_t ReadWord(Pos p) const;
     int32_t ReadLong(Pos p) const;
+    // A TIFF offset: 32 bits, unsigned (a classic TIFF reaches 4 GiB).
+    uint32_t ReadOffset(Pos p) const { return static_cast<uint32_t>(ReadLong(p)); }
     // Up to `size` bytes from position p: none when p < 1 or p is past the
     // end, fewer when the buffer ends first.
-    std::string_view Region(Pos p, int64_t size) const { return RegionOf(Buffer, p, size); }
+    std::string_view Region(Pos p, int64_t size) const;
+    // How many bytes Region(p, size) would give, without reading them.
+    int64_t Available(Pos p, int64_t size) const { return static_cast<int64_t>(RegionOf(Buffer, p, size).size()); }
 
+    // The same over bytes wholly in memory.
     static std::string_view RegionOf(std::string_view buf, Pos p, int64_t size);
     static uint8_t ByteOf(std::string_view buf, Pos p);
 
 protected:
     std::string_view Buffer;
+    const TByteLoader *Loader = nullptr;
+
+private:
+    // The bytes at buffer index i, n of them, loaded when they come on demand.
+    const char *At(size_t i, size_t n) const {
+        if (Loader) Loader->Load(Buffer.substr(i, n));
+        return Buffer.data() + i;
+    }
 };
 
 }  // namespace exif

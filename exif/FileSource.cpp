@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <new>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,8 +28,6 @@ uint64_t TFileSource::OpenCount() {
 #ifdef _WIN32
 
 TFileSource::~TFileSource() {
-    if (View) UnmapViewOfFile(View);
-    if (Mapping) CloseHandle(Mapping);
     if (File) CloseHandle(File);
 }
 
@@ -55,21 +54,42 @@ size_t TFileSource::Read(char *dest, size_t n) {
     return got;
 }
 
-std::string_view TFileSource::MapAll() {
-    if (View) return {static_cast<const char *>(View), ViewSize};
-    if (!File || FileSize == 0 || FileSize > SIZE_MAX) return {};
-    Mapping = CreateFileMappingA(File, nullptr, PAGE_READONLY, 0, 0, nullptr);
-    if (!Mapping) return {};
-    View = MapViewOfFile(Mapping, FILE_MAP_READ, 0, 0, 0);
-    if (!View) return {};
-    ViewSize = static_cast<size_t>(FileSize);
-    return {static_cast<const char *>(View), ViewSize};
+size_t TFileSource::ReadAt(uint64_t offset, char *dest, size_t n) {
+    size_t done = 0;
+    while (File && done < n) {
+        OVERLAPPED at{};
+        const uint64_t where = offset + done;
+        at.Offset = static_cast<DWORD>(where & 0xFFFFFFFFu);
+        at.OffsetHigh = static_cast<DWORD>(where >> 32);
+        DWORD got = 0;
+        const DWORD want = static_cast<DWORD>(std::min<size_t>(n - done, 1u << 30));
+        if (!ReadFile(File, dest + done, want, &got, &at) || got == 0) break;
+        done += got;
+    }
+    return done;
+}
+
+TPagedFile::~TPagedFile() {
+    if (Base) VirtualFree(Base, 0, MEM_RELEASE);
+}
+
+bool TPagedFile::Reserve() {
+    if (File.Size() == 0 || File.Size() > SIZE_MAX / 2) return false;
+    Size = static_cast<size_t>(File.Size());
+    Base = static_cast<char *>(VirtualAlloc(nullptr, Size, MEM_RESERVE, PAGE_NOACCESS));
+    if (!Base) return false;
+    PageLoaded.assign((Size + PageSize - 1) / PageSize, false);
+    return true;
+}
+
+// Committed pages read as zeros until the file's bytes are read into them.
+static bool CommitPages(char *from, size_t n) {
+    return VirtualAlloc(from, n, MEM_COMMIT, PAGE_READWRITE) != nullptr;
 }
 
 #else
 
 TFileSource::~TFileSource() {
-    if (View) munmap(const_cast<void *>(View), ViewSize);
     if (File >= 0) close(File);
 }
 
@@ -100,17 +120,71 @@ size_t TFileSource::Read(char *dest, size_t n) {
     return 0;
 }
 
-std::string_view TFileSource::MapAll() {
-    if (View) return {static_cast<const char *>(View), ViewSize};
-    if (File < 0 || FileSize == 0 || FileSize > SIZE_MAX) return {};
-    void *p = mmap(nullptr, static_cast<size_t>(FileSize), PROT_READ, MAP_PRIVATE, File, 0);
-    if (p == MAP_FAILED) return {};
-    View = p;
-    ViewSize = static_cast<size_t>(FileSize);
-    return {static_cast<const char *>(View), ViewSize};
+size_t TFileSource::ReadAt(uint64_t offset, char *dest, size_t n) {
+    size_t done = 0;
+    while (File >= 0 && done < n) {
+        const ssize_t got = pread(File, dest + done, n - done, static_cast<off_t>(offset + done));
+        if (got > 0) {
+            done += static_cast<size_t>(got);
+            continue;
+        }
+        if (got < 0 && errno == EINTR) continue;
+        break;
+    }
+    return done;
+}
+
+TPagedFile::~TPagedFile() {
+    if (Base) munmap(Base, Size);
+}
+
+bool TPagedFile::Reserve() {
+    if (File.Size() == 0 || File.Size() > SIZE_MAX / 2) return false;
+    Size = static_cast<size_t>(File.Size());
+    // Anonymous pages cost nothing until written.
+    void *p = mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    if (p == MAP_FAILED) return false;
+    Base = static_cast<char *>(p);
+    PageLoaded.assign((Size + PageSize - 1) / PageSize, false);
+    return true;
+}
+
+static bool CommitPages(char *, size_t) {
+    return true;
 }
 
 #endif
+
+// ----------------------------------------------------------------- paged file
+
+void TPagedFile::Load(std::string_view range) const {
+    if (range.empty() || !Base) return;
+    const auto offset = static_cast<size_t>(range.data() - Base);
+    const size_t first = offset / PageSize, last = (offset + range.size() - 1) / PageSize;
+    for (size_t page = first; page <= last; ++page) {
+        if (PageLoaded[page]) continue;
+        // A run of missing pages is read in one call.
+        size_t end = page;
+        while (end + 1 <= last && !PageLoaded[end + 1]) ++end;
+        LoadPages(page, end);
+        page = end;
+    }
+}
+
+void TPagedFile::LoadPages(size_t first, size_t last) const {
+    const size_t from = first * PageSize;
+    const size_t n = std::min(Size, (last + 1) * PageSize) - from;
+    // Pages that cannot be backed cannot be read: the walk ends there, at
+    // one of the points where it catches a failure.
+    if (!CommitPages(Base + from, n)) throw std::bad_alloc();
+    for (size_t page = first; page <= last; ++page) PageLoaded[page] = true;
+    if (Loaded + n > MaxBytesRead) {
+        LimitReached = true;  // the pages read as zeros
+        return;
+    }
+    Loaded += n;
+    if (File.ReadAt(from, Base + from, n) != n) FileShrank = true;
+}
 
 // --------------------------------------------------------------------- input
 

@@ -8,6 +8,9 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "exif/EndInd.h"
 
 namespace exif {
 
@@ -24,9 +27,10 @@ public:
     uint64_t Size() const { return FileSize; }
     // Reads up to n bytes at the current position; the count read, 0 at the end.
     size_t Read(char *dest, size_t n);
-    // The whole file mapped read-only; empty when mapping fails (an empty
-    // file, or no address space left in a 32-bit process for a huge one).
-    std::string_view MapAll();
+    // Reads up to n bytes at a file offset, whatever the current position;
+    // the count read, fewer at the end of the file (which may have moved
+    // since it was opened).
+    size_t ReadAt(uint64_t offset, char *dest, size_t n);
 
     // Files opened so far by this process: one parse per image opens its
     // file once, and tests check that through this count.
@@ -36,12 +40,55 @@ private:
     uint64_t FileSize = 0;
 #ifdef _WIN32
     void *File = nullptr;  // HANDLE
-    void *Mapping = nullptr;
 #else
     int File = -1;
 #endif
-    const void *View = nullptr;
-    size_t ViewSize = 0;
+};
+
+// A file's bytes read on demand, for the readers that jump about a file (a
+// TIFF's directories often lie after the image data). The whole file's range
+// of addresses is reserved at once, with no memory behind it; the pages a
+// reader asks for are read into it with positioned reads, so a 100 MiB file
+// whose metadata takes a few pages costs a few pages.
+//
+// Not a mapping of the file: a mapped file that shrinks under the reader (a
+// program rewriting it in place) faults the process at the first read past
+// its new end. Here the read comes back short, the missing bytes stay zeros,
+// and Shrank() says so.
+class TPagedFile final : public TByteLoader {
+public:
+    explicit TPagedFile(TFileSource &file) : File(file) {}
+    ~TPagedFile();
+    TPagedFile(const TPagedFile &) = delete;
+    TPagedFile &operator=(const TPagedFile &) = delete;
+
+    // Reserves the file's size in addresses; false when they cannot be had
+    // (an empty file, or a huge one in a 32-bit process).
+    bool Reserve();
+    // The whole file's bytes, to be read only through a view that has this
+    // object as its loader.
+    std::string_view Bytes() const { return {Base, Size}; }
+    void Load(std::string_view range) const override;
+
+    // The file ended before its size at open: it changed while being read.
+    bool Shrank() const { return FileShrank; }
+    // Bytes read from the file so far, and the most that will be read: past
+    // it, pages stay zeros (no real file's metadata comes near it).
+    uint64_t BytesRead() const { return Loaded; }
+    static constexpr size_t PageSize = 16 * 1024;
+    static constexpr uint64_t MaxBytesRead = 32 * 1024 * 1024;
+    bool ReachedLimit() const { return LimitReached; }
+
+private:
+    TFileSource &File;
+    char *Base = nullptr;
+    size_t Size = 0;
+    mutable std::vector<bool> PageLoaded;
+    mutable uint64_t Loaded = 0;
+    mutable bool FileShrank = false;
+    mutable bool LimitReached = false;
+
+    void LoadPages(size_t first, size_t last) const;
 };
 
 // Sequential reads over a file source or over bytes in memory, through one

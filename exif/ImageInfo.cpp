@@ -35,8 +35,8 @@ bool IsActedOn(uint16_t tag) {
 
 const std::string Quote = "\"";
 
-std::string UpToZero(const Bytes &raw) {
-    return raw.substr(0, raw.find('\0'));
+std::string UpToZero(std::string_view raw) {
+    return std::string(raw.substr(0, raw.find('\0')));
 }
 
 // Byte count of a directory entry's value; -1 when the entry must be passed
@@ -49,11 +49,10 @@ int64_t ValueSize(unsigned type, int32_t count) {
 
 // Text of an EXIF UserComment: an 8-byte character-code prefix, then the
 // comment. A "UNICODE" comment is UTF-16 in the file's byte order.
-std::string UserCommentFrom(const Bytes &raw, int64_t size, bool bigEndian) {
+std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) {
     if (size < 9 || raw.size() < 9) return {};
-    if (raw.compare(0, 8, std::string("UNICODE\0", 8)) == 0)
-        return Trim(Utf16ToWindows1252(std::string_view(raw).substr(8), bigEndian));
-    return Trim(std::string_view(raw).substr(8, static_cast<size_t>(size - 9)));
+    if (raw.substr(0, 8) == std::string_view("UNICODE\0", 8)) return Trim(Utf16ToWindows1252(raw.substr(8), bigEndian));
+    return Trim(raw.substr(8, static_cast<size_t>(size - 9)));
 }
 
 }  // namespace
@@ -192,11 +191,11 @@ bool TImageInfo::ChargeEntry() {
 }
 
 // Only the bytes actually read count: a damaged entry whose value lies
-// outside the buffer keeps nothing.
-bool TImageInfo::KeepBytes(int64_t valueBytes) {
-    const int64_t cost = 2 * valueBytes;
-    if (BytesKeptSoFar + cost > WalkBudget.Bytes) return false;
-    BytesKeptSoFar += cost;
+// outside the buffer keeps nothing. A value is charged for its bytes, then
+// for its text once rendered.
+bool TImageInfo::KeepBytes(int64_t bytes) {
+    if (BytesKeptSoFar + bytes > WalkBudget.Bytes) return false;
+    BytesKeptSoFar += bytes;
     return true;
 }
 
@@ -237,10 +236,11 @@ void TImageInfo::WalkEntries(const TWalkContext &c, Pos first, int64_t count, bo
 void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     const TEntryHeader h = ReadEntryHeader(c.View, entry);
     if (h.Size <= 0) return;
-    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadLong(h.ValueField) + c.Base;
-    const std::string_view value = c.View.Region(valuePos, h.Size);
-    if (!KeepBytes(static_cast<int64_t>(value.size()))) return;
-    Bytes raw(value);
+    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
+    // Charged before its bytes are read: a huge value costs nothing.
+    if (!KeepBytes(c.View.Available(valuePos, h.Size))) return;
+    Bytes raw(c.View.Region(valuePos, h.Size));
+    const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
 
     // A row of tag number 0 (the default row, and GPSVersionID) is listed
     // but neither rendered by a function nor stored.
@@ -250,21 +250,24 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     if (!known && !Builds(BuildListing) && !IsActedOn(h.Tag)) return;
     std::string text;
     if (h.Type == TypeAscii)
-        text = !raw.empty() && raw.back() == '\0' ? raw.substr(0, raw.size() - 1) : raw;
+        text = !rendered.empty() && rendered.back() == '\0' ? rendered.substr(0, rendered.size() - 1) : rendered;
     else if (h.Type == TypeUndefined)
-        text = Quote + UpToZero(raw) + Quote;
+        text = Quote + UpToZero(rendered) + Quote;
     else
-        text = RenderValue(c.View, raw, h.Type, row.FormatPattern, ValueCodesOf(row));
+        text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
-        text = XpText(raw);
+        text = XpText(Bytes(rendered));
     else if (known && row.Render)
         text = row.Render(text, nullptr);
     else
         CleanTextInPlace(text);
     if (h.Tag == TagUserComment) {
-        UserCommentText = UserCommentFrom(raw, h.Size, c.View.BigEndian);
+        UserCommentText = UserCommentFrom(rendered, h.Size, c.View.BigEndian);
+        BoundShownText(UserCommentText);
         text = UserCommentText;
     }
+    BoundShownText(text);
+    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
     if (Builds(BuildListing)) {
         DumpText += "\r\n";
         DumpText += TagDescription(row);
@@ -335,7 +338,7 @@ void TImageInfo::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned 
 // A sub-directory is walked unless it was walked already (a cycle) or lies too
 // deep; whatever fails inside it ends only that sub-directory.
 void TImageInfo::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
-    const Pos target = c.View.ReadLong(valuePos) + c.Base;
+    const Pos target = c.View.ReadOffset(valuePos) + c.Base;
     if (c.Level >= MaxDirectoryLevel || Visited.count(target) != 0) return;
     TWalkContext sub = c;
     sub.Kind = kind;
@@ -363,7 +366,7 @@ void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> t
     c.D = d;
     c.B = b;
     c.A = a;
-    c.Outer = Owner ? Owner->GetBuffer() : std::string_view();
+    if (Owner) c.Outer = *Owner;
     try {
         WalkEntries(c, d + 3, c.View.ReadWord(d + 1), true);
     } catch (const std::exception &e) {
@@ -377,14 +380,15 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     int64_t m = 0;
     Pos valuePos = h.ValueField;
     if (h.Size > 4) {
-        m = c.View.ReadLong(h.ValueField);
+        m = c.View.ReadOffset(h.ValueField);
         valuePos = m + c.D - c.B + 2;
     }
     // A value that lies wholly inside the note is read from it; any other is
     // read from the enclosing EXIF data.
-    const std::string_view value =
-        valuePos + h.Size - 1 <= c.View.Length() ? c.View.Region(valuePos, h.Size) : RegionOf(c.Outer, c.A + m, h.Size);
-    if (!KeepBytes(static_cast<int64_t>(value.size()))) return;
+    const bool inNote = valuePos + h.Size - 1 <= c.View.Length();
+    const int64_t available = inNote ? c.View.Available(valuePos, h.Size) : c.Outer.Available(c.A + m, h.Size);
+    if (!KeepBytes(available)) return;
+    const std::string_view value = inNote ? c.View.Region(valuePos, h.Size) : c.Outer.Region(c.A + m, h.Size);
 
     const int t = FindTagIndex(h.Tag, c.Table);
     const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
@@ -395,21 +399,24 @@ void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     if (!row && !Builds(BuildListing)) return;
 
     Bytes raw(value);
+    const std::string_view rendered = value.substr(0, RenderedValueBytes);
     std::string text;
     if (h.Type == TypeAscii) {
-        text = Quote + UpToZero(raw) + Quote;
+        text = Quote + UpToZero(rendered) + Quote;
     } else if (h.Type == TypeUndefined) {
-        text = Quote + raw + Quote;
+        text = Quote + std::string(rendered) + Quote;
     } else {
         try {
             const std::string_view pattern = row ? row->FormatPattern : std::string_view();
             const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
-            text = codesRow ? RenderValue(c.View, raw, h.Type, pattern, ValueCodesOf(*codesRow))
-                            : RenderValue(c.View, raw, h.Type, pattern, std::string_view());
+            text = codesRow ? RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*codesRow))
+                            : RenderValue(c.View, rendered, h.Type, pattern, std::string_view());
         } catch (const std::exception &) {
-            text = Quote + raw + Quote;
+            text = Quote + std::string(rendered) + Quote;
         }
     }
+    BoundShownText(text);
+    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
     TRenderOut out;
     const std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
     for (const auto &[subLabel, subValue] : out.SubEntries) AddMakerValue(subLabel, subValue, TypeAscii);

@@ -30,7 +30,7 @@ using MakerNoteHook = bool (*)(TImageInfo &info);
 // are to read, so a small file cannot make the reader do large work.
 struct TWalkBudget {
     int64_t Entries = 0;  // directory entries that may be looked at, skipped or not
-    int64_t Bytes = 0;    // value bytes that may be kept (counted twice: raw and text)
+    int64_t Bytes = 0;    // value bytes that may be kept, raw and rendered
     bool Sized = false;
 };
 
@@ -47,7 +47,7 @@ struct TWalkContext {
     int Level = 0;
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
-    std::string_view Outer;
+    tEndInd Outer;
 };
 
 class TImageInfo : public tEndInd {
@@ -112,8 +112,10 @@ public:
     static constexpr int MaxDirectoryLevel = 16;
     // Limits for hostile files, whatever their size; real files stay far
     // below them. Below these, the budget is sized from the metadata's bytes.
-    static constexpr int64_t MaxEntriesWalked = 500000;
-    static constexpr int64_t MaxBytesKept = 64 * 1024 * 1024;
+    // Fixed so that whatever a file holds, its rows, texts and outputs stay
+    // within a few tens of MiB and milliseconds.
+    static constexpr int64_t MaxEntriesWalked = 20000;
+    static constexpr int64_t MaxBytesKept = 8 * 1024 * 1024;
     // Entries looked at per 12 bytes of metadata (a real file's entries take
     // 12 bytes each and are looked at once), and a floor for small buffers.
     static constexpr int64_t EntriesPerByte = 2, EntryFloor = 1024;
@@ -131,7 +133,7 @@ private:
 
     void SizeBudget(int64_t metadataBytes);
     bool ChargeEntry();
-    bool KeepBytes(int64_t valueBytes);
+    bool KeepBytes(int64_t bytes);
     void WalkDirectoryAt(const TWalkContext &c, Pos start);
     void WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker);
     void WalkEntry(const TWalkContext &c, Pos entry);

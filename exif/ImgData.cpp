@@ -74,9 +74,10 @@ void TimgData::ClearContainer() {
     Iptc.reset();
     BigEndian = false;
     SetBuffer(std::string_view());
+    SetLoader(nullptr);
     FileSize = 0;
+    Paged.reset();
     File.reset();
-    FileCopy.clear();
 }
 
 bool TimgData::OpenImageFile(const std::string &fileName) {
@@ -122,13 +123,9 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
 
 bool TimgData::ReadOpenedFile(TInput &in, bool jpeg) {
     if (jpeg) return ScanJpegSegments(in);
-    std::string_view bytes = File->MapAll();
-    if (bytes.size() != FileSize) {
-        FileCopy.clear();
-        in.AppendTo(FileCopy, static_cast<size_t>(std::min<uint64_t>(FileSize, SIZE_MAX)));
-        bytes = FileCopy;
-    }
-    return ReadTiffBytes(bytes);
+    Paged = std::make_unique<TPagedFile>(*File);
+    if (!Paged->Reserve()) return false;
+    return ReadTiffBytes(Paged->Bytes(), Paged.get());
 }
 
 // ------------------------------------------------------------------ JPEG scan
@@ -232,7 +229,7 @@ void TimgData::ReadExifSegment() {
     Exif->DumpText.clear();
     Exif->SetBuffer(Buffer);
     Exif->BigEndian = BigEndian;
-    const int32_t offset = ReadLong(13);
+    const uint32_t offset = ReadOffset(13);
     const Pos start = offset == 0 ? 17 : Pos{offset} + 9;
     const int32_t length = Sections[static_cast<size_t>(ExifSection)].SegmentLength;
     Exif->WalkDirectory(start, 9, length - 6, KindMain);
@@ -243,12 +240,16 @@ void TimgData::ReadExifSegment() {
 
 // The block holds the file's bytes from offset 8 on, so a file offset X is
 // position X - 7.
-bool TimgData::ReadTiffBytes(std::string_view file) {
-    const std::string_view mark = file.substr(0, 2);
+bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
+    tEndInd whole;
+    whole.SetBuffer(file);
+    whole.SetLoader(loader);
+    const std::string_view first = whole.Region(1, 8);
+    const std::string_view mark = first.substr(0, 2);
     if (mark != "II" && mark != "MM") return false;
     // A header cut short reads as zeros.
     std::array<char, 8> header{};
-    file.copy(header.data(), header.size());
+    first.copy(header.data(), header.size());
 
     tSection &block = Sections[1];
     block.Bytes = file.substr(std::min<size_t>(8, file.size()));
@@ -258,12 +259,14 @@ bool TimgData::ReadTiffBytes(std::string_view file) {
     Exif = std::make_unique<TImageInfo>(this, BuildMode, true);
     Exif->DumpText.clear();
     SetBuffer(block.Bytes);
+    SetLoader(loader);
     Exif->SetBuffer(block.Bytes);
+    Exif->SetLoader(loader);
     Exif->BigEndian = mark == "MM";
 
     // The first directory is where the header says; writers often put it
     // after the image data.
-    const int32_t firstOffset = OrderedInt(*Exif, std::string_view(header.data() + 4, 4));
+    const auto firstOffset = static_cast<uint32_t>(OrderedInt(*Exif, std::string_view(header.data() + 4, 4)));
     const Pos start = firstOffset < 8 ? 1 : Pos{firstOffset} - 7;
     const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
     Exif->WalkDirectory(start, -7, limit, KindMain);

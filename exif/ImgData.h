@@ -102,13 +102,20 @@ public:
     // input, and a TIFF-structured file's bytes, which must outlive the
     // container.
     bool ScanJpegSegments(TInput &in);
-    bool ReadTiffBytes(std::string_view file);
+    // `loader`, when given, loads the bytes on demand (see TPagedFile).
+    bool ReadTiffBytes(std::string_view file, const TByteLoader *loader = nullptr);
+
+    // The file ended early while it was being read (another program was
+    // rewriting it): what was read is kept, the rest read as zeros.
+    bool FileShrank() const { return Paged && Paged->Shrank(); }
+    // Bytes read of a TIFF-structured file (its pages the walk asked for).
+    uint64_t TiffBytesRead() const { return Paged ? Paged->BytesRead() : 0; }
 
 private:
     std::array<tSection, MaxSections + 2> Sections;  // slot 0 unused
     std::array<std::string, MaxSections + 2> SegmentStore;
     std::unique_ptr<TFileSource> File;
-    std::string FileCopy;  // a TIFF file's bytes when it cannot be mapped
+    std::unique_ptr<TPagedFile> Paged;  // a TIFF-structured file's bytes
     std::unique_ptr<TImageInfo> Exif;
     TIptcHandle Iptc;
 

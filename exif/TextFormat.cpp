@@ -225,4 +225,10 @@ std::string Windows1252ToUtf8(std::string_view text) {
     return out;
 }
 
+void BoundShownText(std::string &text) {
+    if (text.size() <= MaxShownValue) return;
+    text.resize(MaxShownValue);
+    text += '\x85';
+}
+
 }  // namespace exif

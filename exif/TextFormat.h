@@ -40,6 +40,14 @@ std::optional<int32_t> ParseDecimal(std::string_view s);
 
 std::string IntText(int64_t v);
 
+// A value is shown up to this many bytes of text; a longer one is cut there
+// and ends with "\x85" (the ellipsis), so that no single value can fill the
+// memory of the views and outputs built from it. Values are rendered from
+// their first RenderedValueBytes bytes, enough to reach that length.
+inline constexpr size_t MaxShownValue = 64 * 1024;
+inline constexpr size_t RenderedValueBytes = MaxShownValue + 8;
+void BoundShownText(std::string &text);
+
 }  // namespace exif
 
 namespace exif {

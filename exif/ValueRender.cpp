@@ -101,12 +101,12 @@ const TValueCodes &ValueCodesOf(const TTagRow &row) {
     return it->second;
 }
 
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes) {
     return RenderValue(order, raw, type, formatPattern, TValueCodes(valueCodes));
 }
 
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         const TValueCodes &codes) {
     const std::string_view valueCodes = codes.Text();
     const int size = TypeSize(type);
@@ -142,7 +142,7 @@ std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, s
     return FormatPattern(formatPattern, {}, NumericValue(order, raw, type));
 }
 
-double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type) {
+double NumericValue(const tEndInd &order, std::string_view raw, unsigned type) {
     const std::string_view bytes(raw);
     if (IsIntegerType(type)) return OrderedInt(order, bytes);
     if (IsRationalType(type)) {

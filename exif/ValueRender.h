@@ -61,11 +61,11 @@ private:
 // The codes of a constant table row, parsed at the row's first use.
 const TValueCodes &ValueCodesOf(const TTagRow &row);
 
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes);
-std::string RenderValue(const tEndInd &order, const Bytes &raw, unsigned type, std::string_view formatPattern,
+std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         const TValueCodes &codes);
-double NumericValue(const tEndInd &order, const Bytes &raw, unsigned type);
+double NumericValue(const tEndInd &order, std::string_view raw, unsigned type);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
