@@ -37,7 +37,7 @@ bool TFileSource::IsOpen() const {
 
 bool TFileSource::Open(const std::string &fileName) {
     HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return false;
     ++g_opened;
     File = h;
@@ -45,13 +45,6 @@ bool TFileSource::Open(const std::string &fileName) {
     if (GetFileType(h) != FILE_TYPE_DISK || !GetFileSizeEx(h, &size)) return false;
     FileSize = static_cast<uint64_t>(size.QuadPart);
     return true;
-}
-
-size_t TFileSource::Read(char *dest, size_t n) {
-    DWORD got = 0;
-    const DWORD want = static_cast<DWORD>(std::min<size_t>(n, 1u << 30));
-    if (!File || !ReadFile(File, dest, want, &got, nullptr)) return 0;
-    return got;
 }
 
 size_t TFileSource::ReadAt(uint64_t offset, char *dest, size_t n) {
@@ -109,15 +102,6 @@ bool TFileSource::Open(const std::string &fileName) {
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
     FileSize = static_cast<uint64_t>(st.st_size);
     return true;
-}
-
-size_t TFileSource::Read(char *dest, size_t n) {
-    while (File >= 0) {
-        const ssize_t got = read(File, dest, n);
-        if (got >= 0) return static_cast<size_t>(got);
-        if (errno != EINTR) break;
-    }
-    return 0;
 }
 
 size_t TFileSource::ReadAt(uint64_t offset, char *dest, size_t n) {
@@ -201,6 +185,13 @@ TInput::~TInput() {
     if (Chunk && g_spareChunk.compare_exchange_strong(spare, Chunk.get())) static_cast<void>(Chunk.release());
 }
 
+size_t TInput::ReadFile(char *dest, size_t n) {
+    const size_t got = File->ReadAt(Next, dest, n);
+    Next += got;
+    Read += got;
+    return got;
+}
+
 bool TInput::Refill() {
     if (!Window.empty()) return true;
     if (!File) return false;
@@ -208,9 +199,19 @@ bool TInput::Refill() {
         char *spare = g_spareChunk.exchange(nullptr);
         Chunk.reset(spare ? spare : new char[ChunkSize]);
     }
-    const size_t got = File->Read(Chunk.get(), ChunkSize);
+    const size_t got = ReadFile(Chunk.get(), ChunkSize);
     Window = std::string_view(Chunk.get(), got);
     return got > 0;
+}
+
+size_t TInput::Discard(uint64_t n) {
+    const size_t take = static_cast<size_t>(std::min<uint64_t>(n, Window.size()));
+    Window.remove_prefix(take);
+    if (take == n || !File) return take;
+    // The rest lies in the file: step over it, up to the file's end.
+    const uint64_t rest = std::min<uint64_t>(n - take, File->Size() > Next ? File->Size() - Next : 0);
+    Next += rest;
+    return static_cast<size_t>(take + rest);
 }
 
 int TInput::Get() {
@@ -236,12 +237,7 @@ size_t TInput::AppendTo(std::string &out, size_t n) {
     if (done < n && File && n - done >= ChunkSize) {
         const size_t start = out.size();
         out.resize(start + (n - done));
-        size_t got = 0;
-        while (done + got < n) {
-            const size_t read = File->Read(out.data() + start + got, n - done - got);
-            if (read == 0) break;
-            got += read;
-        }
+        const size_t got = ReadFile(out.data() + start, n - done);
         out.resize(start + got);
         done += got;
     }

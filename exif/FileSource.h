@@ -1,6 +1,6 @@
 // TFileSource: one read-only open of an image file, the only place the reader
-// opens files. It reads sequentially in chunks, or maps the whole file
-// read-only; the mapping stays valid while the source lives.
+// opens files. Every read is a positioned one: a reader may jump about the
+// file, and a file that shrinks under it only makes reads come back short.
 #pragma once
 
 #include <cstddef>
@@ -25,8 +25,6 @@ public:
     bool Open(const std::string &fileName);
     bool IsOpen() const;
     uint64_t Size() const { return FileSize; }
-    // Reads up to n bytes at the current position; the count read, 0 at the end.
-    size_t Read(char *dest, size_t n);
     // Reads up to n bytes at a file offset, whatever the current position;
     // the count read, fewer at the end of the file (which may have moved
     // since it was opened).
@@ -92,7 +90,8 @@ private:
 };
 
 // Sequential reads over a file source or over bytes in memory, through one
-// buffer of the file's bytes; nothing is zero-filled ahead of a read.
+// buffer of the file's bytes; nothing is zero-filled ahead of a read. Bytes
+// a reader does not want are passed over without being read.
 class TInput {
 public:
     explicit TInput(std::string_view bytes) : Window(bytes) {}
@@ -109,14 +108,21 @@ public:
     size_t AppendTo(std::string &out, size_t n);
     // Skips bytes equal to `value`, at most `limit` of them; the count skipped.
     size_t Skip(uint8_t value, size_t limit);
+    // Passes over n bytes; the count passed over, fewer at the end.
+    size_t Discard(uint64_t n);
+    // Bytes read from the file so far.
+    uint64_t BytesRead() const { return Read; }
 
 private:
     static constexpr size_t ChunkSize = 16 * 1024;
     TFileSource *File = nullptr;
+    uint64_t Next = 0;  // the file offset of the byte after the window
+    uint64_t Read = 0;
     std::string_view Window;  // unread bytes already at hand
     std::unique_ptr<char[]> Chunk;
 
     bool Refill();
+    size_t ReadFile(char *dest, size_t n);
 };
 
 }  // namespace exif

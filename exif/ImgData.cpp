@@ -17,8 +17,17 @@ namespace {
 
 constexpr int MarkerSOI = 0xD8, MarkerEOI = 0xD9, MarkerSOS = 0xDA, MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED,
               MarkerCOM = 0xFE;
-// The fifth kept segment ends the scan of a file that showed no metadata yet.
-constexpr int GiveUpAtSection = 5;
+constexpr std::string_view ExifHeader = "Exif", PhotoshopHeader("Photoshop 3.0\0", 14);
+
+bool IsFrameHeader(int marker) {
+    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
+    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+}
+
+// A segment's payload after its two length bytes.
+std::string_view PayloadOf(const tSection &s) {
+    return s.Bytes.substr(std::min<size_t>(2, s.Bytes.size()));
+}
 
 std::string ExtensionOf(const std::string &fileName) {
     const size_t slash = fileName.find_last_of("\\/:");
@@ -68,7 +77,9 @@ TimgData::~TimgData() = default;
 
 void TimgData::ClearContainer() {
     SectionCount = 0;
-    ExifSection = IptcSection = CommentSection = 0;
+    ExifSection = IptcSection = CommentSection = FrameSection = 0;
+    Sections.assign(1, tSection{});
+    SegmentStore.clear();
     ErrorText.clear();
     Exif.reset();
     Iptc.reset();
@@ -76,6 +87,7 @@ void TimgData::ClearContainer() {
     SetBuffer(std::string_view());
     SetLoader(nullptr);
     FileSize = 0;
+    JpegBytesRead = 0;
     Paged.reset();
     File.reset();
 }
@@ -122,7 +134,11 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
 }
 
 bool TimgData::ReadOpenedFile(TInput &in, bool jpeg) {
-    if (jpeg) return ScanJpegSegments(in);
+    if (jpeg) {
+        const bool found = ScanJpegSegments(in);
+        JpegBytesRead = in.BytesRead();
+        return found;
+    }
     Paged = std::make_unique<TPagedFile>(*File);
     if (!Paged->Reserve()) return false;
     return ReadTiffBytes(Paged->Bytes(), Paged.get());
@@ -130,11 +146,17 @@ bool TimgData::ReadOpenedFile(TInput &in, bool jpeg) {
 
 // ------------------------------------------------------------------ JPEG scan
 
+// The whole header is scanned up to the start of the image data, so that
+// metadata stands wherever a writer put it (colour-managed exports put three
+// ICC chunks before the EXIF segment); the scan is bounded by the segment
+// count and the fill allowance, and segments no reader wants are passed over
+// unread. The EXIF walk and the IPTC reader run once the segments are known.
 bool TimgData::ScanJpegSegments(TInput &in) {
     if (in.Get() != 0xFF || in.Get() != MarkerSOI) return false;
     SectionCount = 0;
     size_t fillLeft = FillAllowance;
-    while (SectionCount < MaxSections) {
+    int scanned = 0;
+    while (scanned++ < MaxSections) {
         // Fill bytes 0xFF are skipped; the byte before a marker need not be 0xFF.
         int marker = in.Get();
         if (marker == 0xFF) {
@@ -144,75 +166,114 @@ bool TimgData::ScanJpegSegments(TInput &in) {
         }
         if (marker < 0) break;
         if (!ReadSegment(in, marker)) break;
-        if (SectionCount == GiveUpAtSection && !HasAnySegment()) break;
         if (marker == MarkerEOI || marker == MarkerSOS) break;
         ClassifySegment();
     }
+    if (ExifSection != 0) {
+        SetBuffer(Sections[static_cast<size_t>(ExifSection)].Bytes);
+        ReadExifSegment();
+    }
+    if (IptcSection != 0 && Hooks.MakeIptc) Iptc = Hooks.MakeIptc(*this);
     return HasAnySegment();
 }
 
-// Reads the length and payload of a segment into the next slot. A length
-// below 2 or a segment cut short by the end of the file ends the scan.
+// Reads the length and payload of a segment into the next slot: the whole
+// payload when a reader wants it, else its first bytes. A length below 2 or a
+// segment cut short by the end of the file ends the scan.
 bool TimgData::ReadSegment(TInput &in, int32_t marker) {
     const int high = in.Get(), low = in.Get();
     if (low < 0) return false;
     const int32_t length = high * 256 + low;
     if (length < 2) return false;
-    const size_t slot = static_cast<size_t>(SectionCount + 1);
-    std::string &bytes = SegmentStore[slot];
-    bytes.clear();
-    bytes.reserve(static_cast<size_t>(length));
+    const auto payload = static_cast<size_t>(length - 2);
+    std::string bytes;
     bytes += static_cast<char>(high);
     bytes += static_cast<char>(low);
-    if (in.AppendTo(bytes, static_cast<size_t>(length - 2)) != static_cast<size_t>(length - 2)) return false;
-    tSection &s = Sections[slot];
+    const size_t prefix = std::min(payload, SegmentPrefix);
+    if (in.AppendTo(bytes, prefix) != prefix) return false;
+    const size_t rest = payload - prefix;
+    if (Wanted(marker, std::string_view(bytes).substr(2))) {
+        bytes.reserve(static_cast<size_t>(length));
+        if (in.AppendTo(bytes, rest) != rest) return false;
+    } else if (in.Discard(rest) != rest) {
+        return false;
+    }
+    if (Sections.size() < static_cast<size_t>(SectionCount) + 2) Sections.resize(static_cast<size_t>(SectionCount) + 2);
+    tSection &s = Sections[static_cast<size_t>(SectionCount) + 1];
     s.Marker = marker;
     s.SegmentLength = length;
-    s.Bytes = bytes;
+    s.Bytes = SegmentStore.emplace_back(std::move(bytes));
     ++SectionCount;
     return true;
+}
+
+// Kept whole: the first APP1 and the first that is EXIF, the first APP13 and
+// the first Photoshop one, every comment (the last one counts), the first
+// frame header.
+bool TimgData::Wanted(int32_t marker, std::string_view prefix) const {
+    const auto current = [&](int32_t number) -> std::string_view {
+        return number == 0 ? std::string_view() : PayloadOf(Sections[static_cast<size_t>(number)]);
+    };
+    switch (marker) {
+        case MarkerAPP1:
+            return ExifSection == 0 || (!current(ExifSection).starts_with(ExifHeader) && prefix.starts_with(ExifHeader));
+        case MarkerAPP13:
+            return IptcSection == 0 ||
+                   (!current(IptcSection).starts_with(PhotoshopHeader) && prefix.starts_with(PhotoshopHeader));
+        case MarkerCOM:
+            return true;
+        default:
+            return IsFrameHeader(marker) && !HasFrameHeader();
+    }
 }
 
 void TimgData::ClassifySegment() {
     const tSection &s = Sections[static_cast<size_t>(SectionCount)];
     switch (s.Marker) {
         case MarkerAPP1:
-            // The first APP1 among the first five segments is the EXIF segment,
-            // whatever it holds. Editors write XMP first, so a later "Exif" APP1
-            // among those five takes over from one that is not EXIF; the other
-            // stays a kept segment. Any other APP1 gives its slot back.
-            if (SectionCount <= GiveUpAtSection && (ExifSection == 0 || ReplacesExifSegment(s))) {
+            // The first APP1 is the EXIF segment, whatever it holds. Editors
+            // write XMP first, so a later "Exif" APP1 takes over from one
+            // that is not EXIF; the other stays a kept segment. Any other
+            // APP1 gives its slot back.
+            if (ExifSection == 0 || Replaces(ExifSection, ExifHeader, s))
                 ExifSection = SectionCount;
-                Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
-                SetBuffer(s.Bytes);
-                ReadExifSegment();
-            } else {
-                --SectionCount;
-            }
+            else
+                GiveSlotBack();
             break;
         case MarkerAPP13:
-            if (IptcSection == 0) {
-                IptcSection = SectionCount;
-                if (Hooks.MakeIptc) Iptc = Hooks.MakeIptc(*this);
-            }
+            // Likewise the first APP13, or the first Photoshop one after it.
+            if (IptcSection == 0 || Replaces(IptcSection, PhotoshopHeader, s)) IptcSection = SectionCount;
             break;
         case MarkerCOM:
+            // Only the last comment is shown: an earlier one keeps its first bytes.
+            if (CommentSection != 0) ShortenSection(CommentSection);
             CommentSection = SectionCount;
             break;
         default:
+            if (IsFrameHeader(s.Marker) && FrameSection == 0) FrameSection = SectionCount;
             break;
     }
 }
 
-bool TimgData::ReplacesExifSegment(const tSection &candidate) const {
-    const auto isExif = [](const tSection &s) { return s.Bytes.compare(2, 4, "Exif") == 0; };
-    return ExifSection != 0 && !isExif(Sections[static_cast<size_t>(ExifSection)]) && isExif(candidate);
+bool TimgData::Replaces(int32_t current, std::string_view header, const tSection &candidate) const {
+    return !PayloadOf(Sections[static_cast<size_t>(current)]).starts_with(header) &&
+           PayloadOf(candidate).starts_with(header);
+}
+
+void TimgData::GiveSlotBack() {
+    SegmentStore.pop_back();
+    --SectionCount;
+}
+
+void TimgData::ShortenSection(int32_t number) {
+    tSection &s = Sections[static_cast<size_t>(number)];
+    s.Bytes = s.Bytes.substr(0, 2 + SegmentPrefix);
 }
 
 // An EXIF APP1 payload: "Exif" 0 0, then a TIFF header at position 9 (byte
 // order mark, 42, offset of the first directory).
 void TimgData::ReadExifSegment() {
-    if (!Exif) Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
+    Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
     if (Region(3, 5) != std::string_view("Exif\0", 5)) {
         ErrorText = "Incorrect Exif header";
         return;
@@ -251,6 +312,7 @@ bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
     std::array<char, 8> header{};
     first.copy(header.data(), header.size());
 
+    Sections.resize(2);
     tSection &block = Sections[1];
     block.Bytes = file.substr(std::min<size_t>(8, file.size()));
     SectionCount = 1;

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <array>
+#include <deque>
+#include <vector>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,9 +48,11 @@ struct TReaderHooks {
 void InstallReaderHooks(const TReaderHooks &hooks);
 const TReaderHooks &InstalledReaderHooks();
 
-// One kept JPEG segment: its two length bytes then its payload, as in the
-// file (for a TIFF-structured file, section 1 is the file from offset 8 on).
-// The bytes belong to the container.
+// One JPEG segment of the header: its two length bytes then its payload, as
+// in the file (for a TIFF-structured file, section 1 is the file from offset
+// 8 on). The bytes belong to the container. Only the segments a reader wants
+// (EXIF, XMP, IPTC, comment, frame header) are kept whole; of the others the
+// first bytes are kept, enough to tell what they are.
 struct tSection {
     std::string_view Bytes;
     int32_t Marker = 0;
@@ -85,13 +89,19 @@ public:
     int32_t ExifSection = 0;
     int32_t IptcSection = 0;
     int32_t CommentSection = 0;
+    int32_t FrameSection = 0;  // the first frame header (SOFn): the image's size
+    bool HasFrameHeader() const { return FrameSection != 0; }
     int32_t BuildMode;
     // When true and the file name's extension names neither JPEG nor TIFF,
     // the first bytes decide: FF D8 -> JPEG, "II*\0" or "MM\0*" -> TIFF-structured.
     // The plug-in leaves it false (the extension alone decides, as always).
     bool KindByContent = false;
 
-    static constexpr int MaxSections = 20;
+    // Header segments scanned, whatever their markers: far more than any
+    // real file has before its image data.
+    static constexpr int MaxSections = 4096;
+    // Bytes of a segment kept when no reader wants it.
+    static constexpr size_t SegmentPrefix = 16;
     static constexpr int64_t TiffBlockSize = 256000;
     // Fill bytes (0xFF) the scan skips in all before it ends as at the end of
     // the file: a marker may follow any number of them, a file may not make
@@ -108,22 +118,27 @@ public:
     // The file ended early while it was being read (another program was
     // rewriting it): what was read is kept, the rest read as zeros.
     bool FileShrank() const { return Paged && Paged->Shrank(); }
-    // Bytes read of a TIFF-structured file (its pages the walk asked for).
-    uint64_t TiffBytesRead() const { return Paged ? Paged->BytesRead() : 0; }
+    // Bytes read of the file: a JPEG's header segments, or the pages of a
+    // TIFF-structured file the walk asked for.
+    uint64_t FileBytesRead() const { return Paged ? Paged->BytesRead() : JpegBytesRead; }
 
 private:
-    std::array<tSection, MaxSections + 2> Sections;  // slot 0 unused
-    std::array<std::string, MaxSections + 2> SegmentStore;
+    std::vector<tSection> Sections;  // slot 0 unused
+    std::deque<std::string> SegmentStore;
     std::unique_ptr<TFileSource> File;
     std::unique_ptr<TPagedFile> Paged;  // a TIFF-structured file's bytes
+    uint64_t JpegBytesRead = 0;
     std::unique_ptr<TImageInfo> Exif;
     TIptcHandle Iptc;
 
     bool ReadSegment(TInput &in, int32_t marker);
+    bool Wanted(int32_t marker, std::string_view prefix) const;
     bool ReadOpenedFile(TInput &in, bool jpeg);
     void ClassifySegment();
-    bool ReplacesExifSegment(const tSection &candidate) const;
+    bool Replaces(int32_t current, std::string_view header, const tSection &candidate) const;
     void ReadExifSegment();
+    void GiveSlotBack();
+    void ShortenSection(int32_t number);
 };
 
 // True when a regular file of that name exists.

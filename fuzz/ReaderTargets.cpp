@@ -34,16 +34,19 @@ void HookReaderOnce() {
 
 constexpr int MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED, MarkerCOM = 0xFE;
 
-// Kept segments: within the slots, each one's length bytes saying its size,
-// found in the file in scan order, and the numbers of the EXIF, IPTC and
-// comment segments naming segments of the right kind.
+// Kept segments: within the slots, each one whole or its first bytes, its
+// length bytes saying its size, found in the file in scan order, and the
+// numbers of the EXIF, IPTC and comment segments naming whole segments of the
+// right kind.
 void CheckSections(const exif::TimgData &img, std::string_view file) {
     Expect(img.SectionCount >= 0 && img.SectionCount <= exif::TimgData::MaxSections, "section count within the slots");
     size_t from = 0;
     for (int i = 1; i <= img.SectionCount; ++i) {
         const exif::tSection &s = img.Section(i);
-        Expect(s.SegmentLength >= 2 && static_cast<size_t>(s.SegmentLength) == s.Bytes.size(),
-               "segment length is its byte count");
+        const auto length = static_cast<size_t>(s.SegmentLength);
+        Expect(s.SegmentLength >= 2 && (length == s.Bytes.size() ||
+                                        s.Bytes.size() == std::min(length, 2 + exif::TimgData::SegmentPrefix)),
+               "a segment is kept whole or its first bytes");
         Expect(exif::tEndInd::ByteOf(s.Bytes, 1) * 256 + exif::tEndInd::ByteOf(s.Bytes, 2) == s.SegmentLength,
                "segment length bytes say its length");
         const size_t at = file.find(s.Bytes, from);
@@ -51,7 +54,8 @@ void CheckSections(const exif::TimgData &img, std::string_view file) {
         from = at + s.Bytes.size();
     }
     const auto names = [&](int32_t number, int marker) {
-        return number == 0 || (number >= 1 && number <= img.SectionCount && img.Section(number).Marker == marker);
+        return number == 0 || (number >= 1 && number <= img.SectionCount && img.Section(number).Marker == marker &&
+                               img.Section(number).Bytes.size() == static_cast<size_t>(img.Section(number).SegmentLength));
     };
     Expect(names(img.ExifSection, MarkerAPP1), "EXIF segment is an APP1 segment");
     Expect(names(img.IptcSection, MarkerAPP13), "IPTC segment is an APP13 segment");
