@@ -123,6 +123,7 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
         return ExitUnreadable;
     }
     view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
+    for (const std::string &note : view.Notes) Note(name, note);
     if (view.HasMetadata) return ExitOk;
     // Asked only now: a file the reader could read is one that opens.
     if (!view.Opened && !CanBeOpened(name)) {

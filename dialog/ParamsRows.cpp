@@ -169,6 +169,18 @@ IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
     return view;
 }
 
+// Why a file that was read yields no EXIF and no IPTC entry: the reader's
+// own reason when it gave one, else what the segments it found held.
+std::string NoMetadataReason(const exif::TimgData &img) {
+    if (!img.HasExifSegment() && !img.HasIptcSegment())
+        return img.ErrorText == "<none>" ? "a comment only" : img.ErrorText;
+    std::string reason;
+    if (img.HasExifSegment())
+        reason = img.ErrorText.empty() || img.ErrorText == "<none>" ? "an EXIF block without entries" : img.ErrorText;
+    if (img.HasIptcSegment()) reason += std::string(reason.empty() ? "" : "; ") + "an IPTC block without datasets";
+    return reason;
+}
+
 }  // namespace
 
 void InstallReaderHooks() {
@@ -183,13 +195,15 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries);
     img.KindByContent = request.KindByContent;
     view.Opened = img.OpenImageFile(fileName);
-    view.HasMetadata = img.HasExifSegment() || img.HasIptcSegment();
-    if (!view.HasMetadata) view.ErrorText = img.ErrorText;
+    if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");
+    const bool exifEntries = img.ExifInfo() && img.ExifInfo()->EntryCount() > 0;
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
+    view.HasMetadata = exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0);
+    if (!view.HasMetadata) view.ErrorText = NoMetadataReason(img);
     if (request.WithListing)
         if (const exif::TImageInfo *info = img.ExifInfo()) view.Listing = info->DumpText + info->MakerDumpText;
     return view;

@@ -57,8 +57,9 @@ struct ViewRequest {
 
 struct ImageView {
     bool Opened = false;       // the file could be opened and read (OpenImageFile's result)
-    bool HasMetadata = false;  // an EXIF directory or an IPTC segment was found
-    std::string ErrorText;     // the container's reason when nothing was found
+    bool HasMetadata = false;  // at least one EXIF entry or IPTC dataset was found
+    std::string ErrorText;     // the reader's reason when none was
+    std::vector<std::string> Notes;  // what went wrong while reading, in plain words
     int32_t ImageWidth = 0;    // what the ImageWidth/ImageHeight rows show
     int32_t ImageHeight = 0;
     ExifView Exif;        // as BuildExifView gives it

@@ -296,3 +296,24 @@ TEST(ViewModel, ImageViewDecidesTheKindByContentOnlyWhenAsked) {
     EXPECT_FALSE(unknown.HasMetadata);
     EXPECT_EQ(unknown.ErrorText, "Not an EXIF file");
 }
+
+TEST(ViewModel, AFileWithMetadataBlocksButNoEntryHasNoMetadataAndSaysWhy) {
+    const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(1, '\0') + "<x:xmpmeta/>";
+    Tiff empty;
+    empty.Dir({});
+    std::string garbage = "Exif" + std::string(2, '\0') + "II*" + std::string(1, '\0') + "\x08\0\0\0\xFF\xFF";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"nometa_xmp_only.jpg", Jpeg().Segment(0xE1, xmp).Build()},
+        {"nometa_empty_iptc.jpg", Jpeg().Iptc("").Build()},
+        {"nometa_empty_dir.tif", empty.Build()},
+        {"nometa_exif_garbage.jpg", Jpeg().Segment(0xE1, garbage).Build()},
+    };
+    params::ViewRequest request;
+    for (const auto &[name, bytes] : cases) {
+        const params::ImageView view = params::BuildImageView(WriteTempFile(name, bytes), request);
+        EXPECT_TRUE(view.Opened) << name;
+        EXPECT_FALSE(view.HasMetadata) << name;
+        EXPECT_FALSE(view.ErrorText.empty()) << name;
+        EXPECT_NE(view.ErrorText, "<none>") << name;
+    }
+}

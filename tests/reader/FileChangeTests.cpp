@@ -1,0 +1,75 @@
+// Files that change or lie far out: a TIFF-structured file is read page by
+// page, so a file that shrinks under the reader must leave zeros and a flag,
+// never a fault, and offsets count up to 4 GiB.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "ByteBuilders.h"
+#include "exif/FileSource.h"
+#include "exif/ImgData.h"
+
+using namespace testbytes;
+
+TEST(FileChange, AFileThatShrinksWhileReadGivesWhatCouldBeReadAndSaysSo) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0x0110, "EOS " + std::string(300000, 'x'))});
+    const std::string path = WriteTempFile("shrinking.tif", t.Build());
+
+    exif::TFileSource file;
+    ASSERT_TRUE(file.Open(path));
+    exif::TPagedFile pages(file);
+    ASSERT_TRUE(pages.Reserve());
+    // Another program rewrites the file between the open and the read.
+    std::filesystem::resize_file(path, 100);
+
+    exif::TimgData img;
+    ASSERT_TRUE(img.ReadTiffBytes(pages.Bytes(), &pages));
+    EXPECT_TRUE(pages.Shrank());
+    EXPECT_EQ(img.ExifInfo()->CameraMake, "Canon");
+    // The model's text ran past the new end: what lay there reads as zeros.
+    const std::string model = ValueOf(*img.ExifInfo(), "Model");
+    EXPECT_EQ(model.substr(0, 8), "EOS xxxx");
+    EXPECT_EQ(model.find("xxxx", 100), std::string::npos);
+}
+
+TEST(FileChange, OnlyThePagesTheWalkNeedsAreRead) {
+    // 8 MiB of image data before the directory: the walk reads the header's
+    // page and the directory's, not the data.
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "NIK")});  // 4 bytes: held in the entry itself
+    const std::string small = t.Build();
+    constexpr uint32_t at = 8 * 1024 * 1024;
+    std::string file = small.substr(0, 4) + std::string{static_cast<char>(at & 0xFF), static_cast<char>((at >> 8) & 0xFF),
+                                                        static_cast<char>((at >> 16) & 0xFF), static_cast<char>(at >> 24)};
+    file.resize(at, '\x55');
+    file += small.substr(8);
+    exif::TimgData img;
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("far_directory.tif", file)));
+    EXPECT_EQ(img.ExifInfo()->CameraMake, "NIK");
+    EXPECT_LE(img.FileBytesRead(), 4 * exif::TPagedFile::PageSize);
+}
+
+TEST(FileChange, ADirectoryPastTwoGibibytesIsRead) {
+    if (sizeof(void *) < 8) GTEST_SKIP() << "a 32-bit process cannot hold the file's addresses";
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon")});
+    const std::string small = t.Build();
+    constexpr uint64_t at = 0x80000010;   // 2 GiB + 16
+    const std::string path = WriteTempFile("past_2gib.tif", "");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << small.substr(0, 4) << std::string("\x10\x00\x00\x80", 4);
+        out.seekp(static_cast<std::streamoff>(at));
+        Tiff far;
+        far.Dir({Tiff::Ascii(0x010F, "NIK")});  // 4 bytes: held in the entry itself
+        out << far.Build().substr(8);
+    }
+    exif::TimgData img;
+    const bool ok = img.OpenImageFile(path);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(img.ExifInfo()->CameraMake, "NIK");
+}
