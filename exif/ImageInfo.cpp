@@ -237,9 +237,12 @@ void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
     const TEntryHeader h = ReadEntryHeader(c.View, entry);
     if (h.Size <= 0) return;
     const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
-    // Charged before its bytes are read: a huge value costs nothing.
-    if (!KeepBytes(c.View.Available(valuePos, h.Size))) return;
-    Bytes raw(c.View.Region(valuePos, h.Size));
+    // Of a value longer than can be shown only what is shown is read (a
+    // maker note is read whole: its walk needs it), and it is charged
+    // before its bytes are read.
+    const int64_t size = h.Tag == TagMakerNote ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
+    if (!KeepBytes(c.View.Available(valuePos, size))) return;
+    Bytes raw(c.View.Region(valuePos, size));
     const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
 
     // A row of tag number 0 (the default row, and GPSVersionID) is listed

@@ -45,7 +45,7 @@ std::string IntText(int64_t v);
 // memory of the views and outputs built from it. Values are rendered from
 // their first RenderedValueBytes bytes, enough to reach that length.
 inline constexpr size_t MaxShownValue = 64 * 1024;
-inline constexpr size_t RenderedValueBytes = MaxShownValue + 8;
+inline constexpr size_t RenderedValueBytes = MaxShownValue + 16;  // a UserComment's 8-byte code too
 void BoundShownText(std::string &text);
 
 }  // namespace exif

@@ -9,6 +9,7 @@
 #include "ByteBuilders.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
+#include "exif/TextFormat.h"
 
 using namespace testbytes;
 
@@ -134,12 +135,12 @@ TEST(WalkBounds, FillBytesBeforeAMarkerAreBoundedLikeTheEndOfTheFile) {
 TEST(WalkBounds, AMetadataBlockOfSeveralMegabytesIsHeldToTheFixedMaxima) {
     // A 9 MB TIFF: sized from its bytes, the budgets would allow 1.5 million
     // entries and 73 MB of kept values; the fixed maxima hold below that.
-    // 70 descriptions sharing one 1 MB value (70 MB if each were kept), then
-    // 2000 pointers to overlapping directories of 3855 invalid entries each
-    // (7.7 million entries unbounded).
+    // 70 maker notes sharing one 1 MB value (kept whole: 70 MB if each were
+    // kept), then 2000 pointers to overlapping directories of 3855 invalid
+    // entries each (7.7 million entries unbounded).
     constexpr uint32_t shared = 70, pointers = 2000, valueSize = 1000000;
     const uint32_t region = 8 + 2 + 12 * (shared + pointers) + 4;
-    std::vector<std::string> entries(shared, EntryBytes(0x010E, 2, valueSize, region));
+    std::vector<std::string> entries(shared, EntryBytes(0x927C, 7, valueSize, region));
     for (uint32_t k = 0; k < pointers; ++k) entries.push_back(EntryBytes(0x8769, 4, 1, region + 2 * k));
     const auto img = Open("bounds_maxima.tif", TiffOf(entries, std::string(9000000, '\x0F')));
     ASSERT_NE(img->ExifInfo(), nullptr);
@@ -149,4 +150,18 @@ TEST(WalkBounds, AMetadataBlockOfSeveralMegabytesIsHeldToTheFixedMaxima) {
     EXPECT_EQ(info.Budget().Bytes, exif::TImageInfo::MaxBytesKept);
     EXPECT_GT(info.BytesKept(), exif::TImageInfo::MaxBytesKept - 2 * int64_t{valueSize});
     EXPECT_LE(info.BytesKept(), exif::TImageInfo::MaxBytesKept);
+}
+
+TEST(WalkBounds, AValueLongerThanCanBeShownIsReadAndShownUpToTheBoundWithTheCutMarked) {
+    constexpr uint32_t size = 1000000;
+    const uint32_t region = 8 + 2 + 12 * 2 + 4;
+    const auto img = Open("bounds_long_value.tif",
+                          TiffOf({EntryBytes(0x010F, 2, 4, 0x004B494E), EntryBytes(0x9286, 7, size, region)},
+                                 std::string("ASCII\0\0\0", 8) + std::string(size, 'd')));
+    const exif::TImageInfo &info = *img->ExifInfo();
+    const std::string shown = ValueOf(info, "UserComment");
+    EXPECT_EQ(shown.size(), exif::MaxShownValue + 1);
+    EXPECT_EQ(shown.back(), '\x85');
+    EXPECT_LT(info.BytesKept(), 3 * int64_t{exif::MaxShownValue});
+    EXPECT_EQ(info.CameraMake, "NIK");
 }
