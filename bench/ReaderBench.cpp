@@ -252,6 +252,25 @@ std::vector<std::pair<std::string, std::string>> HostileFiles() {
     files.emplace_back("keywords.jpg", ExifJpeg(Tiff(0, [](Writer &, uint32_t) {}, ""), Segment(0xED, app13 + datasets)));
     // Fill bytes: 16 MiB of 0xFF before any marker.
     files.emplace_back("fill.jpg", "\xFF\xD8" + std::string(16 * 1024 * 1024, '\xFF'));
+    // Budgets that grew with the file: a 3 MiB fan-out reaching the entry
+    // maximum, 8 MiB of maker notes sharing one value reaching the kept-bytes
+    // maximum, a 32 MiB UserComment of control characters.
+    files.emplace_back("fanout-3mib.tif", fanout(2000, 3 * 1024 * 1024));
+    files.emplace_back("kept-8mib.tif", Tiff(
+                                            70, [](Writer &w, uint32_t) { w.Entry(0x927C, 7, 1000000, TailOffset(70)); },
+                                            std::string(8 * 1024 * 1024, 'A')));
+    files.emplace_back("usercomment-32mib.tif",
+                       Tiff(
+                           1, [](Writer &w, uint32_t) { w.Entry(0x9286, 7, 32 * 1024 * 1024, TailOffset(1)); },
+                           std::string("ASCII\0\0\0", 8) + [] {
+                               std::string pairs;
+                               for (int i = 0; i < 16 * 1024 * 1024; ++i) pairs += "A\x01";
+                               return pairs;
+                           }()));
+    // 64 MiB of APP1 segments after the EXIF one, an APP13 at the end.
+    std::string flood;
+    for (int i = 0; i < 1024; ++i) flood += Segment(0xE1, std::string(65000, 'x'));
+    files.emplace_back("app1-flood.jpg", ExifJpeg(Tiff(0, [](Writer &, uint32_t) {}, ""), flood + Segment(0xED, app13 + datasets)));
     return files;
 }
 

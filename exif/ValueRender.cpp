@@ -76,15 +76,22 @@ TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
         const size_t colon = item.find(':');
         if (colon == std::string_view::npos) continue;
         const std::string_view key = item.substr(0, colon);
-        const std::optional<int32_t> n = ParseDecimal(key);
+        std::optional<int32_t> n = ParseDecimal(key);
         // Only a key written as the number's own text can ever match it.
-        if (n && IntText(*n) == key) Pairs.emplace_back(*n, item.substr(colon + 1));
+        if (n && IntText(*n) != key) n.reset();
+        Pairs.push_back({key, item.substr(colon + 1), n});
     }
 }
 
 std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
-    for (const auto &[code, text] : Pairs)
-        if (code == n) return text;
+    for (const TPair &p : Pairs)
+        if (p.Number == n) return p.Text;
+    return std::nullopt;
+}
+
+std::optional<std::string_view> TValueCodes::FindKey(std::string_view key) const {
+    for (const TPair &p : Pairs)
+        if (p.Key == key) return p.Text;
     return std::nullopt;
 }
 
@@ -130,7 +137,7 @@ std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned typ
                 text += IntText(number);
         } else if (IsRationalType(type)) {
             text += RationalText(OrderedInt(order, component.substr(0, 4)), OrderedInt(order, component.substr(4, 4)));
-            if (!valueCodes.empty()) text += DecodeValueCode(valueCodes, text);
+            if (!valueCodes.empty()) text += codes.FindKey(TrimmedView(text)).value_or(std::string_view());
         } else if (type == TypeFloat || type == TypeDouble) {
             text += "-9999.99";
         } else {
@@ -157,22 +164,8 @@ double NumericValue(const tEndInd &order, std::string_view raw, unsigned type) {
     return 0;
 }
 
-// The codes read as the list ",n:text,n:text,": the value's text follows the
-// first ",n:" and runs to the next comma. The list is not built: its leading
-// comma is matched by the start of the codes.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
-    const std::string key = "," + Trim(value) + ":";
-    const std::string_view afterComma = std::string_view(key).substr(1);
-    size_t start = 0;
-    if (valueCodes.substr(0, afterComma.size()) == afterComma) {
-        start = afterComma.size();
-    } else {
-        const size_t at = valueCodes.find(key);
-        if (at == std::string_view::npos) return {};
-        start = at + key.size();
-    }
-    const size_t end = valueCodes.find(',', start);
-    return std::string(valueCodes.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+    return std::string(TValueCodes(valueCodes).FindKey(TrimmedView(value)).value_or(std::string_view()));
 }
 
 double FractionValue(std::string_view text) {

@@ -43,20 +43,28 @@ int TypeSize(unsigned type);
 // bits read as signed.
 int32_t OrderedInt(const tEndInd &order, std::string_view bytes);
 std::string RationalText(int32_t numerator, int32_t denominator);
-// "n:text,n:text" value codes, parsed once: the pairs whose code is a number
-// written as numbers are written ("7", "-1"), in their order. A component's
-// number looks up its text among them; a rational's text is looked up in the
-// codes' text as it stands.
+// "n:text,n:text" value codes, parsed once: the one place codes are looked
+// up. Pairs are kept in their order, the first pair of a key counting. A
+// component's number is looked up among the keys written as numbers are
+// written ("7", "-1"); a value's text (a rational's "1/2") among the keys as
+// they stand. Pairs need not be sorted.
 class TValueCodes {
 public:
     explicit TValueCodes(std::string_view codes);
     std::string_view Text() const { return Codes; }
     // The text of the first pair for n; none without a pair.
     std::optional<std::string_view> Find(int32_t n) const;
+    // The text of the first pair whose key is `key` as written.
+    std::optional<std::string_view> FindKey(std::string_view key) const;
 
 private:
+    struct TPair {
+        std::string_view Key;
+        std::string_view Text;
+        std::optional<int32_t> Number;  // when the key is a number's own text
+    };
     std::string_view Codes;
-    std::vector<std::pair<int32_t, std::string_view>> Pairs;
+    std::vector<TPair> Pairs;
 };
 // The codes of a constant table row, parsed at the row's first use.
 const TValueCodes &ValueCodesOf(const TTagRow &row);
@@ -66,6 +74,7 @@ std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned typ
 std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         const TValueCodes &codes);
 double NumericValue(const tEndInd &order, std::string_view raw, unsigned type);
+// The text of the pair whose key is the value's trimmed text; empty when none.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);

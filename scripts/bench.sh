@@ -36,3 +36,16 @@ echo "== whole exifinfo run over ${#files[@]} files, printing included (callgrin
 valgrind --tool=callgrind --callgrind-out-file=/dev/null "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null |
     sed -n 's/.*Collected : \([0-9]*\).*/instructions \1/p'
 /usr/bin/time -f 'peak RSS of exifinfo: %M KiB' "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null | tail -1
+
+echo "== every hostile file in every output mode: exifinfo's CPU seconds and peak RSS (the worst of the modes)"
+for f in "${TMPDIR:-/tmp}"/exifview-bench-hostile/*; do
+    worst_cpu=0; worst_rss=0
+    for mode in "" --json --csv --listing "--export $dir/hostile-export.txt"; do
+        # shellcheck disable=SC2086
+        read -r cpu rss < <(/usr/bin/time -f '%U %S %M' "$dir/exifinfo" $mode "$f" 2>&1 >/dev/null |
+            tail -1 | awk '{ print $1 + $2, $3 }')
+        worst_cpu=$(awk -v a="$worst_cpu" -v b="$cpu" 'BEGIN { print (b > a ? b : a) }')
+        worst_rss=$(( rss > worst_rss ? rss : worst_rss ))
+    done
+    printf '%-24s %6.2f s %8d KiB\n' "$(basename "$f")" "$worst_cpu" "$worst_rss"
+done

@@ -177,6 +177,8 @@ TEST(ValueRender, ValueCodesReplaceTheNumbers) {
     EXPECT_EQ(exif::DecodeValueCode("5:Creative(slow),6:a:b", "6"), "a:b");
     EXPECT_EQ(exif::DecodeValueCode(light, ""), "");
     EXPECT_EQ(exif::DecodeValueCode("", "1"), "");
+    // Codes in no order (as maker tables list them) are all found.
+    EXPECT_EQ(Render(U16Bytes(false, {1, 7, 3}), 3, {}, "7:Seven,3:Three,1:One"), "One, Seven, Three");
 }
 
 TEST(ValueRender, NumericValueOfEachType) {
