@@ -34,6 +34,11 @@ bool IsHeifBrand(std::string_view b) {
     return false;
 }
 
+// Brands any HEIF-family file may carry, AVIF as well as HEIC.
+bool IsGeneralBrand(std::string_view b) {
+    return b == "mif1" || b == "msf1" || b == "mif2";
+}
+
 // An ISO base media file names what it is in its ftyp box: a major brand,
 // a minor version, then compatible brands. The major brand decides when it
 // is known; a general one ("mif1") leaves it to the compatible brands.
@@ -51,7 +56,7 @@ TFileType TypeOfFtyp(std::string_view first) {
                       static_cast<size_t>(static_cast<uint8_t>(first[1])) << 16 |
                       static_cast<size_t>(static_cast<uint8_t>(first[2])) << 8 | static_cast<uint8_t>(first[3]);
     const TFileType major = TypeOfBrand(first.substr(8, 4));
-    if (major != TFileType::Unknown && first.substr(8, 4) != "mif1" && first.substr(8, 4) != "msf1") return major;
+    if (major != TFileType::Unknown && !IsGeneralBrand(first.substr(8, 4))) return major;
     // Compatible brands: AVIF before the general HEIF brands.
     TFileType found = major;
     for (size_t at = 16; at + 4 <= std::min(size, first.size()); at += 4) {

@@ -183,16 +183,14 @@ std::string NoMetadataReason(const exif::TimgData &img) {
 
 }  // namespace
 
-void InstallReaderHooks() {
-    exif::InstallReaderHooks({makernotes::DecodeMakerNoteOf, iptc::TIPTCdata::MakeFor});
+exif::TReaderParts ReaderParts() {
+    return {makernotes::IdentifyMakerNote, iptc::TIPTCdata::MakeFor};
 }
 
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
-    static const bool hooked = (InstallReaderHooks(), true);
-    (void)hooked;
     ImageView view;
     // The listings are text nobody reads unless asked for.
-    exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries);
+    exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries, ReaderParts());
     img.KindByContent = request.KindByContent;
     view.Opened = img.OpenImageFile(fileName);
     if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");

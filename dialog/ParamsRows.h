@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "exif/ImgData.h"
 #include "exif/TagEntry.h"
 
 namespace params {
@@ -67,9 +68,9 @@ struct ImageView {
     std::string Listing;  // only with WithListing
 };
 
-// Gives the reader its maker-note decoder and IPTC reader (see
-// exif::TReaderHooks); BuildImageView does it before its first read.
-void InstallReaderHooks();
+// The reader as this view composes it: with the maker-note registry and the
+// IPTC reader (see exif::TReaderParts).
+exif::TReaderParts ReaderParts();
 
 // One open and one read of the file for both tabs, the file size and the listing.
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request);

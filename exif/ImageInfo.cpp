@@ -57,8 +57,8 @@ std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) 
 
 }  // namespace
 
-TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff)
-    : Owner(owner), BuildMode(buildMode), FromTiff(fromTiff) {
+TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerNoteIdentifier identifyMakerNote)
+    : Owner(owner), BuildMode(buildMode), FromTiff(fromTiff), IdentifyMakerNote(identifyMakerNote) {
     FillTagDescriptions();
 }
 
@@ -323,7 +323,9 @@ void TImageInfo::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned 
         case TagMakerNote:
             MakerNoteBytes = raw;
             MakerNotePosition = valuePos;
-            if (Owner && Owner->Hooks.DecodeMakerNote) Owner->Hooks.DecodeMakerNote(*this);
+            if (IdentifyMakerNote)
+                if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts()))
+                    WalkMakerNote(MakerNoteBytes, *layout);
             break;
         case TagSubIFDs:
         case TagExifPointer:
@@ -354,6 +356,10 @@ void TImageInfo::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
 }
 
 // ------------------------------------------------------------ maker-note walk
+
+TMakerNoteFacts TImageInfo::MakerNoteFacts() const {
+    return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, MakerNotePosition, FromTiff, BigEndian};
+}
 
 void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a) {
     WalkMakerNote(note, table, d, b, a, BigEndian);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -20,10 +21,30 @@ class TImageInfo;
 // What a walk builds: the text listings, the entry list, or both.
 enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 };
 
-// Decodes the maker note the directory walk has just met (the info's
-// MakerNoteBytes and MakerNotePosition, with its CameraMake): the container
-// gets it as a hook, so that this folder depends on no maker's code.
-using MakerNoteHook = bool (*)(TImageInfo &info);
+// How to walk one maker's note: the maker's tag table; the entry count at
+// 0-based note offset D; a value offset m designating note position
+// m - B + D + 2, or, when the value does not lie inside the note, the
+// enclosing data's position A + m; the note's byte order.
+struct TMakerNoteLayout {
+    std::span<const TTagRow> Table;
+    int64_t D = 0, B = 0, A = 0;
+    bool BigEndian = false;
+};
+
+// What identifies a maker note: the Make and Model texts, the EXIF version,
+// the note's bytes, its position in the walked bytes, whether those are a
+// TIFF-structured file's, and the file's byte order.
+struct TMakerNoteFacts {
+    std::string_view Make, Model, ExifVersion, Note;
+    int64_t Position = 0;
+    bool FromTiff = false;
+    bool BigEndian = false;
+};
+
+// The maker-note registry, given to the walk by whoever composes the reader
+// (this folder depends on no maker's code): a pure function of the facts,
+// giving the layout to walk, or none for a note no table describes.
+using MakerNoteIdentifier = std::optional<TMakerNoteLayout> (*)(const TMakerNoteFacts &facts);
 
 // The work one file's walks may do, shared by the directory walks and the
 // maker-note walks. Both allowances scale with the bytes of metadata there
@@ -52,7 +73,8 @@ struct TWalkContext {
 
 class TImageInfo : public tEndInd {
 public:
-    TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff = false);
+    TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff = false,
+               MakerNoteIdentifier identifyMakerNote = nullptr);
     virtual ~TImageInfo();
     TImageInfo(const TImageInfo &) = delete;
     TImageInfo &operator=(const TImageInfo &) = delete;
@@ -87,6 +109,11 @@ public:
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a);
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
                        bool bigEndian);
+    void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
+        WalkMakerNote(note, layout.Table, layout.D, layout.B, layout.A, layout.BigEndian);
+    }
+    // The facts of the note the walk met last (MakerNoteBytes and its position).
+    TMakerNoteFacts MakerNoteFacts() const;
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
     const TWalkBudget &Budget() const { return WalkBudget; }
@@ -126,6 +153,7 @@ private:
     std::vector<TTagEntry> Entries;  // exactly the stored entries
     int32_t Count = 0;
     int32_t Slots = 0;
+    MakerNoteIdentifier IdentifyMakerNote;
     std::set<Pos> Visited;
     TWalkBudget WalkBudget;
     int64_t EntriesLooked = 0;

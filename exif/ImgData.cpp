@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "exif/FocalLength35.h"
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
@@ -52,24 +53,12 @@ TFileKind FileKindOfName(const std::string &fileName) {
     return TFileKind::Unknown;
 }
 
-namespace {
-TReaderHooks g_hooks;
-}
-
-void InstallReaderHooks(const TReaderHooks &hooks) {
-    g_hooks = hooks;
-}
-
-const TReaderHooks &InstalledReaderHooks() {
-    return g_hooks;
-}
-
 bool FileExists(const std::string &fileName) {
     struct stat st {};
     return !fileName.empty() && stat(fileName.c_str(), &st) == 0 && (st.st_mode & S_IFMT) == S_IFREG;
 }
 
-TimgData::TimgData(int32_t buildMode) : BuildMode(buildMode) {
+TimgData::TimgData(int32_t buildMode, const TReaderParts &parts) : Parts(parts), BuildMode(buildMode) {
     ClearContainer();
 }
 
@@ -173,7 +162,7 @@ bool TimgData::ScanJpegSegments(TInput &in) {
         SetBuffer(Sections[static_cast<size_t>(ExifSection)].Bytes);
         ReadExifSegment();
     }
-    if (IptcSection != 0 && Hooks.MakeIptc) Iptc = Hooks.MakeIptc(*this);
+    if (IptcSection != 0 && Parts.MakeIptc) Iptc = Parts.MakeIptc(*this);
     return HasAnySegment();
 }
 
@@ -273,7 +262,7 @@ void TimgData::ShortenSection(int32_t number) {
 // An EXIF APP1 payload: "Exif" 0 0, then a TIFF header at position 9 (byte
 // order mark, 42, offset of the first directory).
 void TimgData::ReadExifSegment() {
-    Exif = std::make_unique<TImageInfo>(this, BuildMode, false);
+    Exif = std::make_unique<TImageInfo>(this, BuildMode, false, Parts.IdentifyMakerNote);
     if (Region(3, 5) != std::string_view("Exif\0", 5)) {
         ErrorText = "Incorrect Exif header";
         return;
@@ -318,7 +307,7 @@ bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
     SectionCount = 1;
     ExifSection = 1;
 
-    Exif = std::make_unique<TImageInfo>(this, BuildMode, true);
+    Exif = std::make_unique<TImageInfo>(this, BuildMode, true, Parts.IdentifyMakerNote);
     Exif->DumpText.clear();
     SetBuffer(block.Bytes);
     SetLoader(loader);

@@ -26,8 +26,8 @@ namespace exif {
 using iptc::TIPTCdata;
 class TimgData;
 
-// The container's IPTC reader, made by a hook so that this folder depends on
-// no IPTC code: the hook gives the object and the way to destroy it.
+// The container's IPTC reader, made by a factory so that this folder depends
+// on no IPTC code: the factory gives the object and the way to destroy it.
 struct TIptcDeleter {
     void (*Destroy)(TIPTCdata *) = nullptr;
     void operator()(TIPTCdata *p) const {
@@ -37,17 +37,14 @@ struct TIptcDeleter {
 using TIptcHandle = std::unique_ptr<TIPTCdata, TIptcDeleter>;
 using IptcFactory = TIptcHandle (*)(TimgData &owner);
 
-// What the container calls on in the folders that depend on it: the maker-note
-// decoder and the IPTC reader. A container takes the installed hooks when it
-// is made; without them maker notes stay undecoded and no IPTC object is made
-// (the IPTC segment is still found and kept).
-struct TReaderHooks {
-    MakerNoteHook DecodeMakerNote = nullptr;
+// The parts of the reader that live in the folders above this one: the
+// maker-note registry and the IPTC reader. Whoever composes the reader gives
+// them to each container; without them maker notes stay undecoded and no
+// IPTC object is made (the IPTC segment is still found and kept).
+struct TReaderParts {
+    MakerNoteIdentifier IdentifyMakerNote = nullptr;
     IptcFactory MakeIptc = nullptr;
 };
-void InstallReaderHooks(const TReaderHooks &hooks);
-const TReaderHooks &InstalledReaderHooks();
-
 // One JPEG segment of the header: its two length bytes then its payload, as
 // in the file (for a TIFF-structured file, section 1 is the file from offset
 // 8 on). The bytes belong to the container. Only the segments a reader wants
@@ -61,7 +58,7 @@ struct tSection {
 
 class TimgData : public tEndInd {
 public:
-    explicit TimgData(int32_t buildMode = BuildAll);
+    explicit TimgData(int32_t buildMode = BuildAll, const TReaderParts &parts = {});
     ~TimgData();
     TimgData(const TimgData &) = delete;
     TimgData &operator=(const TimgData &) = delete;
@@ -84,7 +81,7 @@ public:
     }
 
     std::string ErrorText;
-    TReaderHooks Hooks = InstalledReaderHooks();
+    TReaderParts Parts;
     int32_t SectionCount = 0;
     int32_t ExifSection = 0;
     int32_t IptcSection = 0;

@@ -17,7 +17,6 @@ namespace {
 constexpr size_t MaxComponents = 8;
 constexpr size_t CleanTextLimit = 50;
 constexpr size_t PieceRestLimit = 64;
-constexpr double FilmDiagonal = 43.26661531;  // mm, diagonal of the 36 x 24 mm frame
 
 bool IsIntegerType(unsigned type) {
     return type == TypeByte || type == TypeShort || type == TypeLong || type == TypeSByte || type == TypeSShort ||
@@ -321,37 +320,6 @@ int32_t RoundToInt32(double v) {
     const double r = std::nearbyint(v);
     if (r < std::numeric_limits<int32_t>::min() || r > std::numeric_limits<int32_t>::max()) return 0;
     return static_cast<int32_t>(r);
-}
-
-void AddFocalLength35(TImageInfo &info) {
-    if (info.EntryIndexOf("FocalLengthin35mmFilm") >= 0) return;
-    int32_t unit = info.EntryInteger("FocalPlaneResolutionUnit");
-    if (unit <= 0) unit = info.EntryInteger("ResolutionUnit");
-    double mmPerUnit = 0;
-    if (unit == 2)
-        mmPerUnit = 25.4;
-    else if (unit == 3)
-        mmPerUnit = 10.0;
-    else
-        return;
-    const double focal = info.EntryNumber("FocalLength");
-    if (focal == 0) return;
-    const int32_t xr = info.EntryInteger("FocalPlaneXResolution");
-    const int32_t yr = info.EntryInteger("FocalPlaneYResolution");
-    const double width = xr > 0 ? info.WidthValue * mmPerUnit / xr : 0;
-    const double height = yr > 0 ? info.HeightValue * mmPerUnit / yr : 0;
-    if (!(width * height > 0)) return;
-    const double factor = FilmDiagonal / std::sqrt(width * width + height * height);
-    const double equivalent = focal * factor;
-
-    TTagEntry entry =
-        FetchTagRow(MainTagTable[static_cast<size_t>(FindTagRowByName("FocalLengthIn35mmFilm"))].Tag, KindMain);
-    entry.Value = FixedText(equivalent, 2, 5);
-    entry.Raw.clear();
-    entry.FormatPattern = "%s mm";
-    entry.DataType = TypeSRational;
-    info.AddEntry(entry);
-    if (info.Builds(BuildListing)) info.DumpText += "\r\n" + entry.Description + " = " + entry.Value;
 }
 
 std::string TextBefore(std::string_view text, std::string_view delimiter) {

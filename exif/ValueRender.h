@@ -91,9 +91,6 @@ std::string ApertureText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
 std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
 
-// Adds the computed 35 mm equivalent focal length when the file has none.
-void AddFocalLength35(TImageInfo &info);
-
 // Rounds to the nearest 32-bit integer, halves to even; NaN, infinities and
 // values outside the 32-bit range give 0.
 int32_t RoundToInt32(double v);

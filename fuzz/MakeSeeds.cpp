@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 #include "fuzz/MakerNoteInput.h"
@@ -43,7 +44,7 @@ std::string MakerNoteSeed(size_t maker, uint8_t flags, size_t offset, size_t len
 }
 
 void SeedsFromSample(const fs::path &out, const fs::path &sample) {
-    exif::TimgData img(exif::BuildEntries);
+    exif::TimgData img(exif::BuildEntries, params::ReaderParts());
     img.KindByContent = true;
     img.OpenImageFile(sample.string());
     const std::string name = sample.filename().string();

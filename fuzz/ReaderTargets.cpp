@@ -25,12 +25,6 @@ std::string_view View(const uint8_t *data, size_t size) {
     return {reinterpret_cast<const char *>(data), size};
 }
 
-// The containers read as the dialog's do: with the maker-note decoder and the
-// IPTC reader hooked in.
-void HookReaderOnce() {
-    static const bool hooked = (params::InstallReaderHooks(), true);
-    static_cast<void>(hooked);
-}
 
 constexpr int MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED, MarkerCOM = 0xFE;
 
@@ -75,9 +69,10 @@ void CheckContainer(const exif::TimgData &img) {
 }  // namespace
 
 void JpegScan(const uint8_t *data, size_t size) {
-    HookReaderOnce();
     const std::string_view file = View(data, size);
-    exif::TimgData img;
+    // The containers read as the dialog's do: with the maker-note registry
+    // and the IPTC reader.
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     exif::TInput in(file);
     try {
         img.ScanJpegSegments(in);
@@ -89,9 +84,10 @@ void JpegScan(const uint8_t *data, size_t size) {
 }
 
 void TiffRead(const uint8_t *data, size_t size) {
-    HookReaderOnce();
     const std::string_view file = View(data, size);
-    exif::TimgData img;
+    // The containers read as the dialog's do: with the maker-note registry
+    // and the IPTC reader.
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     bool read = false;
     try {
         read = img.ReadTiffBytes(file);
@@ -107,7 +103,7 @@ void TiffRead(const uint8_t *data, size_t size) {
 void MakerNote(const uint8_t *data, size_t size) {
     const TMakerNoteInput input = SplitMakerNoteInput(View(data, size));
     if (input.Make.empty()) return;
-    exif::TimgData img;
+    exif::TimgData img;  // only the enclosing bytes' owner
     img.SetBuffer(input.Enclosing);
     exif::TImageInfo info(&img, exif::BuildAll, (input.Flags & NoteFromTiff) != 0);
     info.SetBuffer(input.Enclosing);
@@ -118,7 +114,7 @@ void MakerNote(const uint8_t *data, size_t size) {
     info.MakerNoteBytes = std::string(input.Note);
     info.MakerNotePosition = static_cast<exif::Pos>(input.Offset) + 1;
     try {
-        makernotes::DecodeMakerNoteOf(info);
+        makernotes::TmsInfo(info.FromTiff, &info).DecodeMakerNote(info);
     } catch (const std::exception &) {
     }
     Expect(info.GetBuffer().data() == input.Enclosing.data(), "the maker-note walk gives the buffer back");

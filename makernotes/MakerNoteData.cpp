@@ -71,45 +71,43 @@ bool IsDSeriesModel(std::string_view model) {
     return at < model.size() && model[at] == 'D';
 }
 
-TNoteLayout NikonLayoutOf(const TImageInfo &owner, bool fromTiff) {
-    if (owner.ExifVersionText > "0210") return TNoteLayout::NikonTiffHeader;
-    if (owner.ExifVersionText.empty() && fromTiff && IsDSeriesModel(owner.CameraModel))
+TNoteLayout NikonLayoutOf(const exif::TMakerNoteFacts &facts) {
+    if (facts.ExifVersion > "0210") return TNoteLayout::NikonTiffHeader;
+    if (facts.ExifVersion.empty() && facts.FromTiff && IsDSeriesModel(facts.Model))
         return TNoteLayout::NikonTiffHeader;
-    if (owner.MakerNoteBytes.starts_with("Nikon")) return TNoteLayout::NikonHeader;
+    if (facts.Note.starts_with("Nikon")) return TNoteLayout::NikonHeader;
     return TNoteLayout::NikonPlain;
 }
 
-const TMakerLayout *FindLayout(std::string_view key, const TImageInfo &owner, bool fromTiff) {
+const TMakerLayout *FindLayout(std::string_view key, const exif::TMakerNoteFacts &facts) {
     for (const TMakerLayout &row : MakerLayouts) {
         if (row.Key != key) continue;
-        if (row.Layout == TNoteLayout::Only || row.Layout == NikonLayoutOf(owner, fromTiff)) return &row;
+        if (row.Layout == TNoteLayout::Only || row.Layout == NikonLayoutOf(facts)) return &row;
     }
     return nullptr;
 }
 
 }  // namespace
 
-bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
-    const std::string key = exif::UpperAscii(owner.CameraMake).substr(0, 5);
-    const TMakerLayout *layout = FindLayout(key, owner, FromTiff);
-    if (layout == nullptr) return false;
-
+std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFacts &facts) {
+    const std::string key = exif::UpperAscii(facts.Make).substr(0, 5);
+    const TMakerLayout *row = FindLayout(key, facts);
+    if (row == nullptr) return std::nullopt;
     // In a TIFF-structured file the note's position is its offset minus 7;
     // X is its offset plus 9 in both kinds of file.
-    const int64_t x = owner.MakerNotePosition + (FromTiff ? 16 : 0);
-    const bool bigEndian = layout->Order == TNoteOrder::LittleEndian ? false : owner.BigEndian;
-    owner.WalkMakerNote(owner.MakerNoteBytes, *layout->Table, layout->D, layout->B.Of(x), layout->A, bigEndian);
-    Maker = owner.CameraMake;
-    return true;
+    const int64_t x = facts.Position + (facts.FromTiff ? 16 : 0);
+    const bool bigEndian = row->Order == TNoteOrder::LittleEndian ? false : facts.BigEndian;
+    return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x), row->A, bigEndian};
 }
 
-}  // namespace makernotes
-
-namespace makernotes {
-
-bool DecodeMakerNoteOf(TImageInfo &info) {
-    TmsInfo decoder(info.FromTiff, &info);
-    return decoder.DecodeMakerNote(info);
+bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
+    exif::TMakerNoteFacts facts = owner.MakerNoteFacts();
+    facts.FromTiff = FromTiff;
+    const std::optional<exif::TMakerNoteLayout> layout = IdentifyMakerNote(facts);
+    if (!layout) return false;
+    owner.WalkMakerNote(owner.MakerNoteBytes, *layout);
+    Maker = owner.CameraMake;
+    return true;
 }
 
 }  // namespace makernotes

@@ -1,8 +1,10 @@
-// TmsInfo: recognises the camera maker from the Make text and has the maker
-// note walked with that maker's tag table and offset rules.
+// The maker-note registry: recognises the camera maker from the Make text
+// (and, for Nikon, the note's first bytes and the EXIF version) and gives the
+// layout the walk follows: that maker's tag table and offset rules.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,6 +18,12 @@ using exif::TImageInfo;
 using exif::TRenderOut;
 using exif::TTagRow;
 
+// The registry as the walk asks it: the layout of the note the facts
+// describe, or none.
+std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFacts &facts);
+
+// One note's decoding outside a walk: identifies the note the owner met last
+// and has the owner walk it.
 class TmsInfo {
 public:
     TmsInfo(bool fromTiff, TImageInfo *owner) : FromTiff(fromTiff), Owner(owner) {}
@@ -26,9 +34,6 @@ public:
     TImageInfo *Owner;
     std::string Maker;
 };
-
-// The container's hook: decodes the note the walk met in `info`.
-bool DecodeMakerNoteOf(TImageInfo &info);
 
 // The vendor tables.
 extern const std::span<const TTagRow> NikonTags1;

@@ -41,6 +41,7 @@ TEST(FileType, IsoMediaFilesAreKnownByTheirBrands) {
     // A general major brand leaves the kind to the compatible brands.
     EXPECT_EQ(FileTypeOfContent(Ftyp("mif1", "mif1avifmiaf")), TFileType::Avif);
     EXPECT_EQ(FileTypeOfContent(Ftyp("mif1", "mif1heic")), TFileType::Heif);
+    EXPECT_EQ(FileTypeOfContent(Ftyp("mif2", "mif2avif")), TFileType::Avif);
     EXPECT_EQ(FileTypeOfContent(Ftyp("isom", "isomiso2mp41")), TFileType::Unknown);
 }
 

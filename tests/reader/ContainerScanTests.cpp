@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 
 using namespace testbytes;
@@ -21,7 +22,7 @@ const std::string SmallTiff() {
 }
 
 std::unique_ptr<exif::TimgData> Open(const std::string &path, bool *result = nullptr) {
-    auto img = std::make_unique<exif::TimgData>();
+    auto img = std::make_unique<exif::TimgData>(exif::BuildAll, params::ReaderParts());
     const bool ok = img->OpenImageFile(path);
     if (result) *result = ok;
     return img;
@@ -389,7 +390,7 @@ TEST(ContainerScan, TheHeaderScanIsBoundedInSegmentsAndBytesRead) {
 TEST(ContainerScan, ReopeningStartsFromAnEmptyContainer) {
     Tiff motorola(true);
     motorola.Dir({Tiff::Ascii(0x010F, "NIKON")});
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(WriteTempFile("scan_reuse1.jpg", Jpeg().App0().Exif(motorola.Build()).Build())));
     EXPECT_TRUE(img.HasExifSegment());
     EXPECT_TRUE(img.BigEndian);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 
 using namespace testbytes;
@@ -9,7 +10,7 @@ TEST(Container, JpegWithApp0ThenExifIsWalkedAtOnce) {
     Tiff t;
     t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0x0110, "Canon EOS 40D")});
     const std::string path = WriteTempFile("app0exif.jpg", Jpeg().App0().Exif(t.Build()).Build());
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(path));
     EXPECT_TRUE(img.HasExifSegment());
     EXPECT_EQ(img.ExifSection, 2);

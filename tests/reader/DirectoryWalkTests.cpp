@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TagEntry.h"
@@ -20,7 +21,7 @@ namespace {
 
 std::unique_ptr<exif::TimgData> ReadJpeg(const std::string &name, const std::string &tiff, bool *result = nullptr,
                                          int32_t buildMode = exif::BuildAll) {
-    auto img = std::make_unique<exif::TimgData>(buildMode);
+    auto img = std::make_unique<exif::TimgData>(buildMode, params::ReaderParts());
     const bool ok = img->OpenImageFile(WriteTempFile(name, Jpeg().App0().Exif(tiff).Build()));
     if (result) *result = ok;
     return img;

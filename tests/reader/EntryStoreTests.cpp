@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TagEntry.h"
@@ -186,7 +187,7 @@ TEST(EntryStore, AFileWithABadExifHeaderLeavesTheStoreEmpty) {
     t.Dir({Tiff::Ascii(0x010F, "Canon")});
     std::string payload = std::string("Exif\0\0", 6) + t.Build();
     payload[4] = 'x';
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(WriteTempFile("store_badheader.jpg", Jpeg().Segment(0xE1, payload).Build())));
     ASSERT_NE(img.ExifInfo(), nullptr);
     EXPECT_EQ(img.ExifInfo()->EntryCount(), 0);

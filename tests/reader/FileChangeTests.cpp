@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
 
@@ -25,7 +26,7 @@ TEST(FileChange, AFileThatShrinksWhileReadGivesWhatCouldBeReadAndSaysSo) {
     // Another program rewrites the file between the open and the read.
     std::filesystem::resize_file(path, 100);
 
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.ReadTiffBytes(pages.Bytes(), &pages));
     EXPECT_TRUE(pages.Shrank());
     EXPECT_EQ(img.ExifInfo()->CameraMake, "Canon");
@@ -46,7 +47,7 @@ TEST(FileChange, OnlyThePagesTheWalkNeedsAreRead) {
                                                         static_cast<char>((at >> 16) & 0xFF), static_cast<char>(at >> 24)};
     file.resize(at, '\x55');
     file += small.substr(8);
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(WriteTempFile("far_directory.tif", file)));
     EXPECT_EQ(img.ExifInfo()->CameraMake, "NIK");
     EXPECT_LE(img.FileBytesRead(), 4 * exif::TPagedFile::PageSize);
@@ -67,7 +68,7 @@ TEST(FileChange, ADirectoryPastTwoGibibytesIsRead) {
         far.Dir({Tiff::Ascii(0x010F, "NIK")});  // 4 bytes: held in the entry itself
         out << far.Build().substr(8);
     }
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     const bool ok = img.OpenImageFile(path);
     std::filesystem::remove(path);
     ASSERT_TRUE(ok);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
 #include "iptc/IptcData.h"
 
@@ -370,7 +371,7 @@ TEST(IptcList, ValueOfGivesTheDefaultForAMissingName) {
 TEST(IptcContainer, OwnerSegmentIsParsedAfterOpenImageFile) {
     const std::string datasets = Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b");
     const std::string path = WriteTempFile("iptc-owner.jpg", Jpeg().App0().Iptc(datasets).Build());
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(path));
     ASSERT_TRUE(img.HasIptcSegment());
     ASSERT_NE(img.IptcInfo(), nullptr);
@@ -386,7 +387,7 @@ TEST(IptcContainer, ParseOwnerSegmentWithoutASegmentDoesNothing) {
     EXPECT_EQ(orphan.EntryCount(), 1);
 
     const std::string path = WriteTempFile("iptc-none.jpg", Jpeg().App0().Comment("no iptc").Build());
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(path));
     ASSERT_FALSE(img.HasIptcSegment());
     TIPTCdata standalone(&img);
@@ -403,7 +404,7 @@ TEST(IptcContainer, ReadFileAnswersFromTheOwnersNewObject) {
     const std::string versionOnly = Dataset(2, 0, std::string("\0\x02", 2));
     const std::string empty = WriteTempFile("iptc-read4.jpg", Jpeg().Iptc(versionOnly).Build());
 
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(first));
     // The container frees this object while ReadFile runs.
     EXPECT_TRUE(img.IptcInfo()->ReadFile(second));
@@ -427,7 +428,7 @@ TEST(IptcContainer, ReadFileAnswersFromTheOwnersNewObject) {
 // ------------------------------------------------------------ real samples
 
 TEST(IptcSamples, BlueSquareHasCaptionTitleAndFiveKeywords) {
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(SamplePath("BlueSquare.jpg")));
     ASSERT_TRUE(img.HasIptcSegment());
     img.IptcInfo()->ParseOwnerSegment();
@@ -442,7 +443,7 @@ TEST(IptcSamples, BlueSquareHasCaptionTitleAndFiveKeywords) {
 TEST(IptcSamples, Landscape1HoldsOnlyRecordVersionAndCharacterSet) {
     // Its IPTC block is 1:90 (coded character set, UTF-8) then 2:0 (record
     // version 2): neither becomes an entry, nor do the resources after them.
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(SamplePath("landscape_1.jpg")));
     ASSERT_TRUE(img.HasIptcSegment());
     img.IptcInfo()->ParseOwnerSegment();

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
@@ -137,7 +138,7 @@ std::unique_ptr<TimgData> OpenCamera(const CameraFile &f, const NoteMaker &makeN
     const std::string tiff = CameraTiff(f, makeNote(NoteOffset(f)));
     const std::string path =
         f.tiff ? WriteTempFile(name + ".tif", tiff) : WriteTempFile(name + ".jpg", Jpeg().Exif(tiff).Build());
-    auto img = std::make_unique<TimgData>();
+    auto img = std::make_unique<TimgData>(exif::BuildAll, params::ReaderParts());
     if (!img->OpenImageFile(path) || img->ExifInfo() == nullptr) throw std::runtime_error("cannot open " + path);
     return img;
 }
@@ -683,7 +684,7 @@ TEST(CanonArrays, CustomFunctionsReadEveryFieldButTheLast) {
 // ------------------------------------------------------------ camera samples
 
 std::unique_ptr<TimgData> OpenSample(const std::string &name) {
-    auto img = std::make_unique<TimgData>();
+    auto img = std::make_unique<TimgData>(exif::BuildAll, params::ReaderParts());
     if (!img->OpenImageFile(SamplePath(name)) || img->ExifInfo() == nullptr)
         throw std::runtime_error("cannot open sample " + name);
     return img;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/EndInd.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
@@ -37,7 +38,7 @@ std::string Rat(int32_t n, int32_t d, bool big = false) {
 }
 
 std::unique_ptr<exif::TimgData> ReadJpeg(const std::string &name, const std::string &tiff) {
-    auto img = std::make_unique<exif::TimgData>();
+    auto img = std::make_unique<exif::TimgData>(exif::BuildAll, params::ReaderParts());
     EXPECT_TRUE(img->OpenImageFile(WriteTempFile(name, Jpeg().App0().Exif(tiff).Build()))) << name;
     return img;
 }
@@ -448,7 +449,7 @@ TEST(ValueRender, FocalLengthIn35mmUsesTheFirstResolutionOfItsName) {
 }
 
 TEST(ValueRender, FocalLengthIn35mmIsAlsoComputedForTiffFiles) {
-    exif::TimgData img;
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
     ASSERT_TRUE(img.OpenImageFile(WriteTempFile("focal_file.tif", CameraTiff({}))));
     ASSERT_NE(img.ExifInfo(), nullptr);
     EXPECT_EQ(ValueOf(*img.ExifInfo(), "FocalLengthin35mmFilm"), "50.00");

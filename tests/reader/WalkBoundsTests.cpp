@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
@@ -16,7 +17,7 @@ using namespace testbytes;
 namespace {
 
 std::unique_ptr<exif::TimgData> Open(const std::string &name, const std::string &bytes) {
-    auto img = std::make_unique<exif::TimgData>();
+    auto img = std::make_unique<exif::TimgData>(exif::BuildAll, params::ReaderParts());
     img->OpenImageFile(WriteTempFile(name, bytes));
     return img;
 }
