@@ -35,30 +35,37 @@ const std::string Xmp = "<x:xmpmeta/>";
 // counting from the `mdat` payload (construction method 0) or the `idat`
 // payload (method 1).
 struct Item {
-    uint16_t id;
+    uint32_t id;
     std::string infeTail;  // item type, name and what follows
     uint16_t method = 0;
     std::vector<std::pair<uint32_t, uint32_t>> extents;
 };
-Item ExifItem(uint16_t id, std::vector<std::pair<uint32_t, uint32_t>> extents, uint16_t method = 0) {
+Item ExifItem(uint32_t id, std::vector<std::pair<uint32_t, uint32_t>> extents, uint16_t method = 0) {
     return {id, "Exif\0"s, method, std::move(extents)};
 }
 
-// `iloc` version 1: 4-byte offsets and lengths, 4-byte base offsets.
-std::string Iloc(const std::vector<Item> &items, uint64_t mdatPayload) {
-    std::string body = "\x44\x40"s + Be(items.size(), 2);
+// `iloc` version 1 (or 2, `wide`, for 32-bit counts and item IDs): 4-byte
+// offsets, lengths and base offsets.
+std::string Iloc(const std::vector<Item> &items, uint64_t mdatPayload, bool wide = false) {
+    const int idWidth = wide ? 4 : 2;
+    std::string body = "\x44\x40"s + Be(items.size(), idWidth);
     for (const Item &i : items) {
-        body += Be(i.id, 2) + Be(i.method, 2) + Be(0, 2) + Be(i.method == 0 ? mdatPayload : 0, 4) + Be(i.extents.size(), 2);
+        body += Be(i.id, idWidth) + Be(i.method, 2) + Be(0, 2) + Be(i.method == 0 ? mdatPayload : 0, 4) +
+                Be(i.extents.size(), 2);
         for (auto [offset, length] : i.extents) body += Be(offset, 4) + Be(length, 4);
     }
-    return FullBox("iloc", 1, body);
+    return FullBox("iloc", wide ? 2 : 1, body);
 }
 
-std::string Heif(const std::vector<Item> &items, const std::string &mdat, const std::string &extraMeta = "") {
+// A HEIF file: ftyp, meta (iinf, iloc, what else is given), mdat.
+std::string Heif(const std::vector<Item> &items, const std::string &mdat, const std::string &extraMeta = "",
+                 bool wide = false) {
+    const int idWidth = wide ? 4 : 2;
     std::string entries;
-    for (const Item &i : items) entries += FullBox("infe", 2, Be(i.id, 2) + Be(0, 2) + i.infeTail);
+    for (const Item &i : items) entries += FullBox("infe", wide ? 3 : 2, Be(i.id, idWidth) + Be(0, 2) + i.infeTail);
+    const std::string iinf = FullBox("iinf", wide ? 1 : 0, Be(items.size(), idWidth) + entries);
     const auto build = [&](uint64_t base) {
-        return Ftyp("heic") + FullBox("meta", 0, FullBox("iinf", 0, Be(items.size(), 2) + entries) + Iloc(items, base) + extraMeta);
+        return Ftyp("heic") + FullBox("meta", 0, iinf + Iloc(items, base, wide) + extraMeta);
     };
     const uint64_t mdatPayload = build(0).size() + 8;
     return build(mdatPayload) + Box("mdat", mdat);
@@ -77,10 +84,11 @@ struct Read {
 
 TEST(IsoMediaHeif, ExifAndXmpItemsInTheFile) {
     const std::string mdat = "pixels" + ExifPayload + Xmp;
-    const Read r(Heif({{1, "hvc1\0"s, 0, {{0, 6}}},
-                       ExifItem(2, {{6, static_cast<uint32_t>(ExifPayload.size())}}),
-                       {3, "mime\0application/rdf+xml\0"s, 0, {{static_cast<uint32_t>(6 + ExifPayload.size()), 12}}}},
-                      mdat));
+    const std::vector<Item> items = {
+        {1, "hvc1\0"s, 0, {{0, 6}}},
+        ExifItem(2, {{6, static_cast<uint32_t>(ExifPayload.size())}}),
+        {3, "mime\0application/rdf+xml\0"s, 0, {{static_cast<uint32_t>(6 + ExifPayload.size()), 12}}}};
+    const Read r(Heif(items, mdat));
     EXPECT_EQ(r.result.Type, TFileType::Heif);
     ASSERT_EQ(r.result.Blocks.size(), 2u);
     const TBlock &exif = r.result.Blocks[0];
@@ -91,6 +99,14 @@ TEST(IsoMediaHeif, ExifAndXmpItemsInTheFile) {
     EXPECT_EQ(r.result.Blocks[1].Kind, TBlockKind::Xmp);
     EXPECT_EQ(r.result.Blocks[1].Bytes, Xmp);
     EXPECT_TRUE(r.result.Notes.empty());
+
+    // The same with 32-bit counts and item IDs (iinf 1, infe 3, iloc 2).
+    std::vector<Item> wideItems = items;
+    for (Item &i : wideItems) i.id += 0x10000;
+    const Read wide(Heif(wideItems, mdat, "", true));
+    ASSERT_EQ(wide.result.Blocks.size(), 2u);
+    EXPECT_EQ(wide.result.Blocks[0].Bytes, Tiff);
+    EXPECT_EQ(wide.result.Blocks[1].Bytes, Xmp);
 }
 
 TEST(IsoMediaHeif, ExifHeaderOffsetIsHonoured) {
@@ -168,6 +184,14 @@ TEST(IsoMediaJpegXl, ExifAndXmlBoxesAndANoteForBrotli) {
     EXPECT_EQ(r.result.Blocks[1].Bytes, Xmp);
     ASSERT_EQ(r.result.Notes.size(), 1u);
     EXPECT_NE(r.result.Notes[0].find("Brotli"), std::string::npos);
+
+    // A 64-bit size after a size of 1; a size of 0 running to the end of the file.
+    const std::string exifPayload = Be(0, 4) + Tiff;
+    const Read sizes(JxlStart + Be(1, 4) + "Exif" + Be(16 + exifPayload.size(), 8) + exifPayload + Be(0, 4) + "xml " + Xmp);
+    ASSERT_EQ(sizes.result.Blocks.size(), 2u);
+    EXPECT_EQ(sizes.result.Blocks[0].Bytes, Tiff);
+    EXPECT_EQ(sizes.result.Blocks[1].Bytes, Xmp);
+    EXPECT_TRUE(sizes.result.Notes.empty());
 }
 
 TEST(IsoMediaDamage, SizesThatDoNotFitEndTheWalkWithANote) {
