@@ -25,11 +25,19 @@ constexpr uint64_t SmallHeader = 8;      // size, type
 constexpr uint64_t LargeSizeField = 8;   // after the type when the size is 1
 constexpr uint64_t UuidLength = 16;      // after the size fields of a `uuid` box
 
+// What a header of `header` bytes claiming `claimed` bytes is, with `room`
+// bytes left in what encloses it.
+THeaderKind KindOf(uint64_t header, uint64_t claimed, uint64_t room) {
+    if (header > room) return THeaderKind::CutShort;
+    if (claimed < header) return THeaderKind::TooSmall;
+    if (claimed > room) return THeaderKind::PastEnd;
+    return THeaderKind::Box;
+}
+
 THeader HeaderAt(const TByteReader &file, uint64_t at, uint64_t end) {
-    THeader h;
-    if (at >= end) return h;
-    h.Box = TBox{file.Bytes(at + 4, 4), {}, at, at + SmallHeader, end};
-    if (end - at < SmallHeader) return {THeaderKind::CutShort, h.Box, 0};
+    if (at >= end) return {};
+    THeader h{THeaderKind::CutShort, TBox{file.Bytes(at + 4, 4), {}, at, at + SmallHeader, end}, 0};
+    if (end - at < SmallHeader) return h;
     const uint32_t size32 = file.U32BE(at);
     h.ClaimedSize = size32;
     if (size32 == 1) {
@@ -42,17 +50,8 @@ THeader HeaderAt(const TByteReader &file, uint64_t at, uint64_t end) {
         h.Box.Uuid = file.Bytes(h.Box.Payload, UuidLength);
         h.Box.Payload += UuidLength;
     }
-    const uint64_t header = h.Box.Payload - at;
-    if (header > end - at) {
-        h.Kind = THeaderKind::CutShort;
-    } else if (h.ClaimedSize < header) {
-        h.Kind = THeaderKind::TooSmall;
-    } else if (h.ClaimedSize > end - at) {
-        h.Kind = THeaderKind::PastEnd;
-    } else {
-        h.Kind = THeaderKind::Box;
-        h.Box.End = at + h.ClaimedSize;
-    }
+    h.Kind = KindOf(h.Box.Payload - at, h.ClaimedSize, end - at);
+    if (h.Kind == THeaderKind::Box) h.Box.End = at + h.ClaimedSize;
     return h;
 }
 

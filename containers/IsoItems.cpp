@@ -76,10 +76,9 @@ struct TSpan {
 // field that does not fit reads as 0 and marks the payload cut short.
 class TFieldReader {
 public:
-    TFieldReader(const TByteReader &file, uint64_t at, uint64_t end) : File(file), At(at), End(end) {}
+    TFieldReader(const TByteReader &file, uint64_t at, uint64_t end) : File(file), At(std::min(at, end)), End(end) {}
 
     bool CutShort() const { return Short; }
-    uint64_t Offset() const { return At; }
     void Skip(uint64_t n) {
         if (n <= End - At) {
             At += n;
@@ -238,7 +237,7 @@ public:
             }
             ReadItem(version);
         }
-        if (In.CutShort()) Walk.Note(BoxName(Iloc) + " is cut short; the item locations after it were not read");
+        if (In.CutShort()) Walk.Note(BoxName(Iloc) + " is cut short; its last item locations were not read");
         return std::move(Found);
     }
 
@@ -305,6 +304,7 @@ std::optional<TSpan> SourceOf(TBoxWalk &walk, uint32_t id, const TItemLocation &
 // an extent outside it, or running past its end, ends the item there.
 std::vector<TSpan> SpansOf(TBoxWalk &walk, uint32_t id, const TItemLocation &item, TSpan source) {
     std::vector<TSpan> spans;
+    if (item.Extents.empty()) walk.Note("item " + std::to_string(id) + " has no extents; not read");
     for (const TExtent &e : item.Extents) {
         const uint64_t offset = item.BaseOffset + e.Offset;
         if (offset < item.BaseOffset || offset >= source.Length) {
