@@ -1,0 +1,150 @@
+// The ISO base media files that hold metadata:
+// - HEIF/HEIC and AVIF: items of the top-level `meta` box (IsoItems.cpp);
+// - Canon's CR3: four TIFF structures in boxes CMT1..CMT4 of a Canon `uuid`
+//   box inside `moov`, and an XMP packet in a top-level `uuid` box;
+// - JPEG XL in its container: top-level `Exif` and `xml ` boxes, or `brob`
+//   boxes holding either Brotli-compressed.
+// One walk of the top level hands each box type it knows to its reader;
+// everything else, the image data in `mdat` first of all, is stepped over
+// by its size.
+#include <array>
+#include <utility>
+
+#include "containers/IsoBoxes.h"
+
+namespace containers {
+
+namespace {
+
+using namespace std::string_view_literals;
+using iso::TBox;
+using iso::TBoxWalk;
+
+// Enough for the `ftyp` box and its brands, which tell the kind of file.
+constexpr uint64_t FirstBytes = 4096;
+
+// Canon's box of camera metadata in `moov`: 85c0b687-820f-11e0-8111-f4ce462b6a48.
+constexpr std::string_view CanonUuid = "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48"sv;
+// An XMP packet: be7acfcb-97a9-42e8-9c71-999491e3afac.
+constexpr std::string_view XmpUuid = "\xbe\x7a\xcf\xcb\x97\xa9\x42\xe8\x9c\x71\x99\x94\x91\xe3\xaf\xac"sv;
+
+// The TIFF structures of the Canon box; each starts at its own IFD.
+struct TCanonTiff {
+    std::string_view Type;
+    TExifRole Role;
+};
+
+constexpr std::array<TCanonTiff, 4> CanonTiffs = {{
+    {"CMT1", TExifRole::Main},
+    {"CMT2", TExifRole::ExifIfd},
+    {"CMT3", TExifRole::MakerNote},
+    {"CMT4", TExifRole::Gps},
+}};
+
+// The compressed box types a `brob` box may hold that are metadata, and the
+// name a user knows them by.
+struct TCompressedKind {
+    std::string_view Type;
+    std::string_view Name;
+};
+
+constexpr std::array<TCompressedKind, 2> CompressedKinds = {{
+    {"Exif", "Exif"},
+    {"xml ", "XMP"},
+}};
+
+// The top-level walk: a file has one `meta` box, the first is read.
+struct TTopLevel {
+    TBoxWalk &Walk;
+    bool MetaRead = false;
+};
+
+void ReadCanonTiff(TBoxWalk &walk, const TBox &box, TExifRole role) {
+    if (!iso::IsTiffHeader(walk.File, box.Payload)) {
+        walk.Note(iso::BoxName(box) + " does not start with a TIFF header; not read");
+        return;
+    }
+    walk.Result.Add(TBlockKind::Exif, walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload, role);
+}
+
+void ReadCanonBox(TBoxWalk &walk, const TBox &canon, int depth) {
+    walk.ForEach(canon.Payload, canon.End, depth + 1, [&](const TBox &box) {
+        for (const TCanonTiff &t : CanonTiffs)
+            if (box.Type == t.Type) ReadCanonTiff(walk, box, t.Role);
+        return true;
+    });
+}
+
+void ReadMeta(TTopLevel &top, const TBox &meta) {
+    if (std::exchange(top.MetaRead, true)) return;
+    iso::ReadItemMetadata(top.Walk, meta, 0);
+}
+
+void ReadMovie(TTopLevel &top, const TBox &moov) {
+    top.Walk.ForEach(moov.Payload, moov.End, 1, [&](const TBox &box) {
+        if (box.Type == "uuid" && box.Uuid == CanonUuid) ReadCanonBox(top.Walk, box, 1);
+        return true;
+    });
+}
+
+void ReadXmpUuid(TTopLevel &top, const TBox &box) {
+    if (box.Uuid == XmpUuid && box.PayloadSize() > 0)
+        top.Walk.Result.Add(TBlockKind::Xmp, top.Walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload);
+}
+
+void ReadExifBox(TTopLevel &top, const TBox &box) {
+    const iso::TSliceReader payload(top.Walk.File.Bytes(box.Payload, box.PayloadSize()));
+    iso::AddExifPayload(top.Walk, payload.Bytes(), box.Payload, iso::BoxName(box));
+}
+
+void ReadXmlBox(TTopLevel &top, const TBox &box) {
+    if (box.PayloadSize() > 0)
+        top.Walk.Result.Add(TBlockKind::Xmp, top.Walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload);
+}
+
+// A `brob` box: the type of the box it stands for, then that box's payload
+// compressed with Brotli, which this reader cannot undo.
+void NoteCompressedBox(TTopLevel &top, const TBox &box) {
+    const std::string_view type = top.Walk.File.Bytes(box.Payload, 4);
+    for (const TCompressedKind &k : CompressedKinds)
+        if (type == k.Type)
+            top.Walk.Note("a Brotli-compressed " + std::string(k.Name) + " block (" + iso::BoxName(box) +
+                          ") is present but not readable: no Brotli decompressor");
+}
+
+struct TTopLevelBox {
+    std::string_view Type;
+    void (*Read)(TTopLevel &, const TBox &);
+};
+
+constexpr std::array<TTopLevelBox, 6> TopLevelBoxes = {{
+    {"meta", ReadMeta},
+    {"moov", ReadMovie},
+    {"uuid", ReadXmpUuid},
+    {"Exif", ReadExifBox},
+    {"xml ", ReadXmlBox},
+    {"brob", NoteCompressedBox},
+}};
+
+// A JPEG XL file may be its bare codestream, without boxes or metadata.
+bool IsBareCodestream(const TByteReader &file) {
+    return file.Bytes(0, 2) == "\xFF\x0A"sv;
+}
+
+}  // namespace
+
+TContainerRead ReadIsoMedia(const TByteReader &file) {
+    TContainerRead result;
+    result.Type = FileTypeOfContent(file.Bytes(0, FirstBytes));
+    if (IsBareCodestream(file)) return result;
+    TBoxWalk walk(file, result);
+    TTopLevel top{walk};
+    walk.ForEach(0, file.Size(), 0, [&](const TBox &box) {
+        for (const TTopLevelBox &t : TopLevelBoxes)
+            if (box.Type == t.Type) t.Read(top, box);
+        return true;
+    });
+    return result;
+}
+
+}  // namespace containers
