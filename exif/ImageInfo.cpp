@@ -1,5 +1,7 @@
 #include "exif/ImageInfo.h"
 
+#include "exif/DirectoryWalk.h"
+
 #include <algorithm>
 #include <array>
 #include <exception>
@@ -14,48 +16,11 @@ namespace exif {
 
 namespace {
 
-constexpr int32_t StoreGrowth = 25;
-constexpr size_t InitialEntryRoom = 256;
-// Tags the walk acts on besides listing and storing them.
-constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
-                   TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
-                   TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
-                   TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
 // The value a maker-note rendering function uses for sub-entries it adds.
 constexpr uint16_t MakerValueTag = 0xFFFF;
 
-constexpr std::array<uint16_t, 13> ActedOn = {
-    TagImageWidth,      TagImageLength,     TagMake,          TagModel,     TagSubIFDs,
-    TagExifPointer,     TagGpsPointer,      TagExifVersion,   TagMakerNote, TagUserComment,
-    TagPixelXDimension, TagPixelYDimension, TagInteropPointer};
-
-bool IsActedOn(uint16_t tag) {
-    return std::find(ActedOn.begin(), ActedOn.end(), tag) != ActedOn.end();
-}
-
-const std::string Quote = "\"";
-
-std::string UpToZero(std::string_view raw) {
-    return std::string(raw.substr(0, raw.find('\0')));
-}
-
-// Byte count of a directory entry's value; -1 when the entry must be passed
-// over (a negative count, or a value too large for any file).
-int64_t ValueSize(unsigned type, int32_t count) {
-    if (count < 0) return -1;
-    const int64_t size = static_cast<int64_t>(count) * TypeSize(type);
-    return size > std::numeric_limits<int32_t>::max() ? -1 : size;
-}
-
-// Text of an EXIF UserComment: an 8-byte character-code prefix, then the
-// comment. A "UNICODE" comment is UTF-16 in the file's byte order.
-std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) {
-    if (size < 9 || raw.size() < 9) return {};
-    if (raw.substr(0, 8) == std::string_view("UNICODE\0", 8)) return Trim(Utf16ToWindows1252(raw.substr(8), bigEndian));
-    return Trim(raw.substr(8, static_cast<size_t>(size - 9)));
-}
-
 }  // namespace
+
 
 TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerNoteIdentifier identifyMakerNote)
     : Owner(owner), BuildMode(buildMode), FromTiff(fromTiff), IdentifyMakerNote(identifyMakerNote) {
@@ -63,6 +28,33 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerN
 }
 
 TImageInfo::~TImageInfo() = default;
+
+TDirectoryWalk &TImageInfo::Walker() {
+    if (!Walk) Walk = std::make_unique<TDirectoryWalk>(*this, IdentifyMakerNote);
+    return *Walk;
+}
+
+void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
+    Walker().WalkDirectory(start, base, limit, kind);
+}
+
+void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
+                               bool bigEndian) {
+    Walker().WalkMakerNote(note, table, d, b, a, bigEndian);
+}
+
+const TWalkBudget &TImageInfo::Budget() const {
+    static const TWalkBudget none;
+    return Walk ? Walk->Budget() : none;
+}
+
+int64_t TImageInfo::EntriesLookedAt() const {
+    return Walk ? Walk->EntriesLookedAt() : 0;
+}
+
+int64_t TImageInfo::BytesKept() const {
+    return Walk ? Walk->BytesKept() : 0;
+}
 
 // ---------------------------------------------------------------- entry store
 
@@ -81,26 +73,6 @@ int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
     return Count - 1;
 }
 
-// The entry is built where it is stored: an entry of six strings costs about
-// as much to move as to build. An entry of tag 0, or one whose building
-// throws, is not stored.
-template <typename Fill>
-void TImageInfo::AddBuiltEntry(Fill &&fill) {
-    if (Entries.empty()) Entries.reserve(InitialEntryRoom);
-    TTagEntry &e = Entries.emplace_back();
-    try {
-        fill(e);
-    } catch (...) {
-        Entries.pop_back();
-        throw;
-    }
-    if (e.Tag == 0) {
-        Entries.pop_back();
-        return;
-    }
-    if (Count >= Slots - 1) Slots += StoreGrowth;
-    ++Count;
-}
 
 void TImageInfo::AddMakerValue(const std::string &name, const std::string &value, uint16_t type) {
     if (!Builds(BuildEntries)) return;
@@ -154,301 +126,8 @@ int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundToInt32(EntryNumber(name));
 }
 
-// ------------------------------------------------------------- directory walk
-
-namespace {
-
-// The 12 bytes of a directory entry, read the same way by the directory and
-// the maker-note walks: tag, type, count, then the value or its offset.
-struct TEntryHeader {
-    uint16_t Tag;
-    unsigned Type;
-    int64_t Size;  // value bytes; -1 when the entry must be passed over
-    Pos ValueField;
-};
-
-TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
-    const unsigned type = view.ReadWord(entry + 2);
-    return {view.ReadWord(entry), type, ValueSize(type, view.ReadLong(entry + 4)), entry + 8};
-}
-
-constexpr Pos EntrySize = 12;
-
-}  // namespace
-
-void TImageInfo::SizeBudget(int64_t metadataBytes) {
-    if (WalkBudget.Sized) return;
-    WalkBudget.Sized = true;
-    const int64_t bytes = std::max<int64_t>(metadataBytes, 0);
-    WalkBudget.Entries = std::min(MaxEntriesWalked, EntryFloor + EntriesPerByte * bytes / EntrySize);
-    WalkBudget.Bytes = std::min(MaxBytesKept, KeptFloor + KeptPerByte * bytes);
-}
-
-bool TImageInfo::ChargeEntry() {
-    if (EntriesLooked >= WalkBudget.Entries) return false;
-    ++EntriesLooked;
-    return true;
-}
-
-// Only the bytes actually read count: a damaged entry whose value lies
-// outside the buffer keeps nothing. A value is charged for its bytes, then
-// for its text once rendered.
-bool TImageInfo::KeepBytes(int64_t bytes) {
-    if (BytesKeptSoFar + bytes > WalkBudget.Bytes) return false;
-    BytesKeptSoFar += bytes;
-    return true;
-}
-
-void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
-    SizeBudget(Length());
-    TWalkContext c;
-    c.View = *this;
-    c.Base = base;
-    c.Limit = limit;
-    c.Kind = kind;
-    WalkDirectoryAt(c, start);
-}
-
-void TImageInfo::WalkDirectoryAt(const TWalkContext &c, Pos start) {
-    Visited.insert(start);
-    const int64_t n = c.View.ReadWord(start);
-    if (2 + 12 * n > c.Base + c.Limit) {
-        Owner->ErrorText = "Illegally sized directory";
-        return;
-    }
-    WalkEntries(c, start + 2, n, false);
-}
-
-// Every entry looked at is charged, skipped or not. An entry whose 12 bytes
-// lie wholly past the end of the bytes would read as zeros, as would every
-// later one: the walk ends there.
-void TImageInfo::WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker) {
-    for (int64_t i = 0; i < count; ++i) {
-        const Pos entry = first + EntrySize * i;
-        if (entry > c.View.Length() || !ChargeEntry()) return;
-        if (maker)
-            WalkMakerEntry(c, entry);
-        else
-            WalkEntry(c, entry);
-    }
-}
-
-void TImageInfo::WalkEntry(const TWalkContext &c, Pos entry) {
-    const TEntryHeader h = ReadEntryHeader(c.View, entry);
-    if (h.Size <= 0) return;
-    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
-    // Of a value longer than can be shown only what is shown is read (a
-    // maker note is read whole: its walk needs it), and it is charged
-    // before its bytes are read.
-    const int64_t size = h.Tag == TagMakerNote ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
-    if (!KeepBytes(c.View.Available(valuePos, size))) return;
-    Bytes raw(c.View.Region(valuePos, size));
-    const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
-
-    // A row of tag number 0 (the default row, and GPSVersionID) is listed
-    // but neither rendered by a function nor stored.
-    const TTagRow &row = TagRowOf(h.Tag, c.Kind);
-    const bool known = row.Tag != 0;
-    // A tag without a row makes only a listing line, unless the walk acts on it.
-    if (!known && !Builds(BuildListing) && !IsActedOn(h.Tag)) return;
-    std::string text;
-    if (h.Type == TypeAscii)
-        text = !rendered.empty() && rendered.back() == '\0' ? rendered.substr(0, rendered.size() - 1) : rendered;
-    else if (h.Type == TypeUndefined)
-        text = Quote + UpToZero(rendered) + Quote;
-    else
-        text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
-    if (known && row.Render == XpText)
-        text = XpText(Bytes(rendered));
-    else if (known && row.Render)
-        text = row.Render(text, nullptr);
-    else
-        CleanTextInPlace(text);
-    if (h.Tag == TagUserComment) {
-        UserCommentText = UserCommentFrom(rendered, h.Size, c.View.BigEndian);
-        BoundShownText(UserCommentText);
-        text = UserCommentText;
-    }
-    BoundShownText(text);
-    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
-    if (Builds(BuildListing)) {
-        DumpText += "\r\n";
-        DumpText += TagDescription(row);
-        DumpText += " = ";
-        DumpText += text;
-    }
-
-    HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
-
-    if (Builds(BuildEntries) && known) {
-        try {
-            AddBuiltEntry([&](TTagEntry &e) {
-                TakeRowIdentity(e, row);
-                e.Description = TagDescription(row);
-                e.DataType = static_cast<uint16_t>(h.Type);
-                e.Value = std::move(text);
-                e.RawLength = static_cast<int32_t>(raw.size());
-                e.Raw = std::move(raw);
-                e.ValuePosition =
-                    valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
-                        ? static_cast<int32_t>(valuePos)
-                        : 0;
-            });
-        } catch (const std::exception &) {
-            // The entry is missing; the walk goes on.
-        }
-    }
-}
-
-void TImageInfo::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw,
-                                  const std::string &text, Pos valuePos) {
-    switch (tag) {
-        case TagImageWidth:
-        case TagPixelXDimension:
-            WidthValue = RoundToInt32(NumericValue(c.View, raw, type));
-            break;
-        case TagImageLength:
-        case TagPixelYDimension:
-            HeightValue = RoundToInt32(NumericValue(c.View, raw, type));
-            break;
-        case TagMake:
-            CameraMake = text.substr(0, 32);
-            break;
-        case TagModel:
-            CameraModel = text.substr(0, 40);
-            break;
-        case TagExifVersion:
-            ExifVersionText = raw.substr(0, 6);
-            break;
-        case TagMakerNote:
-            MakerNoteBytes = raw;
-            MakerNotePosition = valuePos;
-            if (IdentifyMakerNote)
-                if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts()))
-                    WalkMakerNote(MakerNoteBytes, *layout);
-            break;
-        case TagSubIFDs:
-        case TagExifPointer:
-        case TagInteropPointer:
-            FollowPointer(c, valuePos, KindMain);
-            break;
-        case TagGpsPointer:
-            FollowPointer(c, valuePos, KindGps);
-            break;
-        default:
-            break;
-    }
-}
-
-// A sub-directory is walked unless it was walked already (a cycle) or lies too
-// deep; whatever fails inside it ends only that sub-directory.
-void TImageInfo::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
-    const Pos target = c.View.ReadOffset(valuePos) + c.Base;
-    if (c.Level >= MaxDirectoryLevel || Visited.count(target) != 0) return;
-    TWalkContext sub = c;
-    sub.Kind = kind;
-    sub.Level = c.Level + 1;
-    try {
-        WalkDirectoryAt(sub, target);
-    } catch (const std::exception &) {
-        // Entries stored so far stay; the parent directory goes on.
-    }
-}
-
-// ------------------------------------------------------------ maker-note walk
-
 TMakerNoteFacts TImageInfo::MakerNoteFacts() const {
     return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, MakerNotePosition, FromTiff, BigEndian};
-}
-
-void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a) {
-    WalkMakerNote(note, table, d, b, a, BigEndian);
-}
-
-void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
-                               bool bigEndian) {
-    SizeBudget(Length() + static_cast<int64_t>(note.size()));
-    TWalkContext c;
-    c.View.SetBuffer(note);
-    c.View.BigEndian = bigEndian;
-    c.Table = table;
-    c.D = d;
-    c.B = b;
-    c.A = a;
-    if (Owner) c.Outer = *Owner;
-    try {
-        WalkEntries(c, d + 3, c.View.ReadWord(d + 1), true);
-    } catch (const std::exception &e) {
-        Owner->ErrorText = std::string("Error Detected = ") + e.what();
-    }
-}
-
-void TImageInfo::WalkMakerEntry(const TWalkContext &c, Pos entry) {
-    const TEntryHeader h = ReadEntryHeader(c.View, entry);
-    if (h.Size < 0) return;
-    int64_t m = 0;
-    Pos valuePos = h.ValueField;
-    if (h.Size > 4) {
-        m = c.View.ReadOffset(h.ValueField);
-        valuePos = m + c.D - c.B + 2;
-    }
-    // A value that lies wholly inside the note is read from it; any other is
-    // read from the enclosing EXIF data.
-    const bool inNote = valuePos + h.Size - 1 <= c.View.Length();
-    const int64_t available = inNote ? c.View.Available(valuePos, h.Size) : c.Outer.Available(c.A + m, h.Size);
-    if (!KeepBytes(available)) return;
-    const std::string_view value = inNote ? c.View.Region(valuePos, h.Size) : c.Outer.Region(c.A + m, h.Size);
-
-    const int t = FindTagIndex(h.Tag, c.Table);
-    const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
-    const std::string_view label = row ? row->Description : std::string_view("Unknown");
-    if (SameTextAscii(label, "SKIP")) return;
-    if (!Builds(BuildEntries)) return;
-    // A tag without a row makes only a listing line.
-    if (!row && !Builds(BuildListing)) return;
-
-    Bytes raw(value);
-    const std::string_view rendered = value.substr(0, RenderedValueBytes);
-    std::string text;
-    if (h.Type == TypeAscii) {
-        text = Quote + UpToZero(rendered) + Quote;
-    } else if (h.Type == TypeUndefined) {
-        text = Quote + std::string(rendered) + Quote;
-    } else {
-        try {
-            const std::string_view pattern = row ? row->FormatPattern : std::string_view();
-            const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
-            text = codesRow ? RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*codesRow))
-                            : RenderValue(c.View, rendered, h.Type, pattern, std::string_view());
-        } catch (const std::exception &) {
-            text = Quote + std::string(rendered) + Quote;
-        }
-    }
-    BoundShownText(text);
-    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
-    TRenderOut out;
-    const std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
-    for (const auto &[subLabel, subValue] : out.SubEntries) AddMakerValue(subLabel, subValue, TypeAscii);
-    if (Builds(BuildListing)) {
-        const std::string line = "\r\n" + std::string(label) + " = ";
-        MakerDumpText += out.Block ? shown + line + text : line + shown;
-    }
-    if (row) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
-}
-
-void TImageInfo::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {
-    try {
-        AddBuiltEntry([&](TTagEntry &e) {
-            TakeRowIdentity(e, row);
-            e.Description = row.Description;
-            e.MakerNote = 1;
-            e.DataType = static_cast<uint16_t>(type);
-            e.Value = std::move(text);
-            e.Raw = std::move(raw);
-        });
-    } catch (const std::exception &) {
-        // The entry is missing; the walk goes on.
-    }
 }
 
 }  // namespace exif

@@ -1,8 +1,10 @@
-// TImageInfo: the entries of one file's TIFF directories, with the walks that
-// fill them (main directory and its sub-directories, and maker notes).
+// TImageInfo: the entries of one file's TIFF directories and the queries on
+// them; the walks that fill them (main directory and its sub-directories,
+// and maker notes) are TDirectoryWalk's.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <span>
@@ -55,21 +57,7 @@ struct TWalkBudget {
     bool Sized = false;
 };
 
-// The explicit context of one walk over a directory: the bytes and their
-// byte order, the offset base, the size limit and depth of a TIFF directory,
-// and for a maker note its table, its offset rule and the enclosing data.
-// The visited set, the budget and the results belong to the TImageInfo that
-// walks.
-struct TWalkContext {
-    tEndInd View;
-    Pos Base = 0;
-    int64_t Limit = 0;
-    int Kind = 1;
-    int Level = 0;
-    std::span<const TTagRow> Table;
-    int64_t D = 0, B = 0, A = 0;
-    tEndInd Outer;
-};
+class TDirectoryWalk;
 
 class TImageInfo : public tEndInd {
 public:
@@ -98,7 +86,7 @@ public:
     double EntryNumber(std::string_view name) const;
     int32_t EntryInteger(std::string_view name) const;
 
-    // --- walks ---
+    // --- walks (see TDirectoryWalk) ---
     // Walks the directory whose entry count is at `start`; stored offsets are
     // turned into positions by adding `base`.
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
@@ -106,7 +94,9 @@ public:
     // note); a value offset m designates note position m - b + d + 2, or the
     // owner's buffer at a + m when the value does not lie inside the note.
     // The note is read in the given byte order (the file's by default).
-    void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a);
+    void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a) {
+        WalkMakerNote(note, table, d, b, a, BigEndian);
+    }
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
                        bool bigEndian);
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
@@ -116,10 +106,10 @@ public:
     TMakerNoteFacts MakerNoteFacts() const;
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
-    const TWalkBudget &Budget() const { return WalkBudget; }
+    const TWalkBudget &Budget() const;
     // Entries looked at and value bytes kept so far by this set's walks.
-    int64_t EntriesLookedAt() const { return EntriesLooked; }
-    int64_t BytesKept() const { return BytesKeptSoFar; }
+    int64_t EntriesLookedAt() const;
+    int64_t BytesKept() const;
 
     TimgData *Owner;
     std::string ExifVersionText;  // at most 6 bytes
@@ -150,29 +140,42 @@ public:
     static constexpr int64_t KeptPerByte = 8, KeptFloor = 1024 * 1024;
 
 private:
+    friend class TDirectoryWalk;
+    static constexpr int32_t StoreGrowth = 25;
+    static constexpr size_t InitialEntryRoom = 256;
     std::vector<TTagEntry> Entries;  // exactly the stored entries
     int32_t Count = 0;
     int32_t Slots = 0;
     MakerNoteIdentifier IdentifyMakerNote;
-    std::set<Pos> Visited;
-    TWalkBudget WalkBudget;
-    int64_t EntriesLooked = 0;
-    int64_t BytesKeptSoFar = 0;
+    // The walks' state, made at the first walk: every walk of this set shares
+    // one visited set and one budget.
+    std::unique_ptr<TDirectoryWalk> Walk;
 
-    void SizeBudget(int64_t metadataBytes);
-    bool ChargeEntry();
-    bool KeepBytes(int64_t bytes);
-    void WalkDirectoryAt(const TWalkContext &c, Pos start);
-    void WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker);
-    void WalkEntry(const TWalkContext &c, Pos entry);
-    void WalkMakerEntry(const TWalkContext &c, Pos entry);
-    void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
-                          Pos valuePos);
-    void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);
-    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw);
-    // Appends an entry that `fill` builds in place; see ImageInfo.cpp.
+    TDirectoryWalk &Walker();
+    // Appends an entry that `fill` builds in place.
     template <typename Fill>
     void AddBuiltEntry(Fill &&fill);
 };
+
+// The entry is built where it is stored: an entry of six strings costs about
+// as much to move as to build. An entry of tag 0, or one whose building
+// throws, is not stored.
+template <typename Fill>
+inline void TImageInfo::AddBuiltEntry(Fill &&fill) {
+    if (Entries.empty()) Entries.reserve(TImageInfo::InitialEntryRoom);
+    TTagEntry &e = Entries.emplace_back();
+    try {
+        fill(e);
+    } catch (...) {
+        Entries.pop_back();
+        throw;
+    }
+    if (e.Tag == 0) {
+        Entries.pop_back();
+        return;
+    }
+    if (Count >= Slots - 1) Slots += TImageInfo::StoreGrowth;
+    ++Count;
+}
 
 }  // namespace exif

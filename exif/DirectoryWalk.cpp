@@ -1,0 +1,348 @@
+#include "exif/DirectoryWalk.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <limits>
+
+#include "exif/ImgData.h"
+#include "exif/TagTables.h"
+#include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
+
+namespace exif {
+
+namespace {
+
+// Tags the walk acts on besides listing and storing them.
+constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
+                   TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
+                   TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
+                   TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
+constexpr std::array<uint16_t, 13> ActedOn = {
+    TagImageWidth,      TagImageLength,     TagMake,          TagModel,     TagSubIFDs,
+    TagExifPointer,     TagGpsPointer,      TagExifVersion,   TagMakerNote, TagUserComment,
+    TagPixelXDimension, TagPixelYDimension, TagInteropPointer};
+
+bool IsActedOn(uint16_t tag) {
+    return std::find(ActedOn.begin(), ActedOn.end(), tag) != ActedOn.end();
+}
+
+const std::string Quote = "\"";
+
+std::string UpToZero(std::string_view raw) {
+    return std::string(raw.substr(0, raw.find('\0')));
+}
+
+// Byte count of a directory entry's value; -1 when the entry must be passed
+// over (a negative count, or a value too large for any file).
+int64_t ValueSize(unsigned type, int32_t count) {
+    if (count < 0) return -1;
+    const int64_t size = static_cast<int64_t>(count) * TypeSize(type);
+    return size > std::numeric_limits<int32_t>::max() ? -1 : size;
+}
+
+// Text of an EXIF UserComment: an 8-byte character-code prefix, then the
+// comment. A "UNICODE" comment is UTF-16 in the file's byte order.
+std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) {
+    if (size < 9 || raw.size() < 9) return {};
+    if (raw.substr(0, 8) == std::string_view("UNICODE\0", 8)) return Trim(Utf16ToWindows1252(raw.substr(8), bigEndian));
+    return Trim(raw.substr(8, static_cast<size_t>(size - 9)));
+}
+
+}  // namespace
+
+TDirectoryWalk::TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote)
+    : Info(info), IdentifyMakerNote(identifyMakerNote) {}
+
+// ------------------------------------------------------------- directory walk
+
+namespace {
+
+// The 12 bytes of a directory entry, read the same way by the directory and
+// the maker-note walks: tag, type, count, then the value or its offset.
+struct TEntryHeader {
+    uint16_t Tag;
+    unsigned Type;
+    int64_t Size;  // value bytes; -1 when the entry must be passed over
+    Pos ValueField;
+};
+
+TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
+    const unsigned type = view.ReadWord(entry + 2);
+    return {view.ReadWord(entry), type, ValueSize(type, view.ReadLong(entry + 4)), entry + 8};
+}
+
+constexpr Pos EntrySize = 12;
+
+}  // namespace
+
+void TDirectoryWalk::SizeBudget(int64_t metadataBytes) {
+    if (WalkBudget.Sized) return;
+    WalkBudget.Sized = true;
+    const int64_t bytes = std::max<int64_t>(metadataBytes, 0);
+    WalkBudget.Entries = std::min(TImageInfo::MaxEntriesWalked, TImageInfo::EntryFloor + TImageInfo::EntriesPerByte * bytes / EntrySize);
+    WalkBudget.Bytes = std::min(TImageInfo::MaxBytesKept, TImageInfo::KeptFloor + TImageInfo::KeptPerByte * bytes);
+}
+
+bool TDirectoryWalk::ChargeEntry() {
+    if (EntriesLooked >= WalkBudget.Entries) return false;
+    ++EntriesLooked;
+    return true;
+}
+
+// Only the bytes actually read count: a damaged entry whose value lies
+// outside the buffer keeps nothing. A value is charged for its bytes, then
+// for its text once rendered.
+bool TDirectoryWalk::KeepBytes(int64_t bytes) {
+    if (BytesKeptSoFar + bytes > WalkBudget.Bytes) return false;
+    BytesKeptSoFar += bytes;
+    return true;
+}
+
+void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
+    SizeBudget(Info.Length());
+    TWalkContext c;
+    c.View = Info;
+    c.Base = base;
+    c.Limit = limit;
+    c.Kind = kind;
+    WalkDirectoryAt(c, start);
+}
+
+void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
+    Visited.insert(start);
+    const int64_t n = c.View.ReadWord(start);
+    if (2 + 12 * n > c.Base + c.Limit) {
+        Info.Owner->ErrorText = "Illegally sized directory";
+        return;
+    }
+    WalkEntries(c, start + 2, n, false);
+}
+
+// Every entry looked at is charged, skipped or not. An entry whose 12 bytes
+// lie wholly past the end of the bytes would read as zeros, as would every
+// later one: the walk ends there.
+void TDirectoryWalk::WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker) {
+    for (int64_t i = 0; i < count; ++i) {
+        const Pos entry = first + EntrySize * i;
+        if (entry > c.View.Length() || !ChargeEntry()) return;
+        if (maker)
+            WalkMakerEntry(c, entry);
+        else
+            WalkEntry(c, entry);
+    }
+}
+
+void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    if (h.Size <= 0) return;
+    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
+    // Of a value longer than can be shown only what is shown is read (a
+    // maker note is read whole: its walk needs it), and it is charged
+    // before its bytes are read.
+    const int64_t size = h.Tag == TagMakerNote ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
+    if (!KeepBytes(c.View.Available(valuePos, size))) return;
+    Bytes raw(c.View.Region(valuePos, size));
+    const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
+
+    // A row of tag number 0 (the default row, and GPSVersionID) is listed
+    // but neither rendered by a function nor stored.
+    const TTagRow &row = TagRowOf(h.Tag, c.Kind);
+    const bool known = row.Tag != 0;
+    // A tag without a row makes only a listing line, unless the walk acts on it.
+    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag)) return;
+    std::string text;
+    if (h.Type == TypeAscii)
+        text = !rendered.empty() && rendered.back() == '\0' ? rendered.substr(0, rendered.size() - 1) : rendered;
+    else if (h.Type == TypeUndefined)
+        text = Quote + UpToZero(rendered) + Quote;
+    else
+        text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
+    if (known && row.Render == XpText)
+        text = XpText(Bytes(rendered));
+    else if (known && row.Render)
+        text = row.Render(text, nullptr);
+    else
+        CleanTextInPlace(text);
+    if (h.Tag == TagUserComment) {
+        Info.UserCommentText = UserCommentFrom(rendered, h.Size, c.View.BigEndian);
+        BoundShownText(Info.UserCommentText);
+        text = Info.UserCommentText;
+    }
+    BoundShownText(text);
+    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
+    if (Info.Builds(BuildListing)) {
+        Info.DumpText += "\r\n";
+        Info.DumpText += TagDescription(row);
+        Info.DumpText += " = ";
+        Info.DumpText += text;
+    }
+
+    HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
+
+    if (Info.Builds(BuildEntries) && known) {
+        try {
+            Info.AddBuiltEntry([&](TTagEntry &e) {
+                TakeRowIdentity(e, row);
+                e.Description = TagDescription(row);
+                e.DataType = static_cast<uint16_t>(h.Type);
+                e.Value = std::move(text);
+                e.RawLength = static_cast<int32_t>(raw.size());
+                e.Raw = std::move(raw);
+                e.ValuePosition =
+                    valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
+                        ? static_cast<int32_t>(valuePos)
+                        : 0;
+            });
+        } catch (const std::exception &) {
+            // The entry is missing; the walk goes on.
+        }
+    }
+}
+
+void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw,
+                                  const std::string &text, Pos valuePos) {
+    switch (tag) {
+        case TagImageWidth:
+        case TagPixelXDimension:
+            Info.WidthValue = RoundToInt32(NumericValue(c.View, raw, type));
+            break;
+        case TagImageLength:
+        case TagPixelYDimension:
+            Info.HeightValue = RoundToInt32(NumericValue(c.View, raw, type));
+            break;
+        case TagMake:
+            Info.CameraMake = text.substr(0, 32);
+            break;
+        case TagModel:
+            Info.CameraModel = text.substr(0, 40);
+            break;
+        case TagExifVersion:
+            Info.ExifVersionText = raw.substr(0, 6);
+            break;
+        case TagMakerNote:
+            Info.MakerNoteBytes = raw;
+            Info.MakerNotePosition = valuePos;
+            if (IdentifyMakerNote)
+                if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(Info.MakerNoteFacts()))
+                    WalkMakerNote(Info.MakerNoteBytes, layout->Table, layout->D, layout->B, layout->A, layout->BigEndian);
+            break;
+        case TagSubIFDs:
+        case TagExifPointer:
+        case TagInteropPointer:
+            FollowPointer(c, valuePos, KindMain);
+            break;
+        case TagGpsPointer:
+            FollowPointer(c, valuePos, KindGps);
+            break;
+        default:
+            break;
+    }
+}
+
+// A sub-directory is walked unless it was walked already (a cycle) or lies too
+// deep; whatever fails inside it ends only that sub-directory.
+void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
+    const Pos target = c.View.ReadOffset(valuePos) + c.Base;
+    if (c.Level >= TImageInfo::MaxDirectoryLevel || Visited.count(target) != 0) return;
+    TWalkContext sub = c;
+    sub.Kind = kind;
+    sub.Level = c.Level + 1;
+    try {
+        WalkDirectoryAt(sub, target);
+    } catch (const std::exception &) {
+        // Entries stored so far stay; the parent directory goes on.
+    }
+}
+
+// ------------------------------------------------------------ maker-note walk
+
+
+void TDirectoryWalk::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
+                               bool bigEndian) {
+    SizeBudget(Info.Length() + static_cast<int64_t>(note.size()));
+    TWalkContext c;
+    c.View.SetBuffer(note);
+    c.View.BigEndian = bigEndian;
+    c.Table = table;
+    c.D = d;
+    c.B = b;
+    c.A = a;
+    if (Info.Owner) c.Outer = *Info.Owner;
+    try {
+        WalkEntries(c, d + 3, c.View.ReadWord(d + 1), true);
+    } catch (const std::exception &e) {
+        Info.Owner->ErrorText = std::string("Error Detected = ") + e.what();
+    }
+}
+
+void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry) {
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    if (h.Size < 0) return;
+    int64_t m = 0;
+    Pos valuePos = h.ValueField;
+    if (h.Size > 4) {
+        m = c.View.ReadOffset(h.ValueField);
+        valuePos = m + c.D - c.B + 2;
+    }
+    // A value that lies wholly inside the note is read from it; any other is
+    // read from the enclosing EXIF data.
+    const bool inNote = valuePos + h.Size - 1 <= c.View.Length();
+    const int64_t available = inNote ? c.View.Available(valuePos, h.Size) : c.Outer.Available(c.A + m, h.Size);
+    if (!KeepBytes(available)) return;
+    const std::string_view value = inNote ? c.View.Region(valuePos, h.Size) : c.Outer.Region(c.A + m, h.Size);
+
+    const int t = FindTagIndex(h.Tag, c.Table);
+    const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
+    const std::string_view label = row ? row->Description : std::string_view("Unknown");
+    if (SameTextAscii(label, "SKIP")) return;
+    if (!Info.Builds(BuildEntries)) return;
+    // A tag without a row makes only a listing line.
+    if (!row && !Info.Builds(BuildListing)) return;
+
+    Bytes raw(value);
+    const std::string_view rendered = value.substr(0, RenderedValueBytes);
+    std::string text;
+    if (h.Type == TypeAscii) {
+        text = Quote + UpToZero(rendered) + Quote;
+    } else if (h.Type == TypeUndefined) {
+        text = Quote + std::string(rendered) + Quote;
+    } else {
+        try {
+            const std::string_view pattern = row ? row->FormatPattern : std::string_view();
+            const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
+            text = codesRow ? RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*codesRow))
+                            : RenderValue(c.View, rendered, h.Type, pattern, std::string_view());
+        } catch (const std::exception &) {
+            text = Quote + std::string(rendered) + Quote;
+        }
+    }
+    BoundShownText(text);
+    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
+    TRenderOut out;
+    const std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
+    for (const auto &[subLabel, subValue] : out.SubEntries) Info.AddMakerValue(subLabel, subValue, TypeAscii);
+    if (Info.Builds(BuildListing)) {
+        const std::string line = "\r\n" + std::string(label) + " = ";
+        Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
+    }
+    if (row) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+}
+
+void TDirectoryWalk::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {
+    try {
+        Info.AddBuiltEntry([&](TTagEntry &e) {
+            TakeRowIdentity(e, row);
+            e.Description = row.Description;
+            e.MakerNote = 1;
+            e.DataType = static_cast<uint16_t>(type);
+            e.Value = std::move(text);
+            e.Raw = std::move(raw);
+        });
+    } catch (const std::exception &) {
+        // The entry is missing; the walk goes on.
+    }
+}
+
+}  // namespace exif
