@@ -39,14 +39,18 @@ int HexValue(char c) {
 bool IsLineSpace(char c) { return c == '\n' || c == '\r' || c == ' ' || c == '\t'; }
 
 // Pairs of hex digits into bytes, white space between them skipped, until
-// `length` bytes are decoded or the digits end. Anything else ends the
-// decoding with a problem noted.
+// `length` bytes are decoded or the digits end. The header's length is
+// trusted over the digits: more digits, or anything else, end the decoding
+// with a problem noted.
 void DecodeHex(std::string_view hex, uint64_t length, TRawProfile &out) {
     out.Bytes.reserve(static_cast<size_t>(std::min<uint64_t>(length, hex.size() / 2)));
     int high = -1;
     for (const char c : hex) {
-        if (out.Bytes.size() == length) return;
         if (IsLineSpace(c)) continue;
+        if (out.Bytes.size() == length) {
+            out.Problem = "the raw profile holds more hex digits than its header says";
+            return;
+        }
         const int v = HexValue(c);
         if (v < 0) {
             out.Problem = "a character that is not a hex digit in the raw profile";

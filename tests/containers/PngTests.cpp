@@ -73,11 +73,14 @@ TEST(Png, RawProfilesGiveExifIptcAndXmp) {
 TEST(Png, RawProfileFaultsAreNoted) {
     const std::string shortHex = "\nexif\n       9\n4d4d002a\n";
     const std::string tooLong = "\nexif\n99999999999\n4d4d\n";
+    const std::string extraHex = "\nexif\n       2\n4d4d\n002a\n";
     const auto read = Read(ReadPng, Png(Chunk("tEXt", "Raw profile type exif\0"s + shortHex) +
+                                        Chunk("tEXt", "Raw profile type exif\0"s + extraHex) +
                                         Chunk("tEXt", "Raw profile type exif\0"s + tooLong) +
                                         Chunk("tEXt", "Raw profile type xmp\0no header"s)));
-    EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), Views{"MM\0*"s});
+    EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), (Views{"MM\0*"s, "MM"}));
     EXPECT_TRUE(HasNote(read, "holds 4 bytes, its header says 9"));
+    EXPECT_TRUE(HasNote(read, "more hex digits than its header says"));
     EXPECT_TRUE(HasNote(read, "more than the limit"));
     EXPECT_TRUE(HasNote(read, "no raw profile header"));
 }
