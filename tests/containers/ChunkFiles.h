@@ -31,13 +31,16 @@ inline std::string LittleEndian(uint64_t v, int width) {
     return out;
 }
 
-// Runs a container reader over bytes the caller keeps alive.
-inline containers::TContainerRead Read(containers::TContainerRead (*reader)(const containers::TByteReader &),
-                                       const std::string &bytes) {
+using TReader = containers::TContainerRead (*)(const containers::TByteReader &);
+
+// Runs a container reader over bytes the caller keeps alive: the blocks are
+// views of them. Not over a temporary, whose blocks would dangle.
+inline containers::TContainerRead Read(TReader reader, const std::string &bytes) {
     exif::tEndInd view;
     view.SetBuffer(bytes);
     return reader(containers::TByteReader(view));
 }
+containers::TContainerRead Read(TReader reader, std::string &&bytes) = delete;
 
 inline std::vector<std::string_view> BlocksOf(const containers::TContainerRead &read, containers::TBlockKind kind) {
     std::vector<std::string_view> out;

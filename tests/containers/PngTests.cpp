@@ -74,10 +74,11 @@ TEST(Png, RawProfileFaultsAreNoted) {
     const std::string shortHex = "\nexif\n       9\n4d4d002a\n";
     const std::string tooLong = "\nexif\n99999999999\n4d4d\n";
     const std::string extraHex = "\nexif\n       2\n4d4d\n002a\n";
-    const auto read = Read(ReadPng, Png(Chunk("tEXt", "Raw profile type exif\0"s + shortHex) +
-                                        Chunk("tEXt", "Raw profile type exif\0"s + extraHex) +
-                                        Chunk("tEXt", "Raw profile type exif\0"s + tooLong) +
-                                        Chunk("tEXt", "Raw profile type xmp\0no header"s)));
+    const std::string file = Png(Chunk("tEXt", "Raw profile type exif\0"s + shortHex) +
+                                 Chunk("tEXt", "Raw profile type exif\0"s + extraHex) +
+                                 Chunk("tEXt", "Raw profile type exif\0"s + tooLong) +
+                                 Chunk("tEXt", "Raw profile type xmp\0no header"s));
+    const auto read = Read(ReadPng, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), (Views{"MM\0*"s, "MM"}));
     EXPECT_TRUE(HasNote(read, "holds 4 bytes, its header says 9"));
     EXPECT_TRUE(HasNote(read, "more hex digits than its header says"));
@@ -96,8 +97,9 @@ TEST(Png, XmpInCompressedAndPlainITXt) {
 
 TEST(Png, IccProfileAndCommentButNoOtherText) {
     const std::string profile = "profile bytes";
-    const auto read = Read(ReadPng, Png(Chunk("iCCP", "sRGB\0\0"s + Deflated(profile)) +
-                                        Chunk("tEXt", "Comment\0hello"s) + Chunk("tEXt", "Author\0me"s)));
+    const std::string file = Png(Chunk("iCCP", "sRGB\0\0"s + Deflated(profile)) + Chunk("tEXt", "Comment\0hello"s) +
+                                 Chunk("tEXt", "Author\0me"s));
+    const auto read = Read(ReadPng, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Icc), Views{profile});
     EXPECT_EQ(BlocksOf(read, TBlockKind::Comment), Views{"hello"});
     EXPECT_EQ(read.Blocks.size(), 2u);
@@ -114,9 +116,10 @@ TEST(Png, ChecksumMismatchIsNotedAndTheChunkStillRead) {
 TEST(Png, CompressedTextThatCannotBeInflatedIsNoted) {
     const std::string bomb = Deflated(std::string(containers::MaxOwnedBlock + 1, ' '));
     const std::string cut = Deflated(Packet).substr(0, 10);
-    const auto read = Read(ReadPng, Png(Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + bomb) +
-                                        Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + cut) +
-                                        Chunk("zTXt", "Comment\0\0not zlib"s) + Chunk("eXIf", Tiff)));
+    const std::string file = Png(Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + bomb) +
+                                 Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + cut) +
+                                 Chunk("zTXt", "Comment\0\0not zlib"s) + Chunk("eXIf", Tiff));
+    const auto read = Read(ReadPng, file);
     EXPECT_TRUE(BlocksOf(read, TBlockKind::Xmp).empty());
     EXPECT_TRUE(BlocksOf(read, TBlockKind::Comment).empty());
     EXPECT_TRUE(HasNote(read, "inflates past the limit"));
@@ -132,7 +135,8 @@ TEST(Png, AMillionTinyChunksAreWalkedToTheBound) {
     chunks.reserve(chunks.size() * 2 + tiny.size() * 1000000);
     for (int k = 0; k < 1000000; ++k) chunks += tiny;
     chunks += Chunk("eXIf", Tiff);
-    const auto read = Read(ReadPng, Png(chunks));
+    const std::string file = Png(chunks);
+    const auto read = Read(ReadPng, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Exif).size(), 1u);
     EXPECT_TRUE(HasNote(read, "more than 100000 chunks"));
 }
@@ -140,12 +144,14 @@ TEST(Png, AMillionTinyChunksAreWalkedToTheBound) {
 TEST(Png, TheEndOfTheFileEndsTheWalk) {
     const std::string start = Png(Chunk("eXIf", Tiff));
     const std::string body = start.substr(0, start.size() - 12);
-    const auto pastEnd = Read(ReadPng, body + BigEndian(1000, 4) + "tEXtComment\0abc"s);
+    const std::string cut = body + BigEndian(1000, 4) + "tEXtComment\0abc"s;
+    const auto pastEnd = Read(ReadPng, cut);
     EXPECT_EQ(BlocksOf(pastEnd, TBlockKind::Exif), Views{Tiff});
     EXPECT_TRUE(BlocksOf(pastEnd, TBlockKind::Comment).empty());
     EXPECT_TRUE(HasNote(pastEnd, "tEXt chunk at offset " + std::to_string(body.size()) + ": runs past the end"));
     EXPECT_TRUE(HasNote(Read(ReadPng, body), "ends without an IEND chunk"));
-    EXPECT_TRUE(HasNote(Read(ReadPng, "GIF89a"), "no PNG signature"));
+    const std::string gif = "GIF89a";
+    EXPECT_TRUE(HasNote(Read(ReadPng, gif), "no PNG signature"));
 }
 
 }  // namespace

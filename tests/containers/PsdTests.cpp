@@ -46,26 +46,30 @@ TEST(Psd, ResourcesWithOddNamesAndSizes) {
 TEST(Psd, TheWalkStopsAtTheEndOfTheResources) {
     const std::string resources = Resource(0x0404, "", Iim) + Resource(0x0422, "", Tiff);
     // A section length that leaves the second resource out of the section.
-    const auto cut = Read(ReadPsd, Psd(1, resources, resources.size() - 4));
+    const std::string cutFile = Psd(1, resources, resources.size() - 4);
+    const auto cut = Read(ReadPsd, cutFile);
     EXPECT_EQ(BlocksOf(cut, TBlockKind::Iptc), Views{Iim});
     EXPECT_TRUE(BlocksOf(cut, TBlockKind::Exif).empty());
     EXPECT_TRUE(HasNote(cut, "resource's data runs past the end"));
     // Resources after the section are not read, nor the layers' bytes.
-    const auto shorter = Read(ReadPsd, Psd(1, resources, Resource(0x0404, "", Iim).size()));
+    const std::string shorterFile = Psd(1, resources, Resource(0x0404, "", Iim).size());
+    const auto shorter = Read(ReadPsd, shorterFile);
     EXPECT_EQ(shorter.Blocks.size(), 1u);
     EXPECT_TRUE(shorter.Notes.empty());
 }
 
 TEST(Psd, SizesPastTheFile) {
     const std::string resources = Resource(0x0404, "", Iim);
-    const auto longSection = Read(ReadPsd, Psd(1, resources, 1u << 30));
+    const std::string longFile = Psd(1, resources, 1u << 30);
+    const auto longSection = Read(ReadPsd, longFile);
     EXPECT_EQ(BlocksOf(longSection, TBlockKind::Iptc), Views{Iim});
     EXPECT_TRUE(HasNote(longSection, "image resources section runs past the end of the file"));
     EXPECT_TRUE(HasNote(longSection, "no resource signature"));
     const std::string file = Psd(1, resources, resources.size());
     const std::string hugeColourMode = file.substr(0, 26) + BigEndian(0xFFFFFFF0, 4) + file.substr(30);
     EXPECT_TRUE(Read(ReadPsd, hugeColourMode).Blocks.empty());
-    EXPECT_TRUE(HasNote(Read(ReadPsd, "8BPS\0\x03"s), "no PSD or PSB header"));
+    const std::string version3 = "8BPS\0\x03"s;
+    EXPECT_TRUE(HasNote(Read(ReadPsd, version3), "no PSD or PSB header"));
 }
 
 }  // namespace

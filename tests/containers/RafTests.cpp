@@ -37,22 +37,27 @@ TEST(Raf, ExifFromTheEmbeddedJpegsApp1) {
     EXPECT_TRUE(read.Notes.empty());
     // No EXIF before the image data: nothing found, nothing to note.
     const std::string noExif = "\xFF\xD8"s + Segment(0xDA, "scan") + Segment(0xE1, ExifPrefix + Tiff);
-    EXPECT_TRUE(Read(ReadRaf, Raf(noExif, noExif.size())).Blocks.empty());
+    const std::string noExifFile = Raf(noExif, noExif.size());
+    EXPECT_TRUE(Read(ReadRaf, noExifFile).Blocks.empty());
 }
 
 TEST(Raf, SizesPastTheFile) {
-    const auto longJpeg = Read(ReadRaf, Raf(Jpeg(), 1u << 30));
+    const std::string longFile = Raf(Jpeg(), 1u << 30);
+    const auto longJpeg = Read(ReadRaf, longFile);
     EXPECT_EQ(BlocksOf(longJpeg, TBlockKind::Exif), Views{Tiff});
     EXPECT_TRUE(HasNote(longJpeg, "embedded JPEG runs past the end of the file"));
 
     const std::string cut = Jpeg().substr(0, Jpeg().find("Exif") + 4);
-    const auto cutSegment = Read(ReadRaf, Raf(cut, cut.size()));
+    const std::string cutFile = Raf(cut, cut.size());
+    const auto cutSegment = Read(ReadRaf, cutFile);
     EXPECT_TRUE(cutSegment.Blocks.empty());
     EXPECT_TRUE(HasNote(cutSegment, "runs past the embedded JPEG"));
 
     const std::string file = Raf(Jpeg(), Jpeg().size());
-    EXPECT_TRUE(HasNote(Read(ReadRaf, file.substr(0, 0x94) + "not a JPEG"), "no embedded JPEG at offset 148"));
-    EXPECT_TRUE(HasNote(Read(ReadRaf, file.substr(0, 0x58)), "header is cut short"));
+    const std::string notJpeg = file.substr(0, 0x94) + "not a JPEG";
+    const std::string shortHeader = file.substr(0, 0x58);
+    EXPECT_TRUE(HasNote(Read(ReadRaf, notJpeg), "no embedded JPEG at offset 148"));
+    EXPECT_TRUE(HasNote(Read(ReadRaf, shortHeader), "header is cut short"));
 }
 
 }  // namespace

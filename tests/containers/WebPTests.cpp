@@ -35,7 +35,8 @@ TEST(WebP, ExifWithAndWithoutPrefixXmpAndIccAfterOddChunks) {
 }
 
 TEST(WebP, ChunksAreReadWhateverTheFlagsSay) {
-    const auto read = Read(ReadWebP, WebP(Vp8x(0x08) + Chunk("XMP ", Packet)));
+    const std::string file = WebP(Vp8x(0x08) + Chunk("XMP ", Packet));
+    const auto read = Read(ReadWebP, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Xmp), Views{Packet});
     EXPECT_TRUE(HasNote(read, "VP8X flags a EXIF chunk the file does not have"));
     EXPECT_TRUE(HasNote(read, "a XMP chunk VP8X does not flag"));
@@ -43,18 +44,20 @@ TEST(WebP, ChunksAreReadWhateverTheFlagsSay) {
 
 TEST(WebP, SizesPastTheFile) {
     const std::string good = WebP(Chunk("EXIF", Tiff));
-    const auto riffTooLong = Read(ReadWebP, good.substr(0, 4) + LittleEndian(1000, 4) + good.substr(8));
+    const std::string longRiff = good.substr(0, 4) + LittleEndian(1000, 4) + good.substr(8);
+    const auto riffTooLong = Read(ReadWebP, longRiff);
     EXPECT_EQ(BlocksOf(riffTooLong, TBlockKind::Exif), Views{Tiff});
     EXPECT_TRUE(HasNote(riffTooLong, "RIFF size runs past the end of the file"));
 
     const std::string chunkTooLong = good + "XMP " + LittleEndian(1000, 4) + Packet;
-    const auto read = Read(ReadWebP, chunkTooLong.substr(0, 4) + LittleEndian(chunkTooLong.size() - 8, 4) +
-                                         chunkTooLong.substr(8));
+    const std::string file = chunkTooLong.substr(0, 4) + LittleEndian(chunkTooLong.size() - 8, 4) + chunkTooLong.substr(8);
+    const auto read = Read(ReadWebP, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), Views{Tiff});
     EXPECT_TRUE(BlocksOf(read, TBlockKind::Xmp).empty());
     EXPECT_TRUE(HasNote(read, "XMP  chunk at offset " + std::to_string(good.size()) + ": runs past the end"));
     // Bytes after the RIFF size are not the file's chunks.
-    EXPECT_TRUE(BlocksOf(Read(ReadWebP, WebP("") + Chunk("EXIF", Tiff)), TBlockKind::Exif).empty());
+    const std::string trailing = WebP("") + Chunk("EXIF", Tiff);
+    EXPECT_TRUE(BlocksOf(Read(ReadWebP, trailing), TBlockKind::Exif).empty());
 }
 
 }  // namespace
