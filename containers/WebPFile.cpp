@@ -36,6 +36,15 @@ constexpr std::array<TFlaggedChunk, 3> FlaggedChunks = {{
     {0x04, "XMP ", TBlockKind::Xmp},
 }};
 
+// A four-character code as a user reads it: "XMP", not "XMP ". The code of
+// a damaged chunk may be any bytes: those not printable show as '?'.
+std::string CodeName(std::string_view code) {
+    std::string name(code.substr(0, code.find_last_not_of(' ') + 1));
+    for (char &c : name)
+        if (c < 0x20 || c > 0x7E) c = '?';
+    return name;
+}
+
 struct TChunk {
     uint64_t Offset = 0;
     std::string_view Code;
@@ -100,7 +109,7 @@ bool TWebPWalk::NextChunk(uint64_t at, TChunk &chunk) {
     }
     chunk = {at, File.Bytes(at, 4), at + ChunkHeaderSize, File.U32LE(at + 4)};
     if (chunk.Size > End - chunk.Data) {
-        Result.Notes.push_back(std::string(chunk.Code) + " chunk at offset " + std::to_string(at) +
+        Result.Notes.push_back(CodeName(chunk.Code) + " chunk at offset " + std::to_string(at) +
                                ": runs past the end of the file");
         return false;
     }
@@ -126,7 +135,7 @@ void TWebPWalk::NoteFlagsThatDisagree() {
     for (const TFlaggedChunk &f : FlaggedChunks) {
         const bool flagged = (*Flags & f.Flag) != 0;
         const bool found = (Found & f.Flag) != 0;
-        const std::string code(f.Code.substr(0, f.Code.find(' ')));
+        const std::string code = CodeName(f.Code);
         if (flagged && !found) Result.Notes.push_back("VP8X flags a " + code + " chunk the file does not have");
         if (found && !flagged) Result.Notes.push_back("a " + code + " chunk VP8X does not flag");
     }

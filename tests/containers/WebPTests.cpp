@@ -54,7 +54,7 @@ TEST(WebP, SizesPastTheFile) {
     const auto read = Read(ReadWebP, file);
     EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), Views{Tiff});
     EXPECT_TRUE(BlocksOf(read, TBlockKind::Xmp).empty());
-    EXPECT_TRUE(HasNote(read, "XMP  chunk at offset " + std::to_string(good.size()) + ": runs past the end"));
+    EXPECT_TRUE(HasNote(read, "XMP chunk at offset " + std::to_string(good.size()) + ": runs past the end"));
     // Bytes after the RIFF size are not the file's chunks.
     const std::string trailing = WebP("") + Chunk("EXIF", Tiff);
     EXPECT_TRUE(BlocksOf(Read(ReadWebP, trailing), TBlockKind::Exif).empty());
