@@ -199,11 +199,17 @@ int ExportRun(const Options &o) {
     const int status = ReadView(o, {name, false}, view);
     if (status == ExitUnreadable) return status;
     std::string error;
-    if (!WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
-        Complain(EscapeUtf8Controls(error));
-        return ExitUnreadable;
+    switch (WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
+        case ExportResult::Written:
+            return status;
+        case ExportResult::Refused:
+            Complain(EscapeUtf8Controls(error));
+            return ExitUsage;
+        case ExportResult::Failed:
+            break;
     }
-    return status;
+    Complain(EscapeUtf8Controls(error));
+    return ExitUnreadable;
 }
 
 int PrintRun(const Options &o) {

@@ -11,6 +11,8 @@ import os
 import resource
 import shutil
 import signal
+import socket
+import stat
 import struct
 import subprocess
 import sys
@@ -238,6 +240,94 @@ class ExportSafety(ExifinfoCase):
         with open(earlier, "rb") as f:
             self.assertEqual(f.read(), b"the earlier export\r\n")
         self.assertEqual(sorted(os.listdir(self.dir)), ["DSCN0010.jpg", "out.txt"])
+
+    def special_files(self):
+        """A FIFO, a folder, a socket and (as root) a character device, each
+        made by a function of its path."""
+        def bind_socket(path):
+            with socket.socket(socket.AF_UNIX) as s:
+                s.bind(path)
+
+        def null_device(path):
+            os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+
+        return {"fifo": os.mkfifo, "folder": os.mkdir, "socket": bind_socket, "device": null_device}
+
+    def test_a_special_file_at_the_target_or_where_a_link_leads_is_refused_and_left_as_it_is(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        for kind, make in self.special_files().items():
+            for through_link in (False, True):
+                with self.subTest(kind=kind, through_link=through_link):
+                    special = self.path(kind + ("-target" if through_link else ""))
+                    try:
+                        make(special)
+                    except PermissionError:
+                        self.skipTest(f"cannot make a {kind} here")
+                    target = special
+                    if through_link:
+                        target = self.path(kind + "-link")
+                        os.symlink(special, target)
+                    before = os.lstat(special)
+                    result = run("--export", target, image)
+                    self.assertEqual(result.returncode, 2)
+                    self.assertIn(b"--export writes only to a regular file or a new name", result.stderr)
+                    after = os.lstat(special)
+                    self.assertEqual((after.st_ino, after.st_mode, after.st_rdev),
+                                     (before.st_ino, before.st_mode, before.st_rdev))
+        self.assertEqual([n for n in os.listdir(self.dir) if n.endswith(".tmp")], [])
+
+    def test_a_symbolic_link_at_the_target_is_followed_and_its_file_replaced(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        os.mkdir(self.path("real"))
+        self.put("real/out.txt", b"the earlier export\r\n")
+        os.symlink("real/out.txt", self.path("link.txt"))
+        result = run("--export", self.path("link.txt"), image)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(os.readlink(self.path("link.txt")), "real/out.txt")
+        with open(self.path("real/out.txt"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"EXIF\r\nFileName=img.jpg\r\n"))
+
+    def test_a_re_export_keeps_the_mode_and_owner_of_the_earlier_file(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        earlier = self.put("out.txt", b"private\r\n")
+        os.chmod(earlier, 0o600)
+        owner = (1234, 5678) if os.geteuid() == 0 else (os.getuid(), os.getgid())
+        os.chown(earlier, *owner)
+        self.assertEqual(run("--export", earlier, image).returncode, 0)
+        status = os.stat(earlier)
+        self.assertEqual((stat.S_IMODE(status.st_mode), status.st_uid, status.st_gid), (0o600, *owner))
+
+    def test_a_target_name_near_the_file_systems_limit_is_written(self):
+        target = self.path("e" * 250 + ".txt")
+        result = run("--export", target, self.sample("Canon_40D.jpg", "img.jpg"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir)), sorted(["img.jpg", os.path.basename(target)]))
+
+    @unittest.skipUnless(shutil.which("strace"), "needs strace")
+    def test_a_termination_signal_during_the_export_leaves_no_temporary_file(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        signals = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGPIPE)
+
+        def default_actions():
+            for s in signals:
+                signal.signal(s, signal.SIG_DFL)
+
+        for sig in signals:
+            with self.subTest(signal=sig.name):
+                earlier = self.put("out.txt", b"the earlier export\r\n")
+                # strace delivers the signal as the tool flushes the written
+                # temporary file to the disk, before the rename: every time
+                # at the same point.
+                result = subprocess.run(["strace", "-qq", "-o", os.devnull, "-e", "trace=fsync",
+                                         "-e", f"inject=fsync:signal={sig.name}",
+                                         EXIFINFO, "--export", earlier, image],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=default_actions)
+                if result.returncode > 0 and b"ptrace" in result.stderr.lower():
+                    self.skipTest("strace may not trace here")
+                self.assertEqual(result.returncode, -sig)
+                self.assertEqual(sorted(os.listdir(self.dir)), ["img.jpg", "out.txt"])
+                with open(earlier, "rb") as f:
+                    self.assertEqual(f.read(), b"the earlier export\r\n")
 
 
 if __name__ == "__main__":
