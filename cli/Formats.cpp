@@ -85,7 +85,7 @@ public:
     void File(const FileResult &r, std::string &out) override {
         out += First ? "\n{\n" : ",\n{\n";
         First = false;
-        out += "  \"SourceFile\": " + JsonString(ValidUtf8(r.Name));
+        out += "  \"SourceFile\": " + JsonString(r.Name);
         for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8(f.Key)) + ": " + JsonString(Utf8(f.Value));
         out += "\n}";
     }
@@ -125,7 +125,7 @@ private:
     };
 
     std::string Line(const Row &row) const {
-        std::string out = CsvField(ValidUtf8(row.Name));
+        std::string out = CsvField(EscapeUtf8Controls(row.Name));
         for (const std::string &key : Header) {
             out += ",";
             const auto value = row.Values.find(key);

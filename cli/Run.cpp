@@ -132,7 +132,8 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     if (KindOfFile(name) == ImageKind::Unknown)
         Note(name, "not a JPEG or TIFF file");
     else
-        Note(name, "no EXIF or IPTC data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
+        Note(name, "no EXIF or IPTC data" +
+                       (view.ErrorText.empty() ? std::string() : " (" + TerminalValue(view.ErrorText) + ")"));
     return ExitNoMetadata;
 }
 

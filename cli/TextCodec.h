@@ -11,10 +11,6 @@ namespace cli {
 // hold and for every byte of a malformed sequence.
 std::string Utf8ToWindows1252(std::string_view utf8);
 
-// The text with every malformed UTF-8 byte replaced by U+FFFD, so that any
-// byte string (a Linux file name) can go into JSON.
-std::string ValidUtf8(std::string_view text);
-
 // Windows-1252 text with its control bytes (0x00-0x1F, 0x7F and the five
 // bytes the code page leaves undefined) and the backslash written as C-style
 // escapes: \0 \t \n \r \\ and \xHH. Nothing raw can reach a terminal.
@@ -25,12 +21,19 @@ void AppendEscaped(std::string &out, std::string_view windowsText);
 // terminal shows it.
 void AppendTerminalValue(std::string &out, std::string_view windowsText);
 
-// The same for UTF-8 text (a file name): malformed bytes become U+FFFD,
-// control characters and the backslash are escaped.
+// The same for a file name, UTF-8 as a rule: C0 and C1 control characters
+// (U+0080-U+009F, which terminals obey as the escape character's two-byte
+// forms), DEL and the backslash escaped as above, a C1 character as the
+// escapes of its two bytes ("\xc2\x9b"), and every byte that is not part of
+// valid UTF-8 as its \xHH escape, so the name's bytes can be told back.
 std::string EscapeUtf8Controls(std::string_view utf8);
 
-// A JSON string literal (quotes included) of UTF-8 text.
-std::string JsonString(std::string_view utf8);
+// A JSON string literal (quotes included) of any bytes: UTF-8 text as itself,
+// its C0 and C1 control characters and DEL as \u00XX escapes; each byte that
+// is not part of valid UTF-8 (a Linux file name may hold any) as the lone
+// surrogate escape \udcXX, as Python's "surrogateescape" error handler
+// decodes it, so such a name can be encoded back to its bytes.
+std::string JsonString(std::string_view text);
 
 // A CSV field: quoted, with its quotes doubled, when it holds a comma, a
 // quote, a line break or leading or trailing spaces.

@@ -8,6 +8,7 @@ import csv
 import io
 import json
 import os
+import re
 import resource
 import shutil
 import signal
@@ -67,6 +68,11 @@ class ExifinfoCase(unittest.TestCase):
     def json_of(self, *args):
         result = run("--json", *args)
         return result, json.loads(result.stdout.decode("utf-8"))
+
+    def assert_no_raw_controls(self, output):
+        """No C0 control but the line ends, no DEL, no C1 control (UTF-8)."""
+        lines = output.replace(b"\r\n", b"\n").replace(b"\n", b"")
+        self.assertIsNone(re.search(rb"[\x00-\x1f\x7f]|\xc2[\x80-\x9f]", lines), output)
 
 
 class ExitStatusesAndNotes(ExifinfoCase):
@@ -137,6 +143,39 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertEqual(files[0]["SourceFile"], image)
         self.assertEqual(files[0]["ImageCaption"], CAPTION.decode("cp1252"))
         self.assertEqual(files[0]["ObjectName"], "Title")
+
+    def test_json_escapes_the_c1_characters_that_windows_1252_s_undefined_bytes_become(self):
+        image = self.put("c1.jpg", jpeg_with_iptc(dataset(2, 120, b"a\x81\x8d\x8f\x90\x9d\x80b")))
+        result, files = self.json_of(image)
+        self.assert_no_raw_controls(result.stdout)
+        self.assertEqual(files[0]["ImageCaption"], "a\x81\x8d\x8f\x90\x9d\u20acb")
+
+    def test_a_file_name_with_control_characters_is_escaped_in_every_format_and_note(self):
+        image = self.sample("Canon_40D.jpg", "a\u009b31m\nb.jpg")
+        empty = self.put("\u009bempty.jpg", b"")
+        shown = os.path.join(self.dir, "a\\xc2\\x9b31m\\nb.jpg")
+        text = run(image, empty, "--\x1b[31m")
+        self.assert_no_raw_controls(text.stderr)
+        self.assertIn(b"--\\x1b[31m", text.stderr)
+        text = run(image, empty)
+        for output in (text.stdout, text.stderr):
+            self.assert_no_raw_controls(output)
+        self.assertIn(f"== {shown} ==\n".encode(), text.stdout)
+        self.assertIn(b"\\xc2\\x9bempty.jpg: no EXIF or IPTC data", text.stderr)
+        result = run("--csv", image)
+        self.assert_no_raw_controls(result.stdout)
+        rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
+        self.assertEqual([row["SourceFile"] for row in rows], [shown])
+        result, files = self.json_of(image)
+        self.assert_no_raw_controls(result.stdout)
+        self.assertEqual(files[0]["SourceFile"], image)
+
+    def test_a_json_source_file_that_is_not_utf8_gives_back_its_bytes_through_surrogate_escapes(self):
+        name = os.path.join(os.fsencode(self.dir), b"caf\xe9\xff.jpg")
+        shutil.copyfile(os.path.join(SAMPLES, "Canon_40D.jpg"), name)
+        result, files = self.json_of(name)
+        self.assertIn(b"caf\\udce9\\udcff.jpg", result.stdout)
+        self.assertEqual(os.fsencode(files[0]["SourceFile"]), name)
 
     def test_a_repeated_name_takes_its_group_as_prefix(self):
         _, files = self.json_of(self.sample("DSCN0010.jpg"), self.sample("Arbitro.tiff"))
