@@ -11,7 +11,12 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <iconv.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <unistd.h>
+
+#include <clocale>
 #endif
 
 namespace cli {
@@ -65,6 +70,12 @@ std::string ReaderPath(const std::string &utf8) {
 
 bool IsTerminal(std::FILE *stream) {
     return _isatty(_fileno(stream)) != 0;
+}
+
+std::string LocaleDecimalSeparator() {
+    wchar_t separator[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 1) return ".";
+    return Utf8Of(fs::path(std::wstring(separator)));
 }
 
 int CreateNewFile(const std::filesystem::path &path) {
@@ -134,6 +145,43 @@ std::string ReaderPath(const std::string &utf8) {
 
 bool IsTerminal(std::FILE *stream) {
     return isatty(fileno(stream)) != 0;
+}
+
+namespace {
+
+// `text` from the character set `codeset` to UTF-8; empty when it does not
+// convert.
+std::string Utf8From(const char *codeset, std::string text) {
+    const iconv_t converter = iconv_open("UTF-8", codeset);
+    if (converter == reinterpret_cast<iconv_t>(-1)) return {};
+    // A character takes at most four bytes in UTF-8 and at least one in any
+    // character set.
+    std::string out(4 * text.size(), '\0');
+    char *in = text.data();
+    char *to = out.data();
+    size_t inLeft = text.size(), outLeft = out.size();
+    const bool converted = iconv(converter, &in, &inLeft, &to, &outLeft) != static_cast<size_t>(-1) && inLeft == 0;
+    iconv_close(converter);
+    if (!converted) return {};
+    out.resize(out.size() - outLeft);
+    return out;
+}
+
+}  // namespace
+
+std::string LocaleDecimalSeparator() {
+    // The environment's LC_NUMERIC names the locale; its separator's bytes
+    // are in that locale's character set, so both come from it.
+    const char *name = std::setlocale(LC_NUMERIC, "");
+    std::string separator;
+    if (name) {
+        if (const locale_t locale = newlocale(LC_CTYPE_MASK | LC_NUMERIC_MASK, name, locale_t{})) {
+            separator = Utf8From(nl_langinfo_l(CODESET, locale), nl_langinfo_l(RADIXCHAR, locale));
+            freelocale(locale);
+        }
+    }
+    std::setlocale(LC_NUMERIC, "C");
+    return separator.empty() ? "." : separator;
 }
 
 int CreateNewFile(const std::filesystem::path &path) {

@@ -25,6 +25,11 @@ std::string ReaderPath(const std::string &utf8);
 
 bool IsTerminal(std::FILE *stream);
 
+// The decimal separator of the user's locale as UTF-8, whole (several bytes
+// for U+066B): on Linux LC_NUMERIC's, converted from that locale's character
+// set; on Windows the regional settings'. "." when there is none.
+std::string LocaleDecimalSeparator();
+
 // Creates `path` for writing, failing when it exists already; -1 on failure.
 int CreateNewFile(const std::filesystem::path &path);
 // Writes all of `bytes` to the descriptor, flushes it to the disk and closes

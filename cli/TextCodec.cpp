@@ -1,7 +1,10 @@
 #include "cli/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
+
+#include "exif/TextFormat.h"
 
 namespace cli {
 
@@ -63,6 +66,16 @@ void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digi
 }
 
 }  // namespace
+
+std::optional<char> Windows1252CharOf(std::string_view utf8) {
+    const auto decoded = utf8.empty() ? std::nullopt : DecodeUtf8(utf8);
+    if (!decoded || decoded->Length != utf8.size()) return std::nullopt;
+    const char32_t code = decoded->Code;
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) return std::nullopt;
+    const char byte = Windows1252Of(code);
+    if (byte == '?' && code != '?') return std::nullopt;
+    return byte;
+}
 
 std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
@@ -163,6 +176,43 @@ std::string EscapeControls(std::string_view windowsText) {
     return out;
 }
 
+namespace {
+
+// The decimal separator the reader could not write (see SetDecimalMark).
+struct {
+    char Byte = 0;
+    std::string Utf8;
+} DecimalMark;
+
+bool IsMark(unsigned char c) {
+    return DecimalMark.Byte != 0 && c == static_cast<unsigned char>(DecimalMark.Byte);
+}
+
+}  // namespace
+
+void SetDecimalMark(char mark, std::string_view utf8Separator) {
+    DecimalMark.Byte = mark;
+    DecimalMark.Utf8 = utf8Separator;
+}
+
+std::string Utf8OfWindows1252(std::string_view windowsText) {
+    // ASCII is the same in both.
+    const bool ascii = std::all_of(windowsText.begin(), windowsText.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 && !IsMark(static_cast<unsigned char>(c));
+    });
+    if (ascii) return std::string(windowsText);
+    if (DecimalMark.Byte == 0) return exif::Windows1252ToUtf8(windowsText);
+    std::string out;
+    for (size_t start = 0; start <= windowsText.size();) {
+        const size_t mark = std::min(windowsText.find(DecimalMark.Byte, start), windowsText.size());
+        out += exif::Windows1252ToUtf8(windowsText.substr(start, mark - start));
+        if (mark == windowsText.size()) break;
+        out += DecimalMark.Utf8;
+        start = mark + 1;
+    }
+    return out;
+}
+
 void AppendTerminalValue(std::string &out, std::string_view windowsText) {
     size_t start = 0;
     while (start < windowsText.size()) {
@@ -173,6 +223,8 @@ void AppendTerminalValue(std::string &out, std::string_view windowsText) {
         const auto c = static_cast<unsigned char>(windowsText[end]);
         if (ClassOf(windowsText[end]) == ByteClass::High)
             AddUtf8Of(out, c);
+        else if (IsMark(c))
+            out += DecimalMark.Utf8;
         else
             AddEscape(out, c);
         start = end + 1;

@@ -2,6 +2,7 @@
 // the terminal, JSON and CSV are UTF-8, and file names arrive as UTF-8.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,20 @@ namespace cli {
 // hold and for every byte of a malformed sequence.
 std::string Utf8ToWindows1252(std::string_view utf8);
 
+// The Windows-1252 byte of UTF-8 text that is one character the code page
+// holds, not a control character; nothing otherwise.
+std::optional<char> Windows1252CharOf(std::string_view utf8);
+
+// A decimal separator that Windows-1252 cannot hold (U+066B, the Arabic
+// decimal separator of Pashto and Persian locales) cannot pass through the
+// reader's text: the reader writes `mark`, a byte the text holds nowhere
+// else, and the conversions to UTF-8 below write `utf8Separator` for it.
+// Mark 0: none.
+void SetDecimalMark(char mark, std::string_view utf8Separator);
+
+// UTF-8 of Windows-1252 text, the decimal mark replaced.
+std::string Utf8OfWindows1252(std::string_view windowsText);
+
 // Windows-1252 text with its control bytes (0x00-0x1F, 0x7F and the five
 // bytes the code page leaves undefined) and the backslash written as C-style
 // escapes: \0 \t \n \r \\ and \xHH. Nothing raw can reach a terminal.
@@ -18,7 +33,7 @@ std::string EscapeControls(std::string_view windowsText);
 void AppendEscaped(std::string &out, std::string_view windowsText);
 
 // EscapeControls and then the conversion to UTF-8, in one pass: a value as a
-// terminal shows it.
+// terminal shows it. The decimal mark becomes the separator.
 void AppendTerminalValue(std::string &out, std::string_view windowsText);
 
 // The same for a file name, UTF-8 as a rule: C0 and C1 control characters

@@ -228,6 +228,25 @@ class TerminalText(ExifinfoCase):
         self.assertIn(b"FileSize=7,77 Kb\n", run("--decimal=,", sample).stdout)
         self.assertIn(b"FileSize=7.77 Kb\n", run("-d", "C", sample).stdout)
 
+    def test_the_locales_separator_is_taken_whole_even_where_windows_1252_cannot_hold_it(self):
+        # Pashto's decimal separator is U+066B, two bytes in UTF-8.
+        os.mkdir(self.path("locales"))
+        made = subprocess.run(["localedef", "-i", "ps_AF", "-f", "UTF-8", self.path("locales/ps_AF.UTF-8")],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if made.returncode != 0:
+            self.skipTest("cannot make the ps_AF.UTF-8 locale")
+        env = dict(os.environ, LOCPATH=self.path("locales"), LC_ALL="ps_AF.UTF-8")
+        sample = self.sample("Canon_40D.jpg")
+        self.assertIn("FileSize=7\u066b77 Kb\n".encode(), run("--decimal", "locale", sample, env=env).stdout)
+        # A caption's own bytes stay as they are, the control byte included.
+        image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, b"1\x012 3.4")))
+        files = json.loads(run("--json", "--decimal", "locale", sample, image, env=env).stdout)
+        self.assertEqual(files[0]["FocalLengthin35mmFilm"], "8444\u066b12")
+        self.assertEqual(files[1]["ImageCaption"], "1\x012 3.4")
+        result = run("--decimal", "locale", "--export", self.path("out.txt"), sample, env=env)
+        self.assertEqual(result.returncode, 2)
+        self.assertFalse(os.path.exists(self.path("out.txt")))
+
 
 class Folders(ExifinfoCase):
     def test_recursion_is_sorted_skips_hidden_files_and_folder_links(self):
