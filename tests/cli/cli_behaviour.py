@@ -264,6 +264,17 @@ class Folders(ExifinfoCase):
         names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
         self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
 
+    def test_folders_deeper_than_64_levels_are_named_and_not_entered(self):
+        # A bind mount can make a tree endless without any symbolic link.
+        deepest_read = os.path.join(self.path("tree"), *["d"] * 64)
+        os.makedirs(os.path.join(deepest_read, "d"))
+        self.sample("Canon_40D.jpg", os.path.join(deepest_read, "read.jpg"))
+        self.sample("Canon_40D.jpg", os.path.join(deepest_read, "d", "not-read.jpg"))
+        result, files = self.json_of("-r", self.path("tree"))
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual([os.path.basename(f["SourceFile"]) for f in files], ["read.jpg"])
+        self.assertIn(b"deeper than 64 folders, not entered", result.stderr)
+
     def test_a_hidden_file_named_on_the_command_line_is_read(self):
         result = run(self.sample("Canon_40D.jpg", ".hidden.jpg"))
         self.assertEqual(result.returncode, 0)
