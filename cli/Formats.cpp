@@ -4,18 +4,10 @@
 #include <set>
 
 #include "cli/TextCodec.h"
-#include "exif/TextFormat.h"
 
 namespace cli {
 
 namespace {
-
-std::string Utf8(const std::string &windowsText) {
-    // ASCII is the same in both.
-    for (const char c : windowsText)
-        if (static_cast<unsigned char>(c) >= 0x80) return exif::Windows1252ToUtf8(windowsText);
-    return windowsText;
-}
 
 void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
     for (const params::GridRow &row : rows) {
@@ -85,8 +77,8 @@ public:
     void File(const FileResult &r, std::string &out) override {
         out += First ? "\n{\n" : ",\n{\n";
         First = false;
-        out += "  \"SourceFile\": " + JsonString(ValidUtf8(r.Name));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8(f.Key)) + ": " + JsonString(Utf8(f.Value));
+        out += "  \"SourceFile\": " + JsonString(r.Name);
+        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8OfWindows1252(f.Key)) + ": " + JsonString(Utf8OfWindows1252(f.Value));
         out += "\n}";
     }
 
@@ -103,9 +95,9 @@ public:
     void File(const FileResult &r, std::string &) override {
         Row row{r.Name, {}};
         for (const Field &f : r.Fields) {
-            const std::string key = Utf8(f.Key);
+            const std::string key = Utf8OfWindows1252(f.Key);
             if (Known.insert(key).second) Header.push_back(key);
-            row.Values[key] = Utf8(EscapeControls(f.Value));
+            row.Values[key] = TerminalValue(f.Value);
         }
         Rows.push_back(std::move(row));
     }
@@ -125,7 +117,7 @@ private:
     };
 
     std::string Line(const Row &row) const {
-        std::string out = CsvField(ValidUtf8(row.Name));
+        std::string out = CsvField(EscapeUtf8Controls(row.Name));
         for (const std::string &key : Header) {
             out += ",";
             const auto value = row.Values.find(key);
@@ -162,12 +154,12 @@ std::string TerminalText(const std::string &windowsText) {
         if (last) end = windowsText.size();
         size_t lineEnd = end;
         if (lineEnd > start && windowsText[lineEnd - 1] == '\r') --lineEnd;
-        out += EscapeControls(windowsText.substr(start, lineEnd - start));
+        AppendTerminalValue(out, std::string_view(windowsText).substr(start, lineEnd - start));
         if (last) break;
         out += '\n';
         start = end + 1;
     }
-    return Utf8(out);
+    return out;
 }
 
 std::string TerminalValue(const std::string &windowsText) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
 
 #ifndef EXIFVIEW_VERSION
@@ -33,7 +34,9 @@ constexpr const char *Usage =
     "                        ImageHeight rows, both at least 1 (default: the JPEG\n"
     "                        frame header, else the dimensions recorded in the file)\n"
     "  -e, --export=PATH     write the plug-in's export file for one FILE to PATH,\n"
-    "                        byte for byte (Windows-1252, CR LF); never onto an input\n"
+    "                        byte for byte (Windows-1252, CR LF); only onto a new\n"
+    "                        name or a regular file (a link is followed), never\n"
+    "                        onto an input\n"
     "  -l, --listing         print the reader's directory and maker-note listings\n"
     "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
     "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
@@ -51,7 +54,8 @@ constexpr const char *Usage =
     "  exifinfo --json -r ~/Pictures > pictures.json\n"
     "  exifinfo --export=photo.txt photo.jpg\n";
 
-constexpr const char *ShortOptions = "jct:rs:e:ld:Vh";
+// The leading ":" tells a missing value from an unknown option.
+constexpr const char *ShortOptions = ":jct:rs:e:ld:Vh";
 
 constexpr option LongOptions[] = {
     {"json", no_argument, nullptr, 'j'},
@@ -114,9 +118,20 @@ std::string Conflict(const Options &o) {
 }
 
 Request UsageError(std::string &err, const std::string &message) {
-    if (!message.empty()) err += "exifinfo: " + message + "\n";
+    err += "exifinfo: " + message + "\n";
     err += "Try 'exifinfo --help' for more information.\n";
     return Request::UsageError;
+}
+
+// getopt's own messages would echo the argument raw, control characters and
+// all: these name it escaped. `argument` is the one getopt stopped at.
+std::string OptionError(int c, const char *argument) {
+    const std::string shown = EscapeUtf8Controls(argument ? argument : "");
+    if (c == ':') return "option '" + shown + "' wants a value";
+    const bool unknownShort = optopt != 0 && std::string_view(ShortOptions).find(static_cast<char>(optopt)) ==
+                                                 std::string_view::npos;
+    if (unknownShort) return "unknown option '-" + EscapeUtf8Controls(std::string(1, static_cast<char>(optopt))) + "'";
+    return "unknown, ambiguous or misused option '" + shown + "'";
 }
 
 }  // namespace
@@ -127,7 +142,7 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
     std::string name = "exifinfo";
     if (!args.empty()) args[0] = name.data();
     optind = 0;  // a full reset, so that a second parse starts afresh
-    opterr = 1;
+    opterr = 0;
     bool formatGiven = false;
     for (;;) {
         const int c = getopt_long(argc, args.data(), ShortOptions, LongOptions, nullptr);
@@ -171,7 +186,7 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 out += Usage;
                 return Request::Done;
             default:
-                return UsageError(err, "");
+                return UsageError(err, OptionError(c, optind > 0 && optind <= argc ? args[static_cast<size_t>(optind - 1)] : nullptr));
         }
     }
     for (int i = optind; i < argc; ++i) o.Files.emplace_back(args[static_cast<size_t>(i)]);

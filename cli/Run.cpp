@@ -1,6 +1,6 @@
 #include "cli/Run.h"
 
-#include <clocale>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -65,14 +65,79 @@ void Note(const std::string &name, const std::string &message) {
     Complain(EscapeUtf8Controls(name) + ": " + message);
 }
 
-void ApplyDecimal(const Options &o) {
-    if (o.DecimalFromLocale) {
-        std::setlocale(LC_NUMERIC, "");
-        exif::TakeDecimalSeparatorFromLocale();
-        std::setlocale(LC_NUMERIC, "C");
-    } else {
-        exif::SetDecimalSeparator(o.Decimal);
+// Gives the reader the decimal separator when Windows-1252 holds it, and
+// returns the separator (UTF-8) when it does not: numbers then carry a mark
+// for it (see MarkedView). Empty when the reader writes it.
+std::string ApplyDecimal(const Options &o) {
+    exif::SetDecimalSeparator(o.Decimal);
+    if (!o.DecimalFromLocale) return {};
+    const std::string separator = LocaleDecimalSeparator();
+    if (const auto byte = Windows1252CharOf(separator)) {
+        exif::SetDecimalSeparator(*byte);
+        return {};
     }
+    return separator;
+}
+
+// The texts of a view that may hold numbers.
+std::vector<std::string *> TextsOf(params::ImageView &view) {
+    std::vector<std::string *> texts;
+    for (std::vector<params::GridRow> *rows : {&view.Exif.Rows, &view.Iptc.Rows})
+        for (params::GridRow &row : *rows) texts.insert(texts.end(), {&row.Name, &row.Value});
+    texts.insert(texts.end(), {&view.Exif.Comment, &view.Listing});
+    return texts;
+}
+
+// A byte that no text of the view holds and that the output conversions do
+// not copy as it is (a control byte or one of the upper half), so that they
+// meet it as a mark; 0 when the view holds them all.
+char UnusedMarkByte(const std::vector<std::string *> &texts) {
+    std::array<bool, 256> used{};
+    for (const std::string *text : texts)
+        for (const char c : *text) used[static_cast<unsigned char>(c)] = true;
+    for (unsigned c = 1; c < used.size(); ++c) {
+        const bool candidate = (c < 0x20 && c != '\n' && c != '\r') || c >= 0x7F;
+        if (candidate && !used[c]) return static_cast<char>(c);
+    }
+    return 0;
+}
+
+// Whether the two reads of a file differ only where the reader wrote the
+// decimal separator ("." in the first, "," in the second). Not so when the
+// file changed between the reads.
+bool DifferOnlyInSeparators(const std::vector<std::string *> &dotted, const std::vector<std::string *> &commaed) {
+    if (dotted.size() != commaed.size()) return false;
+    for (size_t i = 0; i < dotted.size(); ++i) {
+        const std::string &a = *dotted[i], &b = *commaed[i];
+        if (a.size() != b.size()) return false;
+        for (size_t k = 0; k < a.size(); ++k)
+            if (a[k] != b[k] && (a[k] != '.' || b[k] != ',')) return false;
+    }
+    return true;
+}
+
+// The view with `separator` in its numbers, for a separator the reader's
+// Windows-1252 text cannot hold. Two reads, one with "." and one with ",",
+// differ exactly where the reader wrote the separator (which --decimal=,
+// would show); there the first read's text gets a mark byte it holds
+// nowhere else, which the output conversions replace (SetDecimalMark). A
+// view without such a byte to spare (a hostile file) keeps ".".
+params::ImageView MarkedView(const std::string &path, const params::ViewRequest &request,
+                             const std::string &separator) {
+    exif::SetDecimalSeparator('.');
+    params::ImageView view = params::BuildImageView(path, request);
+    exif::SetDecimalSeparator(',');
+    params::ImageView commaed = params::BuildImageView(path, request);
+    exif::SetDecimalSeparator('.');
+    const std::vector<std::string *> texts = TextsOf(view), others = TextsOf(commaed);
+    const char mark = UnusedMarkByte(texts);
+    const bool marked = mark != 0 && DifferOnlyInSeparators(texts, others);
+    SetDecimalMark(marked ? mark : '\0', separator);
+    if (!marked) return view;
+    for (size_t i = 0; i < texts.size(); ++i)
+        for (size_t k = 0; k < texts[i]->size(); ++k)
+            if ((*texts[i])[k] != (*others[i])[k]) (*texts[i])[k] = mark;
+    return view;
 }
 
 bool IsFolder(const std::string &name) {
@@ -115,14 +180,16 @@ struct InputFile {
 };
 
 // Reads one file; notes on stderr what went wrong. Returns the file's status.
-int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
+// `markedSeparator`: see ApplyDecimal.
+int ReadView(const Options &o, const InputFile &file, const std::string &markedSeparator, params::ImageView &view) {
     const std::string &name = file.Name;
     const std::string reason = file.Listed ? std::string() : NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
     }
-    view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
+    view = markedSeparator.empty() ? params::BuildImageView(ReaderPath(name), RequestFor(o, name))
+                                   : MarkedView(ReaderPath(name), RequestFor(o, name), markedSeparator);
     for (const std::string &note : view.Notes) Note(name, note);
     if (view.HasMetadata) return ExitOk;
     // Asked only now: a file the reader could read is one that opens.
@@ -133,7 +200,8 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     if (KindOfFile(name) == ImageKind::Unknown)
         Note(name, "not a JPEG or TIFF file");
     else
-        Note(name, "no EXIF or IPTC data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
+        Note(name, "no EXIF or IPTC data" +
+                       (view.ErrorText.empty() ? std::string() : " (" + TerminalValue(view.ErrorText) + ")"));
     return ExitNoMetadata;
 }
 
@@ -197,17 +265,23 @@ int ExportRun(const Options &o) {
         return ExitUsage;
     }
     params::ImageView view;
-    const int status = ReadView(o, {name, false}, view);
+    const int status = ReadView(o, {name, false}, {}, view);
     if (status == ExitUnreadable) return status;
     std::string error;
-    if (!WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
-        Complain(EscapeUtf8Controls(error));
-        return ExitUnreadable;
+    switch (WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
+        case ExportResult::Written:
+            return status;
+        case ExportResult::Refused:
+            Complain(EscapeUtf8Controls(error));
+            return ExitUsage;
+        case ExportResult::Failed:
+            break;
     }
-    return status;
+    Complain(EscapeUtf8Controls(error));
+    return ExitUnreadable;
 }
 
-int PrintRun(const Options &o) {
+int PrintRun(const Options &o, const std::string &markedSeparator) {
     std::vector<InputFile> files;
     int status = ExpandFolders(o, files);
     Output out(stdout);
@@ -221,7 +295,7 @@ int PrintRun(const Options &o) {
         for (size_t i = 0; i < files.size() && out.Ok(); ++i) {
             progress.Step(i);
             params::ImageView view;
-            const int fileStatus = ReadView(o, files[i], view);
+            const int fileStatus = ReadView(o, files[i], markedSeparator, view);
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
@@ -241,8 +315,14 @@ int PrintRun(const Options &o) {
 }  // namespace
 
 int Run(const Options &o) {
-    ApplyDecimal(o);
-    return o.ExportPath.empty() ? PrintRun(o) : ExportRun(o);
+    const std::string markedSeparator = ApplyDecimal(o);
+    if (o.ExportPath.empty()) return PrintRun(o, markedSeparator);
+    if (!markedSeparator.empty()) {
+        Complain("--decimal locale: the locale's separator " + EscapeUtf8Controls(markedSeparator) +
+                 " has no Windows-1252 character, which the export file is written in");
+        return ExitUsage;
+    }
+    return ExportRun(o);
 }
 
 }  // namespace cli

@@ -1,6 +1,7 @@
-// Writing the export file without risk to the images or to an earlier
-// export: the bytes go to a new file beside the target, which then replaces
-// the target in one rename, so a failed write leaves the earlier file whole.
+// Writing the export file without risk to the images, to an earlier export
+// or to what else may stand at the target: the bytes go to a new file beside
+// the target, which then replaces the target in one rename, so a failed write
+// leaves the earlier file whole. Only a regular file is ever replaced.
 #pragma once
 
 #include <string>
@@ -12,9 +13,17 @@ namespace cli {
 // symbolic link to it or a hard link of it.
 bool IsOneOfTheInputs(const std::string &target, const std::vector<std::string> &inputs);
 
-// Writes `bytes` to `target` through a temporary file in its folder; on
-// failure `error` says why, the temporary file is gone and the target is as
-// it was.
-bool WriteReplacing(const std::string &target, const std::string &bytes, std::string &error);
+enum class ExportResult {
+    Written,
+    Refused,  // a folder, device, FIFO or socket stands at the target (or where its links lead)
+    Failed,   // the file could not be written; the target is as it was
+};
+
+// Writes `bytes` to `target` through a temporary file in its folder. A
+// symbolic link at `target` is followed and the file it leads to replaced;
+// that file's mode (and owner, where permitted) is kept. Until the rename, a
+// termination signal removes the temporary file. Unless written, `error`
+// says why, and no temporary file is left.
+ExportResult WriteReplacing(const std::string &target, const std::string &bytes, std::string &error);
 
 }  // namespace cli

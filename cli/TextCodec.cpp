@@ -1,7 +1,10 @@
 #include "cli/TextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
+
+#include "exif/TextFormat.h"
 
 namespace cli {
 
@@ -64,27 +67,22 @@ void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digi
 
 }  // namespace
 
+std::optional<char> Windows1252CharOf(std::string_view utf8) {
+    const auto decoded = utf8.empty() ? std::nullopt : DecodeUtf8(utf8);
+    if (!decoded || decoded->Length != utf8.size()) return std::nullopt;
+    const char32_t code = decoded->Code;
+    if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) return std::nullopt;
+    const char byte = Windows1252Of(code);
+    if (byte == '?' && code != '?') return std::nullopt;
+    return byte;
+}
+
 std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     for (size_t i = 0; i < utf8.size();) {
         const auto decoded = DecodeUtf8(utf8.substr(i));
         out += decoded ? Windows1252Of(decoded->Code) : '?';
         i += decoded ? decoded->Length : 1;
-    }
-    return out;
-}
-
-std::string ValidUtf8(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        const auto decoded = DecodeUtf8(text.substr(i));
-        if (decoded) {
-            out += text.substr(i, decoded->Length);
-            i += decoded->Length;
-        } else {
-            out += "\xEF\xBF\xBD";
-            ++i;
-        }
     }
     return out;
 }
@@ -114,8 +112,8 @@ ByteClass ClassOf(char c) {
     return ByteClasses[static_cast<unsigned char>(c)];
 }
 
-bool NeedsEscape(unsigned char c, bool windows1252) {
-    return c < 0x80 || windows1252 ? ByteClasses[c] == ByteClass::Escaped : false;
+bool NeedsEscape(unsigned char c) {
+    return ByteClasses[c] == ByteClass::Escaped;
 }
 
 void AddEscape(std::string &out, unsigned char c) {
@@ -140,13 +138,13 @@ void AddEscape(std::string &out, unsigned char c) {
     }
 }
 
-void AppendEscapedBytes(std::string &out, std::string_view text, bool windows1252) {
+void AppendEscapedBytes(std::string &out, std::string_view text) {
     // Most values need no escape, and those that do (maker-note bytes) have
     // long plain runs between escapes: copy each run whole.
     size_t start = 0;
     while (start < text.size()) {
         size_t end = start;
-        while (end < text.size() && !NeedsEscape(static_cast<unsigned char>(text[end]), windows1252)) ++end;
+        while (end < text.size() && !NeedsEscape(static_cast<unsigned char>(text[end]))) ++end;
         out.append(text, start, end - start);
         if (end == text.size()) break;
         AddEscape(out, static_cast<unsigned char>(text[end]));
@@ -169,12 +167,49 @@ void AddUtf8Of(std::string &out, unsigned char c) {
 }  // namespace
 
 void AppendEscaped(std::string &out, std::string_view windowsText) {
-    AppendEscapedBytes(out, windowsText, true);
+    AppendEscapedBytes(out, windowsText);
 }
 
 std::string EscapeControls(std::string_view windowsText) {
     std::string out;
-    AppendEscapedBytes(out, windowsText, true);
+    AppendEscapedBytes(out, windowsText);
+    return out;
+}
+
+namespace {
+
+// The decimal separator the reader could not write (see SetDecimalMark).
+struct {
+    char Byte = 0;
+    std::string Utf8;
+} DecimalMark;
+
+bool IsMark(unsigned char c) {
+    return DecimalMark.Byte != 0 && c == static_cast<unsigned char>(DecimalMark.Byte);
+}
+
+}  // namespace
+
+void SetDecimalMark(char mark, std::string_view utf8Separator) {
+    DecimalMark.Byte = mark;
+    DecimalMark.Utf8 = utf8Separator;
+}
+
+std::string Utf8OfWindows1252(std::string_view windowsText) {
+    // ASCII is the same in both.
+    const bool ascii = std::all_of(windowsText.begin(), windowsText.end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x80 && !IsMark(static_cast<unsigned char>(c));
+    });
+    if (ascii) return std::string(windowsText);
+    if (DecimalMark.Byte == 0) return exif::Windows1252ToUtf8(windowsText);
+    std::string out;
+    for (size_t start = 0; start <= windowsText.size();) {
+        const size_t mark = std::min(windowsText.find(DecimalMark.Byte, start), windowsText.size());
+        out += exif::Windows1252ToUtf8(windowsText.substr(start, mark - start));
+        if (mark == windowsText.size()) break;
+        out += DecimalMark.Utf8;
+        start = mark + 1;
+    }
     return out;
 }
 
@@ -188,43 +223,95 @@ void AppendTerminalValue(std::string &out, std::string_view windowsText) {
         const auto c = static_cast<unsigned char>(windowsText[end]);
         if (ClassOf(windowsText[end]) == ByteClass::High)
             AddUtf8Of(out, c);
+        else if (IsMark(c))
+            out += DecimalMark.Utf8;
         else
             AddEscape(out, c);
         start = end + 1;
     }
 }
 
+namespace {
+
+// U+0080-U+009F: terminals take them as controls (U+009B is CSI, ESC [).
+bool IsC1(char32_t code) {
+    return code >= 0x80 && code <= 0x9F;
+}
+
+void AddByteEscapes(std::string &out, std::string_view bytes) {
+    for (const char c : bytes) AddHexEscape(out, "\\x", static_cast<unsigned char>(c), 2);
+}
+
+// One ASCII byte of a JSON string.
+void AddJsonAscii(std::string &out, char c) {
+    switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c == 0x7F)
+                AddHexEscape(out, "\\u", static_cast<unsigned char>(c), 4);
+            else
+                out += c;
+    }
+}
+
+}  // namespace
+
 std::string EscapeUtf8Controls(std::string_view utf8) {
     std::string out;
-    AppendEscapedBytes(out, ValidUtf8(utf8), false);
+    for (size_t i = 0; i < utf8.size();) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c < 0x80) {
+            if (NeedsEscape(c))
+                AddEscape(out, c);
+            else
+                out += utf8[i];
+            ++i;
+            continue;
+        }
+        const auto decoded = DecodeUtf8(utf8.substr(i));
+        const size_t length = decoded ? decoded->Length : 1;
+        if (decoded && !IsC1(decoded->Code))
+            out.append(utf8, i, length);
+        else
+            AddByteEscapes(out, utf8.substr(i, length));
+        i += length;
+    }
     return out;
 }
 
-std::string JsonString(std::string_view utf8) {
+std::string JsonString(std::string_view text) {
     std::string out = "\"";
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        switch (c) {
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                if (c < 0x20 || c == 0x7F)
-                    AddHexEscape(out, "\\u", c, 4);
-                else
-                    out += ch;
+    for (size_t i = 0; i < text.size();) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c < 0x80) {
+            AddJsonAscii(out, text[i]);
+            ++i;
+            continue;
+        }
+        const auto decoded = DecodeUtf8(text.substr(i));
+        if (!decoded) {
+            AddHexEscape(out, "\\udc", c, 2);
+            ++i;
+        } else {
+            if (IsC1(decoded->Code))
+                AddHexEscape(out, "\\u", decoded->Code, 4);
+            else
+                out.append(text, i, decoded->Length);
+            i += decoded->Length;
         }
     }
     return out + "\"";

@@ -9,6 +9,7 @@
 #include "cli/Options.h"
 #include "cli/Platform.h"
 #include "cli/Run.h"
+#include "cli/TextCodec.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -35,7 +36,8 @@ int Main(int argc, char **argv) {
         if (request == cli::Request::Done) return std::fflush(stdout) == 0 ? cli::ExitOk : cli::ExitUnreadable;
         return cli::Run(options);
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "exifinfo: %s\n", e.what());
+        // A file system error's text holds the file names involved.
+        std::fprintf(stderr, "exifinfo: %s\n", cli::EscapeUtf8Controls(e.what()).c_str());
         return cli::ExitUnreadable;
     }
 }

@@ -132,7 +132,10 @@ TEST(TextConversion, Utf8BecomesWindows1252WithQuestionMarksForTheRest) {
 TEST(TextConversion, EscapesControlBytesAndTheBackslash) {
     constexpr char Raw[] = "a\0b\x1b\n\r\t\\\x7F\x81\xE9";
     EXPECT_EQ(EscapeControls(std::string(Raw, sizeof Raw - 1)), "a\\0b\\x1b\\n\\r\\t\\\\\\x7f\\x81\xE9");
-    EXPECT_EQ(EscapeUtf8Controls("caf\xC3\xA9\x01\xFF"), "caf\xC3\xA9\\x01\xEF\xBF\xBD");
+    // A file name: C1 characters as the escapes of their two bytes, bytes
+    // that are not UTF-8 as their own.
+    EXPECT_EQ(EscapeUtf8Controls("caf\xC3\xA9\x01\xFF \xC2\x9B[31m \xC2\xA0"),
+              "caf\xC3\xA9\\x01\\xff \\xc2\\x9b[31m \xC2\xA0");
 }
 
 TEST(TextConversion, TerminalValuesAreTheEscapedTextInUtf8ForEveryByte) {
@@ -149,6 +152,8 @@ TEST(TextConversion, TerminalValuesAreTheEscapedTextInUtf8ForEveryByte) {
 TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {
     constexpr char Raw[] = "\"\\\n\0\x1f\x7f\xC3\xA9";
     EXPECT_EQ(JsonString(std::string(Raw, sizeof Raw - 1)), "\"\\\"\\\\\\n\\u0000\\u001f\\u007f\xC3\xA9\"");
+    EXPECT_EQ(JsonString("\xC2\x9B\xC2\x81\xC2\xA0 caf\xE9\xED\xA0\x80"),
+              "\"\\u009b\\u0081\xC2\xA0 caf\\udce9\\udced\\udca0\\udc80\"");
     EXPECT_EQ(CsvField("plain"), "plain");
     EXPECT_EQ(CsvField("0, 0"), "\"0, 0\"");
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");

@@ -8,9 +8,12 @@ import csv
 import io
 import json
 import os
+import re
 import resource
 import shutil
 import signal
+import socket
+import stat
 import struct
 import subprocess
 import sys
@@ -65,6 +68,11 @@ class ExifinfoCase(unittest.TestCase):
     def json_of(self, *args):
         result = run("--json", *args)
         return result, json.loads(result.stdout.decode("utf-8"))
+
+    def assert_no_raw_controls(self, output):
+        """No C0 control but the line ends, no DEL, no C1 control (UTF-8)."""
+        lines = output.replace(b"\r\n", b"\n").replace(b"\n", b"")
+        self.assertIsNone(re.search(rb"[\x00-\x1f\x7f]|\xc2[\x80-\x9f]", lines), output)
 
 
 class ExitStatusesAndNotes(ExifinfoCase):
@@ -136,6 +144,39 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertEqual(files[0]["ImageCaption"], CAPTION.decode("cp1252"))
         self.assertEqual(files[0]["ObjectName"], "Title")
 
+    def test_json_escapes_the_c1_characters_that_windows_1252_s_undefined_bytes_become(self):
+        image = self.put("c1.jpg", jpeg_with_iptc(dataset(2, 120, b"a\x81\x8d\x8f\x90\x9d\x80b")))
+        result, files = self.json_of(image)
+        self.assert_no_raw_controls(result.stdout)
+        self.assertEqual(files[0]["ImageCaption"], "a\x81\x8d\x8f\x90\x9d\u20acb")
+
+    def test_a_file_name_with_control_characters_is_escaped_in_every_format_and_note(self):
+        image = self.sample("Canon_40D.jpg", "a\u009b31m\nb.jpg")
+        empty = self.put("\u009bempty.jpg", b"")
+        shown = os.path.join(self.dir, "a\\xc2\\x9b31m\\nb.jpg")
+        text = run(image, empty, "--\x1b[31m")
+        self.assert_no_raw_controls(text.stderr)
+        self.assertIn(b"--\\x1b[31m", text.stderr)
+        text = run(image, empty)
+        for output in (text.stdout, text.stderr):
+            self.assert_no_raw_controls(output)
+        self.assertIn(f"== {shown} ==\n".encode(), text.stdout)
+        self.assertIn(b"\\xc2\\x9bempty.jpg: no EXIF or IPTC data", text.stderr)
+        result = run("--csv", image)
+        self.assert_no_raw_controls(result.stdout)
+        rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
+        self.assertEqual([row["SourceFile"] for row in rows], [shown])
+        result, files = self.json_of(image)
+        self.assert_no_raw_controls(result.stdout)
+        self.assertEqual(files[0]["SourceFile"], image)
+
+    def test_a_json_source_file_that_is_not_utf8_gives_back_its_bytes_through_surrogate_escapes(self):
+        name = os.path.join(os.fsencode(self.dir), b"caf\xe9\xff.jpg")
+        shutil.copyfile(os.path.join(SAMPLES, "Canon_40D.jpg"), name)
+        result, files = self.json_of(name)
+        self.assertIn(b"caf\\udce9\\udcff.jpg", result.stdout)
+        self.assertEqual(os.fsencode(files[0]["SourceFile"]), name)
+
     def test_a_repeated_name_takes_its_group_as_prefix(self):
         _, files = self.json_of(self.sample("DSCN0010.jpg"), self.sample("Arbitro.tiff"))
         nikon, tiff = files
@@ -187,6 +228,25 @@ class TerminalText(ExifinfoCase):
         self.assertIn(b"FileSize=7,77 Kb\n", run("--decimal=,", sample).stdout)
         self.assertIn(b"FileSize=7.77 Kb\n", run("-d", "C", sample).stdout)
 
+    def test_the_locales_separator_is_taken_whole_even_where_windows_1252_cannot_hold_it(self):
+        # Pashto's decimal separator is U+066B, two bytes in UTF-8.
+        os.mkdir(self.path("locales"))
+        made = subprocess.run(["localedef", "-i", "ps_AF", "-f", "UTF-8", self.path("locales/ps_AF.UTF-8")],
+                              stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        if made.returncode != 0:
+            self.skipTest("cannot make the ps_AF.UTF-8 locale")
+        env = dict(os.environ, LOCPATH=self.path("locales"), LC_ALL="ps_AF.UTF-8")
+        sample = self.sample("Canon_40D.jpg")
+        self.assertIn("FileSize=7\u066b77 Kb\n".encode(), run("--decimal", "locale", sample, env=env).stdout)
+        # A caption's own bytes stay as they are, the control byte included.
+        image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, b"1\x012 3.4")))
+        files = json.loads(run("--json", "--decimal", "locale", sample, image, env=env).stdout)
+        self.assertEqual(files[0]["FocalLengthin35mmFilm"], "8444\u066b12")
+        self.assertEqual(files[1]["ImageCaption"], "1\x012 3.4")
+        result = run("--decimal", "locale", "--export", self.path("out.txt"), sample, env=env)
+        self.assertEqual(result.returncode, 2)
+        self.assertFalse(os.path.exists(self.path("out.txt")))
+
 
 class Folders(ExifinfoCase):
     def test_recursion_is_sorted_skips_hidden_files_and_folder_links(self):
@@ -203,6 +263,17 @@ class Folders(ExifinfoCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
         self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
+
+    def test_folders_deeper_than_64_levels_are_named_and_not_entered(self):
+        # A bind mount can make a tree endless without any symbolic link.
+        deepest_read = os.path.join(self.path("tree"), *["d"] * 64)
+        os.makedirs(os.path.join(deepest_read, "d"))
+        self.sample("Canon_40D.jpg", os.path.join(deepest_read, "read.jpg"))
+        self.sample("Canon_40D.jpg", os.path.join(deepest_read, "d", "not-read.jpg"))
+        result, files = self.json_of("-r", self.path("tree"))
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual([os.path.basename(f["SourceFile"]) for f in files], ["read.jpg"])
+        self.assertIn(b"deeper than 64 folders, not entered", result.stderr)
 
     def test_a_hidden_file_named_on_the_command_line_is_read(self):
         result = run(self.sample("Canon_40D.jpg", ".hidden.jpg"))
@@ -238,6 +309,94 @@ class ExportSafety(ExifinfoCase):
         with open(earlier, "rb") as f:
             self.assertEqual(f.read(), b"the earlier export\r\n")
         self.assertEqual(sorted(os.listdir(self.dir)), ["DSCN0010.jpg", "out.txt"])
+
+    def special_files(self):
+        """A FIFO, a folder, a socket and (as root) a character device, each
+        made by a function of its path."""
+        def bind_socket(path):
+            with socket.socket(socket.AF_UNIX) as s:
+                s.bind(path)
+
+        def null_device(path):
+            os.mknod(path, stat.S_IFCHR | 0o666, os.makedev(1, 3))
+
+        return {"fifo": os.mkfifo, "folder": os.mkdir, "socket": bind_socket, "device": null_device}
+
+    def test_a_special_file_at_the_target_or_where_a_link_leads_is_refused_and_left_as_it_is(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        for kind, make in self.special_files().items():
+            for through_link in (False, True):
+                with self.subTest(kind=kind, through_link=through_link):
+                    special = self.path(kind + ("-target" if through_link else ""))
+                    try:
+                        make(special)
+                    except PermissionError:
+                        self.skipTest(f"cannot make a {kind} here")
+                    target = special
+                    if through_link:
+                        target = self.path(kind + "-link")
+                        os.symlink(special, target)
+                    before = os.lstat(special)
+                    result = run("--export", target, image)
+                    self.assertEqual(result.returncode, 2)
+                    self.assertIn(b"--export writes only to a regular file or a new name", result.stderr)
+                    after = os.lstat(special)
+                    self.assertEqual((after.st_ino, after.st_mode, after.st_rdev),
+                                     (before.st_ino, before.st_mode, before.st_rdev))
+        self.assertEqual([n for n in os.listdir(self.dir) if n.endswith(".tmp")], [])
+
+    def test_a_symbolic_link_at_the_target_is_followed_and_its_file_replaced(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        os.mkdir(self.path("real"))
+        self.put("real/out.txt", b"the earlier export\r\n")
+        os.symlink("real/out.txt", self.path("link.txt"))
+        result = run("--export", self.path("link.txt"), image)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(os.readlink(self.path("link.txt")), "real/out.txt")
+        with open(self.path("real/out.txt"), "rb") as f:
+            self.assertTrue(f.read().startswith(b"EXIF\r\nFileName=img.jpg\r\n"))
+
+    def test_a_re_export_keeps_the_mode_and_owner_of_the_earlier_file(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        earlier = self.put("out.txt", b"private\r\n")
+        os.chmod(earlier, 0o600)
+        owner = (1234, 5678) if os.geteuid() == 0 else (os.getuid(), os.getgid())
+        os.chown(earlier, *owner)
+        self.assertEqual(run("--export", earlier, image).returncode, 0)
+        status = os.stat(earlier)
+        self.assertEqual((stat.S_IMODE(status.st_mode), status.st_uid, status.st_gid), (0o600, *owner))
+
+    def test_a_target_name_near_the_file_systems_limit_is_written(self):
+        target = self.path("e" * 250 + ".txt")
+        result = run("--export", target, self.sample("Canon_40D.jpg", "img.jpg"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(sorted(os.listdir(self.dir)), sorted(["img.jpg", os.path.basename(target)]))
+
+    @unittest.skipUnless(shutil.which("strace"), "needs strace")
+    def test_a_termination_signal_during_the_export_leaves_no_temporary_file(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        signals = (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGPIPE)
+
+        def default_actions():
+            for s in signals:
+                signal.signal(s, signal.SIG_DFL)
+
+        for sig in signals:
+            with self.subTest(signal=sig.name):
+                earlier = self.put("out.txt", b"the earlier export\r\n")
+                # strace delivers the signal as the tool flushes the written
+                # temporary file to the disk, before the rename: every time
+                # at the same point.
+                result = subprocess.run(["strace", "-qq", "-o", os.devnull, "-e", "trace=fsync",
+                                         "-e", f"inject=fsync:signal={sig.name}",
+                                         EXIFINFO, "--export", earlier, image],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, preexec_fn=default_actions)
+                if result.returncode > 0 and b"ptrace" in result.stderr.lower():
+                    self.skipTest("strace may not trace here")
+                self.assertEqual(result.returncode, -sig)
+                self.assertEqual(sorted(os.listdir(self.dir)), ["img.jpg", "out.txt"])
+                with open(earlier, "rb") as f:
+                    self.assertEqual(f.read(), b"the earlier export\r\n")
 
 
 if __name__ == "__main__":
