@@ -4,7 +4,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/FileKind.h"
 #include "cli/Platform.h"
 
 namespace cli {
@@ -63,7 +62,8 @@ struct Walk {
         std::error_code error;
         if (type == EntryType::Link && !fs::is_regular_file(fs::status(FsPath(name), error))) return;
         if (type == EntryType::Other) return;
-        if (KindOfFile(name) != ImageKind::Unknown) Files.push_back(name);
+        // Every file is read: its first bytes, not its name, say what it is.
+        Files.push_back(name);
     }
 };
 

@@ -3,12 +3,11 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "cli/FileKind.h"
 #include "cli/FolderWalk.h"
 #include "cli/Formats.h"
 #include "cli/Output.h"
@@ -53,6 +52,12 @@ int Rank(int status) {
 int Worse(int a, int b) {
     return Rank(a) >= Rank(b) ? a : b;
 }
+
+// The kinds of file the reader reads, as a note names them.
+constexpr std::string_view KnownKinds = "JPEG, TIFF, HEIF/HEIC, AVIF, PNG, WebP, JPEG XL, PSD, CR3, RAF, ORF, RW2";
+
+// A file of a folder that no reader knows: counted, not a failure.
+constexpr int ExitSkipped = -1;
 
 // Set while a progress line stands on the terminal: a note first clears it.
 bool ProgressShown = false;
@@ -155,11 +160,6 @@ std::string NotAFileReason(const std::string &name) {
     return {};
 }
 
-bool CanBeOpened(const std::string &name) {
-    std::ifstream in(FsPath(name), std::ios::binary);
-    return static_cast<bool>(in);
-}
-
 params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     params::ViewRequest request;
     request.ImageWidth = o.Width;
@@ -167,7 +167,6 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.SizeFromFile = !o.HasSize;
     request.Separators = NameSeparators;
     request.DisplayName = Utf8ToWindows1252(params::NamePart(name, NameSeparators));
-    request.KindByContent = true;
     request.WithListing = o.Listing;
     return request;
 }
@@ -179,7 +178,8 @@ struct InputFile {
     bool Listed = false;
 };
 
-// Reads one file; notes on stderr what went wrong. Returns the file's status.
+// Reads one file; notes on stderr what went wrong. Returns the file's status,
+// or ExitSkipped for a file of a folder that no reader knows.
 // `markedSeparator`: see ApplyDecimal.
 int ReadView(const Options &o, const InputFile &file, const std::string &markedSeparator, params::ImageView &view) {
     const std::string &name = file.Name;
@@ -192,16 +192,20 @@ int ReadView(const Options &o, const InputFile &file, const std::string &markedS
                                    : MarkedView(ReaderPath(name), RequestFor(o, name), markedSeparator);
     for (const std::string &note : view.Notes) Note(name, note);
     if (view.HasMetadata) return ExitOk;
-    // Asked only now: a file the reader could read is one that opens.
-    if (!view.Opened && !CanBeOpened(name)) {
-        Note(name, "cannot be opened for reading");
-        return ExitUnreadable;
+    switch (view.Failure) {
+        case exif::TReadFailure::Missing:
+        case exif::TReadFailure::CannotOpen:
+            Note(name, "cannot be opened for reading");
+            return ExitUnreadable;
+        case exif::TReadFailure::UnknownKind:
+            // In a folder such files are counted, not named one by one.
+            if (file.Listed) return ExitSkipped;
+            Note(name, "not a kind of file any reader knows (" + std::string(KnownKinds) + ")");
+            return ExitNoMetadata;
+        default:
+            break;
     }
-    if (KindOfFile(name) == ImageKind::Unknown)
-        Note(name, "not a JPEG or TIFF file");
-    else
-        Note(name, "no EXIF or IPTC data" +
-                       (view.ErrorText.empty() ? std::string() : " (" + TerminalValue(view.ErrorText) + ")"));
+    Note(name, "no EXIF or IPTC data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
     return ExitNoMetadata;
 }
 
@@ -236,6 +240,38 @@ int ExpandFolders(const Options &o, std::vector<InputFile> &files) {
     }
     return status;
 }
+
+// Files of a folder that no reader knows: the first of each extension is
+// named, and the run ends with a count per extension.
+class SkippedFiles {
+public:
+    void Add(const std::string &name) {
+        const std::string extension = ExtensionOf(name);
+        if (Counts[extension]++ == 0)
+            Note(name, "skipped: no reader knows this kind of file (" + std::string(KnownKinds) + ")");
+    }
+    void Report() const {
+        if (Counts.empty()) return;
+        size_t total = 0;
+        std::string each;
+        for (const auto &[extension, count] : Counts) {
+            total += count;
+            each += (each.empty() ? "" : ", ") + std::to_string(count) + " " +
+                    (extension.empty() ? std::string("without extension") : EscapeUtf8Controls(extension));
+        }
+        Complain("skipped " + std::to_string(total) + (total == 1 ? " file" : " files") +
+                 " that no reader knows: " + each);
+    }
+
+private:
+    std::map<std::string, size_t> Counts;
+
+    static std::string ExtensionOf(const std::string &name) {
+        const std::string part = params::NamePart(name, NameSeparators);
+        const size_t dot = part.rfind('.');
+        return dot == std::string::npos || dot == 0 ? std::string() : part.substr(dot);
+    }
+};
 
 class Progress {
 public:
@@ -282,6 +318,7 @@ int ExportRun(const Options &o) {
 }
 
 int PrintRun(const Options &o, const std::string &markedSeparator) {
+    SkippedFiles skipped;
     std::vector<InputFile> files;
     int status = ExpandFolders(o, files);
     Output out(stdout);
@@ -296,6 +333,10 @@ int PrintRun(const Options &o, const std::string &markedSeparator) {
             progress.Step(i);
             params::ImageView view;
             const int fileStatus = ReadView(o, files[i], markedSeparator, view);
+            if (fileStatus == ExitSkipped) {
+                skipped.Add(files[i].Name);
+                continue;
+            }
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
@@ -305,6 +346,7 @@ int PrintRun(const Options &o, const std::string &markedSeparator) {
         }
     }
     out.Write(formatter->End());
+    skipped.Report();
     if (!out.Finish()) {
         Complain("cannot write to standard output: " + out.Error());
         return Worse(status, ExitUnreadable);

@@ -80,6 +80,9 @@ TContainerRead ReadPng(const TByteReader &file);
 TContainerRead ReadWebP(const TByteReader &file);
 TContainerRead ReadPsd(const TByteReader &file);
 TContainerRead ReadRaf(const TByteReader &file);
+// The reader of that kind; nothing for JPEG and TIFF-structured files, which
+// the EXIF reader reads itself.
+TContainerRead ReadContainer(TFileType type, const TByteReader &file);
 
 // Limits whatever a file claims; real files stay far below them.
 inline constexpr int MaxBoxDepth = 16;

@@ -86,6 +86,26 @@ TFileType FileTypeOfContent(std::string_view first) {
     return TypeOfFtyp(first);
 }
 
+TContainerRead ReadContainer(TFileType type, const TByteReader &file) {
+    switch (type) {
+        case TFileType::Heif:
+        case TFileType::Avif:
+        case TFileType::Cr3:
+        case TFileType::JpegXl:
+            return ReadIsoMedia(file);
+        case TFileType::Png:
+            return ReadPng(file);
+        case TFileType::WebP:
+            return ReadWebP(file);
+        case TFileType::Psd:
+            return ReadPsd(file);
+        case TFileType::Raf:
+            return ReadRaf(file);
+        default:
+            return {};
+    }
+}
+
 std::string_view FileTypeName(TFileType type) {
     for (const TTypeName &t : TypeNames)
         if (t.Type == type) return t.Name;

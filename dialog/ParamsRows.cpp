@@ -191,8 +191,10 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     ImageView view;
     // The listings are text nobody reads unless asked for.
     exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries, ReaderParts());
-    img.KindByContent = request.KindByContent;
     view.Opened = img.OpenImageFile(fileName);
+    view.Kind = img.Kind;
+    view.Failure = img.Failure;
+    view.Notes = img.Notes;
     if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");
     const bool exifEntries = img.ExifInfo() && img.ExifInfo()->EntryCount() > 0;
     view.ImageWidth = request.ImageWidth;

@@ -52,7 +52,6 @@ struct ViewRequest {
     bool SizeFromFile = false;  // the tool as its own host: JPEG frame header, else the EXIF dimensions
     std::string_view Separators = HostPathSeparators;
     std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
-    bool KindByContent = false;  // passed to TimgData::KindByContent
     bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
 };
 
@@ -61,6 +60,8 @@ struct ImageView {
     bool HasMetadata = false;  // at least one EXIF entry or IPTC dataset was found
     std::string ErrorText;     // the reader's reason when none was
     std::vector<std::string> Notes;  // what went wrong while reading, in plain words
+    exif::TFileKind Kind = exif::TFileKind::Unknown;          // by the file's first bytes
+    exif::TReadFailure Failure = exif::TReadFailure::None;  // why it could not be read at all
     int32_t ImageWidth = 0;    // what the ImageWidth/ImageHeight rows show
     int32_t ImageHeight = 0;
     ExifView Exif;        // as BuildExifView gives it

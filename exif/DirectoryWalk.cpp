@@ -18,11 +18,18 @@ namespace {
 constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x010F, TagModel = 0x0110,
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
                    TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
-                   TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005;
-constexpr std::array<uint16_t, 13> ActedOn = {
-    TagImageWidth,      TagImageLength,     TagMake,          TagModel,     TagSubIFDs,
-    TagExifPointer,     TagGpsPointer,      TagExifVersion,   TagMakerNote, TagUserComment,
-    TagPixelXDimension, TagPixelYDimension, TagInteropPointer};
+                   TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005, TagXmp = 0x02BC, TagIptcNaa = 0x83BB,
+                   TagPhotoshop = 0x8649;
+constexpr std::array<uint16_t, 16> ActedOn = {
+    TagImageWidth,      TagImageLength,     TagMake,           TagModel,     TagSubIFDs,     TagExifPointer,
+    TagGpsPointer,      TagExifVersion,     TagMakerNote,      TagUserComment, TagPixelXDimension,
+    TagPixelYDimension, TagInteropPointer,  TagXmp,            TagIptcNaa,   TagPhotoshop};
+
+// Values other readers read whole: the walk keeps all their bytes, within
+// the budget, where any other value is read only as far as it is shown.
+bool IsReadWhole(uint16_t tag) {
+    return tag == TagMakerNote || tag == TagIptcNaa || tag == TagPhotoshop || tag == TagXmp;
+}
 
 bool IsActedOn(uint16_t tag) {
     return std::find(ActedOn.begin(), ActedOn.end(), tag) != ActedOn.end();
@@ -141,7 +148,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     // Of a value longer than can be shown only what is shown is read (a
     // maker note is read whole: its walk needs it), and it is charged
     // before its bytes are read.
-    const int64_t size = h.Tag == TagMakerNote ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
+    const int64_t size = IsReadWhole(h.Tag) ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
     if (!KeepBytes(c.View.Available(valuePos, size))) return;
     Bytes raw(c.View.Region(valuePos, size));
     const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
@@ -222,11 +229,17 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             Info.ExifVersionText = raw.substr(0, 6);
             break;
         case TagMakerNote:
-            Info.MakerNoteBytes = raw;
             Info.MakerNotePosition = valuePos;
-            if (IdentifyMakerNote)
-                if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(Info.MakerNoteFacts()))
-                    WalkMakerNote(Info.MakerNoteBytes, layout->Table, layout->D, layout->B, layout->A, layout->BigEndian);
+            Info.DecodeMakerNote(raw, valuePos - c.Base);
+            break;
+        case TagIptcNaa:
+            if (c.Kind == KindMain && Info.IptcBytes.empty()) Info.IptcBytes = raw;
+            break;
+        case TagPhotoshop:
+            if (c.Kind == KindMain && Info.PhotoshopBytes.empty()) Info.PhotoshopBytes = raw;
+            break;
+        case TagXmp:
+            if (c.Kind == KindMain && Info.XmpBytes.empty()) Info.XmpBytes = raw;
             break;
         case TagSubIFDs:
         case TagExifPointer:

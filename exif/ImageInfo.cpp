@@ -126,8 +126,20 @@ int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundToInt32(EntryNumber(name));
 }
 
+// A position counts from the start of the walked bytes: a JPEG segment
+// holds 8 bytes before its TIFF header, a TIFF-structured file's block
+// starts at offset 8.
 TMakerNoteFacts TImageInfo::MakerNoteFacts() const {
-    return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, MakerNotePosition, FromTiff, BigEndian};
+    const int64_t offset = MakerNoteOffset >= 0 ? MakerNoteOffset : MakerNotePosition + (FromTiff ? 7 : -9);
+    return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, offset, FromTiff, BigEndian};
+}
+
+void TImageInfo::DecodeMakerNote(std::string_view note, int64_t offset) {
+    MakerNoteBytes = note;
+    MakerNoteOffset = offset;
+    if (!IdentifyMakerNote) return;
+    if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts()))
+        WalkMakerNote(MakerNoteBytes, *layout);
 }
 
 }  // namespace exif

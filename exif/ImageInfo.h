@@ -34,11 +34,11 @@ struct TMakerNoteLayout {
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,
-// the note's bytes, its position in the walked bytes, whether those are a
-// TIFF-structured file's, and the file's byte order.
+// the note's bytes, its offset from the TIFF header its directory's offsets
+// count from, whether the file is TIFF-structured, and the byte order.
 struct TMakerNoteFacts {
     std::string_view Make, Model, ExifVersion, Note;
-    int64_t Position = 0;
+    int64_t Offset = 0;
     bool FromTiff = false;
     bool BigEndian = false;
 };
@@ -102,8 +102,11 @@ public:
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
         WalkMakerNote(note, layout.Table, layout.D, layout.B, layout.A, layout.BigEndian);
     }
-    // The facts of the note the walk met last (MakerNoteBytes and its position).
+    // The facts of the note the walk met last (MakerNoteBytes and its offset).
     TMakerNoteFacts MakerNoteFacts() const;
+    // Identifies a maker note lying at `offset` from the TIFF header and
+    // walks it when the registry knows its layout.
+    void DecodeMakerNote(std::string_view note, int64_t offset);
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
     const TWalkBudget &Budget() const;
@@ -124,6 +127,12 @@ public:
     std::string DumpText;
     std::string MakerDumpText;
     int64_t MakerNotePosition = 0;
+    // The note's offset from its TIFF header; -1 until a walk sets it, then
+    // taken from the position and the kind of file.
+    int64_t MakerNoteOffset = -1;
+    // Blocks other readers read, kept whole: IPTC datasets (tag 33723),
+    // Photoshop image resources (34377) and the XMP packet (700).
+    Bytes IptcBytes, PhotoshopBytes, XmpBytes;
 
     // Directories are nested at most this deep below the first one.
     static constexpr int MaxDirectoryLevel = 16;

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "containers/Photoshop.h"
 #include "exif/FocalLength35.h"
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
@@ -30,28 +31,7 @@ std::string_view PayloadOf(const tSection &s) {
     return s.Bytes.substr(std::min<size_t>(2, s.Bytes.size()));
 }
 
-std::string ExtensionOf(const std::string &fileName) {
-    const size_t slash = fileName.find_last_of("\\/:");
-    const std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-    const size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : UpperAscii(name.substr(dot));
-}
-
 }  // namespace
-
-TFileKind FileKindOfContent(std::string_view first) {
-    if (first.starts_with("\xFF\xD8")) return TFileKind::Jpeg;
-    if (first.starts_with(std::string_view("II*\0", 4)) || first.starts_with(std::string_view("MM\0*", 4)))
-        return TFileKind::Tiff;
-    return TFileKind::Unknown;
-}
-
-TFileKind FileKindOfName(const std::string &fileName) {
-    const std::string ext = ExtensionOf(fileName);
-    if (ext == ".JPG" || ext == ".JPEG" || ext == ".JPE") return TFileKind::Jpeg;
-    if (ext == ".TIF" || ext == ".TIFF" || ext == ".NEF") return TFileKind::Tiff;
-    return TFileKind::Unknown;
-}
 
 bool FileExists(const std::string &fileName) {
     struct stat st {};
@@ -77,19 +57,20 @@ void TimgData::ClearContainer() {
     SetLoader(nullptr);
     FileSize = 0;
     JpegBytesRead = 0;
+    Kind = TFileKind::Unknown;
+    Failure = TReadFailure::None;
+    IptcBlock = XmpBlock = {};
+    HasIcc = HasComment = false;
+    Notes.clear();
+    Container = {};
     Paged.reset();
     File.reset();
 }
 
+// The first bytes decide how a file is read, whatever its name says: a
+// HEIC named .jpg reads as HEIC.
 bool TimgData::OpenImageFile(const std::string &fileName) {
     ClearContainer();
-    const TFileKind kind = FileKindOfName(fileName);
-    // A file whose name gives no kind, when its content is not asked about,
-    // is not opened at all.
-    if (kind == TFileKind::Unknown && !KindByContent) {
-        if (FileExists(fileName)) ErrorText = "Not an EXIF file";
-        return false;
-    }
     bool ok = false;
     try {
         File = std::make_unique<TFileSource>();
@@ -98,19 +79,25 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
         // error text.
         if (!File->Open(fileName)) {
             if (!FileExists(fileName)) {
+                Failure = TReadFailure::Missing;
                 File.reset();
                 return false;
             }
+            Failure = TReadFailure::CannotOpen;
             ErrorText = "Not an EXIF file";
             throw ExifError("Cannot open file " + fileName);
         }
         ErrorText = "Not an EXIF file";
         FileSize = File->Size();
         TInput in(*File);
-        const TFileKind read = kind == TFileKind::Unknown ? FileKindOfContent(in.Peek()) : kind;
-        if (read == TFileKind::Unknown) return false;
+        Kind = FileTypeOfContent(in.Peek());
+        if (Kind == TFileKind::Unknown) {
+            // An empty file is of no kind: it holds nothing to read.
+            Failure = FileSize == 0 ? TReadFailure::Damaged : TReadFailure::UnknownKind;
+            return false;
+        }
         try {
-            ok = ReadOpenedFile(in, read == TFileKind::Jpeg);
+            ok = ReadOpenedFile(in);
         } catch (const std::exception &) {
             ok = false;  // ErrorText keeps what the read had set
         }
@@ -119,18 +106,125 @@ bool TimgData::OpenImageFile(const std::string &fileName) {
         return false;
     }
     if (ok) ErrorText = "<none>";
+    if (!ok && Failure == TReadFailure::None) Failure = TReadFailure::Damaged;
     return ok;
 }
 
-bool TimgData::ReadOpenedFile(TInput &in, bool jpeg) {
-    if (jpeg) {
+bool TimgData::ReadOpenedFile(TInput &in) {
+    if (Kind == TFileKind::Jpeg) {
         const bool found = ScanJpegSegments(in);
         JpegBytesRead = in.BytesRead();
         return found;
     }
     Paged = std::make_unique<TPagedFile>(*File);
     if (!Paged->Reserve()) return false;
-    return ReadTiffBytes(Paged->Bytes(), Paged.get());
+    // ORF and RW2 are TIFF structures under another magic number.
+    if (Kind == TFileKind::Tiff || Kind == TFileKind::Orf || Kind == TFileKind::Rw2)
+        return ReadTiffBytes(Paged->Bytes(), Paged.get());
+    return ReadContainer();
+}
+
+// A TIFF-structured file keeps IPTC datasets in a tag of their own, or in
+// the Photoshop image resources of another, and its XMP packet in a third.
+void TimgData::TakeTiffBlocks() {
+    IptcBlock = Exif->IptcBytes;
+    if (IptcBlock.empty() && !Exif->PhotoshopBytes.empty()) {
+        tEndInd view;
+        view.SetBuffer(Exif->PhotoshopBytes);
+        const containers::TByteReader resources(view);
+        for (const containers::TPhotoshopResource &r :
+             containers::FindPhotoshopResources(resources, 0, resources.Size()).Found)
+            if (r.Id == containers::PhotoshopIptcId) {
+                IptcBlock = r.Data;
+                break;
+            }
+    }
+    XmpBlock = Exif->XmpBytes;
+    if (!IptcBlock.empty() && Parts.MakeIptc) Iptc = Parts.MakeIptc(*this);
+}
+
+// ------------------------------------------------------------ other containers
+
+// The container's reader finds the blocks; the EXIF ones are walked here,
+// the IPTC one read by the IPTC reader, the XMP one kept for its reader.
+bool TimgData::ReadContainer() {
+    tEndInd whole;
+    whole.SetBuffer(Paged->Bytes());
+    whole.SetLoader(Paged.get());
+    Container = containers::ReadContainer(Kind, containers::TByteReader(whole));
+    Notes = Container.Notes;
+    std::vector<containers::TBlock> exif;
+    for (const containers::TBlock &block : Container.Blocks) {
+        switch (block.Kind) {
+            case containers::TBlockKind::Exif:
+                exif.push_back(block);
+                break;
+            case containers::TBlockKind::Iptc:
+                if (IptcBlock.empty()) IptcBlock = block.Bytes;
+                break;
+            case containers::TBlockKind::Xmp:
+                if (XmpBlock.empty()) XmpBlock = block.Bytes;
+                break;
+            case containers::TBlockKind::Icc:
+                HasIcc = true;
+                break;
+            case containers::TBlockKind::Comment:
+                HasComment = true;
+                break;
+        }
+    }
+    if (!exif.empty()) WalkExifBlocks(exif);
+    if (!IptcBlock.empty() && Parts.MakeIptc) Iptc = Parts.MakeIptc(*this);
+    return HasAnySegment();
+}
+
+// The blocks are walked as one file's directories: the main directory first
+// (its Make identifies the maker note), the maker note last.
+void TimgData::WalkExifBlocks(const std::vector<containers::TBlock> &blocks) {
+    Exif = std::make_unique<TImageInfo>(this, BuildMode, false, Parts.IdentifyMakerNote);
+    Exif->DumpText.clear();
+    Sections.resize(blocks.size() + 1);
+    for (const containers::TBlock &block : blocks) {
+        ++SectionCount;
+        Sections[static_cast<size_t>(SectionCount)].Bytes = block.Bytes;
+    }
+    ExifSection = 1;
+    for (const containers::TExifRole role : {containers::TExifRole::Main, containers::TExifRole::ExifIfd,
+                                             containers::TExifRole::Gps, containers::TExifRole::MakerNote})
+        for (const containers::TBlock &block : blocks)
+            if (block.Role == role) WalkExifBlock(block);
+    AddFocalLength35(*Exif);
+}
+
+// A block begins with its TIFF header; its offsets count from there, so
+// offset X is position X + 1.
+void TimgData::WalkExifBlock(const containers::TBlock &block) {
+    SetBuffer(block.Bytes);
+    Exif->SetBuffer(block.Bytes);
+    const std::string_view mark = Region(1, 2);
+    if (mark != "II" && mark != "MM") {
+        ErrorText = "Invalid Exif alignment marker";
+        return;
+    }
+    BigEndian = Exif->BigEndian = mark == "MM";
+    const uint32_t first = Exif->ReadOffset(5);
+    const Pos start = Pos{first} + 1;
+    const auto size = static_cast<int64_t>(block.Bytes.size());
+    try {
+        switch (block.Role) {
+            case containers::TExifRole::MakerNote:
+                Exif->DecodeMakerNote(block.Bytes.substr(std::min<size_t>(first, block.Bytes.size())), first);
+                break;
+            case containers::TExifRole::Gps:
+                Exif->WalkDirectory(start, 1, size, KindGps);
+                break;
+            default:
+                Exif->WalkDirectory(start, 1, size, KindMain);
+                break;
+        }
+    } catch (const std::exception &) {
+        // What the block gave so far stays; the next block is walked.
+    }
 }
 
 // ------------------------------------------------------------------ JPEG scan
@@ -322,6 +416,7 @@ bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
     const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
     Exif->WalkDirectory(start, -7, limit, KindMain);
     AddFocalLength35(*Exif);
+    TakeTiffBlocks();
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "containers/Container.h"
 #include "exif/EndInd.h"
 #include "exif/FileSource.h"
 #include "exif/ImageInfo.h"
@@ -22,6 +23,20 @@ class TIPTCdata;
 }
 
 namespace exif {
+
+// The kinds of file the reader reads, told by their first bytes whatever
+// their names say.
+using TFileKind = containers::TFileType;
+using containers::FileTypeOfContent;
+
+// Why a file could not be read at all.
+enum class TReadFailure {
+    None,
+    Missing,      // no such file
+    CannotOpen,   // no permission, not a regular file
+    UnknownKind,  // no reader knows its first bytes
+    Damaged,      // its structure is broken where the metadata should be
+};
 
 using iptc::TIPTCdata;
 class TimgData;
@@ -69,8 +84,8 @@ public:
     void ClearContainer();
 
     bool HasExifSegment() const { return ExifSection != 0; }
-    bool HasIptcSegment() const { return IptcSection != 0; }
-    bool HasAnySegment() const { return ExifSection != 0 || CommentSection != 0 || IptcSection != 0; }
+    bool HasIptcSegment() const { return IptcSection != 0 || !IptcBlock.empty(); }
+    bool HasAnySegment() const { return HasExifSegment() || HasIptcSegment() || CommentSection != 0 || HasComment; }
 
     TImageInfo *ExifInfo() const { return Exif.get(); }
     TIPTCdata *IptcInfo() const { return Iptc.get(); }
@@ -81,6 +96,19 @@ public:
     }
 
     std::string ErrorText;
+    // What kind of file it was, by its first bytes, and why it could not
+    // be read at all (the error text says it in the user's words).
+    TFileKind Kind = TFileKind::Unknown;
+    TReadFailure Failure = TReadFailure::None;
+    // The blocks a container other than JPEG held besides the EXIF ones:
+    // IPTC datasets (also IPTC stored in a TIFF), the XMP packet, and
+    // whether there was an ICC profile or a comment; with what the container
+    // reader noted on its way.
+    std::string_view IptcBlock;
+    std::string_view XmpBlock;
+    bool HasIcc = false;
+    bool HasComment = false;
+    std::vector<std::string> Notes;
     TReaderParts Parts;
     int32_t SectionCount = 0;
     int32_t ExifSection = 0;
@@ -89,10 +117,6 @@ public:
     int32_t FrameSection = 0;  // the first frame header (SOFn): the image's size
     bool HasFrameHeader() const { return FrameSection != 0; }
     int32_t BuildMode;
-    // When true and the file name's extension names neither JPEG nor TIFF,
-    // the first bytes decide: FF D8 -> JPEG, "II*\0" or "MM\0*" -> TIFF-structured.
-    // The plug-in leaves it false (the extension alone decides, as always).
-    bool KindByContent = false;
 
     // Header segments scanned, whatever their markers: far more than any
     // real file has before its image data.
@@ -123,14 +147,19 @@ private:
     std::vector<tSection> Sections;  // slot 0 unused
     std::deque<std::string> SegmentStore;
     std::unique_ptr<TFileSource> File;
-    std::unique_ptr<TPagedFile> Paged;  // a TIFF-structured file's bytes
+    std::unique_ptr<TPagedFile> Paged;  // a file's bytes when not a JPEG
+    containers::TContainerRead Container;
     uint64_t JpegBytesRead = 0;
     std::unique_ptr<TImageInfo> Exif;
     TIptcHandle Iptc;
 
     bool ReadSegment(TInput &in, int32_t marker);
     bool Wanted(int32_t marker, std::string_view prefix) const;
-    bool ReadOpenedFile(TInput &in, bool jpeg);
+    bool ReadOpenedFile(TInput &in);
+    bool ReadContainer();
+    void TakeTiffBlocks();
+    void WalkExifBlocks(const std::vector<containers::TBlock> &blocks);
+    void WalkExifBlock(const containers::TBlock &block);
     void ClassifySegment();
     bool Replaces(int32_t current, std::string_view header, const tSection &candidate) const;
     void ReadExifSegment();
@@ -140,12 +169,5 @@ private:
 
 // True when a regular file of that name exists.
 bool FileExists(const std::string &fileName);
-
-// The kinds of file the reader reads: by the extension (.jpg .jpeg .jpe;
-// .tif .tiff .nef, in any letter case), or by the first bytes when asked
-// (FF D8 starts a JPEG; "II*\0" and "MM\0*" a TIFF header).
-enum class TFileKind { Jpeg, Tiff, Unknown };
-TFileKind FileKindOfName(const std::string &fileName);
-TFileKind FileKindOfContent(std::string_view firstBytes);
 
 }  // namespace exif

@@ -45,7 +45,6 @@ std::string MakerNoteSeed(size_t maker, uint8_t flags, size_t offset, size_t len
 
 void SeedsFromSample(const fs::path &out, const fs::path &sample) {
     exif::TimgData img(exif::BuildEntries, params::ReaderParts());
-    img.KindByContent = true;
     img.OpenImageFile(sample.string());
     const std::string name = sample.filename().string();
     if (const exif::TImageInfo *info = img.ExifInfo(); info && !info->MakerNoteBytes.empty()) {

@@ -94,7 +94,6 @@ void ImageView(const uint8_t *data, size_t size) {
     const std::string &path = file.Write(data, size);
     params::ViewRequest request;
     request.SizeFromFile = true;
-    request.KindByContent = true;
     request.DisplayName = "fuzz.jpg";
     request.Separators = params::AnyPathSeparators;
     request.WithListing = true;

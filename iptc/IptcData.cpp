@@ -197,8 +197,13 @@ int32_t TIPTCdata::DatasetRowOf(std::string_view name) {
 // 0x1C followed by record 2 or 8 after the signature is taken as the start.
 int64_t TIPTCdata::IptcStartOffset() const {
     const size_t signature = Segment.find(PhotoshopSignature);
-    const int64_t start = signature == std::string::npos ? UnsignedScanStart
-                                                         : static_cast<int64_t>(signature + PhotoshopSignature.size());
+    return FirstDatasetOffset(signature == std::string::npos
+                                  ? UnsignedScanStart
+                                  : static_cast<int64_t>(signature + PhotoshopSignature.size()));
+}
+
+// The first 0x1C at or after `start` that is followed by record 2 or 8.
+int64_t TIPTCdata::FirstDatasetOffset(int64_t start) const {
     for (size_t k = Segment.find(static_cast<char>(DatasetMarker), static_cast<size_t>(start)); k != std::string::npos;
          k = Segment.find(static_cast<char>(DatasetMarker), k + 1))
         if (IsKnownRecord(ByteAtOffset(Segment, static_cast<int64_t>(k) + 1))) return static_cast<int64_t>(k);
@@ -220,7 +225,18 @@ void TIPTCdata::StoreDataset(const TTagEntry &entry) {
 void TIPTCdata::ParseSegment(std::string_view segment) {
     Clear();
     Segment = std::string(segment);
-    const int64_t start = IptcStartOffset();
+    ParseFrom(IptcStartOffset());
+}
+
+// IPTC datasets as other containers hold them: the first dataset may start
+// at the first byte.
+void TIPTCdata::ParseDatasets(std::string_view datasets) {
+    Clear();
+    Segment = std::string(datasets);
+    ParseFrom(FirstDatasetOffset(0));
+}
+
+void TIPTCdata::ParseFrom(int64_t start) {
     if (start < 0) return;
     const int64_t n = static_cast<int64_t>(Segment.size());
     for (int64_t q = start + 1; q <= n - DatasetHeaderSize;) {
@@ -231,8 +247,11 @@ void TIPTCdata::ParseSegment(std::string_view segment) {
 }
 
 void TIPTCdata::ParseOwnerSegment() {
-    const exif::tSection *section = Owner ? Owner->IptcSectionPtr() : nullptr;
-    if (section) ParseSegment(section->Bytes);
+    if (!Owner) return;
+    if (const exif::tSection *section = Owner->IptcSectionPtr())
+        ParseSegment(section->Bytes);
+    else if (!Owner->IptcBlock.empty())
+        ParseDatasets(Owner->IptcBlock);
 }
 
 // ------------------------------------------------------------ named access

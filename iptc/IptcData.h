@@ -57,6 +57,8 @@ public:
     static int32_t DatasetRowOf(std::string_view name);
 
     void ParseSegment(std::string_view segment);
+    // Datasets with no segment around them (a TIFF's, a PSD's, a PNG's).
+    void ParseDatasets(std::string_view datasets);
     // Parses the owner's first APP13 segment; nothing when it has none.
     void ParseOwnerSegment();
 
@@ -88,6 +90,8 @@ private:
 
     void IndexNames();
     int64_t IptcStartOffset() const;
+    int64_t FirstDatasetOffset(int64_t start) const;
+    void ParseFrom(int64_t start);
     void StoreDataset(const TTagEntry &entry);
 };
 

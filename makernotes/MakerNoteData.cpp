@@ -93,9 +93,8 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
     const std::string key = exif::UpperAscii(facts.Make).substr(0, 5);
     const TMakerLayout *row = FindLayout(key, facts);
     if (row == nullptr) return std::nullopt;
-    // In a TIFF-structured file the note's position is its offset minus 7;
-    // X is its offset plus 9 in both kinds of file.
-    const int64_t x = facts.Position + (facts.FromTiff ? 16 : 0);
+    // X is the note's offset from its TIFF header plus 9.
+    const int64_t x = facts.Offset + 9;
     const bool bigEndian = row->Order == TNoteOrder::LittleEndian ? false : facts.BigEndian;
     return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x), row->A, bigEndian};
 }
@@ -103,6 +102,7 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
     exif::TMakerNoteFacts facts = owner.MakerNoteFacts();
     facts.FromTiff = FromTiff;
+    if (owner.MakerNoteOffset < 0) facts.Offset = owner.MakerNotePosition + (FromTiff ? 7 : -9);
     const std::optional<exif::TMakerNoteLayout> layout = IdentifyMakerNote(facts);
     if (!layout) return false;
     owner.WalkMakerNote(owner.MakerNoteBytes, *layout);

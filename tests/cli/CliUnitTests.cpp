@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "cli/FileKind.h"
 #include "cli/Options.h"
 #include "cli/Record.h"
 #include "cli/TextCodec.h"
@@ -158,18 +157,6 @@ TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {
     EXPECT_EQ(CsvField("0, 0"), "\"0, 0\"");
     EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
     EXPECT_EQ(CsvField("FINE   "), "\"FINE   \"");
-}
-
-TEST(FileKinds, TheExtensionDecidesFirstThenTheLeadingBytes) {
-    EXPECT_EQ(KindByExtension("dir.jpg/photo"), ImageKind::Unknown);
-    EXPECT_EQ(KindByExtension("IMG.JPEG"), ImageKind::Jpeg);
-    EXPECT_EQ(KindByExtension("raw.nef"), ImageKind::Tiff);
-    EXPECT_EQ(KindByExtension("IMG.jpeg.bak"), ImageKind::Unknown);
-    EXPECT_EQ(KindByLeadingBytes("\xFF\xD8\xFF"), ImageKind::Jpeg);
-    EXPECT_EQ(KindByLeadingBytes(std::string("II*\0", 4)), ImageKind::Tiff);
-    EXPECT_EQ(KindByLeadingBytes(std::string("MM\0*", 4)), ImageKind::Tiff);
-    EXPECT_EQ(KindByLeadingBytes(std::string("II\0*", 4)), ImageKind::Unknown);
-    EXPECT_EQ(KindByLeadingBytes("\xFF"), ImageKind::Unknown);
 }
 
 }  // namespace

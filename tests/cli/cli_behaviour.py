@@ -81,8 +81,8 @@ class ExitStatusesAndNotes(ExifinfoCase):
             "empty.jpg": (b"", "no EXIF or IPTC data"),
             "bare.jpg": (b"\xff\xd8\xff\xd9", "no EXIF or IPTC data"),
             "truncated.jpg": (b"\xff\xd8\xff\xe1\x10\x00Exif", "no EXIF or IPTC data"),
-            "image.png": (b"\x89PNG\r\n\x1a\n" + bytes(32), "not a JPEG or TIFF file"),
-            "notes.txt": (b"hello\n", "not a JPEG or TIFF file"),
+            "image.png": (b"\x89PNG\r\n\x1a\n" + bytes(32), "no EXIF or IPTC data"),
+            "notes.txt": (b"hello\n", "not a kind of file any reader knows"),
         }
         for name, (data, reason) in cases.items():
             with self.subTest(name=name):

@@ -272,20 +272,13 @@ TEST(ViewModel, ImageViewTakesTheSizeFromTheFileAndShowsTheGivenName) {
     EXPECT_EQ(tiff.ImageHeight, 900);
 }
 
-TEST(ViewModel, ImageViewDecidesTheKindByContentOnlyWhenAsked) {
+TEST(ViewModel, TheFirstBytesDecideTheKindWhateverTheName) {
     Tiff t;
     t.Dir({Tiff::Ascii(0x010F, "Canon")});
     const std::string jpeg = WriteTempFile("view_content_jpeg.img", Jpeg().Exif(t.Build()).Build());
-    const std::string tiff = WriteTempFile("view_content_tiff.dat", t.Build());
-    const std::string other = WriteTempFile("view_content_other.dat", "GIF89a");
+    const std::string tiff = WriteTempFile("view_content_tiff.jpg", t.Build());
+    const std::string other = WriteTempFile("view_content_other.jpg", "GIF89a");
     params::ViewRequest request;
-    for (const std::string &path : {jpeg, tiff}) {
-        const params::ImageView byName = params::BuildImageView(path, request);
-        EXPECT_FALSE(byName.Opened) << path;
-        EXPECT_EQ(byName.ErrorText, "Not an EXIF file");
-        EXPECT_EQ(byName.Exif.Rows.size(), 1u);
-    }
-    request.KindByContent = true;
     for (const std::string &path : {jpeg, tiff}) {
         const params::ImageView byContent = params::BuildImageView(path, request);
         EXPECT_TRUE(byContent.Opened) << path;
@@ -294,6 +287,7 @@ TEST(ViewModel, ImageViewDecidesTheKindByContentOnlyWhenAsked) {
     const params::ImageView unknown = params::BuildImageView(other, request);
     EXPECT_FALSE(unknown.Opened);
     EXPECT_FALSE(unknown.HasMetadata);
+    EXPECT_EQ(unknown.Failure, exif::TReadFailure::UnknownKind);
     EXPECT_EQ(unknown.ErrorText, "Not an EXIF file");
 }
 
