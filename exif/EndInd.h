@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "exif/TagEntry.h"
+
 
 namespace exif {
 
@@ -34,7 +34,7 @@ public:
 
     // The reader views bytes someone else owns; they must outlive the view.
     void SetBuffer(std::string_view bytes) { Buffer = bytes; }
-    void SetBuffer(Bytes &&) = delete;
+    void SetBuffer(std::string &&) = delete;  // a temporary would not outlive the view
     // The bytes' loader, when they are not all in memory yet; views copied
     // from this one share it.
     void SetLoader(const TByteLoader *loader) { Loader = loader; }

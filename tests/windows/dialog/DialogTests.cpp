@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "DialogFixture.h"
+#include "exif/TextFormat.h"
 
 using namespace drive;
 
@@ -247,9 +248,9 @@ TEST_F(DialogTest, UserCommentGoesToTheCommentBoxAndFileSourceAndSceneTypeAreNam
     });
 }
 
-TEST_F(DialogTest, LargeUserCommentAndLongCaptionAreShownWholeAndTheDialogClosesWhenAsked) {
+TEST_F(DialogTest, LargeUserCommentAndLongCaptionAreShownToTheBoundAndTheDialogClosesWhenAsked) {
     // 240 KB of words: only a TIFF file has room for it (a JPEG segment
-    // ends at 64 KB, and the reader takes a TIFF file's first 256000 bytes).
+    // ends at 64 KB). It is shown up to the bound of a value, the cut marked.
     std::string comment;
     while (comment.size() < 240 * 1024) comment += "word" + std::to_string(comment.size() % 97) + ' ';
     using testbytes::Tiff;
@@ -257,7 +258,10 @@ TEST_F(DialogTest, LargeUserCommentAndLongCaptionAreShownWholeAndTheDialogCloses
     const int exif = t.Dir({Tiff::Undefined(0x9286, std::string("ASCII\0\0\0", 8) + comment)});
     const int root = t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Pointer(0x8769, exif)});
     Show(WindowsPath(testbytes::WriteTempFile("long-comment.tif", t.Build(root))), [&](const Controls &c) {
-        EXPECT_EQ(TextOf(c.memo).size(), comment.size() - 1);  // the trailing blank is trimmed
+        const std::string shown = TextOf(c.memo);
+        EXPECT_EQ(shown.size(), exif::MaxShownValue + 1);
+        EXPECT_EQ(shown.back(), '\x85');
+        EXPECT_EQ(shown.substr(0, 1000), comment.substr(0, 1000));
         PostMessageA(c.ok, BM_CLICK, 0, 0);
         EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(c.form); }));
     });
