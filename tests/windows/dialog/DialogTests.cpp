@@ -495,3 +495,19 @@ TEST_F(DialogTest, TwoRunsInARowShowFreshDialogsWithOrWithoutVisualStyles) {
     EXPECT_EQ(result, 1);
     EXPECT_EQ(FormsLeft(), 0);
 }
+
+TEST_F(DialogTest, APhonesHeicShowsItsExifRowsWhateverItsName) {
+    const std::string heic = std::string(EXIFVIEW_TEST_DATA) + "/samples-modern/IMG_5195.HEIC";
+    std::ifstream in(heic, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(bytes.empty());
+    for (const std::string &path : {WindowsPath(heic), WindowsPath(testbytes::WriteTempFile("phone.jpg", bytes))}) {
+        Show(path, [&](const Controls &c) {
+            const auto rows = Rows(c.exifGrid);
+            EXPECT_EQ(Value(rows, "Make"), "Apple") << path;
+            EXPECT_EQ(Value(rows, "Model"), "iPhone 11 Pro Max") << path;
+            EXPECT_EQ(Value(rows, "DateTimeOriginal"), "2021:04:11 15:47:53") << path;
+            EXPECT_EQ(Value(rows, "GPSLatitudeRef"), "N") << path;
+        });
+    }
+}
