@@ -72,12 +72,16 @@ private:
 
 class JsonFormatter : public Formatter {
 public:
+    // The kind of file is one more key, unless only chosen tags are asked for.
+    explicit JsonFormatter(bool withFileType) : WithFileType(withFileType) {}
     std::string Begin() override { return "["; }
 
     void File(const FileResult &r, std::string &out) override {
         out += First ? "\n{\n" : ",\n{\n";
         First = false;
         out += "  \"SourceFile\": " + JsonString(r.Name);
+        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
+            out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
         for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8OfWindows1252(f.Key)) + ": " + JsonString(Utf8OfWindows1252(f.Value));
         out += "\n}";
     }
@@ -85,6 +89,7 @@ public:
     std::string End() override { return "\n]\n"; }
 
 private:
+    bool WithFileType;
     bool First = true;
 };
 
@@ -136,7 +141,7 @@ private:
 std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders) {
     switch (options.Format) {
         case OutputFormat::Json:
-            return std::make_unique<JsonFormatter>();
+            return std::make_unique<JsonFormatter>(options.Tags.empty());
         case OutputFormat::Csv:
             return std::make_unique<CsvFormatter>();
         case OutputFormat::Text:

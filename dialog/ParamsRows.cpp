@@ -181,6 +181,22 @@ std::string NoMetadataReason(const exif::TimgData &img) {
     return reason;
 }
 
+// The listing's first lines: the kind of file, and the metadata blocks found
+// in it.
+std::string KindListing(const exif::TimgData &img) {
+    std::string blocks;
+    const auto add = [&](bool found, std::string_view name) {
+        if (found) blocks += std::string(blocks.empty() ? "" : ", ") + std::string(name);
+    };
+    add(img.HasExifSegment(), "EXIF");
+    add(img.HasIptcSegment(), "IPTC");
+    add(!img.XmpBlock.empty(), "XMP");
+    add(img.HasIcc, "ICC profile");
+    add(img.HasComment || img.CommentSection != 0, "comment");
+    return "\r\nFile type = " + std::string(containers::FileTypeName(img.Kind)) +
+           "\r\nMetadata blocks = " + (blocks.empty() ? std::string("none") : blocks);
+}
+
 }  // namespace
 
 exif::TReaderParts ReaderParts() {
@@ -204,8 +220,10 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.Iptc = IptcViewOf(img, view.Opened);
     view.HasMetadata = exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0);
     if (!view.HasMetadata) view.ErrorText = NoMetadataReason(img);
-    if (request.WithListing)
-        if (const exif::TImageInfo *info = img.ExifInfo()) view.Listing = info->DumpText + info->MakerDumpText;
+    if (request.WithListing) {
+        view.Listing = KindListing(img);
+        if (const exif::TImageInfo *info = img.ExifInfo()) view.Listing += info->DumpText + info->MakerDumpText;
+    }
     return view;
 }
 

@@ -264,6 +264,21 @@ class Folders(ExifinfoCase):
         names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
         self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
 
+    def test_recursion_reads_every_kind_and_counts_the_files_no_reader_knows(self):
+        os.makedirs(self.path("phone"))
+        heic = os.path.join(os.path.dirname(SAMPLES), "samples-modern", "IMG_5195.HEIC")
+        shutil.copyfile(heic, self.path("phone/IMG_5195.HEIC"))
+        for name in ("a.mov", "b.mov", "notes.txt"):
+            self.put("phone/" + name, b"not an image")
+        result, files = self.json_of("-r", self.path("phone"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual([(os.path.basename(f["SourceFile"]), f["FileType"], f["Make"]) for f in files],
+                         [("IMG_5195.HEIC", "HEIC", "Apple")])
+        stderr = result.stderr.decode()
+        self.assertIn("a.mov: skipped: no reader knows this kind of file", stderr)
+        self.assertNotIn("b.mov", stderr)  # each kind named once
+        self.assertIn("skipped 3 files that no reader knows: 2 .mov, 1 .txt", stderr)
+
     def test_folders_deeper_than_64_levels_are_named_and_not_entered(self):
         # A bind mount can make a tree endless without any symbolic link.
         deepest_read = os.path.join(self.path("tree"), *["d"] * 64)

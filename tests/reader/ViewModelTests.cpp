@@ -246,6 +246,7 @@ TEST(ViewModel, ImageViewReadsTheFileOnceForBothTabsTheSizeAndTheListing) {
     EXPECT_EQ(Column(view.Iptc.Rows, false), Column(iptcAlone.Rows, false));
     EXPECT_EQ(Column(view.Iptc.Rows, false), (Texts{"Title", "a,b"}));
     EXPECT_EQ(view.Listing,
+              "\r\nFile type = JPEG\r\nMetadata blocks = EXIF, IPTC"
               "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\xB0"
               "\r\nExif Image Width = 4000\r\nExif Image Length = 3000");
 
