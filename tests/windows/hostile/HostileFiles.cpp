@@ -114,6 +114,33 @@ std::vector<THostileFile> TiffStructureFiles() {
     files.push_back(
         {"directory-count-ffff.tif", std::string("MM\0*\0\0\0\x08\xFF\xFF", 10) + std::string(600, '\xAB')});
     files.push_back({"jpeg-named-tif.tif", Jpeg().App0().Build()});
+    {
+        // 3 MiB of overlapping directories behind 2000 pointers (the entry
+        // budget), and 70 maker notes sharing one 1 MB value (the kept-bytes
+        // budget): each read within the fixed budgets whatever the file's size.
+        testbytes::ByteWriter w{false, std::string("II*\0", 4)};
+        w.U32(8);
+        w.U16(2000);
+        for (uint32_t i = 0; i < 2000; ++i) {
+            w.U16(TagExifPointer);
+            w.U16(4);
+            w.U32(1);
+            w.U32(8 + 2 + 12 * 2000 + 4 + 2 * i);
+        }
+        w.U32(0);
+        files.push_back({"budget-fanout-3mib.tif", w.out + std::string(3 * 1024 * 1024, '\x0F')});
+        testbytes::ByteWriter k{false, std::string("II*\0", 4)};
+        k.U32(8);
+        k.U16(70);
+        for (int i = 0; i < 70; ++i) {
+            k.U16(TagMakerNote);
+            k.U16(7);
+            k.U32(1000000);
+            k.U32(8 + 2 + 12 * 70 + 4);
+        }
+        k.U32(0);
+        files.push_back({"budget-kept-8mib.tif", k.out + std::string(8 * 1024 * 1024, 'A')});
+    }
     return files;
 }
 
