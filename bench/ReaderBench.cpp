@@ -9,10 +9,16 @@
 //   reader-bench [benchmark flags]      the comparison
 //   reader-bench --pass KIND            one pass of KIND over the corpus and
 //                                       the hostile files (for callgrind)
+//   reader-bench --bytes-read [HEIC]    how many bytes of 50 MB files the reader
+//                                       reads: a TIFF with its directory at the
+//                                       end, a PNG of 8 KiB image-data chunks
+//                                       with its EXIF after them, and a HEIC
+//                                       (a real one given, grown by 50 MB)
 #include <benchmark/benchmark.h>
 #include <libexif/exif-data.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <exiv2/exiv2.hpp>
@@ -25,6 +31,7 @@
 #include <vector>
 
 #include "dialog/ParamsRows.h"
+#include "exif/ImgData.h"
 
 namespace {
 
@@ -305,9 +312,70 @@ void RegisterAll(const std::vector<std::string> &corpus, const std::vector<std::
     }
 }
 
+// ------------------------------------------------------------- large files
+
+constexpr size_t LargeSize = 50 * 1000 * 1000;
+
+std::string BigEndian32(uint32_t v) {
+    return {static_cast<char>(v >> 24), static_cast<char>((v >> 16) & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+            static_cast<char>(v & 0xFF)};
+}
+
+std::string PngChunk(const std::string &type, const std::string &data) {
+    return BigEndian32(static_cast<uint32_t>(data.size())) + type + data + std::string(4, '\0');
+}
+
+std::vector<std::pair<std::string, std::string>> LargeFiles(const char *heic) {
+    std::vector<std::pair<std::string, std::string>> files;
+    // IFD0 after 50 MB of image data.
+    const uint32_t at = LargeSize;
+    std::string tiff = std::string("II*\0", 4) + std::string{static_cast<char>(at & 0xFF), static_cast<char>((at >> 8) & 0xFF),
+                                                             static_cast<char>((at >> 16) & 0xFF), static_cast<char>(at >> 24)};
+    tiff.resize(at, '\x55');
+    Writer ifd;
+    ifd.U16(1);
+    ifd.Entry(0x010F, 2, 4, 0x004B494E);  // Make "NIK"
+    ifd.U32(0);
+    files.emplace_back("large.tif", tiff + ifd.out);
+    // A PNG as libpng writes one: image data in 8 KiB chunks, EXIF after it.
+    std::string png = "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", std::string(13, '\0'));
+    const std::string idat = PngChunk("IDAT", std::string(8192, '\x33'));
+    while (png.size() < LargeSize) png += idat;
+    png += PngChunk("eXIf", Tiff(1, [](Writer &w, uint32_t) { w.Entry(0x010F, 2, 4, 0x004B494E); }, ""));
+    files.emplace_back("large.png", png + PngChunk("IEND", ""));
+    if (heic) {
+        std::ifstream in(heic, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // A free box of 50 MB after the file's own boxes.
+        bytes += BigEndian32(static_cast<uint32_t>(LargeSize + 8)) + "free" + std::string(LargeSize, '\0');
+        files.emplace_back("large.heic", bytes);
+    }
+    return files;
+}
+
+int BytesRead(const char *heic) {
+    const fs::path dir = fs::temp_directory_path() / "exifview-bench-large";
+    fs::create_directories(dir);
+    for (const auto &[name, bytes] : LargeFiles(heic)) {
+        const fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
+        exif::TimgData img(exif::BuildEntries, params::ReaderParts());
+        const auto start = std::chrono::steady_clock::now();
+        img.OpenImageFile(p.string());
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        const exif::TImageInfo *info = img.ExifInfo();
+        std::printf("%-11s %6.1f MB  %8.1f KiB read  %6.2f ms  Make=%s\n", name.c_str(),
+                    static_cast<double>(bytes.size()) / 1e6, static_cast<double>(img.FileBytesRead()) / 1024, ms,
+                    info ? info->CameraMake.c_str() : "");
+        fs::remove(p);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
+    if (argc >= 2 && std::string(argv[1]) == "--bytes-read") return BytesRead(argc >= 3 ? argv[2] : nullptr);
     Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
     const std::vector<std::string> corpus = CorpusFiles();
     const std::vector<std::string> hostile = WriteHostileFiles();

@@ -120,6 +120,9 @@ void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind)
 void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
     Visited.insert(start);
     const int64_t n = c.View.ReadWord(start);
+    // The directory's entries in one read: a file read on demand then
+    // fetches them at once, not an entry at a time.
+    c.View.Region(start + 2, std::min<int64_t>(EntrySize * n, EntrySize * 4096));
     if (2 + 12 * n > c.Base + c.Limit) {
         Info.Owner->ErrorText = "Illegally sized directory";
         return;

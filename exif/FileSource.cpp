@@ -71,7 +71,7 @@ bool TPagedFile::Reserve() {
     Size = static_cast<size_t>(File.Size());
     Base = static_cast<char *>(VirtualAlloc(nullptr, Size, MEM_RESERVE, PAGE_NOACCESS));
     if (!Base) return false;
-    PageLoaded.assign((Size + PageSize - 1) / PageSize, false);
+    SectorLoaded.assign((Size + SectorSize - 1) / SectorSize, false);
     return true;
 }
 
@@ -129,7 +129,7 @@ bool TPagedFile::Reserve() {
     void *p = mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) return false;
     Base = static_cast<char *>(p);
-    PageLoaded.assign((Size + PageSize - 1) / PageSize, false);
+    SectorLoaded.assign((Size + SectorSize - 1) / SectorSize, false);
     return true;
 }
 
@@ -144,26 +144,32 @@ static bool CommitPages(char *, size_t) {
 void TPagedFile::Load(std::string_view range) const {
     if (range.empty() || !Base) return;
     const auto offset = static_cast<size_t>(range.data() - Base);
-    const size_t first = offset / PageSize, last = (offset + range.size() - 1) / PageSize;
-    for (size_t page = first; page <= last; ++page) {
-        if (PageLoaded[page]) continue;
-        // A run of missing pages is read in one call.
-        size_t end = page;
-        while (end + 1 <= last && !PageLoaded[end + 1]) ++end;
-        LoadPages(page, end);
-        page = end;
+    const size_t unit = range.size() <= SmallRead ? SectorSize : PageSize;
+    const size_t from = offset / unit * unit;
+    const size_t to = std::min(Size, (offset + range.size() + unit - 1) / unit * unit);
+    const size_t last = (to + SectorSize - 1) / SectorSize;
+    for (size_t sector = from / SectorSize; sector < last;) {
+        if (SectorLoaded[sector]) {
+            ++sector;
+            continue;
+        }
+        // A run of missing sectors is read in one call.
+        size_t end = sector;
+        while (end < last && !SectorLoaded[end]) ++end;
+        LoadSectors(sector, end);
+        sector = end;
     }
 }
 
-void TPagedFile::LoadPages(size_t first, size_t last) const {
-    const size_t from = first * PageSize;
-    const size_t n = std::min(Size, (last + 1) * PageSize) - from;
+void TPagedFile::LoadSectors(size_t first, size_t end) const {
+    const size_t from = first * SectorSize;
+    const size_t n = std::min(Size, end * SectorSize) - from;
     // Pages that cannot be backed cannot be read: the walk ends there, at
     // one of the points where it catches a failure.
     if (!CommitPages(Base + from, n)) throw std::bad_alloc();
-    for (size_t page = first; page <= last; ++page) PageLoaded[page] = true;
+    for (size_t sector = first; sector < end; ++sector) SectorLoaded[sector] = true;
     if (Loaded + n > MaxBytesRead) {
-        LimitReached = true;  // the pages read as zeros
+        LimitReached = true;  // the bytes read as zeros
         return;
     }
     Loaded += n;

@@ -45,9 +45,11 @@ private:
 
 // A file's bytes read on demand, for the readers that jump about a file (a
 // TIFF's directories often lie after the image data). The whole file's range
-// of addresses is reserved at once, with no memory behind it; the pages a
-// reader asks for are read into it with positioned reads, so a 100 MiB file
-// whose metadata takes a few pages costs a few pages.
+// of addresses is reserved at once, with no memory behind it; what a reader
+// asks for is read into it with positioned reads, so a 100 MiB file whose
+// metadata takes a few pages costs a few pages. A small read (a box or chunk
+// header) takes only the sectors around it: walking the headers of a PNG's
+// thousands of image-data chunks reads their headers, not the image.
 //
 // Not a mapping of the file: a mapped file that shrinks under the reader (a
 // program rewriting it in place) faults the process at the first read past
@@ -74,6 +76,8 @@ public:
     // it, pages stay zeros (no real file's metadata comes near it).
     uint64_t BytesRead() const { return Loaded; }
     static constexpr size_t PageSize = 16 * 1024;
+    static constexpr size_t SectorSize = 64;
+    static constexpr size_t SmallRead = 32;  // bytes; a larger read takes whole pages
     static constexpr uint64_t MaxBytesRead = 32 * 1024 * 1024;
     bool ReachedLimit() const { return LimitReached; }
 
@@ -81,12 +85,12 @@ private:
     TFileSource &File;
     char *Base = nullptr;
     size_t Size = 0;
-    mutable std::vector<bool> PageLoaded;
+    mutable std::vector<bool> SectorLoaded;
     mutable uint64_t Loaded = 0;
     mutable bool FileShrank = false;
     mutable bool LimitReached = false;
 
-    void LoadPages(size_t first, size_t last) const;
+    void LoadSectors(size_t first, size_t end) const;
 };
 
 // Sequential reads over a file source or over bytes in memory, through one

@@ -37,6 +37,9 @@ valgrind --tool=callgrind --callgrind-out-file=/dev/null "$dir/exifinfo" --size 
     sed -n 's/.*Collected : \([0-9]*\).*/instructions \1/p'
 /usr/bin/time -f 'peak RSS of exifinfo: %M KiB' "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null | tail -1
 
+echo "== bytes of 50 MB files the reader reads"
+"$bench" --bytes-read tests/data/samples-modern/IMG_5195.HEIC
+
 echo "== every hostile file in every output mode: exifinfo's CPU seconds and peak RSS (the worst of the modes)"
 for f in "${TMPDIR:-/tmp}"/exifview-bench-hostile/*; do
     worst_cpu=0; worst_rss=0
