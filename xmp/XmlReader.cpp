@@ -95,10 +95,58 @@ std::string CodePointName(char32_t c) {
     return s;
 }
 
+// The names an XML declaration may give each encoding the reader knows.
+struct TDeclaredEncoding {
+    std::string_view Name;
+    TEncoding Encoding;
+};
+
+constexpr std::array<TDeclaredEncoding, 9> DeclaredEncodings = {{
+    {"UTF-8", TEncoding::Utf8},
+    {"UTF-16", TEncoding::Utf16LE},
+    {"UTF-16", TEncoding::Utf16BE},
+    {"UTF-16LE", TEncoding::Utf16LE},
+    {"UTF-16BE", TEncoding::Utf16BE},
+    {"UTF-32", TEncoding::Utf32LE},
+    {"UTF-32", TEncoding::Utf32BE},
+    {"UTF-32LE", TEncoding::Utf32LE},
+    {"UTF-32BE", TEncoding::Utf32BE},
+}};
+
+bool SameLetters(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return (x >= 'a' && x <= 'z' ? x - 32 : x) == (y >= 'a' && y <= 'z' ? y - 32 : y);
+           });
+}
+
+// The encoding a declaration names must be the one the bytes are in: a
+// document declared in another (ISO-8859-1, say) would be misread.
+bool IsDeclaredEncoding(std::string_view name, TEncoding found) {
+    return std::any_of(DeclaredEncodings.begin(), DeclaredEncodings.end(),
+                       [&](const TDeclaredEncoding &d) { return d.Encoding == found && SameLetters(d.Name, name); });
+}
+
+// A version number as XML 1.0 first wrote it (letters, digits, "_.-"; the
+// colon that grammar allowed is no name character under namespaces):
+// a later 1.x document is read as 1.0.
+bool IsVersion(std::string_view v) {
+    return !v.empty() && std::all_of(v.begin(), v.end(), [](char c) {
+               return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.' ||
+                      c == '-';
+           });
+}
+
+bool IsEncodingName(std::string_view e) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    return !e.empty() && letter(e[0]) && std::all_of(e.begin(), e.end(), [&](char c) {
+               return letter(c) || (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+           });
+}
+
 class TParser {
 public:
-    TParser(std::string_view doc, TXmlHandler &handler, const TXmlLimits &limits)
-        : Doc(doc), Handler(handler), Limits(limits) {
+    TParser(std::string_view doc, TEncoding encoding, TXmlHandler &handler, const TXmlLimits &limits)
+        : Doc(doc), Encoding(encoding), Handler(handler), Limits(limits) {
         Bind(""sv, ""sv);  // no default namespace at the start
         Bind("xml"sv, XmlNamespace);
     }
@@ -124,6 +172,7 @@ private:
     };
 
     std::string_view Doc;
+    TEncoding Encoding;  // the input's, before conversion
     TXmlHandler &Handler;
     const TXmlLimits &Limits;
     std::size_t Pos = 0;
@@ -165,6 +214,8 @@ private:
     std::optional<char32_t> CharacterReference(std::string_view digits, bool hex) const;
     bool ReadComment();
     bool ReadProcessingInstruction();
+    std::optional<std::string_view> ReadPseudoAttribute(std::string_view name);
+    bool ReadXmlDeclaration();
     bool ReadCData();
     bool ReadDeclaration();
     bool ReadStartTag();
@@ -306,20 +357,65 @@ bool TParser::ReadComment() {
     return true;
 }
 
-// <?target data?>. The XML declaration is one, allowed as the document's
-// first bytes only. Its encoding is not taken at its word: the bytes decide.
+// A processing instruction, <?target data?>, is skipped; the one named
+// "xml" is the XML declaration, allowed as the document's first bytes only.
 bool TParser::ReadProcessingInstruction() {
     const std::size_t start = Pos;
     const std::size_t targetEnd = ScanNcName(Pos + 2);
     if (targetEnd == Pos + 2) return Fail("processing instruction without a target", start);
-    std::string target(Doc.substr(Pos + 2, targetEnd - Pos - 2));
-    std::transform(target.begin(), target.end(), target.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-    if (target == "xml" && start != 0) return Fail("XML declaration not at the start", start);
+    const std::string_view target = Doc.substr(Pos + 2, targetEnd - Pos - 2);
+    if (target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' && (target[2] | 0x20) == 'l') {
+        if (target != "xml") return Fail("processing instruction target " + std::string(target) + " reserved", start);
+        if (start != 0) return Fail("XML declaration not at the start", start);
+        return ReadXmlDeclaration();
+    }
     Pos = targetEnd;
     if (!LooksAt("?>") && (AtEnd() || !IsSpace(Doc[Pos]))) return Fail("malformed processing instruction", start);
     const std::size_t end = Doc.find("?>", Pos);
     if (end == std::string_view::npos) return Fail("processing instruction not closed", start);
     Pos = end + 2;
+    return true;
+}
+
+// ` name = 'value'` at Pos; nothing, and Pos where it was, when the name
+// is not there.
+std::optional<std::string_view> TParser::ReadPseudoAttribute(std::string_view name) {
+    const std::size_t start = Pos;
+    SkipSpace();
+    if (Pos > start && LooksAt(name)) {
+        Pos += name.size();
+        SkipSpace();
+        if (LooksAt("=")) {
+            ++Pos;
+            SkipSpace();
+            const char quote = AtEnd() ? '\0' : Doc[Pos];
+            const std::size_t end = quote == '"' || quote == '\'' ? Doc.find(quote, Pos + 1) : std::string_view::npos;
+            if (end != std::string_view::npos) {
+                const std::string_view value = Doc.substr(Pos + 1, end - Pos - 1);
+                Pos = end + 1;
+                return value;
+            }
+        }
+    }
+    Pos = start;
+    return std::nullopt;
+}
+
+// <?xml version='1.x' encoding='name' standalone='yes|no'?>, the last two
+// optional. The encoding named is not taken at its word: the bytes decide.
+bool TParser::ReadXmlDeclaration() {
+    const std::size_t start = Pos;
+    Pos += 5;
+    const auto version = ReadPseudoAttribute("version");
+    const auto encoding = ReadPseudoAttribute("encoding");
+    const auto standalone = ReadPseudoAttribute("standalone");
+    SkipSpace();
+    if (!version || !IsVersion(*version) || (encoding && !IsEncodingName(*encoding)) ||
+        (standalone && *standalone != "yes" && *standalone != "no") || !LooksAt("?>"))
+        return Fail("malformed XML declaration", start);
+    if (encoding && !IsDeclaredEncoding(*encoding, Encoding))
+        return Fail("encoding " + std::string(*encoding) + " declared, not the document's", start);
+    Pos += 2;
     return true;
 }
 
@@ -569,7 +665,7 @@ TXmlResult ReadXml(std::string_view bytes, TXmlHandler &handler, const TXmlLimit
         return {TXmlResult::Failed, "larger than " + std::to_string(limits.MaxBytes) + " bytes", limits.MaxBytes};
     const TUtf8Text text = ToUtf8(bytes, limits.MaxBytes);
     if (!text.Error.empty()) return {TXmlResult::Failed, text.Error, text.ErrorOffset};
-    TXmlResult r = TParser(text.Text(bytes), handler, limits).Run();
+    TXmlResult r = TParser(text.Text(bytes), text.Found.Encoding, handler, limits).Run();
     if (r.Status == TXmlResult::Failed) r.Offset = text.InputOffset(bytes, r.Offset);
     return r;
 }
