@@ -78,8 +78,13 @@ bool InRanges(std::span<const TRange> ranges, char32_t c) {
     return std::any_of(ranges.begin(), ranges.end(), [c](const TRange &r) { return c >= r.First && c <= r.Last; });
 }
 
-bool IsNameStart(char32_t c) { return InRanges(NameStartRanges, c); }
-bool IsNameChar(char32_t c) { return IsNameStart(c) || InRanges(NameMoreRanges, c); }
+// ASCII, by far the most frequent in names, is decided without the tables.
+bool IsAsciiNameStart(char32_t c) { return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_'; }
+bool IsNameStart(char32_t c) { return c < 0x80 ? IsAsciiNameStart(c) : InRanges(NameStartRanges, c); }
+bool IsNameChar(char32_t c) {
+    if (c < 0x80) return IsAsciiNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
+}
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // A character XML allows in a document (the surrogates are ruled out by the
@@ -627,6 +632,7 @@ bool TParser::CheckDuplicates() {
         else n = Attributes[next++].Name;
         SortedNames.emplace_back(n, a.Offset);
     }
+    if (SortedNames.size() < 2) return true;
     std::sort(SortedNames.begin(), SortedNames.end(), [](const auto &x, const auto &y) {
         return std::tie(x.first.Uri, x.first.Local, x.second) < std::tie(y.first.Uri, y.first.Local, y.second);
     });
