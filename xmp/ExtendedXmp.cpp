@@ -1,4 +1,4 @@
-// Parts are sorted by offset and laid into one buffer of the full length in
+// The parts are sorted by offset and laid into one buffer of the full length in
 // a single sweep: each part adds the bytes past what earlier parts covered,
 // and its overlap with them is compared, so a flood of duplicate parts costs
 // what their bytes cost to read once.
@@ -12,7 +12,7 @@ namespace xmp {
 
 namespace {
 
-struct TPart {
+struct TPiece {
     uint32_t FullLength = 0;
     uint32_t Offset = 0;
     std::string_view Bytes;
@@ -26,7 +26,7 @@ uint32_t BigEndian32(std::string_view b) {
 
 std::string_view GuidOf(std::string_view payload) { return payload.substr(ExtendedXmpSignature.size(), 32); }
 
-TPart PartOf(std::string_view payload) {
+TPiece PieceOf(std::string_view payload) {
     const std::size_t lengths = ExtendedXmpSignature.size() + 32;
     return {BigEndian32(payload.substr(lengths)), BigEndian32(payload.substr(lengths + 4)),
             payload.substr(ExtendedXmpHeaderSize)};
@@ -38,14 +38,14 @@ void NoteCount(std::vector<std::string> &notes, std::size_t count, const std::st
 
 // The parts of `guid` that agree with the first on the full length and lie
 // within it; notes for the others.
-std::vector<TPart> PartsOf(std::span<const std::string_view> payloads, std::string_view guid, std::vector<std::string> &notes) {
-    std::vector<TPart> parts;
+std::vector<TPiece> PiecesOf(std::span<const std::string_view> payloads, std::string_view guid, std::vector<std::string> &notes) {
+    std::vector<TPiece> parts;
     std::size_t malformed = 0, foreign = 0, otherLength = 0, outside = 0;
     for (const std::string_view payload : payloads) {
         if (!IsExtendedXmpPart(payload)) ++malformed;
         else if (GuidOf(payload) != guid) ++foreign;
         else {
-            const TPart part = PartOf(payload);
+            const TPiece part = PieceOf(payload);
             if (!parts.empty() && part.FullLength != parts.front().FullLength) ++otherLength;
             else if (part.Offset > part.FullLength || part.Bytes.size() > part.FullLength - part.Offset) ++outside;
             else parts.push_back(part);
@@ -66,7 +66,7 @@ bool IsExtendedXmpPart(std::string_view app1Payload) {
 
 TExtendedXmp ReassembleExtendedXmp(std::span<const std::string_view> payloads, std::string_view guid, std::size_t maxBytes) {
     TExtendedXmp r;
-    std::vector<TPart> parts = PartsOf(payloads, guid, r.Notes);
+    std::vector<TPiece> parts = PiecesOf(payloads, guid, r.Notes);
     if (parts.empty()) {
         r.Notes.push_back("no part of the extension " + std::string(guid) + " present");
         return r;
@@ -76,10 +76,10 @@ TExtendedXmp ReassembleExtendedXmp(std::span<const std::string_view> payloads, s
         r.Notes.push_back("an extension of " + std::to_string(full) + " bytes refused (more than " + std::to_string(maxBytes) + ")");
         return r;
     }
-    std::stable_sort(parts.begin(), parts.end(), [](const TPart &a, const TPart &b) { return a.Offset < b.Offset; });
+    std::stable_sort(parts.begin(), parts.end(), [](const TPiece &a, const TPiece &b) { return a.Offset < b.Offset; });
     r.Packet.assign(full, '\0');
     std::size_t covered = 0, present = 0, differing = 0;
-    for (const TPart &p : parts) {
+    for (const TPiece &p : parts) {
         const std::size_t end = p.Offset + p.Bytes.size();
         const std::size_t overlap = p.Offset < covered ? std::min(covered, end) - p.Offset : 0;
         if (overlap > 0 && std::memcmp(r.Packet.data() + p.Offset, p.Bytes.data(), overlap) != 0) ++differing;

@@ -9,7 +9,7 @@
 //   offset of this part in it                4 bytes, big-endian
 //   the part's bytes
 //
-// Parts may come in any order, and a file may hold the parts of other
+// The parts may come in any order, and a file may hold the parts of other
 // extensions (another GUID) too.
 #pragma once
 
@@ -36,7 +36,7 @@ struct TExtendedXmp {
 };
 
 // The extended packet of `guid` put together from the parts that carry it,
-// by offset. Parts of another GUID are left out; duplicate parts are taken
+// by offset. The parts of another GUID are left out; duplicate parts are taken
 // once; a gap, a part past the full length, or a full length over
 // maxBytes leaves it incomplete.
 TExtendedXmp ReassembleExtendedXmp(std::span<const std::string_view> parts, std::string_view guid,

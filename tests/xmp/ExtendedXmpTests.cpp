@@ -32,7 +32,7 @@ std::string BigEndian(uint32_t v) {
     return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
 }
 
-std::string Part(const std::string &guid, uint32_t fullLength, uint32_t offset, const std::string &bytes) {
+std::string ExtensionSegment(const std::string &guid, uint32_t fullLength, uint32_t offset, const std::string &bytes) {
     return std::string(xmp::ExtendedXmpSignature) + guid + BigEndian(fullLength) + BigEndian(offset) + bytes;
 }
 
@@ -64,9 +64,9 @@ TEST(ExtendedXmp, ExiftoolFileIsReassembledFromPartsInAnyOrder) {
 
 TEST(ExtendedXmp, PartsOfTheNamedGuidOnlyAreJoinedByOffset) {
     const auto n = static_cast<uint32_t>(Extension.size());
-    const std::string a = Part(Guid, n, 0, Extension.substr(0, 40)), b = Part(Guid, n, 40, Extension.substr(40, 60)),
-                      c = Part(Guid, n, 100, Extension.substr(100));
-    const std::string other = Part("FEDCBA9876543210FEDCBA9876543210", n, 0, Extension);
+    const std::string a = ExtensionSegment(Guid, n, 0, Extension.substr(0, 40)), b = ExtensionSegment(Guid, n, 40, Extension.substr(40, 60)),
+                      c = ExtensionSegment(Guid, n, 100, Extension.substr(100));
+    const std::string other = ExtensionSegment("FEDCBA9876543210FEDCBA9876543210", n, 0, Extension);
     const std::vector<std::string_view> shuffled = {c, other, a, b, a, "junk"};
     auto read = ReadXmp(Main, shuffled);
     ASSERT_EQ(read.Rows.size(), 3u);
@@ -92,8 +92,8 @@ TEST(ExtendedXmp, PartsOfTheNamedGuidOnlyAreJoinedByOffset) {
 
 TEST(ExtendedXmp, DisagreeingAndOutOfBoundsPartsAreLeftOut) {
     const std::string text = "0123456789";
-    const std::string first = Part(Guid, 10, 0, text), changed = Part(Guid, 10, 5, "XXXXX");
-    const std::string longer = Part(Guid, 20, 0, text), past = Part(Guid, 10, 8, "abc");
+    const std::string first = ExtensionSegment(Guid, 10, 0, text), changed = ExtensionSegment(Guid, 10, 5, "XXXXX");
+    const std::string longer = ExtensionSegment(Guid, 20, 0, text), past = ExtensionSegment(Guid, 10, 8, "abc");
     const std::vector<std::string_view> parts = {first, changed, longer, past};
     auto r = xmp::ReassembleExtendedXmp(parts, Guid);
     EXPECT_TRUE(r.Complete);
@@ -102,7 +102,7 @@ TEST(ExtendedXmp, DisagreeingAndOutOfBoundsPartsAreLeftOut) {
                                                  "1 part running past the full length left out",
                                                  "1 part differing from an earlier part at the same offset; the earlier kept"}));
 
-    const std::string huge = Part(Guid, 16 * 1024 * 1024 + 1, 0, text);
+    const std::string huge = ExtensionSegment(Guid, 16 * 1024 * 1024 + 1, 0, text);
     const std::vector<std::string_view> tooLarge = {huge};
     r = xmp::ReassembleExtendedXmp(tooLarge, Guid);
     EXPECT_FALSE(r.Complete);
