@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# exifinfo -r over a folder of 1,000 real camera JPEGs (the sample JPEGs
-# copied round-robin), in one process, next to reading the first 64 KiB of
-# every file (head -c, one process) and exiv2 -pa over the same files.
+# exifinfo -r over a folder of COUNT (10,000) mixed files — the camera
+# JPEGs and TIFFs, the phones' HEIF files and the PNG, WebP and PSD test
+# files, copied round-robin — in one process, next to reading the first
+# 64 KiB of every file (head -c, one process) and exiv2 -pa over the same
+# files.
 # Hot cache: each command runs once to warm up, then the best of RUNS.
 # Usage: bench/folder-bench.sh [BUILD_DIR]   (default build/native)
 set -euo pipefail
@@ -9,7 +11,7 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${1:-build/native}
 runs=${RUNS:-5}
-count=1000
+count=${COUNT:-10000}
 
 scripts/ensure-packages.sh exiv2 bc
 scripts/build-native.sh "$build" --target exifinfo >/dev/null
@@ -17,7 +19,8 @@ exifinfo=$(realpath "$build/exifinfo")
 
 folder=$(mktemp -d /tmp/exifinfo-bench.XXXXXX)
 trap 'rm -rf "$folder"' EXIT
-mapfile -t samples < <(find "$root/tests/data/samples" -maxdepth 1 -type f \( -name '*.jpg' -o -name '*.jpeg' \) | sort)
+mapfile -t samples < <(find "$root/tests/data/samples" "$root/tests/data/samples-modern" "$root/tests/data/containers" \
+    -maxdepth 1 -type f ! -name '*.txt' | sort)
 for ((i = 0; i < count; ++i)); do
     sample=${samples[i % ${#samples[@]}]}
     cp "$sample" "$folder/$(printf '%04d' "$i")-$(basename "$sample")"
