@@ -20,6 +20,10 @@ namespace {
 constexpr int MarkerSOI = 0xD8, MarkerEOI = 0xD9, MarkerSOS = 0xDA, MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED,
               MarkerCOM = 0xFE;
 constexpr std::string_view ExifHeader = "Exif", PhotoshopHeader("Photoshop 3.0\0", 14);
+// XMP in a JPEG: the main packet in one APP1, and the part of a packet too
+// large for one segment (Extended XMP) in APP1 segments of their own.
+constexpr std::string_view XmpHeader("http://ns.adobe.com/xap/1.0/\0", 29),
+    ExtendedXmpHeader("http://ns.adobe.com/xmp/extension/\0", 35);
 
 bool IsFrameHeader(int marker) {
     // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
@@ -60,6 +64,8 @@ void TimgData::ClearContainer() {
     Kind = TFileKind::Unknown;
     Failure = TReadFailure::None;
     IptcBlock = XmpBlock = {};
+    XmpSection = 0;
+    ExtendedXmpParts.clear();
     HasIcc = HasComment = false;
     Notes.clear();
     Container = {};
@@ -299,7 +305,10 @@ bool TimgData::Wanted(int32_t marker, std::string_view prefix) const {
     };
     switch (marker) {
         case MarkerAPP1:
-            return ExifSection == 0 || (!current(ExifSection).starts_with(ExifHeader) && prefix.starts_with(ExifHeader));
+            return ExifSection == 0 || (!current(ExifSection).starts_with(ExifHeader) && prefix.starts_with(ExifHeader)) ||
+                   (XmpSection == 0 && prefix.starts_with(XmpHeader)) ||
+                   (ExtendedXmpParts.size() < MaxExtendedXmpParts &&
+                    prefix.starts_with(ExtendedXmpHeader));
         case MarkerAPP13:
             return IptcSection == 0 ||
                    (!current(IptcSection).starts_with(PhotoshopHeader) && prefix.starts_with(PhotoshopHeader));
@@ -316,12 +325,18 @@ void TimgData::ClassifySegment() {
         case MarkerAPP1:
             // The first APP1 is the EXIF segment, whatever it holds. Editors
             // write XMP first, so a later "Exif" APP1 takes over from one
-            // that is not EXIF; the other stays a kept segment. Any other
-            // APP1 gives its slot back.
-            if (ExifSection == 0 || Replaces(ExifSection, ExifHeader, s))
-                ExifSection = SectionCount;
-            else
+            // that is not EXIF; the other stays a kept segment. The first XMP
+            // packet and the Extended XMP parts are kept too. Any other APP1
+            // gives its slot back.
+            if (ExifSection == 0 || Replaces(ExifSection, ExifHeader, s)) ExifSection = SectionCount;
+            if (XmpSection == 0 && PayloadOf(s).starts_with(XmpHeader)) {
+                XmpSection = SectionCount;
+                XmpBlock = PayloadOf(s).substr(XmpHeader.size());
+            } else if (PayloadOf(s).starts_with(ExtendedXmpHeader) && ExtendedXmpParts.size() < MaxExtendedXmpParts) {
+                ExtendedXmpParts.push_back(PayloadOf(s));
+            } else if (ExifSection != SectionCount) {
                 GiveSlotBack();
+            }
             break;
         case MarkerAPP13:
             // Likewise the first APP13, or the first Photoshop one after it.

@@ -106,6 +106,11 @@ public:
     // reader noted on its way.
     std::string_view IptcBlock;
     std::string_view XmpBlock;
+    // A JPEG's XMP: the segment of its packet, and the Extended XMP parts
+    // (each an APP1 payload, header included), at most MaxExtendedXmpParts.
+    int32_t XmpSection = 0;
+    std::vector<std::string_view> ExtendedXmpParts;
+    static constexpr size_t MaxExtendedXmpParts = 256;  // 16 MiB of 64 KiB segments
     bool HasIcc = false;
     bool HasComment = false;
     std::vector<std::string> Notes;
@@ -122,7 +127,7 @@ public:
     // real file has before its image data.
     static constexpr int MaxSections = 4096;
     // Bytes of a segment kept when no reader wants it.
-    static constexpr size_t SegmentPrefix = 16;
+    static constexpr size_t SegmentPrefix = 40;
     static constexpr int64_t TiffBlockSize = 256000;
     // Fill bytes (0xFF) the scan skips in all before it ends as at the end of
     // the file: a marker may follow any number of them, a file may not make

@@ -157,18 +157,26 @@ TEST(ContainerScan, APhotoshopApp13ReplacesAFirstApp13ThatIsNot) {
     EXPECT_EQ(PayloadOf(*img, 2), photoshop);
 }
 
-TEST(ContainerScan, SecondApp1IsDroppedAndItsSlotReused) {
+TEST(ContainerScan, AnXmpApp1IsKeptAndAnyOtherSecondApp1GivesItsSlotBack) {
     const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(1, '\0') + "<x:xmpmeta/>";
     bool ok = false;
-    const auto img = Open(
-        WriteTempFile("scan_two_app1.jpg", Jpeg().App0().Exif(SmallTiff()).Segment(0xE1, xmp).Comment("note").Build()),
-        &ok);
+    const auto img = Open(WriteTempFile("scan_two_app1.jpg", Jpeg()
+                                                                 .App0()
+                                                                 .Exif(SmallTiff())
+                                                                 .Segment(0xE1, xmp)
+                                                                 .Segment(0xE1, xmp + "again")
+                                                                 .Segment(0xE1, "other")
+                                                                 .Comment("note")
+                                                                 .Build()),
+                          &ok);
     ASSERT_TRUE(ok);
     EXPECT_EQ(img->ExifSection, 2);
-    EXPECT_EQ(img->CommentSection, 3);
-    EXPECT_EQ(img->Section(3).Marker, 0xFE);
-    EXPECT_EQ(PayloadOf(*img, 3), "note");
-    EXPECT_EQ(img->SectionCount, 4);
+    EXPECT_EQ(img->XmpSection, 3);
+    EXPECT_EQ(img->XmpBlock, "<x:xmpmeta/>");
+    EXPECT_EQ(img->CommentSection, 4);
+    EXPECT_EQ(img->Section(4).Marker, 0xFE);
+    EXPECT_EQ(PayloadOf(*img, 4), "note");
+    EXPECT_EQ(img->SectionCount, 5);
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 
     // The first APP1 is taken whatever it holds: XMP alone reads as no entries.
