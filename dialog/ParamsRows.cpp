@@ -119,8 +119,11 @@ void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
         return;
     }
     if (const exif::TImageInfo *info = img.ExifInfo()) {
-        width = info->WidthValue;
-        height = info->HeightValue;
+        // A TIFF-structured file is its main image; an EXIF block's pixel
+        // size may be a camera original's the file was made from.
+        const bool main = info->FromTiff && info->MainWidth > 0;
+        width = main ? info->MainWidth : info->WidthValue;
+        height = main ? info->MainHeight : info->HeightValue;
     }
 }
 

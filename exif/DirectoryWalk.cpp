@@ -19,11 +19,11 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
                    TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005, TagXmp = 0x02BC, TagIptcNaa = 0x83BB,
-                   TagPhotoshop = 0x8649;
-constexpr std::array<uint16_t, 16> ActedOn = {
+                   TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE;
+constexpr std::array<uint16_t, 17> ActedOn = {
     TagImageWidth,      TagImageLength,     TagMake,           TagModel,     TagSubIFDs,     TagExifPointer,
     TagGpsPointer,      TagExifVersion,     TagMakerNote,      TagUserComment, TagPixelXDimension,
-    TagPixelYDimension, TagInteropPointer,  TagXmp,            TagIptcNaa,   TagPhotoshop};
+    TagPixelYDimension, TagInteropPointer,  TagXmp,            TagIptcNaa,   TagPhotoshop,   TagNewSubfileType};
 
 // Values other readers read whole: the walk keeps all their bytes, within
 // the budget, where any other value is read only as far as it is shown.
@@ -51,10 +51,12 @@ int64_t ValueSize(unsigned type, int32_t count) {
 
 // Text of an EXIF UserComment: an 8-byte character-code prefix, then the
 // comment. A "UNICODE" comment is UTF-16 in the file's byte order.
-std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) {
-    if (size < 9 || raw.size() < 9) return {};
+// Trailing NULs and blanks are padding; every other byte is the comment's,
+// its last one included.
+std::string UserCommentFrom(std::string_view raw, bool bigEndian) {
+    if (raw.size() < 9) return {};
     if (raw.substr(0, 8) == std::string_view("UNICODE\0", 8)) return Trim(Utf16ToWindows1252(raw.substr(8), bigEndian));
-    return Trim(raw.substr(8, static_cast<size_t>(size - 9)));
+    return Trim(raw.substr(8));
 }
 
 }  // namespace
@@ -127,7 +129,19 @@ void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
         Info.Owner->ErrorText = "Illegally sized directory";
         return;
     }
+    // The image a TIFF directory describes: the first full-resolution one
+    // is the file's main image (a raw's IFD0 is often its preview, the
+    // full image a sub-directory's). Sub-directories are walked while this
+    // one's entries are, so each has its own facts.
+    TImageFacts facts;
+    TImageFacts *const outer = Image;
+    Image = &facts;
     WalkEntries(c, start + 2, n, false);
+    Image = outer;
+    if (!facts.Reduced && facts.Width > 0 && facts.Height > 0 && Info.MainWidth == 0) {
+        Info.MainWidth = facts.Width;
+        Info.MainHeight = facts.Height;
+    }
 }
 
 // Every entry looked at is charged, skipped or not. An entry whose 12 bytes
@@ -163,8 +177,9 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     // A tag without a row makes only a listing line, unless the walk acts on it.
     if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag)) return;
     std::string text;
+    // ASCII text ends at its first NUL: what follows is padding.
     if (h.Type == TypeAscii)
-        text = !rendered.empty() && rendered.back() == '\0' ? rendered.substr(0, rendered.size() - 1) : rendered;
+        text = rendered.substr(0, rendered.find('\0'));
     else if (h.Type == TypeUndefined)
         text = Quote + UpToZero(rendered) + Quote;
     else
@@ -176,7 +191,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     else
         CleanTextInPlace(text);
     if (h.Tag == TagUserComment) {
-        Info.UserCommentText = UserCommentFrom(rendered, h.Size, c.View.BigEndian);
+        Info.UserCommentText = UserCommentFrom(rendered, c.View.BigEndian);
         BoundShownText(Info.UserCommentText);
         text = Info.UserCommentText;
     }
@@ -217,10 +232,19 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
         case TagImageWidth:
         case TagPixelXDimension:
             Info.WidthValue = RoundToInt32(NumericValue(c.View, raw, type));
+            if (tag == TagPixelXDimension) Info.PixelWidth = Info.WidthValue;
+            if (tag == TagImageWidth && Image && c.Kind == KindMain) Image->Width = Info.WidthValue;
             break;
         case TagImageLength:
         case TagPixelYDimension:
             Info.HeightValue = RoundToInt32(NumericValue(c.View, raw, type));
+            if (tag == TagPixelYDimension) Info.PixelHeight = Info.HeightValue;
+            if (tag == TagImageLength && Image && c.Kind == KindMain) Image->Height = Info.HeightValue;
+            break;
+        case TagNewSubfileType:
+            // Bit 0: a reduced-resolution copy of another image.
+            if (Image && c.Kind == KindMain) Image->Reduced = (NumericValue(c.View, raw, type) != 0 &&
+                                                              (RoundToInt32(NumericValue(c.View, raw, type)) & 1) != 0);
             break;
         case TagMake:
             Info.CameraMake = text.substr(0, 32);

@@ -30,6 +30,12 @@ struct TWalkContext {
     tEndInd Outer;
 };
 
+// What a TIFF directory says of the image it describes.
+struct TImageFacts {
+    int32_t Width = 0, Height = 0;
+    bool Reduced = false;  // a reduced-resolution copy (a preview, a thumbnail)
+};
+
 class TDirectoryWalk {
 public:
     TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote);
@@ -49,6 +55,7 @@ private:
     TWalkBudget WalkBudget;
     int64_t EntriesLooked = 0;
     int64_t BytesKeptSoFar = 0;
+    TImageFacts *Image = nullptr;  // the directory being walked
 
     void SizeBudget(int64_t metadataBytes);
     bool ChargeEntry();

@@ -11,6 +11,8 @@ namespace exif {
 
 namespace {
 constexpr double FilmDiagonal = 43.26661531;  // mm, diagonal of the 36 x 24 mm frame
+// mm: below the smallest sensors cameras and phones use (1/4", 4.5 mm).
+constexpr double MinSensorDiagonal = 3.5;
 }
 
 // The focal length scaled by the ratio of the film's diagonal to the
@@ -31,10 +33,17 @@ void AddFocalLength35(TImageInfo &info) {
     if (focal == 0) return;
     const int32_t xr = info.EntryInteger("FocalPlaneXResolution");
     const int32_t yr = info.EntryInteger("FocalPlaneYResolution");
-    const double width = xr > 0 ? info.WidthValue * mmPerUnit / xr : 0;
-    const double height = yr > 0 ? info.HeightValue * mmPerUnit / yr : 0;
+    // The image the camera made: its EXIF pixel size, else the main image's.
+    const bool pixel = info.PixelWidth > 0 && info.PixelHeight > 0;
+    const int32_t w = pixel ? info.PixelWidth : info.MainWidth, h = pixel ? info.PixelHeight : info.MainHeight;
+    const double width = xr > 0 ? w * mmPerUnit / xr : 0;
+    const double height = yr > 0 ? h * mmPerUnit / yr : 0;
     if (!(width * height > 0)) return;
-    const double factor = FilmDiagonal / std::sqrt(width * width + height * height);
+    const double diagonal = std::sqrt(width * width + height * height);
+    // A sensor that small is no camera's: the pixel size is a resized
+    // copy's, while the focal plane resolution is still the sensor's.
+    if (diagonal < MinSensorDiagonal) return;
+    const double factor = FilmDiagonal / diagonal;
     const double equivalent = focal * factor;
 
     TTagEntry entry =

@@ -120,6 +120,10 @@ public:
     std::string CameraModel;      // at most 40 characters
     int32_t HeightValue = 0;
     int32_t WidthValue = 0;
+    // The EXIF pixel dimensions (PixelXDimension, PixelYDimension), and the
+    // main image's: the first full-resolution TIFF directory's size.
+    int32_t PixelWidth = 0, PixelHeight = 0;
+    int32_t MainWidth = 0, MainHeight = 0;
     int32_t BuildMode;
     Bytes MakerNoteBytes;
     bool FromTiff;

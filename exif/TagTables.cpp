@@ -214,7 +214,7 @@ const std::array<TTagRow, MainTagCount> MainTagTable = {{
     {0x9211, "ImageNumber", "", "", "", nullptr},
     {0x9212, "SecurityClassification", "", "", "", nullptr},
     {0x9213, "ImageHistory", "", "", "", nullptr},
-    {0x9214, "SubjectLocation", "", "", "", nullptr},
+    {0x9214, "SubjectArea", "", "", "", nullptr},
     {0x9215, "ExposureIndex", "", "", "", nullptr},
     {0x9216, "TIFF/EPStandardID", "", "", "", nullptr},
     {0x9217, "SensingMethod", "", "", "", nullptr},

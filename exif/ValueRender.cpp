@@ -1,5 +1,6 @@
 #include "exif/ValueRender.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -15,7 +16,6 @@ namespace exif {
 namespace {
 
 constexpr size_t MaxComponents = 8;
-constexpr size_t CleanTextLimit = 50;
 constexpr size_t PieceRestLimit = 64;
 
 bool IsIntegerType(unsigned type) {
@@ -188,13 +188,12 @@ double FractionValue(std::string_view text) {
 }
 
 std::string CleanText(std::string_view text) {
-    std::string out(text.substr(0, CleanTextLimit));
+    std::string out(text);
     CleanTextInPlace(out);
     return out;
 }
 
 void CleanTextInPlace(std::string &text) {
-    if (text.size() > CleanTextLimit) text.resize(CleanTextLimit);
     for (char &c : text)
         if (static_cast<unsigned char>(c) < 32) c = '.';
 }
@@ -212,35 +211,75 @@ std::string TakeCommaPiece(std::string &rest) {
 
 namespace {
 
-struct Triple {
-    double a, b, c;
-};
-
-Triple ThreeFractions(const std::string &text) {
-    std::string rest = text;
-    const double a = FractionValue(TakeCommaPiece(rest));
-    const double b = FractionValue(TakeCommaPiece(rest));
-    return {a, b, FractionValue(rest)};
-}
-
 std::string NoDecimals(double v) {
     return FixedText(v, 0);
 }
 
 }  // namespace
 
+namespace {
+
+// Decimals a rational's text ("281/100") was stored with: the power of ten
+// of its denominator, at most two (a hundredth of a second of arc is 30 cm
+// on the ground; cameras store microseconds of arc they never measured).
+int StoredDecimals(std::string_view rational) {
+    const size_t slash = rational.find('/');
+    if (slash == std::string_view::npos) return 0;
+    const std::string_view d = TrimmedView(rational.substr(slash + 1));
+    if (d.empty() || d.front() != '1' || d.find_first_not_of('0', 1) != std::string_view::npos) return 2;
+    return static_cast<int>(std::min<size_t>(d.size() - 1, 2));
+}
+
+// A number with the decimals it was stored with; a whole number as one.
+std::string StoredPrecision(double v, int decimals) {
+    return v == std::trunc(v) ? NoDecimals(v) : FixedText(v, std::max(decimals, 1));
+}
+
+// The three rational pieces of a GPS position or time, and their texts.
+struct TThreePieces {
+    std::string A, B, C;
+};
+
+TThreePieces ThreePieces(const std::string &text) {
+    std::string rest = text;
+    TThreePieces p;
+    p.A = TakeCommaPiece(rest);
+    p.B = TakeCommaPiece(rest);
+    p.C = rest;
+    return p;
+}
+
+}  // namespace
+
+// Degrees, minutes and seconds, the seconds with the precision the file
+// stored them with ("2.81 Seconds"); minutes with a fraction and no seconds
+// give the seconds that fraction makes.
 std::string GpsPositionText(const std::string &text, TRenderOut *) {
-    auto [degrees, minutes, seconds] = ThreeFractions(text);
+    const TThreePieces p = ThreePieces(text);
+    const double degrees = FractionValue(p.A);
+    double minutes = FractionValue(p.B), seconds = FractionValue(p.C);
+    int decimals = StoredDecimals(p.C);
     if (seconds == 0) {
         seconds = (minutes - std::trunc(minutes)) * 100 * 0.6;
         minutes = std::trunc(minutes);
+        decimals = 2;
     }
-    return NoDecimals(degrees) + " Degrees " + NoDecimals(minutes) + " Minutes " + NoDecimals(seconds) + " Seconds";
+    return NoDecimals(degrees) + " Degrees " + NoDecimals(minutes) + " Minutes " + StoredPrecision(seconds, decimals) +
+           " Seconds";
 }
 
+// hh:mm:ss, each two digits, the seconds with their stored fraction
+// ("14:27:07.24").
 std::string GpsTimeText(const std::string &text, TRenderOut *) {
-    const auto [hours, minutes, seconds] = ThreeFractions(text);
-    return NoDecimals(hours) + ":" + NoDecimals(minutes) + ":" + NoDecimals(seconds);
+    const TThreePieces p = ThreePieces(text);
+    const auto two = [](double v) {
+        std::string t = NoDecimals(v);
+        return t.size() < 2 ? "0" + t : t;
+    };
+    const double seconds = FractionValue(p.C);
+    std::string secondsText = StoredPrecision(seconds, StoredDecimals(p.C));
+    if (seconds < 10) secondsText = "0" + secondsText;
+    return two(FractionValue(p.A)) + ":" + two(FractionValue(p.B)) + ":" + secondsText;
 }
 
 std::string ComponentsText(const std::string &text, TRenderOut *) {

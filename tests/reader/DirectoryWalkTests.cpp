@@ -100,8 +100,8 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
                                     "GPSLatitude", "GPSTimeStamp", "GPSDifferential", "GPSInfo"}));
     EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2, 2, 0, 0\r\n"), std::string::npos);
     EXPECT_EQ(ValueOf(info, "GPSLatitudeRef"), "N");
-    EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 47 Seconds");
-    EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:5");
+    EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 46.51 Seconds");
+    EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:05");
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
     EXPECT_NE(info.DumpText.find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
@@ -179,7 +179,7 @@ TEST(DirectoryWalk, ValuePositionPointsAtTheValueInTheSegment) {
     EXPECT_EQ(atOffset.Raw, std::string("A longer make\0", 14));
 }
 
-TEST(DirectoryWalk, AsciiLosesOnlyATerminatingZero) {
+TEST(DirectoryWalk, AsciiEndsAtItsFirstZero) {
     Tiff t;
     t.Dir({
         Tiff::Typed(0x010F, 2, 5, "Kodak"),                                                   // stored without its zero
@@ -196,16 +196,16 @@ TEST(DirectoryWalk, AsciiLosesOnlyATerminatingZero) {
     EXPECT_EQ(info.CameraMake, "Kodak");
     EXPECT_EQ(ValueOf(info, "Model"), "EOS 5");
     EXPECT_EQ(info.CameraModel, "EOS 5");
-    EXPECT_EQ(ValueOf(info, "Software"), "AB.CD");
+    EXPECT_EQ(ValueOf(info, "Software"), "AB");  // what follows a zero is padding
     EXPECT_EQ(ValueOf(info, "Artist"), "a.b");
     EXPECT_EQ(ValueOf(info, "ImageDescription"), "");
     EXPECT_EQ(ValueOf(info, "Copyright"), "xyz");
-    EXPECT_EQ(ValueOf(info, "HostComputer"), "Host..");
+    EXPECT_EQ(ValueOf(info, "HostComputer"), "Host");
     EXPECT_EQ(ValueOf(info, "DocumentName"), "\xE9\xB0");
     EXPECT_EQ(info.EntryAt(info.EntryIndexOf("Make")).Raw, "Kodak");
 }
 
-TEST(DirectoryWalk, MakeAndModelFieldsAreCutButEntriesKeepFiftyCharacters) {
+TEST(DirectoryWalk, MakeAndModelFieldsAreCutButEntriesKeepTheWholeText) {
     const std::string make45 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrs";
     const std::string model60 = make45 + "0123456789t1234";
     ASSERT_EQ(make45.size(), 45u);
@@ -218,11 +218,11 @@ TEST(DirectoryWalk, MakeAndModelFieldsAreCutButEntriesKeepFiftyCharacters) {
     EXPECT_EQ(info.CameraMake, make45.substr(0, 32));
     EXPECT_EQ(ValueOf(info, "Make"), make45);
     EXPECT_EQ(info.CameraModel, model60.substr(0, 40));
-    EXPECT_EQ(ValueOf(info, "Model"), model60.substr(0, 50));
+    EXPECT_EQ(ValueOf(info, "Model"), model60);
     EXPECT_EQ(info.EntryAt(1).Raw, model60 + std::string(1, '\0'));
 }
 
-TEST(DirectoryWalk, UserCommentDropsItsPrefixAndFinalByteAndIsTrimmed) {
+TEST(DirectoryWalk, UserCommentDropsItsPrefixAndItsPaddingAndIsTrimmed) {
     const std::string ascii("ASCII\0\0\0", 8);
     const std::string long80(80, 'c');
     Tiff t;
@@ -230,8 +230,8 @@ TEST(DirectoryWalk, UserCommentDropsItsPrefixAndFinalByteAndIsTrimmed) {
         Tiff::Undefined(0x9286, ascii + "Hello" + std::string(3, '\0')),
         Tiff::Undefined(0x9286, ascii + " \t Hi \n" + std::string(1, '\0')),
         Tiff::Undefined(0x9286, ascii),        // 8 bytes
-        Tiff::Undefined(0x9286, ascii + "X"),  // 9 bytes: the final byte only
-        Tiff::Undefined(0x9286, ascii + "XY"),
+        Tiff::Undefined(0x9286, ascii + "X"),  // 9 bytes: one character, no padding
+        Tiff::Undefined(0x9286, ascii + "ABCDEFG"),
         Tiff::Undefined(0x9286, ascii + "ab\x01" + long80 + "!"),  // never cleaned nor cut
         Tiff::Undefined(0x9286, std::string(8, '\0') + "Last.."),
     });
@@ -239,10 +239,11 @@ TEST(DirectoryWalk, UserCommentDropsItsPrefixAndFinalByteAndIsTrimmed) {
     const auto img = ReadJpeg("walk_usercomment.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
     const exif::TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(ValuesNamed(info, "UserComment"), (Names{"Hello", "Hi", "", "", "X", "ab\x01" + long80, "Last."}));
-    EXPECT_EQ(info.UserCommentText, "Last.");
+    EXPECT_EQ(ValuesNamed(info, "UserComment"),
+              (Names{"Hello", "Hi", "", "X", "ABCDEFG", "ab\x01" + long80 + "!", "Last.."}));
+    EXPECT_EQ(info.UserCommentText, "Last..");
     EXPECT_NE(info.DumpText.find("\r\nUser Comment = Hello\r\n"), std::string::npos);
-    EXPECT_NE(info.DumpText.find("\r\nUser Comment = ab\x01" + long80 + "\r\n"), std::string::npos);
+    EXPECT_NE(info.DumpText.find("\r\nUser Comment = ab\x01" + long80 + "!\r\n"), std::string::npos);
 }
 
 TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {

@@ -211,9 +211,9 @@ TEST(ValueRender, FractionTextsAndTheirFailures) {
         EXPECT_EQ(exif::FractionValue(bad), 0.0) << bad;
 }
 
-TEST(ValueRender, CleanTextKeepsFiftyCharactersAndShowsControlsAsDots) {
+TEST(ValueRender, CleanTextKeepsTheWholeTextAndShowsControlsAsDots) {
     const std::string sixty(60, 'x');
-    EXPECT_EQ(exif::CleanText(sixty), std::string(50, 'x'));
+    EXPECT_EQ(exif::CleanText(sixty), sixty);
     EXPECT_EQ(exif::CleanText(std::string("a\0b\x1F\x7F\xB0\x20", 7)), "a.b.\x7F\xB0 ");
     EXPECT_EQ(exif::CleanText(""), "");
 
@@ -221,22 +221,25 @@ TEST(ValueRender, CleanTextKeepsFiftyCharactersAndShowsControlsAsDots) {
     t.Dir({t.Long(0x0111, {1000000000, 1000000001, 1000000002, 1000000003, 1000000004, 1000000005, 1000000006,
                            1000000007, 1000000008})});
     const auto img = ReadJpeg("render_clean.jpg", t.Build());
-    EXPECT_EQ(ValueOf(*img->ExifInfo(), "StripOffsets"), "1000000000, 1000000001, 1000000002, 1000000003, 10");
+    EXPECT_EQ(ValueOf(*img->ExifInfo(), "StripOffsets"),
+              "1000000000, 1000000001, 1000000002, 1000000003, 1000000004, 1000000005, 1000000006, 1000000007");
 }
 
-TEST(ValueRender, GpsPositionAndTime) {
-    EXPECT_EQ(exif::GpsPositionText("40/1, 26/1, 4651/100"), "40 Degrees 26 Minutes 47 Seconds");
-    EXPECT_EQ(exif::GpsPositionText("40/1, 2646/100, 0/1"), "40 Degrees 26 Minutes 28 Seconds");
+TEST(ValueRender, GpsPositionAndTimeWithTheSecondsAsStored) {
+    EXPECT_EQ(exif::GpsPositionText("40/1, 26/1, 4651/100"), "40 Degrees 26 Minutes 46.51 Seconds");
+    EXPECT_EQ(exif::GpsPositionText("43/1, 28/1, 2814000/1000000"), "43 Degrees 28 Minutes 2.81 Seconds");
+    EXPECT_EQ(exif::GpsPositionText("40/1, 26/1, 47/1"), "40 Degrees 26 Minutes 47 Seconds");
+    EXPECT_EQ(exif::GpsPositionText("40/1, 2646/100, 0/1"), "40 Degrees 26 Minutes 27.60 Seconds");
     EXPECT_EQ(exif::GpsPositionText("10/1, 305/10, 0/1"), "10 Degrees 30 Minutes 30 Seconds");
     EXPECT_EQ(exif::GpsPositionText("4051/100, 0/1, 0/1"), "41 Degrees 0 Minutes 0 Seconds");  // never split
     EXPECT_EQ(exif::GpsPositionText(""), "0 Degrees 0 Minutes 0 Seconds");
     EXPECT_EQ(exif::GpsPositionText("12/1"), "0 Degrees 0 Minutes 12 Seconds");
     EXPECT_EQ(exif::GpsPositionText("40/1, 30/1"), "40 Degrees 0 Minutes 30 Seconds");
-    EXPECT_EQ(exif::GpsTimeText("14/1, 30/1, 5/1"), "14:30:5");
-    EXPECT_EQ(exif::GpsTimeText("9/1, 5/1, 585/10"), "9:5:58");  // an exact half goes to the even neighbour
-    EXPECT_EQ(exif::GpsTimeText("9/1, 5/1, 595/10"), "9:5:60");
-    EXPECT_EQ(exif::GpsTimeText("14/1, 30/0, 5/1"), "14:0:5");
-    EXPECT_EQ(exif::GpsTimeText(""), "0:0:0");
+    EXPECT_EQ(exif::GpsTimeText("14/1, 30/1, 5/1"), "14:30:05");
+    EXPECT_EQ(exif::GpsTimeText("14/1, 27/1, 724/100"), "14:27:07.24");
+    EXPECT_EQ(exif::GpsTimeText("9/1, 5/1, 585/10"), "09:05:58.5");
+    EXPECT_EQ(exif::GpsTimeText("14/1, 30/0, 5/1"), "14:00:05");
+    EXPECT_EQ(exif::GpsTimeText(""), "00:00:00");
 }
 
 TEST(ValueRender, ComponentsConfigurationNamesItsFourBytes) {
@@ -327,7 +330,7 @@ TEST(ValueRender, DecimalSeparatorIsOneSettingOfTheReader) {
     EXPECT_EQ(Render(Rat(28, 10), 5, "F%0.1f"), "F2,8");
     EXPECT_EQ(Render(Rat(1, 60), 5, "%s sec"), "1/60 sec");
     EXPECT_EQ(exif::ShutterSpeedText("6643856/1000000"), "0,0100 sec (1/100)");
-    EXPECT_EQ(exif::GpsPositionText("40/1, 26/1, 4651/100"), "40 Degrees 26 Minutes 47 Seconds");
+    EXPECT_EQ(exif::GpsPositionText("40/1, 26/1, 4651/100"), "40 Degrees 26 Minutes 46,51 Seconds");
     EXPECT_EQ(Render(std::string(4, '\0'), 11), "-9999.99");  // a fixed text, not a number
 }
 
@@ -436,6 +439,21 @@ TEST(ValueRender, FocalLengthIn35mmNeedsAUnitAResolutionAndAnImageSize) {
     Camera onlyX;
     onlyX.yres = {0, 0};
     EXPECT_EQ(Focal35("focal_onlyx.jpg", onlyX), "<missing>");
+}
+
+TEST(ValueRender, FocalLengthIn35mmIsNotComputedFromAResizedCopysPixels) {
+    // A 40D's focal plane (4438 dpi) with a copy's 100 x 68 pixels: a
+    // 0.7 mm sensor, which no camera has.
+    Camera resized;
+    resized.unit = 2;
+    resized.xres = resized.yres = {3888000, 876};
+    resized.width = 100;
+    resized.height = 68;
+    resized.focal = {135, 1};
+    EXPECT_EQ(Focal35("focal_resized.jpg", resized), "<missing>");
+    resized.width = 3888;
+    resized.height = 2592;
+    EXPECT_EQ(Focal35("focal_original.jpg", resized), "218.41");  // exiftool: 218.5 from the maker note
 }
 
 TEST(ValueRender, FocalLengthIn35mmUsesTheFirstResolutionOfItsName) {

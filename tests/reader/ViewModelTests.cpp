@@ -312,3 +312,26 @@ TEST(ViewModel, AFileWithMetadataBlocksButNoEntryHasNoMetadataAndSaysWhy) {
         EXPECT_NE(view.ErrorText, "<none>") << name;
     }
 }
+
+TEST(ViewModel, ATiffsPixelSizeIsItsMainImagesNotAnEmbeddedOriginals) {
+    params::ViewRequest request;
+    request.SizeFromFile = true;
+    {
+        // A 200 x 130 TIFF whose EXIF came from a 2100 x 1368 camera original.
+        Tiff t;
+        const int exif = t.Dir({t.Long(0xA002, {2100}), t.Long(0xA003, {1368})});
+        t.Dir({t.Long(0x0100, {200}), t.Long(0x0101, {130}), Tiff::Pointer(0x8769, exif)});
+        const params::ImageView view = params::BuildImageView(WriteTempFile("view_main_size.tif", t.Build()), request);
+        EXPECT_EQ(view.ImageWidth, 200);
+        EXPECT_EQ(view.ImageHeight, 130);
+    }
+    {
+        // A raw: IFD0 a reduced preview, the full image in a sub-directory.
+        Tiff t;
+        const int full = t.Dir({t.Long(0x00FE, {0}), t.Long(0x0100, {4000}), t.Long(0x0101, {3000})});
+        t.Dir({t.Long(0x00FE, {1}), t.Long(0x0100, {256}), t.Long(0x0101, {171}), Tiff::Pointer(0x014A, full)});
+        const params::ImageView view = params::BuildImageView(WriteTempFile("view_raw_size.dng", t.Build()), request);
+        EXPECT_EQ(view.ImageWidth, 4000);
+        EXPECT_EQ(view.ImageHeight, 3000);
+    }
+}
