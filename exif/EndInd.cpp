@@ -36,7 +36,7 @@ uint8_t tEndInd::ByteAt(Pos p) const {
 
 // Reads wholly inside the buffer take its bytes directly; any other goes byte
 // by byte, with 0 for the bytes outside.
-uint16_t tEndInd::ReadWord(Pos p) const {
+uint16_t tEndInd::ReadWordChecked(Pos p) const {
     size_t i = 0;
     const bool inside = IndexOf(Buffer, p, i) && i + 2 <= Buffer.size();
     const char *at = inside ? At(i, 2) : nullptr;
@@ -45,7 +45,7 @@ uint16_t tEndInd::ReadWord(Pos p) const {
     return static_cast<uint16_t>(BigEndian ? (a << 8) | b : (b << 8) | a);
 }
 
-int32_t tEndInd::ReadLong(Pos p) const {
+int32_t tEndInd::ReadLongChecked(Pos p) const {
     size_t i = 0;
     if (IndexOf(Buffer, p, i) && i + 4 <= Buffer.size()) {
         const char *bytes = At(i, 4);

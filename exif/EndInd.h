@@ -44,8 +44,20 @@ public:
     // Byte at a 1-based position, 0 outside the buffer.
     uint8_t ByteAt(Pos p) const;
     // 16-bit unsigned and 32-bit signed reads in the current byte order.
-    uint16_t ReadWord(Pos p) const;
-    int32_t ReadLong(Pos p) const;
+    // Reads of bytes in memory and wholly inside the buffer, nearly all of
+    // them, take the inline path.
+    uint16_t ReadWord(Pos p) const {
+        if (Loader || p < 1 || static_cast<uint64_t>(p - 1) + 2 > Buffer.size()) return ReadWordChecked(p);
+        const auto *b = reinterpret_cast<const unsigned char *>(Buffer.data()) + (p - 1);
+        return static_cast<uint16_t>(BigEndian ? (b[0] << 8) | b[1] : (b[1] << 8) | b[0]);
+    }
+    int32_t ReadLong(Pos p) const {
+        if (Loader || p < 1 || static_cast<uint64_t>(p - 1) + 4 > Buffer.size()) return ReadLongChecked(p);
+        const auto *b = reinterpret_cast<const unsigned char *>(Buffer.data()) + (p - 1);
+        const uint32_t v = BigEndian ? uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3]
+                                     : uint32_t{b[3]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[1]} << 8 | b[0];
+        return static_cast<int32_t>(v);
+    }
     // A TIFF offset: 32 bits, unsigned (a classic TIFF reaches 4 GiB).
     uint32_t ReadOffset(Pos p) const { return static_cast<uint32_t>(ReadLong(p)); }
     // Up to `size` bytes from position p: none when p < 1 or p is past the
@@ -63,6 +75,8 @@ protected:
     const TByteLoader *Loader = nullptr;
 
 private:
+    uint16_t ReadWordChecked(Pos p) const;
+    int32_t ReadLongChecked(Pos p) const;
     // The bytes at buffer index i, n of them, loaded when they come on demand.
     const char *At(size_t i, size_t n) const {
         if (Loader) Loader->Load(Buffer.substr(i, n));

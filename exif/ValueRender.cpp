@@ -67,18 +67,30 @@ std::string RationalText(int32_t numerator, int32_t denominator) {
     return IntText(numerator) + "/" + IntText(denominator);
 }
 
-TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
+namespace {
+
+// The next "key:text" pair of a codes list, consumed from `codes`; an item
+// without a colon is passed over. The one reading of the list's grammar.
+std::optional<std::pair<std::string_view, std::string_view>> NextCodePair(std::string_view &codes) {
     while (!codes.empty()) {
         const size_t comma = codes.find(',');
         const std::string_view item = codes.substr(0, comma);
         codes = comma == std::string_view::npos ? std::string_view() : codes.substr(comma + 1);
         const size_t colon = item.find(':');
-        if (colon == std::string_view::npos) continue;
-        const std::string_view key = item.substr(0, colon);
+        if (colon != std::string_view::npos) return std::pair{item.substr(0, colon), item.substr(colon + 1)};
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
+    while (const auto pair = NextCodePair(codes)) {
+        const auto [key, text] = *pair;
         std::optional<int32_t> n = ParseDecimal(key);
         // Only a key written as the number's own text can ever match it.
         if (n && IntText(*n) != key) n.reset();
-        Pairs.push_back({key, item.substr(colon + 1), n});
+        Pairs.push_back({key, text, n});
     }
 }
 
@@ -163,8 +175,13 @@ double NumericValue(const tEndInd &order, std::string_view raw, unsigned type) {
     return 0;
 }
 
+// The same rule as TValueCodes::FindKey, without building the pairs: the
+// maker-note decoders look a code up once per field.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
-    return std::string(TValueCodes(valueCodes).FindKey(TrimmedView(value)).value_or(std::string_view()));
+    const std::string_view key = TrimmedView(value);
+    while (const auto pair = NextCodePair(valueCodes))
+        if (pair->first == key) return std::string(pair->second);
+    return {};
 }
 
 double FractionValue(std::string_view text) {

@@ -33,8 +33,9 @@ mapfile -t files < <(for d in "${corpus[@]}"; do
         -o -iname '*.tiff' -o -iname '*.nef' \) | sort
 done)
 echo "== whole exifinfo run over ${#files[@]} files, printing included (callgrind)"
-valgrind --tool=callgrind --callgrind-out-file=/dev/null "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null |
-    sed -n 's/.*Collected : \([0-9]*\).*/instructions \1/p'
+# (exifinfo's status is 3 when a file holds no metadata: not a failure here.)
+{ valgrind --tool=callgrind --callgrind-out-file=/dev/null "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null ||
+    true; } | sed -n 's/.*Collected : \([0-9]*\).*/instructions \1/p'
 { /usr/bin/time -f 'peak RSS of exifinfo: %M KiB' "$dir/exifinfo" --size 640x480 "${files[@]}" 2>&1 >/dev/null || true; } | tail -1
 
 echo "== bytes of 50 MB files the reader reads"
