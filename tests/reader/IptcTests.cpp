@@ -449,3 +449,22 @@ TEST(IptcSamples, Landscape1HoldsOnlyRecordVersionAndCharacterSet) {
     img.IptcInfo()->ParseOwnerSegment();
     EXPECT_FALSE(img.IptcInfo()->HasEntries());
 }
+
+TEST(IptcContainer, ATiffKeepsItsDatasetsInATagOrInItsPhotoshopResources) {
+    const std::string datasets = Dataset(2, 5, "Title") + Dataset(2, 25, "a") + Dataset(2, 25, "b");
+    // Tag 33723 holds the datasets themselves; tag 34377 Photoshop's image
+    // resources, the datasets in resource 0x0404 (after another resource).
+    std::string resources = std::string("8BIM\x04\x0C\0\0\0\0\0\x02zz", 14) + "8BIM" + std::string("\x04\x04\0\0", 4);
+    for (int shift = 24; shift >= 0; shift -= 8) resources += static_cast<char>((datasets.size() >> shift) & 0xFF);
+    resources += datasets + (datasets.size() % 2 ? std::string(1, '\0') : std::string());
+    for (const auto &[name, entry] : {std::pair{"iptc_tag.tif", Tiff::Undefined(0x83BB, datasets)},
+                                      std::pair{"iptc_resources.tif", Tiff::Undefined(0x8649, resources)}}) {
+        Tiff t;
+        t.Dir({Tiff::Ascii(0x010F, "Scanner"), entry});
+        const params::IptcView view = params::BuildIptcView(WriteTempFile(name, t.Build()));
+        ASSERT_TRUE(view.Visible) << name;
+        ASSERT_EQ(view.Rows.size(), 2u) << name;
+        EXPECT_EQ(view.Rows[0].Value, "Title") << name;
+        EXPECT_EQ(view.Rows[1].Value, "a,b") << name;
+    }
+}
