@@ -87,6 +87,12 @@ std::string FirstField(const std::string &text, TRenderOut *out = nullptr);
 // Sony's 0x9050 block deciphered: byte c of the block stands for the b whose
 // cube is c modulo 249 (bytes 249 to 255 stand for themselves).
 std::string SonyDecipher(std::string_view enciphered);
+std::string NikonLensData(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonIso(const std::string &text, TRenderOut *out = nullptr);
+// Nikon's lens data deciphered from byte 4 on, keyed by the serial number
+// text (the Model when it is not a number) and the shutter count.
+std::string NikonDecipher(std::string_view lensData, std::string_view serial, std::string_view model,
+                          uint32_t shutterCount);
 // n in lower-case hexadecimal digits, at least `width` of them.
 std::string HexNumber(uint64_t n, int width);
 

@@ -360,7 +360,7 @@ std::string PlainNikonNote(bool big, uint32_t v) {
 }
 
 void ExpectPlainNikonNote(const TImageInfo &info) {
-    EXPECT_EQ(MakerValue(info, "ISOSpeed"), "0, 100");
+    EXPECT_EQ(MakerValue(info, "ISO"), "100");
     EXPECT_EQ(MakerValue(info, "Quality"), Quoted("NORMAL "));
     EXPECT_EQ(MakerValue(info, "NoiseReduction"), "7");
 }
@@ -642,14 +642,18 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
 
 TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
     // 40 values: everything from the ninth on is valid for its item but is
-    // never rendered, so only the items reading fields 2 to 8 give lines.
+    // never rendered, so only the items reading fields 2 to 8 give lines,
+    // and the lens type, read from the bytes.
     const auto img = CanonArrayFile(0x0001, {80, 2, 5, 0,   0,   1, 0, 3, 9, 9, 2, 5, 9, 1, 1, 1, 17, 1, 9, 1,
                                              1,  9, 9, 300, 100, 1, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9,  9, 9, 9},
                                     "canon-long");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText,
               "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = SuperFine\r\nFlash Mode = Not fired"
-              "\r\nDrive Mode = Continuous\r\nFocus Mode = MF\r\nExposureInfo1 = 80, 2, 5, 0, 0, 1, 0, 3");
+              "\r\nDrive Mode = Continuous\r\nFocus Mode = MF\r\nLensType = Canon EF 70-210mm f/4"
+              "\r\nExposureInfo1 = 80, 2, 5, 0, 0, 1, 0, 3");
+    // The lens type is read from the value's bytes (item 22), past the text.
+    EXPECT_EQ(MakerValue(info, "LensType"), "Canon EF 70-210mm f/4");
     EXPECT_EQ(MakerValue(info, "Image Size"), "<missing>");
     EXPECT_EQ(MakerValue(info, "CCD ISO"), "<missing>");
 }
@@ -971,6 +975,53 @@ TEST(NewerMakers, PentaxAndPanasonicHeaders) {
     EXPECT_EQ(MakerValue(info, "ImageStabilization"), "On / Optical");
     EXPECT_EQ(MakerValue(info, "InternalSerialNumber"), "(F54) 2011:09:28 no. 0071");
     EXPECT_EQ(MakerValue(info, "LensType"), Quoted("LUMIX G VARIO 12-35/F2.8"));
+}
+
+TEST(NewerMakers, NikonLensDataIsDecipheredWithSerialNumberAndShutterCount) {
+    const DecimalPoint point('.');
+    // Version 0204: the lens number at 12, then f-stops, focal lengths and
+    // apertures. The stream cipher is its own inverse.
+    std::string plain = std::string("0204", 4) + std::string(16, '\0');
+    const std::string lens = "\xA5\x40\x48\x7C\x24\x3C";  // 165, 5.33, 40.0 mm, 179.6 mm, 2.8, 5.7
+    plain.replace(12, lens.size(), lens);
+    const std::string enciphered = makernotes::NikonDecipher(plain, "3105364", "NIKON D7000", 241575);
+    ASSERT_NE(enciphered, plain);
+    EXPECT_EQ(enciphered.substr(0, 4), "0204");
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big ? "MM" : "II");
+        const CameraFile f{"NIKON CORPORATION", "NIKON D7000", "0230", big};
+        const auto img = OpenCamera(
+            f,
+            [&](uint32_t) {
+                return NoteBytes(big, NikonTiffHeader(big),
+                                 {NoteUndefined(0x0001, "0210"), NoteShort(big, 0x0002, {0, 400}),
+                                  NoteAscii(0x001D, "3105364"), NoteUndefined(0x0098, enciphered),
+                                  NoteLong(big, 0x00A7, {241575})},
+                                 -10);
+            },
+            "nikon-lens");
+        const TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(MakerValue(info, "MakerNoteVersion"), "2.10");
+        EXPECT_EQ(MakerValue(info, "ISO"), "400");
+        EXPECT_EQ(MakerValue(info, "LensIDNumber"), "165");
+        EXPECT_EQ(MakerValue(info, "LensFStops"), "5.33");
+        EXPECT_EQ(MakerValue(info, "MinFocalLength"), "40.0 mm");
+        EXPECT_EQ(MakerValue(info, "MaxFocalLength"), "179.6 mm");
+        EXPECT_EQ(MakerValue(info, "MaxApertureAtMinFocal"), "2.8");
+        EXPECT_EQ(MakerValue(info, "MaxApertureAtMaxFocal"), "5.7");
+        EXPECT_EQ(MakerValue(info, "ShutterCount"), "241575");
+    }
+}
+
+TEST(NewerMakers, NikonLensDataOfARealD300MatchesExiftool) {
+    const DecimalPoint point('.');
+    const auto img = OpenSample("32-lens_data.jpeg");
+    // exiftool -Nikon:all 32-lens_data.jpeg (lens data version 0203, enciphered)
+    for (const auto &[name, value] : std::vector<std::pair<const char *, std::string>>{
+             {"SerialNumber", Quoted("3105364")}, {"ShutterCount", "241575"}, {"LensIDNumber", "165"},
+             {"LensFStops", "5.33"}, {"MinFocalLength", "28.3 mm"}, {"MaxFocalLength", "302.0 mm"},
+             {"MaxApertureAtMinFocal", "3.6"}, {"MaxApertureAtMaxFocal", "5.7"}})
+        EXPECT_EQ(MakerValue(*img->ExifInfo(), name), value) << name;
 }
 
 }  // namespace

@@ -31,8 +31,8 @@ struct VendorTable {
 
 std::vector<VendorTable> VendorTables() {
     using namespace makernotes;
-    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 28}, {"OlympusTags", OlympusTags, 33},
-            {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 18},     {"CanonTags", CanonTags, 16},
+    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 31}, {"OlympusTags", OlympusTags, 33},
+            {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 18},     {"CanonTags", CanonTags, 17},
             {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2},
             {"AppleTags", AppleTags, 24},   {"SonyTags", SonyTags, 33},     {"PanasonicTags", PanasonicTags, 16},
             {"PentaxTags", PentaxTags, 10}, {"OlympusEquipmentTags", OlympusEquipmentTags, 9},
@@ -129,7 +129,7 @@ TEST(MakerTables, OddValueCodesDecodeAsStored) {
 
 TEST(MakerTables, DescriptionsDifferFromNamesWhereTheCamerasSaidSo) {
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Description, "Lens information");
-    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0001).Description, "Family ID");
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0001).Description, "Maker Note Version");
     EXPECT_EQ(RowOf(makernotes::NikonTags1, 0x0002).Description, "FamilyID");
     EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x0204).Description, "Digital Zoom Ratio");
     EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x102D).Name, "Coring");
@@ -139,18 +139,19 @@ TEST(MakerTables, DescriptionsDifferFromNamesWhereTheCamerasSaidSo) {
     EXPECT_EQ(RowOf(makernotes::FujiTags, 0x1100).Name, "ContTake/Bracket");
 }
 
-TEST(MakerTables, DecodersSitOnTheirFiveRowsOnly) {
+TEST(MakerTables, DecodersSitOnTheirRowsOnly) {
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Render, &makernotes::NikonLensText);
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x008D).Render, &makernotes::NikonColorModeText);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0001).Render, &makernotes::CanonCameraSettings);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0004).Render, &makernotes::CanonShotInfo);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x000F).Render, &makernotes::CanonCustomFunctions);
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0098).Render, &makernotes::NikonLensData);
     // Of the first nine makers' tables; the newer makers' rows decode more.
     int withRenderer = 0;
     const std::vector<VendorTable> tables = VendorTables();
     for (size_t i = 0; i < 9; ++i)
         for (const TTagRow &row : tables[i].rows) withRenderer += row.Render != nullptr ? 1 : 0;
-    EXPECT_EQ(withRenderer, 5);
+    EXPECT_EQ(withRenderer, 8);
 }
 
 // ------------------------------------------------------------ decoders
