@@ -41,7 +41,9 @@ struct TMakerValue {
 
 class TDirectoryWalk {
 public:
-    TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote);
+    // The maker-note registry is the TImageInfo's: the walk asks it to
+    // decode each note it meets.
+    explicit TDirectoryWalk(TImageInfo &info);
 
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
@@ -52,7 +54,6 @@ public:
 
 private:
     TImageInfo &Info;
-    MakerNoteIdentifier IdentifyMakerNote;
     std::set<Pos> Visited;
     std::set<Pos> NoteDirectoriesVisited;  // of the note being walked
     TWalkBudget WalkBudget;
