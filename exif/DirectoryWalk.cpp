@@ -4,6 +4,8 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "exif/ImgData.h"
 #include "exif/TagTables.h"
@@ -61,8 +63,7 @@ std::string UserCommentFrom(std::string_view raw, bool bigEndian) {
 
 }  // namespace
 
-TDirectoryWalk::TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote)
-    : Info(info), IdentifyMakerNote(identifyMakerNote) {}
+TDirectoryWalk::TDirectoryWalk(TImageInfo &info) : Info(info) {}
 
 // ------------------------------------------------------------- directory walk
 
@@ -136,7 +137,7 @@ void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
     TImageFacts facts;
     TImageFacts *const outer = Image;
     Image = &facts;
-    WalkEntries(c, start + 2, n, false);
+    WalkEntries(c, start + 2, n);
     Image = outer;
     if (!facts.Reduced && facts.Width > 0 && facts.Height > 0 && Info.MainWidth == 0) {
         Info.MainWidth = facts.Width;
@@ -147,14 +148,11 @@ void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
 // Every entry looked at is charged, skipped or not. An entry whose 12 bytes
 // lie wholly past the end of the bytes would read as zeros, as would every
 // later one: the walk ends there.
-void TDirectoryWalk::WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker) {
+void TDirectoryWalk::WalkEntries(const TWalkContext &c, Pos first, int64_t count) {
     for (int64_t i = 0; i < count; ++i) {
         const Pos entry = first + EntrySize * i;
         if (entry > c.View.Length() || !ChargeEntry()) return;
-        if (maker)
-            WalkMakerEntry(c, entry);
-        else
-            WalkEntry(c, entry);
+        WalkEntry(c, entry);
     }
 }
 
@@ -190,6 +188,10 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         text = row.Render(text, nullptr);
     else
         CleanTextInPlace(text);
+    if (h.Tag == TagMakerNote) {
+        std::string undecoded = MakerNoteText(raw, h.Size, valuePos, c.Base);
+        if (!undecoded.empty()) text = std::move(undecoded);
+    }
     if (h.Tag == TagUserComment) {
         Info.UserCommentText = UserCommentFrom(rendered, c.View.BigEndian);
         BoundShownText(Info.UserCommentText);
@@ -255,10 +257,6 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
         case TagExifVersion:
             Info.ExifVersionText = raw.substr(0, 6);
             break;
-        case TagMakerNote:
-            Info.MakerNotePosition = valuePos;
-            Info.DecodeMakerNote(raw, valuePos - c.Base);
-            break;
         case TagIptcNaa:
             if (c.Kind == KindMain && Info.IptcBytes.empty()) Info.IptcBytes = raw;
             break;
@@ -298,40 +296,141 @@ void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind
 
 // ------------------------------------------------------------ maker-note walk
 
+namespace {
 
-void TDirectoryWalk::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
-                               bool bigEndian) {
+constexpr unsigned TypeIfd = 13;  // a sub-directory's offset, as some notes type it
+
+// A value of more than 4 bytes lies at its offset m, by the note's rule: at
+// note position m - B + D + 2 when it lies wholly inside the note, else in
+// the enclosing data at A + m.
+TMakerValue LocateMakerValue(const TWalkContext &c, const TEntryHeader &h) {
+    int64_t m = 0;
+    TMakerValue v;
+    v.Position = h.ValueField;
+    if (h.Size > 4) {
+        m = c.View.ReadOffset(h.ValueField);
+        v.Position = m + c.D - c.B + 2;
+    }
+    v.InNote = v.Position + h.Size - 1 <= c.View.Length();
+    v.Bytes = v.InNote ? c.View.Region(v.Position, h.Size) : c.Outer.Region(c.A + m, h.Size);
+    return v;
+}
+
+int64_t AvailableMakerBytes(const TWalkContext &c, const TEntryHeader &h, const TMakerValue &v) {
+    if (v.InNote) return c.View.Available(v.Position, h.Size);
+    const int64_t m = c.View.ReadOffset(h.ValueField);
+    return c.Outer.Available(c.A + m, h.Size);
+}
+
+const TMakerSubDirectory *SubDirectoryOf(uint16_t tag, std::span<const TMakerSubDirectory> dirs) {
+    const auto it = std::lower_bound(dirs.begin(), dirs.end(), tag,
+                                     [](const TMakerSubDirectory &d, uint16_t t) { return d.Tag < t; });
+    return it != dirs.end() && it->Tag == tag ? &*it : nullptr;
+}
+
+// The values of one maker-note directory by tag, for the rendering functions
+// that read one value with another. Indexed at the first request: only a few
+// rows ever ask.
+class TNoteDirectoryValues final : public TDirectoryValues {
+public:
+    TNoteDirectoryValues(const TWalkContext &c, Pos first, int64_t count, std::string_view model)
+        : C(c), First(first), Count(count), ModelText(model) {}
+
+    std::string_view ValueBytes(uint16_t tag) const override {
+        if (!Indexed) BuildIndex();
+        const auto it = std::lower_bound(Index.begin(), Index.end(), std::pair<uint16_t, Pos>(tag, 0));
+        if (it == Index.end() || it->first != tag) return {};
+        const TEntryHeader h = ReadEntryHeader(C.View, it->second);
+        return h.Size < 0 ? std::string_view() : LocateMakerValue(C, h).Bytes;
+    }
+    std::string_view Model() const override { return ModelText; }
+
+private:
+    const TWalkContext &C;
+    Pos First;
+    int64_t Count;
+    std::string_view ModelText;
+    mutable std::vector<std::pair<uint16_t, Pos>> Index;  // (tag, entry), by tag then place
+    mutable bool Indexed = false;
+
+    void BuildIndex() const {
+        Indexed = true;
+        for (int64_t i = 0; i < Count; ++i) {
+            const Pos entry = First + EntrySize * i;
+            if (entry > C.View.Length()) break;
+            Index.emplace_back(C.View.ReadWord(entry), entry);
+        }
+        std::stable_sort(Index.begin(), Index.end());
+    }
+};
+
+}  // namespace
+
+void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
     SizeBudget(Info.Length() + static_cast<int64_t>(note.size()));
     TWalkContext c;
     c.View.SetBuffer(note);
-    c.View.BigEndian = bigEndian;
-    c.Table = table;
-    c.D = d;
-    c.B = b;
-    c.A = a;
+    c.View.BigEndian = layout.BigEndian;
+    c.Table = layout.Table;
+    c.D = layout.D;
+    c.B = layout.B;
+    c.A = layout.A;
+    c.SubDirectories = layout.SubDirectories;
     if (Info.Owner) c.Outer = *Info.Owner;
+    NoteDirectoriesVisited.clear();
+    NoteDirectoriesVisited.insert(layout.D + 1);
     try {
-        WalkEntries(c, d + 3, c.View.ReadWord(d + 1), true);
+        WalkMakerEntries(c, layout.D + 3, c.View.ReadWord(layout.D + 1));
     } catch (const std::exception &e) {
         Info.Owner->ErrorText = std::string("Error Detected = ") + e.what();
     }
 }
 
-void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry) {
+// Every entry looked at is charged, as in WalkEntries; those of the note's
+// sub-directories too.
+void TDirectoryWalk::WalkMakerEntries(const TWalkContext &c, Pos first, int64_t count) {
+    const TNoteDirectoryValues directory(c, first, count, Info.CameraModel);
+    for (int64_t i = 0; i < count; ++i) {
+        const Pos entry = first + EntrySize * i;
+        if (entry > c.View.Length() || !ChargeEntry()) return;
+        WalkMakerEntry(c, entry, directory);
+    }
+}
+
+// A directory inside the note: at the offset its entry holds, or the entry's
+// value itself. It is walked unless it was walked already or lies too deep;
+// whatever fails inside it ends only that directory.
+void TDirectoryWalk::WalkMakerSubDirectory(const TWalkContext &c, Pos entry, const TMakerValue &value,
+                                           std::span<const TTagRow> table) {
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    Pos start = 0;
+    if ((h.Type == TypeLong && h.Size == 4) || h.Type == TypeIfd)
+        start = c.View.ReadOffset(h.ValueField) - c.B + c.D + 2;
+    else if (h.Type == TypeUndefined && value.InNote && h.Size > 4)
+        start = value.Position;
+    if (start < 1 || start > c.View.Length() || c.Level >= TImageInfo::MaxMakerNoteLevel ||
+        !NoteDirectoriesVisited.insert(start).second)
+        return;
+    TWalkContext sub = c;
+    sub.Table = table;
+    sub.Level = c.Level + 1;
+    try {
+        WalkMakerEntries(sub, start + 2, c.View.ReadWord(start));
+    } catch (const std::exception &) {
+        // Entries stored so far stay; the enclosing directory goes on.
+    }
+}
+
+void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory) {
     const TEntryHeader h = ReadEntryHeader(c.View, entry);
     if (h.Size < 0) return;
-    int64_t m = 0;
-    Pos valuePos = h.ValueField;
-    if (h.Size > 4) {
-        m = c.View.ReadOffset(h.ValueField);
-        valuePos = m + c.D - c.B + 2;
+    const TMakerValue located = LocateMakerValue(c, h);
+    if (const TMakerSubDirectory *sub = SubDirectoryOf(h.Tag, c.SubDirectories)) {
+        WalkMakerSubDirectory(c, entry, located, sub->Table);
+        return;
     }
-    // A value that lies wholly inside the note is read from it; any other is
-    // read from the enclosing EXIF data.
-    const bool inNote = valuePos + h.Size - 1 <= c.View.Length();
-    const int64_t available = inNote ? c.View.Available(valuePos, h.Size) : c.Outer.Available(c.A + m, h.Size);
-    if (!KeepBytes(available)) return;
-    const std::string_view value = inNote ? c.View.Region(valuePos, h.Size) : c.Outer.Region(c.A + m, h.Size);
+    if (!KeepBytes(AvailableMakerBytes(c, h, located))) return;
+    const std::string_view value = located.Bytes;
 
     const int t = FindTagIndex(h.Tag, c.Table);
     const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
@@ -361,13 +460,33 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry) {
     BoundShownText(text);
     if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
     TRenderOut out;
-    const std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
-    for (const auto &[subLabel, subValue] : out.SubEntries) Info.AddMakerValue(subLabel, subValue, TypeAscii);
+    out.Raw = value;
+    out.BigEndian = c.View.BigEndian;
+    out.Directory = &directory;
+    std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
+    for (auto &[subLabel, subValue] : out.SubEntries) {
+        BoundShownText(subValue);
+        if (!KeepBytes(static_cast<int64_t>(subLabel.size() + subValue.size()))) return;
+        Info.AddMakerValue(subLabel, subValue, TypeAscii);
+    }
     if (Info.Builds(BuildListing)) {
         const std::string line = "\r\n" + std::string(label) + " = ";
-        Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
+        Info.MakerDumpText += out.Block ? shown + line + CleanText(text) : line + shown;
     }
-    if (row) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+    if (out.StoreShown) {
+        BoundShownText(shown);
+        text = std::move(shown);
+    }
+    if (row && !out.SubEntriesOnly) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+}
+
+// The text of a MakerNote entry: what the walk rendered for a note it
+// decoded, the note's size and maker for any other (its bytes are no text).
+std::string TDirectoryWalk::MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base) {
+    Info.MakerNotePosition = valuePos;
+    if (Info.DecodeMakerNote(raw, valuePos - base)) return {};
+    const std::string make = Trim(Info.CameraMake);
+    return "(" + IntText(size) + " bytes, " + (make.empty() ? std::string("unknown maker") : make) + ")";
 }
 
 void TDirectoryWalk::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {

@@ -28,6 +28,15 @@ struct TWalkContext {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     tEndInd Outer;
+    std::span<const TMakerSubDirectory> SubDirectories;
+};
+
+// Where a maker-note entry's value lies: inside the note at Position, or in
+// the enclosing data; its bytes, as many as there are.
+struct TMakerValue {
+    std::string_view Bytes;
+    Pos Position = 0;
+    bool InNote = true;
 };
 
 // What a TIFF directory says of the image it describes.
@@ -38,11 +47,12 @@ struct TImageFacts {
 
 class TDirectoryWalk {
 public:
-    TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote);
+    // The maker-note registry is the TImageInfo's: the walk asks it to
+    // decode each note it meets.
+    explicit TDirectoryWalk(TImageInfo &info);
 
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
-    void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
-                       bool bigEndian);
+    void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
 
     const TWalkBudget &Budget() const { return WalkBudget; }
     int64_t EntriesLookedAt() const { return EntriesLooked; }
@@ -50,8 +60,8 @@ public:
 
 private:
     TImageInfo &Info;
-    MakerNoteIdentifier IdentifyMakerNote;
     std::set<Pos> Visited;
+    std::set<Pos> NoteDirectoriesVisited;  // of the note being walked
     TWalkBudget WalkBudget;
     int64_t EntriesLooked = 0;
     int64_t BytesKeptSoFar = 0;
@@ -61,9 +71,13 @@ private:
     bool ChargeEntry();
     bool KeepBytes(int64_t bytes);
     void WalkDirectoryAt(const TWalkContext &c, Pos start);
-    void WalkEntries(const TWalkContext &c, Pos first, int64_t count, bool maker);
+    void WalkEntries(const TWalkContext &c, Pos first, int64_t count);
     void WalkEntry(const TWalkContext &c, Pos entry);
-    void WalkMakerEntry(const TWalkContext &c, Pos entry);
+    void WalkMakerEntries(const TWalkContext &c, Pos first, int64_t count);
+    void WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory);
+    void WalkMakerSubDirectory(const TWalkContext &c, Pos entry, const TMakerValue &value,
+                               std::span<const TTagRow> table);
+    std::string MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base);
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);
     void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);

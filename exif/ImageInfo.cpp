@@ -30,7 +30,7 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerN
 TImageInfo::~TImageInfo() = default;
 
 TDirectoryWalk &TImageInfo::Walker() {
-    if (!Walk) Walk = std::make_unique<TDirectoryWalk>(*this, IdentifyMakerNote);
+    if (!Walk) Walk = std::make_unique<TDirectoryWalk>(*this);
     return *Walk;
 }
 
@@ -40,7 +40,17 @@ void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
 
 void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
                                bool bigEndian) {
-    Walker().WalkMakerNote(note, table, d, b, a, bigEndian);
+    TMakerNoteLayout layout;
+    layout.Table = table;
+    layout.D = d;
+    layout.B = b;
+    layout.A = a;
+    layout.BigEndian = bigEndian;
+    Walker().WalkMakerNote(note, layout);
+}
+
+void TImageInfo::WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
+    Walker().WalkMakerNote(note, layout);
 }
 
 const TWalkBudget &TImageInfo::Budget() const {
@@ -134,12 +144,14 @@ TMakerNoteFacts TImageInfo::MakerNoteFacts() const {
     return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, offset, FromTiff, BigEndian};
 }
 
-void TImageInfo::DecodeMakerNote(std::string_view note, int64_t offset) {
+bool TImageInfo::DecodeMakerNote(std::string_view note, int64_t offset) {
     MakerNoteBytes = note;
     MakerNoteOffset = offset;
-    if (!IdentifyMakerNote) return;
-    if (const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts()))
-        WalkMakerNote(MakerNoteBytes, *layout);
+    if (!IdentifyMakerNote) return false;
+    const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts());
+    if (!layout) return false;
+    WalkMakerNote(MakerNoteBytes, *layout);
+    return true;
 }
 
 }  // namespace exif

@@ -23,14 +23,25 @@ class TImageInfo;
 // What a walk builds: the text listings, the entry list, or both.
 enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 };
 
+// A directory inside a maker note, reached from an entry of the note: the
+// entry's tag, and the table of the directory's own tags. The entry holds the
+// directory's offset (one LONG or IFD value, an offset as any value offset of
+// the note is) or the directory itself (an UNDEFINED value).
+struct TMakerSubDirectory {
+    uint16_t Tag;
+    std::span<const TTagRow> Table;
+};
+
 // How to walk one maker's note: the maker's tag table; the entry count at
 // 0-based note offset D; a value offset m designating note position
 // m - B + D + 2, or, when the value does not lie inside the note, the
-// enclosing data's position A + m; the note's byte order.
+// enclosing data's position A + m; the note's byte order; the directories
+// inside the note, sorted by tag, walked by the same rules.
 struct TMakerNoteLayout {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     bool BigEndian = false;
+    std::span<const TMakerSubDirectory> SubDirectories;
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,
@@ -99,14 +110,12 @@ public:
     }
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
                        bool bigEndian);
-    void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
-        WalkMakerNote(note, layout.Table, layout.D, layout.B, layout.A, layout.BigEndian);
-    }
+    void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
     // The facts of the note the walk met last (MakerNoteBytes and its offset).
     TMakerNoteFacts MakerNoteFacts() const;
     // Identifies a maker note lying at `offset` from the TIFF header and
-    // walks it when the registry knows its layout.
-    void DecodeMakerNote(std::string_view note, int64_t offset);
+    // walks it when the registry knows its layout; false when none does.
+    bool DecodeMakerNote(std::string_view note, int64_t offset);
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
     const TWalkBudget &Budget() const;
@@ -140,6 +149,9 @@ public:
 
     // Directories are nested at most this deep below the first one.
     static constexpr int MaxDirectoryLevel = 16;
+    // Directories inside a maker note are nested at most this deep below
+    // the note's own.
+    static constexpr int MaxMakerNoteLevel = 4;
     // Limits for hostile files, whatever their size; real files stay far
     // below them. Below these, the budget is sized from the metadata's bytes.
     // Fixed so that whatever a file holds, its rows, texts and outputs stay

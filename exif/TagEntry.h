@@ -13,12 +13,36 @@ namespace exif {
 // Texts are 8-bit Windows-1252 strings; byte buffers use the same type.
 using Bytes = std::string;
 
-// What a rendering function gives besides its text: whether that text is a
-// block of lines to list before the entry's own line, and the sub-entries
-// those lines stand for (label, value), which the walk stores.
+// The values of the directory an entry belongs to, for a rendering function
+// whose value is read with another's (a block enciphered with the camera's
+// serial number): the bytes of the value of `tag` in that directory, empty
+// when it has none, and the camera's Model text.
+class TDirectoryValues {
+public:
+    virtual std::string_view ValueBytes(uint16_t tag) const = 0;
+    virtual std::string_view Model() const = 0;
+
+protected:
+    ~TDirectoryValues() = default;
+};
+
+// What a maker-note rendering function is given besides the rendered text,
+// and what it gives besides its own text. Given: the value's bytes, their
+// byte order and the other values of its directory. Given back: whether that
+// text is a block of lines to list before the entry's own line; the
+// sub-entries those lines stand for (label, value), which the walk stores;
+// whether the entry's stored value is the rendered text (else the value as
+// the walk rendered it) and whether the entry is not stored at all (its
+// sub-entries stand for it).
 struct TRenderOut {
+    std::string_view Raw;
+    bool BigEndian = false;
+    const TDirectoryValues *Directory = nullptr;
+
     bool Block = false;
     std::vector<std::pair<std::string, std::string>> SubEntries;
+    bool StoreShown = false;
+    bool SubEntriesOnly = false;
 };
 
 // A row's rendering function: rewrites the text the walk rendered for a value.

@@ -23,6 +23,15 @@ bool IsIntegerType(unsigned type) {
            type == TypeSLong;
 }
 
+// A component's number: a signed byte or short is widened with its sign
+// (0xFFFF is -1), any other integer as OrderedInt reads it.
+int32_t ComponentNumber(const tEndInd &order, std::string_view component, unsigned type) {
+    const int32_t n = OrderedInt(order, component);
+    if (type == TypeSByte && component.size() == 1) return static_cast<int8_t>(static_cast<uint8_t>(n));
+    if (type == TypeSShort && component.size() == 2) return static_cast<int16_t>(static_cast<uint16_t>(n));
+    return n;
+}
+
 bool IsRationalType(unsigned type) {
     return type == TypeRational || type == TypeSRational;
 }
@@ -140,7 +149,7 @@ std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned typ
             // A number without a pair in the codes shows as the number: an
             // unlisted code (an altitude below sea level, a mirrored
             // orientation) must not read as an empty or different value.
-            const int32_t number = OrderedInt(order, component);
+            const int32_t number = ComponentNumber(order, component, type);
             const std::optional<std::string_view> named = codes.Find(number);
             if (named)
                 text += *named;
@@ -162,7 +171,10 @@ std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned typ
 
 double NumericValue(const tEndInd &order, std::string_view raw, unsigned type) {
     const std::string_view bytes(raw);
-    if (IsIntegerType(type)) return OrderedInt(order, bytes);
+    if (IsIntegerType(type)) {
+        const size_t size = static_cast<size_t>(TypeSize(type));
+        return bytes.size() == size ? ComponentNumber(order, bytes, type) : OrderedInt(order, bytes);
+    }
     if (IsRationalType(type)) {
         // Numerator bytes 1..4, denominator bytes 5..8; a short value uses what it has.
         const std::string_view denominator = bytes.size() > 4 ? bytes.substr(4, 4) : std::string_view();

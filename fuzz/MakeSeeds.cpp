@@ -35,7 +35,7 @@ size_t MakerIndex(std::string_view make) {
     const std::string key = exif::UpperAscii(make).substr(0, 5);
     for (size_t i = 0; i < fuzz::MakerNames.size(); ++i)
         if (exif::UpperAscii(fuzz::MakerNames[i]).substr(0, 5) == key) return i;
-    return fuzz::MakerNames.size() - 1;
+    return fuzz::UnknownMakerIndex;
 }
 
 std::string MakerNoteSeed(size_t maker, uint8_t flags, size_t offset, size_t length, std::string_view enclosing) {
@@ -89,6 +89,16 @@ void BuiltMakerNotes(const fs::path &out) {
         {"built-nikon-plain", 0, ""},
         {"built-nikon-tiff-header", 0, std::string("Nikon\0\2\x10\0\0", 10) + tiff},
         {"built-unknown-maker", 8, ""},
+        {"built-apple", 9, std::string("Apple iOS\0\0\1MM", 14)},
+        {"built-sony-dsc", 10, std::string("SONY DSC \0\0\0", 12)},
+        {"built-sony-plain", 10, ""},
+        {"built-panasonic", 11, std::string("Panasonic\0\0\0", 12)},
+        {"built-leica", 12, std::string("LEICA\0\0\0", 8)},
+        {"built-olympus-new", 1, std::string("OLYMPUS\0MM\3\0", 12)},
+        {"built-om-system", 13, std::string("OM SYSTEM\0\0\0MM\4\0", 16)},
+        {"built-pentax-aoc", 14, std::string("AOC\0MM", 6)},
+        {"built-pentax-new", 14, std::string("PENTAX \0MM", 10)},
+        {"built-ricoh", 15, std::string("RICOH\0MM\0", 8)},
     };
     for (const auto &n : notes) {
         const std::string note = BuiltNote(n.Header);

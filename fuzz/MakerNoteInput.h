@@ -18,9 +18,11 @@
 
 namespace fuzz {
 
-// One Make text per maker the reader knows, and one it does not.
+// One Make text per maker the reader knows, and one it does not (index 8,
+// kept there for the stored seeds); the registry then picks the layout by
+// the Make and the note's first bytes, so every layout is reachable.
 // clang-format off
-inline constexpr std::array<std::string_view, 9> MakerNames = {{
+inline constexpr std::array<std::string_view, 16> MakerNames = {{
     "NIKON CORPORATION",
     "OLYMPUS OPTICAL CO.,LTD",
     "CASIO COMPUTER CO.,LTD.",
@@ -30,7 +32,15 @@ inline constexpr std::array<std::string_view, 9> MakerNames = {{
     "SANYO Electric Co.,Ltd.",
     "Minolta Co., Ltd.",
     "EASTMAN KODAK COMPANY",
+    "Apple",
+    "SONY",
+    "Panasonic",
+    "LEICA",
+    "OM Digital Solutions",
+    "PENTAX Corporation",
+    "RICOH IMAGING COMPANY, LTD.",
 }};
+inline constexpr size_t UnknownMakerIndex = 8;
 // clang-format on
 
 enum MakerNoteFlags : uint8_t { NoteBigEndian = 1, NoteFromTiff = 2, NoteExifVersion = 4, NoteDSeriesModel = 8 };

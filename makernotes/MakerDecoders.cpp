@@ -183,8 +183,15 @@ std::string NikonLensText(const std::string &text, TRenderOut *) {
 
 // ------------------------------------------------------------------- Canon
 
+// Item 22 of the settings (beyond the items the rendered text holds) is the
+// lens type: a line when the lens table names a lens for it.
 std::string CanonCameraSettings(const std::string &text, TRenderOut *out) {
-    return ItemLines(text, CameraSettingItems, out);
+    std::string lines = ItemLines(text, CameraSettingItems, out);
+    if (!out) return lines;
+    const std::optional<uint64_t> lens = UnsignedAt(*out, 22 * 2, 2);
+    const std::optional<std::string_view> name = lens ? LensName(CanonLenses, static_cast<int64_t>(*lens)) : std::nullopt;
+    if (name && *name != "n/a") lines += StoredLine("LensType", std::string(*name), out);
+    return lines;
 }
 
 std::string CanonShotInfo(const std::string &text, TRenderOut *out) {

@@ -8,58 +8,106 @@ namespace makernotes {
 
 namespace {
 
-// Which of a maker's note layouts a dispatch row describes; only Nikon wrote
-// more than one.
+// Which of a maker's note layouts a dispatch row describes: Nikon wrote three
+// with no header to tell them apart.
 enum class TNoteLayout {
     Only,
     NikonTiffHeader,  // newer notes: "Nikon", version, then a TIFF header of their own
     NikonHeader,      // early Coolpix notes that begin with "Nikon"
     NikonPlain,       // notes whose directory starts at their first byte
+    Directory,        // a note without a header: its first bytes are a directory's
 };
 
-// Offset base B of a dispatch row: either a fixed number, or X plus a number,
-// where X is the note's own offset from the enclosing TIFF header plus 9, so
-// that value offsets measured from that TIFF header land inside the note.
+// Offset base B of a dispatch row: a fixed number; X plus a number, where X
+// is the note's own offset from the enclosing TIFF header plus 9, so that
+// value offsets measured from that TIFF header land inside the note; or D + 1,
+// so that value offsets measured from the note's first byte do.
 struct TOffsetBase {
-    bool FromX;
+    enum class TKind { Fixed, FromX, FromNoteStart } Kind;
     int64_t Add;
-    int64_t Of(int64_t x) const { return FromX ? x + Add : Add; }
+    int64_t Of(int64_t x, int64_t d) const {
+        switch (Kind) {
+            case TKind::FromX:
+                return x + Add;
+            case TKind::FromNoteStart:
+                return d + 1;
+            case TKind::Fixed:
+                break;
+        }
+        return Add;
+    }
 };
 constexpr TOffsetBase Fixed(int64_t b) {
-    return {false, b};
+    return {TOffsetBase::TKind::Fixed, b};
 }
 constexpr TOffsetBase XPlus(int64_t add) {
-    return {true, add};
+    return {TOffsetBase::TKind::FromX, add};
+}
+constexpr TOffsetBase NoteStart() {
+    return {TOffsetBase::TKind::FromNoteStart, 0};
 }
 
-enum class TNoteOrder { FileOrder, LittleEndian };
+// The note's byte order: the file's, a fixed one, or the "II" or "MM" at a
+// note offset (the file's when neither is there).
+struct TNoteOrder {
+    enum class TKind { FileOrder, LittleEndian, FromNote } Kind;
+    int64_t At;
+};
+constexpr TNoteOrder FileOrder{TNoteOrder::TKind::FileOrder, 0};
+constexpr TNoteOrder LittleEndian{TNoteOrder::TKind::LittleEndian, 0};
+constexpr TNoteOrder OrderAt(int64_t at) {
+    return {TNoteOrder::TKind::FromNote, at};
+}
+
+using TSubDirectories = std::span<const exif::TMakerSubDirectory>;
+const TSubDirectories NoSubDirectories;
 
 // One way of walking a maker note: the walk reads the entry count at note
 // offset D, turns a value offset m into note position m - B + D + 2, and reads
 // a value that does not lie inside the note from the EXIF data at A + m.
 struct TMakerLayout {
-    std::string_view Key;  // first five letters of the upper-cased Make text
+    std::string_view Key;     // the upper-cased Make text begins with it; "" for any Make
+    std::string_view Header;  // the note begins with these bytes; "" for any note
     TNoteLayout Layout;
     const std::span<const TTagRow> *Table;
     int64_t D;
     TOffsetBase B;
     int64_t A;
     TNoteOrder Order;
+    const TSubDirectories *SubDirectories;
 };
 
-// Read top to bottom: the first row whose key and layout fit is used.
+using namespace std::string_view_literals;
+
+// Read top to bottom: the first row whose key, header and layout fit is used.
 // clang-format off
-constexpr std::array<TMakerLayout, 10> MakerLayouts = {{
-    {"NIKON", TNoteLayout::NikonTiffHeader, &NikonTags2, 18, Fixed(9), 0, TNoteOrder::FileOrder},
-    {"NIKON", TNoteLayout::NikonHeader, &NikonTags1, 8, XPlus(0), 0, TNoteOrder::FileOrder},
-    {"NIKON", TNoteLayout::NikonPlain, &NikonTags2, 0, XPlus(-8), 0, TNoteOrder::FileOrder},
-    {"OLYMP", TNoteLayout::Only, &OlympusTags, 8, XPlus(0), 9, TNoteOrder::FileOrder},
-    {"CASIO", TNoteLayout::Only, &CasioTags, 0, XPlus(-8), 0, TNoteOrder::FileOrder},
-    {"FUJIF", TNoteLayout::Only, &FujiTags, 12, Fixed(13), 0, TNoteOrder::LittleEndian},
-    {"CANON", TNoteLayout::Only, &CanonTags, 0, XPlus(-8), 0, TNoteOrder::FileOrder},
-    {"SEIKO", TNoteLayout::Only, &SeikoTags, 8, XPlus(0), 0, TNoteOrder::FileOrder},
-    {"SANYO", TNoteLayout::Only, &SanyoTags, 8, XPlus(0), 0, TNoteOrder::FileOrder},
-    {"MINOL", TNoteLayout::Only, &MinoltaTags, 0, XPlus(-8), 0, TNoteOrder::FileOrder},
+constexpr std::array<TMakerLayout, 26> MakerLayouts = {{
+    {"", "Apple iOS\0"sv, TNoteLayout::Only, &AppleTags, 14, NoteStart(), 0, OrderAt(12), &NoSubDirectories},
+    {"", "OLYMPUS\0"sv, TNoteLayout::Only, &OlympusTags, 12, NoteStart(), 0, OrderAt(8), &OlympusDirectories},
+    {"", "OM SYSTEM\0"sv, TNoteLayout::Only, &OlympusTags, 16, NoteStart(), 0, OrderAt(12), &OlympusDirectories},
+    {"", "SONY DSC \0\0\0"sv, TNoteLayout::Only, &SonyTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
+    {"", "SONY CAM \0\0\0"sv, TNoteLayout::Only, &SonyTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
+    {"", "SONY MOBILE\0"sv, TNoteLayout::Only, &SonyTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
+    {"", "Panasonic\0\0\0"sv, TNoteLayout::Only, &PanasonicTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
+    {"LEICA", "LEICA\0\0\0"sv, TNoteLayout::Only, &PanasonicTags, 8, XPlus(0), 0, FileOrder, &NoSubDirectories},
+    {"", "AOC\0"sv, TNoteLayout::Only, &PentaxTags, 6, XPlus(-2), 0, OrderAt(4), &NoSubDirectories},
+    {"", "PENTAX \0"sv, TNoteLayout::Only, &PentaxTags, 10, NoteStart(), 0, OrderAt(8), &NoSubDirectories},
+    {"", "RICOH\0II"sv, TNoteLayout::Only, &PentaxTags, 8, NoteStart(), 0, OrderAt(6), &NoSubDirectories},
+    {"", "RICOH\0MM"sv, TNoteLayout::Only, &PentaxTags, 8, NoteStart(), 0, OrderAt(6), &NoSubDirectories},
+    {"NIKON", "", TNoteLayout::NikonTiffHeader, &NikonTags2, 18, Fixed(9), 0, FileOrder, &NoSubDirectories},
+    {"NIKON", "", TNoteLayout::NikonHeader, &NikonTags1, 8, XPlus(0), 0, FileOrder, &NoSubDirectories},
+    {"NIKON", "", TNoteLayout::NikonPlain, &NikonTags2, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"OLYMP", "", TNoteLayout::Only, &OlympusTags, 8, XPlus(0), 9, FileOrder, &OlympusDirectories},
+    {"CASIO", "", TNoteLayout::Only, &CasioTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"FUJIF", "", TNoteLayout::Only, &FujiTags, 12, Fixed(13), 0, LittleEndian, &NoSubDirectories},
+    {"CANON", "", TNoteLayout::Only, &CanonTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"SEIKO", "", TNoteLayout::Only, &SeikoTags, 8, XPlus(0), 0, FileOrder, &NoSubDirectories},
+    {"SANYO", "", TNoteLayout::Only, &SanyoTags, 8, XPlus(0), 0, FileOrder, &NoSubDirectories},
+    {"MINOL", "", TNoteLayout::Only, &MinoltaTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"SONY", "", TNoteLayout::Directory, &SonyTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"PENTAX", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"ASAHI", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"PANASONIC", "", TNoteLayout::Directory, &PanasonicTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
 }};
 // clang-format on
 
@@ -79,24 +127,54 @@ TNoteLayout NikonLayoutOf(const exif::TMakerNoteFacts &facts) {
     return TNoteLayout::NikonPlain;
 }
 
-const TMakerLayout *FindLayout(std::string_view key, const exif::TMakerNoteFacts &facts) {
+// A note without a header starts with its directory: an entry count of at
+// least one whose entries fit in the note, in the note's byte order.
+bool StartsWithDirectory(const exif::TMakerNoteFacts &facts) {
+    exif::tEndInd view;
+    view.SetBuffer(facts.Note);
+    view.BigEndian = facts.BigEndian;
+    const int64_t count = view.ReadWord(1);
+    return count > 0 && 2 + 12 * count <= view.Length();
+}
+
+bool LayoutFits(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) {
+    switch (row.Layout) {
+        case TNoteLayout::Only:
+            return true;
+        case TNoteLayout::Directory:
+            return StartsWithDirectory(facts);
+        default:
+            return row.Layout == NikonLayoutOf(facts);
+    }
+}
+
+const TMakerLayout *FindLayout(std::string_view make, const exif::TMakerNoteFacts &facts) {
     for (const TMakerLayout &row : MakerLayouts) {
-        if (row.Key != key) continue;
-        if (row.Layout == TNoteLayout::Only || row.Layout == NikonLayoutOf(facts)) return &row;
+        if (!make.starts_with(row.Key) || !facts.Note.starts_with(row.Header)) continue;
+        if (LayoutFits(row, facts)) return &row;
     }
     return nullptr;
+}
+
+bool NoteBigEndian(TNoteOrder order, const exif::TMakerNoteFacts &facts) {
+    if (order.Kind == TNoteOrder::TKind::LittleEndian) return false;
+    if (order.Kind == TNoteOrder::TKind::FromNote) {
+        const std::string_view mark = exif::tEndInd::RegionOf(facts.Note, order.At + 1, 2);
+        if (mark == "MM") return true;
+        if (mark == "II") return false;
+    }
+    return facts.BigEndian;
 }
 
 }  // namespace
 
 std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFacts &facts) {
-    const std::string key = exif::UpperAscii(facts.Make).substr(0, 5);
-    const TMakerLayout *row = FindLayout(key, facts);
+    const TMakerLayout *row = FindLayout(exif::UpperAscii(facts.Make), facts);
     if (row == nullptr) return std::nullopt;
     // X is the note's offset from its TIFF header plus 9.
     const int64_t x = facts.Offset + 9;
-    const bool bigEndian = row->Order == TNoteOrder::LittleEndian ? false : facts.BigEndian;
-    return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x), row->A, bigEndian};
+    return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x, row->D), row->A, NoteBigEndian(row->Order, facts),
+                                  *row->SubDirectories};
 }
 
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {

@@ -45,6 +45,62 @@ extern const std::span<const TTagRow> CanonTags;
 extern const std::span<const TTagRow> SeikoTags;
 extern const std::span<const TTagRow> SanyoTags;
 extern const std::span<const TTagRow> MinoltaTags;
+extern const std::span<const TTagRow> AppleTags;
+extern const std::span<const TTagRow> SonyTags;
+extern const std::span<const TTagRow> PanasonicTags;
+extern const std::span<const TTagRow> PentaxTags;
+// Olympus: the directories inside the note, and their tables.
+extern const std::span<const exif::TMakerSubDirectory> OlympusDirectories;
+extern const std::span<const TTagRow> OlympusEquipmentTags;
+extern const std::span<const TTagRow> OlympusCameraSettingsTags;
+extern const std::span<const TTagRow> OlympusImageProcessingTags;
+extern const std::span<const TTagRow> OlympusFocusInfoTags;
+
+// A lens table: a maker's lens number and the lens it names, sorted by
+// number. The name of a number, none when the table has no row for it.
+struct TLensRow {
+    int64_t Id;
+    std::string_view Name;
+};
+std::optional<std::string_view> LensName(std::span<const TLensRow> table, int64_t id);
+extern const std::span<const TLensRow> SonyLenses;      // A-mount (Minolta and Sony)
+extern const std::span<const TLensRow> SonyELenses;     // E-mount
+extern const std::span<const TLensRow> CanonLenses;
+extern const std::span<const TLensRow> PentaxLenses;    // series x 256 + number
+extern const std::span<const TLensRow> OlympusLenses;   // make x 65536 + model x 256 + sub-model
+
+// The decoders of the newer makers' rows (see the files of each maker).
+std::string DecimalsText(const std::string &text, TRenderOut *out = nullptr);
+std::string AppleRunTime(const std::string &text, TRenderOut *out = nullptr);
+std::string AppleFocusDistanceRange(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyCipherBlock9050(const std::string &text, TRenderOut *out = nullptr);
+std::string SignedLevel(const std::string &text, TRenderOut *out = nullptr);
+std::string VersionDigits(const std::string &text, TRenderOut *out = nullptr);
+std::string PentaxLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string OlympusLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string HiddenValue(const std::string &text, TRenderOut *out = nullptr);
+std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
+std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);
+std::string OlympusFirmware(const std::string &text, TRenderOut *out = nullptr);
+std::string FirstField(const std::string &text, TRenderOut *out = nullptr);
+// Sony's 0x9050 block deciphered: byte c of the block stands for the b whose
+// cube is c modulo 249 (bytes 249 to 255 stand for themselves).
+std::string SonyDecipher(std::string_view enciphered);
+std::string NikonLensData(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonIso(const std::string &text, TRenderOut *out = nullptr);
+// Nikon's lens data deciphered from byte 4 on, keyed by the serial number
+// text (the Model when it is not a number) and the shutter count.
+std::string NikonDecipher(std::string_view lensData, std::string_view serial, std::string_view model,
+                          uint32_t shutterCount);
+// n in lower-case hexadecimal digits, at least `width` of them.
+std::string HexNumber(uint64_t n, int width);
+
+// The number `size` bytes at 0-based offset `at` of a value hold, in the
+// value's byte order (see TRenderOut); none when the value is shorter.
+std::optional<uint64_t> UnsignedAt(const TRenderOut &in, int64_t at, int size);
+// Numbers in the text exiftool gives them: at most 10 significant digits.
+std::string SignificantText(double v);
 
 // The decoders some vendor rows carry.
 std::string NikonColorModeText(const std::string &text, TRenderOut *out = nullptr);

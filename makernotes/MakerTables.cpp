@@ -33,9 +33,9 @@ constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
 // Nikon notes without that header, and the newer notes that carry a TIFF
 // header of their own.
 // clang-format off
-constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
-    {0x0001, "FamilyID", "Family ID", "", "", nullptr},
-    {0x0002, "ISOSpeed", "ISO Speed", "", "", nullptr},
+constexpr std::array<TTagRow, 31> NikonTags2Rows = {{
+    {0x0001, "MakerNoteVersion", "Maker Note Version", "", "", VersionDigits},
+    {0x0002, "ISO", "ISO", "", "", NikonIso},
     {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
     {0x0004, "Quality", "Quality", "", "", nullptr},
     {0x0005, "WhiteBalance", "White Balance", "", "", nullptr},
@@ -48,6 +48,7 @@ constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
     {0x000F, "DigitalZoom", "Digital Zoom", "", "", nullptr},
     {0x0010, "Skip", "Skip", "", "", nullptr},
     {0x0011, "Skip", "Skip", "", "", nullptr},
+    {0x001D, "SerialNumber", "Serial Number", "", "", nullptr},
     {0x0080, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0081, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0082, "Adapter", "Adapter", "", "", nullptr},
@@ -61,6 +62,8 @@ constexpr std::array<TTagRow, 28> NikonTags2Rows = {{
     {0x0092, "HueAdjustment", "Hue Adjustment", "", "", nullptr},
     {0x0094, "Saturation", "Saturation", "", "", nullptr},
     {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},
+    {0x0098, "LensData", "Lens Data", "", "", NikonLensData},
+    {0x00A7, "ShutterCount", "Shutter Count", "", "", nullptr},
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
 // clang-format on
@@ -163,7 +166,7 @@ constexpr std::array<TTagRow, 18> FujiTagsRows = {{
 // Canon: the directory starts at the first byte of the note. Three tags hold
 // arrays that the Canon decoders unpack into entries of their own.
 // clang-format off
-constexpr std::array<TTagRow, 16> CanonTagsRows = {{
+constexpr std::array<TTagRow, 17> CanonTagsRows = {{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
     {0x0002, "Skip", "Skip", "", "", nullptr},
@@ -175,11 +178,12 @@ constexpr std::array<TTagRow, 16> CanonTagsRows = {{
     {0x0009, "OwnerName", "OwnerName", "", "", nullptr},
     {0x000A, "Skip", "Skip", "", "", nullptr},
     {0x000B, "Skip", "Skip", "", "", nullptr},
-    {0x000C, "CameraSerialNumber", "CameraSerialNumber", "", "", nullptr},
+    {0x000C, "SerialNumber", "SerialNumber", "", "", nullptr},
     {0x000D, "Skip", "Skip", "", "", nullptr},
     {0x000E, "Skip", "Skip", "", "", nullptr},
     {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
     {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0095, "LensModel", "Lens Model", "", "", nullptr},
 }};
 // clang-format on
 

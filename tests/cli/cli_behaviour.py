@@ -191,10 +191,10 @@ class MachineReadableFormats(ExifinfoCase):
         result = run("--csv", self.sample("DSCN0010.jpg"), image)
         rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
         self.assertEqual(len(rows), 2)
-        self.assertEqual(rows[0]["ISOSpeed"], "0, 0")
+        self.assertEqual(rows[0]["ISO"], "0")
         self.assertEqual(rows[1]["ImageCaption"], 'one\\ntwo \\x1b[31m caf\u00e9 "q" back\\\\slash\\0end')
         self.assertEqual(result.stdout.count(b"\r\n"), 3)
-        self.assertEqual(rows[1]["ISOSpeed"], "")
+        self.assertEqual(rows[1]["ISO"], "")
 
     def test_tag_selection_is_case_insensitive_and_works_in_every_format(self):
         sample = self.sample("DSCN0010.jpg")

@@ -31,9 +31,14 @@ struct VendorTable {
 
 std::vector<VendorTable> VendorTables() {
     using namespace makernotes;
-    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 28}, {"OlympusTags", OlympusTags, 33},
-            {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 18},     {"CanonTags", CanonTags, 16},
-            {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2}};
+    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 31}, {"OlympusTags", OlympusTags, 33},
+            {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 18},     {"CanonTags", CanonTags, 17},
+            {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2},
+            {"AppleTags", AppleTags, 24},   {"SonyTags", SonyTags, 33},     {"PanasonicTags", PanasonicTags, 16},
+            {"PentaxTags", PentaxTags, 10}, {"OlympusEquipmentTags", OlympusEquipmentTags, 9},
+            {"OlympusCameraSettingsTags", OlympusCameraSettingsTags, 9},
+            {"OlympusImageProcessingTags", OlympusImageProcessingTags, 3},
+            {"OlympusFocusInfoTags", OlympusFocusInfoTags, 3}};
 }
 
 // "n:text,n:text": every piece a decimal number, a colon and a text.
@@ -43,7 +48,7 @@ bool WellFormedCodes(std::string_view codes) {
         const std::string_view piece = codes.substr(0, comma);
         const size_t colon = piece.find(':');
         if (colon == 0 || colon == std::string_view::npos || colon + 1 == piece.size()) return false;
-        for (size_t i = 0; i < colon; ++i)
+        for (size_t i = piece[0] == '-' ? 1 : 0; i < colon; ++i)
             if (!std::isdigit(static_cast<unsigned char>(piece[i]))) return false;
         if (comma == std::string_view::npos) return true;
         codes.remove_prefix(comma + 1);
@@ -64,13 +69,32 @@ TEST(MakerTables, EveryTableHasItsRowsInStrictlyAscendingTagOrder) {
     }
 }
 
+TEST(MakerTables, LensTablesAreSortedUniqueAndNameOneLensPerMaker) {
+    using namespace makernotes;
+    const std::vector<std::pair<const char *, std::span<const TLensRow>>> tables = {
+        {"Sony", SonyLenses}, {"SonyE", SonyELenses}, {"Canon", CanonLenses}, {"Pentax", PentaxLenses},
+        {"Olympus", OlympusLenses}};
+    for (const auto &[name, rows] : tables) {
+        SCOPED_TRACE(name);
+        EXPECT_GT(rows.size(), 100u);
+        for (size_t i = 1; i < rows.size(); ++i) EXPECT_LT(rows[i - 1].Id, rows[i].Id) << "row " << i;
+    }
+    EXPECT_EQ(LensName(SonyLenses, 19), "Minolta AF 35mm F1.4 G");
+    EXPECT_EQ(LensName(SonyELenses, 32821), "Sony FE 24-70mm F2.8 GM");
+    EXPECT_EQ(LensName(CanonLenses, 1), "Canon EF 50mm f/1.8");
+    EXPECT_EQ(LensName(PentaxLenses, 3 * 256 + 17), "smc PENTAX-FA SOFT 85mm F2.8");
+    EXPECT_EQ(LensName(OlympusLenses, 0x001910), "Olympus M.Zuiko Digital ED 12-40mm F2.8 Pro");
+    EXPECT_FALSE(LensName(CanonLenses, 999999));
+}
+
 TEST(MakerTables, RowsSetOnlyNameDescriptionCodesAndRenderer) {
     for (const VendorTable &t : VendorTables()) {
         SCOPED_TRACE(t.name);
         for (const TTagRow &row : t.rows) {
             EXPECT_FALSE(row.Name.empty());
             EXPECT_FALSE(row.Description.empty());
-            EXPECT_TRUE(row.FormatPattern.empty());
+            // A pattern shows the value's one number ("%d C").
+            EXPECT_TRUE(row.FormatPattern.empty() || exif::CountOf(row.FormatPattern, "%") == 1);
             // Skip rows are named "Skip" as well.
             if (exif::UpperAscii(row.Description) == "SKIP") EXPECT_EQ(row.Name, row.Description);
         }
@@ -105,7 +129,7 @@ TEST(MakerTables, OddValueCodesDecodeAsStored) {
 
 TEST(MakerTables, DescriptionsDifferFromNamesWhereTheCamerasSaidSo) {
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Description, "Lens information");
-    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0001).Description, "Family ID");
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0001).Description, "Maker Note Version");
     EXPECT_EQ(RowOf(makernotes::NikonTags1, 0x0002).Description, "FamilyID");
     EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x0204).Description, "Digital Zoom Ratio");
     EXPECT_EQ(RowOf(makernotes::OlympusTags, 0x102D).Name, "Coring");
@@ -115,16 +139,19 @@ TEST(MakerTables, DescriptionsDifferFromNamesWhereTheCamerasSaidSo) {
     EXPECT_EQ(RowOf(makernotes::FujiTags, 0x1100).Name, "ContTake/Bracket");
 }
 
-TEST(MakerTables, DecodersSitOnTheirFiveRowsOnly) {
+TEST(MakerTables, DecodersSitOnTheirRowsOnly) {
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0084).Render, &makernotes::NikonLensText);
     EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x008D).Render, &makernotes::NikonColorModeText);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0001).Render, &makernotes::CanonCameraSettings);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x0004).Render, &makernotes::CanonShotInfo);
     EXPECT_EQ(RowOf(makernotes::CanonTags, 0x000F).Render, &makernotes::CanonCustomFunctions);
+    EXPECT_EQ(RowOf(makernotes::NikonTags2, 0x0098).Render, &makernotes::NikonLensData);
+    // Of the first nine makers' tables; the newer makers' rows decode more.
     int withRenderer = 0;
-    for (const VendorTable &t : VendorTables())
-        for (const TTagRow &row : t.rows) withRenderer += row.Render != nullptr ? 1 : 0;
-    EXPECT_EQ(withRenderer, 5);
+    const std::vector<VendorTable> tables = VendorTables();
+    for (size_t i = 0; i < 9; ++i)
+        for (const TTagRow &row : tables[i].rows) withRenderer += row.Render != nullptr ? 1 : 0;
+    EXPECT_EQ(withRenderer, 8);
 }
 
 // ------------------------------------------------------------ decoders

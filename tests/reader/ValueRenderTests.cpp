@@ -74,8 +74,12 @@ TEST(ValueRender, AtMostEightComponentsAreWritten) {
 
 TEST(ValueRender, IntegersFollowTheFileByteOrder) {
     EXPECT_EQ(Render(U32Bytes(false, {4294967295u}), 4), "-1");
-    EXPECT_EQ(Render(std::string("\xFF\xFF", 2), 8), "65535");
-    EXPECT_EQ(Render(std::string("\xFF", 1), 6), "255");
+    // Signed bytes and shorts keep their sign; unsigned ones never have one.
+    EXPECT_EQ(Render(std::string("\xFF\xFF", 2), 8), "-1");
+    EXPECT_EQ(Render(std::string("\xFE", 1), 6), "-2");
+    EXPECT_EQ(Render(std::string("\x00\x80\xFF\x7F", 4), 8, {}, {}, Motorola), "128, -129");
+    EXPECT_EQ(Render(std::string("\xFF\xFF", 2), 3), "65535");
+    EXPECT_EQ(Render(std::string("\xFF", 1), 1), "255");
     EXPECT_EQ(Render(U32Bytes(false, {static_cast<uint32_t>(-5)}), 9), "-5");
     EXPECT_EQ(Render(std::string("\x01\x02", 2), 3, {}, {}, Intel), "513");
     EXPECT_EQ(Render(std::string("\x01\x02", 2), 3, {}, {}, Motorola), "258");
@@ -185,7 +189,8 @@ TEST(ValueRender, ValueCodesReplaceTheNumbers) {
 TEST(ValueRender, NumericValueOfEachType) {
     EXPECT_EQ(exif::NumericValue(Intel, U16Bytes(false, {1, 2}), 3), 131073.0);  // the whole value
     EXPECT_EQ(exif::NumericValue(Intel, U32Bytes(false, {4294967295u}), 4), -1.0);
-    EXPECT_EQ(exif::NumericValue(Intel, std::string("\xFF", 1), 6), 255.0);
+    EXPECT_EQ(exif::NumericValue(Intel, std::string("\xFF", 1), 6), -1.0);
+    EXPECT_EQ(exif::NumericValue(Intel, std::string("\xF6\xFF", 2), 8), -10.0);
     EXPECT_DOUBLE_EQ(exif::NumericValue(Intel, Rat(28, 10), 5), 2.8);
     EXPECT_DOUBLE_EQ(exif::NumericValue(Motorola, Rat(-3, 4, true), 10), -0.75);
     EXPECT_EQ(exif::NumericValue(Intel, Rat(5, 0), 5), 0.0);
