@@ -52,8 +52,8 @@ constexpr std::string_view LowNormalHigh = "65535:Low,0:Normal,1:High";
 // clang-format off
 constexpr std::array<TCanonItem, 20> CameraSettingItems = {{
     {"Macro mode", TItemKind::Coded, 1, "1:Macro,2:Normal"},
-    {"Self Timer", TItemKind::Plain, 2, ""},
-    {"Compression Rate", TItemKind::Coded, 3, "0:SuperFine,1:Fine,2:Normal,3:Basic,5:SuperFine"},
+    {"Self Timer", TItemKind::Plain, 3, ""},  // plain items count fields from 1
+    {"Compression Rate", TItemKind::Coded, 3, "1:Economy,2:Normal,3:Fine,4:RAW,5:Superfine"},
     {"Flash Mode", TItemKind::Coded, 4, "0:Not fired,1:Auto,2:On,3:Red-eye,4:Slow sync,5:Auto+red-eye,6:On+red eye,16:External flash"},
     {"Drive Mode", TItemKind::Coded, 5, "0:Single,1:Continuous"},
     {"Focus Mode", TItemKind::Coded, 7, "0:One-Shot,1:AI Servo,2:AI Focus,3:MF,4:Single,5:Continuous,6:MF"},

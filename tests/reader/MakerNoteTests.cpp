@@ -622,7 +622,7 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
     const auto img = CanonArrayFile(0x0001, {38, 1, 0, 3, 1, 0, 0, 1}, "canon-settings");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText,
-              "\r\nMacro mode = Macro\r\nSelf Timer =  1\r\nCompression Rate = Basic\r\nFlash Mode = Auto"
+              "\r\nMacro mode = Macro\r\nSelf Timer =  0\r\nCompression Rate = Fine\r\nFlash Mode = Auto"
               "\r\nDrive Mode = Single\r\nFocus Mode = AI Servo\r\nExposureInfo1 = 38, 1, 0, 3, 1, 0, 0, 1");
     const auto macro = MakerEntry(info, "Macro mode");
     ASSERT_TRUE(macro);
@@ -632,7 +632,7 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
     EXPECT_EQ(macro->Raw, "Macro");
     EXPECT_EQ(macro->RawLength, 5);
     EXPECT_NE(macro->Tag, 0);
-    EXPECT_EQ(MakerValue(info, "Self Timer"), " 1");
+    EXPECT_EQ(MakerValue(info, "Self Timer"), " 0");
     EXPECT_EQ(MakerValue(info, "ExposureInfo1"), "38, 1, 0, 3, 1, 0, 0, 1");
     // Sub-entries come first, then the tag's own entry, then the MakerNote entry.
     const int32_t own = info.EntryIndexOf("ExposureInfo1");
@@ -649,7 +649,7 @@ TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
                                     "canon-long");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(info.MakerDumpText,
-              "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = SuperFine\r\nFlash Mode = Not fired"
+              "\r\nMacro mode = Normal\r\nSelf Timer =  5\r\nFlash Mode = Not fired"
               "\r\nDrive Mode = Continuous\r\nFocus Mode = MF\r\nLensType = Canon EF 70-210mm f/4"
               "\r\nExposureInfo1 = 80, 2, 5, 0, 0, 1, 0, 3");
     // The lens type is read from the value's bytes (item 22), past the text.
@@ -661,7 +661,8 @@ TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
 TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
     const auto img = CanonArrayFile(0x0001, {38, 7, 0, 4, 99, 0}, "canon-nocode");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(info.MakerDumpText, "\r\nSelf Timer =  7\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
+    EXPECT_EQ(info.MakerDumpText,
+              "\r\nSelf Timer =  0\r\nCompression Rate = RAW\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
     EXPECT_EQ(MakerValue(info, "Macro mode"), "<missing>");
     EXPECT_EQ(MakerValue(info, "Flash Mode"), "<missing>");
 }
@@ -710,7 +711,7 @@ TEST(MakerSamples, DecodedMakerValuesOfRealCameras) {
           {"ImageNumber", "1010163"},
           {"OwnerName", Quoted("Tom Rowan and Sarah Clifton")},
           {"Macro mode", "Normal"},
-          {"Compression Rate", "Basic"},
+          {"Compression Rate", "Fine"},
           {"Flash Mode", "Auto"},
           {"Drive Mode", "Single"},
           {"Focus Mode", "AI Servo"},

@@ -220,14 +220,14 @@ TEST_F(MakerDecoders, LensTextOfFewerFieldsOrUnreadableNumbersCountsZeros) {
     EXPECT_EQ(makernotes::NikonLensText("\"text\""), "0.0-0.0(mm)  F0.0-F0.0");
 }
 
-TEST_F(MakerDecoders, CameraSettingsReadField2ForBothMacroModeAndSelfTimer) {
+TEST_F(MakerDecoders, CameraSettingsReadTheMacroModeAndTheSelfTimerEachFromItsOwnField) {
     Out.Block = false;
-    const std::string lines = Kept(makernotes::CanonCameraSettings("76, 1, 0, 9", &Out));
+    const std::string lines = Kept(makernotes::CanonCameraSettings("76, 1, 4, 9", &Out));
     EXPECT_TRUE(Out.Block);
-    EXPECT_EQ(lines, "\r\nMacro mode = Macro\r\nSelf Timer =  1");
+    EXPECT_EQ(lines, "\r\nMacro mode = Macro\r\nSelf Timer =  4");
     EXPECT_EQ(SubEntryNames(), (Names{"Macro mode", "Self Timer"}));
     const exif::TTagEntry timer = Info.EntryAt(1);
-    EXPECT_EQ(timer.Value, " 1");
+    EXPECT_EQ(timer.Value, " 4");
     EXPECT_EQ(timer.Description, "Self Timer");
     EXPECT_EQ(timer.MakerNote, 1);
     EXPECT_EQ(timer.DataType, exif::TypeAscii);
@@ -236,7 +236,7 @@ TEST_F(MakerDecoders, CameraSettingsReadField2ForBothMacroModeAndSelfTimer) {
 TEST_F(MakerDecoders, CameraSettingsOfEightFieldsGiveAtMostTheItemsUpToField8) {
     const std::string lines = Kept(makernotes::CanonCameraSettings("76, 2, 3, 2, 16, 1, 0, 6", &Out));
     EXPECT_EQ(lines,
-              "\r\nMacro mode = Normal\r\nSelf Timer =  2\r\nCompression Rate = Normal\r\nFlash Mode = External flash"
+              "\r\nMacro mode = Normal\r\nSelf Timer =  3\r\nCompression Rate = Normal\r\nFlash Mode = External flash"
               "\r\nDrive Mode = Continuous\r\nFocus Mode = MF");
     EXPECT_EQ(SubEntryNames(),
               (Names{"Macro mode", "Self Timer", "Compression Rate", "Flash Mode", "Drive Mode", "Focus Mode"}));
