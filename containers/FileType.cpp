@@ -71,6 +71,7 @@ TFileType TypeOfFtyp(std::string_view first) {
 
 TFileType FileTypeOfContent(std::string_view first) {
     using namespace std::string_view_literals;
+    first = first.substr(0, ContentTypeBytes);
     if (first.starts_with("\xFF\xD8"sv)) return TFileType::Jpeg;
     if (first.starts_with("II*\0"sv) || first.starts_with("MM\0*"sv)) return TFileType::Tiff;
     if (first.starts_with("IIRO"sv) || first.starts_with("IIRS"sv) || first.starts_with("MMOR"sv))

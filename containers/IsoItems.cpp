@@ -164,7 +164,7 @@ std::optional<TWantedItem> WantedItemOf(TBoxWalk &walk, const TBox &entry) {
         return std::nullopt;
     }
     if (!encoding.empty()) {
-        walk.Note("item " + std::to_string(id) + " is encoded (" + std::string(encoding) + "); not read");
+        walk.Note("item " + std::to_string(id) + " is encoded (" + Printable(encoding) + "); not read");
         return std::nullopt;
     }
     return wanted;

@@ -20,9 +20,6 @@ using namespace std::string_view_literals;
 using iso::TBox;
 using iso::TBoxWalk;
 
-// Enough for the `ftyp` box and its brands, which tell the kind of file.
-constexpr uint64_t FirstBytes = 4096;
-
 // Canon's box of camera metadata in `moov`: 85c0b687-820f-11e0-8111-f4ce462b6a48.
 constexpr std::string_view CanonUuid = "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48"sv;
 // An XMP packet: be7acfcb-97a9-42e8-9c71-999491e3afac.
@@ -126,6 +123,21 @@ constexpr std::array<TTopLevelBox, 6> TopLevelBoxes = {{
     {"brob", NoteCompressedBox},
 }};
 
+// The kind the `ftyp` box (or the JPEG XL signature) gives, when it is one
+// this reader reads; Unknown for any other first bytes.
+TFileType IsoKindOf(const TByteReader &file) {
+    const TFileType type = FileTypeOfContent(file.Bytes(0, ContentTypeBytes));
+    switch (type) {
+        case TFileType::Heif:
+        case TFileType::Avif:
+        case TFileType::Cr3:
+        case TFileType::JpegXl:
+            return type;
+        default:
+            return TFileType::Unknown;
+    }
+}
+
 // A JPEG XL file may be its bare codestream, without boxes or metadata.
 bool IsBareCodestream(const TByteReader &file) {
     return file.Bytes(0, 2) == "\xFF\x0A"sv;
@@ -135,7 +147,7 @@ bool IsBareCodestream(const TByteReader &file) {
 
 TContainerRead ReadIsoMedia(const TByteReader &file) {
     TContainerRead result;
-    result.Type = FileTypeOfContent(file.Bytes(0, FirstBytes));
+    result.Type = IsoKindOf(file);
     if (IsBareCodestream(file)) return result;
     TBoxWalk walk(file, result);
     TTopLevel top{walk};

@@ -45,4 +45,17 @@ TEST(FileType, IsoMediaFilesAreKnownByTheirBrands) {
     EXPECT_EQ(FileTypeOfContent(Ftyp("isom", "isomiso2mp41")), TFileType::Unknown);
 }
 
+// The ISO media reader reads the kind from the first 4 KiB, the file reader
+// from as many bytes as its first read gives: a brand past 4 KiB counts for
+// neither, and both see the same kind.
+TEST(FileType, BrandsPastTheFirstBytesDoNotCount) {
+    std::string compatible;
+    while (compatible.size() < 5000) compatible += "isom";
+    std::string ftyp = Ftyp("isom", compatible + "avif");
+    for (int k = 0; k < 4; ++k) ftyp[static_cast<size_t>(k)] = static_cast<char>(ftyp.size() >> (24 - 8 * k));
+    EXPECT_EQ(FileTypeOfContent(ftyp), TFileType::Unknown);
+    ftyp.replace(4092, 4, "avif");
+    EXPECT_EQ(FileTypeOfContent(ftyp), TFileType::Avif);
+}
+
 }  // namespace
