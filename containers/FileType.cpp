@@ -78,7 +78,7 @@ TFileType FileTypeOfContent(std::string_view first) {
         return TFileType::Orf;
     if (first.starts_with("IIU\0"sv)) return TFileType::Rw2;
     if (first.starts_with("\x89PNG\r\n\x1A\n"sv)) return TFileType::Png;
-    if (first.starts_with("RIFF"sv) && first.substr(8, 4) == "WEBP") return TFileType::WebP;
+    if (first.starts_with("RIFF"sv) && first.size() >= 12 && first.substr(8, 4) == "WEBP") return TFileType::WebP;
     if (first.starts_with("8BPS"sv)) return TFileType::Psd;
     if (first.starts_with("FUJIFILMCCD-RAW "sv)) return TFileType::Raf;
     // JPEG XL: the container's signature box, or a bare codestream (which

@@ -32,6 +32,9 @@ TEST(FileType, EachKindIsKnownByItsFirstBytes) {
     EXPECT_EQ(FileTypeOfContent("\xFF\x0A\xFA"), TFileType::JpegXl);
     EXPECT_EQ(FileTypeOfContent("RIFF\x10\0\0\0WAVEfmt "s), TFileType::Unknown);
     EXPECT_EQ(FileTypeOfContent(""), TFileType::Unknown);
+    // Too short for the WEBP form type: no kind, and nothing read past the end.
+    EXPECT_EQ(FileTypeOfContent("RIFF"), TFileType::Unknown);
+    EXPECT_EQ(FileTypeOfContent("RIFF\x10\0\0\0WEB"s), TFileType::Unknown);
 }
 
 TEST(FileType, IsoMediaFilesAreKnownByTheirBrands) {
