@@ -7,6 +7,7 @@
 // One walk of the top level hands each box type it knows to its reader;
 // everything else, the image data in `mdat` first of all, is stepped over
 // by its size.
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -56,12 +57,15 @@ struct TTopLevel {
     bool MetaRead = false;
 };
 
+// The TIFF header is looked for in the box's own payload, never in the bytes
+// after a box too small to hold it.
 void ReadCanonTiff(TBoxWalk &walk, const TBox &box, TExifRole role) {
-    if (!iso::IsTiffHeader(walk.File, box.Payload)) {
+    const std::string_view payload = walk.File.Bytes(box.Payload, box.PayloadSize());
+    if (!iso::IsTiffHeader(iso::TSliceReader(payload).Bytes(), 0)) {
         walk.Note(iso::BoxName(box) + " does not start with a TIFF header; not read");
         return;
     }
-    walk.Result.Add(TBlockKind::Exif, walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload, role);
+    walk.Result.Add(TBlockKind::Exif, payload, box.Payload, role);
 }
 
 void ReadCanonBox(TBoxWalk &walk, const TBox &canon, int depth) {
@@ -102,7 +106,7 @@ void ReadXmlBox(TTopLevel &top, const TBox &box) {
 // A `brob` box: the type of the box it stands for, then that box's payload
 // compressed with Brotli, which this reader cannot undo.
 void NoteCompressedBox(TTopLevel &top, const TBox &box) {
-    const std::string_view type = top.Walk.File.Bytes(box.Payload, 4);
+    const std::string_view type = top.Walk.File.Bytes(box.Payload, std::min<uint64_t>(4, box.PayloadSize()));
     for (const TCompressedKind &k : CompressedKinds)
         if (type == k.Type)
             top.Walk.Note("a Brotli-compressed " + std::string(k.Name) + " block (" + iso::BoxName(box) +

@@ -171,6 +171,12 @@ TEST(IsoMediaCr3, FourTiffBlocksWithTheirRolesAndXmp) {
     }
     EXPECT_EQ(r.result.Blocks[4].Kind, TBlockKind::Xmp);
     EXPECT_EQ(r.result.Blocks[4].Bytes, Xmp);
+
+    // An empty CMT1 box followed by the bytes of a TIFF header: they are not
+    // its own (a fuzz finding, which gave an empty Exif block).
+    const Read empty(Box("ftyp", "crx \0\0\0\1crx isom"s) + Box("moov", Box("uuid", canonUuid + Box("CMT1", "") + Tiff)));
+    EXPECT_TRUE(empty.result.Blocks.empty());
+    EXPECT_EQ(empty.result.Notes.size(), 2u);  // CMT1 without a TIFF header, the bytes after it
 }
 
 const std::string JxlStart = "\0\0\0\x0CJXL \r\n\x87\n"s + Box("ftyp", "jxl \0\0\0\0jxl "s);
@@ -184,6 +190,10 @@ TEST(IsoMediaJpegXl, ExifAndXmlBoxesAndANoteForBrotli) {
     EXPECT_EQ(r.result.Blocks[1].Bytes, Xmp);
     ASSERT_EQ(r.result.Notes.size(), 1u);
     EXPECT_NE(r.result.Notes[0].find("Brotli"), std::string::npos);
+    // An empty brob box names no box type: the bytes after it are not its.
+    const Read empty(JxlStart + Box("brob", "") + "Exif\0\0\0\0"s);
+    ASSERT_EQ(empty.result.Notes.size(), 1u);  // the bytes after it, a box past the end
+    EXPECT_EQ(empty.result.Notes[0].find("Brotli"), std::string::npos);
 
     // A 64-bit size after a size of 1; a size of 0 running to the end of the file.
     const std::string exifPayload = Be(0, 4) + Tiff;
