@@ -69,8 +69,12 @@ struct TContainerRead {
 };
 
 // The kind of a file from its first bytes (at least 32 of them when the file
-// has them; brands of ISO media files are read from the ftyp box there).
+// has them; brands of ISO media files are read from the ftyp box there). No
+// byte past the first ContentTypeBytes counts: brands a longer ftyp box
+// lists after them are not read, so that the kind is the same whether the
+// caller hands over those bytes or more of the file.
 TFileType FileTypeOfContent(std::string_view firstBytes);
+inline constexpr uint64_t ContentTypeBytes = 4096;
 
 // One reader per kind. The ISO base media readers (HEIF/HEIC, AVIF, CR3,
 // JPEG XL in its container) share the box walk; ORF and RW2 are TIFF with

@@ -71,13 +71,14 @@ TFileType TypeOfFtyp(std::string_view first) {
 
 TFileType FileTypeOfContent(std::string_view first) {
     using namespace std::string_view_literals;
+    first = first.substr(0, ContentTypeBytes);
     if (first.starts_with("\xFF\xD8"sv)) return TFileType::Jpeg;
     if (first.starts_with("II*\0"sv) || first.starts_with("MM\0*"sv)) return TFileType::Tiff;
     if (first.starts_with("IIRO"sv) || first.starts_with("IIRS"sv) || first.starts_with("MMOR"sv))
         return TFileType::Orf;
     if (first.starts_with("IIU\0"sv)) return TFileType::Rw2;
     if (first.starts_with("\x89PNG\r\n\x1A\n"sv)) return TFileType::Png;
-    if (first.starts_with("RIFF"sv) && first.substr(8, 4) == "WEBP") return TFileType::WebP;
+    if (first.starts_with("RIFF"sv) && first.size() >= 12 && first.substr(8, 4) == "WEBP") return TFileType::WebP;
     if (first.starts_with("8BPS"sv)) return TFileType::Psd;
     if (first.starts_with("FUJIFILMCCD-RAW "sv)) return TFileType::Raf;
     // JPEG XL: the container's signature box, or a bare codestream (which

@@ -55,13 +55,13 @@ THeader HeaderAt(const TByteReader &file, uint64_t at, uint64_t end) {
     return h;
 }
 
-std::string Printable(std::string_view type) {
+}  // namespace
+
+std::string Printable(std::string_view bytes, size_t limit) {
     std::string s;
-    for (char c : type) s += (c >= 0x20 && c < 0x7F) ? c : '?';
+    for (char c : bytes.substr(0, limit)) s += (c >= 0x20 && c < 0x7F) ? c : '?';
     return s;
 }
-
-}  // namespace
 
 std::string BoxName(const TBox &box) {
     return "'" + Printable(box.Type) + "' box at offset " + std::to_string(box.Start);

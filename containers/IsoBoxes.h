@@ -72,6 +72,9 @@ private:
 
 // "'meta' box at offset 32", with the type's unprintable bytes shown as '?'.
 std::string BoxName(const TBox &box);
+// The file's bytes as a note may quote them: at most `limit` of them, each
+// one outside printable ASCII (a control character above all) shown as '?'.
+std::string Printable(std::string_view bytes, size_t limit = 32);
 
 // True when the bytes at `offset` open a TIFF structure ("MM\0*" or "II*\0").
 bool IsTiffHeader(const TByteReader &bytes, uint64_t offset);

@@ -164,7 +164,7 @@ std::optional<TWantedItem> WantedItemOf(TBoxWalk &walk, const TBox &entry) {
         return std::nullopt;
     }
     if (!encoding.empty()) {
-        walk.Note("item " + std::to_string(id) + " is encoded (" + std::string(encoding) + "); not read");
+        walk.Note("item " + std::to_string(id) + " is encoded (" + Printable(encoding) + "); not read");
         return std::nullopt;
     }
     return wanted;
@@ -324,11 +324,17 @@ std::vector<TSpan> SpansOf(TBoxWalk &walk, uint32_t id, const TItemLocation &ite
 
 // Item bytes: a view over the file for one extent, else the extents put
 // together in bytes the result owns, as many as the budget of owned bytes
-// (shared by all items of the file) allows.
+// (shared by all items of the file) allows. The budget is the file's size,
+// at most MaxOwnedBlock: the extents of real items never overlap, so all of
+// them together hold no more bytes than the file; more means extents that
+// read the same bytes over and over, with which a file of a few KiB would
+// have the reader copy megabytes.
 struct TItemBytes {
     std::string_view Bytes;
     uint64_t FileOffset = 0;  // 0 for owned bytes
 };
+
+uint64_t OwnedBudget(const TByteReader &file) { return std::min(MaxOwnedBlock, file.Size()); }
 
 TItemBytes BytesOf(TBoxWalk &walk, uint32_t id, const std::vector<TSpan> &spans, uint64_t &ownedBudget) {
     if (spans.size() == 1) return {walk.File.Bytes(spans[0].Offset, spans[0].Length), spans[0].Offset};
@@ -338,8 +344,9 @@ TItemBytes BytesOf(TBoxWalk &walk, uint32_t id, const std::vector<TSpan> &spans,
         joined += walk.File.Bytes(s.Offset, take);
         ownedBudget -= take;
         if (take < s.Length) {
-            walk.Note("the metadata items put together from several extents pass " + std::to_string(MaxOwnedBlock) +
-                      " bytes in all; item " + std::to_string(id) + " was cut there");
+            walk.Note("the metadata items put together from several extents pass " +
+                      std::to_string(OwnedBudget(walk.File)) + " bytes in all; item " + std::to_string(id) +
+                      " was cut there");
             break;
         }
     }
@@ -366,7 +373,7 @@ void ReadItems(TBoxWalk &walk, const TMetaBoxes &boxes, int depth) {
     std::set<uint32_t> ids;
     for (const TWantedItem &w : wanted) ids.insert(w.Id);
     const std::map<uint32_t, TItemLocation> locations = TLocationReader(walk, *boxes.ItemLocations, ids).Read();
-    uint64_t ownedBudget = MaxOwnedBlock;
+    uint64_t ownedBudget = OwnedBudget(walk.File);
     for (const TWantedItem &w : wanted) {
         const auto found = locations.find(w.Id);
         if (found == locations.end()) {

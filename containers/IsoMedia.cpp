@@ -7,6 +7,7 @@
 // One walk of the top level hands each box type it knows to its reader;
 // everything else, the image data in `mdat` first of all, is stepped over
 // by its size.
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -19,9 +20,6 @@ namespace {
 using namespace std::string_view_literals;
 using iso::TBox;
 using iso::TBoxWalk;
-
-// Enough for the `ftyp` box and its brands, which tell the kind of file.
-constexpr uint64_t FirstBytes = 4096;
 
 // Canon's box of camera metadata in `moov`: 85c0b687-820f-11e0-8111-f4ce462b6a48.
 constexpr std::string_view CanonUuid = "\x85\xc0\xb6\x87\x82\x0f\x11\xe0\x81\x11\xf4\xce\x46\x2b\x6a\x48"sv;
@@ -59,12 +57,15 @@ struct TTopLevel {
     bool MetaRead = false;
 };
 
+// The TIFF header is looked for in the box's own payload, never in the bytes
+// after a box too small to hold it.
 void ReadCanonTiff(TBoxWalk &walk, const TBox &box, TExifRole role) {
-    if (!iso::IsTiffHeader(walk.File, box.Payload)) {
+    const std::string_view payload = walk.File.Bytes(box.Payload, box.PayloadSize());
+    if (!iso::IsTiffHeader(iso::TSliceReader(payload).Bytes(), 0)) {
         walk.Note(iso::BoxName(box) + " does not start with a TIFF header; not read");
         return;
     }
-    walk.Result.Add(TBlockKind::Exif, walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload, role);
+    walk.Result.Add(TBlockKind::Exif, payload, box.Payload, role);
 }
 
 void ReadCanonBox(TBoxWalk &walk, const TBox &canon, int depth) {
@@ -105,7 +106,7 @@ void ReadXmlBox(TTopLevel &top, const TBox &box) {
 // A `brob` box: the type of the box it stands for, then that box's payload
 // compressed with Brotli, which this reader cannot undo.
 void NoteCompressedBox(TTopLevel &top, const TBox &box) {
-    const std::string_view type = top.Walk.File.Bytes(box.Payload, 4);
+    const std::string_view type = top.Walk.File.Bytes(box.Payload, std::min<uint64_t>(4, box.PayloadSize()));
     for (const TCompressedKind &k : CompressedKinds)
         if (type == k.Type)
             top.Walk.Note("a Brotli-compressed " + std::string(k.Name) + " block (" + iso::BoxName(box) +
@@ -126,6 +127,21 @@ constexpr std::array<TTopLevelBox, 6> TopLevelBoxes = {{
     {"brob", NoteCompressedBox},
 }};
 
+// The kind the `ftyp` box (or the JPEG XL signature) gives, when it is one
+// this reader reads; Unknown for any other first bytes.
+TFileType IsoKindOf(const TByteReader &file) {
+    const TFileType type = FileTypeOfContent(file.Bytes(0, ContentTypeBytes));
+    switch (type) {
+        case TFileType::Heif:
+        case TFileType::Avif:
+        case TFileType::Cr3:
+        case TFileType::JpegXl:
+            return type;
+        default:
+            return TFileType::Unknown;
+    }
+}
+
 // A JPEG XL file may be its bare codestream, without boxes or metadata.
 bool IsBareCodestream(const TByteReader &file) {
     return file.Bytes(0, 2) == "\xFF\x0A"sv;
@@ -135,7 +151,7 @@ bool IsBareCodestream(const TByteReader &file) {
 
 TContainerRead ReadIsoMedia(const TByteReader &file) {
     TContainerRead result;
-    result.Type = FileTypeOfContent(file.Bytes(0, FirstBytes));
+    result.Type = IsoKindOf(file);
     if (IsBareCodestream(file)) return result;
     TBoxWalk walk(file, result);
     TTopLevel top{walk};

@@ -1,5 +1,7 @@
 #include "fuzz/FuzzChecks.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -141,6 +143,62 @@ void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment) {
             Expect(e.Value.size() <= segment.size(), "IPTC value no longer than the segment", e.Name);
         CheckTerminalName(e.Description, "IPTC description");
         CheckTerminalText(e.Value, "IPTC value");
+    }
+}
+
+namespace {
+
+// Whether `part` lies wholly inside `whole`; `at` is then its offset there.
+bool Within(std::string_view part, std::string_view whole, size_t &at) {
+    const auto p = reinterpret_cast<uintptr_t>(part.data()), w = reinterpret_cast<uintptr_t>(whole.data());
+    if (p < w || p - w > whole.size() || part.size() > whole.size() - (p - w)) return false;
+    at = p - w;
+    return true;
+}
+
+bool OpensTiff(std::string_view bytes) {
+    using namespace std::string_view_literals;
+    return bytes.starts_with("II*\0"sv) || bytes.starts_with("MM\0*"sv);
+}
+
+}  // namespace
+
+void CheckContainerRead(const containers::TContainerRead &read, std::string_view input, const TContainerKinds &kinds) {
+    const containers::TFileType content = containers::FileTypeOfContent(input);
+    const bool ofKind = std::ranges::find(kinds.Reads, content) != kinds.Reads.end();
+    Expect(read.Type == (ofKind ? content : kinds.Otherwise), "container type is the one its first bytes give",
+           containers::FileTypeName(read.Type));
+    for (const std::string &owned : read.Owned)
+        if (owned.size() > containers::MaxOwnedBlock) Fail("owned bytes within MaxOwnedBlock", std::to_string(owned.size()));
+    for (const containers::TBlock &b : read.Blocks) {
+        if (kinds.ExifOpensTiff && b.Kind == containers::TBlockKind::Exif)
+            Expect(OpensTiff(b.Bytes), "an Exif block starts with a TIFF header", b.Bytes);
+        if (b.Bytes.empty()) continue;
+        size_t at = 0;
+        if (Within(b.Bytes, input, at)) {
+            if (b.FileOffset != at)
+                Fail("a block's file offset is where it lies in the input",
+                     std::to_string(b.FileOffset) + " for " + std::to_string(at));
+            continue;
+        }
+        Expect(std::ranges::any_of(read.Owned, [&](const std::string &o) { return Within(b.Bytes, o, at); }),
+               "a block lies in the input or in the result's owned bytes");
+        Expect(b.FileOffset == 0, "a block of owned bytes has no file offset");
+    }
+    for (const std::string &note : read.Notes)
+        Expect(!note.empty() && std::ranges::all_of(note, [](char c) { return c >= 0x20 && c < 0x7F; }),
+               "a note is one line of printable ASCII", note);
+}
+
+void CheckSameRead(const containers::TContainerRead &a, const containers::TContainerRead &b, std::string_view input) {
+    Expect(a.Type == b.Type && a.Notes == b.Notes, "a second read gives the same type and notes");
+    Expect(a.Blocks.size() == b.Blocks.size(), "a second read gives as many blocks");
+    for (size_t i = 0; i < a.Blocks.size(); ++i) {
+        const containers::TBlock &x = a.Blocks[i], &y = b.Blocks[i];
+        size_t at = 0;
+        Expect(x.Kind == y.Kind && x.Role == y.Role && x.FileOffset == y.FileOffset && x.Bytes == y.Bytes &&
+                   (!Within(x.Bytes, input, at) || x.Bytes.data() == y.Bytes.data()),
+               "a second read gives the same blocks");
     }
 }
 

@@ -3,7 +3,10 @@
 // broke it. They look for wrong results, not only for faults.
 #pragma once
 
+#include <span>
 #include <string_view>
+
+#include "containers/Container.h"
 
 namespace exif {
 class TImageInfo;
@@ -38,5 +41,21 @@ void CheckEntryStore(const exif::TImageInfo &info);
 // The IPTC entries of a segment: records 2 and 8 only, one entry per
 // repeatable dataset, lookups consistent, no more entries than datasets fit.
 void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment);
+
+// What a container reader is expected to give.
+struct TContainerKinds {
+    std::span<const containers::TFileType> Reads;  // the kinds it reads
+    containers::TFileType Otherwise;               // its Type for any other bytes
+    bool ExifOpensTiff;                            // its Exif blocks start with a TIFF header
+};
+
+// A container reader's result over `input`: its Type what FileTypeOfContent
+// says when that is a kind the reader reads; every block a view over the
+// input (its FileOffset where it starts) or over bytes the result owns
+// (FileOffset 0), no owned bytes past MaxOwnedBlock; every note one line of
+// printable ASCII, as the command-line tool prints it.
+void CheckContainerRead(const containers::TContainerRead &read, std::string_view input, const TContainerKinds &kinds);
+// Two reads of the same input give the same Type, blocks and notes.
+void CheckSameRead(const containers::TContainerRead &a, const containers::TContainerRead &b, std::string_view input);
 
 }  // namespace fuzzcheck

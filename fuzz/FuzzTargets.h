@@ -27,14 +27,27 @@ void IptcSegment(const uint8_t *data, size_t size);
 // A whole file through the view both the dialog and exifinfo show: the EXIF
 // and IPTC rows, the export text and the listings.
 void ImageView(const uint8_t *data, size_t size);
+// A file's bytes through one container reader (containers/Container.h):
+// the ISO base media box walk (HEIF/HEIC, AVIF, CR3, JPEG XL), PNG, WebP,
+// PSD and RAF.
+void IsoMedia(const uint8_t *data, size_t size);
+void Png(const uint8_t *data, size_t size);
+void WebP(const uint8_t *data, size_t size);
+void Psd(const uint8_t *data, size_t size);
+void Raf(const uint8_t *data, size_t size);
 
 // clang-format off
-inline constexpr std::array<TTarget, 5> Targets = {{
+inline constexpr std::array<TTarget, 10> Targets = {{
     {"jpeg_scan", JpegScan},
     {"tiff_read", TiffRead},
     {"maker_note", MakerNote},
     {"iptc_segment", IptcSegment},
     {"image_view", ImageView},
+    {"iso_media", IsoMedia},
+    {"png", Png},
+    {"webp", WebP},
+    {"psd", Psd},
+    {"raf", Raf},
 }};
 // clang-format on
 

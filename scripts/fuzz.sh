@@ -10,7 +10,8 @@
 # where the fuzzing happens, and build/fuzz-assert (libstdc++ assertions,
 # -D_GLIBCXX_ASSERTIONS), which then replays everything the run found.
 # Seeds come from the repository (fuzz/corpus/TARGET, the regression files
-# in tests/data/crashes/TARGET and, for whole files, tests/data/samples) and
+# in tests/data/crashes/TARGET and, for whole files, tests/data/samples,
+# samples-modern and containers as they fit the target) and
 # are only read; new inputs go into a working corpus outside the source tree
 # (build/fuzz-corpus/TARGET, or $FUZZ_WORK/TARGET). A finding is minimised
 # into tests/data/crashes/TARGET, where the normal test run reads it back.
@@ -20,7 +21,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
-targets=(jpeg_scan tiff_read maker_note iptc_segment image_view)
+targets=(jpeg_scan tiff_read maker_note iptc_segment image_view iso_media png webp psd raf)
 asan_dir=$root/build/fuzz-asan
 assert_dir=$root/build/fuzz-assert
 work_root=${FUZZ_WORK:-$root/build/fuzz-corpus}
@@ -54,7 +55,10 @@ seeds() {
     local t=$1 dirs=("$root/fuzz/corpus/$t")
     [ -d "$root/tests/data/crashes/$t" ] && dirs+=("$root/tests/data/crashes/$t")
     case $t in
-        jpeg_scan | tiff_read | image_view) dirs+=("$root/tests/data/samples") ;;
+        jpeg_scan | tiff_read) dirs+=("$root/tests/data/samples") ;;
+        image_view) dirs+=("$root/tests/data/samples" "$root/tests/data/samples-modern" "$root/tests/data/containers") ;;
+        iso_media) dirs+=("$root/tests/data/samples-modern") ;;
+        png | webp | psd) dirs+=("$root/tests/data/containers") ;;
     esac
     printf '%s\n' "${dirs[@]}"
 }

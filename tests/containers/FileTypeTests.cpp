@@ -32,6 +32,9 @@ TEST(FileType, EachKindIsKnownByItsFirstBytes) {
     EXPECT_EQ(FileTypeOfContent("\xFF\x0A\xFA"), TFileType::JpegXl);
     EXPECT_EQ(FileTypeOfContent("RIFF\x10\0\0\0WAVEfmt "s), TFileType::Unknown);
     EXPECT_EQ(FileTypeOfContent(""), TFileType::Unknown);
+    // Too short for the WEBP form type: no kind, and nothing read past the end.
+    EXPECT_EQ(FileTypeOfContent("RIFF"), TFileType::Unknown);
+    EXPECT_EQ(FileTypeOfContent("RIFF\x10\0\0\0WEB"s), TFileType::Unknown);
 }
 
 TEST(FileType, IsoMediaFilesAreKnownByTheirBrands) {
@@ -43,6 +46,19 @@ TEST(FileType, IsoMediaFilesAreKnownByTheirBrands) {
     EXPECT_EQ(FileTypeOfContent(Ftyp("mif1", "mif1heic")), TFileType::Heif);
     EXPECT_EQ(FileTypeOfContent(Ftyp("mif2", "mif2avif")), TFileType::Avif);
     EXPECT_EQ(FileTypeOfContent(Ftyp("isom", "isomiso2mp41")), TFileType::Unknown);
+}
+
+// The ISO media reader reads the kind from the first 4 KiB, the file reader
+// from as many bytes as its first read gives: a brand past 4 KiB counts for
+// neither, and both see the same kind.
+TEST(FileType, BrandsPastTheFirstBytesDoNotCount) {
+    std::string compatible;
+    while (compatible.size() < 5000) compatible += "isom";
+    std::string ftyp = Ftyp("isom", compatible + "avif");
+    for (int k = 0; k < 4; ++k) ftyp[static_cast<size_t>(k)] = static_cast<char>(ftyp.size() >> (24 - 8 * k));
+    EXPECT_EQ(FileTypeOfContent(ftyp), TFileType::Unknown);
+    ftyp.replace(4092, 4, "avif");
+    EXPECT_EQ(FileTypeOfContent(ftyp), TFileType::Avif);
 }
 
 }  // namespace
