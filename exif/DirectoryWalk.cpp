@@ -59,8 +59,7 @@ std::string UserCommentFrom(std::string_view raw, int64_t size, bool bigEndian) 
 
 }  // namespace
 
-TDirectoryWalk::TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote)
-    : Info(info), IdentifyMakerNote(identifyMakerNote) {}
+TDirectoryWalk::TDirectoryWalk(TImageInfo &info) : Info(info) {}
 
 // ------------------------------------------------------------- directory walk
 

@@ -32,7 +32,7 @@ struct TWalkContext {
 
 class TDirectoryWalk {
 public:
-    TDirectoryWalk(TImageInfo &info, MakerNoteIdentifier identifyMakerNote);
+    explicit TDirectoryWalk(TImageInfo &info);
 
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
@@ -44,7 +44,6 @@ public:
 
 private:
     TImageInfo &Info;
-    MakerNoteIdentifier IdentifyMakerNote;
     std::set<Pos> Visited;
     TWalkBudget WalkBudget;
     int64_t EntriesLooked = 0;

@@ -30,7 +30,7 @@ TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerN
 TImageInfo::~TImageInfo() = default;
 
 TDirectoryWalk &TImageInfo::Walker() {
-    if (!Walk) Walk = std::make_unique<TDirectoryWalk>(*this, IdentifyMakerNote);
+    if (!Walk) Walk = std::make_unique<TDirectoryWalk>(*this);
     return *Walk;
 }
 
