@@ -281,14 +281,6 @@ class XmpProperties(ExifinfoCase):
         with open(self.path("out.txt"), "rb") as f:
             self.assertIn(b"\r\nObject name=Title\r\n\r\nXMP\r\n", f.read())
 
-    def test_xmp_text_is_windows_1252_in_the_export_and_utf8_on_the_terminal(self):
-        image = self.put("xmp.jpg", jpeg_with_xmp(xmp_packet("structures.xmp")))
-        self.assertIn("exif:UserComment=\u00fc\u20ac?\n".encode(), run(image).stdout)
-        self.assertIn(b"dc:description=line1\\nline2\n", run(image).stdout)
-        run("--export", self.path("out.txt"), image)
-        with open(self.path("out.txt"), "rb") as f:
-            self.assertIn(b"\r\nexif:UserComment=\xfc\x80?\r\n", f.read())
-
     def test_a_packet_without_properties_is_no_metadata_and_its_notes_reach_stderr_escaped(self):
         rdf = ("<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
                "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/'>"
