@@ -11,7 +11,7 @@ ctest --test-dir build/native --output-on-failure -j"$(nproc)"
 
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer"
 scripts/build-native.sh build/asan -DCMAKE_BUILD_TYPE=Debug -DEXIFVIEW_SANITIZE=ON
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp" \
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 LSAN_OPTIONS=suppressions="$PWD/scripts/lsan-suppressions.txt" \
     ctest --test-dir build/asan --output-on-failure -j"$(nproc)"
 
 echo "== fuzz targets (libFuzzer smoke run: a fixed number of executions each)"

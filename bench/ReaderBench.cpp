@@ -44,7 +44,7 @@ size_t ExifViewFile(const std::string &path) {
     request.SizeFromFile = true;
     request.Separators = params::AnyPathSeparators;
     const params::ImageView view = params::BuildImageView(path, request);
-    return params::ExportText(view.Exif, view.Iptc).size();
+    return params::ExportText(view).size();
 }
 
 size_t LibexifFile(const std::string &path) {

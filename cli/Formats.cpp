@@ -23,6 +23,7 @@ size_t ExportSize(const params::ImageView &view) {
     size_t size = view.Exif.Comment.size() + 32;
     for (const params::GridRow &row : view.Exif.Rows) size += row.Name.size() + row.Value.size() + 2;
     for (const params::GridRow &row : view.Iptc.Rows) size += row.Name.size() + row.Value.size() + 2;
+    for (const params::GridRow &row : view.Xmp.Rows) size += row.Name.size() + row.Value.size() + 2;
     return size;
 }
 
@@ -40,6 +41,22 @@ void AddExportLines(std::string &out, const params::ImageView &view) {
         out += "\nIPTC\n";
         AddRows(out, view.Iptc.Rows);
     }
+    if (view.Xmp.Visible) {
+        out += "\nXMP\n";
+        AddRows(out, view.Xmp.Rows);
+    }
+}
+
+// A field's JSON value: a string, or for an XMP bag or sequence a list of
+// its items.
+std::string JsonValue(const Field &f) {
+    if (!f.IsList) return JsonString(Utf8OfWindows1252(f.Value));
+    std::string out = "[";
+    for (const std::string &item : f.Items) {
+        if (out.size() > 1) out += ", ";
+        out += JsonString(Utf8OfWindows1252(item));
+    }
+    return out + "]";
 }
 
 // The export's lines with every value escaped, or only the selected rows.
@@ -82,7 +99,7 @@ public:
         out += "  \"SourceFile\": " + JsonString(r.Name);
         if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
             out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8OfWindows1252(f.Key)) + ": " + JsonString(Utf8OfWindows1252(f.Value));
+        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8OfWindows1252(f.Key)) + ": " + JsonValue(f);
         out += "\n}";
     }
 

@@ -14,7 +14,7 @@ namespace {
 
 // The dialog's own rows before the stored entries.
 constexpr size_t FileRowCount = 4;
-constexpr size_t GroupCount = 4;  // RowGroup's values
+constexpr size_t GroupCount = 5;  // RowGroup's values
 
 bool IsPlaceholder(const params::GridRow &row) {
     return row.Name.empty() && row.Value.empty();
@@ -46,6 +46,8 @@ std::string_view GroupName(RowGroup group) {
             return "MakerNote";
         case RowGroup::Iptc:
             return "IPTC";
+        case RowGroup::Xmp:
+            return "XMP";
         case RowGroup::Exif:
             break;
     }
@@ -61,12 +63,23 @@ struct RowRef {
     RowGroup Group;
     const std::string *Name;
     const std::string *Value;
+    const params::GridRow *List = nullptr;  // an XMP bag or sequence
 };
+
+Field FieldOf(const RowRef &row, std::string key) {
+    Field f{row.Group, *row.Name, std::move(key), *row.Value};
+    if (row.List) {
+        f.IsList = true;
+        f.Items = row.List->Items;
+    }
+    return f;
+}
 
 std::vector<RowRef> RowsOf(const params::ImageView &view) {
     std::vector<RowRef> refs;
     const std::vector<params::GridRow> &rows = view.Exif.Rows;
-    refs.reserve(rows.size() + 1 + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0));
+    refs.reserve(rows.size() + 1 + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0) +
+                 (view.Xmp.Visible ? view.Xmp.Rows.size() : 0));
     const bool fileRows = HasFileRows(view.Exif);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (IsPlaceholder(rows[i])) continue;
@@ -81,6 +94,9 @@ std::vector<RowRef> RowsOf(const params::ImageView &view) {
     if (view.Iptc.Visible)
         for (const params::GridRow &row : view.Iptc.Rows)
             if (!IsPlaceholder(row)) refs.push_back({RowGroup::Iptc, &row.Name, &row.Value});
+    if (view.Xmp.Visible)
+        for (const params::GridRow &row : view.Xmp.Rows)
+            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Xmp, &row.Name, &row.Value, row.IsList ? &row : nullptr});
     return refs;
 }
 
@@ -121,7 +137,7 @@ std::vector<Field> FieldsOf(const params::ImageView &view) {
     std::vector<Field> fields;
     const std::vector<RowRef> rows = RowsOf(view);
     fields.reserve(rows.size());
-    for (const RowRef &row : rows) fields.push_back({row.Group, *row.Name, {}, *row.Value});
+    for (const RowRef &row : rows) fields.push_back(FieldOf(row, {}));
     AssignKeys(fields);
     return fields;
 }
@@ -145,8 +161,7 @@ std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::ve
             ++total;
             if (j <= i && rows[j].Group == rows[i].Group) ++ordinal;
         }
-        Field f{rows[i].Group, *rows[i].Name, KeyOf(rows[i].Group, std::string(bases[i]), total, ordinal),
-                *rows[i].Value};
+        Field f = FieldOf(rows[i], KeyOf(rows[i].Group, std::string(bases[i]), total, ordinal));
         if (Selected(f, tags)) fields.push_back(std::move(f));
     }
     return fields;

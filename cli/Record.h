@@ -13,8 +13,8 @@ namespace cli {
 
 // Where a row comes from: the dialog's four file rows, the EXIF directories
 // (main image, EXIF, GPS, interoperability, sub-images), the camera maker's
-// note, the IPTC datasets.
-enum class RowGroup { File, Exif, MakerNote, Iptc };
+// note, the IPTC datasets, the XMP properties.
+enum class RowGroup { File, Exif, MakerNote, Iptc, Xmp };
 
 std::string_view GroupName(RowGroup group);
 
@@ -23,10 +23,14 @@ struct Field {
     std::string Name;   // as the dialog shows it (Windows-1252)
     std::string Key;    // unique within the file, for JSON and CSV (Windows-1252)
     std::string Value;  // as the dialog shows it (Windows-1252)
+    // An XMP bag or sequence: its items (Windows-1252), a list in JSON.
+    bool IsList = false;
+    std::vector<std::string> Items = {};
 };
 
 // The fields of a view in the export's order: the EXIF rows, UserComment,
-// the IPTC rows, each in its group (file rows, EXIF, maker note, IPTC).
+// the IPTC rows, the XMP rows, each in its group (file rows, EXIF, maker
+// note, IPTC, XMP).
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view);
 

@@ -84,11 +84,15 @@ std::string ApplyDecimal(const Options &o) {
     return separator;
 }
 
-// The texts of a view that may hold numbers.
+// The texts of a view that may hold numbers, and the XMP texts, which hold
+// none the reader wrote but must not hold the mark either.
 std::vector<std::string *> TextsOf(params::ImageView &view) {
     std::vector<std::string *> texts;
-    for (std::vector<params::GridRow> *rows : {&view.Exif.Rows, &view.Iptc.Rows})
-        for (params::GridRow &row : *rows) texts.insert(texts.end(), {&row.Name, &row.Value});
+    for (std::vector<params::GridRow> *rows : {&view.Exif.Rows, &view.Iptc.Rows, &view.Xmp.Rows})
+        for (params::GridRow &row : *rows) {
+            texts.insert(texts.end(), {&row.Name, &row.Value});
+            for (std::string &item : row.Items) texts.push_back(&item);
+        }
     texts.insert(texts.end(), {&view.Exif.Comment, &view.Listing});
     return texts;
 }
@@ -190,7 +194,9 @@ int ReadView(const Options &o, const InputFile &file, const std::string &markedS
     }
     view = markedSeparator.empty() ? params::BuildImageView(ReaderPath(name), RequestFor(o, name))
                                    : MarkedView(ReaderPath(name), RequestFor(o, name), markedSeparator);
-    for (const std::string &note : view.Notes) Note(name, note);
+    // Notes may quote the file's own text (an XMP attribute's value): its
+    // control characters must not reach the terminal.
+    for (const std::string &note : view.Notes) Note(name, EscapeUtf8Controls(note));
     if (view.HasMetadata) return ExitOk;
     switch (view.Failure) {
         case exif::TReadFailure::Missing:
@@ -205,7 +211,7 @@ int ReadView(const Options &o, const InputFile &file, const std::string &markedS
         default:
             break;
     }
-    Note(name, "no EXIF or IPTC data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
+    Note(name, "no EXIF, IPTC or XMP data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
     return ExitNoMetadata;
 }
 
@@ -304,7 +310,7 @@ int ExportRun(const Options &o) {
     const int status = ReadView(o, {name, false}, {}, view);
     if (status == ExitUnreadable) return status;
     std::string error;
-    switch (WriteReplacing(o.ExportPath, params::ExportText(view.Exif, view.Iptc), error)) {
+    switch (WriteReplacing(o.ExportPath, params::ExportText(view), error)) {
         case ExportResult::Written:
             return status;
         case ExportResult::Refused:

@@ -23,6 +23,27 @@ void SetGridColumns(ui::TTextGrid &grid) {
     grid.SetColWidth(1, 212);
 }
 
+void FillGrid(ui::TTextGrid &grid, const std::vector<params::GridRow> &rows) {
+    grid.SetColCount(2);
+    grid.SetRowCount(static_cast<int>(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        grid.SetCell(0, static_cast<int>(r), rows[r].Name);
+        grid.SetCell(1, static_cast<int>(r), rows[r].Value);
+    }
+}
+
+// An XMP value's line breaks are LF, as XML reads them; an edit box breaks
+// lines at CR LF only.
+std::string WithCrLf(const std::string &text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+        out += text[i];
+    }
+    return out;
+}
+
 }  // namespace
 
 TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
@@ -36,6 +57,10 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
       IptcGrid(TshIPTC, 12, 12, 395, 231, 0),
       EdtName(TshIPTC, 12, 256, 395, 21, 1),
       MemData(TshIPTC, 12, 280, 395, 49, false, 2),
+      TshXmp(PgControl, "XMP"),
+      XmpGrid(TshXmp, 12, 12, 395, 231, 0),
+      EdtXmpName(TshXmp, 12, 256, 395, 21, 1, true),
+      MemXmpData(TshXmp, 12, 280, 395, 49, true, 2),
       BOk(*this, 360, 392, 78, 25, "Ok", 1),
       BExport(*this, 12, 392, 78, 25, "Export", 2),
       host_(host) {
@@ -49,8 +74,12 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     };
     ExifGrid.OnDrawCell = drawCell;
     IptcGrid.OnDrawCell = drawCell;
+    XmpGrid.OnDrawCell = drawCell;
     IptcGrid.OnSelectCell = [this](ui::TTextGrid &grid, int col, int row, bool &canSelect) {
         IptcGridSelectCell(grid, col, row, canSelect);
+    };
+    XmpGrid.OnSelectCell = [this](ui::TTextGrid &grid, int col, int row, bool &canSelect) {
+        XmpGridSelectCell(grid, col, row, canSelect);
     };
     BOk.OnClick = [this] { BOkClick(); };
     BExport.OnClick = [this] { BExportClick(); };
@@ -75,13 +104,14 @@ void TParamsForm::FormCreate() {
 }
 
 void TParamsForm::FillGrids(const std::string &fileName) {
-    // Both tabs from one read of the file.
+    // Every tab from one read of the file.
     params::ViewRequest request;
     request.ImageWidth = host_.ImageWidth ? host_.ImageWidth() : 0;
     request.ImageHeight = host_.ImageHeight ? host_.ImageHeight() : 0;
     const params::ImageView view = params::BuildImageView(fileName, request);
     FillExifGrid(view.Exif);
     FillIptcGrid(view.Iptc);
+    FillXmpGrid(view.Xmp);
 }
 
 void TParamsForm::FillExifGrid(const params::ExifView &view) {
@@ -111,14 +141,20 @@ void TParamsForm::FillIptcGrid(const params::IptcView &view) {
         TshIPTC.SetTabVisible(false);
         return;
     }
-    IptcGrid.SetColCount(2);
-    IptcGrid.SetRowCount(static_cast<int>(view.Rows.size()));
-    for (size_t r = 0; r < view.Rows.size(); ++r) {
-        IptcGrid.SetCell(0, static_cast<int>(r), view.Rows[r].Name);
-        IptcGrid.SetCell(1, static_cast<int>(r), view.Rows[r].Value);
-    }
+    FillGrid(IptcGrid, view.Rows);
     EdtName.SetText(IptcGrid.Cell(0, 0));
     MemData.SetText(IptcGrid.Cell(1, 0));
+}
+
+void TParamsForm::FillXmpGrid(const params::XmpView &view) {
+    SetGridColumns(XmpGrid);
+    if (!view.Visible) {
+        TshXmp.SetTabVisible(false);
+        return;
+    }
+    FillGrid(XmpGrid, view.Rows);
+    EdtXmpName.SetText(XmpGrid.Cell(0, 0));
+    MemXmpData.SetText(WithCrLf(XmpGrid.Cell(1, 0)));
 }
 
 void TParamsForm::GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state) {
@@ -149,6 +185,12 @@ void TParamsForm::IptcGridSelectCell(ui::TTextGrid &, int, int row, bool &canSel
     canSelect = true;
 }
 
+void TParamsForm::XmpGridSelectCell(ui::TTextGrid &, int, int row, bool &canSelect) {
+    EdtXmpName.SetText(XmpGrid.Cell(0, row));
+    MemXmpData.SetText(WithCrLf(XmpGrid.Cell(1, row)));
+    canSelect = true;
+}
+
 void TParamsForm::FormKeyPress(char &key) {
     if (key == '\x1b' || key == '\r') Close();
 }
@@ -158,10 +200,13 @@ void TParamsForm::BOkClick() {
 }
 
 std::string TParamsForm::ExportText() {
+    // A hidden tab's grid is left out, as the view model leaves out a
+    // block the file does not have.
     const std::vector<params::GridRow> exifRows = GridRows(ExifGrid);
-    if (!TshIPTC.TabVisible()) return params::ExportText(exifRows, Memo.Text(), nullptr);
     const std::vector<params::GridRow> iptcRows = GridRows(IptcGrid);
-    return params::ExportText(exifRows, Memo.Text(), &iptcRows);
+    const std::vector<params::GridRow> xmpRows = GridRows(XmpGrid);
+    return params::ExportText(exifRows, Memo.Text(), TshIPTC.TabVisible() ? &iptcRows : nullptr,
+                              TshXmp.TabVisible() ? &xmpRows : nullptr);
 }
 
 void TParamsForm::BExportClick() {

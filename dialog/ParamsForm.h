@@ -1,6 +1,6 @@
 // The "EXIF / IPTC" dialog: the EXIF tab (file rows, every EXIF entry, the
-// user comment), the IPTC tab (hidden when the file has none), and the export
-// of both to a text file.
+// user comment), the IPTC tab and the XMP tab (each hidden when the file has
+// none), and the export of all of them to a text file.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,10 @@ public:
     ui::TTextGrid IptcGrid;
     ui::TEdit EdtName;
     ui::TMemo MemData;
+    ui::TTabSheet TshXmp;
+    ui::TTextGrid XmpGrid;
+    ui::TEdit EdtXmpName;  // the current row's name and value, read-only
+    ui::TMemo MemXmpData;
     ui::TButton BOk;
     ui::TButton BExport;
     ui::TSaveDialog SaveDialog;
@@ -46,12 +50,14 @@ public:
     void FillGrids(const std::string &fileName);
     void FillExifGrid(const params::ExifView &view);
     void FillIptcGrid(const params::IptcView &view);
+    void FillXmpGrid(const params::XmpView &view);
     void AddExifRow(int row, const params::GridRow &entryRow);
     static std::string StripQuotes(std::string_view text);
     static std::string FileSizeText(const std::string &fileName);
 
     void GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state);
     void IptcGridSelectCell(ui::TTextGrid &grid, int col, int row, bool &canSelect);
+    void XmpGridSelectCell(ui::TTextGrid &grid, int col, int row, bool &canSelect);
     void FormKeyPress(char &key);
     void BOkClick();
     void BExportClick();
@@ -59,7 +65,7 @@ public:
     // The export file's bytes from what the dialog shows now.
     std::string ExportText();
 
-    // Colour of the odd rows of both grids: red 238, green 238, blue 255.
+    // Colour of the odd rows of the grids: red 238, green 238, blue 255.
     static constexpr COLORREF OddRowColor = 0xFFEEEE;
 
 private:

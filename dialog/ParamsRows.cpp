@@ -1,7 +1,9 @@
 #include "dialog/ParamsRows.h"
 
 #include <fstream>
+#include <utility>
 
+#include "dialog/XmpRows.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 #include "iptc/IptcData.h"
@@ -221,7 +223,9 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
-    view.HasMetadata = exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0);
+    if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes);
+    view.HasMetadata =
+        exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);
     if (!view.HasMetadata) view.ErrorText = NoMetadataReason(img);
     if (request.WithListing) {
         view.Listing = KindListing(img);
@@ -244,21 +248,27 @@ IptcView BuildIptcView(const std::string &fileName) {
 }
 
 std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,
-                       const std::vector<GridRow> *iptcRows) {
+                       const std::vector<GridRow> *iptcRows, const std::vector<GridRow> *xmpRows) {
     std::string out;
     AddLine(out, "EXIF");
     AddRows(out, exifRows);
     AddLine(out, "UserComment=" + comment);
-    if (iptcRows) {
+    for (const auto &[title, rows] : {std::pair{"IPTC", iptcRows}, std::pair{"XMP", xmpRows}}) {
+        if (!rows) continue;
         AddLine(out, "");
-        AddLine(out, "IPTC");
-        AddRows(out, *iptcRows);
+        AddLine(out, title);
+        AddRows(out, *rows);
     }
     return out;
 }
 
 std::string ExportText(const ExifView &exif, const IptcView &iptc) {
     return ExportText(exif.Rows, exif.Comment, iptc.Visible ? &iptc.Rows : nullptr);
+}
+
+std::string ExportText(const ImageView &view) {
+    return ExportText(view.Exif.Rows, view.Exif.Comment, view.Iptc.Visible ? &view.Iptc.Rows : nullptr,
+                      view.Xmp.Visible ? &view.Xmp.Rows : nullptr);
 }
 
 std::string ProposedExportName(std::string_view imageFileName) {

@@ -1,6 +1,6 @@
 // What the information dialog shows, as plain rows of text: the EXIF grid
-// (file rows, then every stored entry), the comment box, the IPTC grid, and
-// the export file built from them. Free of any window code, so the dialog and
+// (file rows, then every stored entry), the comment box, the IPTC grid, the
+// XMP grid, and the export file built from them. Free of any window code, so the dialog and
 // the command-line tool show and export exactly the same bytes.
 #pragma once
 
@@ -20,6 +20,10 @@ struct GridRow {
     // The row is an entry of the camera maker's note: the grid does not show
     // it, the command-line tool names the row's group by it.
     bool MakerNote = false;
+    // An XMP bag or sequence: Value joins its items with ", " for the grid
+    // and the export, the command-line tool's JSON gives them as a list.
+    bool IsList = false;
+    std::vector<std::string> Items = {};
 };
 
 struct ExifView {
@@ -29,6 +33,16 @@ struct ExifView {
 
 struct IptcView {
     bool Visible = false;       // false when the file has no IPTC segment
+    std::vector<GridRow> Rows;  // at least one row when visible
+};
+
+// The XMP packet's properties, one row each, named `prefix:Property` as the
+// packet's prefixes name them (see xmp/XmpPacket.h), in Windows-1252 like
+// the other grids: a character the code page has no byte for shows as "?".
+// A language alternative shows its x-default value, each other language a
+// row of its own (`dc:title[fr-FR]`).
+struct XmpView {
+    bool Visible = false;       // false when the file has no XMP packet
     std::vector<GridRow> Rows;  // at least one row when visible
 };
 
@@ -57,15 +71,16 @@ struct ViewRequest {
 
 struct ImageView {
     bool Opened = false;       // the file could be opened and read (OpenImageFile's result)
-    bool HasMetadata = false;  // at least one EXIF entry or IPTC dataset was found
+    bool HasMetadata = false;  // at least one EXIF entry, IPTC dataset or XMP property was found
     std::string ErrorText;     // the reader's reason when none was
-    std::vector<std::string> Notes;  // what went wrong while reading, in plain words
+    std::vector<std::string> Notes;  // what went wrong while reading, in plain words (UTF-8)
     exif::TFileKind Kind = exif::TFileKind::Unknown;          // by the file's first bytes
     exif::TReadFailure Failure = exif::TReadFailure::None;  // why it could not be read at all
     int32_t ImageWidth = 0;    // what the ImageWidth/ImageHeight rows show
     int32_t ImageHeight = 0;
     ExifView Exif;        // as BuildExifView gives it
     IptcView Iptc;        // as BuildIptcView gives it
+    XmpView Xmp;
     std::string Listing;  // only with WithListing
 };
 
@@ -83,10 +98,14 @@ IptcView BuildIptcView(const std::string &fileName);
 
 // The export file: "EXIF", the EXIF rows as name=value, "UserComment=" and
 // the comment, then, when the IPTC tab is visible, an empty line, "IPTC" and
-// its rows. Every line ends with CR LF; bytes as the cells hold them.
+// its rows, and when the XMP tab is visible, an empty line, "XMP" and its
+// rows. Every line ends with CR LF; bytes as the cells hold them.
 std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,
-                       const std::vector<GridRow> *iptcRows);
+                       const std::vector<GridRow> *iptcRows, const std::vector<GridRow> *xmpRows = nullptr);
+// The EXIF and IPTC tabs alone.
 std::string ExportText(const ExifView &exif, const IptcView &iptc);
+// Every tab of the view.
+std::string ExportText(const ImageView &view);
 
 // The export file name proposed for an image: its name part with the
 // extension replaced by ".txt" (or ".txt" appended).

@@ -184,6 +184,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
         text = XpText(Bytes(rendered));
+    else if (known && row.Render == XmpPacketText)
+        text = XmpPacketText(raw);  // read whole (IsReadWhole): its size is the packet's
     else if (known && row.Render)
         text = row.Render(text, nullptr);
     else

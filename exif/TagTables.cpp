@@ -94,7 +94,7 @@ const std::array<TTagRow, MainTagCount> MainTagTable = {{
     {0x0212, "YCbCrSubSampling", "", "", "", nullptr},
     {0x0213, "YCbCrPositioning", "", "1:Centered,2:Co-sited", "", nullptr},
     {0x0214, "ReferenceBlackWhite", "", "", "", nullptr},
-    {0x02BC, "ExtensibleMetadataPlatform", "", "", "", nullptr},
+    {0x02BC, "ExtensibleMetadataPlatform", "", "", "", XmpPacketText},
     {0x0301, "Gamma", "", "", "", nullptr},
     {0x0302, "ICCProfileDescriptor", "", "", "", nullptr},
     {0x0303, "SRGBRenderingIntent", "", "", "", nullptr},

@@ -174,13 +174,6 @@ constexpr char16_t HighControls[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-char Windows1252Byte(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-    for (unsigned i = 0; i < 32; ++i)
-        if (HighControls[i] == cp) return static_cast<char>(0x80 + i);
-    return '?';
-}
-
 void AppendUtf8(std::string &out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
@@ -195,6 +188,13 @@ void AppendUtf8(std::string &out, char32_t cp) {
 }
 
 }  // namespace
+
+char Windows1252Byte(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    for (unsigned i = 0; i < 32; ++i)
+        if (HighControls[i] == cp) return static_cast<char>(0x80 + i);
+    return '?';
+}
 
 std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian) {
     std::string out;

@@ -57,5 +57,9 @@ namespace exif {
 std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian);
 // UTF-8 text of Windows-1252 bytes.
 std::string Windows1252ToUtf8(std::string_view text);
+// The Windows-1252 byte of a code point, as Windows converts it (the five
+// bytes the code page leaves undefined stand for the C1 controls of the same
+// number); "?" for a code point it has no byte for.
+char Windows1252Byte(char32_t cp);
 
 }  // namespace exif

@@ -373,6 +373,13 @@ std::string XpText(const Bytes &raw, TRenderOut *) {
     return Utf16ToWindows1252(raw, false);
 }
 
+// A TIFF file keeps its XMP packet in tag 700 as bytes: listed as numbers
+// they would be thousands of them that nobody reads, and the XMP tab shows
+// the packet's properties. The row says what it is and how large.
+std::string XmpPacketText(const Bytes &raw, TRenderOut *) {
+    return "(XMP packet, " + IntText(static_cast<int64_t>(raw.size())) + " bytes)";
+}
+
 std::string ApertureText(const std::string &text, TRenderOut *) {
     // An APEX aperture value Av; the f-number is 2^(Av/2). The first
     // component counts, a rational or a whole number.

@@ -90,6 +90,9 @@ std::string FlashText(const std::string &text, TRenderOut *out = nullptr);
 std::string ApertureText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
 std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
+// Text of a TIFF file's XMP entry (tag 700) from the value's bytes: its size,
+// not its bytes as numbers (see ValueRender.cpp).
+std::string XmpPacketText(const Bytes &raw, TRenderOut *out = nullptr);
 
 // Rounds to the nearest 32-bit integer, halves to even; NaN, infinities and
 // values outside the 32-bit range give 0.

@@ -24,6 +24,9 @@ void TiffRead(const uint8_t *data, size_t size);
 void MakerNote(const uint8_t *data, size_t size);
 // One APP13 segment's bytes.
 void IptcSegment(const uint8_t *data, size_t size);
+// XMP: the XML reader alone, and a packet with its Extended XMP parts (each
+// from a signature on) through to the XMP tab's rows.
+void XmlReader(const uint8_t *data, size_t size), XmpPacket(const uint8_t *data, size_t size);
 // A whole file through the view both the dialog and exifinfo show: the EXIF
 // and IPTC rows, the export text and the listings.
 void ImageView(const uint8_t *data, size_t size);
@@ -37,11 +40,13 @@ void Psd(const uint8_t *data, size_t size);
 void Raf(const uint8_t *data, size_t size);
 
 // clang-format off
-inline constexpr std::array<TTarget, 10> Targets = {{
+inline constexpr std::array<TTarget, 12> Targets = {{
     {"jpeg_scan", JpegScan},
     {"tiff_read", TiffRead},
     {"maker_note", MakerNote},
     {"iptc_segment", IptcSegment},
+    {"xml_reader", XmlReader},
+    {"xmp_packet", XmpPacket},
     {"image_view", ImageView},
     {"iso_media", IsoMedia},
     {"png", Png},

@@ -79,9 +79,11 @@ void CheckView(const params::ImageView &view) {
     Expect(view.Exif.Comment.find('\0') == std::string::npos, "the comment box text ends at its first zero");
     fuzzcheck::CheckTerminalText(view.Exif.Comment, "comment");
     if (view.Iptc.Visible) CheckRows(view.Iptc.Rows, "IPTC");
+    if (view.Xmp.Visible) CheckRows(view.Xmp.Rows, "XMP");
 
-    const std::string exported = params::ExportText(view.Exif, view.Iptc);
-    const size_t expectedLines = view.Exif.Rows.size() + 2 + (view.Iptc.Visible ? view.Iptc.Rows.size() + 2 : 0);
+    const std::string exported = params::ExportText(view);
+    const size_t expectedLines = view.Exif.Rows.size() + 2 + (view.Iptc.Visible ? view.Iptc.Rows.size() + 2 : 0) +
+                                 (view.Xmp.Visible ? view.Xmp.Rows.size() + 2 : 0);
     Expect(exported.starts_with("EXIF\r\n") && exported.ends_with("\r\n"), "export text framing");
     Expect(LineCount(exported) >= expectedLines, "at least one export line per row", exported);
     fuzzcheck::CheckTerminalText(exported, "export text");
@@ -111,6 +113,8 @@ void ImageView(const uint8_t *data, size_t size) {
            "the EXIF grid is the same with or without the listings");
     Expect(plain.Iptc.Visible == withListing.Iptc.Visible && SameRows(plain.Iptc.Rows, withListing.Iptc.Rows),
            "the IPTC grid is the same with or without the listings");
+    Expect(plain.Xmp.Visible == withListing.Xmp.Visible && SameRows(plain.Xmp.Rows, withListing.Xmp.Rows),
+           "the XMP grid is the same with or without the listings");
 }
 
 }  // namespace fuzz

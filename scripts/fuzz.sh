@@ -25,6 +25,7 @@ targets=(jpeg_scan tiff_read maker_note iptc_segment image_view iso_media png we
 asan_dir=$root/build/fuzz-asan
 assert_dir=$root/build/fuzz-assert
 work_root=${FUZZ_WORK:-$root/build/fuzz-corpus}
+targets+=(xml_reader xmp_packet)
 
 usage() {
     sed -n '4,7p' "$0" | sed 's/^# *//' >&2

@@ -705,9 +705,10 @@ void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
 
 // ---------------------------------------------------------------- simple controls
 
-TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder)
+TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder, bool readOnly)
     : TControl(TControlKind::Edit, &parent) {
-    CreateChild("Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, left, top, width, height);
+    CreateChild("Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
+                left, top, width, height);
     SetTabOrder(tabOrder);
 }
 

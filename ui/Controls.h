@@ -234,7 +234,7 @@ private:
 
 class TEdit : public TControl {
 public:
-    TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder);
+    TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder, bool readOnly = false);
 };
 
 // A multi-line text box (word-wrapped, no scroll bars).

@@ -40,6 +40,19 @@ def jpeg_with_iptc(datasets):
     return b"\xff\xd8\xff\xed" + struct.pack(">H", len(block) + 2) + block + b"\xff\xd9"
 
 
+def jpeg_with_xmp(packet, datasets=b""):
+    """A JPEG holding an XMP packet, after IPTC datasets when given."""
+    payload = b"http://ns.adobe.com/xap/1.0/\0" + packet
+    app1 = b"\xff\xe1" + struct.pack(">H", len(payload) + 2) + payload
+    head = jpeg_with_iptc(datasets)[:-2] if datasets else b"\xff\xd8"
+    return head + app1 + b"\xff\xd9"
+
+
+def xmp_packet(name):
+    with open(os.path.join(SAMPLES, "..", "xmp", name), "rb") as f:
+        return f.read()
+
+
 # A caption with a line break, an escape sequence, a zero byte, a quote, a
 # backslash and an e-acute (Windows-1252 0xE9).
 CAPTION = b'one\ntwo \x1b[31m caf\xe9 "q" back\\slash\x00end'
@@ -78,10 +91,10 @@ class ExifinfoCase(unittest.TestCase):
 class ExitStatusesAndNotes(ExifinfoCase):
     def test_files_without_metadata_are_named_on_stderr_with_status_3(self):
         cases = {
-            "empty.jpg": (b"", "no EXIF or IPTC data"),
-            "bare.jpg": (b"\xff\xd8\xff\xd9", "no EXIF or IPTC data"),
-            "truncated.jpg": (b"\xff\xd8\xff\xe1\x10\x00Exif", "no EXIF or IPTC data"),
-            "image.png": (b"\x89PNG\r\n\x1a\n" + bytes(32), "no EXIF or IPTC data"),
+            "empty.jpg": (b"", "no EXIF, IPTC or XMP data"),
+            "bare.jpg": (b"\xff\xd8\xff\xd9", "no EXIF, IPTC or XMP data"),
+            "truncated.jpg": (b"\xff\xd8\xff\xe1\x10\x00Exif", "no EXIF, IPTC or XMP data"),
+            "image.png": (b"\x89PNG\r\n\x1a\n" + bytes(32), "no EXIF, IPTC or XMP data"),
             "notes.txt": (b"hello\n", "not a kind of file any reader knows"),
         }
         for name, (data, reason) in cases.items():
@@ -161,7 +174,7 @@ class MachineReadableFormats(ExifinfoCase):
         for output in (text.stdout, text.stderr):
             self.assert_no_raw_controls(output)
         self.assertIn(f"== {shown} ==\n".encode(), text.stdout)
-        self.assertIn(b"\\xc2\\x9bempty.jpg: no EXIF or IPTC data", text.stderr)
+        self.assertIn(b"\\xc2\\x9bempty.jpg: no EXIF, IPTC or XMP data", text.stderr)
         result = run("--csv", image)
         self.assert_no_raw_controls(result.stdout)
         rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
@@ -246,6 +259,39 @@ class TerminalText(ExifinfoCase):
         result = run("--decimal", "locale", "--export", self.path("out.txt"), sample, env=env)
         self.assertEqual(result.returncode, 2)
         self.assertFalse(os.path.exists(self.path("out.txt")))
+
+
+class XmpProperties(ExifinfoCase):
+    def test_xmp_rows_follow_the_iptc_rows_in_every_format_bags_as_json_lists(self):
+        image = self.put("xmp.jpg", jpeg_with_xmp(xmp_packet("basic.xmp"), dataset(2, 5, b"Title")))
+        result = run(image)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertIn(b"\nIPTC\nObject name=Title\n\nXMP\nIptc4xmpCore:CreatorContactInfo/CiEmailWork=e@x\n",
+                      result.stdout)
+        self.assertIn(b"\ndc:subject=a, b\n", result.stdout)
+        _, files = self.json_of(image)
+        self.assertEqual(files[0]["dc:subject"], ["a", "b"])
+        self.assertEqual(files[0]["dc:creator"], ["X"])
+        self.assertEqual(files[0]["dc:title"], "T")
+        self.assertEqual(list(files[0])[-1], "xmp:Rating")
+        rows = list(csv.DictReader(io.StringIO(run("--csv", image).stdout.decode("utf-8"), newline="")))
+        self.assertEqual(rows[0]["dc:subject"], "a, b")
+        self.assertEqual(run("-t", "DC:SUBJECT", image).stdout, b"dc:subject=a, b\n")
+        run("--export", self.path("out.txt"), image)
+        with open(self.path("out.txt"), "rb") as f:
+            self.assertIn(b"\r\nObject name=Title\r\n\r\nXMP\r\n", f.read())
+
+    def test_a_packet_without_properties_is_no_metadata_and_its_notes_reach_stderr_escaped(self):
+        rdf = ("<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+               "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/'>"
+               "<dc:x rdf:parseType='\u009b31m'/></rdf:Description></rdf:RDF></x:xmpmeta>").encode()
+        image = self.put("odd.jpg", jpeg_with_xmp(rdf))
+        result = run(image)
+        self.assertEqual(result.returncode, 3)
+        self.assert_no_raw_controls(result.stderr)
+        self.assertIn(b'rdf:parseType="\\xc2\\x9b31m" not read', result.stderr)
+        self.assertIn(b"odd.jpg: no EXIF, IPTC or XMP data", result.stderr)
+        self.assertTrue(result.stdout.endswith(b"\nXMP\n=\n"), result.stdout)
 
 
 class Folders(ExifinfoCase):

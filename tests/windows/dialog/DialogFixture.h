@@ -26,8 +26,17 @@ struct Controls {
     HWND form = nullptr, tab = nullptr, exifPage = nullptr, iptcPage = nullptr;
     HWND exifGrid = nullptr, label = nullptr, memo = nullptr;
     HWND iptcGrid = nullptr, edtName = nullptr, memData = nullptr;
+    HWND xmpPage = nullptr, xmpGrid = nullptr, xmpName = nullptr, xmpData = nullptr;
     HWND ok = nullptr, exportButton = nullptr;
 };
+
+// The single-line and the multi-line edit box of a page.
+inline void FindBoxes(HWND page, HWND &line, HWND &multiLine) {
+    for (HWND e : drive::Children(page)) {
+        if (drive::ClassOf(e) != "Edit") continue;
+        (GetWindowLongA(e, GWL_STYLE) & ES_MULTILINE ? multiLine : line) = e;
+    }
+}
 
 inline Controls FindControls(HWND form) {
     using namespace drive;
@@ -42,10 +51,10 @@ inline Controls FindControls(HWND form) {
     c.label = Child(c.exifPage, "Static");
     c.memo = Child(c.exifPage, "Edit");
     c.iptcGrid = Child(c.iptcPage, "SysListView32");
-    for (HWND e : Children(c.iptcPage)) {
-        if (ClassOf(e) != "Edit") continue;
-        (GetWindowLongA(e, GWL_STYLE) & ES_MULTILINE ? c.memData : c.edtName) = e;
-    }
+    FindBoxes(c.iptcPage, c.edtName, c.memData);
+    c.xmpPage = Child(c.tab, "ExifViewPage", "XMP");
+    c.xmpGrid = Child(c.xmpPage, "SysListView32");
+    FindBoxes(c.xmpPage, c.xmpName, c.xmpData);
     return c;
 }
 
@@ -105,9 +114,11 @@ protected:
 
     // A JPEG whose EXIF data has a quoted, blank-padded Make, FileSource and
     // SceneType with the given first bytes and, when not empty, a user
-    // comment; with `withIptc`, an object name and two keywords.
+    // comment; with `withIptc`, an object name and two keywords; with an
+    // XMP packet, that packet.
     static std::string WriteCraftedJpeg(const std::string &name, unsigned fileSource, unsigned sceneType,
-                                        const std::string &comment, bool withIptc) {
+                                        const std::string &comment, bool withIptc,
+                                        const std::string &xmpPacket = {}) {
         using testbytes::Tiff;
         Tiff t;
         std::vector<testbytes::Entry> exifEntries;
@@ -122,8 +133,21 @@ protected:
         if (withIptc)
             jpeg.Iptc(testbytes::Dataset(2, 5, "Sunset") + testbytes::Dataset(2, 25, "sea") +
                       testbytes::Dataset(2, 25, "sky"));
+        if (!xmpPacket.empty()) jpeg.Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + xmpPacket);
         jpeg.Sof0(64, 48);
         return WindowsPath(testbytes::WriteTempFile(name, jpeg.Build()));
+    }
+
+    // An XMP packet with a simple property, a bag, a language alternative
+    // with a second language, and a two-line value with a character
+    // Windows-1252 has no byte for.
+    static std::string XmpPacket() {
+        return "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+               "<rdf:Description xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmlns:dc='http://purl.org/dc/elements/1.1/'"
+               " xmp:Rating='4'><dc:subject><rdf:Bag><rdf:li>sea</rdf:li><rdf:li>sky</rdf:li></rdf:Bag></dc:subject>"
+               "<dc:title><rdf:Alt><rdf:li xml:lang='x-default'>Caf\xC3\xA9</rdf:li><rdf:li xml:lang='de'>Kaffee"
+               "</rdf:li></rdf:Alt></dc:title><dc:description>one\n\xE6\x97\xA5 two</dc:description>"
+               "</rdf:Description></rdf:RDF></x:xmpmeta>";
     }
 
     static std::string TabText(HWND tab, int index) {

@@ -31,8 +31,8 @@ TEST_F(DialogTest, FormHasItsCaptionScreenPositionClientSizeBorderAndFont) {
         EXPECT_TRUE(GetWindowLongA(c.form, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
         EXPECT_EQ(GetWindow(c.form, GW_OWNER), host->MainWindow());
         EXPECT_EQ(GetClassLongPtrA(c.form, GCLP_HBRBACKGROUND), static_cast<ULONG_PTR>(COLOR_BTNFACE + 1));
-        for (HWND control :
-             {c.tab, c.exifGrid, c.memo, c.label, c.iptcGrid, c.edtName, c.memData, c.ok, c.exportButton}) {
+        for (HWND control : {c.tab, c.exifGrid, c.memo, c.label, c.iptcGrid, c.edtName, c.memData, c.xmpGrid,
+                             c.xmpName, c.xmpData, c.ok, c.exportButton}) {
             const auto font = reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0));
             LOGFONTA lf{};
             ASSERT_TRUE(GetObjectA(font, sizeof lf, &lf)) << ClassOf(control);
@@ -57,6 +57,9 @@ TEST_F(DialogTest, ControlsHaveTheirClassesCaptionsPositionsAndSizes) {
             {c.iptcGrid, "SysListView32", {12, 12, 12 + 395, 12 + 231}},
             {c.edtName, "Edit", {12, 256, 12 + 395, 256 + 21}},
             {c.memData, "Edit", {12, 280, 12 + 395, 280 + 49}},
+            {c.xmpGrid, "SysListView32", {12, 12, 12 + 395, 12 + 231}},
+            {c.xmpName, "Edit", {12, 256, 12 + 395, 256 + 21}},
+            {c.xmpData, "Edit", {12, 280, 12 + 395, 280 + 49}},
             {c.ok, "Button", {360, 392, 360 + 78, 392 + 25}},
             {c.exportButton, "Button", {12, 392, 12 + 78, 392 + 25}},
         };
@@ -76,22 +79,31 @@ TEST_F(DialogTest, ControlsHaveTheirClassesCaptionsPositionsAndSizes) {
         EXPECT_EQ(TextOf(c.iptcPage), "IPTC");
         EXPECT_EQ(GetParent(c.exifPage), c.tab);
         EXPECT_EQ(GetParent(c.iptcPage), c.tab);
-        // Tabs in order, the first one active and its page the one shown.
-        ASSERT_EQ(SendMessageA(c.tab, TCM_GETITEMCOUNT, 0, 0), 2);
+        EXPECT_EQ(TextOf(c.xmpPage), "XMP");
+        EXPECT_EQ(GetParent(c.xmpPage), c.tab);
+        // Tabs in order (the sample has XMP), the first one active and its
+        // page the one shown.
+        ASSERT_EQ(SendMessageA(c.tab, TCM_GETITEMCOUNT, 0, 0), 3);
         EXPECT_EQ(TabText(c.tab, 0), "EXIF");
         EXPECT_EQ(TabText(c.tab, 1), "IPTC");
+        EXPECT_EQ(TabText(c.tab, 2), "XMP");
         EXPECT_EQ(SendMessageA(c.tab, TCM_GETCURSEL, 0, 0), 0);
         EXPECT_TRUE(IsWindowVisible(c.exifPage));
         EXPECT_FALSE(IsWindowVisible(c.iptcPage));
+        EXPECT_FALSE(IsWindowVisible(c.xmpPage));
         // Read-only comment box, editable IPTC boxes, single-line name.
         EXPECT_TRUE(GetWindowLongA(c.memo, GWL_STYLE) & ES_READONLY);
         EXPECT_TRUE(GetWindowLongA(c.memo, GWL_STYLE) & ES_MULTILINE);
         EXPECT_FALSE(GetWindowLongA(c.edtName, GWL_STYLE) & (ES_READONLY | ES_MULTILINE));
         EXPECT_FALSE(GetWindowLongA(c.memData, GWL_STYLE) & ES_READONLY);
         EXPECT_TRUE(GetWindowLongA(c.memData, GWL_STYLE) & ES_MULTILINE);
+        // The XMP boxes show the current row and take no typing.
+        EXPECT_EQ(GetWindowLongA(c.xmpName, GWL_STYLE) & (ES_READONLY | ES_MULTILINE), ES_READONLY);
+        EXPECT_TRUE(GetWindowLongA(c.xmpData, GWL_STYLE) & ES_READONLY);
+        EXPECT_TRUE(GetWindowLongA(c.xmpData, GWL_STYLE) & ES_MULTILINE);
         // Grids: report view, no header, owner-drawn, not editable, rows
         // selectable as ranges, whole rows, grid lines, 18-pixel rows.
-        for (HWND grid : {c.exifGrid, c.iptcGrid}) {
+        for (HWND grid : {c.exifGrid, c.iptcGrid, c.xmpGrid}) {
             const LONG style = GetWindowLongA(grid, GWL_STYLE);
             EXPECT_EQ(style & LVS_TYPEMASK, LVS_REPORT);
             EXPECT_TRUE(style & LVS_NOCOLUMNHEADER);
@@ -123,6 +135,7 @@ TEST_F(DialogTest, TabOrderRunsTabsThenOkThenExportAndOkHasTheFocusAtOpening) {
         EXPECT_EQ(iptcStops[0], c.iptcGrid);
         EXPECT_EQ(iptcStops[1], c.edtName);
         EXPECT_EQ(iptcStops[2], c.memData);
+        EXPECT_EQ(Children(c.xmpPage), (std::vector<HWND>{c.xmpGrid, c.xmpName, c.xmpData}));
         EXPECT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.ok; })) << ClassOf(FocusOf(c.form));
     });
 }
@@ -286,11 +299,12 @@ TEST_F(DialogTest, LargeUserCommentAndLongCaptionAreShownToTheBoundAndTheDialogC
     EXPECT_FALSE(host->TimedOut);
 }
 
-TEST_F(DialogTest, IptcTabIsHiddenWithoutAnIptcSegment) {
+TEST_F(DialogTest, IptcAndXmpTabsAreHiddenWithoutAnIptcSegmentOrAnXmpPacket) {
     Show(Sample("Canon_40D.jpg"), [&](const Controls &c) {
         EXPECT_EQ(SendMessageA(c.tab, TCM_GETITEMCOUNT, 0, 0), 1);
         EXPECT_EQ(TabText(c.tab, 0), "EXIF");
         EXPECT_FALSE(IsWindowVisible(c.iptcPage));
+        EXPECT_FALSE(IsWindowVisible(c.xmpPage));
         EXPECT_TRUE(IsWindowVisible(c.exifPage));
     });
 }
@@ -321,6 +335,60 @@ TEST_F(DialogTest, IptcSegmentWithoutDatasetsShowsOneEmptyRow) {
         EXPECT_EQ(Rows(c.iptcGrid), (std::vector<std::pair<std::string, std::string>>{Row("", "")}));
         EXPECT_EQ(TextOf(c.edtName), "");
         EXPECT_EQ(TextOf(c.memData), "");
+    });
+}
+
+TEST_F(DialogTest, XmpRowsShowThePropertiesInWindows1252AndTheSelectedRowFillsTheBoxes) {
+    const std::string file = WriteCraftedJpeg("crafted-xmp.jpg", 3, 1, "", true, XmpPacket());
+    Show(file, [&](const Controls &c) {
+        ASSERT_EQ(SendMessageA(c.tab, TCM_GETITEMCOUNT, 0, 0), 3);
+        EXPECT_EQ(TabText(c.tab, 2), "XMP");
+        EXPECT_FALSE(IsWindowVisible(c.xmpPage));
+        const auto rows = Rows(c.xmpGrid);
+        EXPECT_EQ(rows, (std::vector<std::pair<std::string, std::string>>{
+                            Row("xmp:Rating", "4"), Row("dc:subject", "sea, sky"), Row("dc:title", "Caf\xE9"),
+                            Row("dc:title[de]", "Kaffee"), Row("dc:description", "one\n? two")}));
+        params::ViewRequest request;
+        request.ImageWidth = 800;
+        request.ImageHeight = 600;
+        EXPECT_EQ(rows, ViewRows(params::BuildImageView(file, request).Xmp.Rows));
+        EXPECT_EQ(TextOf(c.xmpName), "xmp:Rating");
+        EXPECT_EQ(TextOf(c.xmpData), "4");
+        SendMessageA(c.tab, TCM_SETCURFOCUS, 2, 0);
+        ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(c.xmpPage) != FALSE; }));
+        SelectRow(c.xmpGrid, 4);
+        EXPECT_EQ(TextOf(c.xmpName), "dc:description");
+        EXPECT_EQ(TextOf(c.xmpData), "one\r\n? two");  // the value's line break as the box shows one
+        PostMessageA(c.xmpGrid, WM_KEYDOWN, VK_UP, 0x01480001);
+        EXPECT_TRUE(WaitFor([&] { return TextOf(c.xmpName) == "dc:title[de]"; }));
+        EXPECT_EQ(TextOf(c.xmpData), "Kaffee");
+        // The IPTC tab keeps its own rows and boxes.
+        EXPECT_EQ(TextOf(c.edtName), "Object name");
+    });
+}
+
+TEST_F(DialogTest, TabAndCtrlTabReachTheXmpPageLikeTheOthers) {
+    Show(WriteCraftedJpeg("crafted-iptc-xmp.jpg", 3, 1, "", true, XmpPacket()), [&](const Controls &c) {
+        auto page = [&] { return SendMessageA(c.tab, TCM_GETCURSEL, 0, 0); };
+        ASSERT_TRUE(WaitFor([&] { return FocusOf(c.form) == c.ok; }));
+        ASSERT_TRUE(WaitFor([&] { return GetForegroundWindow() == c.form; }));
+        ExpectTabCycle(c, {c.exportButton, c.tab, c.exifGrid});
+        PressKeys({VK_CONTROL}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 1 && FocusOf(c.form) == c.iptcGrid; }));
+        PressKeys({VK_CONTROL}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 2 && FocusOf(c.form) == c.xmpGrid; }));
+        EXPECT_TRUE(IsWindowVisible(c.xmpPage));
+        EXPECT_FALSE(IsWindowVisible(c.iptcPage));
+        PressKeys({VK_CONTROL}, VK_TAB);  // wraps round
+        EXPECT_TRUE(WaitFor([&] { return page() == 0 && FocusOf(c.form) == c.exifGrid; }));
+        PressKeys({VK_CONTROL, VK_SHIFT}, VK_TAB);
+        EXPECT_TRUE(WaitFor([&] { return page() == 2 && FocusOf(c.form) == c.xmpGrid; }));
+        // Tab runs through the XMP page's grid and both boxes, then Ok.
+        for (HWND next : {c.xmpName, c.xmpData, c.ok, c.exportButton, c.tab, c.xmpGrid}) {
+            PressKeys({}, VK_TAB);
+            EXPECT_TRUE(WaitFor([&] { return FocusOf(c.form) == next; })) << ClassOf(FocusOf(c.form));
+        }
+        EXPECT_TRUE(IsWindowVisible(c.form));
     });
 }
 

@@ -86,7 +86,10 @@ protected:
 
     // The export file of `file` as the view model builds it.
     static std::string Expected(const std::string &file) {
-        return params::ExportText(params::BuildExifView(file, 800, 600), params::BuildIptcView(file));
+        params::ViewRequest request;
+        request.ImageWidth = 800;
+        request.ImageHeight = 600;
+        return params::ExportText(params::BuildImageView(file, request));
     }
 
     // Exports through the save dialog to `path`; answers the overwrite
@@ -159,6 +162,22 @@ TEST_F(ExportTest, FileHoldsExactlyTheSharedExportTextAndTheDialogStaysOpen) {
         EXPECT_EQ(bytes, Expected(file)) << file;
         EXPECT_EQ(bytes.substr(0, 6), "EXIF\r\n");
     }
+}
+
+TEST_F(ExportTest, XmpRowsComeAfterTheIptcRowsAndOnlyForAFileWithXmp) {
+    const std::string withXmp = WriteCraftedJpeg("crafted-export-xmp.jpg", 3, 1, "Hello", true, XmpPacket());
+    const std::string without = WriteCraftedJpeg("crafted-export.jpg", 3, 1, "Hello", true);
+    Show(withXmp, [&](const Controls &c) { ExportTo(c, InDir("with.txt")); });
+    Show(without, [&](const Controls &c) { ExportTo(c, InDir("without.txt")); });
+    const std::string with = FileBytes(InDir("with.txt")), plain = FileBytes(InDir("without.txt"));
+    EXPECT_EQ(with, Expected(withXmp));
+    EXPECT_EQ(plain, Expected(without));
+    // From the comment on (the file rows name two files), the same lines and
+    // then the XMP block.
+    const auto fromComment = [](const std::string &text) { return text.substr(text.find("UserComment=")); };
+    EXPECT_EQ(fromComment(with), fromComment(plain) +
+                                     "\r\nXMP\r\nxmp:Rating=4\r\ndc:subject=sea, sky\r\ndc:title=Caf\xE9\r\n"
+                                     "dc:title[de]=Kaffee\r\ndc:description=one\n? two\r\n");
 }
 
 TEST_F(ExportTest, FileEqualsWhatTheCommandLineToolExports) {

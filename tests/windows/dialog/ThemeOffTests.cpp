@@ -41,16 +41,16 @@ std::vector<uint32_t> SettledPixels(HWND form) {
 
 }  // namespace
 
-TEST_F(DialogTest, WithTheThemeOffAskingForVisualStylesChangesNoPixelOfEitherPage) {
+TEST_F(DialogTest, WithTheThemeOffAskingForVisualStylesChangesNoPixelOfAnyPage) {
     if (IsThemeActive()) {
         // The test script switches the theme off for this test: then a
         // theme still on is a failure, not a reason to skip.
         if (std::getenv("EXIFVIEW_THEME_OFF")) FAIL() << "the prefix's theme is still on";
         GTEST_SKIP() << "runs only in a prefix whose theme is off";
     }
-    const std::string file = WriteCraftedJpeg("crafted-iptc.jpg", 3, 1, "Hello", true);
+    const std::string file = WriteCraftedJpeg("crafted-iptc-xmp.jpg", 3, 1, "Hello", true, XmpPacket());
     SetCursorPos(0, 0);                 // nothing hot under the mouse
-    std::vector<uint32_t> pages[2][2];  // [visual styles][page]
+    std::vector<uint32_t> pages[2][3];  // [visual styles][page]
     for (int styles : {0, 1}) {
         host->VisualStyles = styles;
         Show(file, [&](const Controls &c) {
@@ -59,12 +59,15 @@ TEST_F(DialogTest, WithTheThemeOffAskingForVisualStylesChangesNoPixelOfEitherPag
             SendMessageA(c.tab, TCM_SETCURFOCUS, 1, 0);
             ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(c.iptcPage) != FALSE; }));
             pages[styles][1] = SettledPixels(c.form);
+            SendMessageA(c.tab, TCM_SETCURFOCUS, 2, 0);
+            ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(c.xmpPage) != FALSE; }));
+            pages[styles][2] = SettledPixels(c.form);
             // Taken over all the same: the procedures pass everything on.
             EXPECT_EQ(host->WindowsWithLibraryProc(c.form).empty(), styles == 0);
         });
         EXPECT_EQ(host->ManagerFreedMessages, styles);
     }
-    for (int page : {0, 1}) {
+    for (int page : {0, 1, 2}) {
         ASSERT_FALSE(pages[0][page].empty());
         EXPECT_TRUE(pages[0][page] == pages[1][page]) << "page " << page;
     }

@@ -51,8 +51,9 @@ TEST_F(VisualStylesTest, ManagerHoldsEveryWindowButTheLabelOnlyWhenAskedAndGives
     host->VisualStyles = 1;
     Show(file, [&](const Controls &c) {
         held = host->WindowsWithLibraryProc(c.form);
-        expected = {c.form,     c.tab,     c.exifPage, c.iptcPage, c.exifGrid,    c.memo,
-                    c.iptcGrid, c.edtName, c.memData,  c.ok,       c.exportButton};
+        expected = {c.form,    c.tab,     c.exifPage, c.iptcPage, c.xmpPage, c.exifGrid,
+                    c.memo,    c.iptcGrid, c.edtName, c.memData, c.xmpGrid, c.xmpName,
+                    c.xmpData, c.ok,       c.exportButton};
     });
     EXPECT_EQ(Sorted(held), Sorted(expected));
     // Sent once, to the host's main window, when every window had its own

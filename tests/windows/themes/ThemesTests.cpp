@@ -148,13 +148,14 @@ TEST_F(ThemesTest, ManagerSortsTheDialogsControlsIntoTheirClassListsAndGivesEver
             return controls;
         };
         EXPECT_EQ(held(TControlClass::Form), sorted({&form}));
-        EXPECT_EQ(held(TControlClass::TabSheet), sorted({&form.TshExif, &form.TshIPTC}));
+        EXPECT_EQ(held(TControlClass::TabSheet), sorted({&form.TshExif, &form.TshIPTC, &form.TshXmp}));
         EXPECT_EQ(held(TControlClass::Button), sorted({&form.BOk, &form.BExport}));
         EXPECT_EQ(held(TControlClass::WinControl),
-                  sorted({&form.PgControl, &form.ExifGrid, &form.Memo, &form.IptcGrid, &form.EdtName, &form.MemData}));
+                  sorted({&form.PgControl, &form.ExifGrid, &form.Memo, &form.IptcGrid, &form.EdtName, &form.MemData,
+                          &form.XmpGrid, &form.EdtXmpName, &form.MemXmpData}));
         int heldCount = 0;
         for (size_t i = 0; i < ControlClassCount; ++i) heldCount += manager.List(static_cast<TControlClass>(i)).Count();
-        EXPECT_EQ(heldCount, 11);
+        EXPECT_EQ(heldCount, 15);
         for (ui::TControl *c : all)
             EXPECT_EQ(ProcOf(c->Handle) != before[c->Handle], c != &form.Label1) << static_cast<int>(c->Kind());
         EXPECT_TRUE(form.Label1.Transparent());

@@ -1,0 +1,149 @@
+// The XMP tab of the view model: a file's packet as rows in the grids'
+// Windows-1252, its place in the export and in the metadata verdict, and the
+// row of a TIFF file's XMP entry.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "ByteBuilders.h"
+#include "dialog/ParamsRows.h"
+#include "dialog/XmpRows.h"
+
+using namespace testbytes;
+using params::GridRow;
+
+namespace {
+
+const std::string XmpSignature("http://ns.adobe.com/xap/1.0/\0", 29);
+
+std::string XmpFile(const std::string &name) {
+    std::ifstream in(std::string(EXIFVIEW_TEST_DATA) + "/xmp/" + name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The first row of a name, or null.
+const GridRow *FindRow(const std::vector<GridRow> &rows, const std::string &name) {
+    for (const GridRow &row : rows)
+        if (row.Name == name) return &row;
+    return nullptr;
+}
+
+// The value of the first row of a name; a text no row holds when none has it.
+std::string ValueOf(const std::vector<GridRow> &rows, const std::string &name) {
+    const GridRow *row = FindRow(rows, name);
+    return row ? row->Value : "<no row " + name + ">";
+}
+
+params::ImageView ViewOf(const std::string &name, const std::string &bytes) {
+    return params::BuildImageView(WriteTempFile(name, bytes), {});
+}
+
+params::ImageView JpegWithXmp(const std::string &name, const std::string &packet) {
+    return ViewOf(name, Jpeg().Segment(0xE1, XmpSignature + packet).Build());
+}
+
+}  // namespace
+
+TEST(XmpView, Utf8BecomesWindows1252WithAQuestionMarkForWhatItCannotHold) {
+    using params::Windows1252OfUtf8;
+    EXPECT_EQ(Windows1252OfUtf8("caf\xC3\xA9 \xE2\x82\xAC \xC5\x93"), "caf\xE9 \x80 \x9C");
+    EXPECT_EQ(Windows1252OfUtf8("\xE6\x97\xA5 \xF0\x9D\x84\x9E"), "? ?");  // CJK, and past the 16-bit plane
+    // Each byte of a malformed sequence is one "?": a cut sequence, an
+    // overlong "/", a surrogate, a stray continuation byte.
+    EXPECT_EQ(Windows1252OfUtf8("a\xC3"), "a?");
+    EXPECT_EQ(Windows1252OfUtf8("\xC0\xAF"), "??");
+    EXPECT_EQ(Windows1252OfUtf8("\xED\xA0\x80"), "???");
+    EXPECT_EQ(Windows1252OfUtf8("\x80x"), "?x");
+}
+
+TEST(XmpView, PropertiesAreRowsInWindows1252AndBagsKeepTheirItems) {
+    const params::ImageView view = JpegWithXmp("xmp_structures.jpg", XmpFile("structures.xmp"));
+    ASSERT_TRUE(view.Xmp.Visible);
+    const std::vector<GridRow> &rows = view.Xmp.Rows;
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[1].Name, "Iptc4xmpExt:LocationShown[1]/City");
+    // A language alternative: the x-default value, then each other language.
+    EXPECT_EQ(ValueOf(rows, "dc:title"), "Caf\xE9 & <Tea>");
+    EXPECT_EQ(ValueOf(rows, "dc:title[fr-FR]"), "Le caf\xE9");
+    EXPECT_FALSE(FindRow(rows, "dc:title")->IsList);
+    // The euro sign has a byte of its own, the G clef none.
+    EXPECT_EQ(ValueOf(rows, "exif:UserComment"), "\xFC\x80?");
+    EXPECT_TRUE(view.HasMetadata);  // XMP is the file's only metadata
+
+    const params::ImageView basic = JpegWithXmp("xmp_basic.jpg", XmpFile("basic.xmp"));
+    const GridRow *subject = FindRow(basic.Xmp.Rows, "dc:subject");
+    ASSERT_TRUE(subject);
+    EXPECT_TRUE(subject->IsList);
+    EXPECT_EQ(subject->Items, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(subject->Value, "a, b");
+}
+
+TEST(XmpView, TheExportEndsWithTheXmpRowsAndAFileWithoutXmpExportsAsBefore) {
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon")});
+    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                               "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                               "xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmp:Rating='3' xmp:Label='Red'/>"
+                               "</rdf:RDF></x:xmpmeta>";
+    Jpeg without;
+    without.Exif(t.Build()).Iptc(Dataset(2, 5, "Sunset"));
+    Jpeg with = without;
+    with.Segment(0xE1, XmpSignature + packet);
+    const params::ImageView plain = ViewOf("xmp_export_without.jpg", without.Build());
+    const params::ImageView full = ViewOf("xmp_export_with.jpg", with.Build());
+
+    EXPECT_FALSE(plain.Xmp.Visible);
+    EXPECT_EQ(params::ExportText(plain), params::ExportText(plain.Exif, plain.Iptc));
+    ASSERT_TRUE(full.Xmp.Visible);
+    const std::string exifAndIptc = params::ExportText(full.Exif, full.Iptc);
+    EXPECT_EQ(params::ExportText(full), exifAndIptc + "\r\nXMP\r\nxmp:Rating=3\r\nxmp:Label=Red\r\n");
+    EXPECT_EQ(exifAndIptc.substr(exifAndIptc.find("\r\nIPTC\r\n")), "\r\nIPTC\r\nObject name=Sunset\r\n");
+}
+
+TEST(XmpView, APacketWithoutPropertiesShowsOneEmptyRowAndCountsAsNoMetadata) {
+    const params::ImageView broken = JpegWithXmp("xmp_broken.jpg", "<!DOCTYPE x [<!ENTITY e 'e'>]><x/>");
+    ASSERT_TRUE(broken.Xmp.Visible);
+    ASSERT_EQ(broken.Xmp.Rows.size(), 1u);
+    EXPECT_EQ(broken.Xmp.Rows[0].Name, "");
+    EXPECT_EQ(broken.Xmp.Rows[0].Value, "");
+    EXPECT_FALSE(broken.HasMetadata);
+    ASSERT_EQ(broken.Notes.size(), 1u);
+    EXPECT_EQ(broken.Notes[0].rfind("XMP packet: DOCTYPE", 0), 0u) << broken.Notes[0];
+    EXPECT_TRUE(params::ExportText(broken).ends_with("\r\nXMP\r\n=\r\n"));
+
+    const params::ImageView empty = JpegWithXmp("xmp_empty.jpg", "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>");
+    EXPECT_TRUE(empty.Xmp.Visible);
+    EXPECT_FALSE(params::HasProperties(empty.Xmp));
+    EXPECT_FALSE(empty.HasMetadata);
+}
+
+TEST(XmpView, AJpegsExtendedXmpIsReadWithItsPacket) {
+    const params::ImageView view = params::BuildImageView(std::string(EXIFVIEW_TEST_DATA) + "/xmp/extended.jpg", {});
+    EXPECT_EQ(ValueOf(view.Xmp.Rows, "xmp:Rating"), "5");
+    // The description lies wholly in the two extension segments; it is longer
+    // than a value is shown, cut and marked with the ellipsis.
+    const std::string description = ValueOf(view.Xmp.Rows, "dc:description");
+    EXPECT_EQ(description.rfind("w00000 w00001 ", 0), 0u);
+    EXPECT_EQ(description.back(), '\x85');
+    EXPECT_TRUE(view.Notes.empty());
+}
+
+TEST(XmpView, ATiffKeepsItsPacketInTag700WhoseRowGivesTheSize) {
+    const std::string packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                               "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                               "xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:subject><rdf:Bag>"
+                               "<rdf:li>sea</rdf:li><rdf:li>sky</rdf:li></rdf:Bag></dc:subject>"
+                               "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    for (uint16_t type : {1, 7}) {  // BYTE, as the TIFF/EP files have it, or UNDEFINED
+        Tiff t;
+        t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Typed(0x02BC, type, static_cast<uint32_t>(packet.size()), packet)});
+        const params::ImageView view = ViewOf("xmp_tag700.tif", t.Build());
+        EXPECT_EQ(ValueOf(view.Exif.Rows, "ExtensibleMetadataPlatform"),
+                  "(XMP packet, " + std::to_string(packet.size()) + " bytes)")
+            << type;
+        EXPECT_EQ(ValueOf(view.Xmp.Rows, "dc:subject"), "sea, sky") << type;
+    }
+}
