@@ -9,12 +9,16 @@
 //   reader-bench [benchmark flags]      the comparison
 //   reader-bench --pass KIND            one pass of KIND over the corpus and
 //                                       the hostile files (for callgrind)
+// The XML reader of the XMP tab against libexpat, on the XMP test packets
+// and on a large packet made of them (xml/exifview, xml/expat).
+//
 //   reader-bench --bytes-read [HEIC]    how many bytes of 50 MB files the reader
 //                                       reads: a TIFF with its directory at the
 //                                       end, a PNG of 8 KiB image-data chunks
 //                                       with its EXIF after them, and a HEIC
 //                                       (a real one given, grown by 50 MB)
 #include <benchmark/benchmark.h>
+#include <expat.h>
 #include <libexif/exif-data.h>
 
 #include <algorithm>
@@ -32,6 +36,7 @@
 
 #include "dialog/ParamsRows.h"
 #include "exif/ImgData.h"
+#include "xmp/XmlReader.h"
 
 namespace {
 
@@ -293,7 +298,75 @@ std::vector<std::string> WriteHostileFiles() {
     return paths;
 }
 
+// ------------------------------------------------------------------- XML
+
+// Both parsers hand every event to a handler that counts it, so that each
+// does the same work: names resolved to their namespaces, attributes, text.
+struct TCountingHandler final : xmp::TXmlHandler {
+    size_t Events = 0;
+    bool StartElement(const xmp::TXmlName &, std::span<const xmp::TXmlAttribute> attributes) override {
+        Events += 1 + attributes.size();
+        return true;
+    }
+    bool EndElement(const xmp::TXmlName &) override { return ++Events != 0; }
+    bool Text(std::string_view) override { return ++Events != 0; }
+};
+
+size_t OwnXml(const std::string &packet) {
+    TCountingHandler h;
+    xmp::ReadXml(packet, h);
+    return h.Events;
+}
+
+size_t ExpatXml(const std::string &packet) {
+    size_t events = 0;
+    XML_Parser parser = XML_ParserCreateNS(nullptr, ' ');
+    XML_SetUserData(parser, &events);
+    XML_SetElementHandler(
+        parser,
+        [](void *data, const XML_Char *, const XML_Char **attributes) {
+            size_t n = 1;
+            for (const XML_Char **a = attributes; *a; a += 2) ++n;
+            *static_cast<size_t *>(data) += n;
+        },
+        [](void *data, const XML_Char *) { ++*static_cast<size_t *>(data); });
+    XML_SetCharacterDataHandler(parser, [](void *data, const XML_Char *, int) { ++*static_cast<size_t *>(data); });
+    XML_Parse(parser, packet.data(), static_cast<int>(packet.size()), 1);
+    XML_ParserFree(parser);
+    return events;
+}
+
+std::vector<std::pair<std::string, std::string>> XmpPackets() {
+    std::vector<std::pair<std::string, std::string>> packets;
+    std::string all;
+    for (const char *name : {"basic.xmp", "structures.xmp", "shorthand.xmp"}) {
+        std::ifstream in(std::string(EXIFVIEW_XMP_PACKETS) + "/" + name, std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        packets.emplace_back(name, bytes);
+    }
+    // A 4 MB packet: one description of 40,000 keywords, as large XMP gets.
+    std::string big = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'>"
+                      "<rdf:Description xmlns:dc='http://purl.org/dc/elements/1.1/'><dc:subject><rdf:Bag>";
+    for (int i = 0; i < 40000; ++i) big += "<rdf:li>keyword number " + std::to_string(i) + " &amp; more</rdf:li>\n";
+    big += "</rdf:Bag></dc:subject></rdf:Description></rdf:RDF></x:xmpmeta>";
+    packets.emplace_back("keywords-4mb.xmp", big);
+    return packets;
+}
+
+void RegisterXml() {
+    static const std::vector<std::pair<std::string, std::string>> packets = XmpPackets();
+    for (const auto &[name, bytes] : packets)
+        for (const auto &[peer, parse] : {std::pair<std::string, size_t (*)(const std::string &)>{"exifview", OwnXml},
+                                          std::pair<std::string, size_t (*)(const std::string &)>{"expat", ExpatXml}})
+            benchmark::RegisterBenchmark(("xml/" + name + "/" + peer).c_str(),
+                                         [&bytes = bytes, parse = parse](benchmark::State &state) {
+                                             for (auto _ : state) benchmark::DoNotOptimize(parse(bytes));
+                                         })
+                ->Unit(benchmark::kMicrosecond);
+}
+
 void RegisterAll(const std::vector<std::string> &corpus, const std::vector<std::string> &hostile) {
+    RegisterXml();
     for (const Peer &peer : Peers) {
         benchmark::RegisterBenchmark((std::string("corpus/") + peer.Name).c_str(),
                                      [&corpus, work = peer.Work](benchmark::State &state) {

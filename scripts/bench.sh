@@ -5,7 +5,7 @@
 # Usage: scripts/bench.sh [CORPUS_DIR...]   (default: tests/data/samples)
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/ensure-packages.sh cmake g++ make pkg-config libbenchmark-dev libexif-dev libexiv2-dev valgrind time
+scripts/ensure-packages.sh cmake g++ make pkg-config libbenchmark-dev libexif-dev libexiv2-dev libexpat1-dev valgrind time
 dir=build/bench
 scripts/build-native.sh "$dir" -DCMAKE_BUILD_TYPE=Release -DEXIFVIEW_BENCH=ON -DEXIFVIEW_TESTS=OFF
 corpus=("$@")
