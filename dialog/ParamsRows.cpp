@@ -103,19 +103,13 @@ void TakeCellValue(exif::TTagEntry &entry, std::string &cell) {
         cell = shown;
 }
 
-bool IsFrameHeader(int marker) {
-    // SOF0..SOF15 except DHT (C4), JPG (C8) and DAC (CC).
-    return marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
-}
-
 // Acting as its own host, the tool takes the image's dimensions from its
 // frame header, else from what the EXIF data recorded.
 void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
     width = height = 0;
-    for (int i = 1; i <= img.SectionCount; ++i) {
-        const exif::tSection &s = img.Section(i);
-        if (!IsFrameHeader(s.Marker)) continue;
+    if (img.HasFrameHeader()) {
         // length (2), precision (1), height (2), width (2)
+        const exif::tSection &s = img.Section(img.FrameSection);
         height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
         width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
         return;

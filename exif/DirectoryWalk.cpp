@@ -247,8 +247,7 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             break;
         case TagNewSubfileType:
             // Bit 0: a reduced-resolution copy of another image.
-            if (Image && c.Kind == KindMain) Image->Reduced = (NumericValue(c.View, raw, type) != 0 &&
-                                                              (RoundToInt32(NumericValue(c.View, raw, type)) & 1) != 0);
+            if (Image && c.Kind == KindMain) Image->Reduced = (RoundToInt32(NumericValue(c.View, raw, type)) & 1) != 0;
             break;
         case TagMake:
             Info.CameraMake = text.substr(0, 32);

@@ -139,9 +139,9 @@ int32_t TImageInfo::EntryInteger(std::string_view name) const {
 // A position counts from the start of the walked bytes: a JPEG segment
 // holds 8 bytes before its TIFF header, a TIFF-structured file's block
 // starts at offset 8.
-TMakerNoteFacts TImageInfo::MakerNoteFacts() const {
-    const int64_t offset = MakerNoteOffset >= 0 ? MakerNoteOffset : MakerNotePosition + (FromTiff ? 7 : -9);
-    return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, offset, FromTiff, BigEndian};
+TMakerNoteFacts TImageInfo::MakerNoteFacts(bool fromTiff) const {
+    const int64_t offset = MakerNoteOffset >= 0 ? MakerNoteOffset : MakerNotePosition + (fromTiff ? 7 : -9);
+    return {CameraMake, CameraModel, ExifVersionText, MakerNoteBytes, offset, fromTiff, BigEndian};
 }
 
 bool TImageInfo::DecodeMakerNote(std::string_view note, int64_t offset) {

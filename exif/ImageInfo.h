@@ -111,8 +111,10 @@ public:
     void WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
                        bool bigEndian);
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
-    // The facts of the note the walk met last (MakerNoteBytes and its offset).
-    TMakerNoteFacts MakerNoteFacts() const;
+    // The facts of the note the walk met last (MakerNoteBytes and its
+    // offset), as a note of a TIFF-structured file or not.
+    TMakerNoteFacts MakerNoteFacts() const { return MakerNoteFacts(FromTiff); }
+    TMakerNoteFacts MakerNoteFacts(bool fromTiff) const;
     // Identifies a maker note lying at `offset` from the TIFF header and
     // walks it when the registry knows its layout; false when none does.
     bool DecodeMakerNote(std::string_view note, int64_t offset);

@@ -178,10 +178,7 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
 }
 
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
-    exif::TMakerNoteFacts facts = owner.MakerNoteFacts();
-    facts.FromTiff = FromTiff;
-    if (owner.MakerNoteOffset < 0) facts.Offset = owner.MakerNotePosition + (FromTiff ? 7 : -9);
-    const std::optional<exif::TMakerNoteLayout> layout = IdentifyMakerNote(facts);
+    const std::optional<exif::TMakerNoteLayout> layout = IdentifyMakerNote(owner.MakerNoteFacts(FromTiff));
     if (!layout) return false;
     owner.WalkMakerNote(owner.MakerNoteBytes, *layout);
     Maker = owner.CameraMake;
