@@ -50,11 +50,11 @@ void AddExportLines(std::string &out, const params::ImageView &view) {
 // A field's JSON value: a string, or for an XMP bag or sequence a list of
 // its items.
 std::string JsonValue(const Field &f) {
-    if (!f.IsList) return JsonString(Utf8OfWindows1252(f.Value));
+    if (!f.IsList) return JsonString(f.Value);
     std::string out = "[";
     for (const std::string &item : f.Items) {
         if (out.size() > 1) out += ", ";
-        out += JsonString(Utf8OfWindows1252(item));
+        out += JsonString(item);
     }
     return out + "]";
 }
@@ -99,7 +99,7 @@ public:
         out += "  \"SourceFile\": " + JsonString(r.Name);
         if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
             out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(Utf8OfWindows1252(f.Key)) + ": " + JsonValue(f);
+        for (const Field &f : r.Fields) out += ",\n  " + JsonString(f.Key) + ": " + JsonValue(f);
         out += "\n}";
     }
 
@@ -117,7 +117,7 @@ public:
     void File(const FileResult &r, std::string &) override {
         Row row{r.Name, {}};
         for (const Field &f : r.Fields) {
-            const std::string key = Utf8OfWindows1252(f.Key);
+            const std::string &key = f.Key;
             if (Known.insert(key).second) Header.push_back(key);
             row.Values[key] = TerminalValue(f.Value);
         }
@@ -167,16 +167,16 @@ std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeader
     return std::make_unique<TextFormatter>(options, withHeaders);
 }
 
-std::string TerminalText(const std::string &windowsText) {
+std::string TerminalText(const std::string &text) {
     std::string out;
     size_t start = 0;
-    while (start <= windowsText.size()) {
-        size_t end = windowsText.find('\n', start);
+    while (start <= text.size()) {
+        size_t end = text.find('\n', start);
         const bool last = end == std::string::npos;
-        if (last) end = windowsText.size();
+        if (last) end = text.size();
         size_t lineEnd = end;
-        if (lineEnd > start && windowsText[lineEnd - 1] == '\r') --lineEnd;
-        AppendTerminalValue(out, std::string_view(windowsText).substr(start, lineEnd - start));
+        if (lineEnd > start && text[lineEnd - 1] == '\r') --lineEnd;
+        AppendTerminalValue(out, std::string_view(text).substr(start, lineEnd - start));
         if (last) break;
         out += '\n';
         start = end + 1;
@@ -184,9 +184,9 @@ std::string TerminalText(const std::string &windowsText) {
     return out;
 }
 
-std::string TerminalValue(const std::string &windowsText) {
+std::string TerminalValue(const std::string &text) {
     std::string out;
-    AppendTerminalValue(out, windowsText);
+    AppendTerminalValue(out, text);
     return out;
 }
 

@@ -31,11 +31,11 @@ public:
 // `withHeaders`: the text format starts each file's block with "== FILE ==".
 std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders);
 
-// Windows-1252 text for a terminal: CR LF as LF, control bytes escaped,
+// A text for a terminal: CR LF as LF, control characters escaped,
 // UTF-8. Line breaks stay line breaks; those inside values are escaped
 // before this is applied.
-std::string TerminalText(const std::string &windowsText);
+std::string TerminalText(const std::string &text);
 // One value or name for a terminal: every control byte escaped, UTF-8.
-std::string TerminalValue(const std::string &windowsText);
+std::string TerminalValue(const std::string &text);
 
 }  // namespace cli

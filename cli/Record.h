@@ -20,10 +20,10 @@ std::string_view GroupName(RowGroup group);
 
 struct Field {
     RowGroup Group = RowGroup::Exif;
-    std::string Name;   // as the dialog shows it (Windows-1252)
-    std::string Key;    // unique within the file, for JSON and CSV (Windows-1252)
-    std::string Value;  // as the dialog shows it (Windows-1252)
-    // An XMP bag or sequence: its items (Windows-1252), a list in JSON.
+    std::string Name;   // as the dialog shows it
+    std::string Key;    // unique within the file, for JSON and CSV
+    std::string Value;  // as the dialog shows it
+    // An XMP bag or sequence: its items, a list in JSON.
     bool IsList = false;
     std::vector<std::string> Items = {};
 };

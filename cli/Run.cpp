@@ -70,83 +70,16 @@ void Note(const std::string &name, const std::string &message) {
     Complain(EscapeUtf8Controls(name) + ": " + message);
 }
 
-// Gives the reader the decimal separator when Windows-1252 holds it, and
-// returns the separator (UTF-8) when it does not: numbers then carry a mark
-// for it (see MarkedView). Empty when the reader writes it.
-std::string ApplyDecimal(const Options &o) {
-    exif::SetDecimalSeparator(o.Decimal);
-    if (!o.DecimalFromLocale) return {};
-    const std::string separator = LocaleDecimalSeparator();
-    if (const auto byte = Windows1252CharOf(separator)) {
-        exif::SetDecimalSeparator(*byte);
-        return {};
-    }
-    return separator;
+// Gives the reader the decimal separator: the one asked for, or the
+// locale's (UTF-8; more than one byte in some locales).
+void ApplyDecimal(const Options &o) {
+    exif::SetDecimalSeparator(o.DecimalFromLocale ? LocaleDecimalSeparator() : std::string(1, o.Decimal));
 }
 
-// The texts of a view that may hold numbers, and the XMP texts, which hold
-// none the reader wrote but must not hold the mark either.
-std::vector<std::string *> TextsOf(params::ImageView &view) {
-    std::vector<std::string *> texts;
-    for (std::vector<params::GridRow> *rows : {&view.Exif.Rows, &view.Iptc.Rows, &view.Xmp.Rows})
-        for (params::GridRow &row : *rows) {
-            texts.insert(texts.end(), {&row.Name, &row.Value});
-            for (std::string &item : row.Items) texts.push_back(&item);
-        }
-    texts.insert(texts.end(), {&view.Exif.Comment, &view.Listing});
-    return texts;
-}
-
-// A byte that no text of the view holds and that the output conversions do
-// not copy as it is (a control byte or one of the upper half), so that they
-// meet it as a mark; 0 when the view holds them all.
-char UnusedMarkByte(const std::vector<std::string *> &texts) {
-    std::array<bool, 256> used{};
-    for (const std::string *text : texts)
-        for (const char c : *text) used[static_cast<unsigned char>(c)] = true;
-    for (unsigned c = 1; c < used.size(); ++c) {
-        const bool candidate = (c < 0x20 && c != '\n' && c != '\r') || c >= 0x7F;
-        if (candidate && !used[c]) return static_cast<char>(c);
-    }
-    return 0;
-}
-
-// Whether the two reads of a file differ only where the reader wrote the
-// decimal separator ("." in the first, "," in the second). Not so when the
-// file changed between the reads.
-bool DifferOnlyInSeparators(const std::vector<std::string *> &dotted, const std::vector<std::string *> &commaed) {
-    if (dotted.size() != commaed.size()) return false;
-    for (size_t i = 0; i < dotted.size(); ++i) {
-        const std::string &a = *dotted[i], &b = *commaed[i];
-        if (a.size() != b.size()) return false;
-        for (size_t k = 0; k < a.size(); ++k)
-            if (a[k] != b[k] && (a[k] != '.' || b[k] != ',')) return false;
-    }
-    return true;
-}
-
-// The view with `separator` in its numbers, for a separator the reader's
-// Windows-1252 text cannot hold. Two reads, one with "." and one with ",",
-// differ exactly where the reader wrote the separator (which --decimal=,
-// would show); there the first read's text gets a mark byte it holds
-// nowhere else, which the output conversions replace (SetDecimalMark). A
-// view without such a byte to spare (a hostile file) keeps ".".
-params::ImageView MarkedView(const std::string &path, const params::ViewRequest &request,
-                             const std::string &separator) {
-    exif::SetDecimalSeparator('.');
-    params::ImageView view = params::BuildImageView(path, request);
-    exif::SetDecimalSeparator(',');
-    params::ImageView commaed = params::BuildImageView(path, request);
-    exif::SetDecimalSeparator('.');
-    const std::vector<std::string *> texts = TextsOf(view), others = TextsOf(commaed);
-    const char mark = UnusedMarkByte(texts);
-    const bool marked = mark != 0 && DifferOnlyInSeparators(texts, others);
-    SetDecimalMark(marked ? mark : '\0', separator);
-    if (!marked) return view;
-    for (size_t i = 0; i < texts.size(); ++i)
-        for (size_t k = 0; k < texts[i]->size(); ++k)
-            if ((*texts[i])[k] != (*others[i])[k]) (*texts[i])[k] = mark;
-    return view;
+// Whether the export file, written in Windows-1252, can hold the separator.
+bool ExportHoldsSeparator() {
+    const std::string_view separator = exif::DecimalSeparator();
+    return exif::Utf8ToWindows1252(separator).find('?') == std::string::npos || separator == "?";
 }
 
 bool IsFolder(const std::string &name) {
@@ -170,7 +103,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.ImageHeight = o.Height;
     request.SizeFromFile = !o.HasSize;
     request.Separators = NameSeparators;
-    request.DisplayName = Utf8ToWindows1252(params::NamePart(name, NameSeparators));
+    request.DisplayName = params::NamePart(name, NameSeparators);
     request.WithListing = o.Listing;
     return request;
 }
@@ -184,16 +117,14 @@ struct InputFile {
 
 // Reads one file; notes on stderr what went wrong. Returns the file's status,
 // or ExitSkipped for a file of a folder that no reader knows.
-// `markedSeparator`: see ApplyDecimal.
-int ReadView(const Options &o, const InputFile &file, const std::string &markedSeparator, params::ImageView &view) {
+int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     const std::string &name = file.Name;
     const std::string reason = file.Listed ? std::string() : NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
     }
-    view = markedSeparator.empty() ? params::BuildImageView(ReaderPath(name), RequestFor(o, name))
-                                   : MarkedView(ReaderPath(name), RequestFor(o, name), markedSeparator);
+    view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
     // Notes may quote the file's own text (an XMP attribute's value): its
     // control characters must not reach the terminal.
     for (const std::string &note : view.Notes) Note(name, EscapeUtf8Controls(note));
@@ -213,14 +144,6 @@ int ReadView(const Options &o, const InputFile &file, const std::string &markedS
     }
     Note(name, "no EXIF, IPTC or XMP data" + (view.ErrorText.empty() ? std::string() : " (" + view.ErrorText + ")"));
     return ExitNoMetadata;
-}
-
-// The tags as the rows name them (Windows-1252), converted once per run.
-std::vector<std::string> TagNames(const Options &o) {
-    std::vector<std::string> tags;
-    tags.reserve(o.Tags.size());
-    for (const std::string &tag : o.Tags) tags.push_back(Utf8ToWindows1252(tag));
-    return tags;
 }
 
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
@@ -307,7 +230,7 @@ int ExportRun(const Options &o) {
         return ExitUsage;
     }
     params::ImageView view;
-    const int status = ReadView(o, {name, false}, {}, view);
+    const int status = ReadView(o, {name, false}, view);
     if (status == ExitUnreadable) return status;
     std::string error;
     switch (WriteReplacing(o.ExportPath, params::ExportText(view), error)) {
@@ -323,13 +246,13 @@ int ExportRun(const Options &o) {
     return ExitUnreadable;
 }
 
-int PrintRun(const Options &o, const std::string &markedSeparator) {
+int PrintRun(const Options &o) {
     SkippedFiles skipped;
     std::vector<InputFile> files;
     int status = ExpandFolders(o, files);
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
-    const std::vector<std::string> tags = TagNames(o);
+    const std::vector<std::string> &tags = o.Tags;
     // One file's text, written at once; its buffer serves every file.
     std::string block;
     out.Write(formatter->Begin());
@@ -338,7 +261,7 @@ int PrintRun(const Options &o, const std::string &markedSeparator) {
         for (size_t i = 0; i < files.size() && out.Ok(); ++i) {
             progress.Step(i);
             params::ImageView view;
-            const int fileStatus = ReadView(o, files[i], markedSeparator, view);
+            const int fileStatus = ReadView(o, files[i], view);
             if (fileStatus == ExitSkipped) {
                 skipped.Add(files[i].Name);
                 continue;
@@ -363,10 +286,10 @@ int PrintRun(const Options &o, const std::string &markedSeparator) {
 }  // namespace
 
 int Run(const Options &o) {
-    const std::string markedSeparator = ApplyDecimal(o);
-    if (o.ExportPath.empty()) return PrintRun(o, markedSeparator);
-    if (!markedSeparator.empty()) {
-        Complain("--decimal locale: the locale's separator " + EscapeUtf8Controls(markedSeparator) +
+    ApplyDecimal(o);
+    if (o.ExportPath.empty()) return PrintRun(o);
+    if (!ExportHoldsSeparator()) {
+        Complain("--decimal locale: the locale's separator " + EscapeUtf8Controls(exif::DecimalSeparator()) +
                  " has no Windows-1252 character, which the export file is written in");
         return ExitUsage;
     }

@@ -26,14 +26,25 @@ void AddLine(std::string &out, std::string_view line) {
     out += "\r\n";
 }
 
+// A text as the export file holds it: Windows-1252, "?" for a character the
+// code page lacks, and a control character as "." so that every value stays
+// on its line.
+void AddExportText(std::string &out, std::string_view utf8) {
+    const size_t start = out.size();
+    out += exif::Utf8ToWindows1252(utf8);
+    for (size_t i = start; i < out.size(); ++i)
+        if (static_cast<unsigned char>(out[i]) < 0x20) out[i] = '.';
+}
+
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {
     size_t size = out.size();
     for (const GridRow &row : rows) size += row.Name.size() + row.Value.size() + 3;
     out.reserve(size);
     for (const GridRow &row : rows) {
-        out += row.Name;
+        AddExportText(out, row.Name);
         out += '=';
-        AddLine(out, row.Value);
+        AddExportText(out, row.Value);
+        out += "\r\n";
     }
 }
 
@@ -68,7 +79,7 @@ std::string KilobytesText(uint64_t bytes) {
     const uint64_t hundredths = (bytes * 100 + 512) / 1024;
     std::string cents = exif::IntText(static_cast<int64_t>(hundredths % 100));
     if (cents.size() < 2) cents.insert(0, "0");
-    return exif::IntText(static_cast<int64_t>(hundredths / 100)) + exif::DecimalSeparator() + cents + " Kb";
+    return exif::IntText(static_cast<int64_t>(hundredths / 100)) + std::string(exif::DecimalSeparator()) + cents + " Kb";
 }
 
 std::string FileSizeText(const std::string &fileName) {
@@ -130,7 +141,9 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         view.Rows.resize(1);
         return view;
     }
-    const std::string name = request.DisplayName.empty() ? NamePart(fileName, request.Separators) : request.DisplayName;
+    // A Linux file name is bytes, UTF-8 as a rule.
+    const std::string name =
+        exif::TextOfBytes(request.DisplayName.empty() ? NamePart(fileName, request.Separators) : request.DisplayName);
     view.Rows = {
         {"FileName", name},
         {"FileSize", KilobytesText(img.FileSize)},
@@ -246,7 +259,9 @@ std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &
     std::string out;
     AddLine(out, "EXIF");
     AddRows(out, exifRows);
-    AddLine(out, "UserComment=" + comment);
+    out += "UserComment=";
+    AddExportText(out, comment);
+    out += "\r\n";
     for (const auto &[title, rows] : {std::pair{"IPTC", iptcRows}, std::pair{"XMP", xmpRows}}) {
         if (!rows) continue;
         AddLine(out, "");

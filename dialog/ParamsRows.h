@@ -1,7 +1,9 @@
 // What the information dialog shows, as plain rows of text: the EXIF grid
 // (file rows, then every stored entry), the comment box, the IPTC grid, the
-// XMP grid, and the export file built from them. Free of any window code, so the dialog and
-// the command-line tool show and export exactly the same bytes.
+// XMP grid, and the export file built from them. Free of any window code, so
+// the dialog and the command-line tool show and export exactly the same text.
+// Every text is UTF-8. A value keeps the control characters the file gave
+// it: the grids and the export file show each as ".", the tool escapes them.
 #pragma once
 
 #include <cstdint>
@@ -37,9 +39,7 @@ struct IptcView {
 };
 
 // The XMP packet's properties, one row each, named `prefix:Property` as the
-// packet's prefixes name them (see xmp/XmpPacket.h), in Windows-1252 like
-// the other grids: a character the code page has no byte for shows as "?".
-// A language alternative shows its x-default value, each other language a
+// packet's prefixes name them (see xmp/XmpPacket.h). A language alternative shows its x-default value, each other language a
 // row of its own (`dc:title[fr-FR]`).
 struct XmpView {
     bool Visible = false;       // false when the file has no XMP packet
@@ -99,7 +99,9 @@ IptcView BuildIptcView(const std::string &fileName);
 // The export file: "EXIF", the EXIF rows as name=value, "UserComment=" and
 // the comment, then, when the IPTC tab is visible, an empty line, "IPTC" and
 // its rows, and when the XMP tab is visible, an empty line, "XMP" and its
-// rows. Every line ends with CR LF; bytes as the cells hold them.
+// rows. Every line ends with CR LF. The file is Windows-1252, as the files
+// exported before Unicode and the programs reading them are: a character it
+// has no byte for is "?", a control character ".".
 std::string ExportText(const std::vector<GridRow> &exifRows, const std::string &comment,
                        const std::vector<GridRow> *iptcRows, const std::vector<GridRow> *xmpRows = nullptr);
 // The EXIF and IPTC tabs alone.

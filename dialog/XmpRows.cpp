@@ -9,32 +9,17 @@
 
 namespace params {
 
-std::string Windows1252OfUtf8(std::string_view utf8) {
-    std::string out;
-    out.reserve(utf8.size());
-    for (size_t at = 0; at < utf8.size();) {
-        if (xmp::Utf8SequenceLength(utf8, at) == 0) {
-            out += '?';
-            ++at;
-            continue;
-        }
-        out += exif::Windows1252Byte(xmp::NextCodePoint(utf8, at));
-    }
-    return out;
-}
-
 namespace {
 
 GridRow RowOf(const xmp::TXmpRow &property) {
     GridRow row;
-    row.Name = Windows1252OfUtf8(property.Name);
-    row.Value = Windows1252OfUtf8(property.Value);
+    row.Name = property.Name;
+    row.Value = property.Value;
     // An alternative's items are its languages, each shown as a row of its
     // own already: only bags and sequences are lists.
     row.IsList = property.Kind == xmp::TXmpRow::Bag || property.Kind == xmp::TXmpRow::Seq;
     if (!row.IsList) return row;
-    row.Items.reserve(property.Items.size());
-    for (const std::string &item : property.Items) row.Items.push_back(Windows1252OfUtf8(item));
+    row.Items = property.Items;
     return row;
 }
 

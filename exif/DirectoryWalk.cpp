@@ -43,6 +43,11 @@ std::string UpToZero(std::string_view raw) {
     return std::string(raw.substr(0, raw.find('\0')));
 }
 
+std::string_view WithoutTrailingZeros(std::string_view raw) {
+    const size_t last = raw.find_last_not_of('\0');
+    return raw.substr(0, last == std::string_view::npos ? 0 : last + 1);
+}
+
 // Byte count of a directory entry's value; -1 when the entry must be passed
 // over (a negative count, or a value too large for any file).
 int64_t ValueSize(unsigned type, int32_t count) {
@@ -52,13 +57,17 @@ int64_t ValueSize(unsigned type, int32_t count) {
 }
 
 // Text of an EXIF UserComment: an 8-byte character-code prefix, then the
-// comment. A "UNICODE" comment is UTF-16 in the file's byte order.
+// comment. A "UNICODE" comment is UTF-16 in the file's byte order unless a
+// byte-order mark says otherwise; a "JIS" one JIS X 0208 as Shift-JIS
+// writes it; an "ASCII" or undefined one is read as undeclared text.
 // Trailing NULs and blanks are padding; every other byte is the comment's,
 // its last one included.
 std::string UserCommentFrom(std::string_view raw, bool bigEndian) {
     if (raw.size() < 9) return {};
-    if (raw.substr(0, 8) == std::string_view("UNICODE\0", 8)) return Trim(Utf16ToWindows1252(raw.substr(8), bigEndian));
-    return Trim(raw.substr(8));
+    const std::string_view code = raw.substr(0, 8), comment = raw.substr(8);
+    if (code == std::string_view("UNICODE\0", 8)) return Trim(TextOfUtf16(comment, bigEndian));
+    if (code == std::string_view("JIS\0\0\0\0\0", 8)) return Trim(TextOfJis(comment));
+    return Trim(TextOfBytes(comment));
 }
 
 }  // namespace
@@ -178,6 +187,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     // ASCII text ends at its first NUL: what follows is padding.
     if (h.Type == TypeAscii)
         text = rendered.substr(0, rendered.find('\0'));
+    else if (h.Type == TypeUtf8)
+        text = TextOfUtf8(UpToZero(rendered));
     else if (h.Type == TypeUndefined)
         text = Quote + UpToZero(rendered) + Quote;
     else
@@ -188,8 +199,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         text = XmpPacketText(raw);  // read whole (IsReadWhole): its size is the packet's
     else if (known && row.Render)
         text = row.Render(text, nullptr);
-    else
-        CleanTextInPlace(text);
+    // Control characters stay: each output shows them its own way.
+    AsUtf8Text(text);
     if (h.Tag == TagMakerNote) {
         std::string undecoded = MakerNoteText(raw, h.Size, valuePos, c.Base);
         if (!undecoded.empty()) text = std::move(undecoded);
@@ -444,10 +455,13 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     Bytes raw(value);
     const std::string_view rendered = value.substr(0, RenderedValueBytes);
     std::string text;
-    if (h.Type == TypeAscii) {
+    if (h.Type == TypeAscii || h.Type == TypeUtf8) {
         text = Quote + UpToZero(rendered) + Quote;
     } else if (h.Type == TypeUndefined) {
-        text = Quote + std::string(rendered) + Quote;
+        // A rendering function reads the bytes as they stand; shown as they
+        // are, a text's trailing NULs are padding.
+        const bool byRenderer = row && row->Render;
+        text = Quote + std::string(byRenderer ? rendered : WithoutTrailingZeros(rendered)) + Quote;
     } else {
         try {
             const std::string_view pattern = row ? row->FormatPattern : std::string_view();
@@ -464,15 +478,19 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     out.Raw = value;
     out.BigEndian = c.View.BigEndian;
     out.Directory = &directory;
-    std::string shown = row && row->Render ? row->Render(text, &out) : CleanText(text);
+    std::string shown = row && row->Render ? row->Render(text, &out) : text;
+    AsUtf8Text(shown);
+    AsUtf8Text(text);
+    BoundShownText(text);
     for (auto &[subLabel, subValue] : out.SubEntries) {
+        AsUtf8Text(subValue);
         BoundShownText(subValue);
         if (!KeepBytes(static_cast<int64_t>(subLabel.size() + subValue.size()))) return;
         Info.AddMakerValue(subLabel, subValue, TypeAscii);
     }
     if (Info.Builds(BuildListing)) {
         const std::string line = "\r\n" + std::string(label) + " = ";
-        Info.MakerDumpText += out.Block ? shown + line + CleanText(text) : line + shown;
+        Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
     }
     if (out.StoreShown) {
         BoundShownText(shown);

@@ -30,7 +30,7 @@ const std::array<TTagRow, MainTagCount> MainTagTable = {{
     {0x010F, "Make", "", "", "", nullptr},
     {0x0110, "Model", "", "", "", nullptr},
     {0x0111, "StripOffsets", "", "", "", nullptr},
-    {0x0112, "Orientation", "", "1:Normal,3:Rotated 180\xB0,6:CounterClockwise 90\xB0,8:Clockwise 90\xB0", "", nullptr},
+    {0x0112, "Orientation", "", "1:Normal,3:Rotated 180\u00B0,6:CounterClockwise 90\u00B0,8:Clockwise 90\u00B0", "", nullptr},
     {0x0115, "SamplesPerPixel", "", "", "", nullptr},
     {0x0116, "RowsPerStrip", "", "", "", nullptr},
     {0x0117, "StripByteCounts", "", "", "", nullptr},

@@ -1,5 +1,7 @@
 #include "exif/TextFormat.h"
 
+#include "exif/Unicode.h"
+
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -8,21 +10,21 @@
 namespace exif {
 
 namespace {
-char g_separator = 0;  // 0: not yet taken from the locale
+std::string g_separator;  // empty: not yet taken from the locale
 }
 
 void TakeDecimalSeparatorFromLocale() {
     const std::lconv *lc = std::localeconv();
-    g_separator = (lc && lc->decimal_point && lc->decimal_point[0]) ? lc->decimal_point[0] : '.';
+    g_separator = (lc && lc->decimal_point && lc->decimal_point[0]) ? TextOfBytes(lc->decimal_point) : ".";
 }
 
-char DecimalSeparator() {
-    if (g_separator == 0) TakeDecimalSeparatorFromLocale();
+std::string_view DecimalSeparator() {
+    if (g_separator.empty()) TakeDecimalSeparatorFromLocale();
     return g_separator;
 }
 
-void SetDecimalSeparator(char separator) {
-    g_separator = separator;
+void SetDecimalSeparator(std::string_view separator) {
+    g_separator = separator.empty() ? "." : std::string(separator);
 }
 
 static std::string PadLeft(std::string s, int width) {
@@ -39,7 +41,7 @@ std::string FixedText(double v, int precision, int width) {
     char buf[400];
     const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, precision);
     std::string s(buf, res.ec == std::errc() ? res.ptr : buf);
-    if (const size_t dot = s.find('.'); dot != std::string::npos) s[dot] = DecimalSeparator();
+    if (const size_t dot = s.find('.'); dot != std::string::npos) s.replace(dot, 1, DecimalSeparator());
     return PadLeft(std::move(s), width);
 }
 
@@ -164,71 +166,13 @@ std::optional<int32_t> ParseDecimal(std::string_view s) {
 
 namespace exif {
 
-namespace {
-
-// Code points of bytes 0x80..0x9F; the five unassigned bytes map to the C1
-// control of the same value, as Windows does.
-constexpr char16_t HighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-void AppendUtf8(std::string &out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
-}  // namespace
-
-char Windows1252Byte(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-    for (unsigned i = 0; i < 32; ++i)
-        if (HighControls[i] == cp) return static_cast<char>(0x80 + i);
-    return '?';
-}
-
-std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian) {
-    std::string out;
-    for (size_t i = 0; i + 1 < utf16.size(); i += 2) {
-        const unsigned a = static_cast<uint8_t>(utf16[i]), b = static_cast<uint8_t>(utf16[i + 1]);
-        char32_t unit = bigEndian ? (a << 8 | b) : (b << 8 | a);
-        if (unit == 0) break;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
-            const unsigned c = static_cast<uint8_t>(utf16[i + 2]), d = static_cast<uint8_t>(utf16[i + 3]);
-            const char32_t next = bigEndian ? (c << 8 | d) : (d << 8 | c);
-            // A surrogate pair is one character, which the code page cannot
-            // hold; a lone high surrogate is one such character on its own.
-            if (next >= 0xDC00 && next <= 0xDFFF) i += 2;
-            unit = 0xFFFD;
-        }
-        out += Windows1252Byte(unit);
-    }
-    return out;
-}
-
-std::string Windows1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (const char c : text) {
-        const unsigned char b = static_cast<unsigned char>(c);
-        AppendUtf8(out, b >= 0x80 && b <= 0x9F ? HighControls[b - 0x80] : b);
-    }
-    return out;
-}
-
 void BoundShownText(std::string &text) {
     if (text.size() <= MaxShownValue) return;
-    text.resize(MaxShownValue);
-    text += '\x85';
+    // Cut before a character's continuation bytes, never inside it.
+    size_t end = MaxShownValue;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    text.resize(end);
+    text += ShownCutMark;
 }
 
 }  // namespace exif

@@ -7,13 +7,17 @@
 #include <string>
 #include <string_view>
 
+#include "exif/Unicode.h"
+
 namespace exif {
 
-// The decimal separator of floating-point output. Taken from the C library's
-// LC_NUMERIC locale the first time it is needed, unless set explicitly (the
-// Windows plug-in sets it from the user's regional settings).
-char DecimalSeparator();
-void SetDecimalSeparator(char separator);
+// The decimal separator of floating-point output (UTF-8: a locale's may be
+// more than one byte). Taken from the C library's LC_NUMERIC locale the first
+// time it is needed, unless set explicitly (the Windows plug-in sets it from
+// the user's regional settings).
+std::string_view DecimalSeparator();
+void SetDecimalSeparator(std::string_view separator);
+inline void SetDecimalSeparator(char separator) { SetDecimalSeparator(std::string_view(&separator, 1)); }
 // Re-reads the separator from the C library's current LC_NUMERIC locale.
 void TakeDecimalSeparatorFromLocale();
 
@@ -41,25 +45,12 @@ std::optional<int32_t> ParseDecimal(std::string_view s);
 std::string IntText(int64_t v);
 
 // A value is shown up to this many bytes of text; a longer one is cut there
-// and ends with "\x85" (the ellipsis), so that no single value can fill the
-// memory of the views and outputs built from it. Values are rendered from
+// and ends with "…", so that no single value can fill the memory of the views
+// and outputs built from it. Values are rendered from
 // their first RenderedValueBytes bytes, enough to reach that length.
 inline constexpr size_t MaxShownValue = 64 * 1024;
 inline constexpr size_t RenderedValueBytes = MaxShownValue + 16;  // a UserComment's 8-byte code too
+inline constexpr std::string_view ShownCutMark = "\u2026";
 void BoundShownText(std::string &text);
-
-}  // namespace exif
-
-namespace exif {
-
-// Windows-1252 bytes of a UTF-16 text (up to its first zero character), "?"
-// for a character the code page cannot hold.
-std::string Utf16ToWindows1252(std::string_view utf16, bool bigEndian);
-// UTF-8 text of Windows-1252 bytes.
-std::string Windows1252ToUtf8(std::string_view text);
-// The Windows-1252 byte of a code point, as Windows converts it (the five
-// bytes the code page leaves undefined stand for the C1 controls of the same
-// number); "?" for a code point it has no byte for.
-char Windows1252Byte(char32_t cp);
 
 }  // namespace exif

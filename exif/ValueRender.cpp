@@ -55,6 +55,7 @@ double IeeeValue(const tEndInd &order, std::string_view raw) {
 
 int TypeSize(unsigned type) {
     static constexpr int sizes[13] = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+    if (type == TypeUtf8) return 1;
     return type < 13 ? sizes[type] : 0;
 }
 
@@ -370,7 +371,7 @@ std::string FlashText(const std::string &text, TRenderOut *) {
 // little-endian UTF-16 whatever the entry's declared type: the text comes
 // from the value's bytes, not from a rendering of its components.
 std::string XpText(const Bytes &raw, TRenderOut *) {
-    return Utf16ToWindows1252(raw, false);
+    return TextOfUtf16(raw, false);
 }
 
 // A TIFF file keeps its XMP packet in tag 700 as bytes: listed as numbers

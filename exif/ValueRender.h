@@ -36,6 +36,7 @@ enum FieldType : uint16_t {
     TypeSRational = 10,
     TypeFloat = 11,
     TypeDouble = 12,
+    TypeUtf8 = 129,  // UTF-8 text, as EXIF 3.0 added it
 };
 int TypeSize(unsigned type);
 

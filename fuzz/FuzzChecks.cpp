@@ -8,6 +8,7 @@
 
 #include "exif/ImageInfo.h"
 #include "exif/TextFormat.h"
+#include "exif/Unicode.h"
 #include "iptc/IptcData.h"
 
 namespace fuzzcheck {
@@ -30,35 +31,7 @@ std::string Printable(std::string_view text) {
     return out;
 }
 
-// Length of the UTF-8 sequence a lead byte starts, 0 for a byte that cannot
-// lead one (a continuation byte, C0/C1 overlong leads, F5..FF).
-size_t SequenceLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xC2 && lead <= 0xDF) return 2;
-    if (lead >= 0xE0 && lead <= 0xEF) return 3;
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    return 0;
-}
-
-// The code point at `at`, or -1 when the sequence there is malformed
-// (truncated, overlong, a surrogate, or beyond U+10FFFF).
-long DecodeAt(std::string_view s, size_t &at) {
-    const auto lead = static_cast<unsigned char>(s[at]);
-    const size_t n = SequenceLength(lead);
-    if (n == 0 || at + n > s.size()) return -1;
-    long cp = n == 1 ? lead : lead & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-        const auto c = static_cast<unsigned char>(s[at + k]);
-        if ((c & 0xC0) != 0x80) return -1;
-        cp = (cp << 6) | (c & 0x3F);
-    }
-    at += n;
-    constexpr long Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < Smallest[n] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return -1;
-    return cp;
-}
-
-bool IsTerminalControl(long cp) {
+bool IsTerminalControl(char32_t cp) {
     if (cp == '\t' || cp == '\r' || cp == '\n') return false;
     return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F);
 }
@@ -73,30 +46,40 @@ void Fail(std::string_view what, std::string_view detail) {
 }
 
 bool IsWellFormedUtf8(std::string_view text) {
-    for (size_t at = 0; at < text.size();)
-        if (DecodeAt(text, at) < 0) return false;
-    return true;
+    return exif::IsValidUtf8(text);
 }
 
 namespace {
 
-void CheckUtf8Form(std::string_view windowsText, std::string_view what, bool controlsAllowed) {
-    const std::string utf8 = exif::Windows1252ToUtf8(windowsText);
-    for (size_t at = 0; at < utf8.size();) {
-        const long cp = DecodeAt(utf8, at);
-        if (cp < 0) Fail(what, "malformed UTF-8 in " + utf8);
-        if (!controlsAllowed && IsTerminalControl(cp)) Fail(what, "control character in " + std::string(windowsText));
+void CheckUtf8Form(std::string_view text, std::string_view what, bool controlsAllowed) {
+    for (size_t at = 0; at < text.size();) {
+        if (exif::Utf8SequenceLength(text, at) == 0) Fail(what, "malformed UTF-8 in " + std::string(text));
+        if (!controlsAllowed && IsTerminalControl(exif::NextCodePoint(text, at)))
+            Fail(what, "control character in " + std::string(text));
+        else if (controlsAllowed)
+            exif::NextCodePoint(text, at);
     }
 }
 
 }  // namespace
 
-void CheckTerminalText(std::string_view windowsText, std::string_view what) {
-    CheckUtf8Form(windowsText, what, true);
+void CheckTerminalText(std::string_view text, std::string_view what) {
+    CheckUtf8Form(text, what, true);
 }
 
-void CheckTerminalName(std::string_view windowsText, std::string_view what) {
-    CheckUtf8Form(windowsText, what, false);
+void CheckTerminalName(std::string_view text, std::string_view what) {
+    CheckUtf8Form(text, what, false);
+}
+
+void CheckExportBytes(std::string_view exported) {
+    for (size_t at = 0; at < exported.size(); ++at) {
+        const auto c = static_cast<unsigned char>(exported[at]);
+        if (c == '\r' && at + 1 < exported.size() && exported[at + 1] == '\n') {
+            ++at;
+            continue;
+        }
+        Expect(c >= 0x20, "the export file holds no control byte but its CR LF line ends", exported.substr(0, at + 1));
+    }
 }
 
 void CheckEntryStore(const exif::TImageInfo &info) {
@@ -140,7 +123,8 @@ void CheckIptcEntries(const iptc::TIPTCdata &data, std::string_view segment) {
         if (e.RecordNumber == 2 && iptc::IPTCRepeatable.test(e.Tag))
             Expect(first == i, "a repeatable dataset is one entry", e.Name);
         else
-            Expect(e.Value.size() <= segment.size(), "IPTC value no longer than the segment", e.Name);
+            // A Windows-1252 byte is at most three bytes of UTF-8.
+            Expect(e.Value.size() <= 3 * segment.size(), "IPTC value no longer than its bytes as text", e.Name);
         CheckTerminalName(e.Description, "IPTC description");
         CheckTerminalText(e.Value, "IPTC value");
     }

@@ -25,13 +25,15 @@ inline void Expect(bool ok, std::string_view what, std::string_view detail = {})
 
 bool IsWellFormedUtf8(std::string_view text);
 
-// A Windows-1252 text as the command-line tool prints it: its UTF-8 form is
-// well-formed.
-void CheckTerminalText(std::string_view windowsText, std::string_view what);
+// A text of the reader: well-formed UTF-8, as every output takes it.
+void CheckTerminalText(std::string_view text, std::string_view what);
 // A name the reader makes (tag, dataset and row names): also free of control
 // characters but tab, CR and LF. Values are the file's bytes and may hold
 // any (tests/data/crashes/README.txt says what that means for a terminal).
-void CheckTerminalName(std::string_view windowsText, std::string_view what);
+void CheckTerminalName(std::string_view text, std::string_view what);
+// The export file's bytes (Windows-1252): one line a row, whatever the
+// values hold.
+void CheckExportBytes(std::string_view exported);
 
 // The entry store: count within the slots, every entry named and tagged,
 // name lookups finding the first entry of a name, and every entry read from

@@ -157,7 +157,7 @@ void XmpPacket(const uint8_t *data, size_t size) {
     for (const xmp::TXmpRow &row : read.Rows) CheckRow(row, limits);
     for (const std::string &note : read.Notes) Expect(IsWellFormedUtf8(note), "a note is UTF-8", note);
 
-    // The same rows as the XMP tab shows them, in Windows-1252.
+    // The same rows as the XMP tab shows them.
     std::vector<std::string> notes;
     const params::XmpView view = params::XmpViewOf(input.Packet, input.Parts, notes);
     Expect(view.Visible == !input.Packet.empty(), "the tab shows when there is a packet");

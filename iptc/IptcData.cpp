@@ -141,12 +141,25 @@ struct TDatasetRead {
 // numbers (extended lengths are not recognised); a value running past the
 // end of the segment is cut there. The byte after the value is normally the
 // next dataset's 0x1C marker and is stepped over unchecked.
-TDatasetRead ReadDataset(const exif::Bytes &segment, int64_t q) {
+TDatasetRead ReadDataset(const exif::Bytes &segment, int64_t q, bool utf8) {
     const uint8_t record = ByteAtOffset(segment, q);
     const uint8_t dataset = ByteAtOffset(segment, q + 1);
     const int64_t length = ByteAtOffset(segment, q + 2) * 256 + ByteAtOffset(segment, q + 3);
-    const std::string value(exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length));
+    const std::string_view bytes = exif::tEndInd::RegionOf(segment, q + DatasetHeaderSize + 1, length);
+    const std::string value = utf8 ? exif::TextOfUtf8(bytes) : exif::TextOfBytes(bytes);
     return {EntryOfDataset(record, dataset, value), q + DatasetHeaderSize + length + 1};
+}
+
+// Dataset 1:90, the coded character set: ESC % G declares the text datasets
+// UTF-8. Without it their encoding is unsaid (see exif::TextOfBytes).
+bool DeclaresUtf8(std::string_view segment) {
+    constexpr std::string_view Header = "\x1C\x01\x5A";
+    constexpr std::string_view Utf8Designation = "\x1B%G";
+    for (size_t at = segment.find(Header); at != std::string_view::npos; at = segment.find(Header, at + 1)) {
+        const std::string_view rest = segment.substr(at + Header.size());  // length (2), then the value
+        if (rest.size() > 2 && rest.substr(2).starts_with(Utf8Designation)) return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -238,9 +251,10 @@ void TIPTCdata::ParseDatasets(std::string_view datasets) {
 
 void TIPTCdata::ParseFrom(int64_t start) {
     if (start < 0) return;
+    Utf8Declared = DeclaresUtf8(Segment);
     const int64_t n = static_cast<int64_t>(Segment.size());
     for (int64_t q = start + 1; q <= n - DatasetHeaderSize;) {
-        TDatasetRead read = ReadDataset(Segment, q);
+        TDatasetRead read = ReadDataset(Segment, q, Utf8Declared);
         StoreDataset(read.Entry);
         q = read.Next;
     }

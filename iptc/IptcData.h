@@ -83,6 +83,7 @@ private:
     // This object's copy of the segment last parsed; every dataset is read
     // from it, so the caller's bytes may change or go away meanwhile.
     exif::Bytes Segment;
+    bool Utf8Declared = false;  // the segment's dataset 1:90 says UTF-8
     // Upper-case short name -> index of the first entry of that name. Keeps
     // name lookups constant-time, so a segment of thousands of datasets
     // parses in linear time.

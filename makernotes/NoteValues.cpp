@@ -26,10 +26,10 @@ std::string SignificantText(double v) {
     if (!std::isfinite(v) || v == 0) return "0";
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));
     std::string text = exif::FixedText(v, std::clamp(9 - exponent, 0, 20));
-    const char point = exif::DecimalSeparator();
+    const std::string_view point = exif::DecimalSeparator();
     if (text.find(point) != std::string::npos) {
         while (text.back() == '0') text.pop_back();
-        if (text.back() == point) text.pop_back();
+        if (text.ends_with(point)) text.resize(text.size() - point.size());
     }
     return text;
 }

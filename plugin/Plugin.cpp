@@ -47,9 +47,12 @@ void SelectFailureText() {
 // Numbers in the dialog follow the user's regional settings, read at every
 // run so that a change takes effect without reloading the plug-in.
 void UseRegionalDecimalSeparator() {
-    char separator[8] = {};
-    if (GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) > 1 && separator[0] != '\0')
-        exif::SetDecimalSeparator(separator[0]);
+    wchar_t separator[8] = {};
+    const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
+    if (length > 1) {
+        const std::string utf16(reinterpret_cast<const char *>(separator), static_cast<size_t>(length - 1) * 2);
+        exif::SetDecimalSeparator(exif::TextOfUtf16(utf16, false));
+    }
 }
 
 // One run, inside Execute's protected region. Anything it throws makes the

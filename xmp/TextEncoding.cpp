@@ -82,52 +82,6 @@ TEncodingFound DetectEncoding(std::string_view bytes) {
     return {};
 }
 
-void AppendUtf8(std::string &out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-char32_t NextCodePoint(std::string_view utf8, std::size_t &pos) {
-    const auto lead = static_cast<unsigned char>(utf8[pos]);
-    const std::size_t n = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    char32_t c = n == 1 ? lead : n == 2 ? (lead & 0x1F) : n == 3 ? (lead & 0x0F) : (lead & 0x07);
-    for (std::size_t k = 1; k < n && pos + k < utf8.size(); ++k)
-        c = (c << 6) | (static_cast<unsigned char>(utf8[pos + k]) & 0x3F);
-    pos += n;
-    return c;
-}
-
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos) {
-    const auto at = [&](std::size_t k) { return static_cast<unsigned char>(bytes[pos + k]); };
-    const unsigned char lead = at(0);
-    if (lead < 0x80) return 1;
-    const std::size_t n = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                        : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
-    if (n == 0 || bytes.size() - pos < n) return 0;
-    for (std::size_t k = 1; k < n; ++k)
-        if ((at(k) & 0xC0) != 0x80) return 0;
-    // The second byte's range rules out overlong forms, surrogates and code
-    // points past U+10FFFF.
-    if (lead == 0xE0 && at(1) < 0xA0) return 0;
-    if (lead == 0xED && at(1) > 0x9F) return 0;
-    if (lead == 0xF0 && at(1) < 0x90) return 0;
-    if (lead == 0xF4 && at(1) > 0x8F) return 0;
-    return n;
-}
-
 TUtf8Text ToUtf8(std::string_view bytes, std::size_t maxBytes) {
     TUtf8Text r;
     r.Found = DetectEncoding(bytes);

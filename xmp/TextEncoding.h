@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "exif/Unicode.h"
+
 namespace xmp {
 
 enum class TEncoding { Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
@@ -40,14 +42,9 @@ struct TUtf8Text {
 
 TUtf8Text ToUtf8(std::string_view bytes, std::size_t maxBytes);
 
-void AppendUtf8(std::string &out, char32_t c);
-
-// The code point at `pos` of valid UTF-8, moving `pos` past it.
-char32_t NextCodePoint(std::string_view utf8, std::size_t &pos);
-
-// The length of the valid UTF-8 sequence at `pos`, or 0 when the bytes there
-// are not one (a stray continuation byte, an overlong form, a surrogate, a
-// code point past U+10FFFF, a sequence cut short).
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos);
+// The UTF-8 primitives of the whole reader.
+using exif::AppendUtf8;
+using exif::NextCodePoint;
+using exif::Utf8SequenceLength;
 
 }  // namespace xmp

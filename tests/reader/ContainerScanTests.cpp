@@ -292,7 +292,7 @@ TEST(ContainerScan, BigEndianExifIsReadInItsByteOrder) {
     EXPECT_TRUE(img->BigEndian);
     EXPECT_TRUE(img->ExifInfo()->BigEndian);
     ASSERT_EQ(img->ExifInfo()->EntryCount(), 2);
-    EXPECT_EQ(img->ExifInfo()->EntryAt(1).Value, "CounterClockwise 90\xB0");
+    EXPECT_EQ(img->ExifInfo()->EntryAt(1).Value, "CounterClockwise 90\u00B0");
 }
 
 TEST(ContainerScan, FirstDirectoryOffsetZeroMeansRightAfterTheHeader) {

@@ -187,7 +187,9 @@ TEST(DirectoryWalk, AsciiEndsAtItsFirstZero) {
         Tiff::Typed(0x013B, 2, 4, std::string("a\tb\0", 4)),                                  // control character
         Tiff::Typed(0x010E, 2, 1, std::string(1, '\0')), Tiff::Typed(0x8298, 2, 3, "xyz"),    // in the entry, no zero
         Tiff::Typed(0x013C, 2, 7, std::string("Host\0\0\0", 7)),
-        Tiff::Typed(0x010D, 2, 2, "\xE9\xB0"),  // Windows-1252 letters kept
+        Tiff::Typed(0x010D, 2, 2, "\xE9\xB0"),  // not UTF-8: Windows-1252 letters
+        Tiff::Typed(0x010E, 129, 9, "Zo\xC3\xAB \xE6\x9D\xB1\xFF"),  // the UTF-8 type
+        Tiff::Typed(0x013B, 2, 13, "Zo\xC3\xAB \xC3\x85ngstr"),  // valid UTF-8 in ASCII
     });
     const auto img = ReadJpeg("walk_ascii.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
@@ -197,11 +199,11 @@ TEST(DirectoryWalk, AsciiEndsAtItsFirstZero) {
     EXPECT_EQ(ValueOf(info, "Model"), "EOS 5");
     EXPECT_EQ(info.CameraModel, "EOS 5");
     EXPECT_EQ(ValueOf(info, "Software"), "AB");  // what follows a zero is padding
-    EXPECT_EQ(ValueOf(info, "Artist"), "a.b");
-    EXPECT_EQ(ValueOf(info, "ImageDescription"), "");
+    EXPECT_EQ(ValuesNamed(info, "Artist"), (Names{"a\tb", "Zo\xC3\xAB \xC3\x85ngstr"}));  // controls kept
+    EXPECT_EQ(ValuesNamed(info, "ImageDescription"), (Names{"", "Zo\xC3\xAB \xE6\x9D\xB1\xEF\xBF\xBD"}));
     EXPECT_EQ(ValueOf(info, "Copyright"), "xyz");
     EXPECT_EQ(ValueOf(info, "HostComputer"), "Host");
-    EXPECT_EQ(ValueOf(info, "DocumentName"), "\xE9\xB0");
+    EXPECT_EQ(ValueOf(info, "DocumentName"), "\xC3\xA9\xC2\xB0");
     EXPECT_EQ(info.EntryAt(info.EntryIndexOf("Make")).Raw, "Kodak");
 }
 
@@ -253,8 +255,8 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
         t.Dir({Tiff::Undefined(0x9286, unicode + std::string("H\0i\0\xE9\0\xAC\x20\x2D\x4E\0\0X\0", 14))});
         const auto img = ReadJpeg("walk_unicode_ii.jpg", t.Build());
         ASSERT_NE(img->ExifInfo(), nullptr);
-        EXPECT_EQ(img->ExifInfo()->UserCommentText, "Hi\xE9\x80?");
-        EXPECT_EQ(ValueOf(*img->ExifInfo(), "UserComment"), "Hi\xE9\x80?");
+        EXPECT_EQ(img->ExifInfo()->UserCommentText, "Hi\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD");  // Hié€中
+        EXPECT_EQ(ValueOf(*img->ExifInfo(), "UserComment"), "Hi\xC3\xA9\xE2\x82\xAC\xE4\xB8\xAD");
     }
     {
         Tiff t(true);
@@ -264,8 +266,18 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
         EXPECT_EQ(img->ExifInfo()->UserCommentText, "Hi");
     }
     {
-        // A surrogate pair is one character the code page cannot hold; a lone
-        // high surrogate is one too, and the zero after it still ends the text.
+        // A byte-order mark outweighs the file's order. "JIS": JIS X 0208
+        // pairs (東京), then ASCII after ESC ( B.
+        Tiff t(true);
+        t.Dir({Tiff::Undefined(0x9286, unicode + std::string("\xFF\xFEH\0i\0", 6)),
+               Tiff::Undefined(0x9286, std::string("JIS\0\0\0\0\0", 8) + "\x45\x6C\x35\x7E\x1B(B 2024")});
+        const auto img = ReadJpeg("walk_unicode_mark.jpg", t.Build());
+        ASSERT_NE(img->ExifInfo(), nullptr);
+        EXPECT_EQ(ValuesNamed(*img->ExifInfo(), "UserComment"), (Names{"Hi", "\xE6\x9D\xB1\xE4\xBA\xAC 2024"}));
+    }
+    {
+        // A surrogate pair is one character; a lone high surrogate is a
+        // replacement character, and the zero after it still ends the text.
         Tiff t;
         t.Dir({Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\x00\xDE"
                                                              "B\0",
@@ -273,7 +285,7 @@ TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
                Tiff::Undefined(0x9286, unicode + std::string("A\0\x3D\xD8\0\0X\0", 8))});
         const auto img = ReadJpeg("walk_unicode_surrogates.jpg", t.Build());
         ASSERT_NE(img->ExifInfo(), nullptr);
-        EXPECT_EQ(ValuesNamed(*img->ExifInfo(), "UserComment"), (Names{"A?B", "A?"}));
+        EXPECT_EQ(ValuesNamed(*img->ExifInfo(), "UserComment"), (Names{"A\xF0\x9F\x98\x80" "B", "A\xEF\xBF\xBD"}));
     }
     {
         // Any other prefix takes the bytes as they are.
@@ -528,7 +540,7 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
     const auto img = ReadJpeg("walk_listing_only.jpg", t.Build(), &ok, exif::BuildListing);
     ASSERT_TRUE(ok);
     EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
-    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nMake = Canon\r\nOrientation = Rotated 180\xB0");
+    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nMake = Canon\r\nOrientation = Rotated 180\u00B0");
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 }
 

@@ -139,9 +139,14 @@ TEST(IptcParse, DatasetsAreNamedFromTheTableOrAsCustom) {
     EXPECT_EQ(urgency.Value, "5");
 }
 
-TEST(IptcParse, ValuesKeepTheirBytesUnconverted) {
-    const std::string raw("caf\xE9\0\x01 20240131", 14);
-    EXPECT_EQ(ParsedPairs(SegmentOf(Dataset(2, 5, raw))), (Pairs{{"ObjectName", raw}}));
+TEST(IptcParse, TextIsUtf8WhenValidOrDeclaredElseWindows1252) {
+    const std::string latin("caf\xE9\0\x01 2024", 10), utf8 = "Caf\xC3\xA9 \xE2\x80\x93 Z\xC3\xBCrich";
+    EXPECT_EQ(ParsedPairs(SegmentOf(Dataset(2, 5, latin) + Dataset(2, 120, utf8))),
+              (Pairs{{"ObjectName", std::string("caf\xC3\xA9\0\x01 2024", 11)}, {"ImageCaption", utf8}}));
+    // Declared UTF-8 (1:90 ESC % G): a malformed byte is a replacement
+    // character, not a Windows-1252 letter.
+    EXPECT_EQ(ParsedPairs(SegmentOf(Dataset(1, 90, "\x1B%G") + Dataset(2, 5, "caf\xE9"))),
+              (Pairs{{"ObjectName", "caf\xEF\xBF\xBD"}}));
 }
 
 TEST(IptcParse, RecordVersionAndOtherRecordsGiveNoEntry) {

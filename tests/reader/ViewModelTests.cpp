@@ -167,14 +167,17 @@ TEST(ViewModel, CommentBoxEndsAtTheFirstZeroByte) {
                   "\r\nImageWidth=640\r\nImageHeight=480\r\nMake=Canon\r\nUserComment=ab\r\n");
 }
 
-TEST(ViewModel, ExportLinesEndWithCarriageReturnAndLineFeed) {
-    const std::vector<GridRow> exifRows = {{"FileName", "a.jpg"}, {"Software", "x=y"}, {"Artist", "two\r\nlines"}};
+TEST(ViewModel, ExportIsOneWindows1252LineARowEndingWithCarriageReturnAndLineFeed) {
+    // A control character is "." and a character Windows-1252 lacks "?":
+    // every value stays on its line.
+    const std::vector<GridRow> exifRows = {
+        {"FileName", "\xC3\x9Cn\xC3\xAF \xE6\x9D\xB1.jpg"}, {"Software", "x=y"}, {"Artist", "two\r\nlines"}};
     EXPECT_EQ(params::ExportText(exifRows, "", nullptr),
-              "EXIF\r\nFileName=a.jpg\r\nSoftware=x=y\r\nArtist=two\r\nlines\r\nUserComment=\r\n");
-    const std::vector<GridRow> iptcRows = {{"Object name", "Sunset"}, {"Keywords", "sea,sky"}};
+              "EXIF\r\nFileName=\xDCn\xEF ?.jpg\r\nSoftware=x=y\r\nArtist=two..lines\r\nUserComment=\r\n");
+    const std::vector<GridRow> iptcRows = {{"Object name", "Sunset \xE2\x80\x93 \xE2\x82\xAC"}, {"Keywords", "sea,sky"}};
     EXPECT_EQ(params::ExportText(exifRows, "line one\r\nline two", &iptcRows),
-              "EXIF\r\nFileName=a.jpg\r\nSoftware=x=y\r\nArtist=two\r\nlines\r\nUserComment=line one\r\nline two\r\n"
-              "\r\nIPTC\r\nObject name=Sunset\r\nKeywords=sea,sky\r\n");
+              "EXIF\r\nFileName=\xDCn\xEF ?.jpg\r\nSoftware=x=y\r\nArtist=two..lines\r\nUserComment=line one..line two\r\n"
+              "\r\nIPTC\r\nObject name=Sunset \x96 \x80\r\nKeywords=sea,sky\r\n");
     params::IptcView visible;
     visible.Visible = true;
     visible.Rows = {{}};
@@ -247,7 +250,7 @@ TEST(ViewModel, ImageViewReadsTheFileOnceForBothTabsTheSizeAndTheListing) {
     EXPECT_EQ(Column(view.Iptc.Rows, false), (Texts{"Title", "a,b"}));
     EXPECT_EQ(view.Listing,
               "\r\nFile type = JPEG\r\nMetadata blocks = EXIF, IPTC"
-              "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\xB0"
+              "\r\nMake = Canon\r\nOrientation = CounterClockwise 90\u00B0"
               "\r\nExif Image Width = 4000\r\nExif Image Length = 3000");
 
     // Without the listing nothing of it is built.
