@@ -227,6 +227,29 @@ class TerminalText(ExifinfoCase):
         with open(self.path("out.txt"), "rb") as f:
             self.assertIn(b'Image caption=one.two .[31m caf\xe9 "q" back\\slash.end\r\n', f.read())
 
+    @unittest.skipUnless(shutil.which("exiftool"), "exiftool writes the test file")
+    def test_text_written_by_exiftool_reads_as_written_and_exports_in_windows_1252(self):
+        image = self.sample("Canon_40D.jpg", "written.jpg")
+        written = subprocess.run(
+            ["exiftool", "-q", "-overwrite_original", "-codedcharacterset=UTF8",
+             "-ImageDescription=Zo\u00eb \u00c5ngstr\u00f6m", "-XPComment=Gr\u00fc\u00dfe aus \u6771\u4eac",
+             "-UserComment=Gr\u00fc\u00dfe aus \u6771\u4eac", "-IPTC:Caption-Abstract=Caf\u00e9 \u2013 Z\u00fcrich",
+             image],
+            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(written.returncode, 0, written.stderr)
+        _, files = self.json_of(image)
+        self.assertEqual(files[0]["ImageDescription"], "Zo\u00eb \u00c5ngstr\u00f6m")
+        self.assertEqual(files[0]["Comments"], "Gr\u00fc\u00dfe aus \u6771\u4eac")  # XPComment
+        self.assertEqual(files[0]["UserComment"], "Gr\u00fc\u00dfe aus \u6771\u4eac")
+        self.assertEqual(files[0]["ImageCaption"], "Caf\u00e9 \u2013 Z\u00fcrich")
+        run("--export", self.path("out.txt"), image)
+        with open(self.path("out.txt"), "rb") as f:
+            exported = f.read()
+        self.assertIn(b"ImageDescription=Zo\xeb \xc5ngstr\xf6m\r\n", exported)
+        self.assertIn(b"Comments=Gr\xfc\xdfe aus ??\r\n", exported)
+        self.assertIn(b"UserComment=Gr\xfc\xdfe aus ??\r\n", exported)
+        self.assertIn(b"Image caption=Caf\xe9 \x96 Z\xfcrich\r\n", exported)
+
     def test_a_utf8_file_name_is_shown_as_itself_and_exported_in_windows_1252(self):
         image = self.sample("Canon_40D.jpg", "caf\u00e9 a\\b.jpg")
         self.assertIn("FileName=caf\u00e9 a\\\\b.jpg\n".encode(), run(image).stdout)

@@ -459,7 +459,7 @@ TEST_F(ExecuteRun, TakesTheDecimalSeparatorFromTheRegionalSettings) {
     }
     exif::SetDecimalSeparator('#');
     EXPECT_EQ(Execute(), 1);
-    EXPECT_EQ(exif::DecimalSeparator(), regional[0]);
+    EXPECT_EQ(exif::DecimalSeparator(), std::string(1, regional[0]));
     EXPECT_EQ(exif::FixedText(1.5, 1), std::string("1") + regional[0] + "5");
 }
 
