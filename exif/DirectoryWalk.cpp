@@ -261,10 +261,10 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             if (Image && c.Kind == KindMain) Image->Reduced = (RoundToInt32(NumericValue(c.View, raw, type)) & 1) != 0;
             break;
         case TagMake:
-            Info.CameraMake = text.substr(0, 32);
+            Info.CameraMake = Utf8Prefix(text, 32);
             break;
         case TagModel:
-            Info.CameraModel = text.substr(0, 40);
+            Info.CameraModel = Utf8Prefix(text, 40);
             break;
         case TagExifVersion:
             Info.ExifVersionText = raw.substr(0, 6);

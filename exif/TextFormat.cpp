@@ -168,10 +168,7 @@ namespace exif {
 
 void BoundShownText(std::string &text) {
     if (text.size() <= MaxShownValue) return;
-    // Cut before a character's continuation bytes, never inside it.
-    size_t end = MaxShownValue;
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    text.resize(end);
+    text.resize(Utf8Prefix(text, MaxShownValue).size());
     text += ShownCutMark;
 }
 

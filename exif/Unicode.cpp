@@ -90,6 +90,12 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t bytes) {
+    if (bytes >= utf8.size()) return utf8;
+    while (bytes > 0 && (static_cast<unsigned char>(utf8[bytes]) & 0xC0) == 0x80) --bytes;
+    return utf8.substr(0, bytes);
+}
+
 std::string TextOfBytes(std::string_view bytes) {
     return IsValidUtf8(bytes) ? std::string(bytes) : Windows1252ToUtf8(bytes);
 }

@@ -19,6 +19,9 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos);
 char32_t NextCodePoint(std::string_view utf8, std::size_t &pos);
 void AppendUtf8(std::string &out, char32_t c);
 bool IsValidUtf8(std::string_view bytes);
+// The longest start of UTF-8 text of at most `bytes` bytes that cuts no
+// character.
+std::string_view Utf8Prefix(std::string_view utf8, std::size_t bytes);
 
 // Text whose encoding the file does not say: its bytes when they are valid
 // UTF-8 (ASCII is), else their Windows-1252 reading. Text written by older
