@@ -392,8 +392,8 @@ std::string ApertureText(const std::string &text, TRenderOut *) {
     return FormatPattern("F%0.1f", {}, std::exp2(av / 2));
 }
 
-// Each component must be a whole number, as a version's bytes are; any
-// other text is shown as it is.
+// Each component must be a number of 0 or more, as a version's bytes are;
+// any other text is shown as it is.
 std::string VersionText(const std::string &text, TRenderOut *) {
     std::string out;
     std::string_view rest(text);
@@ -401,7 +401,7 @@ std::string VersionText(const std::string &text, TRenderOut *) {
         const size_t comma = rest.find(',');
         const std::string_view piece = TrimmedView(rest.substr(0, comma));
         const auto n = ParseDecimal(piece);
-        if (!n || IntText(*n) != piece) return text;
+        if (!n || *n < 0 || IntText(*n) != piece) return text;
         if (!out.empty()) out += '.';
         out += piece;
         rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);

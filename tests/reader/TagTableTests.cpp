@@ -57,7 +57,8 @@ TEST(TagTable, MainTableHoldsItsTagsInAscendingOrderThenADefaultRow) {
     EXPECT_EQ(exif::MainTagTable[0].Name, "InteroperabilityIndex");
     EXPECT_EQ(exif::MainTagTable[last].Tag, 0xCD4B);
     EXPECT_EQ(exif::MainTagTable[last].Name, "JXLDecodeSpeed");
-    for (size_t i = 1; i <= last; ++i) EXPECT_LT(exif::MainTagTable[i - 1].Tag, exif::MainTagTable[i].Tag) << "row " << i;
+    for (size_t i = 1; i <= last; ++i)
+        EXPECT_LT(exif::MainTagTable[i - 1].Tag, exif::MainTagTable[i].Tag) << "row " << i;
     for (size_t i = 0; i <= last; ++i) {
         const exif::TTagRow &row = exif::MainTagTable[i];
         EXPECT_EQ(&exif::TagRowOf(row.Tag, exif::KindMain), &row) << row.Name;
@@ -189,7 +190,7 @@ TEST(TagTable, RowsAreFoundByNameIgnoringLetterCase) {
     EXPECT_EQ(tagOf("focallengthin35mmfilm"), 0xA405);
     EXPECT_EQ(tagOf("FocalPlaneXResolution"), 0x920E);  // the first of the two
     EXPECT_EQ(tagOf("Make"), 0x010F);
-    EXPECT_EQ(tagOf("JXLDecodeSpeed"), 0xCD4B);  // the last tag row
+    EXPECT_EQ(tagOf("JXLDecodeSpeed"), 0xCD4B);        // the last tag row
     EXPECT_EQ(exif::FindTagRowByName("Unknown"), -1);  // the default row is not searched
     EXPECT_EQ(exif::FindTagRowByName("GPSLatitude"), -1);
     EXPECT_EQ(exif::FindTagRowByName(""), -1);
