@@ -227,7 +227,8 @@ TEST(TagTable, ValueCodeStringsAreWellFormed) {
     }
     // Texts are UTF-8: the degree sign is C2 B0.
     const std::string_view orientation = exif::TagRowOf(0x0112, exif::KindMain).ValueCodes;
-    EXPECT_TRUE(orientation.starts_with("1:Normal,3:Rotated 180\xC2\xB0,6:CounterClockwise 90\xC2\xB0,8:Clockwise 90\xC2\xB0,"));
+    EXPECT_TRUE(orientation.starts_with(
+        "1:Normal,3:Rotated 180\xC2\xB0,6:CounterClockwise 90\xC2\xB0,8:Clockwise 90\xC2\xB0,"));
 }
 
 TEST(TagTable, JpegMarkerNamesKeepTheirListedOrder) {
