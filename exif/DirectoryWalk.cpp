@@ -177,10 +177,10 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     Bytes raw(c.View.Region(valuePos, size));
     const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
 
-    // A row of tag number 0 (the default row, and GPSVersionID) is listed
-    // but neither rendered by a function nor stored.
+    // The default row (a tag no table holds) is listed but neither rendered
+    // by a function nor stored.
     const TTagRow &row = TagRowOf(h.Tag, c.Kind);
-    const bool known = row.Tag != 0;
+    const bool known = !IsDefaultRow(row);
     // A tag without a row makes only a listing line, unless the walk acts on it.
     if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag)) return;
     std::string text;
@@ -496,7 +496,9 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
         BoundShownText(shown);
         text = std::move(shown);
     }
-    if (row && !out.SubEntriesOnly) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+    // A note's row of tag number 0 (the version of one of its sub-directories)
+    // is listed, not stored.
+    if (row && row->Tag != 0 && !out.SubEntriesOnly) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
 }
 
 // The text of a MakerNote entry: what the walk rendered for a note it

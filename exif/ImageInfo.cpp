@@ -129,7 +129,7 @@ double TImageInfo::EntryNumber(std::string_view name) const {
     const int32_t i = EntryIndexOf(name);
     if (i < 0) return 0;
     const TTagEntry &e = Entries[static_cast<size_t>(i)];
-    return e.Tag == 0 ? 0 : NumericValue(*this, e.Raw, e.DataType);
+    return NumericValue(*this, e.Raw, e.DataType);
 }
 
 int32_t TImageInfo::EntryInteger(std::string_view name) const {

@@ -185,8 +185,8 @@ private:
 };
 
 // The entry is built where it is stored: an entry of six strings costs about
-// as much to move as to build. An entry of tag 0, or one whose building
-// throws, is not stored.
+// as much to move as to build. An entry left with neither a tag number nor a
+// name, or one whose building throws, is not stored (GPSVersionID is tag 0).
 template <typename Fill>
 inline void TImageInfo::AddBuiltEntry(Fill &&fill) {
     if (Entries.empty()) Entries.reserve(TImageInfo::InitialEntryRoom);
@@ -197,7 +197,7 @@ inline void TImageInfo::AddBuiltEntry(Fill &&fill) {
         Entries.pop_back();
         throw;
     }
-    if (e.Tag == 0) {
+    if (e.Tag == 0 && e.Name.empty()) {
         Entries.pop_back();
         return;
     }

@@ -52,7 +52,7 @@ struct TTagEntry {
     int32_t MakerNote = 0;      // 1 for maker-note entries, 0 otherwise
     uint16_t DataType = 0;      // TIFF field type 1..12, 0 in table rows
     uint16_t RecordNumber = 0;  // IPTC record number
-    uint16_t Tag = 0;           // tag, dataset or marker number; 0 = "no entry"
+    uint16_t Tag = 0;           // tag, dataset or marker number; 0 and no name = "no entry"
     std::string Name;           // identifier-like name shown by the dialog
     std::string Description;    // readable label used by the listings
     std::string ValueCodes;     // "n:text,n:text" pairs, often empty

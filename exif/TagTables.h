@@ -11,9 +11,10 @@
 
 namespace exif {
 
-constexpr int MainTagCount = 251;  // 250 tags in ascending order, then the default row
-constexpr int MainDefaultRow = 250;
-constexpr int GpsTagCount = 31;
+// The main table: its tags in ascending order, then the default row.
+constexpr int MainDefaultRow = 408;
+constexpr int MainTagCount = MainDefaultRow + 1;
+constexpr int GpsTagCount = 32;  // GPS tags 0 to 31, row i holding tag i
 constexpr int JpegMarkerCount = 30;
 
 extern const std::array<TTagRow, MainTagCount> MainTagTable;
@@ -36,12 +37,15 @@ const std::string &GpsDescription(int row);
 // The row describing `tag` in a directory of `kind`; the default row (tag
 // number 0, name "Unknown") when no row does. Found by binary search.
 const TTagRow &TagRowOf(uint16_t tag, int kind);
+// Whether a row is the default row TagRowOf gives for a tag no table holds
+// (tag number 0 alone cannot tell: it is GPSVersionID's).
+bool IsDefaultRow(const TTagRow &row);
 // The filled description of a row of the main or GPS table.
 const std::string &TagDescription(const TTagRow &row);
 // Copy of that row as an entry, with its filled description.
 TTagEntry FetchTagRow(uint16_t tag, int kind);
-// Index of the first main row (0..249) whose name equals `name` ignoring
-// letter case, or -1.
+// Index of the first main row (the default row aside) whose name equals
+// `name` ignoring letter case, or -1.
 int FindTagRowByName(std::string_view name);
 // Generic lookups over any table whose rows are in ascending tag order, by
 // binary search: first row with the tag, or -1; value codes of the last row

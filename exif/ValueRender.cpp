@@ -1,6 +1,7 @@
 #include "exif/ValueRender.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -389,6 +390,68 @@ std::string ApertureText(const std::string &text, TRenderOut *) {
     if (first.find('/') == std::string::npos && !whole) return CleanText(text);
     const double av = whole ? *whole : FractionValue(first);
     return FormatPattern("F%0.1f", {}, std::exp2(av / 2));
+}
+
+// Each component must be a number of 0 or more, as a version's bytes are;
+// any other text is shown as it is.
+std::string VersionText(const std::string &text, TRenderOut *) {
+    std::string out;
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        const size_t comma = rest.find(',');
+        const std::string_view piece = TrimmedView(rest.substr(0, comma));
+        const auto n = ParseDecimal(piece);
+        if (!n || *n < 0 || IntText(*n) != piece) return text;
+        if (!out.empty()) out += '.';
+        out += piece;
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    return out.empty() ? text : out;
+}
+
+namespace {
+
+// A rational component's number as a lens is labelled: up to ten significant
+// digits, no trailing zeros ("2.8", "35"); "?" for one the camera left
+// unknown (0/0) or that has no value (a zero denominator).
+std::string LensNumber(std::string_view rational) {
+    const size_t slash = rational.find('/');
+    if (slash == std::string_view::npos) return {};
+    const auto n = ParseDecimal(TrimmedView(rational.substr(0, slash)));
+    const auto d = ParseDecimal(TrimmedView(rational.substr(slash + 1)));
+    if (!n || !d) return {};
+    if (*d == 0) return "?";
+    const double v = static_cast<double>(*n) / static_cast<double>(*d);
+    const int whole = v == 0 ? 1 : static_cast<int>(std::floor(std::log10(std::fabs(v)))) + 1;
+    std::string t = FixedText(v, std::max(10 - whole, 0));
+    const size_t point = t.find(DecimalSeparator());
+    if (point != std::string::npos) {
+        t.erase(t.find_last_not_of('0') + 1);
+        if (t.size() == point + 1) t.erase(point);
+    }
+    return t;
+}
+
+}  // namespace
+
+// Shortest and longest focal length, then the f-numbers at each. A range
+// collapses to one number when both ends are the same or the longer end is
+// zero (a fixed lens written with a zero): "35mm f/1.4". Anything but four
+// rationals is shown as it is.
+std::string LensSpecificationText(const std::string &text, TRenderOut *) {
+    std::array<std::string, 4> v;
+    std::string_view rest(text);
+    for (size_t i = 0; i < v.size(); ++i) {
+        const size_t comma = rest.find(',');
+        if ((comma == std::string_view::npos) != (i == v.size() - 1)) return text;
+        v[i] = LensNumber(rest.substr(0, comma));
+        if (v[i].empty()) return text;
+        rest = comma == std::string_view::npos ? std::string_view() : rest.substr(comma + 1);
+    }
+    const auto range = [](const std::string &low, const std::string &high) {
+        return high == "0" || high == low ? low : low + "-" + high;
+    };
+    return range(v[0], v[1]) + "mm f/" + range(v[2], v[3]);
 }
 
 int32_t RoundToInt32(double v) {

@@ -89,6 +89,11 @@ std::string ComponentsText(const std::string &text, TRenderOut *out = nullptr);
 std::string ShutterSpeedText(const std::string &text, TRenderOut *out = nullptr);
 std::string FlashText(const std::string &text, TRenderOut *out = nullptr);
 std::string ApertureText(const std::string &text, TRenderOut *out = nullptr);
+// A version of four byte components ("2, 3, 0, 0") as "2.3.0.0".
+std::string VersionText(const std::string &text, TRenderOut *out = nullptr);
+// A lens's focal-length and f-number ranges (four rationals) as
+// "24-70mm f/2.8-4" (see ValueRender.cpp).
+std::string LensSpecificationText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
 std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
 // Text of a TIFF file's XMP entry (tag 700) from the value's bytes: its size,

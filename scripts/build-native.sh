@@ -6,6 +6,6 @@ cd "$(dirname "$0")/.."
 dir=$1; shift
 target=()
 if [ "${1:-}" = "--target" ]; then target=(--target "$2"); shift 2; fi
-scripts/ensure-packages.sh cmake g++ make libgtest-dev libbenchmark-dev python3 zlib1g-dev libexpat1-dev
+scripts/ensure-packages.sh cmake g++ make libgtest-dev libbenchmark-dev python3 zlib1g-dev libexpat1-dev libimage-exiftool-perl
 cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEXIFVIEW_WERROR=ON "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)" "${target[@]}"

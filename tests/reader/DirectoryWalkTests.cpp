@@ -94,24 +94,25 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     const auto img = ReadJpeg("walk_gps.jpg", t.Build(), &ok);
     ASSERT_TRUE(ok);
     const exif::TImageInfo &info = *img->ExifInfo();
-    // GPSVersionID has tag number 0, and an entry of tag number 0 is never
-    // stored: it is only listed.
-    EXPECT_EQ(NamesOf(info), (Names{"InteroperabilityIndex", "InteroperabilityOffset", "ExifOffset", "GPSLatitudeRef",
-                                    "GPSLatitude", "GPSTimeStamp", "GPSDifferential", "GPSInfo"}));
-    EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2, 2, 0, 0\r\n"), std::string::npos);
+    // GPSVersionID has tag number 0, the number of the default row: it is
+    // stored all the same, as its version.
+    EXPECT_EQ(NamesOf(info), (Names{"InteroperabilityIndex", "InteroperabilityOffset", "ExifOffset", "GPSVersionID",
+                                    "GPSLatitudeRef", "GPSLatitude", "GPSTimeStamp", "GPSDifferential", "GPSInfo"}));
+    EXPECT_EQ(ValueOf(info, "GPSVersionID"), "2.2.0.0");
+    EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
     EXPECT_EQ(ValueOf(info, "GPSLatitudeRef"), "N");
     EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 46.51 Seconds");
     EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:05");
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
     EXPECT_NE(info.DumpText.find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
-    EXPECT_NE(info.DumpText.find("\r\nGPSDifferential = 1\r\nUnknown = 3"), std::string::npos);
+    EXPECT_NE(info.DumpText.find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"), std::string::npos);
     EXPECT_TRUE(info.DumpText.ends_with("\r\nUnknown = 9"));
 }
 
 TEST(DirectoryWalk, UnknownTagIsListedButNotStored) {
     Tiff t;
-    t.Dir({t.Short(0xA500, {7}), Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0xC000, "odd")});
+    t.Dir({t.Short(0xA4FF, {7}), Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0xC000, "odd")});
     const auto img = ReadJpeg("walk_unknown.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
     EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nUnknown = 7\r\nMake = Canon\r\nUnknown = odd");

@@ -247,6 +247,25 @@ TEST(ValueRender, GpsPositionAndTimeWithTheSecondsAsStored) {
     EXPECT_EQ(exif::GpsTimeText(""), "00:00:00");
 }
 
+// The ranges of a lens as exiftool prints them (the test against exiftool
+// itself is in linux/ExiftoolWrittenTagsTests.cpp); a version's bytes.
+TEST(ValueRender, LensRangesAndVersions) {
+    EXPECT_EQ(exif::LensSpecificationText("35/1, 35/1, 14/10, 14/10"), "35mm f/1.4");
+    EXPECT_EQ(exif::LensSpecificationText("16/1, 55/1, 0/0, 0/0"), "16-55mm f/?");  // unknown f-numbers
+    EXPECT_EQ(exif::LensSpecificationText("0/0, 0/0, 28/10, 0/1"), "?mm f/2.8");
+    EXPECT_EQ(exif::LensSpecificationText("1/3, 300/1, 35/10, 63/10"), "0.3333333333-300mm f/3.5-6.3");
+    EXPECT_EQ(exif::LensSpecificationText("16/1, 55/1, 28/10"), "16/1, 55/1, 28/10");  // not four rationals
+    EXPECT_EQ(exif::LensSpecificationText("16, 55, 2, 4"), "16, 55, 2, 4");
+    {
+        DecimalSeparatorScope comma(',');
+        EXPECT_EQ(exif::LensSpecificationText("18/1, 135/1, 35/10, 56/10"), "18-135mm f/3,5-5,6");
+    }
+    EXPECT_EQ(exif::VersionText("2, 3, 0, 0"), "2.3.0.0");
+    EXPECT_EQ(exif::VersionText("1, 7, 0, 0"), "1.7.0.0");
+    EXPECT_EQ(exif::VersionText("\"0230\""), "\"0230\"");  // not bytes: as it is
+    EXPECT_EQ(exif::VersionText("2, -1"), "2, -1");
+}
+
 TEST(ValueRender, ComponentsConfigurationNamesItsFourBytes) {
     EXPECT_EQ(exif::ComponentsText(std::string("\"\x01\x02\x03\"", 5)), "YCbCr");
     EXPECT_EQ(exif::ComponentsText(std::string("\"\x04\x05\x06\"", 5)), "RGB");
