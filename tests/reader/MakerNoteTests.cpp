@@ -287,9 +287,10 @@ TEST(MakerDispatch, MakeOfAnotherMakerLeavesTheNoteUndecoded) {
         const auto img = OpenCamera(
             f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:JPEG file")}, v); }, "other-maker");
         EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
-        EXPECT_EQ(img->ExifInfo()->MakerDumpText, "");
-        // The note itself is still an entry of the EXIF directory, shown
-        // by its size and maker.
+        // A plain directory is listed by tag, nothing of it stored; the note
+        // itself is still an entry of the EXIF directory, shown by its size
+        // and maker.
+        EXPECT_EQ(img->ExifInfo()->MakerDumpText, "\r\nUnknown = \"IMG:JPEG file\"");
         EXPECT_EQ(ValueOf(*img->ExifInfo(), "MakerNote"), "(32 bytes, " + std::string(make) + ")");
     }
 }
@@ -307,7 +308,7 @@ TEST(MakerDispatch, DecodeRecognisesTheMakeWhateverItsLetterCase) {
     }
 }
 
-TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndWalksNothing) {
+TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndStoresNothing) {
     TimgData owner;
     for (const char *make : {"", "GoPro", "Leica", "Nikkon"}) {
         SCOPED_TRACE(make);
@@ -318,8 +319,15 @@ TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndWalksNothing) {
         EXPECT_FALSE(decoder.DecodeMakerNote(info));
         EXPECT_EQ(decoder.Maker, "");
         EXPECT_EQ(info.EntryCount(), 0);
-        EXPECT_EQ(info.MakerDumpText, "");
+        EXPECT_EQ(info.MakerDumpText, "\r\nUnknown = 1");
     }
+    // Bytes whose first two count entries that fit but whose first entry has
+    // no field type are no directory.
+    TImageInfo info(&owner, exif::BuildAll);
+    info.CameraMake = "GoPro";
+    info.MakerNoteBytes = std::string(64, '\x01');
+    EXPECT_FALSE(makernotes::TmsInfo(false, &info).DecodeMakerNote(info));
+    EXPECT_EQ(info.MakerDumpText, "");
 }
 
 // ------------------------------------------------------------ Nikon layouts
