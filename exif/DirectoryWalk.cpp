@@ -477,6 +477,7 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     TRenderOut out;
     out.Raw = value;
     out.BigEndian = c.View.BigEndian;
+    out.Type = static_cast<uint16_t>(h.Type);
     out.Directory = &directory;
     std::string shown = row && row->Render ? row->Render(text, &out) : text;
     AsUtf8Text(shown);

@@ -151,7 +151,8 @@ bool TImageInfo::DecodeMakerNote(std::string_view note, int64_t offset) {
     const std::optional<TMakerNoteLayout> layout = IdentifyMakerNote(MakerNoteFacts());
     if (!layout) return false;
     WalkMakerNote(MakerNoteBytes, *layout);
-    return true;
+    // A layout without a table lists the note's entries and decodes nothing.
+    return !layout->Table.empty();
 }
 
 }  // namespace exif

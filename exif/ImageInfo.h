@@ -56,7 +56,9 @@ struct TMakerNoteFacts {
 
 // The maker-note registry, given to the walk by whoever composes the reader
 // (this folder depends on no maker's code): a pure function of the facts,
-// giving the layout to walk, or none for a note no table describes.
+// giving the layout to walk, or none for a note no table describes. A layout
+// with an empty table is a plain directory of a maker no table describes:
+// its entries are listed, none stored, and the note counts as undecoded.
 using MakerNoteIdentifier = std::optional<TMakerNoteLayout> (*)(const TMakerNoteFacts &facts);
 
 // The work one file's walks may do, shared by the directory walks and the
@@ -116,7 +118,8 @@ public:
     TMakerNoteFacts MakerNoteFacts() const { return MakerNoteFacts(FromTiff); }
     TMakerNoteFacts MakerNoteFacts(bool fromTiff) const;
     // Identifies a maker note lying at `offset` from the TIFF header and
-    // walks it when the registry knows its layout; false when none does.
+    // walks it when the registry knows its layout; false when none does (or
+    // gives only a listing's layout).
     bool DecodeMakerNote(std::string_view note, int64_t offset);
 
     bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }

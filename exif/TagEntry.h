@@ -28,7 +28,7 @@ protected:
 
 // What a maker-note rendering function is given besides the rendered text,
 // and what it gives besides its own text. Given: the value's bytes, their
-// byte order and the other values of its directory. Given back: whether that
+// byte order and field type and the other values of its directory. Given back: whether that
 // text is a block of lines to list before the entry's own line; the
 // sub-entries those lines stand for (label, value), which the walk stores;
 // whether the entry's stored value is the rendered text (else the value as
@@ -37,6 +37,7 @@ protected:
 struct TRenderOut {
     std::string_view Raw;
     bool BigEndian = false;
+    uint16_t Type = 0;  // TIFF field type 1..13; 0 when not from an entry
     const TDirectoryValues *Directory = nullptr;
 
     bool Block = false;

@@ -100,6 +100,16 @@ void BuiltMakerNotes(const fs::path &out) {
         {"built-pentax-aoc", 14, std::string("AOC\0MM", 6)},
         {"built-pentax-new", 14, std::string("PENTAX \0MM", 10)},
         {"built-ricoh", 15, std::string("RICOH\0MM\0", 8)},
+        {"built-samsung", 16, ""},
+        {"built-sigma", 17, std::string("SIGMA\0\0\0\x03\0", 10)},
+        {"built-foveon", 17, std::string("FOVEON\0\0\x01\0", 10)},
+        {"built-dji", 18, ""},
+        {"built-leica-m8", 19, std::string("LEICA\0\0\0", 8)},
+        {"built-leica-m10", 19, std::string("LEICA\0\x02\0", 8)},
+        {"built-leica-s2", 19, std::string("LEICA\0\x02\xff", 8)},
+        {"built-leica-x", 12, std::string("LEICA\0\x01\0", 8)},
+        {"built-leica-q", 12, std::string("LEICA\0\x08\0", 8)},
+        {"built-leica-dlux", 12, std::string("LEICA CAMERA AG\0II", 18)},
     };
     for (const auto &n : notes) {
         const std::string note = BuiltNote(n.Header);

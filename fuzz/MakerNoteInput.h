@@ -19,10 +19,11 @@
 namespace fuzz {
 
 // One Make text per maker the reader knows, and one it does not (index 8,
-// kept there for the stored seeds); the registry then picks the layout by
-// the Make and the note's first bytes, so every layout is reachable.
+// kept there for the stored seeds; makers are added at the end); the registry
+// then picks the layout by the Make and the note's first bytes, so every
+// layout is reachable.
 // clang-format off
-inline constexpr std::array<std::string_view, 16> MakerNames = {{
+inline constexpr std::array<std::string_view, 20> MakerNames = {{
     "NIKON CORPORATION",
     "OLYMPUS OPTICAL CO.,LTD",
     "CASIO COMPUTER CO.,LTD.",
@@ -39,6 +40,10 @@ inline constexpr std::array<std::string_view, 16> MakerNames = {{
     "OM Digital Solutions",
     "PENTAX Corporation",
     "RICOH IMAGING COMPANY, LTD.",
+    "SAMSUNG",
+    "SIGMA",
+    "DJI",
+    "Leica Camera AG",
 }};
 inline constexpr size_t UnknownMakerIndex = 8;
 // clang-format on

@@ -47,10 +47,12 @@ constexpr TOffsetBase NoteStart() {
     return {TOffsetBase::TKind::FromNoteStart, 0};
 }
 
-// The note's byte order: the file's, a fixed one, or the "II" or "MM" at a
-// note offset (the file's when neither is there).
+// The note's byte order: the file's, a fixed one, the "II" or "MM" at a note
+// offset (the file's when neither is there), or the order in which the entry
+// count at note offset D reads as a directory that fits the note (the file's
+// when both orders or neither do): notes whose maker wrote no mark.
 struct TNoteOrder {
-    enum class TKind { FileOrder, LittleEndian, FromNote } Kind;
+    enum class TKind { FileOrder, LittleEndian, FromNote, FromDirectory } Kind;
     int64_t At;
 };
 constexpr TNoteOrder FileOrder{TNoteOrder::TKind::FileOrder, 0};
@@ -58,6 +60,7 @@ constexpr TNoteOrder LittleEndian{TNoteOrder::TKind::LittleEndian, 0};
 constexpr TNoteOrder OrderAt(int64_t at) {
     return {TNoteOrder::TKind::FromNote, at};
 }
+constexpr TNoteOrder DirectoryOrder{TNoteOrder::TKind::FromDirectory, 0};
 
 using TSubDirectories = std::span<const exif::TMakerSubDirectory>;
 const TSubDirectories NoSubDirectories;
@@ -80,8 +83,9 @@ struct TMakerLayout {
 using namespace std::string_view_literals;
 
 // Read top to bottom: the first row whose key, header and layout fit is used.
+// A D of 8 or more with XPlus(D - 8) counts offsets from the TIFF header.
 // clang-format off
-constexpr std::array<TMakerLayout, 26> MakerLayouts = {{
+constexpr std::array<TMakerLayout, 43> MakerLayouts = {{
     {"", "Apple iOS\0"sv, TNoteLayout::Only, &AppleTags, 14, NoteStart(), 0, OrderAt(12), &NoSubDirectories},
     {"", "OLYMPUS\0"sv, TNoteLayout::Only, &OlympusTags, 12, NoteStart(), 0, OrderAt(8), &OlympusDirectories},
     {"", "OM SYSTEM\0"sv, TNoteLayout::Only, &OlympusTags, 16, NoteStart(), 0, OrderAt(12), &OlympusDirectories},
@@ -89,7 +93,22 @@ constexpr std::array<TMakerLayout, 26> MakerLayouts = {{
     {"", "SONY CAM \0\0\0"sv, TNoteLayout::Only, &SonyTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
     {"", "SONY MOBILE\0"sv, TNoteLayout::Only, &SonyTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
     {"", "Panasonic\0\0\0"sv, TNoteLayout::Only, &PanasonicTags, 12, XPlus(4), 0, FileOrder, &NoSubDirectories},
+    {"", "LEICA CAMERA AG\0"sv, TNoteLayout::Only, &PanasonicTags, 18, XPlus(10), 0, DirectoryOrder, &NoSubDirectories},
+    {"LEICA CAMERA AG", "LEICA\0\0\0"sv, TNoteLayout::Only, &LeicaM8Tags, 8, Fixed(1), 0, DirectoryOrder, &NoSubDirectories},
     {"LEICA", "LEICA\0\0\0"sv, TNoteLayout::Only, &PanasonicTags, 8, XPlus(0), 0, FileOrder, &NoSubDirectories},
+    {"", "LEICA\0\x01\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"LEICA CAMERA AG", "LEICA\0\x02\0"sv, TNoteLayout::Only, &LeicaMTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
+    {"LEICA CAMERA AG", "LEICA\0\x02\xff"sv, TNoteLayout::Only, &LeicaSTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x04\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x05\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x06\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x07\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x08\0"sv, TNoteLayout::Only, &LeicaTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x09\0"sv, TNoteLayout::Only, &LeicaTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x10\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "LEICA\0\x1a\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "SIGMA\0\0\0"sv, TNoteLayout::Only, &SigmaTags, 10, XPlus(2), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "FOVEON\0\0"sv, TNoteLayout::Only, &SigmaTags, 10, XPlus(2), 0, DirectoryOrder, &NoSubDirectories},
     {"", "AOC\0"sv, TNoteLayout::Only, &PentaxTags, 6, XPlus(-2), 0, OrderAt(4), &NoSubDirectories},
     {"", "PENTAX \0"sv, TNoteLayout::Only, &PentaxTags, 10, NoteStart(), 0, OrderAt(8), &NoSubDirectories},
     {"", "RICOH\0II"sv, TNoteLayout::Only, &PentaxTags, 8, NoteStart(), 0, OrderAt(6), &NoSubDirectories},
@@ -108,8 +127,17 @@ constexpr std::array<TMakerLayout, 26> MakerLayouts = {{
     {"PENTAX", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
     {"ASAHI", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
     {"PANASONIC", "", TNoteLayout::Directory, &PanasonicTags, 0, XPlus(-8), 0, FileOrder, &NoSubDirectories},
+    {"SAMSUNG", "", TNoteLayout::Directory, &SamsungTags, 0, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
+    {"DJI", "", TNoteLayout::Directory, &DjiTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
 }};
 // clang-format on
+
+// A note no row describes whose first bytes are a directory: its entries are
+// listed by number, offsets counted from the TIFF header as most makers do;
+// none is stored and the note still shows as undecoded.
+const std::span<const TTagRow> NoTable;
+constexpr TMakerLayout PlainDirectory{"", "", TNoteLayout::Directory, &NoTable, 0, XPlus(-8), 0, DirectoryOrder,
+                                      &NoSubDirectories};
 
 // Nikon's D-series SLRs write the newer note even into TIFF files (.nef)
 // whose EXIF data carries no version: "NIKON D100" has a "D" after the blank.
@@ -127,22 +155,54 @@ TNoteLayout NikonLayoutOf(const exif::TMakerNoteFacts &facts) {
     return TNoteLayout::NikonPlain;
 }
 
-// A note without a header starts with its directory: an entry count of at
-// least one whose entries fit in the note, in the note's byte order.
-bool StartsWithDirectory(const exif::TMakerNoteFacts &facts) {
+// Whether the entry count at note offset `d`, read in that byte order, is at
+// least one and its entries fit in the note.
+bool DirectoryFits(const exif::TMakerNoteFacts &facts, int64_t d, bool bigEndian) {
     exif::tEndInd view;
     view.SetBuffer(facts.Note);
-    view.BigEndian = facts.BigEndian;
-    const int64_t count = view.ReadWord(1);
-    return count > 0 && 2 + 12 * count <= view.Length();
+    view.BigEndian = bigEndian;
+    const int64_t count = view.ReadWord(d + 1);
+    return count > 0 && d + 2 + 12 * count <= view.Length();
 }
 
+// Whether the first entry of the directory at the note's first byte has a
+// TIFF field type (1 to 13): what tells a directory from other bytes whose
+// first two happen to count entries that fit.
+bool FirstEntryIsTyped(const exif::TMakerNoteFacts &facts, bool bigEndian) {
+    exif::tEndInd view;
+    view.SetBuffer(facts.Note);
+    view.BigEndian = bigEndian;
+    const int64_t type = view.ReadWord(5);
+    return type >= 1 && type <= 13;
+}
+
+bool NoteBigEndian(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) {
+    switch (row.Order.Kind) {
+        case TNoteOrder::TKind::LittleEndian:
+            return false;
+        case TNoteOrder::TKind::FromNote: {
+            const std::string_view mark = exif::tEndInd::RegionOf(facts.Note, row.Order.At + 1, 2);
+            if (mark == "MM") return true;
+            if (mark == "II") return false;
+            break;
+        }
+        case TNoteOrder::TKind::FromDirectory:
+            if (DirectoryFits(facts, row.D, facts.BigEndian)) return facts.BigEndian;
+            if (DirectoryFits(facts, row.D, !facts.BigEndian)) return !facts.BigEndian;
+            break;
+        case TNoteOrder::TKind::FileOrder:
+            break;
+    }
+    return facts.BigEndian;
+}
+
+// A note without a header starts with its directory, in the note's order.
 bool LayoutFits(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) {
     switch (row.Layout) {
         case TNoteLayout::Only:
             return true;
         case TNoteLayout::Directory:
-            return StartsWithDirectory(facts);
+            return DirectoryFits(facts, row.D, NoteBigEndian(row, facts));
         default:
             return row.Layout == NikonLayoutOf(facts);
     }
@@ -153,17 +213,9 @@ const TMakerLayout *FindLayout(std::string_view make, const exif::TMakerNoteFact
         if (!make.starts_with(row.Key) || !facts.Note.starts_with(row.Header)) continue;
         if (LayoutFits(row, facts)) return &row;
     }
-    return nullptr;
-}
-
-bool NoteBigEndian(TNoteOrder order, const exif::TMakerNoteFacts &facts) {
-    if (order.Kind == TNoteOrder::TKind::LittleEndian) return false;
-    if (order.Kind == TNoteOrder::TKind::FromNote) {
-        const std::string_view mark = exif::tEndInd::RegionOf(facts.Note, order.At + 1, 2);
-        if (mark == "MM") return true;
-        if (mark == "II") return false;
-    }
-    return facts.BigEndian;
+    return LayoutFits(PlainDirectory, facts) && FirstEntryIsTyped(facts, NoteBigEndian(PlainDirectory, facts))
+               ? &PlainDirectory
+               : nullptr;
 }
 
 }  // namespace
@@ -173,7 +225,7 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
     if (row == nullptr) return std::nullopt;
     // X is the note's offset from its TIFF header plus 9.
     const int64_t x = facts.Offset + 9;
-    return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x, row->D), row->A, NoteBigEndian(row->Order, facts),
+    return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x, row->D), row->A, NoteBigEndian(*row, facts),
                                   *row->SubDirectories};
 }
 
@@ -181,6 +233,7 @@ bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {
     const std::optional<exif::TMakerNoteLayout> layout = IdentifyMakerNote(owner.MakerNoteFacts(FromTiff));
     if (!layout) return false;
     owner.WalkMakerNote(owner.MakerNoteBytes, *layout);
+    if (layout->Table.empty()) return false;
     Maker = owner.CameraMake;
     return true;
 }

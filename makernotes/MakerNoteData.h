@@ -49,6 +49,15 @@ extern const std::span<const TTagRow> AppleTags;
 extern const std::span<const TTagRow> SonyTags;
 extern const std::span<const TTagRow> PanasonicTags;
 extern const std::span<const TTagRow> PentaxTags;
+extern const std::span<const TTagRow> SamsungTags;
+extern const std::span<const TTagRow> SigmaTags;
+extern const std::span<const TTagRow> DjiTags;
+// Leica: the M8's note, the X/T/Q/SL/CL bodies', the M10's and S's, the S2's
+// and M (Typ 240)'s.
+extern const std::span<const TTagRow> LeicaM8Tags;
+extern const std::span<const TTagRow> LeicaTags;
+extern const std::span<const TTagRow> LeicaMTags;
+extern const std::span<const TTagRow> LeicaSTags;
 // Olympus: the directories inside the note, and their tables.
 extern const std::span<const exif::TMakerSubDirectory> OlympusDirectories;
 extern const std::span<const TTagRow> OlympusEquipmentTags;
@@ -63,11 +72,18 @@ struct TLensRow {
     std::string_view Name;
 };
 std::optional<std::string_view> LensName(std::span<const TLensRow> table, int64_t id);
+// The name, or "Unknown (id)".
+std::string LensOrUnknown(std::span<const TLensRow> table, int64_t id);
 extern const std::span<const TLensRow> SonyLenses;      // A-mount (Minolta and Sony)
 extern const std::span<const TLensRow> SonyELenses;     // E-mount
 extern const std::span<const TLensRow> CanonLenses;
 extern const std::span<const TLensRow> PentaxLenses;    // series x 256 + number
 extern const std::span<const TLensRow> OlympusLenses;   // make x 65536 + model x 256 + sub-model
+extern const std::span<const TLensRow> SamsungLenses;
+extern const std::span<const TLensRow> SigmaLenses;
+extern const std::span<const TLensRow> LeicaLenses;     // see LeicaLensName
+// A Leica M lens from the stored LensType value (number x 4 + frame bits).
+std::optional<std::string_view> LeicaLensName(uint32_t stored);
 
 // The decoders of the newer makers' rows (see the files of each maker).
 std::string DecimalsText(const std::string &text, TRenderOut *out = nullptr);
@@ -84,6 +100,31 @@ std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
 std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);
 std::string OlympusFirmware(const std::string &text, TRenderOut *out = nullptr);
 std::string FirstField(const std::string &text, TRenderOut *out = nullptr);
+std::string SamsungLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string TenthsOfMillimetres(const std::string &text, TRenderOut *out = nullptr);
+std::string SigmaLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string RangeText(const std::string &text, TRenderOut *out = nullptr);
+std::string SignedHundredths(const std::string &text, TRenderOut *out = nullptr);
+std::string LeicaLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SevenDigits(const std::string &text, TRenderOut *out = nullptr);
+std::string Thousandths(const std::string &text, TRenderOut *out = nullptr);
+std::string FujiSerialNumber(const std::string &text, TRenderOut *out = nullptr);
+std::string FujiDriveSettings(const std::string &text, TRenderOut *out = nullptr);
+std::string FujiImageCount(const std::string &text, TRenderOut *out = nullptr);
+std::string PentaxShutterCount(const std::string &text, TRenderOut *out = nullptr);
+std::string PentaxDate(const std::string &text, TRenderOut *out = nullptr);
+std::string PentaxTime(const std::string &text, TRenderOut *out = nullptr);
+// The fields of Sony's enciphered 0x9400, 0x9403, 0x9405, 0x940C and 0x9416
+// blocks, by the block's version and the body.
+std::string SonyCipherBlock9400(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyCipherBlock9403(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyCipherBlock9405(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyCipherBlock940C(const std::string &text, TRenderOut *out = nullptr);
+std::string SonyCipherBlock9416(const std::string &text, TRenderOut *out = nullptr);
+// Pentax's shutter count from its enciphered 4 bytes and the note's Date (4
+// bytes) and Time (3 bytes); none when one of them is missing or short.
+std::optional<uint32_t> PentaxDecipherShutterCount(std::string_view count, std::string_view date,
+                                                   std::string_view time);
 // Sony's 0x9050 block deciphered: byte c of the block stands for the b whose
 // cube is c modulo 249 (bytes 249 to 255 stand for themselves).
 std::string SonyDecipher(std::string_view enciphered);

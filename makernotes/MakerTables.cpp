@@ -139,27 +139,40 @@ constexpr std::array<TTagRow, 26> CasioTagsRows = {{
 }};
 // clang-format on
 
-// Fujifilm: "FUJIFILM" header; always little-endian.
+// Fujifilm: "FUJIFILM" header; always little-endian. The rows from 0x1400
+// on, 0x0010 and 0x1103 are those of the current X and GFX bodies.
 // clang-format off
-constexpr std::array<TTagRow, 18> FujiTagsRows = {{
+constexpr std::array<TTagRow, 30> FujiTagsRows = {{
     {0x0000, "Version", "Version", "", "", nullptr},
+    {0x0010, "InternalSerialNumber", "Internal Serial Number", "", "", FujiSerialNumber},
     {0x1000, "Quality", "Quality", "", "", nullptr},
     {0x1001, "Sharpness", "Sharpness", "1:Soft,2:Soft,3:Normal,4:Hard,5:Hard", "", nullptr},
-    {0x1002, "WhiteBalance", "WhiteBalance", "0:Auto,256:Daylight,512:Cloudy,768:DaylightColor-fluorescence,769:DaywhiteColor-fluorescence,770:White-fluorescence,1024:Incandenscense,3840:Custom white balance.", "", nullptr},
+    {0x1002, "WhiteBalance", "WhiteBalance", "0:Auto,1:Auto (white priority),2:Auto (ambiance priority),256:Daylight,512:Cloudy,768:DaylightColor-fluorescence,769:DaywhiteColor-fluorescence,770:White-fluorescence,771:Warm White Fluorescent,772:Living Room Warm White Fluorescent,1024:Incandenscense,1280:Flash,1536:Underwater,3840:Custom white balance.,3841:Custom2,3842:Custom3,3843:Custom4,3844:Custom5,4080:Kelvin", "", nullptr},
     {0x1003, "Color", "Color", "0:Normal,256:High,512:Low", "", nullptr},
     {0x1004, "Tone", "Tone", "0:Normal,256:High,512:Low", "", nullptr},
     {0x1010, "FlashMode", "FlashMode", "0:Auto,1:On,2:Off,3:Red-eye reduction", "", nullptr},
     {0x1011, "FlashStrength", "FlashStrength", "", "", nullptr},
     {0x1020, "Macro", "Macro", "0:Off,1:On", "", nullptr},
-    {0x1021, "Focusmode", "Focusmode", "0:Auto Focus,1:Manual Focus", "", nullptr},
+    {0x1021, "Focusmode", "Focusmode", "0:Auto Focus,1:Manual Focus,65535:Movie", "", nullptr},
     {0x1030, "SlowSync", "SlowSync", "0:Off,1:On", "", nullptr},
     {0x1031, "PictureMode", "PictureMode", "0:Auto,1:Portrait scene,2:Landscape scene,4:Sports scene,5:Night scene,6:Program AE,256:Aperture prior AE,512:Shutter prior AE,768:Manual exposure", "", nullptr},
     {0x1032, "Skip", "Skip", "", "", nullptr},
     {0x1100, "ContTake/Bracket", "ContTake/Bracket", "0:Off,1:On", "", nullptr},
+    {0x1103, "DriveSettings", "Drive Settings", "", "", FujiDriveSettings},
     {0x1200, "Skip", "Skip", "", "", nullptr},
     {0x1300, "BlurWarning", "BlurWarning", "0:No blur warning,1:Blur warning", "", nullptr},
     {0x1301, "FocusWarning", "FocusWarning", "0:Auto Focus good,1:Out of focus", "", nullptr},
     {0x1302, "AEWarning", "AEWarning", "0:AE good,1:Over exposure", "", nullptr},
+    {0x1400, "DynamicRange", "Dynamic Range", "1:Standard,3:Wide", "", nullptr},
+    {0x1401, "FilmMode", "Film Mode", "0:F0/Standard (Provia),256:F1/Studio Portrait,272:F1a/Studio Portrait Enhanced Saturation,288:F1b/Studio Portrait Smooth Skin Tone (Astia),304:F1c/Studio Portrait Increased Sharpness,512:F2/Fujichrome (Velvia),768:F3/Studio Portrait Ex,1024:F4/Velvia,1280:Pro Neg. Std,1281:Pro Neg. Hi,1536:Classic Chrome,1792:Eterna,2048:Classic Negative,2304:Bleach Bypass,2560:Nostalgic Neg", "", nullptr},
+    {0x1402, "DynamicRangeSetting", "Dynamic Range Setting", "0:Auto,1:Manual,256:Standard (100%),512:Wide1 (230%),513:Wide2 (400%),32768:Film Simulation", "", nullptr},
+    {0x1404, "MinFocalLength", "Min Focal Length", "", "", DecimalsText},
+    {0x1405, "MaxFocalLength", "Max Focal Length", "", "", DecimalsText},
+    {0x1406, "MaxApertureAtMinFocal", "Max Aperture At Min Focal", "", "", DecimalsText},
+    {0x1407, "MaxApertureAtMaxFocal", "Max Aperture At Max Focal", "", "", DecimalsText},
+    {0x1422, "ImageStabilization", "Image Stabilization", "0:None,1:Optical,2:Sensor-shift,3:OIS Lens,258:IBIS/OIS + DIS,512:Digital", "", FirstField},
+    {0x1438, "ImageCount", "Image Count", "", "", FujiImageCount},
+    {0x1447, "FujiModel", "Fuji Model", "", "", nullptr},
 }};
 // clang-format on
 

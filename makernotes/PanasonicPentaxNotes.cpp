@@ -38,8 +38,10 @@ constexpr std::array<TTagRow, 16> PanasonicRows = {{
 // clang-format on
 
 // clang-format off
-constexpr std::array<TTagRow, 10> PentaxRows = {{
+constexpr std::array<TTagRow, 13> PentaxRows = {{
     {0x0000, "PentaxVersion", "Pentax Version", "", "", DottedBytes},
+    {0x0006, "Date", "Date", "", "", PentaxDate},
+    {0x0007, "Time", "Time", "", "", PentaxTime},
     {0x0008, "Quality", "Quality", "0:Good,1:Better,2:Best,3:TIFF,4:RAW,5:Premium,7:RAW (pixel shift enabled),8:Dynamic Pixel Shift,65535:n/a", "", nullptr},
     {0x000D, "FocusMode", "Focus Mode", "0:Normal,1:Macro,2:Infinity,3:Manual,4:Super Macro,5:Pan Focus,16:AF-S (Focus-priority),17:AF-C (Focus-priority),18:AF-A (Focus-priority),32:Contrast-detect (Focus-priority),33:Tracking Contrast-detect (Focus-priority),272:AF-S (Release-priority),273:AF-C (Release-priority),274:AF-A (Release-priority),288:Contrast-detect (Release-priority)", "", nullptr},
     {0x0019, "WhiteBalance", "White Balance", "0:Auto,1:Daylight,2:Shade,3:Fluorescent,4:Tungsten,5:Manual,6:Daylight Fluorescent,7:Day White Fluorescent,8:White Fluorescent,9:Flash,10:Cloudy,11:Warm White Fluorescent,14:Multi Auto,15:Color Temperature Enhancement,17:Kelvin,65534:Unknown,65535:User-Selected", "", nullptr},
@@ -47,6 +49,7 @@ constexpr std::array<TTagRow, 10> PentaxRows = {{
     {0x003F, "LensType", "Lens Type", "", "", PentaxLensType},
     {0x0047, "CameraTemperature", "Camera Temperature", "", "%d C", nullptr},
     {0x004F, "ImageTone", "Image Tone", "0:Natural,1:Bright,2:Portrait,3:Landscape,4:Vibrant,5:Monochrome,6:Muted,7:Reversal Film,8:Bleach Bypass,9:Radiant,10:Cross Processing,11:Flat", "", nullptr},
+    {0x005D, "ShutterCount", "Shutter Count", "", "", PentaxShutterCount},
     {0x0200, "Skip", "Skip", "", "", nullptr},
     {0x0229, "SerialNumber", "Serial Number", "", "", nullptr},
 }};
@@ -58,6 +61,21 @@ bool IsDigits(std::string_view s) {
 
 bool IsUpperOrDigit(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// Bytes read big-endian whatever the note's order.
+TRenderOut Motorola(std::string_view bytes) {
+    TRenderOut in;
+    in.Raw = bytes;
+    in.BigEndian = true;
+    return in;
+}
+
+// A number of at least `width` digits, zeros in front.
+std::string PaddedNumber(uint64_t n, size_t width) {
+    std::string digits = exif::IntText(static_cast<int64_t>(n));
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return digits;
 }
 
 }  // namespace
@@ -93,6 +111,48 @@ std::string PanasonicSerialNumber(const std::string &, TRenderOut *out) {
     return "(" + std::string(serial.substr(0, 3)) + ") " + exif::IntText(year + (year < 70 ? 2000 : 1900)) + ":" +
            std::string(serial.substr(5, 2)) + ":" + std::string(serial.substr(7, 2)) + " no. " +
            std::string(serial.substr(9, 4));
+}
+
+// The date as the camera wrote it: the year big-endian whatever the note's
+// order, then the month and the day.
+std::string PentaxDate(const std::string &text, TRenderOut *out) {
+    if (!out) return text;
+    out->StoreShown = true;
+    const TRenderOut motorola = Motorola(out->Raw);
+    const auto year = UnsignedAt(motorola, 0, 2), month = UnsignedAt(motorola, 2, 1), day = UnsignedAt(motorola, 3, 1);
+    if (!year || !month || !day) return text;
+    return PaddedNumber(*year, 4) + ":" + PaddedNumber(*month, 2) + ":" + PaddedNumber(*day, 2);
+}
+
+// Hours, minutes and seconds, a byte each.
+std::string PentaxTime(const std::string &text, TRenderOut *out) {
+    if (!out) return text;
+    out->StoreShown = true;
+    const auto h = UnsignedAt(*out, 0, 1), m = UnsignedAt(*out, 1, 1), sec = UnsignedAt(*out, 2, 1);
+    if (!h || !m || !sec) return text;
+    return PaddedNumber(*h, 2) + ":" + PaddedNumber(*m, 2) + ":" + PaddedNumber(*sec, 2);
+}
+
+// The count is stored XORed with the Date's four bytes and with the
+// complement of the Time's three bytes and a zero, all read big-endian.
+std::optional<uint32_t> PentaxDecipherShutterCount(std::string_view count, std::string_view date,
+                                                   std::string_view time) {
+    if (count.size() != 4 || date.size() != 4 || time.size() < 3) return std::nullopt;
+    const auto big = [](std::string_view four) {
+        return static_cast<uint32_t>(*UnsignedAt(Motorola(four), 0, 4));
+    };
+    const std::string timeWord = std::string(time.substr(0, 3)) + '\0';
+    return big(count) ^ big(date) ^ (0xFFFFFFFFu - big(timeWord));
+}
+
+// The shutter count, deciphered with the note's Date and Time.
+std::string PentaxShutterCount(const std::string &text, TRenderOut *out) {
+    if (!out) return text;
+    out->StoreShown = true;
+    if (!out->Directory) return text;
+    const std::optional<uint32_t> count = PentaxDecipherShutterCount(
+        out->Raw, out->Directory->ValueBytes(0x0006), out->Directory->ValueBytes(0x0007));
+    return count ? exif::IntText(*count) : text;
 }
 
 // The lens record's first two bytes: the lens series and its number.

@@ -1,10 +1,13 @@
 // Sony's note: after "SONY DSC \0\0\0", "SONY CAM \0\0\0" or "SONY MOBILE\0",
 // or from its first byte in the newer bodies' files, a directory whose value
-// offsets count from the TIFF header. Tag 0x9050 holds a block enciphered by
-// a fixed substitution: byte b is stored as b^3 mod 249 (bytes 249 to 255 as
-// they are); what it holds, and where, depends on the body.
+// offsets count from the TIFF header. Tag 0x9050 and tags 0x9400 to 0x9416
+// hold blocks enciphered by a fixed substitution: byte b is stored as b^3
+// mod 249 (bytes 249 to 255 as they are); what a block holds, and where,
+// depends on the body, and for the 0x94xx blocks on the version its first
+// byte gives.
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
@@ -15,7 +18,7 @@ namespace makernotes {
 namespace {
 
 // clang-format off
-constexpr std::array<TTagRow, 33> SonyRows = {{
+constexpr std::array<TTagRow, 38> SonyRows = {{
     {0x0102, "Quality", "Quality", "0:RAW,1:Super Fine,2:Fine,3:Standard,4:Economy,5:Extra Fine,6:RAW + JPEG/HEIF,7:Compressed RAW,8:Compressed RAW + JPEG,9:Light,-1:n/a", "", nullptr},
     {0x0104, "FlashExposureComp", "Flash Exposure Comp", "", "", DecimalsText},
     {0x0115, "WhiteBalance", "White Balance", "0:Auto,1:Color Temperature/Color Filter,16:Daylight,32:Cloudy,48:Shade,64:Tungsten,80:Flash,96:Fluorescent,112:Custom,128:Underwater", "", nullptr},
@@ -27,6 +30,11 @@ constexpr std::array<TTagRow, 33> SonyRows = {{
     {0x201B, "FocusMode", "Focus Mode", "0:Manual,2:AF-S,3:AF-C,4:AF-A,6:DMF,7:AF-D", "", nullptr},
     {0x2031, "SerialNumber", "Serial Number", "", "", nullptr},
     {0x9050, "Tag9050", "Tag 9050", "", "", SonyCipherBlock9050},
+    {0x9400, "Tag9400", "Tag 9400", "", "", SonyCipherBlock9400},
+    {0x9403, "Tag9403", "Tag 9403", "", "", SonyCipherBlock9403},
+    {0x9405, "Tag9405", "Tag 9405", "", "", SonyCipherBlock9405},
+    {0x940C, "Tag940C", "Tag 940C", "", "", SonyCipherBlock940C},
+    {0x9416, "Tag9416", "Tag 9416", "", "", SonyCipherBlock9416},
     {0xB000, "Skip", "Skip", "", "", nullptr},
     {0xB020, "CreativeStyle", "Creative Style", "", "", nullptr},
     {0xB021, "ColorTemperature", "Color Temperature", "0:Auto,-1:n/a", "", nullptr},
@@ -111,6 +119,76 @@ const TSonyBlockLayout *BlockLayoutOf(std::string_view model) {
     return nullptr;
 }
 
+// What the 0x94xx blocks hold: for a block's tag, the versions (the block's
+// first byte as stored, enciphered; "" for any) and bodies (Model prefixes
+// separated by "|"; "" for any) a field belongs to, its 0-based offset in the
+// deciphered block, its size, name and kind. A lens field's offset is the
+// mount byte's (1 A-mount, 2 E-mount); the E-mount lens number follows it at
+// +Size, the A-mount one at +Size + 2.
+enum class TBlockField {
+    Number,
+    PlusOne,       // counted from 0 in the block
+    Coded,         // a number and its value codes
+    Iso,           // 100 x 2^(16 - n/256)
+    Lens,
+    MountVersion,  // 0x0102 is "1.02"
+    LensFirmware,  // 0x0112 is "Ver.01.018"
+    Temperature,   // a signed byte in degrees, valid when the byte before is 1..99
+};
+
+struct TSonyBlockRow {
+    uint16_t Tag;
+    std::string_view Versions;
+    std::string_view Models;
+    int64_t At;
+    int Size;
+    std::string_view Name;
+    TBlockField Kind;
+    std::string_view Codes;
+};
+
+// clang-format off
+constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
+
+constexpr std::string_view Block9400a = "\x07\x09\x0a", Block9400b = "\x0c",
+                           Block9400c = "\x23\x24\x26\x28\x31\x32", Block9405b = "\x3a\xb3\x7e\x9a\x25\xe1\x76\x8b",
+                           EMountBodies = "NEX-|ILCE-|ILME-|Lunar|ZV-E10";
+
+constexpr std::array<TSonyBlockRow, 21> SonyBlockRows = {{
+    {0x9400, Block9400a, "", 0x08, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
+    {0x9400, Block9400a, "", 0x0C, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
+    {0x9400, Block9400a, "", 0x10, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
+    {0x9400, Block9400a, "", 0x1A, 4, "ShotNumberSincePowerUp", TBlockField::Number, ""},
+    {0x9400, Block9400b, "", 0x08, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
+    {0x9400, Block9400b, "", 0x0C, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
+    {0x9400, Block9400b, "", 0x10, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
+    {0x9400, Block9400b, "", 0x16, 4, "ShotNumberSincePowerUp", TBlockField::Number, ""},
+    {0x9400, Block9400c, "", 0x09, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
+    {0x9400, Block9400c, "", 0x12, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
+    {0x9400, Block9400c, "", 0x1A, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
+    {0x9403, "", "", 0x05, 1, "CameraTemperature", TBlockField::Temperature, ""},
+    {0x9405, Block9405b, "", 0x04, 2, "SonyISO", TBlockField::Iso, ""},
+    {0x9405, Block9405b, "", 0x5E, 2, "LensType", TBlockField::Lens, ""},
+    {0x940C, "", EMountBodies, 0x08, 1, "LensMount2", TBlockField::Coded, "0:Unknown,1:A-mount (1),4:E-mount,5:A-mount (5)"},
+    {0x940C, "", EMountBodies, 0x09, 2, "LensType3", TBlockField::Number, ""},
+    {0x940C, "", EMountBodies, 0x0B, 2, "CameraE-mountVersion", TBlockField::MountVersion, ""},
+    {0x940C, "", EMountBodies, 0x0D, 2, "LensE-mountVersion", TBlockField::MountVersion, ""},
+    {0x940C, "", EMountBodies, 0x14, 2, "LensFirmwareVersion", TBlockField::LensFirmware, ""},
+    {0x9416, "", "", 0x04, 2, "SonyISO", TBlockField::Iso, ""},
+    {0x9416, "", "", 0x4A, 1, "LensType", TBlockField::Lens, ""},
+}};
+// clang-format on
+
+bool ModelFits(std::string_view models, std::string_view model) {
+    if (models.empty()) return true;
+    while (true) {
+        const size_t bar = models.find('|');
+        if (model.starts_with(models.substr(0, bar))) return true;
+        if (bar == std::string_view::npos) return false;
+        models.remove_prefix(bar + 1);
+    }
+}
+
 constexpr std::array<uint8_t, 256> DecipherTable = [] {
     std::array<uint8_t, 256> t{};
     for (unsigned b = 0; b < 256; ++b) t[b] = static_cast<uint8_t>(b);
@@ -139,14 +217,74 @@ std::string HexText(std::string_view bytes) {
     return hex;
 }
 
-void AddBlockLens(TRenderOut &out, std::string &lines, const TRenderOut &plain, int64_t mountAt) {
+// The lens after the mount byte: an E-mount lens number `eAfter` bytes on, an
+// A-mount one two bytes further.
+void AddBlockLens(TRenderOut &out, std::string &lines, const TRenderOut &plain, int64_t mountAt, int64_t eAfter = 2) {
     const std::optional<uint64_t> mount = UnsignedAt(plain, mountAt, 1);
     if (mount == 1) {
-        if (const auto id = UnsignedAt(plain, mountAt + 4, 2)) AddValue(out, lines, "LensType", LensText(SonyLenses, *id));
+        if (const auto id = UnsignedAt(plain, mountAt + eAfter + 2, 2))
+            AddValue(out, lines, "LensType", LensText(SonyLenses, *id));
     } else if (mount == 2) {
-        if (const auto id = UnsignedAt(plain, mountAt + 2, 2))
+        if (const auto id = UnsignedAt(plain, mountAt + eAfter, 2))
             AddValue(out, lines, "LensType2", LensText(SonyELenses, *id));
     }
+}
+
+std::optional<std::string> BlockFieldText(const TSonyBlockRow &row, const TRenderOut &plain) {
+    const std::optional<uint64_t> n = UnsignedAt(plain, row.At, row.Size);
+    if (!n) return std::nullopt;
+    switch (row.Kind) {
+        case TBlockField::Number:
+            return exif::IntText(static_cast<int64_t>(*n));
+        case TBlockField::PlusOne:
+            return exif::IntText(static_cast<int64_t>(*n) + 1);
+        case TBlockField::Coded: {
+            const std::string text = exif::IntText(static_cast<int64_t>(*n));
+            const std::string named = exif::DecodeValueCode(row.Codes, text);
+            return named.empty() ? text : named;
+        }
+        case TBlockField::Iso:
+            return exif::FixedText(100 * std::exp2(16 - static_cast<double>(*n) / 256), 0);
+        case TBlockField::MountVersion:
+            return HexNumber(*n >> 8, 1) + "." + HexNumber(*n & 0xFF, 2);
+        case TBlockField::LensFirmware: {
+            std::string minor = exif::IntText(static_cast<int64_t>(*n & 0xFF));
+            minor.insert(0, 3 - std::min<size_t>(minor.size(), 3), '0');
+            return "Ver." + HexNumber(*n >> 8, 2) + "." + minor;
+        }
+        case TBlockField::Temperature: {
+            const std::optional<uint64_t> valid = UnsignedAt(plain, row.At - 1, 1);
+            if (!valid || *valid == 0 || *valid >= 100) return std::nullopt;
+            return exif::IntText(static_cast<int8_t>(*n)) + " C";
+        }
+        case TBlockField::Lens:
+            break;
+    }
+    return std::nullopt;
+}
+
+// The fields of one 0x94xx block for its version and the body.
+std::string SonyCipherBlock94(uint16_t tag, TRenderOut *out) {
+    if (!out) return {};
+    out->Block = true;
+    out->SubEntriesOnly = true;
+    if (out->Raw.empty()) return {};
+    const std::string_view model = out->Directory ? out->Directory->Model() : std::string_view();
+    const char version = out->Raw[0];
+    const std::string deciphered = SonyDecipher(out->Raw);
+    TRenderOut plain;
+    plain.Raw = deciphered;  // little-endian whatever the note's order
+    std::string lines;
+    for (const TSonyBlockRow &row : SonyBlockRows) {
+        if (row.Tag != tag || !ModelFits(row.Models, model)) continue;
+        if (!row.Versions.empty() && row.Versions.find(version) == std::string_view::npos) continue;
+        if (row.Kind == TBlockField::Lens) {
+            AddBlockLens(*out, lines, plain, row.At, row.Size);
+        } else if (const std::optional<std::string> text = BlockFieldText(row, plain)) {
+            AddValue(*out, lines, row.Name, *text);
+        }
+    }
+    return lines;
 }
 
 }  // namespace
@@ -157,6 +295,22 @@ std::string SonyDecipher(std::string_view enciphered) {
     std::string plain(enciphered);
     for (char &c : plain) c = static_cast<char>(DecipherTable[static_cast<uint8_t>(c)]);
     return plain;
+}
+
+std::string SonyCipherBlock9400(const std::string &, TRenderOut *out) {
+    return SonyCipherBlock94(0x9400, out);
+}
+std::string SonyCipherBlock9403(const std::string &, TRenderOut *out) {
+    return SonyCipherBlock94(0x9403, out);
+}
+std::string SonyCipherBlock9405(const std::string &, TRenderOut *out) {
+    return SonyCipherBlock94(0x9405, out);
+}
+std::string SonyCipherBlock940C(const std::string &, TRenderOut *out) {
+    return SonyCipherBlock94(0x940C, out);
+}
+std::string SonyCipherBlock9416(const std::string &, TRenderOut *out) {
+    return SonyCipherBlock94(0x9416, out);
 }
 
 // The A-mount lens number (65535 for an E-mount lens or none).

@@ -2,6 +2,7 @@
 // through the container, and the camera samples.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -287,9 +288,10 @@ TEST(MakerDispatch, MakeOfAnotherMakerLeavesTheNoteUndecoded) {
         const auto img = OpenCamera(
             f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:JPEG file")}, v); }, "other-maker");
         EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
-        EXPECT_EQ(img->ExifInfo()->MakerDumpText, "");
-        // The note itself is still an entry of the EXIF directory, shown
-        // by its size and maker.
+        // A plain directory is listed by tag, nothing of it stored; the note
+        // itself is still an entry of the EXIF directory, shown by its size
+        // and maker.
+        EXPECT_EQ(img->ExifInfo()->MakerDumpText, "\r\nUnknown = \"IMG:JPEG file\"");
         EXPECT_EQ(ValueOf(*img->ExifInfo(), "MakerNote"), "(32 bytes, " + std::string(make) + ")");
     }
 }
@@ -307,7 +309,7 @@ TEST(MakerDispatch, DecodeRecognisesTheMakeWhateverItsLetterCase) {
     }
 }
 
-TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndWalksNothing) {
+TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndStoresNothing) {
     TimgData owner;
     for (const char *make : {"", "GoPro", "Leica", "Nikkon"}) {
         SCOPED_TRACE(make);
@@ -318,8 +320,15 @@ TEST(MakerDispatch, DecodeOfAnUnknownOrEmptyMakeGivesFalseAndWalksNothing) {
         EXPECT_FALSE(decoder.DecodeMakerNote(info));
         EXPECT_EQ(decoder.Maker, "");
         EXPECT_EQ(info.EntryCount(), 0);
-        EXPECT_EQ(info.MakerDumpText, "");
+        EXPECT_EQ(info.MakerDumpText, "\r\nUnknown = 1");
     }
+    // Bytes whose first two count entries that fit but whose first entry has
+    // no field type are no directory.
+    TImageInfo info(&owner, exif::BuildAll);
+    info.CameraMake = "GoPro";
+    info.MakerNoteBytes = std::string(64, '\x01');
+    EXPECT_FALSE(makernotes::TmsInfo(false, &info).DecodeMakerNote(info));
+    EXPECT_EQ(info.MakerDumpText, "");
 }
 
 // ------------------------------------------------------------ Nikon layouts
@@ -1023,6 +1032,165 @@ TEST(NewerMakers, NikonLensDataOfARealD300MatchesExiftool) {
              {"LensFStops", "5.33"}, {"MinFocalLength", "28.3 mm"}, {"MaxFocalLength", "302.0 mm"},
              {"MaxApertureAtMinFocal", "3.6"}, {"MaxApertureAtMaxFocal", "5.7"}})
         EXPECT_EQ(MakerValue(*img->ExifInfo(), name), value) << name;
+}
+
+// ------------------------------------------------------------ more makers
+
+std::string FloatBytes(bool big, float v) {
+    return U32Bytes(big, {std::bit_cast<uint32_t>(v)});
+}
+
+TEST(MoreMakers, NotesWithoutAByteOrderMarkAreReadInTheOrderTheirDirectoryFits) {
+    const DecimalPoint point('.');
+    // Samsung: Motorola note in an Intel file, offsets from the note's start.
+    const CameraFile samsung{"SAMSUNG", "NX300", "0230", false};
+    const auto s = OpenCamera(
+        samsung,
+        [](uint32_t) {
+            return NoteBytes(true, "",
+                             {NoteUndefined(0x0001, "0100"), NoteShort(true, 0x0021, {4, 0, 4, 4, 4}),
+                              NoteAscii(0xA002, "R0AW7ABC123"), NoteShort(true, 0xA003, {20, 1}),
+                              NoteLong(true, 0xA01A, {450})},
+                             0);
+        },
+        "samsung");
+    EXPECT_EQ(MakerValue(*s->ExifInfo(), "PictureWizard"), "Forest");
+    EXPECT_EQ(MakerValue(*s->ExifInfo(), "SerialNumber"), Quoted("R0AW7ABC123"));
+    EXPECT_EQ(MakerValue(*s->ExifInfo(), "LensType"), "Samsung NX 50-150mm F2.8 S ED OIS");
+    EXPECT_EQ(MakerValue(*s->ExifInfo(), "FocalLengthIn35mmFormat"), "45 mm");
+
+    // DJI: Intel note in a Motorola file, offsets from the TIFF header.
+    const CameraFile dji{"DJI", "FC7303", "0230", true};
+    const auto d = OpenCamera(
+        dji,
+        [](uint32_t v) {
+            return NoteBytes(false, "",
+                             {NoteAscii(0x0001, "DJI"), {0x0006, 11, 1, FloatBytes(false, -2.5f), {}},
+                              {0x000B, 11, 1, FloatBytes(false, 1.5f), {}}},
+                             v);
+        },
+        "dji");
+    EXPECT_EQ(MakerValue(*d->ExifInfo(), "Pitch"), "-2.50");
+    EXPECT_EQ(MakerValue(*d->ExifInfo(), "CameraRoll"), "+1.50");
+
+    // Sigma: a 10-byte header, offsets from the TIFF header, the lens as
+    // hexadecimal text.
+    const CameraFile sigma{"SIGMA", "SIGMA fp", "0230", false};
+    const auto g = OpenCamera(
+        sigma,
+        [](uint32_t v) {
+            return NoteBytes(true, std::string("SIGMA\0\0\0\x03\0", 10),
+                             {NoteAscii(0x0002, "93012345"), NoteAscii(0x0027, "16"),
+                              NoteRational(true, 0x002A, {{18, 1}, {50, 1}})},
+                             v);
+        },
+        "sigma");
+    EXPECT_EQ(MakerValue(*g->ExifInfo(), "SerialNumber"), Quoted("93012345"));
+    EXPECT_EQ(MakerValue(*g->ExifInfo(), "LensType"), "Sigma 18-50mm F3.5-5.6 DC");
+    EXPECT_EQ(MakerValue(*g->ExifInfo(), "LensFocalRange"), "18 to 50");
+}
+
+TEST(MoreMakers, LeicaNotesCountTheirOffsetsEachFromItsOwnBase) {
+    // The M8's from its directory's first byte (8 bytes into the note), the
+    // Q's from the TIFF header.
+    const CameraFile m8{"Leica Camera AG", "M8 Digital Camera", "0220", false};
+    const auto m = OpenCamera(
+        m8,
+        [](uint32_t) {
+            return NoteBytes(false, std::string("LEICA\0\0\0", 8),
+                             {NoteShort(false, 0x0300, {2}), NoteLong(false, 0x0303, {31415}),
+                              NoteLong(false, 0x0310, {42 * 4 + 3}), NoteRational(false, 0x0312, {{27, 4}})},
+                             -8);
+        },
+        "leica-m8");
+    EXPECT_EQ(MakerValue(*m->ExifInfo(), "Quality"), "Basic");
+    EXPECT_EQ(MakerValue(*m->ExifInfo(), "SerialNumber"), "0031415");
+    EXPECT_EQ(MakerValue(*m->ExifInfo(), "LensType"), "Tri-Elmar-M 28-35-50mm f/4 ASPH. (at 50mm)");
+    EXPECT_EQ(MakerValue(*m->ExifInfo(), "MeasuredLV"), "6.75");
+
+    const CameraFile q{"LEICA CAMERA AG", "LEICA Q (Typ 116)", "0230", true};
+    const auto l = OpenCamera(
+        q,
+        [](uint32_t v) {
+            return NoteBytes(true, std::string("LEICA\0\x08\0", 8),
+                             {NoteAscii(0x0303, "SUMMILUX 1:1.7/28 ASPH."), NoteAscii(0x0412, "Standard")}, v);
+        },
+        "leica-q");
+    EXPECT_EQ(MakerValue(*l->ExifInfo(), "LensType"), Quoted("SUMMILUX 1:1.7/28 ASPH."));
+    EXPECT_EQ(MakerValue(*l->ExifInfo(), "FilmMode"), Quoted("Standard"));
+}
+
+TEST(MoreMakers, FujifilmCurrentBodiesRows) {
+    const DecimalPoint point('.');
+    const CameraFile f{"FUJIFILM", "X-T4", "0232", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t) {
+            return NoteBytes(false, FujiHeader,
+                             {NoteAscii(0x0010, "FF02B 592D31313034060427796060110384"),
+                              NoteLong(false, 0x1103, {0x08000002}), NoteShort(false, 0x1401, {0x600}),
+                              NoteShort(false, 0x1402, {0x200}), NoteRational(false, 0x1404, {{16, 1}}),
+                              NoteShort(false, 0x1422, {2, 1, 0}), NoteShort(false, 0x1438, {0x8000 + 1234})},
+                             0);
+        },
+        "fuji-xt4");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "InternalSerialNumber"), "FF02B Y-1104 2006:04:27 796060110384");
+    EXPECT_EQ(MakerValue(info, "DriveMode"), "Continuous High");
+    EXPECT_EQ(MakerValue(info, "DriveSpeed"), "8 fps");
+    EXPECT_EQ(MakerValue(info, "FilmMode"), "Classic Chrome");
+    EXPECT_EQ(MakerValue(info, "DynamicRangeSetting"), "Wide1 (230%)");
+    EXPECT_EQ(MakerValue(info, "MinFocalLength"), "16");
+    EXPECT_EQ(MakerValue(info, "ImageStabilization"), "Sensor-shift");
+    EXPECT_EQ(MakerValue(info, "ImageCount"), "1234");
+}
+
+TEST(MoreMakers, SonyBlocksOfTheNewestBodiesByTheirVersionByte) {
+    std::string lens(0x60, '\0');
+    lens[0x04] = '\x00';
+    lens[0x05] = '\x0D';  // ISO 100 x 2^(16 - 13)
+    lens[0x4A] = '\x02';  // E-mount, lens 32821
+    lens[0x4B] = '\x35';
+    lens[0x4C] = '\x80';
+    std::string shots(0x40, '\0');
+    shots[0x09] = '\x01';  // Continuous
+    shots[0x12] = '\x06';  // the seventh frame
+    std::string block9400 = SonyEncipher(shots);
+    std::string unknownVersion = block9400;
+    block9400[0] = '\x23';
+    unknownVersion[0] = '\x99';
+    for (const auto &[version, expected] : {std::pair<std::string, std::string>{block9400, "7"}, {unknownVersion, "<missing>"}}) {
+        const CameraFile f{"SONY", "ILCE-7SM3", "0232"};
+        const auto img = OpenCamera(
+            f,
+            [&](uint32_t v) {
+                return NoteBytes(false, "", {NoteUndefined(0x9400, version), NoteUndefined(0x9416, SonyEncipher(lens))}, v);
+            },
+            "sony-9416");
+        const TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(MakerValue(info, "SonyISO"), "800");
+        EXPECT_EQ(MakerValue(info, "LensType2"), "Sony FE 24-70mm F2.8 GM");
+        EXPECT_EQ(MakerValue(info, "SequenceImageNumber"), expected);
+        EXPECT_EQ(MakerValue(info, "ReleaseMode2"), expected == "7" ? "Continuous" : "<missing>");
+    }
+}
+
+TEST(MoreMakers, PentaxShutterCountIsDecipheredWithTheNotesDateAndTime) {
+    // 12345 shots on 2008:05:04 at 16:47:24, as the camera stores them.
+    const std::string date("\x07\xD8\x05\x04", 4), time("\x10\x2F\x18", 3), count("\xE8\x08\xD2\xC2", 4);
+    EXPECT_EQ(makernotes::PentaxDecipherShutterCount(count, date, time), 12345u);
+    EXPECT_FALSE(makernotes::PentaxDecipherShutterCount(count, date, time.substr(0, 2)));
+    const CameraFile f{"PENTAX Corporation", "PENTAX K10D", "0221", false};
+    const auto img = OpenCamera(
+        f,
+        [&](uint32_t v) {
+            return NoteBytes(false, std::string("AOC\0II", 6),
+                             {NoteUndefined(0x0006, date), NoteUndefined(0x0007, time), NoteUndefined(0x005D, count)}, v);
+        },
+        "pentax-count");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "Date"), "2008:05:04");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "Time"), "16:47:24");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ShutterCount"), "12345");
 }
 
 }  // namespace
