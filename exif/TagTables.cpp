@@ -222,7 +222,7 @@ const std::array<TTagRow, MainTagCount> MainTagTable = {{
     {0x9205, "MaxApertureValue", "", "", "", ApertureText},
     {0x9206, "SubjectDistance", "", "", "", nullptr},
     {0x9207, "MeteringMode", "", "0:Unknown,1:Average,2:Center,3:Spot,4:MultiSpot,5:MultiSegment,6:Partial,255:Other", "", nullptr},
-    {0x9208, "LightSource", "", "0:Unidentified,1:Daylight,2:Fluorescent,3:Tungsten,10:Flash,17:Std A,18:Std B,19:Std C,4:Flash,9:Fine Weather,11:Shade,12:Daylight Fluorescent,13:Day White Fluorescent,14:Cool White Fluorescent,15:White Fluorescent,16:Warm White Fluorescent,20:D55,21:D65,22:D75,23:D50,24:ISO Studio Tungsten,255:Other", "", nullptr},
+    {0x9208, "LightSource", "", "0:Unidentified,1:Daylight,2:Fluorescent,3:Tungsten,10:Cloudy Weather,17:Std A,18:Std B,19:Std C,4:Flash,9:Fine Weather,11:Shade,12:Daylight Fluorescent,13:Day White Fluorescent,14:Cool White Fluorescent,15:White Fluorescent,16:Warm White Fluorescent,20:D55,21:D65,22:D75,23:D50,24:ISO Studio Tungsten,255:Other", "", nullptr},
     {0x9209, "Flash", "", "", "", FlashText},
     {0x920A, "FocalLength", "", "", "%5.2f mm", nullptr},
     {0x920B, "FlashEnergy", "", "", "", nullptr},
