@@ -56,20 +56,6 @@ int64_t ValueSize(unsigned type, int32_t count) {
     return size > std::numeric_limits<int32_t>::max() ? -1 : size;
 }
 
-// Text of an EXIF UserComment: an 8-byte character-code prefix, then the
-// comment. A "UNICODE" comment is UTF-16 in the file's byte order unless a
-// byte-order mark says otherwise; a "JIS" one JIS X 0208 as Shift-JIS
-// writes it; an "ASCII" or undefined one is read as undeclared text.
-// Trailing NULs and blanks are padding; every other byte is the comment's,
-// its last one included.
-std::string UserCommentFrom(std::string_view raw, bool bigEndian) {
-    if (raw.size() < 9) return {};
-    const std::string_view code = raw.substr(0, 8), comment = raw.substr(8);
-    if (code == std::string_view("UNICODE\0", 8)) return Trim(TextOfUtf16(comment, bigEndian));
-    if (code == std::string_view("JIS\0\0\0\0\0", 8)) return Trim(TextOfJis(comment));
-    return Trim(TextOfBytes(comment));
-}
-
 }  // namespace
 
 TDirectoryWalk::TDirectoryWalk(TImageInfo &info) : Info(info) {}
@@ -195,6 +181,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
     if (known && row.Render == XpText)
         text = XpText(Bytes(rendered));
+    else if (known && row.Render == CharacterCodedText)
+        text = CodedText(rendered, c.View.BigEndian);
     else if (known && row.Render == XmpPacketText)
         text = XmpPacketText(raw);  // read whole (IsReadWhole): its size is the packet's
     else if (known && row.Render)
@@ -206,7 +194,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         if (!undecoded.empty()) text = std::move(undecoded);
     }
     if (h.Tag == TagUserComment) {
-        Info.UserCommentText = UserCommentFrom(rendered, c.View.BigEndian);
+        Info.UserCommentText = CodedText(rendered, c.View.BigEndian);
         BoundShownText(Info.UserCommentText);
         text = Info.UserCommentText;
     }

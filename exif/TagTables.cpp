@@ -460,8 +460,8 @@ const std::array<TTagRow, GpsTagCount> GpsTagTable = {{
     {0x0018, "GPSDestBearing", "", "", "", nullptr},
     {0x0019, "GPSDestDistanceRef", "", "", "", nullptr},
     {0x001A, "GPSDestDistance", "", "", "", nullptr},
-    {0x001B, "GPSProcessingMode", "", "", "", nullptr},
-    {0x001C, "GPSAreaInformation", "", "", "", nullptr},
+    {0x001B, "GPSProcessingMode", "", "", "", CharacterCodedText},
+    {0x001C, "GPSAreaInformation", "", "", "", CharacterCodedText},
     {0x001D, "GPSDateStamp", "", "", "", nullptr},
     {0x001E, "GPSDifferential", "", "0:No Correction,1:Differential Corrected", "", nullptr},
     {0x001F, "GPSHPositioningError", "", "", "", nullptr},}};

@@ -375,6 +375,18 @@ std::string XpText(const Bytes &raw, TRenderOut *) {
     return TextOfUtf16(raw, false);
 }
 
+std::string CodedText(std::string_view raw, bool bigEndian) {
+    if (raw.size() < 9) return {};
+    const std::string_view code = raw.substr(0, 8), text = raw.substr(8);
+    if (code == std::string_view("UNICODE\0", 8)) return Trim(TextOfUtf16(text, bigEndian));
+    if (code == std::string_view("JIS\0\0\0\0\0", 8)) return Trim(TextOfJis(text));
+    return Trim(TextOfBytes(text));
+}
+
+std::string CharacterCodedText(const Bytes &raw, TRenderOut *out) {
+    return CodedText(raw, out && out->BigEndian);
+}
+
 // A TIFF file keeps its XMP packet in tag 700 as bytes: listed as numbers
 // they would be thousands of them that nobody reads, and the XMP tab shows
 // the packet's properties. The row says what it is and how large.

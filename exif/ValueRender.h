@@ -96,6 +96,14 @@ std::string VersionText(const std::string &text, TRenderOut *out = nullptr);
 std::string LensSpecificationText(const std::string &text, TRenderOut *out = nullptr);
 // Text of a Windows "XP" entry from the value's bytes (see ValueRender.cpp).
 std::string XpText(const Bytes &raw, TRenderOut *out = nullptr);
+// Text of a value that starts with an 8-byte character code (UserComment,
+// GPSProcessingMode, GPSAreaInformation): "ASCII", "UNICODE" (UTF-16 in the
+// file's byte order unless a byte-order mark says otherwise), "JIS" or none.
+// Trailing NULs and blanks are padding; every other byte is the text's.
+std::string CodedText(std::string_view raw, bool bigEndian);
+// The tables' mark for such a value: the walk calls CodedText with the
+// file's byte order.
+std::string CharacterCodedText(const Bytes &raw, TRenderOut *out = nullptr);
 // Text of a TIFF file's XMP entry (tag 700) from the value's bytes: its size,
 // not its bytes as numbers (see ValueRender.cpp).
 std::string XmpPacketText(const Bytes &raw, TRenderOut *out = nullptr);

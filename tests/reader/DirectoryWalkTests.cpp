@@ -86,7 +86,9 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     Tiff t;
     const int gps = t.Dir({Tiff::Bytes(0x0000, {2, 2, 0, 0}), Tiff::Ascii(0x0001, "N"),
                            t.Rational(0x0002, {{40, 1}, {26, 1}, {4651, 100}}),
-                           t.Rational(0x0007, {{14, 1}, {30, 1}, {5, 1}}), t.Short(0x001E, {1}), t.Short(0x0040, {3})});
+                           t.Rational(0x0007, {{14, 1}, {30, 1}, {5, 1}}),
+                           Tiff::Undefined(0x001C, std::string("UNICODE\0Z\0\xFC\0r\0", 14)), t.Short(0x001E, {1}),
+                           t.Short(0x0040, {3})});
     const int interop = t.Dir({Tiff::Ascii(0x0001, "R98")});
     const int exifDir = t.Dir({Tiff::Pointer(0xA005, interop)});
     t.Dir({Tiff::Pointer(0x8769, exifDir), Tiff::Pointer(0x8825, gps), t.Short(0x0000, {9})});
@@ -97,12 +99,14 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     // GPSVersionID has tag number 0, the number of the default row: it is
     // stored all the same, as its version.
     EXPECT_EQ(NamesOf(info), (Names{"InteroperabilityIndex", "InteroperabilityOffset", "ExifOffset", "GPSVersionID",
-                                    "GPSLatitudeRef", "GPSLatitude", "GPSTimeStamp", "GPSDifferential", "GPSInfo"}));
+                                    "GPSLatitudeRef", "GPSLatitude", "GPSTimeStamp", "GPSAreaInformation",
+                                    "GPSDifferential", "GPSInfo"}));
     EXPECT_EQ(ValueOf(info, "GPSVersionID"), "2.2.0.0");
     EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
     EXPECT_EQ(ValueOf(info, "GPSLatitudeRef"), "N");
     EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 46.51 Seconds");
     EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:05");
+    EXPECT_EQ(ValueOf(info, "GPSAreaInformation"), "Z\xC3\xBCr");  // character-coded, as a UserComment
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
     EXPECT_NE(info.DumpText.find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
