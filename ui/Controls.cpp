@@ -291,9 +291,9 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
     : TControl(TControlKind::Form, nullptr) {
     EnsureClass(FormClassName, WindowProc);
     EnsureClass(PageClassName, TTabSheet::WindowProc);
-    CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName,
-                    Wide(caption).c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                    left, top, 100, 100, owner.Handle, nullptr, TApplication::Instance(), this);
+    CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, Wide(caption).c_str(),
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top, 100, 100,
+                    owner.Handle, nullptr, TApplication::Instance(), this);
     if (!Handle) throw EUiError("CreateWindowEx form");
     SetClientBounds(left, top, clientWidth, clientHeight);
     SetFont(fontName, fontHeight);

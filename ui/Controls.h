@@ -63,8 +63,8 @@ protected:
     ~TControl();
     // Creates the window as a child of the parent's window, at a position in
     // the parent's client area, with the form's font, and hooks the keyboard.
-    void CreateChild(const wchar_t *className, const std::string &text, DWORD style, DWORD exStyle, int left,
-                     int top, int width, int height);
+    void CreateChild(const wchar_t *className, const std::string &text, DWORD style, DWORD exStyle, int left, int top,
+                     int width, int height);
     void DestroyHandle();
     // Places the window among its siblings by tab order: the window manager
     // moves the focus through siblings in their z-order.

@@ -11,7 +11,7 @@ namespace {
 int Length(size_t n) {
     // A text longer than an int can count is cut: no window holds that much.
     return n > static_cast<size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
-                                                                     : static_cast<int>(n);
+                                                                    : static_cast<int>(n);
 }
 
 }  // namespace
