@@ -40,33 +40,11 @@ std::string Utf8Of(const std::filesystem::path &path) {
     return std::string(text.begin(), text.end());
 }
 
-#ifdef _WIN32
-
-namespace {
-
-std::string NarrowOf(const std::wstring &wide) {
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy) return {};
-    std::string narrow(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, narrow.data(), size, nullptr, nullptr);
-    narrow.resize(static_cast<size_t>(size - 1));
-    return narrow;
-}
-
-}  // namespace
-
 std::string ReaderPath(const std::string &utf8) {
-    const std::wstring wide = FsPath(utf8).wstring();
-    std::string narrow = NarrowOf(wide);
-    if (!narrow.empty()) return narrow;
-    std::wstring shortName(MAX_PATH, L'\0');
-    const DWORD length = GetShortPathNameW(wide.c_str(), shortName.data(), MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return utf8;
-    shortName.resize(length);
-    narrow = NarrowOf(shortName);
-    return narrow.empty() ? utf8 : narrow;
+    return utf8;
 }
+
+#ifdef _WIN32
 
 bool IsTerminal(std::FILE *stream) {
     return _isatty(_fileno(stream)) != 0;
@@ -138,10 +116,6 @@ RemoveOnTermination::RemoveOnTermination(const fs::path &) {}
 RemoveOnTermination::~RemoveOnTermination() = default;
 
 #else
-
-std::string ReaderPath(const std::string &utf8) {
-    return utf8;
-}
 
 bool IsTerminal(std::FILE *stream) {
     return isatty(fileno(stream)) != 0;

@@ -18,9 +18,8 @@ namespace cli {
 std::filesystem::path FsPath(const std::string &utf8);
 std::string Utf8Of(const std::filesystem::path &path);
 
-// The name under which the reader opens a file. On Linux the bytes as given;
-// on Windows the narrow (ANSI code page) name, or the short 8.3 name when the
-// code page cannot spell the long one.
+// The name under which the reader opens a file: the name as given, UTF-8 on
+// Windows too (the reader opens it by its UTF-16 name).
 std::string ReaderPath(const std::string &utf8);
 
 bool IsTerminal(std::FILE *stream);

@@ -68,7 +68,7 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     PgControl.SetActivePage(&TshExif);
 
     KeyPreview = true;
-    OnKeyPress = [this](char &key) { FormKeyPress(key); };
+    OnKeyPress = [this](wchar_t &key) { FormKeyPress(key); };
     auto drawCell = [this](ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state) {
         GridDrawCell(grid, col, row, rect, state);
     };
@@ -119,7 +119,8 @@ void TParamsForm::FillExifGrid(const params::ExifView &view) {
     ExifGrid.SetColCount(2);
     ExifGrid.SetRowCount(static_cast<int>(view.Rows.size()));
     for (size_t r = 0; r < view.Rows.size(); ++r) AddExifRow(static_cast<int>(r), view.Rows[r]);
-    Memo.SetText(view.Comment);
+    comment_ = view.Comment;
+    Memo.SetText(comment_);
 }
 
 void TParamsForm::AddExifRow(int row, const params::GridRow &entryRow) {
@@ -174,8 +175,8 @@ void TParamsForm::GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT
     SetBkMode(dc, OPAQUE);
     SetBkColor(dc, back);
     SetTextColor(dc, text);
-    const std::string &cell = grid.Cell(col, row);
-    ExtTextOutA(dc, rect.left + 2, rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &rect, cell.data(),
+    const std::wstring cell = grid.ShownCell(col, row);
+    ExtTextOutW(dc, rect.left + 2, rect.top + 2, ETO_CLIPPED | ETO_OPAQUE, &rect, cell.data(),
                 static_cast<UINT>(cell.size()), nullptr);
 }
 
@@ -191,8 +192,8 @@ void TParamsForm::XmpGridSelectCell(ui::TTextGrid &, int, int row, bool &canSele
     canSelect = true;
 }
 
-void TParamsForm::FormKeyPress(char &key) {
-    if (key == '\x1b' || key == '\r') Close();
+void TParamsForm::FormKeyPress(wchar_t &key) {
+    if (key == L'\x1b' || key == L'\r') Close();
 }
 
 void TParamsForm::BOkClick() {
@@ -205,7 +206,7 @@ std::string TParamsForm::ExportText() {
     const std::vector<params::GridRow> exifRows = GridRows(ExifGrid);
     const std::vector<params::GridRow> iptcRows = GridRows(IptcGrid);
     const std::vector<params::GridRow> xmpRows = GridRows(XmpGrid);
-    return params::ExportText(exifRows, Memo.Text(), TshIPTC.TabVisible() ? &iptcRows : nullptr,
+    return params::ExportText(exifRows, comment_, TshIPTC.TabVisible() ? &iptcRows : nullptr,
                               TshXmp.TabVisible() ? &xmpRows : nullptr);
 }
 

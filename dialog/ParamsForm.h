@@ -1,6 +1,8 @@
 // The "EXIF / IPTC" dialog: the EXIF tab (file rows, every EXIF entry, the
 // user comment), the IPTC tab and the XMP tab (each hidden when the file has
-// none), and the export of all of them to a text file.
+// none), and the export of all of them to a text file. Its texts are UTF-8,
+// as the view model gives them, and so are the file names the host's
+// answers give.
 #pragma once
 
 #include <cstdint>
@@ -58,7 +60,7 @@ public:
     void GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT &rect, ui::TGridDrawState state);
     void IptcGridSelectCell(ui::TTextGrid &grid, int col, int row, bool &canSelect);
     void XmpGridSelectCell(ui::TTextGrid &grid, int col, int row, bool &canSelect);
-    void FormKeyPress(char &key);
+    void FormKeyPress(wchar_t &key);
     void BOkClick();
     void BExportClick();
 
@@ -72,6 +74,9 @@ private:
     void FormCreate();
 
     TParamsHost host_;
+    // The comment as the box was given it: the export takes it from here,
+    // not back from the box.
+    std::string comment_;
 };
 
 // The dialog of the current run.

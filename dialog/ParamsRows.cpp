@@ -1,9 +1,9 @@
 #include "dialog/ParamsRows.h"
 
-#include <fstream>
 #include <utility>
 
 #include "dialog/XmpRows.h"
+#include "exif/FileSource.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 #include "iptc/IptcData.h"
@@ -83,12 +83,8 @@ std::string KilobytesText(uint64_t bytes) {
 }
 
 std::string FileSizeText(const std::string &fileName) {
-    uint64_t size = 0;
-    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
-    if (in) {
-        const std::streamoff end = in.tellg();
-        if (end > 0) size = static_cast<uint64_t>(end);
-    }
+    uint64_t size = 0;  // stays 0 for a file that cannot be read
+    exif::TFileSource::SizeOf(fileName, size);
     return KilobytesText(size);
 }
 

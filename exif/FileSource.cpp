@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <new>
+#include <string>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,6 +28,46 @@ uint64_t TFileSource::OpenCount() {
 
 #ifdef _WIN32
 
+namespace {
+
+// The UTF-16 name of a UTF-8 one. Bytes that are not UTF-8 are no name of
+// this program's; they are taken in the ANSI code page, as the A calls take
+// a name.
+std::wstring WideName(const std::string &fileName) {
+    if (fileName.empty() || fileName.size() > 32767) return {};
+    const int n = static_cast<int>(fileName.size());
+    UINT codePage = CP_UTF8;
+    int size = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, fileName.data(), n, nullptr, 0);
+    if (size <= 0) {
+        codePage = CP_ACP;
+        size = MultiByteToWideChar(codePage, 0, fileName.data(), n, nullptr, 0);
+    }
+    if (size <= 0) return {};
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(codePage, 0, fileName.data(), n, wide.data(), size);
+    return wide;
+}
+
+HANDLE OpenForReading(const std::string &fileName) {
+    const std::wstring name = WideName(fileName);
+    // A zero inside the name would cut it short: no such file.
+    if (name.empty() || name.find(L'\0') != std::wstring::npos) return INVALID_HANDLE_VALUE;
+    return CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+bool TFileSource::SizeOf(const std::string &fileName, uint64_t &size) {
+    const HANDLE h = OpenForReading(fileName);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER bytes{};
+    const bool regular = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &bytes);
+    CloseHandle(h);
+    if (regular) size = static_cast<uint64_t>(bytes.QuadPart);
+    return regular;
+}
+
 TFileSource::~TFileSource() {
     if (File) CloseHandle(File);
 }
@@ -36,8 +77,7 @@ bool TFileSource::IsOpen() const {
 }
 
 bool TFileSource::Open(const std::string &fileName) {
-    HANDLE h = CreateFileA(fileName.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h = OpenForReading(fileName);
     if (h == INVALID_HANDLE_VALUE) return false;
     ++g_opened;
     File = h;
@@ -81,6 +121,17 @@ static bool CommitPages(char *from, size_t n) {
 }
 
 #else
+
+bool TFileSource::SizeOf(const std::string &fileName, uint64_t &size) {
+    // Not blocking, for a FIFO as in Open.
+    const int fd = open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    const bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    close(fd);
+    if (regular) size = static_cast<uint64_t>(st.st_size);
+    return regular;
+}
 
 TFileSource::~TFileSource() {
     if (File >= 0) close(File);

@@ -1,6 +1,8 @@
 // TFileSource: one read-only open of an image file, the only place the reader
 // opens files. Every read is a positioned one: a reader may jump about the
 // file, and a file that shrinks under it only makes reads come back short.
+// File names are UTF-8 on every platform (on Windows the file is opened by
+// its UTF-16 name, so that any name opens whatever the ANSI code page).
 #pragma once
 
 #include <cstddef>
@@ -33,6 +35,11 @@ public:
     // Files opened so far by this process: one parse per image opens its
     // file once, and tests check that through this count.
     static uint64_t OpenCount();
+
+    // The size of a regular file that can be opened for reading; false for
+    // anything else (a missing file, a folder, a device). Not counted in
+    // OpenCount: no byte is read.
+    static bool SizeOf(const std::string &fileName, uint64_t &size);
 
 private:
     uint64_t FileSize = 0;

@@ -1,6 +1,9 @@
 #include "plugin/PlgInt.h"
 
 #include <cstring>
+#include <utility>
+
+#include "ui/WideText.h"
 
 namespace {
 
@@ -41,6 +44,27 @@ std::string CallTextCallback(const char *(__stdcall *callback)(char *, int32_t),
         return std::string(text, strnlen(text, limit));
     }
     return std::string(text);
+}
+
+// A path as the host gives it, in the ANSI code page, as UTF-8: through
+// UTF-16, where an 8.3 name is lengthened (a name that does not exist, or
+// cannot be lengthened, stays as it came).
+std::string HostPathUtf8(const std::string &ansi) {
+    if (ansi.empty()) return {};
+    const int n = static_cast<int>(ansi.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, nullptr, 0);
+    if (size <= 0) return {};
+    std::wstring path(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.data(), n, path.data(), size);
+    if (const DWORD need = GetLongPathNameW(path.c_str(), nullptr, 0); need > 0) {
+        std::wstring longPath(need, L'\0');
+        const DWORD got = GetLongPathNameW(path.c_str(), longPath.data(), need);
+        if (got > 0 && got < need) {
+            longPath.resize(got);
+            path = std::move(longPath);
+        }
+    }
+    return ui::Utf8(path);
 }
 
 }  // namespace
@@ -123,9 +147,9 @@ void ShowFormModal(TPluginForm *dialog, TShowMode mode, bool firstSwitch, bool s
 }
 
 std::string GetImageFileName() {
-    return CallTextCallback(pluginStruct.FileNameProc, "FileNameProc");
+    return HostPathUtf8(CallTextCallback(pluginStruct.FileNameProc, "FileNameProc"));
 }
 
 std::string GetInitialDirectory() {
-    return CallTextCallback(pluginStruct.DirectoryProc, "DirectoryProc");
+    return HostPathUtf8(CallTextCallback(pluginStruct.DirectoryProc, "DirectoryProc"));
 }

@@ -10,8 +10,10 @@
 //     image's rectangle, the visual-style switch and three callbacks. The
 //     plug-in reads those six fields, at the moment it needs them, and never
 //     touches the other bytes, which belong to the host.
-// All texts are 8-bit Windows-1252 and NUL-terminated; all integers 32-bit
-// little-endian; the callbacks are stdcall. The layout is that of 32-bit
+// The header's texts are 8-bit Windows-1252, the callbacks' texts 8-bit in
+// the system's ANSI code page (CP_ACP), all NUL-terminated; all integers
+// 32-bit little-endian; the callbacks are stdcall. Inside the plug-in every
+// text is UTF-8: the callbacks' answers are converted on arrival. The layout is that of 32-bit
 // Windows and is pinned below field by field.
 #pragma once
 
@@ -156,7 +158,10 @@ bool UseVisualStyles();
 // when ShowFormProc is zero or dialog is null.
 void ShowFormModal(TPluginForm *dialog, TShowMode mode, bool firstSwitch, bool secondSwitch);
 // The current image's full path / a directory for the save dialog, copied at
-// once from the pointer the host returns (null gives ""). Throw
-// EHostContract when the callback is zero.
+// once from the pointer the host returns (null gives ""), as UTF-8. A host
+// with only ANSI names gives a file whose name its code page cannot spell
+// by its short 8.3 name: a name that exists is given as its long name, the
+// one the user knows (in the case the disk has it). Throw EHostContract when
+// the callback is zero.
 std::string GetImageFileName();
 std::string GetInitialDirectory();

@@ -5,7 +5,9 @@
 #include "dialog/ParamsForm.h"
 #include "exif/TextFormat.h"
 #include "themes/ThemeMgr.h"
+#include "themes/ThemeSrv.h"
 #include "ui/Application.h"
+#include "ui/Handles.h"
 
 namespace {
 
@@ -60,6 +62,13 @@ void UseRegionalDecimalSeparator() {
 int32_t RunExecute() {
     UseRegionalDecimalSeparator();
     ui::Application.Handle = GetHostWindow();
+    // The visual-style services, made on first use, watch the host's window
+    // for theme changes while the run lasts, and go with it: between runs
+    // the host's window runs no procedure of the library (one that another
+    // procedure had been set in front of could not be taken out of its
+    // chain when the library unloads), and each run reads the theme state
+    // and the host's window anew. Declared first, so freed last.
+    const ui::TScopeExit freeServices([] { FreeSharedThemeServices(); });
     // The library's common-controls context stays active on this thread while
     // the dialog is created and while the host shows it.
     const ui::TActivationScope activation(ui::Application.ActivationContext());

@@ -23,8 +23,8 @@ namespace {
 // Window properties of a taken-over window: the control, and the procedure
 // that the manager's procedure stands in front of (for a message that comes
 // while no manager holds the window any more).
-constexpr const char *ControlProp = "ExifView.ThemeControl";
-constexpr const char *PreviousProcProp = "ExifView.ThemePreviousProc";
+constexpr const wchar_t *ControlProp = L"ExifView.ThemeControl";
+constexpr const wchar_t *PreviousProcProp = L"ExifView.ThemePreviousProc";
 
 class TLock {
 public:
@@ -117,14 +117,14 @@ LRESULT CallPrevious(LONG_PTR proc, bool unicode, HWND wnd, UINT msg, WPARAM wp,
 
 LRESULT ListMessageEntry(TControlClass list, bool unicode, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
-        auto *control = static_cast<ui::TControl *>(GetPropA(wnd, ControlProp));
+        auto *control = static_cast<ui::TControl *>(GetPropW(wnd, ControlProp));
         if (TThemeManager *manager = ActiveThemeManager(); manager && control)
             return manager->ListMessage(list, *control, wnd, msg, wp, lp);
     } catch (...) {
         // Nothing may leave a window procedure: the host would terminate.
         return 0;
     }
-    return CallPrevious(reinterpret_cast<LONG_PTR>(GetPropA(wnd, PreviousProcProp)), unicode, wnd, msg, wp, lp);
+    return CallPrevious(reinterpret_cast<LONG_PTR>(GetPropW(wnd, PreviousProcProp)), unicode, wnd, msg, wp, lp);
 }
 
 // One procedure per list and character set: a window keeps receiving the
@@ -158,7 +158,7 @@ void KeyboardCues(ui::TControl &control, WPARAM key) {
     WORD flags = 0;
     if (key == VK_TAB || (key >= VK_LEFT && key <= VK_DOWN)) flags = UISF_HIDEFOCUS;
     if (key == VK_MENU) flags = UISF_HIDEACCEL;
-    if (flags) SendMessageA(form->Handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, flags), 0);
+    if (flags) SendMessageW(form->Handle, WM_UPDATEUISTATE, MAKEWPARAM(UIS_CLEAR, flags), 0);
 }
 
 }  // namespace
@@ -189,8 +189,8 @@ int TWindowProcList::Attach(ui::TControl &control) {
     const HWND wnd = control.Handle;
     const bool unicode = IsWindowUnicode(wnd) != FALSE;
     const LONG_PTR previous = unicode ? GetWindowLongPtrW(wnd, GWLP_WNDPROC) : GetWindowLongPtrA(wnd, GWLP_WNDPROC);
-    if (!SetPropA(wnd, ControlProp, &control)) return -1;
-    SetPropA(wnd, PreviousProcProp, reinterpret_cast<HANDLE>(previous));
+    if (!SetPropW(wnd, ControlProp, &control)) return -1;
+    SetPropW(wnd, PreviousProcProp, reinterpret_cast<HANDLE>(previous));
     const auto proc = reinterpret_cast<LONG_PTR>(ListProc(class_, unicode));
     if (unicode)
         SetWindowLongPtrW(wnd, GWLP_WNDPROC, proc);
@@ -229,8 +229,8 @@ void TWindowProcList::Restore(const TEntry &entry) {
         SetWindowLongPtrW(wnd, GWLP_WNDPROC, entry.PreviousProc);
     else
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, entry.PreviousProc);
-    RemovePropA(wnd, ControlProp);
-    RemovePropA(wnd, PreviousProcProp);
+    RemovePropW(wnd, ControlProp);
+    RemovePropW(wnd, PreviousProcProp);
 }
 
 void TWindowProcList::Detach(ui::TControl &control) {
@@ -253,7 +253,7 @@ LRESULT TWindowProcList::Dispatch(ui::TControl &control, HWND wnd, UINT msg, WPA
         // Not (or no longer) held: the window still reaches the procedure it
         // had, never a dropped message that it waits for (WM_NCDESTROY).
         const bool unicode = IsWindowUnicode(wnd) != FALSE;
-        return CallPrevious(reinterpret_cast<LONG_PTR>(GetPropA(wnd, PreviousProcProp)), unicode, wnd, msg, wp, lp);
+        return CallPrevious(reinterpret_cast<LONG_PTR>(GetPropW(wnd, PreviousProcProp)), unicode, wnd, msg, wp, lp);
     }
     const TEntry entry = entries_[static_cast<size_t>(index)];
     const LRESULT result = CallPrevious(entry.PreviousProc, entry.Unicode, wnd, msg, wp, lp);
@@ -290,7 +290,7 @@ TThemeManager::~TThemeManager() {
         wasActive = activeManager == this;
         if (wasActive) activeManager = nullptr;
     }
-    if (wasActive && owner_.Handle) SendMessageA(owner_.Handle, CM_THEMEMANAGERFREED, 0, 0);
+    if (wasActive && owner_.Handle) SendMessageW(owner_.Handle, CM_THEMEMANAGERFREED, 0, 0);
 }
 
 void TThemeManager::TakeOverForm(ui::TForm &form) {
@@ -321,7 +321,7 @@ void TThemeManager::RegisterControl(ui::TControl &control, bool attach) {
     TWindowProcList &list = ListOf(test->Class);
     bool allow = attach;
     if (allow && OnAllowSubclassing) OnAllowSubclassing(*this, control, allow);
-    if (allow && control.Handle && SendMessageA(control.Handle, CM_DENYSUBCLASSING, 0, 0) == 0) {
+    if (allow && control.Handle && SendMessageW(control.Handle, CM_DENYSUBCLASSING, 0, 0) == 0) {
         list.Attach(control);
         if (test->Class == TControlClass::Form || test->Class == TControlClass::Frame) TakeOverChildren(&control);
     } else {

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cwchar>
 #include <utility>
+#include <vector>
 
 #include "ui/Application.h"
 #include "ui/Handles.h"
@@ -58,7 +59,6 @@ constexpr const wchar_t *ElementClassNames[ThemedElementCount] = {
 // The bit of GetThemeAppProperties that allows themed controls.
 constexpr DWORD AllowControls = 2;
 constexpr DWORD Version6 = 0x60000;
-constexpr UINT_PTR ThemeWatchSubclassId = 0x7453;  // "tS"
 
 template <class F>
 F Resolve(HMODULE module, const char *name) {
@@ -185,13 +185,110 @@ HRESULT TSystemThemePlatform::EnableThemeDialogTexture(HWND wnd, DWORD flags) co
     return module_ ? fn_->EnableThemeDialogTexture(wnd, flags) : E_FAIL;
 }
 
+// ---------------------------------------------------------------- the watch of a window
+//
+// The services follow theme changes on the host's main window, a window of
+// the host that outlives every run and may outlive the library. Its
+// procedure is replaced by one of this library in the window's own
+// character set, and put back exactly when the watch ends:
+//   - an ANSI window gets an ANSI procedure through SetWindowLongPtrA: it
+//     stays ANSI, and GetWindowLongPtrA gives the host's own procedure back
+//     afterwards, not a handle standing for it, as it would once a Unicode
+//     procedure had been set on the window;
+//   - the common controls' SetWindowSubclass is not used: its stub stays in
+//     the window when another procedure was set in front of it, or when its
+//     last callback goes while a message is inside it; it works on the
+//     window's own thread only, while the library may be freed from another;
+//     and the module of the stub may be unloaded with the library.
+// The procedure is put back even when another one was set in front of it
+// since: a procedure of this library anywhere in the chain would run after
+// the library is gone.
+
+namespace {
+
+struct TWatch {
+    HWND Window;
+    bool Unicode;
+    LONG_PTR Previous;  // as read in the window's character set
+    std::vector<TThemeServices *> Services;
+};
+
+// The windows watched now: one procedure per window, whatever the number of
+// instances watching it.
+std::vector<TWatch> watches;
+
+std::vector<TWatch>::iterator WatchOf(HWND wnd) {
+    return std::find_if(watches.begin(), watches.end(), [wnd](const TWatch &w) { return w.Window == wnd; });
+}
+
+void PutBackProcedure(const TWatch &watch) {
+    if (!IsWindow(watch.Window)) return;
+    if (watch.Unicode)
+        SetWindowLongPtrW(watch.Window, GWLP_WNDPROC, watch.Previous);
+    else
+        SetWindowLongPtrA(watch.Window, GWLP_WNDPROC, watch.Previous);
+}
+
+}  // namespace
+
+LRESULT CALLBACK TThemeServices::WatchProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return WatchMessage(false, wnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK TThemeServices::WatchProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return WatchMessage(true, wnd, msg, wp, lp);
+}
+
+LRESULT TThemeServices::WatchMessage(bool unicode, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto at = WatchOf(wnd);
+    if (at == watches.end()) return unicode ? DefWindowProcW(wnd, msg, wp, lp) : DefWindowProcA(wnd, msg, wp, lp);
+    const auto previous = reinterpret_cast<WNDPROC>(at->Previous);
+    if (msg == WM_THEMECHANGED) {
+        // A copy: a handler may end a watch.
+        const std::vector<TThemeServices *> services = at->Services;
+        for (TThemeServices *s : services) {
+            try {
+                s->RefreshThemeState();
+                if (s->OnThemeChange) s->OnThemeChange();
+            } catch (...) {
+                // Nothing may leave a window procedure, least of all the host's.
+            }
+        }
+    }
+    const LRESULT result =
+        unicode ? CallWindowProcW(previous, wnd, msg, wp, lp) : CallWindowProcA(previous, wnd, msg, wp, lp);
+    if (msg == WM_NCDESTROY) {
+        // The window goes: it gets its procedure back and nobody watches it.
+        at = WatchOf(wnd);
+        if (at != watches.end()) {
+            for (TThemeServices *s : at->Services) s->subclassed_ = false;
+            const TWatch gone = *at;
+            watches.erase(at);
+            PutBackProcedure(gone);
+        }
+    }
+    return result;
+}
+
 // ---------------------------------------------------------------- the services
 
 TThemeServices::TThemeServices(HWND window, std::unique_ptr<TThemePlatform> platform)
     : window_(window), platform_(std::move(platform)) {
-    if (window_)
-        subclassed_ =
-            SetWindowSubclass(window_, WindowProc, ThemeWatchSubclassId, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+    if (window_ && IsWindow(window_)) {
+        auto at = WatchOf(window_);
+        if (at == watches.end()) {
+            const bool unicode = IsWindowUnicode(window_) != FALSE;
+            const LONG_PTR previous =
+                unicode ? SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProcW))
+                        : SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WatchProcA));
+            // Zero: refused (a window of another process).
+            if (previous) at = watches.insert(watches.end(), TWatch{window_, unicode, previous, {}});
+        }
+        if (at != watches.end()) {
+            at->Services.push_back(this);
+            subclassed_ = true;
+        }
+    }
     libraryLoaded_ = platform_->LibraryLoaded();
     RefreshThemeState();
 }
@@ -206,7 +303,13 @@ TThemeServices::~TThemeServices() {
 void TThemeServices::RemoveSubclass() {
     if (!subclassed_) return;
     subclassed_ = false;
-    RemoveWindowSubclass(window_, WindowProc, ThemeWatchSubclassId);
+    const auto at = WatchOf(window_);
+    if (at == watches.end()) return;
+    std::erase(at->Services, this);
+    if (!at->Services.empty()) return;
+    const TWatch gone = *at;
+    watches.erase(at);
+    PutBackProcedure(gone);
 }
 
 void TThemeServices::CloseThemes() {
@@ -262,21 +365,6 @@ void TThemeServices::PaintThemedBorder(HWND control, bool eraseCorner) {
     ExcludeClipRect(dc.Get(), inner.left, inner.top, inner.right, inner.bottom);
     DrawElement(dc.Get(), ElementDetails(TThemedElement::teEdit, tmschema::EditParts, tmschema::EditTextNormal),
                 bounds);
-}
-
-LRESULT CALLBACK TThemeServices::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
-    auto *services = reinterpret_cast<TThemeServices *>(data);
-    try {
-        if (msg == WM_THEMECHANGED) {
-            services->RefreshThemeState();
-            if (services->OnThemeChange) services->OnThemeChange();
-        }
-    } catch (...) {
-        // Nothing may leave a window procedure, least of all the host's.
-    }
-    const LRESULT result = DefSubclassProc(wnd, msg, wp, lp);
-    if (msg == WM_DESTROY) services->RemoveSubclass();
-    return result;
 }
 
 // ---------------------------------------------------------------- the shared instance

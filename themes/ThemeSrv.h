@@ -106,8 +106,8 @@ private:
 
 class TThemeServices {
 public:
-    // Records `window` and, when it is not null, subclasses it to follow
-    // theme changes; then reads the theme state from `platform`.
+    // Records `window` and, when it is not null, watches it to follow theme
+    // changes (see ThemeSrv.cpp); then reads the theme state from `platform`.
     TThemeServices(HWND window, std::unique_ptr<TThemePlatform> platform);
     ~TThemeServices();
     TThemeServices(const TThemeServices &) = delete;
@@ -136,7 +136,11 @@ public:
     std::function<void()> OnThemeChange;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id, DWORD_PTR data);
+    // The watched window's procedure, one per character set (see
+    // ThemeSrv.cpp): every instance watching a window hears its messages.
+    static LRESULT CALLBACK WatchProcA(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK WatchProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT WatchMessage(bool unicode, HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     void RemoveSubclass();
     void CloseThemes();
 
@@ -152,6 +156,7 @@ private:
 // The library's instance, made on first use with the application object's
 // main window.
 TThemeServices &SharedThemeServices();
-// Frees the shared instance; run when the library unloads, so that no window
-// keeps a procedure of the unloaded library.
+// Frees the shared instance, giving the watched window its procedure back;
+// run at the end of each run of the plug-in and when the library unloads, so
+// that no window keeps a procedure of the library between runs or after it.
 void FreeSharedThemeServices();

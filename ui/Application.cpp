@@ -6,8 +6,8 @@ TApplication Application;
 
 namespace {
 
-BOOL CALLBACK TakeFirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
-    *reinterpret_cast<LPSTR *>(found) = name;
+BOOL CALLBACK TakeFirstName(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+    *reinterpret_cast<LPWSTR *>(found) = name;
     return FALSE;  // the first manifest is the one
 }
 
@@ -15,8 +15,8 @@ BOOL CALLBACK TakeFirstName(HMODULE, LPCSTR, LPSTR name, LONG_PTR found) {
 
 HINSTANCE TApplication::Instance() {
     HMODULE module = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                       reinterpret_cast<LPCSTR>(&TApplication::Instance), &module);
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&TApplication::Instance), &module);
     return module;
 }
 
@@ -26,17 +26,19 @@ HANDLE TApplication::ActivationContext() {
     const HMODULE module = Instance();
     // A DLL's manifest is usually resource 2, but take whichever one is
     // there. Integer names stay valid; string names are used at once.
-    LPSTR name = nullptr;
-    EnumResourceNamesA(module, MAKEINTRESOURCEA(24), TakeFirstName, reinterpret_cast<LONG_PTR>(&name));
+    LPWSTR name = nullptr;
+    EnumResourceNamesW(module, MAKEINTRESOURCEW(24), TakeFirstName, reinterpret_cast<LONG_PTR>(&name));
     if (!name) return nullptr;
-    ACTCTXA ctx{};
+    ACTCTXW ctx{};
     ctx.cbSize = sizeof ctx;
     ctx.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
     ctx.hModule = module;
     ctx.lpResourceName = name;
-    char path[MAX_PATH] = {};
-    if (GetModuleFileNameA(module, path, MAX_PATH) > 0) ctx.lpSource = path;
-    context_.Reset(CreateActCtxA(&ctx));
+    // The module's path in UTF-16: in the ANSI code page a folder named in
+    // another script would come out as question marks.
+    wchar_t path[MAX_PATH] = {};
+    if (GetModuleFileNameW(module, path, MAX_PATH) > 0) ctx.lpSource = path;
+    context_.Reset(CreateActCtxW(&ctx));
     return context_.Get();
 }
 

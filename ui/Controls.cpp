@@ -5,35 +5,36 @@
 #include <algorithm>
 
 #include "ui/Dialogs.h"
+#include "ui/WideText.h"
 
 namespace ui {
 
 namespace {
 
-constexpr const char *FormClassName = "ExifViewForm";
-constexpr const char *PageClassName = "ExifViewPage";
+constexpr const wchar_t *FormClassName = L"ExifViewForm";
+constexpr const wchar_t *PageClassName = L"ExifViewPage";
 constexpr UINT_PTR KeyboardSubclassId = 1;
 
 // Registers a window class of this module, replacing one left behind by an
 // earlier load of the module at another address (classes of a DLL outlive
 // the DLL unless they are unregistered).
-void EnsureClass(const char *name, WNDPROC proc) {
+void EnsureClass(const wchar_t *name, WNDPROC proc) {
     const HINSTANCE instance = TApplication::Instance();
-    WNDCLASSEXA existing{};
+    WNDCLASSEXW existing{};
     existing.cbSize = sizeof existing;
-    if (GetClassInfoExA(instance, name, &existing)) {
+    if (GetClassInfoExW(instance, name, &existing)) {
         if (existing.lpfnWndProc == proc) return;
-        UnregisterClassA(name, instance);
+        UnregisterClassW(name, instance);
     }
-    WNDCLASSEXA wc{};
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
     wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
     wc.lpszClassName = name;
-    RegisterClassExA(&wc);
+    RegisterClassExW(&wc);
 }
 
 int ChildId() {
@@ -66,20 +67,20 @@ TForm *TControl::Form() {
 
 std::string TControl::Text() const {
     if (!Handle) return {};
-    const int length = GetWindowTextLengthA(Handle);
+    const int length = GetWindowTextLengthW(Handle);
     if (length <= 0) return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = GetWindowTextA(Handle, text.data(), length + 1);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(Handle, text.data(), length + 1);
     text.resize(static_cast<size_t>(std::max(got, 0)));
-    return text;
+    return Utf8(text);
 }
 
 void TControl::SetText(const std::string &text) {
-    if (Handle) SetWindowTextA(Handle, text.c_str());
+    if (Handle) SetWindowTextW(Handle, Wide(text).c_str());
 }
 
 bool TControl::Visible() const {
-    return Handle && (GetWindowLongA(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
+    return Handle && (GetWindowLongW(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void TControl::SetVisible(bool visible) {
@@ -94,7 +95,7 @@ RECT TControl::BoundsRect() const {
     RECT r{};
     if (!Handle) return r;
     GetWindowRect(Handle, &r);
-    const HWND parent = (GetWindowLongA(Handle, GWL_STYLE) & WS_CHILD) ? GetParent(Handle) : nullptr;
+    const HWND parent = (GetWindowLongW(Handle, GWL_STYLE) & WS_CHILD) ? GetParent(Handle) : nullptr;
     if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
     return r;
 }
@@ -107,18 +108,18 @@ TControl *TControl::FindControl(HWND wnd) {
     return nullptr;
 }
 
-void TControl::CreateChild(const char *className, const std::string &text, DWORD style, DWORD exStyle, int left,
+void TControl::CreateChild(const wchar_t *className, const std::string &text, DWORD style, DWORD exStyle, int left,
                            int top, int width, int height) {
-    Handle =
-        CreateWindowExA(exStyle, className, text.c_str(), style | WS_CHILD, left, top, width, height, parent_->Handle,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId())), TApplication::Instance(), this);
-    if (!Handle) throw EUiError("CreateWindowEx " + std::string(className));
+    Handle = CreateWindowExW(exStyle, className, Wide(text).c_str(), style | WS_CHILD, left, top, width, height,
+                             parent_->Handle, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId())),
+                             TApplication::Instance(), this);
+    if (!Handle) throw EUiError("CreateWindowEx " + Utf8(className));
     if (TForm *form = Form(); form && form->Font())
-        SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
+        SendMessageW(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(form->Font()), FALSE);
     if (kind_ != TControlKind::TabSheet)
         SetWindowSubclass(Handle, SubclassProc, KeyboardSubclassId, reinterpret_cast<DWORD_PTR>(this));
     if (TForm *form = Form(); form && form->Handle)
-        SendMessageA(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), TRUE);
+        SendMessageW(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), TRUE);
 }
 
 void TControl::DestroyHandle() {
@@ -128,7 +129,7 @@ void TControl::DestroyHandle() {
     // back before the layer's own subclass goes.
     if (kind_ != TControlKind::Form) {
         if (TForm *form = Form(); form && form->Handle)
-            SendMessageA(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), FALSE);
+            SendMessageW(form->Handle, CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(this), FALSE);
     }
     if (kind_ != TControlKind::TabSheet) RemoveWindowSubclass(wnd, SubclassProc, KeyboardSubclassId);
     Handle = nullptr;
@@ -247,7 +248,7 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             // character, so that they work even when the host's message loop
             // does not translate keys into characters.
             if (wp == VK_ESCAPE || wp == VK_RETURN) {
-                char key = wp == VK_ESCAPE ? '\x1b' : '\r';
+                wchar_t key = wp == VK_ESCAPE ? L'\x1b' : L'\r';
                 previewedKey_ = key;
                 form->KeyPress(key);
                 if (!form->Visible() || key == 0) return 0;
@@ -261,8 +262,9 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_CHAR: {
-            if (wp == '\t') return 0;
-            char key = static_cast<char>(wp);
+            // A Unicode window's characters are UTF-16 units.
+            if (wp == L'\t') return 0;
+            wchar_t key = static_cast<wchar_t>(wp);
             if (key != 0 && key == previewedKey_) {
                 previewedKey_ = 0;
                 if (!form->Visible()) return 0;
@@ -271,7 +273,7 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             previewedKey_ = 0;
             form->KeyPress(key);
             if (key == 0 || !form->Visible()) return 0;
-            wp = static_cast<unsigned char>(key);
+            wp = key;
             break;
         }
         case WM_GETDLGCODE:
@@ -289,7 +291,7 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
     : TControl(TControlKind::Form, nullptr) {
     EnsureClass(FormClassName, WindowProc);
     EnsureClass(PageClassName, TTabSheet::WindowProc);
-    CreateWindowExA(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, caption.c_str(),
+    CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, Wide(caption).c_str(),
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top, 100, 100,
                     owner.Handle, nullptr, TApplication::Instance(), this);
     if (!Handle) throw EUiError("CreateWindowEx form");
@@ -299,30 +301,30 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
 
 TForm::~TForm() {
     DestroyForm();
-    UnregisterClassA(PageClassName, TApplication::Instance());
-    UnregisterClassA(FormClassName, TApplication::Instance());
+    UnregisterClassW(PageClassName, TApplication::Instance());
+    UnregisterClassW(FormClassName, TApplication::Instance());
 }
 
 void TForm::DestroyForm() {
     if (!Handle) return;
-    SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(Handle, GWLP_USERDATA, 0);
     DestroyHandle();
 }
 
 void TForm::SetClientBounds(int left, int top, int clientWidth, int clientHeight) {
     RECT r{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(Handle, GWL_EXSTYLE)));
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongW(Handle, GWL_EXSTYLE)));
     SetWindowPos(Handle, nullptr, left, top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::SetFont(const char *faceName, int height) {
-    HFONT font = CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceName);
+    HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(faceName).c_str());
     if (!font) throw EUiError("CreateFont");
     TFontHandle old = std::move(font_);
     font_.Reset(font);
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    SendMessageW(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
 void TForm::SetActiveControl(TControl *control) {
@@ -333,21 +335,21 @@ void TForm::SetActiveControl(TControl *control) {
 void TForm::Close() {
     if (!Handle || !IsWindowVisible(Handle)) return;
     ShowWindow(Handle, SW_HIDE);
-    PostMessageA(Handle, WM_NULL, 0, 0);
+    PostMessageW(Handle, WM_NULL, 0, 0);
 }
 
-void TForm::KeyPress(char &key) {
+void TForm::KeyPress(wchar_t &key) {
     if (KeyPreview && OnKeyPress) OnKeyPress(key);
 }
 
 LRESULT CALLBACK TForm::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_NCCREATE) {
-        auto *form = static_cast<TForm *>(reinterpret_cast<CREATESTRUCTA *>(lp)->lpCreateParams);
-        SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        auto *form = static_cast<TForm *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+        SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
         form->Handle = wnd;
     }
-    auto *form = reinterpret_cast<TForm *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcA(wnd, msg, wp, lp);
+    auto *form = reinterpret_cast<TForm *>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(wnd, msg, wp, lp);
     try {
         return form->FormMessage(msg, wp, lp);
     } catch (const EUiError &e) {
@@ -375,19 +377,19 @@ LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_KEYDOWN:
             if (wp == VK_ESCAPE || wp == VK_RETURN) {
-                char key = wp == VK_ESCAPE ? '\x1b' : '\r';
+                wchar_t key = wp == VK_ESCAPE ? L'\x1b' : L'\r';
                 KeyPress(key);
                 return 0;
             }
             break;
         case WM_NCDESTROY:
-            SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
             Handle = nullptr;
             break;
         default:
             break;
     }
-    return DefWindowProcA(wnd, msg, wp, lp);
+    return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
@@ -450,7 +452,8 @@ bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
             return true;
         }
         case WM_NOTIFYFORMAT:
-            result = NFR_ANSI;
+            // The controls' notifications come with UTF-16 texts.
+            result = NFR_UNICODE;
             return true;
         default:
             return false;
@@ -461,7 +464,7 @@ bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
 
 TPageControl::TPageControl(TControl &parent, int left, int top, int width, int height, int tabOrder)
     : TControl(TControlKind::PageControl, &parent) {
-    CreateChild(WC_TABCONTROLA, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
+    CreateChild(WC_TABCONTROLW, "", WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT,
                 left, top, width, height);
     SetTabOrder(tabOrder);
 }
@@ -498,20 +501,20 @@ void TPageControl::UpdateTabs() {
     const std::vector<TTabSheet *> pages = VisiblePages();
     if (std::find(pages.begin(), pages.end(), activePage_) == pages.end())
         activePage_ = pages.empty() ? nullptr : pages.front();
-    SendMessageA(Handle, TCM_DELETEALLITEMS, 0, 0);
+    SendMessageW(Handle, TCM_DELETEALLITEMS, 0, 0);
     int selected = -1;
     for (size_t i = 0; i < pages.size(); ++i) {
-        TCITEMA item{};
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
-        std::string caption = pages[i]->Caption();
+        std::wstring caption = Wide(pages[i]->Caption());
         item.pszText = caption.data();
-        SendMessageA(Handle, TCM_INSERTITEMA, i, reinterpret_cast<LPARAM>(&item));
+        SendMessageW(Handle, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
         if (pages[i] == activePage_) selected = static_cast<int>(i);
     }
-    SendMessageA(Handle, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    SendMessageW(Handle, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
     RECT display{};
     GetClientRect(Handle, &display);
-    SendMessageA(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    SendMessageW(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
     for (TControl *c : Controls()) {
         if (c->Kind() != TControlKind::TabSheet || !c->Handle) continue;
         SetWindowPos(c->Handle, nullptr, display.left, display.top, display.right - display.left,
@@ -521,7 +524,7 @@ void TPageControl::UpdateTabs() {
 }
 
 void TPageControl::TabChanged() {
-    const int index = static_cast<int>(SendMessageA(Handle, TCM_GETCURSEL, 0, 0));
+    const int index = static_cast<int>(SendMessageW(Handle, TCM_GETCURSEL, 0, 0));
     const std::vector<TTabSheet *> pages = VisiblePages();
     if (index >= 0 && index < static_cast<int>(pages.size())) SetActivePage(pages[static_cast<size_t>(index)]);
 }
@@ -542,12 +545,12 @@ void TTabSheet::SetTabVisible(bool visible) {
 LRESULT CALLBACK TTabSheet::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     try {
         if (msg == WM_NCCREATE) {
-            auto *page = static_cast<TTabSheet *>(reinterpret_cast<CREATESTRUCTA *>(lp)->lpCreateParams);
-            SetWindowLongPtrA(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
+            auto *page = static_cast<TTabSheet *>(reinterpret_cast<CREATESTRUCTW *>(lp)->lpCreateParams);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(page));
         }
-        auto *page = reinterpret_cast<TTabSheet *>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
+        auto *page = reinterpret_cast<TTabSheet *>(GetWindowLongPtrW(wnd, GWLP_USERDATA));
         if (msg == WM_NCDESTROY) {
-            SetWindowLongPtrA(wnd, GWLP_USERDATA, 0);
+            SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
             if (page && page->Handle == wnd) page->Handle = nullptr;
         } else if (page) {
             // The notifications of the controls on a page are the form's.
@@ -561,18 +564,18 @@ LRESULT CALLBACK TTabSheet::WindowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp)
     } catch (...) {
         return 0;
     }
-    return DefWindowProcA(wnd, msg, wp, lp);
+    return DefWindowProcW(wnd, msg, wp, lp);
 }
 
 // ---------------------------------------------------------------- TTextGrid
 
 TTextGrid::TTextGrid(TControl &parent, int left, int top, int width, int height, int tabOrder)
     : TControl(TControlKind::TextGrid, &parent) {
-    CreateChild(WC_LISTVIEWA, "",
+    CreateChild(WC_LISTVIEWW, "",
                 WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
                     LVS_SHOWSELALWAYS,
                 WS_EX_CLIENTEDGE, left, top, width, height);
-    SendMessageA(Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
+    SendMessageW(Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     SetTabOrder(tabOrder);
     SetColCount(2);
@@ -582,13 +585,13 @@ TTextGrid::TTextGrid(TControl &parent, int left, int top, int width, int height,
 void TTextGrid::SetColCount(int count) {
     count = std::max(count, 1);
     while (colCount_ < count) {
-        LVCOLUMNA column{};
+        LVCOLUMNW column{};
         column.mask = LVCF_WIDTH;
         column.cx = DefaultColWidth;
-        SendMessageA(Handle, LVM_INSERTCOLUMNA, static_cast<WPARAM>(colCount_), reinterpret_cast<LPARAM>(&column));
+        SendMessageW(Handle, LVM_INSERTCOLUMNW, static_cast<WPARAM>(colCount_), reinterpret_cast<LPARAM>(&column));
         ++colCount_;
     }
-    while (colCount_ > count) SendMessageA(Handle, LVM_DELETECOLUMN, static_cast<WPARAM>(--colCount_), 0);
+    while (colCount_ > count) SendMessageW(Handle, LVM_DELETECOLUMN, static_cast<WPARAM>(--colCount_), 0);
     for (auto &row : cells_) row.resize(static_cast<size_t>(colCount_));
     InvalidateRect(Handle, nullptr, TRUE);
 }
@@ -597,7 +600,7 @@ void TTextGrid::SetRowCount(int count) {
     count = std::max(count, 1);
     cells_.resize(static_cast<size_t>(count));
     for (auto &row : cells_) row.resize(static_cast<size_t>(colCount_));
-    SendMessageA(Handle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
+    SendMessageW(Handle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
     SelectRow(0);
     InvalidateRect(Handle, nullptr, TRUE);
 }
@@ -611,47 +614,48 @@ const std::string &TTextGrid::Cell(int col, int row) const {
 void TTextGrid::SetCell(int col, int row, const std::string &text) {
     if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) throw EUiError("grid index out of range");
     cells_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
-    SendMessageA(Handle, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+    SendMessageW(Handle, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+}
+
+std::wstring TTextGrid::ShownCell(int col, int row) const {
+    std::wstring text = Wide(Cell(col, row));
+    for (wchar_t &c : text)
+        if (c < L' ') c = L'.';
+    return text;
 }
 
 int TTextGrid::ColWidth(int col) const {
-    return static_cast<int>(SendMessageA(Handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
+    return static_cast<int>(SendMessageW(Handle, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(col), 0));
 }
 
 void TTextGrid::SetColWidth(int col, int width) {
     if (col < 0 || col >= colCount_) throw EUiError("grid column out of range");
-    SendMessageA(Handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(col), MAKELPARAM(width, 0));
+    SendMessageW(Handle, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(col), MAKELPARAM(width, 0));
 }
 
 void TTextGrid::SelectRow(int row) {
     if (row < 0 || row >= RowCount()) return;
-    LVITEMA clear{};
+    LVITEMW clear{};
     clear.stateMask = LVIS_SELECTED;
-    SendMessageA(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-    LVITEMA item{};
+    SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    SendMessageA(Handle, LVM_SETSELECTIONMARK, 0, row);
+    SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(Handle, LVM_SETSELECTIONMARK, 0, row);
     row_ = row;
 }
 
 bool TTextGrid::Notify(NMHDR *hdr, LRESULT &result) {
     switch (hdr->code) {
-        case LVN_GETDISPINFOA: {
-            LVITEMA &item = reinterpret_cast<NMLVDISPINFOA *>(hdr)->item;
-            if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-                lstrcpynA(item.pszText, Cell(item.iSubItem, item.iItem).c_str(), item.cchTextMax);
-            result = 0;
-            return true;
-        }
         case LVN_GETDISPINFOW: {
+            // The list view asks in UTF-16 (the form answers WM_NOTIFYFORMAT
+            // so); a reader of LVM_GETITEMTEXTA gets this converted by it.
             LVITEMW &item = reinterpret_cast<NMLVDISPINFOW *>(hdr)->item;
             if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                const std::string &text = Cell(item.iSubItem, item.iItem);
-                const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), item.pszText,
-                                                  item.cchTextMax - 1);
-                item.pszText[std::max(n, 0)] = L'\0';
+                const std::wstring text = ShownCell(item.iSubItem, item.iItem);
+                const size_t n = text.copy(item.pszText, static_cast<size_t>(item.cchTextMax - 1));
+                item.pszText[n] = L'\0';
             }
             result = 0;
             return true;
@@ -689,7 +693,7 @@ void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
     // column's edge (wine's does); nothing is painted outside it.
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    SendMessageA(Handle, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(Handle, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
     LONG x = bounds.left;
     for (int col = 0; col < colCount_; ++col) {
         const int width = ColWidth(col);
@@ -707,7 +711,7 @@ void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
 
 TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder, bool readOnly)
     : TControl(TControlKind::Edit, &parent) {
-    CreateChild("Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
+    CreateChild(L"Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
                 left, top, width, height);
     SetTabOrder(tabOrder);
 }
@@ -721,18 +725,18 @@ TMemo::TMemo(TControl &parent, int left, int top, int width, int height, bool re
 void TMemo::CreateBox(int left, int top, int width, int height) {
     const DWORD wrap = wordWrap_ ? 0 : ES_AUTOHSCROLL;
     CreateChild(
-        "Edit", "",
+        L"Edit", "",
         WS_VISIBLE | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | wrap | (readOnly_ ? ES_READONLY : 0),
         WS_EX_CLIENTEDGE, left, top, width, height);
 }
 
 namespace {
 
-bool HasLongParagraph(const std::string &text) {
+bool HasLongParagraph(const std::wstring &text) {
     size_t start = 0;
     while (start < text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
+        size_t end = text.find(L'\n', start);
+        if (end == std::wstring::npos) end = text.size();
         if (end - start > TMemo::LongParagraph) return true;
         start = end + 1;
     }
@@ -742,25 +746,26 @@ bool HasLongParagraph(const std::string &text) {
 }  // namespace
 
 void TMemo::SetText(const std::string &text) {
-    const bool wrap = !HasLongParagraph(text);
+    const std::wstring wide = Wide(text);
+    const bool wrap = !HasLongParagraph(wide);
     if (Handle && wrap != wordWrap_) {
         // The edit control takes its wrapping at creation only: a new window
         // in the same place, tab order and state. Whoever had taken over the
         // old one hears of its end and of the new one.
         const RECT bounds = BoundsRect();
-        const bool visible = (GetWindowLongA(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
+        const bool visible = (GetWindowLongW(Handle, GWL_STYLE) & WS_VISIBLE) != 0;
         DestroyHandle();
         wordWrap_ = wrap;
         CreateBox(bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
         SetVisible(visible);
         SetTabOrder(TabOrder());
     }
-    TControl::SetText(text);
+    if (Handle) SetWindowTextW(Handle, wide.c_str());
 }
 
 TLabel::TLabel(TControl &parent, int left, int top, int width, int height, const std::string &caption)
     : TControl(TControlKind::Label, &parent) {
-    CreateChild("Static", caption, WS_VISIBLE | SS_LEFT, 0, left, top, width, height);
+    CreateChild(L"Static", caption, WS_VISIBLE | SS_LEFT, 0, left, top, width, height);
 }
 
 void TLabel::SetTransparent(bool transparent) {
@@ -770,7 +775,7 @@ void TLabel::SetTransparent(bool transparent) {
 
 TButton::TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder)
     : TControl(TControlKind::Button, &parent) {
-    CreateChild("Button", caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, left, top, width, height);
+    CreateChild(L"Button", caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, left, top, width, height);
     SetTabOrder(tabOrder);
 }
 

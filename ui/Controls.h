@@ -1,7 +1,8 @@
 // The control hierarchy of the user-interface layer: a form and the controls
 // on it, each the owner of one window of a standard class, linked to its
 // parent and its children and tagged with its kind. Events are plain function
-// objects that the form that builds the controls fills in.
+// objects that the form that builds the controls fills in. Windows are
+// Unicode ones; every text taken or given here is UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -62,7 +63,7 @@ protected:
     ~TControl();
     // Creates the window as a child of the parent's window, at a position in
     // the parent's client area, with the form's font, and hooks the keyboard.
-    void CreateChild(const char *className, const std::string &text, DWORD style, DWORD exStyle, int left, int top,
+    void CreateChild(const wchar_t *className, const std::string &text, DWORD style, DWORD exStyle, int left, int top,
                      int width, int height);
     void DestroyHandle();
     // Places the window among its siblings by tab order: the window manager
@@ -114,9 +115,10 @@ public:
     void SetActiveControl(TControl *control);
 
     // With key preview on, OnKeyPress sees every character typed in any
-    // control of the form before that control does.
+    // control of the form before that control does (a UTF-16 unit); setting
+    // it to 0 swallows it.
     bool KeyPreview = false;
-    std::function<void(char &key)> OnKeyPress;
+    std::function<void(wchar_t &key)> OnKeyPress;
 
     void Close();
 
@@ -141,7 +143,7 @@ private:
     // Messages that child controls send to their parent window, whichever
     // window of the form that parent is.
     bool ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result);
-    void KeyPress(char &key);
+    void KeyPress(wchar_t &key);
 
     TFontHandle font_;
     TControl *activeControl_ = nullptr;
@@ -205,6 +207,9 @@ public:
     void SetRowCount(int count);
     const std::string &Cell(int col, int row) const;
     void SetCell(int col, int row, const std::string &text);
+    // The cell's text as the grid shows it (to the eye, and to whoever asks
+    // the list view): each control character, a line break included, as ".".
+    std::wstring ShownCell(int col, int row) const;
     int ColWidth(int col) const;
     void SetColWidth(int col, int width);
     // The current row: the one last selected (0 after a change of row count).
@@ -237,9 +242,9 @@ public:
     TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder, bool readOnly = false);
 };
 
-// A multi-line text box (word-wrapped, no scroll bars).
 // A multi-line text box, word-wrapped, without scroll bars. A text with a
-// paragraph longer than LongParagraph is shown unwrapped instead (its lines
+// paragraph longer than LongParagraph characters (UTF-16 units, what the
+// control measures) is shown unwrapped instead (its lines
 // scroll sideways with the caret): the platform's edit control wraps a
 // paragraph by measuring all of the rest of it once per wrapped line, which
 // makes a long one cost time in the square of its length (a quarter of a

@@ -6,15 +6,13 @@
 #include <vector>
 
 #include "ui/Handles.h"
+#include "ui/WideText.h"
 
 namespace ui {
 
 namespace {
 
-// The layer's French texts, as Windows-1252 bytes ("\xE9" is "é").
-constexpr const char *CreateErrorText =
-    "Impossible de cr\xE9"
-    "er le fichier %s.";
+constexpr const char *CreateErrorText = "Impossible de créer le fichier %s.";
 constexpr const char *ErrorCaption = "Erreur";
 
 std::string FormatText(const char *pattern, const std::string &argument) {
@@ -35,41 +33,43 @@ std::string DirectoryPart(const std::string &fileName) {
 EFCreateError::EFCreateError(const std::string &fileName) : EUiError(FormatText(CreateErrorText, fileName)) {}
 
 void ShowErrorBox(HWND owner, const std::string &text) {
-    MessageBoxA(owner, text.c_str(), ErrorCaption, MB_OK | MB_ICONERROR);
+    MessageBoxW(owner, Wide(text).c_str(), Wide(ErrorCaption).c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool TSaveDialog::Execute(HWND owner) {
-    std::string filter = Filter;
-    for (char &c : filter)
-        if (c == '|') c = '\0';
-    filter.append(2, '\0');
-    std::vector<char> file(32768, '\0');
-    FileName.copy(file.data(), file.size() - 1);
-    OPENFILENAMEA ofn{};
+    std::wstring filter = Wide(Filter);
+    for (wchar_t &c : filter)
+        if (c == L'|') c = L'\0';
+    filter.append(2, L'\0');
+    const std::wstring initialDir = Wide(InitialDir), title = Wide(Title), defaultExt = Wide(DefaultExt);
+    std::vector<wchar_t> file(32768, L'\0');
+    Wide(FileName).copy(file.data(), file.size() - 1);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.nFilterIndex = 1;
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = InitialDir.empty() ? nullptr : InitialDir.c_str();
-    ofn.lpstrTitle = Title.empty() ? nullptr : Title.c_str();
-    ofn.lpstrDefExt = DefaultExt.empty() ? nullptr : DefaultExt.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = defaultExt.empty() ? nullptr : defaultExt.c_str();
     ofn.Flags = Options | OFN_EXPLORER;
-    if (!GetSaveFileNameA(&ofn)) return false;
-    FileName = file.data();
+    if (!GetSaveFileNameW(&ofn)) return false;
+    FileName = Utf8(file.data());
     return true;
 }
 
 void SaveBytesToFile(const std::string &fileName, const std::string &bytes) {
-    char temp[MAX_PATH + 16] = {};
-    if (!GetTempFileNameA(DirectoryPart(fileName).c_str(), "exv", 0, temp)) throw EFCreateError(fileName);
+    const std::wstring target = Wide(fileName);
+    wchar_t temp[MAX_PATH + 16] = {};
+    if (!GetTempFileNameW(Wide(DirectoryPart(fileName)).c_str(), L"exv", 0, temp)) throw EFCreateError(fileName);
     bool done = false;
     TScopeExit removeTemp([&] {
-        if (!done) DeleteFileA(temp);
+        if (!done) DeleteFileW(temp);
     });
     {
-        const HANDLE file = CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) throw EFCreateError(fileName);
         TScopeExit closeFile([file] { CloseHandle(file); });
         size_t at = 0;
@@ -82,7 +82,7 @@ void SaveBytesToFile(const std::string &fileName, const std::string &bytes) {
         }
         if (!FlushFileBuffers(file)) throw EFCreateError(fileName);
     }
-    if (!MoveFileExA(temp, fileName.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         throw EFCreateError(fileName);
     done = true;
 }

@@ -1,5 +1,6 @@
 // The standard dialogs and messages of the user-interface layer, and its
-// errors. The layer's own texts are French.
+// errors. The layer's own texts are French. Every text here is UTF-8, file
+// names included; the system is called with their UTF-16.
 #pragma once
 
 #include <windows.h>

@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -95,9 +96,10 @@ protected:
 
     static std::pair<std::string, std::string> Row(const std::string &a, const std::string &b) { return {a, b}; }
 
+    // The view model's rows as a grid shows them.
     static std::vector<std::pair<std::string, std::string>> ViewRows(const std::vector<params::GridRow> &rows) {
         std::vector<std::pair<std::string, std::string>> out;
-        for (const auto &r : rows) out.emplace_back(r.Name, r.Value);
+        for (const auto &r : rows) out.emplace_back(drive::Shown(r.Name), drive::Shown(r.Value));
         return out;
     }
 
@@ -150,14 +152,52 @@ protected:
                "</rdf:Description></rdf:RDF></x:xmpmeta>";
     }
 
+    // A file written through the W calls under a name (UTF-8) that no ANSI
+    // code page spells, in a new folder named likewise under the temporary
+    // folder: its paths as UTF-8, and as a host with ANSI names only gives
+    // them, the short 8.3 names in the ANSI code page.
+    struct UnicodeFile {
+        std::string Folder, Path;            // long, UTF-8
+        std::string AnsiFolder, AnsiPath;    // short, ANSI
+    };
+    static UnicodeFile WriteUnicodeNamedFile(const std::string &folder, const std::string &name,
+                                             const std::string &bytes) {
+        std::wstring dir = drive::Wide(::testing::TempDir());
+        if (!dir.empty() && dir.back() != L'\\') dir += L'\\';
+        dir += drive::Wide(folder);
+        std::error_code ignored;
+        std::filesystem::remove_all(std::filesystem::path(dir), ignored);  // an earlier run's
+        CreateDirectoryW(dir.c_str(), nullptr);
+        const std::wstring path = dir + L'\\' + drive::Wide(name);
+        const HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+            CloseHandle(file);
+        }
+        EXPECT_EQ(written, bytes.size());
+        return {drive::Utf8(dir), drive::Utf8(path), AnsiShortName(dir), AnsiShortName(path)};
+    }
+
+    static std::string AnsiShortName(const std::wstring &path) {
+        wchar_t shortName[MAX_PATH] = {};
+        const DWORD n = GetShortPathNameW(path.c_str(), shortName, MAX_PATH);
+        EXPECT_TRUE(n > 0 && n < MAX_PATH);
+        char ansi[MAX_PATH * 2] = {};
+        BOOL lossy = FALSE;
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, shortName, -1, ansi, sizeof ansi, nullptr, &lossy);
+        EXPECT_FALSE(lossy) << "no short name the ANSI code page spells";
+        return ansi;
+    }
+
     static std::string TabText(HWND tab, int index) {
-        char text[64] = {};
-        TCITEMA item{};
+        wchar_t text[64] = {};
+        TCITEMW item{};
         item.mask = TCIF_TEXT;
         item.pszText = text;
-        item.cchTextMax = sizeof text;
-        SendMessageA(tab, TCM_GETITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-        return text;
+        item.cchTextMax = 64;
+        SendMessageW(tab, TCM_GETITEMW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+        return drive::Utf8(text);
     }
 
     static bool IsTabShown(const Controls &c, const std::string &caption) {

@@ -4,6 +4,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -170,19 +171,34 @@ const char *__stdcall TDialogHost::GiveDirectory(char *, int32_t) {
 
 namespace drive {
 
+std::wstring Wide(const std::string &utf8) {
+    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(std::max(n, 0)), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8(const std::wstring &wide) {
+    const int n =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(std::max(n, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n, nullptr, nullptr);
+    return utf8;
+}
+
 std::string ClassOf(HWND wnd) {
-    char name[256] = {};
-    GetClassNameA(wnd, name, sizeof name);
-    return name;
+    wchar_t name[256] = {};
+    GetClassNameW(wnd, name, 256);
+    return Utf8(name);
 }
 
 std::string TextOf(HWND wnd) {
-    const LRESULT n = SendMessageA(wnd, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(n) + 1, '\0');
+    const LRESULT n = SendMessageW(wnd, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
     const LRESULT got =
-        SendMessageA(wnd, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(text.data()));
+        SendMessageW(wnd, WM_GETTEXT, static_cast<WPARAM>(n + 1), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(got));
-    return text;
+    return Utf8(text);
 }
 
 std::vector<HWND> Children(HWND parent) {
@@ -215,14 +231,21 @@ int RowCount(HWND grid) {
 }
 
 std::string Cell(HWND grid, int row, int col) {
-    std::string text(4096, '\0');
-    LVITEMA item{};
+    std::wstring text(4096, L'\0');
+    LVITEMW item{};
     item.iSubItem = col;
     item.pszText = text.data();
     item.cchTextMax = static_cast<int>(text.size());
-    const LRESULT n = SendMessageA(grid, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    const LRESULT n = SendMessageW(grid, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
     text.resize(static_cast<size_t>(n));
-    return text;
+    return Utf8(text);
+}
+
+std::string Shown(const std::string &text) {
+    std::wstring wide = Wide(text);
+    for (wchar_t &c : wide)
+        if (c < L' ') c = L'.';
+    return Utf8(wide);
 }
 
 std::vector<std::pair<std::string, std::string>> Rows(HWND grid) {
@@ -232,13 +255,13 @@ std::vector<std::pair<std::string, std::string>> Rows(HWND grid) {
 }
 
 void SelectRow(HWND grid, int row) {
-    LVITEMA clear{};
+    LVITEMW clear{};
     clear.stateMask = LVIS_SELECTED;
-    SendMessageA(grid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
-    LVITEMA item{};
+    SendMessageW(grid, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
+    LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageA(grid, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(grid, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
 RECT RowOnScreen(HWND grid, int row) {

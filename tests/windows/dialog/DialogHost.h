@@ -73,8 +73,12 @@ private:
     std::function<void(HWND)> driver_;
 };
 
-// Helpers for drivers (any thread).
+// Helpers for drivers (any thread). The dialog's windows are Unicode ones:
+// texts are read through the W messages and given as UTF-8.
 namespace drive {
+
+std::wstring Wide(const std::string &utf8);
+std::string Utf8(const std::wstring &wide);
 
 std::string ClassOf(HWND wnd);
 std::string TextOf(HWND wnd);
@@ -87,7 +91,11 @@ RECT BoundsInParent(HWND wnd);
 RECT ClientRect(HWND wnd);
 
 int RowCount(HWND grid);
+// The cell's text as the list view gives it (LVM_GETITEMTEXTW).
 std::string Cell(HWND grid, int row, int col);
+// What a grid shows for a text of the view model: each control character
+// as ".".
+std::string Shown(const std::string &text);
 // The grid's rows as name=value pairs.
 std::vector<std::pair<std::string, std::string>> Rows(HWND grid);
 void SelectRow(HWND grid, int row);

@@ -27,7 +27,7 @@ HWND OpenSaveDialog(const Controls &c) {
 }
 
 void Choose(HWND saveDialog, const std::string &path) {
-    SendMessageA(GetDlgItem(saveDialog, FileNameField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    SendMessageW(GetDlgItem(saveDialog, FileNameField), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(Wide(path).c_str()));
     PostMessageA(saveDialog, WM_COMMAND, IDOK, 0);
 }
 
@@ -50,6 +50,16 @@ int ButtonCount(HWND box) {
     for (HWND c : Children(box))
         if (ClassOf(c) == "Button" && IsWindowVisible(c)) ++n;
     return n;
+}
+
+// The folder the save dialog shows (its dialog is a Unicode one: the text
+// comes as UTF-16), without a trailing separator.
+std::string FolderOf(HWND saveDialog) {
+    wchar_t folder[MAX_PATH] = {};
+    SendMessageW(saveDialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
+    std::string shown = Utf8(folder);
+    while (!shown.empty() && shown.back() == '\\') shown.pop_back();
+    return shown;
 }
 
 std::string Lower(std::string s) {
@@ -120,10 +130,7 @@ TEST_F(ExportTest, SaveDialogProposesTheImageNameWithTxtInTheHostsFolderAndCance
         EXPECT_EQ(TextOf(GetDlgItem(saveDialog, FileNameField)), "nikon-e950.txt");
         EXPECT_EQ(TextOf(GetDlgItem(saveDialog, FileTypeField)), "Text (*.txt)");
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(saveDialog, ReadOnlyBox)));
-        char folder[MAX_PATH] = {};
-        SendMessageA(saveDialog, CDM_GETFOLDERPATH, MAX_PATH, reinterpret_cast<LPARAM>(folder));
-        std::string shown = folder, wanted = host->Directory;
-        while (!shown.empty() && shown.back() == '\\') shown.pop_back();
+        std::string shown = FolderOf(saveDialog), wanted = host->Directory;
         EXPECT_EQ(Lower(shown), Lower(wanted));
         PostMessageA(saveDialog, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(saveDialog); }));
@@ -146,6 +153,28 @@ TEST_F(ExportTest, ProposedNameReplacesOrAddsTheExtension) {
             EXPECT_TRUE(WaitFor([&] { return !IsWindow(saveDialog); }));
         });
     }
+}
+
+TEST_F(ExportTest, ImageAndFolderNamedInOtherScriptsGiveTheProposedNameFolderAndFileInUnicode) {
+    const UnicodeFile image =
+        WriteUnicodeNamedFile("書類 Ünïcødé", "Ünïcødé 東京.jpg", FileBytes(Sample("BlueSquare.jpg")));
+    host->Directory = image.AnsiFolder;
+    Show(image.AnsiPath, [&](const Controls &c) {
+        const HWND saveDialog = OpenSaveDialog(c);
+        ASSERT_NE(saveDialog, nullptr);
+        EXPECT_EQ(TextOf(GetDlgItem(saveDialog, FileNameField)), "Ünïcødé 東京.txt");
+        EXPECT_EQ(Lower(FolderOf(saveDialog)), Lower(image.Folder));
+        // Saved as proposed: the file goes beside the image.
+        PostMessageW(saveDialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindow(saveDialog) || !IsWindowVisible(saveDialog); }));
+        SendMessageW(c.form, WM_NULL, 0, 0);
+    });
+    const std::filesystem::path folder(Wide(image.Folder));
+    std::ifstream in(folder / Wide("Ünïcødé 東京.txt"), std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(written, Expected(image.Path));
+    // Nothing else beside them: the temporary file took the export's name.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 2);
 }
 
 TEST_F(ExportTest, FileHoldsExactlyTheSharedExportTextAndTheDialogStaysOpen) {
@@ -220,11 +249,7 @@ TEST_F(ExportTest, FileThatCannotBeCreatedShowsTheFrenchErrorAndKeepsTheOldFile)
         const HWND box = FindOwned(c.form, "#32770");
         ASSERT_NE(box, nullptr);
         const std::vector<std::string> texts = StaticTexts(box);
-        EXPECT_NE(std::find(texts.begin(), texts.end(),
-                            "Impossible de cr\xE9"
-                            "er le fichier " +
-                                out + "."),
-                  texts.end());
+        EXPECT_NE(std::find(texts.begin(), texts.end(), "Impossible de créer le fichier " + out + "."), texts.end());
         EXPECT_TRUE(HasErrorIcon(box));
         EXPECT_EQ(ButtonCount(box), 1);
         PostMessageA(box, WM_COMMAND, IDOK, 0);

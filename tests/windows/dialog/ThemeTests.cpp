@@ -66,10 +66,19 @@ TEST_F(VisualStylesTest, ManagerHoldsEveryWindowButTheLabelOnlyWhenAskedAndGives
 TEST_F(VisualStylesTest, HostWindowKeepsNoProcedureOfTheLibraryOnceItUnloads) {
     EXPECT_TRUE(host->MainWindowHasItsOwnProc());
     host->VisualStyles = 1;
-    Show(file, [](const Controls &) {});
-    // The services watch the host's window for theme changes until the
-    // library goes.
-    EXPECT_FALSE(host->MainWindowHasItsOwnProc());
+    // The services watch the host's window for theme changes while a run
+    // lasts, with a procedure of the window's own character set: the ANSI
+    // window stays ANSI, and its own procedure comes back exactly (read
+    // with GetWindowLongPtrA, not a handle standing for it).
+    bool watched = false, ansi = false;
+    Show(file, [&](const Controls &) {
+        watched = !host->MainWindowHasItsOwnProc();
+        ansi = !IsWindowUnicode(host->MainWindow());
+    });
+    EXPECT_TRUE(watched);
+    EXPECT_TRUE(ansi);
+    EXPECT_TRUE(host->MainWindowHasItsOwnProc());
+    EXPECT_FALSE(IsWindowUnicode(host->MainWindow()));
     host->Unload();
     EXPECT_TRUE(host->MainWindowHasItsOwnProc());
     // A procedure of the unloaded library would crash here.

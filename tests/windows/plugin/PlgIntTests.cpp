@@ -154,14 +154,19 @@ TEST_P(PlgIntText, CopiesFromHostStorageLongerThanTheBuffer) {
     EXPECT_EQ(textCall.Capacity, 255);
 }
 
-TEST_P(PlgIntText, CopiesFromTheLentBuffer) {
+TEST_P(PlgIntText, CopiesFromTheLentBufferAndGivesItsAnsiTextAsUtf8) {
     // The longest text the capacity allows.
-    hostText = std::string("C:\\Images\\caf\xE9") + std::string(241, 'x');
+    hostText = std::string("C:\\Images\\") + std::string(245, 'x');
     ASSERT_EQ(hostText.size(), 255u);
     EXPECT_EQ(Call(AnswerInTheBuffer), hostText);
     hostText = "C:\\short.jpg";
     EXPECT_EQ(Call(AnswerInTheBuffer), hostText);
     EXPECT_EQ(textCall.Capacity, 255);
+    // The host's text is in the ANSI code page; the plug-in's is UTF-8.
+    if (GetACP() == 1252) {
+        hostText = "C:\\Images\\caf\xE9.jpg";
+        EXPECT_EQ(Call(AnswerInTheBuffer), "C:\\Images\\caf\xC3\xA9.jpg");
+    }
 }
 
 TEST_P(PlgIntText, CopiesFromAPointerInsideTheBuffer) {
