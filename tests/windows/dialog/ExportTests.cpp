@@ -206,7 +206,7 @@ TEST_F(ExportTest, XmpRowsComeAfterTheIptcRowsAndOnlyForAFileWithXmp) {
     const auto fromComment = [](const std::string &text) { return text.substr(text.find("UserComment=")); };
     EXPECT_EQ(fromComment(with), fromComment(plain) +
                                      "\r\nXMP\r\nxmp:Rating=4\r\ndc:subject=sea, sky\r\ndc:title=Caf\xE9\r\n"
-                                     "dc:title[de]=Kaffee\r\ndc:description=one\n? two\r\n");
+                                     "dc:title[de]=Kaffee\r\ndc:description=one.? two\r\n");
 }
 
 TEST_F(ExportTest, FileEqualsWhatTheCommandLineToolExports) {
