@@ -78,20 +78,45 @@ bool InRanges(std::span<const TRange> ranges, char32_t c) {
     return std::any_of(ranges.begin(), ranges.end(), [c](const TRange &r) { return c >= r.First && c <= r.Last; });
 }
 
-// ASCII, by far the most frequent in names, is decided without the tables.
-bool IsAsciiNameStart(char32_t c) { return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_'; }
-bool IsNameStart(char32_t c) { return c < 0x80 ? IsAsciiNameStart(c) : InRanges(NameStartRanges, c); }
+// What an ASCII byte is to the reader's scans, one bit a role: the scans
+// over a document's bytes (the character check, names, whitespace, runs of
+// text) take one look-up a byte. Bytes from 0x80 on have no role: they
+// start multi-byte characters, decided by the range tables.
+enum : uint8_t {
+    XmlChar = 1,    // a character XML allows
+    NameStart = 2,  // may start a name (the colon aside)
+    NameChar = 4,   // may continue one
+    Space = 8,
+    EndsTextRun = 16,  // ends a run of character data taken as it is
+};
+
+constexpr std::array<uint8_t, 256> ByteRoles = [] {
+    std::array<uint8_t, 256> roles{};
+    for (int c = 0x20; c < 0x80; ++c) roles[c] = XmlChar;
+    for (const int c : {'\t', '\n', '\r', ' '}) roles[c] = XmlChar | Space;
+    for (int c = 'a'; c <= 'z'; ++c) roles[c] |= NameStart | NameChar;
+    for (int c = 'A'; c <= 'Z'; ++c) roles[c] |= NameStart | NameChar;
+    roles['_'] |= NameStart | NameChar;
+    for (int c = '0'; c <= '9'; ++c) roles[c] |= NameChar;
+    roles['-'] |= NameChar;
+    roles['.'] |= NameChar;
+    for (const int c : {'<', '&', '\r', ']'}) roles[c] |= EndsTextRun;
+    return roles;
+}();
+
+bool Has(char c, uint8_t role) { return (ByteRoles[static_cast<unsigned char>(c)] & role) != 0; }
+bool IsNameStart(char32_t c) { return c < 0x80 ? (ByteRoles[c] & NameStart) != 0 : InRanges(NameStartRanges, c); }
 bool IsNameChar(char32_t c) {
-    if (c < 0x80) return IsAsciiNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-    return InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
+    return c < 0x80 ? (ByteRoles[c] & NameChar) != 0 : InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
 }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) { return Has(c, Space); }
 
 // A character XML allows in a document (the surrogates are ruled out by the
 // UTF-8 check already).
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xFFFD) || c >= 0x10000;
 }
+
 
 std::string CodePointName(char32_t c) {
     static constexpr char Hex[] = "0123456789ABCDEF";
@@ -253,8 +278,9 @@ TXmlResult TParser::Run() {
 
 bool TParser::CheckCharacters() {
     for (std::size_t i = 0; i < Doc.size();) {
-        const auto b = static_cast<unsigned char>(Doc[i]);
-        if (b >= 0x20 && b < 0x80) {
+        i = exif::PrintableAsciiEnd(Doc, i);
+        if (i == Doc.size()) break;
+        if (Has(Doc[i], XmlChar)) {
             ++i;
             continue;
         }
@@ -288,7 +314,8 @@ bool TParser::ReadMarkup() {
 // Character data up to the next markup or reference, line ends read as LF.
 bool TParser::ReadText() {
     while (!AtEnd()) {
-        const std::size_t stop = std::min(Doc.find_first_of("<&\r]", Pos), Doc.size());
+        std::size_t stop = Pos;
+        while (stop < Doc.size() && !Has(Doc[stop], EndsTextRun)) ++stop;
         TextBuffer.append(Doc.substr(Pos, stop - Pos));
         Pos = stop;
         if (AtEnd() || Doc[Pos] == '<' || Doc[Pos] == '&') return true;
@@ -449,6 +476,12 @@ bool TParser::ReadDeclaration() {
 std::size_t TParser::ScanNcName(std::size_t from) const {
     std::size_t i = from;
     while (i < Doc.size() && i - from <= Limits.MaxNameLength) {
+        const auto b = static_cast<unsigned char>(Doc[i]);
+        if (b < 0x80) {
+            if (!Has(Doc[i], i == from ? NameStart : NameChar)) break;
+            ++i;
+            continue;
+        }
         std::size_t next = i;
         const char32_t c = NextCodePoint(Doc, next);
         if (!(i == from ? IsNameStart(c) : IsNameChar(c))) break;
