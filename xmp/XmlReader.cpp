@@ -88,6 +88,7 @@ enum : uint8_t {
     NameChar = 4,   // may continue one
     Space = 8,
     EndsTextRun = 16,  // ends a run of character data taken as it is
+    EndsValueRun = 32,  // ends a run of an attribute value taken as it is (so does its quote)
 };
 
 constexpr std::array<uint8_t, 256> ByteRoles = [] {
@@ -101,6 +102,7 @@ constexpr std::array<uint8_t, 256> ByteRoles = [] {
     roles['-'] |= NameChar;
     roles['.'] |= NameChar;
     for (const int c : {'<', '&', '\r', ']'}) roles[c] |= EndsTextRun;
+    for (const int c : {'<', '&', '\t', '\n', '\r'}) roles[c] |= EndsValueRun;
     return roles;
 }();
 
@@ -232,7 +234,15 @@ private:
     bool AtEnd() const { return Pos >= Doc.size(); }
     bool LooksAt(std::string_view s) const { return Doc.substr(Pos).starts_with(s); }
     void SkipSpace() {
-        while (!AtEnd() && IsSpace(Doc[Pos])) ++Pos;
+        while (!AtEnd()) {
+            // Runs of spaces (indentation, a packet's padding) go eight at a time.
+            if (Doc.size() - Pos >= 8 && Doc.substr(Pos, 8) == "        "sv) {
+                Pos += 8;
+                continue;
+            }
+            if (!IsSpace(Doc[Pos])) break;
+            ++Pos;
+        }
     }
 
     bool CheckCharacters();
@@ -474,12 +484,14 @@ bool TParser::ReadDeclaration() {
 
 // The end of the NCName starting at `from`; `from` itself when none does.
 std::size_t TParser::ScanNcName(std::size_t from) const {
+    const std::size_t limit = std::min(Doc.size(), from + Limits.MaxNameLength + 1);
     std::size_t i = from;
-    while (i < Doc.size() && i - from <= Limits.MaxNameLength) {
+    while (i < limit) {
         const auto b = static_cast<unsigned char>(Doc[i]);
         if (b < 0x80) {
             if (!Has(Doc[i], i == from ? NameStart : NameChar)) break;
-            ++i;
+            // The ASCII characters that follow, most often the rest of the name.
+            for (++i; i < limit && Has(Doc[i], NameChar);) ++i;
             continue;
         }
         std::size_t next = i;
@@ -553,6 +565,12 @@ bool TParser::ReadAttribute() {
 bool TParser::ReadAttributeValue(char quote) {
     const std::size_t start = Pos++;
     while (!AtEnd() && Doc[Pos] != quote) {
+        // A run of bytes taken as they are, up to one that is not.
+        std::size_t end = Pos;
+        while (end < Doc.size() && Doc[end] != quote && !Has(Doc[end], EndsValueRun)) ++end;
+        Values.append(Doc.substr(Pos, end - Pos));
+        Pos = end;
+        if (AtEnd() || Doc[Pos] == quote) break;
         const char c = Doc[Pos];
         if (c == '<') return Fail("'<' in an attribute value", Pos);
         if (c == '&') {
