@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -34,10 +35,11 @@ char32_t Windows1252Character(unsigned char b) {
 constexpr uint64_t Ones = 0x0101010101010101u;
 constexpr uint64_t Tops = 0x8080808080808080u;
 
+// The eight bytes at `at`, which the text holds.
 uint64_t WordAt(std::string_view text, std::size_t at) {
     const std::string_view eight = text.substr(at, 8);
     uint64_t w = 0;
-    std::memcpy(&w, eight.data(), eight.size());
+    if (eight.size() == sizeof w) std::memcpy(&w, eight.data(), sizeof w);
     return w;
 }
 
@@ -97,10 +99,14 @@ void AppendUtf8(std::string &out, char32_t c) {
 
 std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from) {
     std::size_t at = std::min(from, text.size());
-    while (text.size() - at >= 8) {
-        const uint64_t w = WordAt(text, at);
-        if ((NotAscii(w) | AsciiControls(w)) != 0) break;
-        at += 8;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A test's false marks (a borrow or carry) lie above a true one, in
+        // a later byte: the lowest mark is the first byte that fails.
+        for (; text.size() - at >= 8; at += 8) {
+            const uint64_t w = WordAt(text, at);
+            const uint64_t fails = NotAscii(w) | AsciiControls(w);
+            if (fails != 0) return at + static_cast<std::size_t>(std::countr_zero(fails)) / 8;
+        }
     }
     while (at < text.size() && text[at] >= 0x20 && text[at] < 0x7F) ++at;
     return at;
