@@ -588,6 +588,15 @@ bool TParser::ReadAttributeValue(char quote) {
 bool TParser::ReadEndTag() {
     const std::size_t start = Pos;
     Pos += 2;
+    // Most often the end tag names the open element and '>' follows at
+    // once: then the name ReadQName would find is the start tag's.
+    if (!Open.empty()) {
+        const std::string_view open = Open.back().QName;
+        if (Doc.substr(Pos, open.size()) == open && Doc.substr(Pos + open.size(), 1) == ">") {
+            Pos += open.size() + 1;
+            return CloseElement();
+        }
+    }
     const auto qname = ReadQName();
     if (!qname) return false;
     SkipSpace();
