@@ -232,7 +232,13 @@ private:
         return false;
     }
     bool AtEnd() const { return Pos >= Doc.size(); }
-    bool LooksAt(std::string_view s) const { return Doc.substr(Pos).starts_with(s); }
+    // Compared byte by byte: `s` is a short constant, the call inlined.
+    bool LooksAt(std::string_view s) const {
+        if (Pos > Doc.size() || Doc.size() - Pos < s.size()) return false;
+        for (std::size_t k = 0; k < s.size(); ++k)
+            if (Doc[Pos + k] != s[k]) return false;
+        return true;
+    }
     void SkipSpace() {
         while (!AtEnd()) {
             // Runs of spaces (indentation, a packet's padding) go eight at a time.
