@@ -14,7 +14,12 @@ runs=${RUNS:-5}
 count=${COUNT:-10000}
 
 scripts/ensure-packages.sh exiv2 bc
-scripts/build-native.sh "$build" --target exifinfo >/dev/null
+# A tree configured already keeps its own build type (build/bench: Release).
+if [ -f "$build/CMakeCache.txt" ]; then
+    cmake --build "$build" -j"$(nproc)" --target exifinfo >/dev/null
+else
+    scripts/build-native.sh "$build" --target exifinfo >/dev/null
+fi
 exifinfo=$(realpath "$build/exifinfo")
 
 folder=$(mktemp -d /tmp/exifinfo-bench.XXXXXX)

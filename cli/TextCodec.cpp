@@ -86,6 +86,15 @@ void AppendTerminalValue(std::string &out, std::string_view utf8) {
     while (start < utf8.size()) {
         size_t end = start;
         while (end < utf8.size()) {
+            // Printable ASCII other than the backslash is taken as it is.
+            const size_t printable = exif::PrintableAsciiEnd(utf8, end);
+            const size_t backslash = utf8.substr(end, printable - end).find('\\');
+            if (backslash != std::string_view::npos) {
+                end += backslash;
+                break;
+            }
+            end = printable;
+            if (end == utf8.size()) break;
             const auto c = static_cast<unsigned char>(utf8[end]);
             if (c < 0x80 ? NeedsEscape(c) : IsC1At(utf8, end)) break;
             const size_t length = c < 0x80 ? 1 : exif::Utf8SequenceLength(utf8, end);

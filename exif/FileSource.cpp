@@ -212,6 +212,16 @@ void TPagedFile::Load(std::string_view range) const {
     }
 }
 
+void TPagedFile::Preload(std::string_view head) {
+    if (!Base || Loaded != 0) return;
+    const size_t n = head.size() >= Size ? Size : head.size() / SectorSize * SectorSize;
+    if (n == 0) return;
+    if (!CommitPages(Base, n)) throw std::bad_alloc();
+    std::copy_n(head.begin(), n, Base);
+    for (size_t sector = 0; sector < (n + SectorSize - 1) / SectorSize; ++sector) SectorLoaded[sector] = true;
+    Loaded = n;
+}
+
 void TPagedFile::LoadSectors(size_t first, size_t end) const {
     const size_t from = first * SectorSize;
     const size_t n = std::min(Size, end * SectorSize) - from;

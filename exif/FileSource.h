@@ -76,6 +76,10 @@ public:
     // object as its loader.
     std::string_view Bytes() const { return {Base, Size}; }
     void Load(std::string_view range) const override;
+    // Takes the file's first bytes, already read by whoever told the file's
+    // kind, so that they are not read again: the whole sectors of them (all
+    // of them when they are the whole file).
+    void Preload(std::string_view head);
 
     // The file ended before its size at open: it changed while being read.
     bool Shrank() const { return FileShrank; }

@@ -124,6 +124,7 @@ bool TimgData::ReadOpenedFile(TInput &in) {
     }
     Paged = std::make_unique<TPagedFile>(*File);
     if (!Paged->Reserve()) return false;
+    Paged->Preload(in.Peek());
     // ORF and RW2 are TIFF structures under another magic number.
     if (Kind == TFileKind::Tiff || Kind == TFileKind::Orf || Kind == TFileKind::Rw2)
         return ReadTiffBytes(Paged->Bytes(), Paged.get());

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -27,6 +29,25 @@ constexpr char32_t Replacement = 0xFFFD;
 char32_t Windows1252Character(unsigned char b) {
     return b >= 0x80 && b <= 0x9F ? HighCharacters[b - 0x80u] : b;
 }
+
+// Eight bytes of text as one number, to test them at once: a byte's top
+// bit, left in Tops by these tests, marks one that fails.
+constexpr uint64_t Ones = 0x0101010101010101u;
+constexpr uint64_t Tops = 0x8080808080808080u;
+
+// The eight bytes at `at`, which the text holds.
+uint64_t WordAt(std::string_view text, std::size_t at) {
+    const std::string_view eight = text.substr(at, 8);
+    uint64_t w = 0;
+    if (eight.size() == sizeof w) std::memcpy(&w, eight.data(), sizeof w);
+    return w;
+}
+
+// Bytes of 0x80 and more.
+uint64_t NotAscii(uint64_t w) { return w & Tops; }
+// Bytes below 0x20 or of 0x7F, in a word of ASCII (no byte carries into the
+// next: none is above 0x7F).
+uint64_t AsciiControls(uint64_t w) { return ((w - 0x20 * Ones) & ~w & Tops) | ((w + Ones) & Tops); }
 
 }  // namespace
 
@@ -76,9 +97,28 @@ void AppendUtf8(std::string &out, char32_t c) {
     }
 }
 
+std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from) {
+    std::size_t at = std::min(from, text.size());
+    if constexpr (std::endian::native == std::endian::little) {
+        // A test's false marks (a borrow or carry) lie above a true one, in
+        // a later byte: the lowest mark is the first byte that fails.
+        for (; text.size() - at >= 8; at += 8) {
+            const uint64_t w = WordAt(text, at);
+            const uint64_t fails = NotAscii(w) | AsciiControls(w);
+            if (fails != 0) return at + static_cast<std::size_t>(std::countr_zero(fails)) / 8;
+        }
+    }
+    while (at < text.size() && text[at] >= 0x20 && text[at] < 0x7F) ++at;
+    return at;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
         // Runs of ASCII, by far the most text, need no decoding.
+        if (bytes.size() - at >= 8 && NotAscii(WordAt(bytes, at)) == 0) {
+            at += 8;
+            continue;
+        }
         if (static_cast<unsigned char>(bytes[at]) < 0x80) {
             ++at;
             continue;

@@ -19,6 +19,9 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos);
 char32_t NextCodePoint(std::string_view utf8, std::size_t &pos);
 void AppendUtf8(std::string &out, char32_t c);
 bool IsValidUtf8(std::string_view bytes);
+// The end of the run of printable ASCII (0x20-0x7E) that starts at `from`:
+// most of any text, passed over eight bytes at a time.
+std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from);
 // The longest start of UTF-8 text of at most `bytes` bytes that cuts no
 // character.
 std::string_view Utf8Prefix(std::string_view utf8, std::size_t bytes);

@@ -78,20 +78,47 @@ bool InRanges(std::span<const TRange> ranges, char32_t c) {
     return std::any_of(ranges.begin(), ranges.end(), [c](const TRange &r) { return c >= r.First && c <= r.Last; });
 }
 
-// ASCII, by far the most frequent in names, is decided without the tables.
-bool IsAsciiNameStart(char32_t c) { return ((c | 0x20) >= 'a' && (c | 0x20) <= 'z') || c == '_'; }
-bool IsNameStart(char32_t c) { return c < 0x80 ? IsAsciiNameStart(c) : InRanges(NameStartRanges, c); }
+// What an ASCII byte is to the reader's scans, one bit a role: the scans
+// over a document's bytes (the character check, names, whitespace, runs of
+// text) take one look-up a byte. Bytes from 0x80 on have no role: they
+// start multi-byte characters, decided by the range tables.
+enum : uint8_t {
+    XmlChar = 1,    // a character XML allows
+    NameStart = 2,  // may start a name (the colon aside)
+    NameChar = 4,   // may continue one
+    Space = 8,
+    EndsTextRun = 16,  // ends a run of character data taken as it is
+    EndsValueRun = 32,  // ends a run of an attribute value taken as it is (so does its quote)
+};
+
+constexpr std::array<uint8_t, 256> ByteRoles = [] {
+    std::array<uint8_t, 256> roles{};
+    for (int c = 0x20; c < 0x80; ++c) roles[c] = XmlChar;
+    for (const int c : {'\t', '\n', '\r', ' '}) roles[c] = XmlChar | Space;
+    for (int c = 'a'; c <= 'z'; ++c) roles[c] |= NameStart | NameChar;
+    for (int c = 'A'; c <= 'Z'; ++c) roles[c] |= NameStart | NameChar;
+    roles['_'] |= NameStart | NameChar;
+    for (int c = '0'; c <= '9'; ++c) roles[c] |= NameChar;
+    roles['-'] |= NameChar;
+    roles['.'] |= NameChar;
+    for (const int c : {'<', '&', '\r', ']'}) roles[c] |= EndsTextRun;
+    for (const int c : {'<', '&', '\t', '\n', '\r'}) roles[c] |= EndsValueRun;
+    return roles;
+}();
+
+bool Has(char c, uint8_t role) { return (ByteRoles[static_cast<unsigned char>(c)] & role) != 0; }
+bool IsNameStart(char32_t c) { return c < 0x80 ? (ByteRoles[c] & NameStart) != 0 : InRanges(NameStartRanges, c); }
 bool IsNameChar(char32_t c) {
-    if (c < 0x80) return IsAsciiNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-    return InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
+    return c < 0x80 ? (ByteRoles[c] & NameChar) != 0 : InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
 }
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) { return Has(c, Space); }
 
 // A character XML allows in a document (the surrogates are ruled out by the
 // UTF-8 check already).
 bool IsXmlChar(char32_t c) {
     return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xFFFD) || c >= 0x10000;
 }
+
 
 std::string CodePointName(char32_t c) {
     static constexpr char Hex[] = "0123456789ABCDEF";
@@ -205,9 +232,23 @@ private:
         return false;
     }
     bool AtEnd() const { return Pos >= Doc.size(); }
-    bool LooksAt(std::string_view s) const { return Doc.substr(Pos).starts_with(s); }
+    // Compared byte by byte: `s` is a short constant, the call inlined.
+    bool LooksAt(std::string_view s) const {
+        if (Pos > Doc.size() || Doc.size() - Pos < s.size()) return false;
+        for (std::size_t k = 0; k < s.size(); ++k)
+            if (Doc[Pos + k] != s[k]) return false;
+        return true;
+    }
     void SkipSpace() {
-        while (!AtEnd() && IsSpace(Doc[Pos])) ++Pos;
+        while (!AtEnd()) {
+            // Runs of spaces (indentation, a packet's padding) go eight at a time.
+            if (Doc.size() - Pos >= 8 && Doc.substr(Pos, 8) == "        "sv) {
+                Pos += 8;
+                continue;
+            }
+            if (!IsSpace(Doc[Pos])) break;
+            ++Pos;
+        }
     }
 
     bool CheckCharacters();
@@ -253,8 +294,9 @@ TXmlResult TParser::Run() {
 
 bool TParser::CheckCharacters() {
     for (std::size_t i = 0; i < Doc.size();) {
-        const auto b = static_cast<unsigned char>(Doc[i]);
-        if (b >= 0x20 && b < 0x80) {
+        i = exif::PrintableAsciiEnd(Doc, i);
+        if (i == Doc.size()) break;
+        if (Has(Doc[i], XmlChar)) {
             ++i;
             continue;
         }
@@ -288,7 +330,8 @@ bool TParser::ReadMarkup() {
 // Character data up to the next markup or reference, line ends read as LF.
 bool TParser::ReadText() {
     while (!AtEnd()) {
-        const std::size_t stop = std::min(Doc.find_first_of("<&\r]", Pos), Doc.size());
+        std::size_t stop = Pos;
+        while (stop < Doc.size() && !Has(Doc[stop], EndsTextRun)) ++stop;
         TextBuffer.append(Doc.substr(Pos, stop - Pos));
         Pos = stop;
         if (AtEnd() || Doc[Pos] == '<' || Doc[Pos] == '&') return true;
@@ -447,8 +490,16 @@ bool TParser::ReadDeclaration() {
 
 // The end of the NCName starting at `from`; `from` itself when none does.
 std::size_t TParser::ScanNcName(std::size_t from) const {
+    const std::size_t limit = std::min(Doc.size(), from + Limits.MaxNameLength + 1);
     std::size_t i = from;
-    while (i < Doc.size() && i - from <= Limits.MaxNameLength) {
+    while (i < limit) {
+        const auto b = static_cast<unsigned char>(Doc[i]);
+        if (b < 0x80) {
+            if (!Has(Doc[i], i == from ? NameStart : NameChar)) break;
+            // The ASCII characters that follow, most often the rest of the name.
+            for (++i; i < limit && Has(Doc[i], NameChar);) ++i;
+            continue;
+        }
         std::size_t next = i;
         const char32_t c = NextCodePoint(Doc, next);
         if (!(i == from ? IsNameStart(c) : IsNameChar(c))) break;
@@ -520,6 +571,12 @@ bool TParser::ReadAttribute() {
 bool TParser::ReadAttributeValue(char quote) {
     const std::size_t start = Pos++;
     while (!AtEnd() && Doc[Pos] != quote) {
+        // A run of bytes taken as they are, up to one that is not.
+        std::size_t end = Pos;
+        while (end < Doc.size() && Doc[end] != quote && !Has(Doc[end], EndsValueRun)) ++end;
+        Values.append(Doc.substr(Pos, end - Pos));
+        Pos = end;
+        if (AtEnd() || Doc[Pos] == quote) break;
         const char c = Doc[Pos];
         if (c == '<') return Fail("'<' in an attribute value", Pos);
         if (c == '&') {
@@ -537,6 +594,15 @@ bool TParser::ReadAttributeValue(char quote) {
 bool TParser::ReadEndTag() {
     const std::size_t start = Pos;
     Pos += 2;
+    // Most often the end tag names the open element and '>' follows at
+    // once: then the name ReadQName would find is the start tag's.
+    if (!Open.empty()) {
+        const std::string_view open = Open.back().QName;
+        if (Doc.substr(Pos, open.size()) == open && Doc.substr(Pos + open.size(), 1) == ">") {
+            Pos += open.size() + 1;
+            return CloseElement();
+        }
+    }
     const auto qname = ReadQName();
     if (!qname) return false;
     SkipSpace();

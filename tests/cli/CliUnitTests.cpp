@@ -132,6 +132,20 @@ TEST(TextConversion, EscapesControlCharactersTheBackslashAndBytesThatAreNotUtf8)
               "caf\xC3\xA9\\x01\\xff \\xc2\\x9b[31m \xC2\xA0 \\xe6\\x97");
 }
 
+TEST(TextConversion, AByteToEscapeIsFoundAtAnyPlaceInALongPlainRun) {
+    // Plain text is passed over several bytes at a time: the first byte to
+    // escape must be found wherever it stands among them, and the run after
+    // it taken up again.
+    const std::string plain = "0123456789abcdefghijklmnopqrstu";
+    const std::pair<std::string, std::string> escapes[] = {
+        {"\x01", "\\x01"}, {"\x1F", "\\x1f"}, {"\x7F", "\\x7f"}, {"\\", "\\\\"}, {"\xFF", "\\xff"}, {"\xC2\x9B", "\\xc2\\x9b"}};
+    for (const auto &[raw, escaped] : escapes)
+        for (size_t at = 0; at <= plain.size(); ++at) {
+            const std::string text = plain.substr(0, at) + raw + plain.substr(at);
+            EXPECT_EQ(EscapeUtf8Controls(text), plain.substr(0, at) + escaped + plain.substr(at)) << at;
+        }
+}
+
 TEST(TextConversion, JsonAndCsvQuoteWhatTheirGrammarsNeed) {
     constexpr char Raw[] = "\"\\\n\0\x1f\x7f\xC3\xA9";
     EXPECT_EQ(JsonString(std::string(Raw, sizeof Raw - 1)), "\"\\\"\\\\\\n\\u0000\\u001f\\u007f\xC3\xA9\"");

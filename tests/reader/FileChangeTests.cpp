@@ -36,6 +36,18 @@ TEST(FileChange, AFileThatShrinksWhileReadGivesWhatCouldBeReadAndSaysSo) {
     EXPECT_EQ(model.find("xxxx", 100), std::string::npos);
 }
 
+TEST(FileChange, AValueAcrossTheEndOfTheFirstChunkIsReadWhole) {
+    // The chunk read to tell the file's kind is kept, up to its last whole
+    // sector; a value running past the chunk takes the rest from the file.
+    Tiff t;
+    const std::string model = std::string(exif::TPagedFile::PageSize - 20, 'm') + "-the end, past the first chunk-";
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0x0110, model)});
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("across_first_chunk.tif", t.Build())));
+    EXPECT_EQ(img.ExifInfo()->CameraMake, "Canon");
+    EXPECT_EQ(ValueOf(*img.ExifInfo(), "Model"), model);
+}
+
 TEST(FileChange, OnlyThePagesTheWalkNeedsAreRead) {
     // 8 MiB of image data before the directory: the walk reads the header's
     // page and the directory's, not the data.
