@@ -134,6 +134,11 @@ void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
     }
 }
 
+// An entry of the thumbnail's directory or of a raw's other images.
+bool OfOtherImage(const exif::TTagEntry &entry) {
+    return entry.Directory == "IFD1" || entry.Directory.starts_with("SubIFD");
+}
+
 ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &fileName, const ViewRequest &request,
                     int32_t width, int32_t height) {
     ExifView view;
@@ -150,19 +155,29 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         {"ImageWidth", DecimalText(width)},
         {"ImageHeight", DecimalText(height)},
     };
+    if (request.WithNumbers) {
+        view.Rows[1].Numbers = {static_cast<int64_t>(img.FileSize)};
+        view.Rows[2].Numbers = {int64_t{width}};
+        view.Rows[3].Numbers = {int64_t{height}};
+    }
     // The reader is dropped once the view is built: its texts are taken, not
     // copied.
     exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
-    for (exif::TTagEntry &entry : info.StoredEntries()) {
-        if (entry.Name == UserCommentName) {
-            view.Comment = TextBoxText(entry.Value);
-            continue;
+    for (const bool otherImages : {false, true}) {
+        for (exif::TTagEntry &entry : info.StoredEntries()) {
+            if (OfOtherImage(entry) != otherImages) continue;
+            if (entry.Name == UserCommentName) {
+                if (!otherImages) view.Comment = TextBoxText(entry.Value);
+                continue;
+            }
+            GridRow &row = view.Rows.emplace_back();
+            row.MakerNote = entry.MakerNote != 0;
+            if (request.WithNumbers) row.Numbers = exif::EntryComponents(entry);
+            TakeCellValue(entry, row.Value);
+            row.Name = std::move(entry.Name);
+            row.Group = std::move(entry.Directory);
         }
-        GridRow &row = view.Rows.emplace_back();
-        row.MakerNote = entry.MakerNote != 0;
-        TakeCellValue(entry, row.Value);
-        row.Name = std::move(entry.Name);
     }
     return view;
 }

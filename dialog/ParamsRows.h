@@ -13,6 +13,7 @@
 
 #include "exif/ImgData.h"
 #include "exif/TagEntry.h"
+#include "exif/ValueRender.h"
 
 namespace params {
 
@@ -26,8 +27,19 @@ struct GridRow {
     // and the export, the command-line tool's JSON gives them as a list.
     bool IsList = false;
     std::vector<std::string> Items = {};
+    // Where the row comes from: an EXIF row its entry's directory ("IFD0",
+    // "ExifIFD", "GPS", "IFD1", "SubIFD", a maker's name, see
+    // exif::TTagEntry::Directory); empty for the file rows and the other tabs.
+    std::string Group = {};
+    // The value as numbers (only with ViewRequest::WithNumbers): an EXIF
+    // row's components as its bytes hold them, a file row's number; empty for
+    // a value that is text.
+    std::vector<exif::TComponent> Numbers = {};
 };
 
+// The rows of the main image's directories (IFD0 and the ones it points to,
+// maker note included) come first, those of the thumbnail's (IFD1) and of a
+// raw's other images (SubIFD...) after them.
 struct ExifView {
     std::vector<GridRow> Rows;  // at least one row
     std::string Comment;        // the comment box's text
@@ -67,6 +79,7 @@ struct ViewRequest {
     std::string_view Separators = HostPathSeparators;
     std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
     bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
+    bool WithNumbers = false;    // fill GridRow::Numbers
 };
 
 struct ImageView {

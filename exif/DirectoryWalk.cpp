@@ -119,14 +119,27 @@ bool TDirectoryWalk::KeepBytes(int64_t bytes) {
     return true;
 }
 
-void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
+void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory) {
     SizeBudget(Info.Length());
     TWalkContext c;
     c.View = Info;
     c.Base = base;
     c.Limit = limit;
     c.Kind = kind;
+    c.Directory = !directory.empty() ? directory : kind == KindGps ? "GPS" : "IFD0";
     WalkDirectoryAt(c, start);
+    if (c.Directory == "IFD0") WalkThumbnailDirectory(c, start);
+}
+
+// IFD0's entries are followed by the offset of the next directory: IFD1, the
+// thumbnail's (0 when there is none). It is walked as any sub-directory is,
+// after IFD0 and all it points to; the directories after it (a multi-page
+// file's further pages) are not.
+void TDirectoryWalk::WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0) {
+    const int64_t n = c.View.ReadWord(ifd0);
+    const Pos next = ifd0 + 2 + EntrySize * n;
+    if (c.View.Available(next, 4) < 4 || c.View.ReadOffset(next) == 0) return;
+    FollowPointer(c, next, KindMain, "IFD1");
 }
 
 void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
@@ -227,6 +240,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
                 TakeRowIdentity(e, row);
                 e.Description = TagDescription(row);
                 e.DataType = static_cast<uint16_t>(h.Type);
+                e.Directory = c.Directory;
+                e.BigEndian = c.View.BigEndian;
                 e.Value = std::move(text);
                 e.RawLength = static_cast<int32_t>(raw.size());
                 e.Raw = std::move(raw);
@@ -243,6 +258,9 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
 void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw,
                                   const std::string &text, Pos valuePos) {
+    // The thumbnail's directory tells nothing of the file's image or camera:
+    // only the directories it points to are walked.
+    if (c.Directory == "IFD1" && tag != TagSubIFDs) return;
     switch (tag) {
         case TagImageWidth:
         case TagPixelXDimension:
@@ -279,12 +297,16 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             if (c.Kind == KindMain && Info.XmpBytes.empty()) Info.XmpBytes = raw;
             break;
         case TagSubIFDs:
+            FollowSubImages(c, raw, valuePos);
+            break;
         case TagExifPointer:
+            FollowPointer(c, valuePos, KindMain, "ExifIFD");
+            break;
         case TagInteropPointer:
-            FollowPointer(c, valuePos, KindMain);
+            FollowPointer(c, valuePos, KindMain, "InteropIFD");
             break;
         case TagGpsPointer:
-            FollowPointer(c, valuePos, KindGps);
+            FollowPointer(c, valuePos, KindGps, "GPS");
             break;
         default:
             break;
@@ -293,17 +315,28 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
 
 // A sub-directory is walked unless it was walked already (a cycle) or lies too
 // deep; whatever fails inside it ends only that sub-directory.
-void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
+void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind, std::string directory) {
     const Pos target = c.View.ReadOffset(valuePos) + c.Base;
     if (c.Level >= TImageInfo::MaxDirectoryLevel || Visited.count(target) != 0) return;
     TWalkContext sub = c;
     sub.Kind = kind;
     sub.Level = c.Level + 1;
+    sub.Directory = std::move(directory);
     try {
         WalkDirectoryAt(sub, target);
     } catch (const std::exception &) {
         // Entries stored so far stay; the parent directory goes on.
     }
+}
+
+// A raw's SubIFDs entry holds one offset per image (LONG or IFD values):
+// "SubIFD", "SubIFD1", "SubIFD2", ... in the entry's order. Only the offsets
+// the walk kept are followed, each bounded as any sub-directory is.
+void TDirectoryWalk::FollowSubImages(const TWalkContext &c, const Bytes &raw, Pos valuePos) {
+    const size_t count = raw.size() / 4;
+    for (size_t i = 0; i < count; ++i)
+        FollowPointer(c, valuePos + static_cast<Pos>(4 * i), KindMain,
+                      i == 0 ? std::string("SubIFD") : "SubIFD" + IntText(static_cast<int64_t>(i)));
 }
 
 // ------------------------------------------------------------ maker-note walk
@@ -388,6 +421,7 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     c.B = layout.B;
     c.A = layout.A;
     c.SubDirectories = layout.SubDirectories;
+    c.Directory = layout.Group;
     if (Info.Owner) c.Outer = *Info.Owner;
     NoteDirectoriesVisited.clear();
     NoteDirectoriesVisited.insert(layout.D + 1);
@@ -487,7 +521,7 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
         AsUtf8Text(subValue);
         BoundShownText(subValue);
         if (!KeepBytes(static_cast<int64_t>(subLabel.size() + subValue.size()))) return;
-        Info.AddMakerValue(subLabel, subValue, TypeAscii);
+        Info.AddMakerValue(subLabel, subValue, TypeAscii, c.Directory);
     }
     if (Info.Builds(BuildListing)) {
         const std::string line = "\r\n" + std::string(label) + " = ";
@@ -499,7 +533,7 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     }
     // A note's row of tag number 0 (the version of one of its sub-directories)
     // is listed, not stored.
-    if (row && row->Tag != 0 && !out.SubEntriesOnly) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+    if (row && row->Tag != 0 && !out.SubEntriesOnly) StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
 }
 
 // The text of a MakerNote entry: what the walk rendered for a note it
@@ -511,13 +545,16 @@ std::string TDirectoryWalk::MakerNoteText(const Bytes &raw, int64_t size, Pos va
     return "(" + IntText(size) + " bytes, " + (make.empty() ? std::string("unknown maker") : make) + ")";
 }
 
-void TDirectoryWalk::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {
+void TDirectoryWalk::StoreMakerEntry(const TWalkContext &c, const TTagRow &row, unsigned type, std::string text,
+                                     Bytes raw) {
     try {
         Info.AddBuiltEntry([&](TTagEntry &e) {
             TakeRowIdentity(e, row);
             e.Description = row.Description;
             e.MakerNote = 1;
             e.DataType = static_cast<uint16_t>(type);
+            e.Directory = c.Directory;
+            e.BigEndian = c.View.BigEndian;
             e.Value = std::move(text);
             e.Raw = std::move(raw);
         });

@@ -36,12 +36,14 @@ struct TMakerSubDirectory {
 // 0-based note offset D; a value offset m designating note position
 // m - B + D + 2, or, when the value does not lie inside the note, the
 // enclosing data's position A + m; the note's byte order; the directories
-// inside the note, sorted by tag, walked by the same rules.
+// inside the note, sorted by tag, walked by the same rules; the maker's
+// name, which the note's entries carry as their directory.
 struct TMakerNoteLayout {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     bool BigEndian = false;
     std::span<const TMakerSubDirectory> SubDirectories;
+    std::string_view Group = "MakerNotes";
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,
@@ -83,7 +85,8 @@ public:
     // --- entry store ---
     int32_t AddEntry(const TTagEntry &entry);
     int32_t AddEntry(TTagEntry &&entry);
-    void AddMakerValue(const std::string &name, const std::string &value, uint16_t type);
+    void AddMakerValue(const std::string &name, const std::string &value, uint16_t type,
+                       std::string_view directory = {});
     int32_t EntryCount() const { return Count; }
     // Slots are counted 25 at a time, keeping one free after the last entry.
     int32_t Capacity() const { return Slots; }
@@ -102,7 +105,8 @@ public:
     // --- walks (see TDirectoryWalk) ---
     // Walks the directory whose entry count is at `start`; stored offsets are
     // turned into positions by adding `base`.
-    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
+    // `directory` names it (see TDirectoryWalk::WalkDirectory).
+    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory = {});
     // Walks a maker note's directory (entry count at 0-based offset d of the
     // note); a value offset m designates note position m - b + d + 2, or the
     // owner's buffer at a + m when the value does not lie inside the note.

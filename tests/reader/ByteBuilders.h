@@ -132,6 +132,14 @@ public:
 
     bool big() const { return big_; }
 
+    // Where a directory lies in the built structure; it depends only on the
+    // directories added before it.
+    uint32_t OffsetOf(int dir) const {
+        uint32_t pos = 8;
+        for (int i = 0; i < dir; ++i) pos += DirSize(dirs_[static_cast<size_t>(i)].entries);
+        return pos;
+    }
+
 private:
     struct Directory {
         std::vector<Entry> entries;

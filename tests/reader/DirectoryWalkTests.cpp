@@ -4,6 +4,7 @@
 // the maker-note walk with a vendor table.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -662,4 +663,59 @@ TEST(DirectoryWalk, ManyEntriesPointingOutsideTheSegmentDoNotHideLaterOnes) {
         ++unknownLines;
     EXPECT_EQ(unknownLines, 5000u);
     EXPECT_TRUE(dump.ends_with("\r\nUnknown = \r\nMake = Canon"));
+}
+
+// A raw's layout: IFD0 points to two sub-images (one SubIFDs entry, two
+// offsets) and its next-directory offset to the thumbnail's IFD1. Every
+// directory is walked, each entry names its own, and the view shows the
+// other images' rows after the main ones.
+TEST(DirectoryWalk, ThumbnailAndEverySubImageAreWalkedAndNamed) {
+    Tiff t(true);
+    const int full = t.Dir({t.Long(0x0100, {6000}), t.Long(0x0101, {4000})});
+    const int preview = t.Dir({t.Long(0x0100, {160}), t.Rational(0x011A, {{300, 1}})});
+    const int thumbnail = t.Dir({t.Short(0x0103, {6}), t.Long(0x0201, {1234}), t.Long(0x0202, {99})});
+    t.Dir({Tiff::Ascii(0x010F, "Maker"), t.Long(0x014A, {t.OffsetOf(full), t.OffsetOf(preview)}),
+           t.Rational(0x9204, {{-1, 3}}, 10)},
+          t.OffsetOf(thumbnail));
+    exif::TimgData img(exif::BuildEntries, params::ReaderParts());
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("subimages.tif", t.Build())));
+    std::vector<std::string> seen;
+    for (const exif::TTagEntry &e : img.ExifInfo()->StoredEntries()) seen.push_back(e.Directory + ":" + e.Name);
+    EXPECT_EQ(seen, (Names{"IFD0:Make", "SubIFD:ImageWidth", "SubIFD:ImageLength", "SubIFD1:ImageWidth",
+                           "SubIFD1:XResolution", "IFD0:SubIFDs", "IFD0:ExposureBiasValue", "IFD1:Compression",
+                           "IFD1:JPEGInterchangeFormat", "IFD1:JPEGInterchangeFormatLength"}));
+    EXPECT_EQ(img.ExifInfo()->MainWidth, 6000);
+
+    params::ViewRequest request;
+    request.WithNumbers = true;
+    const params::ImageView view = params::BuildImageView(WriteTempFile("subimages.tif", t.Build()), request);
+    std::vector<std::string> rows;
+    for (size_t i = 4; i < view.Exif.Rows.size(); ++i) rows.push_back(view.Exif.Rows[i].Group);
+    EXPECT_EQ(rows, (Names{"IFD0", "IFD0", "IFD0", "SubIFD", "SubIFD", "SubIFD1", "SubIFD1", "IFD1", "IFD1", "IFD1"}));
+}
+
+// The typed values: components decoded from the entry's bytes in its own
+// byte order, unsigned and signed integers, rationals as quotients (a zero
+// denominator as NaN), floats; text values have none.
+TEST(DirectoryWalk, EntryComponentsAreDecodedFromTheBytes) {
+    for (const bool big : {false, true}) {
+        Tiff t(big);
+        t.Dir({t.Short(0x0102, {8, 65535}), t.Long(0x0201, {0xFFFFFFF0u}), Tiff::Ascii(0x010F, "12"),
+               t.Rational(0x011A, {{7, 2}, {1, 0}}), t.Rational(0x9204, {{-1, 3}}, 10),
+               Tiff::Typed(0x9201, 8, 1, U16Bytes(big, {0xFFFE}))});
+        const auto img = ReadJpeg("components.jpg", t.Build());
+        const auto components = [&](const char *name) {
+            return exif::EntryComponents(img->ExifInfo()->EntryByName(name));
+        };
+        using C = std::vector<exif::TComponent>;
+        EXPECT_EQ(components("BitsPerSample"), (C{int64_t{8}, int64_t{65535}}));
+        EXPECT_EQ(components("JPEGInterchangeFormat"), (C{int64_t{0xFFFFFFF0}}));
+        EXPECT_EQ(components("ShutterSpeedValue"), (C{int64_t{-2}}));
+        EXPECT_TRUE(components("Make").empty());
+        const C x = components("XResolution");
+        ASSERT_EQ(x.size(), 2u);
+        EXPECT_EQ(std::get<double>(x[0]), 3.5);
+        EXPECT_TRUE(std::isnan(std::get<double>(x[1])));
+        EXPECT_DOUBLE_EQ(std::get<double>(components("ExposureBiasValue").at(0)), -1.0 / 3);
+    }
 }
