@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <deque>
 #include <optional>
 #include <string_view>
 
@@ -27,6 +28,11 @@ constexpr const char *Usage =
     "  -c, --csv             CSV: a header row, then one row per file\n"
     "  -t, --tag=NAME        only the rows named NAME (repeatable, case-insensitive;\n"
     "                        a JSON key such as MakerNote:WhiteBalance also works)\n"
+    "  -n, --numeric         numbers instead of display text: a value's components\n"
+    "                        as stored (rationals as decimals, codes as their\n"
+    "                        number; JSON numbers in JSON); text stays text\n"
+    "  -G, --groups          keys carry their group: IFD0:Make, ExifIFD:FNumber,\n"
+    "                        GPS:..., IFD1:..., Canon:..., IPTC:..., XMP-dc:...\n"
     "  -r, --recursive       read the JPEG and TIFF files in folders, sorted by name;\n"
     "                        hidden files are skipped, symbolic links to folders\n"
     "                        are not followed\n"
@@ -55,12 +61,14 @@ constexpr const char *Usage =
     "  exifinfo --export=photo.txt photo.jpg\n";
 
 // The leading ":" tells a missing value from an unknown option.
-constexpr const char *ShortOptions = ":jct:rs:e:ld:Vh";
+constexpr const char *ShortOptions = ":jct:nGrs:e:ld:Vh";
 
 constexpr option LongOptions[] = {
     {"json", no_argument, nullptr, 'j'},
     {"csv", no_argument, nullptr, 'c'},
     {"tag", required_argument, nullptr, 't'},
+    {"numeric", no_argument, nullptr, 'n'},
+    {"groups", no_argument, nullptr, 'G'},
     {"recursive", no_argument, nullptr, 'r'},
     {"size", required_argument, nullptr, 's'},
     {"export", required_argument, nullptr, 'e'},
@@ -136,11 +144,27 @@ std::string OptionError(int c, const char *argument) {
 
 }  // namespace
 
+// exiftool's single-dash spellings of options this tool has, taken as the
+// tool's own (getopt would read "-json" as -j -s "on").
+struct TExiftoolSpelling {
+    std::string_view Exiftool;
+    std::string_view Own;
+};
+constexpr TExiftoolSpelling ExiftoolSpellings[] = {
+    {"-json", "--json"},
+    {"-csv", "--csv"},
+    {"-ver", "--version"},
+};
+
 Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::string &err) {
     // getopt's own messages start with argv[0]: the tool's name, not its path.
     std::vector<char *> args(argv, argv + argc);
     std::string name = "exifinfo";
     if (!args.empty()) args[0] = name.data();
+    std::deque<std::string> spelled;  // getopt takes mutable strings; these outlive the parse
+    for (size_t i = 1; i < args.size() && std::string_view(args[i]) != "--"; ++i)
+        for (const TExiftoolSpelling &spelling : ExiftoolSpellings)
+            if (spelling.Exiftool == args[i]) args[i] = spelled.emplace_back(spelling.Own).data();
     optind = 0;  // a full reset, so that a second parse starts afresh
     opterr = 0;
     bool formatGiven = false;
@@ -161,12 +185,19 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 if (value.empty()) return UsageError(err, "--tag wants a name");
                 o.Tags.push_back(value);
                 break;
+            case 'n':
+                o.Numeric = true;
+                break;
+            case 'G':
+                o.Groups = true;
+                break;
             case 'r':
                 o.Recursive = true;
                 break;
             case 's':
                 if (!ParseSize(value, o))
-                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480");
+                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480 "
+                                           "(exiftool's -s has no counterpart: the names are already short)");
                 break;
             case 'e':
                 if (value.empty()) return UsageError(err, "--export wants a file name");

@@ -17,6 +17,8 @@ struct Options {
     std::string ExportPath;
     bool Listing = false;
     bool Recursive = false;
+    bool Numeric = false;  // values as numbers (-n)
+    bool Groups = false;   // keys as Group:Name (-G)
     OutputFormat Format = OutputFormat::Text;
     std::vector<std::string> Tags;  // UTF-8 as typed
     char Decimal = '.';

@@ -105,6 +105,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.Separators = NameSeparators;
     request.DisplayName = params::NamePart(name, NameSeparators);
     request.WithListing = o.Listing;
+    request.WithNumbers = o.Numeric;
     return request;
 }
 
@@ -148,8 +149,8 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
 
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
                                   const params::ImageView &view) {
-    if (o.Format == OutputFormat::Text && tags.empty()) return {};
-    return SelectedFieldsOf(view, tags);
+    if (o.Format == OutputFormat::Text && tags.empty() && !o.Groups) return {};
+    return SelectedFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
 }
 
 // The named files, folders replaced by the image files under them.

@@ -217,6 +217,32 @@ class MachineReadableFormats(ExifinfoCase):
         _, files = self.json_of("-t", "MakerNote:WhiteBalance", sample)
         self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile"])
 
+    def test_numeric_values_are_json_numbers_and_text_stays_text(self):
+        _, files = self.json_of("-n", self.sample("Canon_40D.jpg"))
+        canon = files[0]
+        self.assertEqual(canon["ExposureTime"], 0.00625)  # 1/160 sec
+        self.assertEqual(canon["FNumber"], 7.1)
+        self.assertEqual(canon["ExposureProgram"], 1)  # "Manual" as its code
+        self.assertEqual(canon["FileSize"], os.path.getsize(self.sample("Canon_40D.jpg")))
+        self.assertEqual(canon["Model"], "Canon EOS 40D")
+        self.assertIsInstance(canon["ComponentsConfiguration"], str)
+        self.assertEqual(run("-n", "-t", "FNumber", self.sample("Canon_40D.jpg")).stdout, b"FNumber=7.1\n")
+
+    def test_grouped_keys_are_the_same_in_files_whose_bare_keys_differ(self):
+        _, files = self.json_of("-G", self.sample("DSCN0010.jpg"), self.sample("Canon_40D.jpg"))
+        nikon, canon = files
+        # The bare key of the EXIF white balance is "WhiteBalance" beside a maker
+        # note's in one file and alone in the other; grouped, it is one key.
+        self.assertEqual(nikon["ExifIFD:WhiteBalance"], "Auto")
+        self.assertIn("ExifIFD:WhiteBalance", canon)
+        self.assertIn("Nikon:WhiteBalance", nikon)
+        self.assertIn("File:ImageWidth", canon)
+        self.assertEqual(canon["IFD0:Make"], "Canon")
+        self.assertIn("IFD1:JPEGInterchangeFormat", canon)
+        _, files = self.json_of("-G", self.sample("Canon_DIGITAL_IXUS_400.jpg"))
+        self.assertEqual(files[0]["Canon:Macro mode"], "Normal")
+        self.assertEqual(run("-json", "-G", "-t", "make", self.sample("Canon_40D.jpg")).returncode, 0)
+
 
 class TerminalText(ExifinfoCase):
     def test_control_bytes_are_escaped_on_the_terminal_and_dots_in_the_export(self):
