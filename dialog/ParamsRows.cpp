@@ -190,7 +190,9 @@ IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
     data.ParseOwnerSegment();
     for (int32_t i = 0; i < data.EntryCount(); ++i) {
         const exif::TTagEntry entry = data.EntryAt(i);
-        view.Rows.push_back({entry.Description, entry.Value});
+        GridRow &row = view.Rows.emplace_back(GridRow{entry.Description, entry.Value});
+        row.Items = data.ItemsAt(i);
+        row.IsList = !row.Items.empty();
     }
     if (view.Rows.empty()) view.Rows.resize(1);
     return view;

@@ -23,8 +23,10 @@ struct GridRow {
     // The row is an entry of the camera maker's note: the grid does not show
     // it, the command-line tool names the row's group by it.
     bool MakerNote = false;
-    // An XMP bag or sequence: Value joins its items with ", " for the grid
-    // and the export, the command-line tool's JSON gives them as a list.
+    // An XMP bag or sequence, or a repeatable IPTC dataset (keywords,
+    // supplemental categories): Value joins its items (XMP with ", ", IPTC
+    // with ",") for the grid and the export, the command-line tool's JSON
+    // gives them as a list.
     bool IsList = false;
     std::vector<std::string> Items = {};
     // Where the row comes from: an EXIF row its entry's directory ("IFD0",

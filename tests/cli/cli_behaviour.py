@@ -217,6 +217,14 @@ class MachineReadableFormats(ExifinfoCase):
         _, files = self.json_of("-t", "MakerNote:WhiteBalance", sample)
         self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile"])
 
+    def test_iptc_keywords_are_a_json_list_whose_items_keep_their_commas(self):
+        image = self.put("keywords.jpg", jpeg_with_iptc(
+            dataset(2, 25, b"sea") + dataset(2, 5, b"Title") + dataset(2, 25, b"Smith, John")))
+        _, files = self.json_of(image)
+        self.assertEqual(files[0]["Keywords"], ["sea", "Smith, John"])
+        self.assertEqual(files[0]["ObjectName"], "Title")
+        self.assertIn(b"Keywords=sea,Smith, John\n", run(image).stdout)
+
     def test_numeric_values_are_json_numbers_and_text_stays_text(self):
         _, files = self.json_of("-n", self.sample("Canon_40D.jpg"))
         canon = files[0]
