@@ -3,9 +3,24 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <iterator>
+
+namespace cli {
+namespace {
+
+std::string ReadAllOf(std::FILE *stream) {
+    std::string bytes;
+    std::array<char, 65536> chunk{};
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0;) bytes.append(chunk.data(), n);
+    return bytes;
+}
+
+}  // namespace
+}  // namespace cli
 
 #ifdef _WIN32
 #include <io.h>
@@ -76,6 +91,11 @@ std::string LocaleDecimalSeparator() {
     wchar_t separator[8] = {};
     if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 1) return ".";
     return Utf8Of(fs::path(std::wstring(separator)));
+}
+
+std::string ReadStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return ReadAllOf(stdin);
 }
 
 int CreateNewFile(const std::filesystem::path &path) {
@@ -182,6 +202,10 @@ std::string LocaleDecimalSeparator() {
     }
     std::setlocale(LC_NUMERIC, "C");
     return separator.empty() ? "." : separator;
+}
+
+std::string ReadStandardInput() {
+    return ReadAllOf(stdin);
 }
 
 int CreateNewFile(const std::filesystem::path &path) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -116,16 +117,71 @@ struct InputFile {
     bool Listed = false;
 };
 
+int ViewStatus(const InputFile &file, const params::ImageView &view);
+
+// The name that stands for standard input.
+constexpr std::string_view StandardInputName = "-";
+
+// Standard input's bytes in a file of their own while they are read (the
+// reader reads files by name); the file is readable by its owner only and
+// removed at the end. Its kind is found from its bytes, as any file's.
+class StandardInputFile {
+public:
+    StandardInputFile() {
+        const std::string bytes = ReadStandardInput();
+        std::error_code error;
+        const fs::path folder = fs::temp_directory_path(error);
+        if (error) return;
+        std::random_device random;
+        for (int attempt = 0; attempt < 16 && Path.empty(); ++attempt) {
+            const fs::path candidate = folder / ("exifinfo-stdin-" + std::to_string(random()));
+            const int fd = CreateNewFile(candidate);
+            if (fd < 0) continue;
+            fs::permissions(candidate, fs::perms::owner_read | fs::perms::owner_write, error);
+            Path = candidate;
+            if (!WriteAndClose(fd, bytes)) Failed = true;
+        }
+    }
+    ~StandardInputFile() {
+        std::error_code error;
+        if (!Path.empty()) fs::remove(Path, error);
+    }
+    StandardInputFile(const StandardInputFile &) = delete;
+    StandardInputFile &operator=(const StandardInputFile &) = delete;
+
+    bool Ok() const { return !Path.empty() && !Failed; }
+    std::string Name() const { return Utf8Of(Path); }
+
+private:
+    fs::path Path;
+    bool Failed = false;
+};
+
 // Reads one file; notes on stderr what went wrong. Returns the file's status,
 // or ExitSkipped for a file of a folder that no reader knows.
 int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     const std::string &name = file.Name;
+    if (name == StandardInputName && !file.Listed) {
+        const StandardInputFile input;
+        if (!input.Ok()) {
+            Note(name, "standard input could not be kept in a temporary file");
+            return ExitUnreadable;
+        }
+        view = params::BuildImageView(ReaderPath(input.Name()), RequestFor(o, name));
+        return ViewStatus(file, view);
+    }
     const std::string reason = file.Listed ? std::string() : NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
     }
     view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
+    return ViewStatus(file, view);
+}
+
+// The status of a file read into `view`, its notes written on stderr.
+int ViewStatus(const InputFile &file, const params::ImageView &view) {
+    const std::string &name = file.Name;
     // Notes may quote the file's own text (an XMP attribute's value): its
     // control characters must not reach the terminal.
     for (const std::string &note : view.Notes) Note(name, EscapeUtf8Controls(note));
@@ -254,6 +310,7 @@ int PrintRun(const Options &o) {
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
     const std::vector<std::string> &tags = o.Tags;
+    std::vector<bool> tagMatched(tags.size(), false);
     // One file's text, written at once; its buffer serves every file.
     std::string block;
     out.Write(formatter->Begin());
@@ -270,6 +327,9 @@ int PrintRun(const Options &o) {
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
+            for (size_t t = 0; t < tags.size(); ++t)
+                for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)
+                    tagMatched[t] = Selected(fields[f], {tags[t]});
             block.clear();
             formatter->File({files[i].Name, view, fields}, block);
             out.Write(block);
@@ -277,6 +337,9 @@ int PrintRun(const Options &o) {
     }
     out.Write(formatter->End());
     skipped.Report();
+    // A name that matched nothing is most often a misspelling: said, not an error.
+    for (size_t t = 0; t < tags.size(); ++t)
+        if (!tagMatched[t]) Complain("--tag " + EscapeUtf8Controls(tags[t]) + ": no row of that name in any file");
     if (!out.Finish()) {
         Complain("cannot write to standard output: " + out.Error());
         return Worse(status, ExitUnreadable);

@@ -136,6 +136,13 @@ class ExitStatusesAndNotes(ExifinfoCase):
         self.assertEqual(result.returncode, 0)
         self.assertIn(b"FileName=-x.jpg\n", result.stdout)
 
+    def test_a_tag_that_matched_nothing_is_noted_and_the_status_kept(self):
+        result = run("-t", "Modle", "-t", "Model", self.sample("Canon_40D.jpg"))
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout, b"Model=Canon EOS 40D\n")
+        self.assertIn(b"--tag Modle: no row of that name", result.stderr)
+        self.assertNotIn(b"--tag Model:", result.stderr)
+
 
 class KindByContent(ExifinfoCase):
     def test_jpeg_and_tiff_content_is_read_whatever_the_name(self):
@@ -146,6 +153,15 @@ class KindByContent(ExifinfoCase):
                 result = run(self.sample(source, name))
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertIn(expected, result.stdout)
+
+    def test_standard_input_is_read_as_dash_and_its_kind_found_from_its_bytes(self):
+        with open(self.sample("Canon_40D.jpg"), "rb") as f:
+            result = subprocess.run([EXIFINFO, "--json", "-t", "Model", "-"], stdin=f,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(json.loads(result.stdout), [{"SourceFile": "-", "Model": "Canon EOS 40D"}])
+        with open(self.sample("Arbitro.tiff"), "rb") as f:
+            result = subprocess.run([EXIFINFO, "-json", "-"], stdin=f, stdout=subprocess.PIPE)
+        self.assertEqual(json.loads(result.stdout)[0]["FileType"], "TIFF")
 
 
 class MachineReadableFormats(ExifinfoCase):
