@@ -107,6 +107,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.DisplayName = params::NamePart(name, NameSeparators);
     request.WithListing = o.Listing;
     request.WithNumbers = o.Numeric;
+    request.WithUnknownTags = o.Groups;
     return request;
 }
 

@@ -235,7 +235,9 @@ exif::TReaderParts ReaderParts() {
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
     ImageView view;
     // The listings are text nobody reads unless asked for.
-    exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries, ReaderParts());
+    exif::TimgData img((request.WithListing ? exif::BuildAll : exif::BuildEntries) |
+                           (request.WithUnknownTags ? exif::BuildUnknown : 0),
+                       ReaderParts());
     view.Opened = img.OpenImageFile(fileName);
     view.Kind = img.Kind;
     view.Failure = img.Failure;

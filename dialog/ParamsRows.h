@@ -82,6 +82,7 @@ struct ViewRequest {
     std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
     bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
     bool WithNumbers = false;    // fill GridRow::Numbers
+    bool WithUnknownTags = false;  // EXIF rows also for the tags no table names ("Tag0xABCD")
 };
 
 struct ImageView {

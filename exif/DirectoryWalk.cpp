@@ -94,7 +94,37 @@ TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
 
 constexpr Pos EntrySize = 12;
 
+// The names of the TIFF field types, as listings show them.
+constexpr std::array<std::string_view, 14> TypeNames = {
+    "?",         "BYTE",      "ASCII", "SHORT", "LONG",   "RATIONAL", "SBYTE",
+    "UNDEFINED", "SSHORT",    "SLONG", "SRATIONAL", "FLOAT", "DOUBLE",   "IFD",
+};
+
+std::string HexText(uint64_t value, int digits) {
+    static constexpr std::string_view Digits = "0123456789ABCDEF";
+    std::string out(static_cast<size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0 && value != 0; --i, value >>= 4) out[static_cast<size_t>(i)] = Digits[value & 15];
+    return out;
+}
+
+// A listing line's account of where an entry stands: its directory, tag
+// number, field type, component count and the offset of its value from the
+// TIFF header ("[ExifIFD] 0x829A RATIONAL x1 @0x000000AE  ").
+std::string EntryLocation(const std::string &directory, const TEntryHeader &h, Pos offset) {
+    const std::string_view type = h.Type < TypeNames.size() ? TypeNames[h.Type]
+                                  : h.Type == TypeUtf8      ? std::string_view("UTF-8")
+                                                            : std::string_view("?");
+    const int64_t size = TypeSize(h.Type);
+    return "[" + directory + "] 0x" + HexText(h.Tag, 4) + " " + std::string(type) + " x" +
+           IntText(size > 0 ? h.Size / size : h.Size) + " @0x" + HexText(static_cast<uint64_t>(std::max<Pos>(offset, 0)), 8) +
+           "  ";
+}
+
 }  // namespace
+
+std::string UnknownTagName(uint16_t tag) {
+    return "Tag0x" + HexText(tag, 4);
+}
 
 void TDirectoryWalk::SizeBudget(int64_t metadataBytes) {
     if (WalkBudget.Sized) return;
@@ -195,7 +225,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     const TTagRow &row = TagRowOf(h.Tag, c.Kind);
     const bool known = !IsDefaultRow(row);
     // A tag without a row makes only a listing line, unless the walk acts on it.
-    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag)) return;
+    const bool storesUnknown = Info.Builds(BuildUnknown | BuildEntries);
+    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag) && !storesUnknown) return;
     std::string text;
     // ASCII text ends at its first NUL: what follows is padding.
     if (h.Type == TypeAscii)
@@ -227,6 +258,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
     if (Info.Builds(BuildListing)) {
         Info.DumpText += "\r\n";
+        Info.DumpText += EntryLocation(c.Directory, h, valuePos - c.Base);
         Info.DumpText += TagDescription(row);
         Info.DumpText += " = ";
         Info.DumpText += text;
@@ -234,10 +266,14 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
     HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
 
-    if (Info.Builds(BuildEntries) && known) {
+    if (Info.Builds(BuildEntries) && (known || storesUnknown)) {
         try {
             Info.AddBuiltEntry([&](TTagEntry &e) {
                 TakeRowIdentity(e, row);
+                if (!known) {
+                    e.Tag = h.Tag;
+                    e.Name = UnknownTagName(h.Tag);
+                }
                 e.Description = TagDescription(row);
                 e.DataType = static_cast<uint16_t>(h.Type);
                 e.Directory = c.Directory;
@@ -483,8 +519,9 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     const std::string_view label = row ? row->Description : std::string_view("Unknown");
     if (SameTextAscii(label, "SKIP")) return;
     if (!Info.Builds(BuildEntries)) return;
-    // A tag without a row makes only a listing line.
-    if (!row && !Info.Builds(BuildListing)) return;
+    // A tag without a row makes only a listing line, unless unknown tags are stored.
+    const bool storesUnknown = Info.Builds(BuildUnknown);
+    if (!row && !Info.Builds(BuildListing) && !storesUnknown) return;
 
     Bytes raw(value);
     const std::string_view rendered = value.substr(0, RenderedValueBytes);
@@ -533,7 +570,12 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     }
     // A note's row of tag number 0 (the version of one of its sub-directories)
     // is listed, not stored.
-    if (row && row->Tag != 0 && !out.SubEntriesOnly) StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
+    if (row && row->Tag != 0 && !out.SubEntriesOnly) {
+        StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
+    } else if (!row && storesUnknown) {
+        const std::string name = UnknownTagName(h.Tag);
+        StoreMakerEntry(c, TTagRow{h.Tag, name, "Unknown", "", "", nullptr}, h.Type, std::move(text), std::move(raw));
+    }
 }
 
 // The text of a MakerNote entry: what the walk rendered for a note it

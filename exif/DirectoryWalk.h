@@ -47,6 +47,9 @@ struct TImageFacts {
     bool Reduced = false;  // a reduced-resolution copy (a preview, a thumbnail)
 };
 
+// The name of an entry no table names: "Tag0x" and its number in hex.
+std::string UnknownTagName(uint16_t tag);
+
 class TDirectoryWalk {
 public:
     // The maker-note registry is the TImageInfo's: the walk asks it to

@@ -20,8 +20,10 @@ namespace exif {
 class TimgData;
 class TImageInfo;
 
-// What a walk builds: the text listings, the entry list, or both.
-enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 };
+// What a walk builds: the text listings, the entry list, or both; with
+// BuildUnknown added, the entry list also holds the tags no table names, as
+// "Tag0xABCD" (a consumer that keys entries by their directory asks for them).
+enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255, BuildUnknown = 256 };
 
 // A directory inside a maker note, reached from an entry of the note: the
 // entry's tag, and the table of the directory's own tags. The entry holds the
@@ -126,7 +128,7 @@ public:
     // gives only a listing's layout).
     bool DecodeMakerNote(std::string_view note, int64_t offset);
 
-    bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
+    bool Builds(int32_t mode) const { return (BuildMode & mode) == mode; }
     const TWalkBudget &Budget() const;
     // Entries looked at and value bytes kept so far by this set's walks.
     int64_t EntriesLookedAt() const;

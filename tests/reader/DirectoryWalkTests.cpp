@@ -72,7 +72,7 @@ TEST(DirectoryWalk, SubDirectoryEntriesAreStoredBeforeTheirPointer) {
     EXPECT_EQ(ValueOf(info, "ExifOffset"), "26");
     EXPECT_EQ(ValueOf(info, "InteroperabilityOffset"), "8");
     // The listing keeps file order: a pointer's line comes before its directory.
-    EXPECT_EQ(info.DumpText,
+    EXPECT_EQ(WithoutPlaces(info.DumpText),
               "\r\nMake = Canon\r\nExif Offset = 26\r\nExposure Time = 1/60 sec\r\nFNumber = F2.8"
               "\r\nInteroperability Offset = 8\r\nInteroperability Index = R98\r\nModel = EOS");
     for (int32_t i = 0; i < info.EntryCount(); ++i) {
@@ -100,15 +100,15 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     EXPECT_EQ(NamesOf(info), (Names{"InteroperabilityIndex", "InteroperabilityOffset", "ExifOffset", "GPSVersionID",
                                     "GPSLatitudeRef", "GPSLatitude", "GPSTimeStamp", "GPSDifferential", "GPSInfo"}));
     EXPECT_EQ(ValueOf(info, "GPSVersionID"), "2.2.0.0");
-    EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
     EXPECT_EQ(ValueOf(info, "GPSLatitudeRef"), "N");
     EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 46.51 Seconds");
     EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:05");
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
-    EXPECT_NE(info.DumpText.find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
-    EXPECT_NE(info.DumpText.find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"), std::string::npos);
-    EXPECT_TRUE(info.DumpText.ends_with("\r\nUnknown = 9"));
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"), std::string::npos);
+    EXPECT_TRUE(WithoutPlaces(info.DumpText).ends_with("\r\nUnknown = 9"));
 }
 
 TEST(DirectoryWalk, UnknownTagIsListedButNotStored) {
@@ -116,7 +116,9 @@ TEST(DirectoryWalk, UnknownTagIsListedButNotStored) {
     t.Dir({t.Short(0xA4FF, {7}), Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0xC000, "odd")});
     const auto img = ReadJpeg("walk_unknown.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
-    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nUnknown = 7\r\nMake = Canon\r\nUnknown = odd");
+    EXPECT_EQ(img->ExifInfo()->DumpText,
+              "\r\n[IFD0] 0xA4FF SHORT x1 @0x00000012  Unknown = 7\r\n[IFD0] 0x010F ASCII x6 @0x00000032  Make = "
+              "Canon\r\n[IFD0] 0xC000 ASCII x4 @0x0000002A  Unknown = odd");
     EXPECT_EQ(NamesOf(*img->ExifInfo()), (Names{"Make"}));
 }
 
@@ -138,7 +140,7 @@ TEST(DirectoryWalk, EntriesWithoutAValueArePassedOverWithoutTrace) {
     const auto img = ReadJpeg("walk_passed_over.jpg", t.Build(), &ok);
     ASSERT_TRUE(ok);
     const exif::TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(info.DumpText, "\r\nSoftware = ok");
+    EXPECT_EQ(WithoutPlaces(info.DumpText), "\r\nSoftware = ok");
     EXPECT_EQ(NamesOf(info), (Names{"Software"}));
     EXPECT_EQ(info.CameraMake, "");
     EXPECT_EQ(info.CameraModel, "");
@@ -246,8 +248,8 @@ TEST(DirectoryWalk, UserCommentDropsItsPrefixAndItsPaddingAndIsTrimmed) {
     EXPECT_EQ(ValuesNamed(info, "UserComment"),
               (Names{"Hello", "Hi", "", "X", "ABCDEFG", "ab\x01" + long80 + "!", "Last.."}));
     EXPECT_EQ(info.UserCommentText, "Last..");
-    EXPECT_NE(info.DumpText.find("\r\nUser Comment = Hello\r\n"), std::string::npos);
-    EXPECT_NE(info.DumpText.find("\r\nUser Comment = ab\x01" + long80 + "!\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nUser Comment = Hello\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nUser Comment = ab\x01" + long80 + "!\r\n"), std::string::npos);
 }
 
 TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
@@ -360,7 +362,7 @@ TEST(DirectoryWalk, FlashOfTwoComponentsEndsTheExifDirectoryOnly) {
     EXPECT_EQ(NamesOf(info), (Names{"Make", "ExposureTime", "ExifOffset", "Model"}));
     EXPECT_EQ(info.DumpText.find("Flash"), std::string::npos);
     EXPECT_EQ(info.DumpText.find("FNumber"), std::string::npos);
-    EXPECT_NE(info.DumpText.find("\r\nModel = EOS"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nModel = EOS"), std::string::npos);
 
     // One level deeper: only the interoperability directory ends.
     Tiff d;
@@ -542,7 +544,7 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
     const auto img = ReadJpeg("walk_listing_only.jpg", t.Build(), &ok, exif::BuildListing);
     ASSERT_TRUE(ok);
     EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
-    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nMake = Canon\r\nOrientation = Rotated 180\u00B0");
+    EXPECT_EQ(WithoutPlaces(img->ExifInfo()->DumpText), "\r\nMake = Canon\r\nOrientation = Rotated 180\u00B0");
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 }
 
@@ -656,7 +658,7 @@ TEST(DirectoryWalk, ManyEntriesPointingOutsideTheSegmentDoNotHideLaterOnes) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(NamesOf(*img->ExifInfo()), (Names{"Make"}));
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
-    const std::string &dump = img->ExifInfo()->DumpText;
+    const std::string dump = WithoutPlaces(img->ExifInfo()->DumpText);
     size_t unknownLines = 0;
     for (size_t at = dump.find("\r\nUnknown = \r\n"); at != std::string::npos;
          at = dump.find("\r\nUnknown = \r\n", at + 1))
@@ -718,4 +720,19 @@ TEST(DirectoryWalk, EntryComponentsAreDecodedFromTheBytes) {
         EXPECT_TRUE(std::isnan(std::get<double>(x[1])));
         EXPECT_DOUBLE_EQ(std::get<double>(components("ExposureBiasValue").at(0)), -1.0 / 3);
     }
+}
+
+// Asked for, a tag no table names is stored under its number; the listing
+// gives every entry's directory, tag, type, count and value offset.
+TEST(DirectoryWalk, UnknownTagsAreStoredByNumberWhenAskedAndListedWithTheirPlace) {
+    Tiff t;
+    const int exifDir = t.Dir({t.Short(0xA4FF, {7, 8})});  // offset 8
+    t.Dir({Tiff::Ascii(0xC000, "odd"), Tiff::Pointer(0x8769, exifDir)});
+    const auto img = ReadJpeg("unknown.jpg", t.Build(), nullptr, exif::BuildAll | exif::BuildUnknown);
+    const exif::TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(NamesOf(info), (Names{"Tag0xC000", "Tag0xA4FF", "ExifOffset"}));
+    EXPECT_EQ(info.EntryByName("Tag0xA4FF").Directory, "ExifIFD");
+    EXPECT_EQ(info.EntryByName("Tag0xA4FF").Value, "7, 8");
+    EXPECT_NE(info.DumpText.find("\r\n[ExifIFD] 0xA4FF SHORT x2 @0x00000012  Unknown = 7, 8"), std::string::npos)
+        << info.DumpText;
 }
