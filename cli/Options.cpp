@@ -43,6 +43,8 @@ constexpr const char *Usage =
     "                        byte for byte (Windows-1252, CR LF); only onto a new\n"
     "                        name or a regular file (a link is followed), never\n"
     "                        onto an input\n"
+    "  --thumbnail=PATH      write the JPEG thumbnail (IFD1) of one FILE to PATH,\n"
+    "                        - for standard output (as --export writes its file)\n"
     "  -l, --listing         print the reader's directory and maker-note listings\n"
     "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
     "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
@@ -60,6 +62,9 @@ constexpr const char *Usage =
     "  exifinfo --json -r ~/Pictures > pictures.json\n"
     "  exifinfo --export=photo.txt photo.jpg\n";
 
+// Options without a short form.
+constexpr int ThumbnailOption = 0x100;
+
 // The leading ":" tells a missing value from an unknown option.
 constexpr const char *ShortOptions = ":jct:nGrs:e:ld:Vh";
 
@@ -73,6 +78,7 @@ constexpr option LongOptions[] = {
     {"size", required_argument, nullptr, 's'},
     {"export", required_argument, nullptr, 'e'},
     {"listing", no_argument, nullptr, 'l'},
+    {"thumbnail", required_argument, nullptr, ThumbnailOption},
     {"decimal", required_argument, nullptr, 'd'},
     {"version", no_argument, nullptr, 'V'},
     {"help", no_argument, nullptr, 'h'},
@@ -119,6 +125,11 @@ std::string Conflict(const Options &o) {
         if (o.Files.size() != 1) return "--export takes exactly one FILE";
         if (o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
             return "--export writes the whole export; it takes no other output option";
+    }
+    if (!o.ThumbnailPath.empty()) {
+        if (o.Files.size() != 1) return "--thumbnail takes exactly one FILE";
+        if (!o.ExportPath.empty() || o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
+            return "--thumbnail writes the thumbnail only; it takes no other output option";
     }
     if (o.Listing && (o.Format != OutputFormat::Text || !o.Tags.empty()))
         return "--listing prints the listings as text only";
@@ -205,6 +216,10 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 break;
             case 'l':
                 o.Listing = true;
+                break;
+            case ThumbnailOption:
+                if (value.empty()) return UsageError(err, "--thumbnail wants a file name, or - for standard output");
+                o.ThumbnailPath = value;
                 break;
             case 'd':
                 if (!ParseDecimal(value, o))

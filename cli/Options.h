@@ -15,6 +15,7 @@ struct Options {
     int32_t Width = 0;
     int32_t Height = 0;
     std::string ExportPath;
+    std::string ThumbnailPath;  // --thumbnail: a file, or "-" for standard output
     bool Listing = false;
     bool Recursive = false;
     bool Numeric = false;  // values as numbers (-n)

@@ -93,6 +93,11 @@ std::string LocaleDecimalSeparator() {
     return Utf8Of(fs::path(std::wstring(separator)));
 }
 
+void SetBinaryOutput(std::FILE *stream) {
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
 std::string ReadStandardInput() {
     _setmode(_fileno(stdin), _O_BINARY);
     return ReadAllOf(stdin);
@@ -203,6 +208,8 @@ std::string LocaleDecimalSeparator() {
     std::setlocale(LC_NUMERIC, "C");
     return separator.empty() ? "." : separator;
 }
+
+void SetBinaryOutput(std::FILE *) {}
 
 std::string ReadStandardInput() {
     return ReadAllOf(stdin);

@@ -30,6 +30,9 @@ bool IsTerminal(std::FILE *stream);
 // set; on Windows the regional settings'. "." when there is none.
 std::string LocaleDecimalSeparator();
 
+// Bytes written to the stream go out unchanged (Windows would turn LF into CR LF).
+void SetBinaryOutput(std::FILE *stream);
+
 // All the bytes of standard input, read as bytes (no line-end conversion).
 std::string ReadStandardInput();
 

@@ -108,6 +108,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.WithListing = o.Listing;
     request.WithNumbers = o.Numeric;
     request.WithUnknownTags = o.Groups;
+    request.WithThumbnail = !o.ThumbnailPath.empty();
     return request;
 }
 
@@ -304,6 +305,44 @@ int ExportRun(const Options &o) {
     return ExitUnreadable;
 }
 
+// The thumbnail's bytes to a file, written as the export is, or to
+// standard output.
+int ThumbnailRun(const Options &o) {
+    const std::string &name = o.Files.front();
+    const bool toOutput = o.ThumbnailPath == StandardInputName;
+    if (!toOutput && IsOneOfTheInputs(o.ThumbnailPath, o.Files)) {
+        Note(o.ThumbnailPath, "is the input file; writing the thumbnail would destroy it");
+        return ExitUsage;
+    }
+    params::ImageView view;
+    const int status = ReadView(o, {name, false}, view);
+    if (status == ExitUnreadable) return status;
+    if (view.Thumbnail.empty()) {
+        Note(name, "no JPEG thumbnail (IFD1 points to none that lies wholly inside the file)");
+        return ExitNoMetadata;
+    }
+    if (toOutput) {
+        Output out(stdout);
+        SetBinaryOutput(stdout);
+        out.Write(view.Thumbnail);
+        if (out.Finish()) return status;
+        Complain("cannot write to standard output: " + out.Error());
+        return ExitUnreadable;
+    }
+    std::string error;
+    switch (WriteReplacing(o.ThumbnailPath, view.Thumbnail, error)) {
+        case ExportResult::Written:
+            return status;
+        case ExportResult::Refused:
+            Complain(EscapeUtf8Controls(error));
+            return ExitUsage;
+        case ExportResult::Failed:
+            break;
+    }
+    Complain(EscapeUtf8Controls(error));
+    return ExitUnreadable;
+}
+
 int PrintRun(const Options &o) {
     SkippedFiles skipped;
     std::vector<InputFile> files;
@@ -352,6 +391,7 @@ int PrintRun(const Options &o) {
 
 int Run(const Options &o) {
     ApplyDecimal(o);
+    if (!o.ThumbnailPath.empty()) return ThumbnailRun(o);
     if (o.ExportPath.empty()) return PrintRun(o);
     if (!ExportHoldsSeparator()) {
         Complain("--decimal locale: the locale's separator " + EscapeUtf8Controls(exif::DecimalSeparator()) +

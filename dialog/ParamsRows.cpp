@@ -236,7 +236,8 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     ImageView view;
     // The listings are text nobody reads unless asked for.
     exif::TimgData img((request.WithListing ? exif::BuildAll : exif::BuildEntries) |
-                           (request.WithUnknownTags ? exif::BuildUnknown : 0),
+                           (request.WithUnknownTags ? exif::BuildUnknown : 0) |
+                           (request.WithThumbnail ? exif::BuildThumbnail : 0),
                        ReaderParts());
     view.Opened = img.OpenImageFile(fileName);
     view.Kind = img.Kind;
@@ -244,6 +245,7 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.Notes = img.Notes;
     if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");
     const bool exifEntries = img.ExifInfo() && img.ExifInfo()->EntryCount() > 0;
+    if (request.WithThumbnail && img.ExifInfo()) view.Thumbnail = std::move(img.ExifInfo()->ThumbnailBytes);
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);

@@ -83,6 +83,7 @@ struct ViewRequest {
     bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
     bool WithNumbers = false;    // fill GridRow::Numbers
     bool WithUnknownTags = false;  // EXIF rows also for the tags no table names ("Tag0xABCD")
+    bool WithThumbnail = false;    // fill ImageView::Thumbnail
 };
 
 struct ImageView {
@@ -98,6 +99,7 @@ struct ImageView {
     IptcView Iptc;        // as BuildIptcView gives it
     XmpView Xmp;
     std::string Listing;  // only with WithListing
+    std::string Thumbnail;  // only with WithThumbnail: the JPEG thumbnail's bytes (IFD1), when whole
 };
 
 // The reader as this view composes it: with the maker-note registry and the

@@ -21,7 +21,8 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
                    TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005, TagXmp = 0x02BC, TagIptcNaa = 0x83BB,
-                   TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE;
+                   TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE, TagThumbnailOffset = 0x0201,
+                   TagThumbnailLength = 0x0202;
 constexpr std::array<uint16_t, 17> ActedOn = {
     TagImageWidth,      TagImageLength,     TagMake,           TagModel,     TagSubIFDs,     TagExifPointer,
     TagGpsPointer,      TagExifVersion,     TagMakerNote,      TagUserComment, TagPixelXDimension,
@@ -170,6 +171,11 @@ void TDirectoryWalk::WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0) {
     const Pos next = ifd0 + 2 + EntrySize * n;
     if (c.View.Available(next, 4) < 4 || c.View.ReadOffset(next) == 0) return;
     FollowPointer(c, next, KindMain, "IFD1");
+    // The thumbnail is kept only when it lies wholly inside the bytes.
+    if (Info.Builds(BuildThumbnail) && ThumbnailOffset >= 0 && ThumbnailLength > 0 &&
+        ThumbnailLength <= TImageInfo::MaxBytesKept &&
+        c.View.Available(ThumbnailOffset + c.Base, ThumbnailLength) == ThumbnailLength)
+        Info.ThumbnailBytes = Bytes(c.View.Region(ThumbnailOffset + c.Base, ThumbnailLength));
 }
 
 void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
@@ -296,7 +302,12 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
                                   const std::string &text, Pos valuePos) {
     // The thumbnail's directory tells nothing of the file's image or camera:
     // only the directories it points to are walked.
-    if (c.Directory == "IFD1" && tag != TagSubIFDs) return;
+    if (c.Directory == "IFD1") {
+        if (tag == TagThumbnailOffset || tag == TagThumbnailLength)
+            (tag == TagThumbnailOffset ? ThumbnailOffset : ThumbnailLength) =
+                static_cast<uint32_t>(RoundToInt32(NumericValue(c.View, raw, type)));
+        if (tag != TagSubIFDs) return;
+    }
     switch (tag) {
         case TagImageWidth:
         case TagPixelXDimension:

@@ -73,6 +73,7 @@ private:
     int64_t EntriesLooked = 0;
     int64_t BytesKeptSoFar = 0;
     TImageFacts *Image = nullptr;  // the directory being walked
+    int64_t ThumbnailOffset = -1, ThumbnailLength = -1;  // as IFD1 gives them
 
     void SizeBudget(int64_t metadataBytes);
     bool ChargeEntry();

@@ -23,7 +23,14 @@ class TImageInfo;
 // What a walk builds: the text listings, the entry list, or both; with
 // BuildUnknown added, the entry list also holds the tags no table names, as
 // "Tag0xABCD" (a consumer that keys entries by their directory asks for them).
-enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255, BuildUnknown = 256 };
+// BuildThumbnail keeps the bytes of the JPEG thumbnail IFD1 points to.
+enum BuildModes : int32_t {
+    BuildListing = 2,
+    BuildEntries = 4,
+    BuildAll = 255,
+    BuildUnknown = 256,
+    BuildThumbnail = 512
+};
 
 // A directory inside a maker note, reached from an entry of the note: the
 // entry's tag, and the table of the directory's own tags. The entry holds the
@@ -157,6 +164,10 @@ public:
     // Blocks other readers read, kept whole: IPTC datasets (tag 33723),
     // Photoshop image resources (34377) and the XMP packet (700).
     Bytes IptcBytes, PhotoshopBytes, XmpBytes;
+    // The JPEG thumbnail of IFD1 (JPEGInterchangeFormat, -Length), with
+    // BuildThumbnail; empty when there is none or it does not lie wholly
+    // inside the bytes walked.
+    Bytes ThumbnailBytes;
 
     // Directories are nested at most this deep below the first one.
     static constexpr int MaxDirectoryLevel = 16;

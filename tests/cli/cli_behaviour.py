@@ -143,6 +143,18 @@ class ExitStatusesAndNotes(ExifinfoCase):
         self.assertIn(b"--tag Modle: no row of that name", result.stderr)
         self.assertNotIn(b"--tag Model:", result.stderr)
 
+    def test_the_thumbnail_is_written_to_a_file_or_standard_output(self):
+        sample = self.sample("Canon_40D.jpg")
+        _, files = self.json_of("-n", "-G", "-t", "JPEGInterchangeFormatLength", sample)
+        out = run("--thumbnail", "-", sample).stdout
+        self.assertEqual(len(out), files[0]["IFD1:JPEGInterchangeFormatLength"])
+        self.assertTrue(out.startswith(b"\xff\xd8") and out.endswith(b"\xff\xd9"))
+        self.assertEqual(run("--thumbnail", self.path("t.jpg"), sample).returncode, 0)
+        with open(self.path("t.jpg"), "rb") as f:
+            self.assertEqual(f.read(), out)
+        result = run("--thumbnail", "-", self.sample("Arbitro.tiff"))
+        self.assertEqual((result.returncode, result.stdout), (3, b""))
+
 
 class KindByContent(ExifinfoCase):
     def test_jpeg_and_tiff_content_is_read_whatever_the_name(self):

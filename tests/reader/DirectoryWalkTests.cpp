@@ -736,3 +736,22 @@ TEST(DirectoryWalk, UnknownTagsAreStoredByNumberWhenAskedAndListedWithTheirPlace
     EXPECT_NE(info.DumpText.find("\r\n[ExifIFD] 0xA4FF SHORT x2 @0x00000012  Unknown = 7, 8"), std::string::npos)
         << info.DumpText;
 }
+
+// IFD1's JPEG thumbnail is kept, asked for, only when it lies wholly inside
+// the EXIF data: a length running past the end keeps nothing.
+TEST(DirectoryWalk, ThumbnailBytesAreKeptOnlyWhole) {
+    const std::string thumbnail = "\xFF\xD8 tiny thumbnail \xFF\xD9";
+    for (const uint32_t extra : {0u, 1u}) {
+        const auto build = [&](uint32_t offset) {
+            Tiff t;
+            const int ifd1 = t.Dir({t.Long(0x0201, {offset}),
+                                    t.Long(0x0202, {static_cast<uint32_t>(thumbnail.size()) + extra})});
+            t.Dir({Tiff::Ascii(0x010F, "Maker")}, t.OffsetOf(ifd1));
+            return t.Build();
+        };
+        const auto size = static_cast<uint32_t>(build(0).size());
+        const auto img = ReadJpeg("thumbnail.jpg", build(size) + thumbnail, nullptr,
+                                  exif::BuildEntries | exif::BuildThumbnail);
+        EXPECT_EQ(img->ExifInfo()->ThumbnailBytes, extra == 0 ? thumbnail : std::string());
+    }
+}
