@@ -51,6 +51,7 @@ constexpr const char *Usage =
     "  -V, --version         print the version and exit\n"
     "  -h, --help            print this help and exit\n"
     "  --                    end of options (for a file named -x.jpg)\n"
+    "A FILE named - is standard input. exiftool's -json, -csv and -ver work too.\n"
     "\n"
     "Exit status: 0 every file read with metadata; 1 a file could not be read (or\n"
     "output could not be written); 2 usage error; 3 a file was read but holds no\n"

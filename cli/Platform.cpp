@@ -9,19 +9,6 @@
 #include <cstdio>
 #include <iterator>
 
-namespace cli {
-namespace {
-
-std::string ReadAllOf(std::FILE *stream) {
-    std::string bytes;
-    std::array<char, 65536> chunk{};
-    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0;) bytes.append(chunk.data(), n);
-    return bytes;
-}
-
-}  // namespace
-}  // namespace cli
-
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -43,6 +30,13 @@ namespace {
 // The common limit (ext4, XFS, Btrfs, NTFS in UTF-16 units) when the system
 // does not say.
 constexpr size_t UsualNameLimit = 255;
+
+std::string ReadAllOf(std::FILE *stream) {
+    std::string bytes;
+    std::array<char, 65536> chunk{};
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0;) bytes.append(chunk.data(), n);
+    return bytes;
+}
 
 }  // namespace
 
