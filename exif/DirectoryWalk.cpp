@@ -376,9 +376,10 @@ void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind
     }
 }
 
-// A raw's SubIFDs entry holds one offset per image (LONG or IFD values):
-// "SubIFD", "SubIFD1", "SubIFD2", ... in the entry's order. Only the offsets
-// the walk kept are followed, each bounded as any sub-directory is.
+// A raw's SubIFDs entry holds one offset per image, LONG values (an entry
+// typed IFD is passed over as entries of type 13 are): "SubIFD", "SubIFD1",
+// "SubIFD2", ... in the entry's order. Only the offsets the walk kept are
+// followed, each bounded as any sub-directory is.
 void TDirectoryWalk::FollowSubImages(const TWalkContext &c, const Bytes &raw, Pos valuePos) {
     const size_t count = raw.size() / 4;
     for (size_t i = 0; i < count; ++i)
