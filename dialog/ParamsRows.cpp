@@ -164,9 +164,14 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
     // copied.
     exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
+    // Which entries go last, told before any entry's texts are taken.
+    const std::span<exif::TTagEntry> entries = info.StoredEntries();
+    std::vector<bool> last(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) last[i] = OfOtherImage(entries[i]);
     for (const bool otherImages : {false, true}) {
-        for (exif::TTagEntry &entry : info.StoredEntries()) {
-            if (OfOtherImage(entry) != otherImages) continue;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            exif::TTagEntry &entry = entries[i];
+            if (last[i] != otherImages) continue;
             if (entry.Name == UserCommentName) {
                 if (!otherImages) view.Comment = TextBoxText(entry.Value);
                 continue;
