@@ -573,7 +573,10 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
         Info.AddMakerValue(subLabel, subValue, TypeAscii, c.Directory);
     }
     if (Info.Builds(BuildListing)) {
-        const std::string line = "\r\n" + std::string(label) + " = ";
+        // A value in the note is placed by its offset from the note's first
+        // byte, one outside it by its offset as stored.
+        const Pos place = located.InNote ? located.Position - 1 : (h.Size > 4 ? c.View.ReadOffset(h.ValueField) : 0);
+        const std::string line = "\r\n" + EntryLocation(c.Directory, h, place) + std::string(label) + " = ";
         Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
     }
     if (out.StoreShown) {
