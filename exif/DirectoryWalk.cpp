@@ -97,8 +97,8 @@ constexpr Pos EntrySize = 12;
 
 // The names of the TIFF field types, as listings show them.
 constexpr std::array<std::string_view, 14> TypeNames = {
-    "?",         "BYTE",      "ASCII", "SHORT", "LONG",   "RATIONAL", "SBYTE",
-    "UNDEFINED", "SSHORT",    "SLONG", "SRATIONAL", "FLOAT", "DOUBLE",   "IFD",
+    "?",         "BYTE",   "ASCII", "SHORT",     "LONG",  "RATIONAL", "SBYTE",
+    "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE",   "IFD",
 };
 
 std::string HexText(uint64_t value, int digits) {
@@ -117,8 +117,8 @@ std::string EntryLocation(const std::string &directory, const TEntryHeader &h, P
                                                             : std::string_view("?");
     const int64_t size = TypeSize(h.Type);
     return "[" + directory + "] 0x" + HexText(h.Tag, 4) + " " + std::string(type) + " x" +
-           IntText(size > 0 ? h.Size / size : h.Size) + " @0x" + HexText(static_cast<uint64_t>(std::max<Pos>(offset, 0)), 8) +
-           "  ";
+           IntText(size > 0 ? h.Size / size : h.Size) + " @0x" +
+           HexText(static_cast<uint64_t>(std::max<Pos>(offset, 0)), 8) + "  ";
 }
 
 }  // namespace

@@ -107,7 +107,8 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
     EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
-    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"),
+              std::string::npos);
     EXPECT_TRUE(WithoutPlaces(info.DumpText).ends_with("\r\nUnknown = 9"));
 }
 
@@ -749,14 +750,14 @@ TEST(DirectoryWalk, ThumbnailBytesAreKeptOnlyWhole) {
     for (const uint32_t extra : {0u, 1u}) {
         const auto build = [&](uint32_t offset) {
             Tiff t;
-            const int ifd1 = t.Dir({t.Long(0x0201, {offset}),
-                                    t.Long(0x0202, {static_cast<uint32_t>(thumbnail.size()) + extra})});
+            const int ifd1 =
+                t.Dir({t.Long(0x0201, {offset}), t.Long(0x0202, {static_cast<uint32_t>(thumbnail.size()) + extra})});
             t.Dir({Tiff::Ascii(0x010F, "Maker")}, t.OffsetOf(ifd1));
             return t.Build();
         };
         const auto size = static_cast<uint32_t>(build(0).size());
-        const auto img = ReadJpeg("thumbnail.jpg", build(size) + thumbnail, nullptr,
-                                  exif::BuildEntries | exif::BuildThumbnail);
+        const auto img =
+            ReadJpeg("thumbnail.jpg", build(size) + thumbnail, nullptr, exif::BuildEntries | exif::BuildThumbnail);
         EXPECT_EQ(img->ExifInfo()->ThumbnailBytes, extra == 0 ? thumbnail : std::string());
     }
 }

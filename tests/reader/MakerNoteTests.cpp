@@ -346,7 +346,8 @@ void ExpectNewerNikonNote(const TImageInfo &info) {
     EXPECT_EQ(MakerValue(info, "ColorMode"), Quoted("COLOR"));
     EXPECT_EQ(MakerValue(info, "Quality"), Quoted("FINE   "));
     EXPECT_EQ(MakerValue(info, "LensInformation"), "24/1, 120/1, 7/2, 56/10");
-    EXPECT_NE(WithoutPlaces(info.MakerDumpText).find("\r\nLens information = 24.0-120.0(mm)  F3.5-F5.6"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.MakerDumpText).find("\r\nLens information = 24.0-120.0(mm)  F3.5-F5.6"),
+              std::string::npos);
     EXPECT_NE(WithoutPlaces(info.MakerDumpText).find("\r\nColor Mode = Mode 2 (Adobe RGB)"), std::string::npos);
 }
 
@@ -670,8 +671,9 @@ TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
 TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
     const auto img = CanonArrayFile(0x0001, {38, 7, 0, 4, 99, 0}, "canon-nocode");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
-              "\r\nSelf Timer =  0\r\nCompression Rate = RAW\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
+    EXPECT_EQ(
+        WithoutPlaces(info.MakerDumpText),
+        "\r\nSelf Timer =  0\r\nCompression Rate = RAW\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
     EXPECT_EQ(MakerValue(info, "Macro mode"), "<missing>");
     EXPECT_EQ(MakerValue(info, "Flash Mode"), "<missing>");
 }
@@ -680,7 +682,8 @@ TEST(CanonArrays, ShotInformationOfALongArrayGivesOnlyItsWhiteBalance) {
     const auto img =
         CanonArrayFile(0x0004, {68, 0, 128, 335, 213, 245, 0, 1, 0, 5, 0, 4, 0, 0, 7, 12, 0, 0, 216, 0}, "canon-shot");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nWhite balance = Sunny\r\nExposureInfo2 = 68, 0, 128, 335, 213, 245, 0, 1");
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
+              "\r\nWhite balance = Sunny\r\nExposureInfo2 = 68, 0, 128, 335, 213, 245, 0, 1");
     EXPECT_EQ(MakerValue(info, "White balance"), "Sunny");
     EXPECT_EQ(MakerValue(info, "Sequence Number"), "<missing>");
 }
@@ -770,8 +773,9 @@ TEST(MakerSamples, DecodedMakerValuesOfRealCameras) {
 TEST(MakerSamples, NikonLensOfARealD300) {
     const DecimalPoint point('.');
     const auto img = OpenSample("32-lens_data.jpeg");
-    EXPECT_NE(WithoutPlaces(img->ExifInfo()->MakerDumpText).find("\r\nLens information = 28.0-300.0(mm)  F3.5-F5.6\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        WithoutPlaces(img->ExifInfo()->MakerDumpText).find("\r\nLens information = 28.0-300.0(mm)  F3.5-F5.6\r\n"),
+        std::string::npos);
 }
 
 TEST(MakerSamples, FilesWhoseEditorsDroppedTheNoteHaveNoMakerEntries) {
