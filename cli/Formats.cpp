@@ -1,19 +1,57 @@
 #include "cli/Formats.h"
 
+#include <array>
+#include <charconv>
+#include <cmath>
 #include <map>
 #include <set>
 
 #include "cli/TextCodec.h"
+#include "exif/TextFormat.h"
 
 namespace cli {
 
 namespace {
 
-void AddRows(std::string &out, const std::vector<params::GridRow> &rows) {
+// A number as scripts read it: an integer's digits, a decimal in the
+// fewest digits that give it back, "." as separator whatever the locale;
+// "inf", "-inf", or "undef" (a rational over 0) for what no number is.
+std::string NumberText(const exif::TComponent &component) {
+    if (const int64_t *i = std::get_if<int64_t>(&component)) return exif::IntText(*i);
+    const double d = std::get<double>(component);
+    if (std::isnan(d)) return "undef";
+    if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
+    std::array<char, 32> buffer{};
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), d);
+    return std::string(buffer.data(), result.ptr);
+}
+
+// Several components as exiftool prints them: separated by blanks.
+std::string NumbersText(const std::vector<exif::TComponent> &numbers) {
+    std::string out;
+    for (const exif::TComponent &n : numbers) out += (out.empty() ? "" : " ") + NumberText(n);
+    return out;
+}
+
+std::string JsonNumber(const exif::TComponent &component) {
+    const std::string text = NumberText(component);
+    return text == "undef" || text == "inf" || text == "-inf" ? "null" : text;
+}
+
+// The value a row shows: its numbers with -n when it has any, else its text.
+const std::string &ShownValue(const std::string &value, const std::vector<exif::TComponent> &numbers, bool numeric,
+                              std::string &scratch) {
+    if (!numeric || numbers.empty()) return value;
+    scratch = NumbersText(numbers);
+    return scratch;
+}
+
+void AddRows(std::string &out, const std::vector<params::GridRow> &rows, bool numeric) {
+    std::string scratch;
     for (const params::GridRow &row : rows) {
         AppendTerminalValue(out, row.Name);
         out += '=';
-        AppendTerminalValue(out, row.Value);
+        AppendTerminalValue(out, ShownValue(row.Value, row.Numbers, numeric, scratch));
         out += '\n';
     }
 }
@@ -30,26 +68,32 @@ size_t ExportSize(const params::ImageView &view) {
 // The lines of the export file (see params::ExportText) for a terminal, with
 // LF line ends and every value escaped (one line a row whatever the values
 // hold), in UTF-8.
-void AddExportLines(std::string &out, const params::ImageView &view) {
+void AddExportLines(std::string &out, const params::ImageView &view, bool numeric) {
     out.reserve(out.size() + ExportSize(view) + ExportSize(view) / 8);
     out += "EXIF\n";
-    AddRows(out, view.Exif.Rows);
+    AddRows(out, view.Exif.Rows, numeric);
     out += "UserComment=";
     AppendTerminalValue(out, view.Exif.Comment);
     out += '\n';
     if (view.Iptc.Visible) {
         out += "\nIPTC\n";
-        AddRows(out, view.Iptc.Rows);
+        AddRows(out, view.Iptc.Rows, numeric);
     }
     if (view.Xmp.Visible) {
         out += "\nXMP\n";
-        AddRows(out, view.Xmp.Rows);
+        AddRows(out, view.Xmp.Rows, numeric);
     }
 }
 
 // A field's JSON value: a string, or for an XMP bag or sequence a list of
-// its items.
-std::string JsonValue(const Field &f) {
+// its items; with -n a number, or a list of numbers for several.
+std::string JsonValue(const Field &f, bool numeric) {
+    if (numeric && !f.Numbers.empty()) {
+        if (f.Numbers.size() == 1) return JsonNumber(f.Numbers.front());
+        std::string out = "[";
+        for (const exif::TComponent &n : f.Numbers) out += (out.size() > 1 ? ", " : "") + JsonNumber(n);
+        return out + "]";
+    }
     if (!f.IsList) return JsonString(f.Value);
     std::string out = "[";
     for (const std::string &item : f.Items) {
@@ -74,10 +118,14 @@ public:
         if (Opts.Listing) {
             out += TerminalText(r.View.Listing);
             out += '\n';
-        } else if (!Opts.Tags.empty()) {
-            for (const Field &f : r.Fields) out += TerminalValue(f.Name) + "=" + TerminalValue(f.Value) + "\n";
+        } else if (!Opts.Tags.empty() || Opts.Groups) {
+            // With -G each row is named by its key, which carries its group.
+            std::string scratch;
+            for (const Field &f : r.Fields)
+                out += TerminalValue(Opts.Groups ? f.Key : f.Name) + "=" +
+                       TerminalValue(ShownValue(f.Value, f.Numbers, Opts.Numeric, scratch)) + "\n";
         } else {
-            AddExportLines(out, r.View);
+            AddExportLines(out, r.View, Opts.Numeric);
         }
     }
 
@@ -90,7 +138,7 @@ private:
 class JsonFormatter : public Formatter {
 public:
     // The kind of file is one more key, unless only chosen tags are asked for.
-    explicit JsonFormatter(bool withFileType) : WithFileType(withFileType) {}
+    JsonFormatter(bool withFileType, bool numeric) : WithFileType(withFileType), Numeric(numeric) {}
     std::string Begin() override { return "["; }
 
     void File(const FileResult &r, std::string &out) override {
@@ -99,7 +147,7 @@ public:
         out += "  \"SourceFile\": " + JsonString(r.Name);
         if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
             out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(f.Key) + ": " + JsonValue(f);
+        for (const Field &f : r.Fields) out += ",\n  " + JsonString(f.Key) + ": " + JsonValue(f, Numeric);
         out += "\n}";
     }
 
@@ -107,6 +155,7 @@ public:
 
 private:
     bool WithFileType;
+    bool Numeric;
     bool First = true;
 };
 
@@ -114,12 +163,15 @@ private:
 // file whatever its values hold (line-oriented tools keep working).
 class CsvFormatter : public Formatter {
 public:
+    explicit CsvFormatter(bool numeric) : Numeric(numeric) {}
+
     void File(const FileResult &r, std::string &) override {
         Row row{r.Name, {}};
+        std::string scratch;
         for (const Field &f : r.Fields) {
             const std::string &key = f.Key;
             if (Known.insert(key).second) Header.push_back(key);
-            row.Values[key] = TerminalValue(f.Value);
+            row.Values[key] = TerminalValue(ShownValue(f.Value, f.Numbers, Numeric, scratch));
         }
         Rows.push_back(std::move(row));
     }
@@ -148,6 +200,7 @@ private:
         return out + "\r\n";
     }
 
+    bool Numeric;
     std::vector<std::string> Header;
     std::set<std::string> Known;
     std::vector<Row> Rows;
@@ -158,9 +211,9 @@ private:
 std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders) {
     switch (options.Format) {
         case OutputFormat::Json:
-            return std::make_unique<JsonFormatter>(options.Tags.empty());
+            return std::make_unique<JsonFormatter>(options.Tags.empty(), options.Numeric);
         case OutputFormat::Csv:
-            return std::make_unique<CsvFormatter>();
+            return std::make_unique<CsvFormatter>(options.Numeric);
         case OutputFormat::Text:
             break;
     }

@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <deque>
 #include <optional>
 #include <string_view>
 
@@ -27,6 +28,11 @@ constexpr const char *Usage =
     "  -c, --csv             CSV: a header row, then one row per file\n"
     "  -t, --tag=NAME        only the rows named NAME (repeatable, case-insensitive;\n"
     "                        a JSON key such as MakerNote:WhiteBalance also works)\n"
+    "  -n, --numeric         numbers instead of display text: a value's components\n"
+    "                        as stored (rationals as decimals, codes as their\n"
+    "                        number; JSON numbers in JSON); text stays text\n"
+    "  -G, --groups          keys carry their group: IFD0:Make, ExifIFD:FNumber,\n"
+    "                        GPS:..., IFD1:..., Canon:..., IPTC:..., XMP-dc:...\n"
     "  -r, --recursive       read the JPEG and TIFF files in folders, sorted by name;\n"
     "                        hidden files are skipped, symbolic links to folders\n"
     "                        are not followed\n"
@@ -37,12 +43,15 @@ constexpr const char *Usage =
     "                        byte for byte (Windows-1252, CR LF); only onto a new\n"
     "                        name or a regular file (a link is followed), never\n"
     "                        onto an input\n"
+    "  --thumbnail=PATH      write the JPEG thumbnail (IFD1) of one FILE to PATH,\n"
+    "                        - for standard output (as --export writes its file)\n"
     "  -l, --listing         print the reader's directory and maker-note listings\n"
     "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
     "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
     "  -V, --version         print the version and exit\n"
     "  -h, --help            print this help and exit\n"
     "  --                    end of options (for a file named -x.jpg)\n"
+    "A FILE named - is standard input. exiftool's -json, -csv and -ver work too.\n"
     "\n"
     "Exit status: 0 every file read with metadata; 1 a file could not be read (or\n"
     "output could not be written); 2 usage error; 3 a file was read but holds no\n"
@@ -54,17 +63,23 @@ constexpr const char *Usage =
     "  exifinfo --json -r ~/Pictures > pictures.json\n"
     "  exifinfo --export=photo.txt photo.jpg\n";
 
+// Options without a short form.
+constexpr int ThumbnailOption = 0x100;
+
 // The leading ":" tells a missing value from an unknown option.
-constexpr const char *ShortOptions = ":jct:rs:e:ld:Vh";
+constexpr const char *ShortOptions = ":jct:nGrs:e:ld:Vh";
 
 constexpr option LongOptions[] = {
     {"json", no_argument, nullptr, 'j'},
     {"csv", no_argument, nullptr, 'c'},
     {"tag", required_argument, nullptr, 't'},
+    {"numeric", no_argument, nullptr, 'n'},
+    {"groups", no_argument, nullptr, 'G'},
     {"recursive", no_argument, nullptr, 'r'},
     {"size", required_argument, nullptr, 's'},
     {"export", required_argument, nullptr, 'e'},
     {"listing", no_argument, nullptr, 'l'},
+    {"thumbnail", required_argument, nullptr, ThumbnailOption},
     {"decimal", required_argument, nullptr, 'd'},
     {"version", no_argument, nullptr, 'V'},
     {"help", no_argument, nullptr, 'h'},
@@ -112,6 +127,11 @@ std::string Conflict(const Options &o) {
         if (o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
             return "--export writes the whole export; it takes no other output option";
     }
+    if (!o.ThumbnailPath.empty()) {
+        if (o.Files.size() != 1) return "--thumbnail takes exactly one FILE";
+        if (!o.ExportPath.empty() || o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
+            return "--thumbnail writes the thumbnail only; it takes no other output option";
+    }
     if (o.Listing && (o.Format != OutputFormat::Text || !o.Tags.empty()))
         return "--listing prints the listings as text only";
     return {};
@@ -136,11 +156,27 @@ std::string OptionError(int c, const char *argument) {
 
 }  // namespace
 
+// exiftool's single-dash spellings of options this tool has, taken as the
+// tool's own (getopt would read "-json" as -j -s "on").
+struct TExiftoolSpelling {
+    std::string_view Exiftool;
+    std::string_view Own;
+};
+constexpr TExiftoolSpelling ExiftoolSpellings[] = {
+    {"-json", "--json"},
+    {"-csv", "--csv"},
+    {"-ver", "--version"},
+};
+
 Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::string &err) {
     // getopt's own messages start with argv[0]: the tool's name, not its path.
     std::vector<char *> args(argv, argv + argc);
     std::string name = "exifinfo";
     if (!args.empty()) args[0] = name.data();
+    std::deque<std::string> spelled;  // getopt takes mutable strings; these outlive the parse
+    for (size_t i = 1; i < args.size() && std::string_view(args[i]) != "--"; ++i)
+        for (const TExiftoolSpelling &spelling : ExiftoolSpellings)
+            if (spelling.Exiftool == args[i]) args[i] = spelled.emplace_back(spelling.Own).data();
     optind = 0;  // a full reset, so that a second parse starts afresh
     opterr = 0;
     bool formatGiven = false;
@@ -161,12 +197,19 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 if (value.empty()) return UsageError(err, "--tag wants a name");
                 o.Tags.push_back(value);
                 break;
+            case 'n':
+                o.Numeric = true;
+                break;
+            case 'G':
+                o.Groups = true;
+                break;
             case 'r':
                 o.Recursive = true;
                 break;
             case 's':
                 if (!ParseSize(value, o))
-                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480");
+                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480 "
+                                           "(exiftool's -s has no counterpart: the names are already short)");
                 break;
             case 'e':
                 if (value.empty()) return UsageError(err, "--export wants a file name");
@@ -174,6 +217,10 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 break;
             case 'l':
                 o.Listing = true;
+                break;
+            case ThumbnailOption:
+                if (value.empty()) return UsageError(err, "--thumbnail wants a file name, or - for standard output");
+                o.ThumbnailPath = value;
                 break;
             case 'd':
                 if (!ParseDecimal(value, o))

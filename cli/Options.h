@@ -15,8 +15,11 @@ struct Options {
     int32_t Width = 0;
     int32_t Height = 0;
     std::string ExportPath;
+    std::string ThumbnailPath;  // --thumbnail: a file, or "-" for standard output
     bool Listing = false;
     bool Recursive = false;
+    bool Numeric = false;  // values as numbers (-n)
+    bool Groups = false;   // keys as Group:Name (-G)
     OutputFormat Format = OutputFormat::Text;
     std::vector<std::string> Tags;  // UTF-8 as typed
     char Decimal = '.';

@@ -3,8 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <iterator>
 
 #ifdef _WIN32
@@ -28,6 +30,13 @@ namespace {
 // The common limit (ext4, XFS, Btrfs, NTFS in UTF-16 units) when the system
 // does not say.
 constexpr size_t UsualNameLimit = 255;
+
+std::string ReadAllOf(std::FILE *stream) {
+    std::string bytes;
+    std::array<char, 65536> chunk{};
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0;) bytes.append(chunk.data(), n);
+    return bytes;
+}
 
 }  // namespace
 
@@ -54,6 +63,16 @@ std::string LocaleDecimalSeparator() {
     wchar_t separator[8] = {};
     if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8) <= 1) return ".";
     return Utf8Of(fs::path(std::wstring(separator)));
+}
+
+void SetBinaryOutput(std::FILE *stream) {
+    std::fflush(stream);
+    _setmode(_fileno(stream), _O_BINARY);
+}
+
+std::string ReadStandardInput() {
+    _setmode(_fileno(stdin), _O_BINARY);
+    return ReadAllOf(stdin);
 }
 
 int CreateNewFile(const std::filesystem::path &path) {
@@ -156,6 +175,12 @@ std::string LocaleDecimalSeparator() {
     }
     std::setlocale(LC_NUMERIC, "C");
     return separator.empty() ? "." : separator;
+}
+
+void SetBinaryOutput(std::FILE *) {}
+
+std::string ReadStandardInput() {
+    return ReadAllOf(stdin);
 }
 
 int CreateNewFile(const std::filesystem::path &path) {

@@ -29,6 +29,12 @@ bool IsTerminal(std::FILE *stream);
 // set; on Windows the regional settings'. "." when there is none.
 std::string LocaleDecimalSeparator();
 
+// Bytes written to the stream go out unchanged (Windows would turn LF into CR LF).
+void SetBinaryOutput(std::FILE *stream);
+
+// All the bytes of standard input, read as bytes (no line-end conversion).
+std::string ReadStandardInput();
+
 // Creates `path` for writing, failing when it exists already; -1 on failure.
 int CreateNewFile(const std::filesystem::path &path);
 // Writes all of `bytes` to the descriptor, flushes it to the disk and closes

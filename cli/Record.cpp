@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <map>
 #include <numeric>
 #include <utility>
 
@@ -63,15 +64,36 @@ struct RowRef {
     RowGroup Group;
     const std::string *Name;
     const std::string *Value;
-    const params::GridRow *List = nullptr;  // an XMP bag or sequence
+    const params::GridRow *Row = nullptr;  // the grid's row (none for UserComment)
 };
+
+// The group -G names a row by.
+std::string OriginOf(const RowRef &row) {
+    switch (row.Group) {
+        case RowGroup::File:
+            return "File";
+        case RowGroup::Iptc:
+            return "IPTC";
+        case RowGroup::Xmp: {
+            const size_t colon = row.Name->find(':');
+            return "XMP-" + (colon == std::string::npos ? std::string("x") : row.Name->substr(0, colon));
+        }
+        case RowGroup::Exif:
+        case RowGroup::MakerNote:
+            break;
+    }
+    if (!row.Row) return "ExifIFD";  // UserComment
+    return row.Row->Group.empty() ? "Composite" : row.Row->Group;
+}
 
 Field FieldOf(const RowRef &row, std::string key) {
     Field f{row.Group, *row.Name, std::move(key), *row.Value};
-    if (row.List) {
+    if (row.Row && row.Row->IsList) {
         f.IsList = true;
-        f.Items = row.List->Items;
+        f.Items = row.Row->Items;
     }
+    f.Origin = OriginOf(row);
+    if (row.Row) f.Numbers = row.Row->Numbers;
     return f;
 }
 
@@ -88,15 +110,15 @@ std::vector<RowRef> RowsOf(const params::ImageView &view) {
             group = RowGroup::File;
         else if (rows[i].MakerNote)
             group = RowGroup::MakerNote;
-        refs.push_back({group, &rows[i].Name, &rows[i].Value});
+        refs.push_back({group, &rows[i].Name, &rows[i].Value, &rows[i]});
     }
     if (fileRows) refs.push_back({RowGroup::Exif, &UserCommentName, &view.Exif.Comment});
     if (view.Iptc.Visible)
         for (const params::GridRow &row : view.Iptc.Rows)
-            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Iptc, &row.Name, &row.Value});
+            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Iptc, &row.Name, &row.Value, &row});
     if (view.Xmp.Visible)
         for (const params::GridRow &row : view.Xmp.Rows)
-            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Xmp, &row.Name, &row.Value, row.IsList ? &row : nullptr});
+            if (!IsPlaceholder(row)) refs.push_back({RowGroup::Xmp, &row.Name, &row.Value, &row});
     return refs;
 }
 
@@ -133,19 +155,27 @@ bool MayBeSelected(const RowRef &row, std::string_view base, const std::vector<s
 
 }  // namespace
 
-std::vector<Field> FieldsOf(const params::ImageView &view) {
+std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
     std::vector<Field> fields;
     const std::vector<RowRef> rows = RowsOf(view);
     fields.reserve(rows.size());
     for (const RowRef &row : rows) fields.push_back(FieldOf(row, {}));
-    AssignKeys(fields);
+    if (style == KeyStyle::Grouped)
+        AssignGroupedKeys(fields);
+    else
+        AssignKeys(fields);
     return fields;
 }
 
 // Only the few rows a tag may name get a key: counting their base key over
 // the file costs far less than keying every row.
-std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags) {
-    if (tags.empty()) return FieldsOf(view);
+std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags,
+                                    KeyStyle style) {
+    if (tags.empty() || style == KeyStyle::Grouped) {
+        std::vector<Field> fields = FieldsOf(view, style);
+        std::erase_if(fields, [&](const Field &f) { return !Selected(f, tags); });
+        return fields;
+    }
     const std::vector<RowRef> rows = RowsOf(view);
     std::deque<std::string> compact;
     std::vector<std::string_view> bases;
@@ -202,6 +232,18 @@ void AssignKeys(std::vector<Field> &fields) {
             f.Key = KeyOf(f.Group, std::move(bases[order[k]]), end - run, ordinal);
         }
         run = end;
+    }
+}
+
+void AssignGroupedKeys(std::vector<Field> &fields) {
+    std::map<std::string, int> seen;
+    for (Field &f : fields) {
+        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string::npos
+                                     ? f.Name.substr(f.Name.find(':') + 1)
+                                     : BaseKey(f);
+        f.Key = f.Origin + ":" + name;
+        const int ordinal = ++seen[f.Key];
+        if (ordinal > 1) f.Key += "-" + exif::IntText(ordinal);
     }
 }
 

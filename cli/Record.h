@@ -23,20 +23,31 @@ struct Field {
     std::string Name;   // as the dialog shows it
     std::string Key;    // unique within the file, for JSON and CSV
     std::string Value;  // as the dialog shows it
-    // An XMP bag or sequence: its items, a list in JSON.
+    // An XMP bag or sequence, repeated IPTC datasets: its items, a list in JSON.
     bool IsList = false;
     std::vector<std::string> Items = {};
+    // The group a key names with -G: "File", the EXIF directory ("IFD0",
+    // "ExifIFD", "GPS", "IFD1", "SubIFD", ...), the maker ("Canon"),
+    // "Composite" for a computed row, "IPTC", "XMP-" and the prefix.
+    std::string Origin = {};
+    // The value as numbers (see params::GridRow::Numbers).
+    std::vector<exif::TComponent> Numbers = {};
 };
+
+// How keys are made: bare names made unique (the default), or each name
+// after its group (-G), "IFD0:Make", the same in every file.
+enum class KeyStyle { Bare, Grouped };
 
 // The fields of a view in the export's order: the EXIF rows, UserComment,
 // the IPTC rows, the XMP rows, each in its group (file rows, EXIF, maker
 // note, IPTC, XMP).
 // The placeholder rows of a view without data are left out.
-std::vector<Field> FieldsOf(const params::ImageView &view);
+std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style = KeyStyle::Bare);
 
 // The fields of a view that are among the selected tags (see Selected), with
 // the keys FieldsOf gives them; all fields when no tag is selected.
-std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags);
+std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags,
+                                    KeyStyle style = KeyStyle::Bare);
 
 // An IPTC description as a key: its words joined, each capitalised
 // ("Object name" -> "ObjectName", "Province/State" -> "ProvinceState").
@@ -48,6 +59,10 @@ std::string CompactName(std::string_view description);
 // "File:ImageWidth"); a name repeated within one group takes "-2", "-3", ...
 // from its second row on.
 void AssignKeys(std::vector<Field> &fields);
+// Gives every field the key "Origin:Name" (an IPTC description compacted,
+// an XMP name after "XMP-prefix:"); a key repeated within the file takes
+// "-2", "-3", ... from its second field on.
+void AssignGroupedKeys(std::vector<Field> &fields);
 
 // Whether a field is one of the selected tags: ASCII case-insensitive, by its
 // name, its key or (IPTC) its compact name. An empty selection takes all.

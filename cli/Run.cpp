@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.Separators = NameSeparators;
     request.DisplayName = params::NamePart(name, NameSeparators);
     request.WithListing = o.Listing;
+    request.WithNumbers = o.Numeric;
+    request.WithUnknownTags = o.Groups;
+    request.WithThumbnail = !o.ThumbnailPath.empty();
     return request;
 }
 
@@ -115,16 +119,71 @@ struct InputFile {
     bool Listed = false;
 };
 
+int ViewStatus(const InputFile &file, const params::ImageView &view);
+
+// The name that stands for standard input.
+constexpr std::string_view StandardInputName = "-";
+
+// Standard input's bytes in a file of their own while they are read (the
+// reader reads files by name); the file is readable by its owner only and
+// removed at the end. Its kind is found from its bytes, as any file's.
+class StandardInputFile {
+public:
+    StandardInputFile() {
+        const std::string bytes = ReadStandardInput();
+        std::error_code error;
+        const fs::path folder = fs::temp_directory_path(error);
+        if (error) return;
+        std::random_device random;
+        for (int attempt = 0; attempt < 16 && Path.empty(); ++attempt) {
+            const fs::path candidate = folder / ("exifinfo-stdin-" + std::to_string(random()));
+            const int fd = CreateNewFile(candidate);
+            if (fd < 0) continue;
+            fs::permissions(candidate, fs::perms::owner_read | fs::perms::owner_write, error);
+            Path = candidate;
+            if (!WriteAndClose(fd, bytes)) Failed = true;
+        }
+    }
+    ~StandardInputFile() {
+        std::error_code error;
+        if (!Path.empty()) fs::remove(Path, error);
+    }
+    StandardInputFile(const StandardInputFile &) = delete;
+    StandardInputFile &operator=(const StandardInputFile &) = delete;
+
+    bool Ok() const { return !Path.empty() && !Failed; }
+    std::string Name() const { return Utf8Of(Path); }
+
+private:
+    fs::path Path;
+    bool Failed = false;
+};
+
 // Reads one file; notes on stderr what went wrong. Returns the file's status,
 // or ExitSkipped for a file of a folder that no reader knows.
 int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     const std::string &name = file.Name;
+    if (name == StandardInputName && !file.Listed) {
+        const StandardInputFile input;
+        if (!input.Ok()) {
+            Note(name, "standard input could not be kept in a temporary file");
+            return ExitUnreadable;
+        }
+        view = params::BuildImageView(ReaderPath(input.Name()), RequestFor(o, name));
+        return ViewStatus(file, view);
+    }
     const std::string reason = file.Listed ? std::string() : NotAFileReason(name);
     if (!reason.empty()) {
         Note(name, reason);
         return ExitUnreadable;
     }
     view = params::BuildImageView(ReaderPath(name), RequestFor(o, name));
+    return ViewStatus(file, view);
+}
+
+// The status of a file read into `view`, its notes written on stderr.
+int ViewStatus(const InputFile &file, const params::ImageView &view) {
+    const std::string &name = file.Name;
     // Notes may quote the file's own text (an XMP attribute's value): its
     // control characters must not reach the terminal.
     for (const std::string &note : view.Notes) Note(name, EscapeUtf8Controls(note));
@@ -148,8 +207,8 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
 
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
                                   const params::ImageView &view) {
-    if (o.Format == OutputFormat::Text && tags.empty()) return {};
-    return SelectedFieldsOf(view, tags);
+    if (o.Format == OutputFormat::Text && tags.empty() && !o.Groups) return {};
+    return SelectedFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
 }
 
 // The named files, folders replaced by the image files under them.
@@ -246,6 +305,44 @@ int ExportRun(const Options &o) {
     return ExitUnreadable;
 }
 
+// The thumbnail's bytes to a file, written as the export is, or to
+// standard output.
+int ThumbnailRun(const Options &o) {
+    const std::string &name = o.Files.front();
+    const bool toOutput = o.ThumbnailPath == StandardInputName;
+    if (!toOutput && IsOneOfTheInputs(o.ThumbnailPath, o.Files)) {
+        Note(o.ThumbnailPath, "is the input file; writing the thumbnail would destroy it");
+        return ExitUsage;
+    }
+    params::ImageView view;
+    const int status = ReadView(o, {name, false}, view);
+    if (status == ExitUnreadable) return status;
+    if (view.Thumbnail.empty()) {
+        Note(name, "no JPEG thumbnail (IFD1 points to none that lies wholly inside the file)");
+        return ExitNoMetadata;
+    }
+    if (toOutput) {
+        Output out(stdout);
+        SetBinaryOutput(stdout);
+        out.Write(view.Thumbnail);
+        if (out.Finish()) return status;
+        Complain("cannot write to standard output: " + out.Error());
+        return ExitUnreadable;
+    }
+    std::string error;
+    switch (WriteReplacing(o.ThumbnailPath, view.Thumbnail, error)) {
+        case ExportResult::Written:
+            return status;
+        case ExportResult::Refused:
+            Complain(EscapeUtf8Controls(error));
+            return ExitUsage;
+        case ExportResult::Failed:
+            break;
+    }
+    Complain(EscapeUtf8Controls(error));
+    return ExitUnreadable;
+}
+
 int PrintRun(const Options &o) {
     SkippedFiles skipped;
     std::vector<InputFile> files;
@@ -253,6 +350,7 @@ int PrintRun(const Options &o) {
     Output out(stdout);
     const std::unique_ptr<Formatter> formatter = MakeFormatter(o, files.size() > 1 || o.Recursive);
     const std::vector<std::string> &tags = o.Tags;
+    std::vector<bool> tagMatched(tags.size(), false);
     // One file's text, written at once; its buffer serves every file.
     std::string block;
     out.Write(formatter->Begin());
@@ -269,6 +367,9 @@ int PrintRun(const Options &o) {
             status = Worse(status, fileStatus);
             if (fileStatus == ExitUnreadable) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
+            for (size_t t = 0; t < tags.size(); ++t)
+                for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)
+                    tagMatched[t] = Selected(fields[f], {tags[t]});
             block.clear();
             formatter->File({files[i].Name, view, fields}, block);
             out.Write(block);
@@ -276,6 +377,9 @@ int PrintRun(const Options &o) {
     }
     out.Write(formatter->End());
     skipped.Report();
+    // A name that matched nothing is most often a misspelling: said, not an error.
+    for (size_t t = 0; t < tags.size(); ++t)
+        if (!tagMatched[t]) Complain("--tag " + EscapeUtf8Controls(tags[t]) + ": no row of that name in any file");
     if (!out.Finish()) {
         Complain("cannot write to standard output: " + out.Error());
         return Worse(status, ExitUnreadable);
@@ -287,6 +391,7 @@ int PrintRun(const Options &o) {
 
 int Run(const Options &o) {
     ApplyDecimal(o);
+    if (!o.ThumbnailPath.empty()) return ThumbnailRun(o);
     if (o.ExportPath.empty()) return PrintRun(o);
     if (!ExportHoldsSeparator()) {
         Complain("--decimal locale: the locale's separator " + EscapeUtf8Controls(exif::DecimalSeparator()) +

@@ -130,6 +130,11 @@ void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
     }
 }
 
+// An entry of the thumbnail's directory or of a raw's other images.
+bool OfOtherImage(const exif::TTagEntry &entry) {
+    return entry.Directory == "IFD1" || entry.Directory.starts_with("SubIFD");
+}
+
 ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &fileName, const ViewRequest &request,
                     int32_t width, int32_t height) {
     ExifView view;
@@ -146,19 +151,34 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         {"ImageWidth", DecimalText(width)},
         {"ImageHeight", DecimalText(height)},
     };
+    if (request.WithNumbers) {
+        view.Rows[1].Numbers = {static_cast<int64_t>(img.FileSize)};
+        view.Rows[2].Numbers = {int64_t{width}};
+        view.Rows[3].Numbers = {int64_t{height}};
+    }
     // The reader is dropped once the view is built: its texts are taken, not
     // copied.
     exif::TImageInfo &info = *img.ExifInfo();
     view.Rows.reserve(view.Rows.size() + static_cast<size_t>(info.EntryCount()));
-    for (exif::TTagEntry &entry : info.StoredEntries()) {
-        if (entry.Name == UserCommentName) {
-            view.Comment = TextBoxText(entry.Value);
-            continue;
+    // Which entries go last, told before any entry's texts are taken.
+    const std::span<exif::TTagEntry> entries = info.StoredEntries();
+    std::vector<bool> last(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) last[i] = OfOtherImage(entries[i]);
+    for (const bool otherImages : {false, true}) {
+        for (size_t i = 0; i < entries.size(); ++i) {
+            exif::TTagEntry &entry = entries[i];
+            if (last[i] != otherImages) continue;
+            if (entry.Name == UserCommentName) {
+                if (!otherImages) view.Comment = TextBoxText(entry.Value);
+                continue;
+            }
+            GridRow &row = view.Rows.emplace_back();
+            row.MakerNote = entry.MakerNote != 0;
+            if (request.WithNumbers) row.Numbers = exif::EntryComponents(entry);
+            TakeCellValue(entry, row.Value);
+            row.Name = std::move(entry.Name);
+            row.Group = std::move(entry.Directory);
         }
-        GridRow &row = view.Rows.emplace_back();
-        row.MakerNote = entry.MakerNote != 0;
-        TakeCellValue(entry, row.Value);
-        row.Name = std::move(entry.Name);
     }
     return view;
 }
@@ -171,7 +191,9 @@ IptcView IptcViewOf(const exif::TimgData &img, bool opened) {
     data.ParseOwnerSegment();
     for (int32_t i = 0; i < data.EntryCount(); ++i) {
         const exif::TTagEntry entry = data.EntryAt(i);
-        view.Rows.push_back({entry.Description, entry.Value});
+        GridRow &row = view.Rows.emplace_back(GridRow{entry.Description, entry.Value});
+        row.Items = data.ItemsAt(i);
+        row.IsList = !row.Items.empty();
     }
     if (view.Rows.empty()) view.Rows.resize(1);
     return view;
@@ -214,13 +236,17 @@ exif::TReaderParts ReaderParts() {
 ImageView BuildImageView(const std::string &fileName, const ViewRequest &request) {
     ImageView view;
     // The listings are text nobody reads unless asked for.
-    exif::TimgData img(request.WithListing ? exif::BuildAll : exif::BuildEntries, ReaderParts());
+    exif::TimgData img((request.WithListing ? exif::BuildAll : exif::BuildEntries) |
+                           (request.WithUnknownTags ? exif::BuildUnknown : 0) |
+                           (request.WithThumbnail ? exif::BuildThumbnail : 0),
+                       ReaderParts());
     view.Opened = img.OpenImageFile(fileName);
     view.Kind = img.Kind;
     view.Failure = img.Failure;
     view.Notes = img.Notes;
     if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");
     const bool exifEntries = img.ExifInfo() && img.ExifInfo()->EntryCount() > 0;
+    if (request.WithThumbnail && img.ExifInfo()) view.Thumbnail = std::move(img.ExifInfo()->ThumbnailBytes);
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);

@@ -13,6 +13,7 @@
 
 #include "exif/ImgData.h"
 #include "exif/TagEntry.h"
+#include "exif/ValueRender.h"
 
 namespace params {
 
@@ -22,12 +23,25 @@ struct GridRow {
     // The row is an entry of the camera maker's note: the grid does not show
     // it, the command-line tool names the row's group by it.
     bool MakerNote = false;
-    // An XMP bag or sequence: Value joins its items with ", " for the grid
-    // and the export, the command-line tool's JSON gives them as a list.
+    // An XMP bag or sequence, or a repeatable IPTC dataset (keywords,
+    // supplemental categories): Value joins its items (XMP with ", ", IPTC
+    // with ",") for the grid and the export, the command-line tool's JSON
+    // gives them as a list.
     bool IsList = false;
     std::vector<std::string> Items = {};
+    // Where the row comes from: an EXIF row its entry's directory ("IFD0",
+    // "ExifIFD", "GPS", "IFD1", "SubIFD", a maker's name, see
+    // exif::TTagEntry::Directory); empty for the file rows and the other tabs.
+    std::string Group = {};
+    // The value as numbers (only with ViewRequest::WithNumbers): an EXIF
+    // row's components as its bytes hold them, a file row's number; empty for
+    // a value that is text.
+    std::vector<exif::TComponent> Numbers = {};
 };
 
+// The rows of the main image's directories (IFD0 and the ones it points to,
+// maker note included) come first, those of the thumbnail's (IFD1) and of a
+// raw's other images (SubIFD...) after them.
 struct ExifView {
     std::vector<GridRow> Rows;  // at least one row
     std::string Comment;        // the comment box's text
@@ -67,6 +81,9 @@ struct ViewRequest {
     std::string_view Separators = HostPathSeparators;
     std::string DisplayName;     // when not empty, the FileName row shows it instead of the name part of the path
     bool WithListing = false;    // fill ImageView::Listing (directory + maker-note listings)
+    bool WithNumbers = false;    // fill GridRow::Numbers
+    bool WithUnknownTags = false;  // EXIF rows also for the tags no table names ("Tag0xABCD")
+    bool WithThumbnail = false;    // fill ImageView::Thumbnail
 };
 
 struct ImageView {
@@ -82,6 +99,7 @@ struct ImageView {
     IptcView Iptc;        // as BuildIptcView gives it
     XmpView Xmp;
     std::string Listing;  // only with WithListing
+    std::string Thumbnail;  // only with WithThumbnail: the JPEG thumbnail's bytes (IFD1), when whole
 };
 
 // The reader as this view composes it: with the maker-note registry and the

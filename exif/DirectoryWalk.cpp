@@ -21,7 +21,8 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagSubIFDs = 0x014A, TagExifPointer = 0x8769, TagGpsPointer = 0x8825, TagExifVersion = 0x9000,
                    TagMakerNote = 0x927C, TagUserComment = 0x9286, TagPixelXDimension = 0xA002,
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005, TagXmp = 0x02BC, TagIptcNaa = 0x83BB,
-                   TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE;
+                   TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE, TagThumbnailOffset = 0x0201,
+                   TagThumbnailLength = 0x0202;
 constexpr std::array<uint16_t, 17> ActedOn = {
     TagImageWidth,      TagImageLength,     TagMake,           TagModel,     TagSubIFDs,     TagExifPointer,
     TagGpsPointer,      TagExifVersion,     TagMakerNote,      TagUserComment, TagPixelXDimension,
@@ -80,7 +81,37 @@ TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
 
 constexpr Pos EntrySize = 12;
 
+// The names of the TIFF field types, as listings show them.
+constexpr std::array<std::string_view, 14> TypeNames = {
+    "?",         "BYTE",   "ASCII", "SHORT",     "LONG",  "RATIONAL", "SBYTE",
+    "UNDEFINED", "SSHORT", "SLONG", "SRATIONAL", "FLOAT", "DOUBLE",   "IFD",
+};
+
+std::string HexText(uint64_t value, int digits) {
+    static constexpr std::string_view Digits = "0123456789ABCDEF";
+    std::string out(static_cast<size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0 && value != 0; --i, value >>= 4) out[static_cast<size_t>(i)] = Digits[value & 15];
+    return out;
+}
+
+// A listing line's account of where an entry stands: its directory, tag
+// number, field type, component count and the offset of its value from the
+// TIFF header ("[ExifIFD] 0x829A RATIONAL x1 @0x000000AE  ").
+std::string EntryLocation(const std::string &directory, const TEntryHeader &h, Pos offset) {
+    const std::string_view type = h.Type < TypeNames.size() ? TypeNames[h.Type]
+                                  : h.Type == TypeUtf8      ? std::string_view("UTF-8")
+                                                            : std::string_view("?");
+    const int64_t size = TypeSize(h.Type);
+    return "[" + directory + "] 0x" + HexText(h.Tag, 4) + " " + std::string(type) + " x" +
+           IntText(size > 0 ? h.Size / size : h.Size) + " @0x" +
+           HexText(static_cast<uint64_t>(std::max<Pos>(offset, 0)), 8) + "  ";
+}
+
 }  // namespace
+
+std::string UnknownTagName(uint16_t tag) {
+    return "Tag0x" + HexText(tag, 4);
+}
 
 void TDirectoryWalk::SizeBudget(int64_t metadataBytes) {
     if (WalkBudget.Sized) return;
@@ -105,14 +136,32 @@ bool TDirectoryWalk::KeepBytes(int64_t bytes) {
     return true;
 }
 
-void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
+void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory) {
     SizeBudget(Info.Length());
     TWalkContext c;
     c.View = Info;
     c.Base = base;
     c.Limit = limit;
     c.Kind = kind;
+    c.Directory = !directory.empty() ? directory : kind == KindGps ? "GPS" : "IFD0";
     WalkDirectoryAt(c, start);
+    if (c.Directory == "IFD0") WalkThumbnailDirectory(c, start);
+}
+
+// IFD0's entries are followed by the offset of the next directory: IFD1, the
+// thumbnail's (0 when there is none). It is walked as any sub-directory is,
+// after IFD0 and all it points to; the directories after it (a multi-page
+// file's further pages) are not.
+void TDirectoryWalk::WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0) {
+    const int64_t n = c.View.ReadWord(ifd0);
+    const Pos next = ifd0 + 2 + EntrySize * n;
+    if (c.View.Available(next, 4) < 4 || c.View.ReadOffset(next) == 0) return;
+    FollowPointer(c, next, KindMain, "IFD1");
+    // The thumbnail is kept only when it lies wholly inside the bytes.
+    if (Info.Builds(BuildThumbnail) && ThumbnailOffset >= 0 && ThumbnailLength > 0 &&
+        ThumbnailLength <= TImageInfo::MaxBytesKept &&
+        c.View.Available(ThumbnailOffset + c.Base, ThumbnailLength) == ThumbnailLength)
+        Info.ThumbnailBytes = Bytes(c.View.Region(ThumbnailOffset + c.Base, ThumbnailLength));
 }
 
 void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
@@ -168,7 +217,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     const TTagRow &row = TagRowOf(h.Tag, c.Kind);
     const bool known = !IsDefaultRow(row);
     // A tag without a row makes only a listing line, unless the walk acts on it.
-    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag)) return;
+    const bool storesUnknown = Info.Builds(BuildUnknown | BuildEntries);
+    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag) && !storesUnknown) return;
     std::string text;
     // ASCII text ends at its first NUL: what follows is padding.
     if (h.Type == TypeAscii)
@@ -202,6 +252,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
     if (Info.Builds(BuildListing)) {
         Info.DumpText += "\r\n";
+        Info.DumpText += EntryLocation(c.Directory, h, valuePos - c.Base);
         Info.DumpText += TagDescription(row);
         Info.DumpText += " = ";
         Info.DumpText += text;
@@ -209,12 +260,18 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
     HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
 
-    if (Info.Builds(BuildEntries) && known) {
+    if (Info.Builds(BuildEntries) && (known || storesUnknown)) {
         try {
             Info.AddBuiltEntry([&](TTagEntry &e) {
                 TakeRowIdentity(e, row);
+                if (!known) {
+                    e.Tag = h.Tag;
+                    e.Name = UnknownTagName(h.Tag);
+                }
                 e.Description = TagDescription(row);
                 e.DataType = static_cast<uint16_t>(h.Type);
+                e.Directory = c.Directory;
+                e.BigEndian = c.View.BigEndian;
                 e.Value = std::move(text);
                 e.RawLength = static_cast<int32_t>(raw.size());
                 e.Raw = std::move(raw);
@@ -231,6 +288,14 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
 void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw,
                                   const std::string &text, Pos valuePos) {
+    // The thumbnail's directory tells nothing of the file's image or camera:
+    // only the directories it points to are walked.
+    if (c.Directory == "IFD1") {
+        if (tag == TagThumbnailOffset || tag == TagThumbnailLength)
+            (tag == TagThumbnailOffset ? ThumbnailOffset : ThumbnailLength) =
+                static_cast<uint32_t>(RoundToInt32(NumericValue(c.View, raw, type)));
+        if (tag != TagSubIFDs) return;
+    }
     switch (tag) {
         case TagImageWidth:
         case TagPixelXDimension:
@@ -267,12 +332,16 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             if (c.Kind == KindMain && Info.XmpBytes.empty()) Info.XmpBytes = raw;
             break;
         case TagSubIFDs:
+            FollowSubImages(c, raw, valuePos);
+            break;
         case TagExifPointer:
+            FollowPointer(c, valuePos, KindMain, "ExifIFD");
+            break;
         case TagInteropPointer:
-            FollowPointer(c, valuePos, KindMain);
+            FollowPointer(c, valuePos, KindMain, "InteropIFD");
             break;
         case TagGpsPointer:
-            FollowPointer(c, valuePos, KindGps);
+            FollowPointer(c, valuePos, KindGps, "GPS");
             break;
         default:
             break;
@@ -281,17 +350,29 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
 
 // A sub-directory is walked unless it was walked already (a cycle) or lies too
 // deep; whatever fails inside it ends only that sub-directory.
-void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind) {
+void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind, std::string directory) {
     const Pos target = c.View.ReadOffset(valuePos) + c.Base;
     if (c.Level >= TImageInfo::MaxDirectoryLevel || Visited.count(target) != 0) return;
     TWalkContext sub = c;
     sub.Kind = kind;
     sub.Level = c.Level + 1;
+    sub.Directory = std::move(directory);
     try {
         WalkDirectoryAt(sub, target);
     } catch (const std::exception &) {
         // Entries stored so far stay; the parent directory goes on.
     }
+}
+
+// A raw's SubIFDs entry holds one offset per image, LONG values (an entry
+// typed IFD is passed over as entries of type 13 are): "SubIFD", "SubIFD1",
+// "SubIFD2", ... in the entry's order. Only the offsets the walk kept are
+// followed, each bounded as any sub-directory is.
+void TDirectoryWalk::FollowSubImages(const TWalkContext &c, const Bytes &raw, Pos valuePos) {
+    const size_t count = raw.size() / 4;
+    for (size_t i = 0; i < count; ++i)
+        FollowPointer(c, valuePos + static_cast<Pos>(4 * i), KindMain,
+                      i == 0 ? std::string("SubIFD") : "SubIFD" + IntText(static_cast<int64_t>(i)));
 }
 
 // ------------------------------------------------------------ maker-note walk
@@ -376,6 +457,7 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     c.B = layout.B;
     c.A = layout.A;
     c.SubDirectories = layout.SubDirectories;
+    c.Directory = layout.Group;
     if (Info.Owner) c.Outer = *Info.Owner;
     NoteDirectoriesVisited.clear();
     NoteDirectoriesVisited.insert(layout.D + 1);
@@ -437,8 +519,9 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     const std::string_view label = row ? row->Description : std::string_view("Unknown");
     if (SameTextAscii(label, "SKIP")) return;
     if (!Info.Builds(BuildEntries)) return;
-    // A tag without a row makes only a listing line.
-    if (!row && !Info.Builds(BuildListing)) return;
+    // A tag without a row makes only a listing line, unless unknown tags are stored.
+    const bool storesUnknown = Info.Builds(BuildUnknown);
+    if (!row && !Info.Builds(BuildListing) && !storesUnknown) return;
 
     Bytes raw(value);
     const std::string_view rendered = value.substr(0, RenderedValueBytes);
@@ -475,10 +558,13 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
         AsUtf8Text(subValue);
         BoundShownText(subValue);
         if (!KeepBytes(static_cast<int64_t>(subLabel.size() + subValue.size()))) return;
-        Info.AddMakerValue(subLabel, subValue, TypeAscii);
+        Info.AddMakerValue(subLabel, subValue, TypeAscii, c.Directory);
     }
     if (Info.Builds(BuildListing)) {
-        const std::string line = "\r\n" + std::string(label) + " = ";
+        // A value in the note is placed by its offset from the note's first
+        // byte, one outside it by its offset as stored.
+        const Pos place = located.InNote ? located.Position - 1 : (h.Size > 4 ? c.View.ReadOffset(h.ValueField) : 0);
+        const std::string line = "\r\n" + EntryLocation(c.Directory, h, place) + std::string(label) + " = ";
         Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
     }
     if (out.StoreShown) {
@@ -487,7 +573,12 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     }
     // A note's row of tag number 0 (the version of one of its sub-directories)
     // is listed, not stored.
-    if (row && row->Tag != 0 && !out.SubEntriesOnly) StoreMakerEntry(*row, h.Type, std::move(text), std::move(raw));
+    if (row && row->Tag != 0 && !out.SubEntriesOnly) {
+        StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
+    } else if (!row && storesUnknown) {
+        const std::string name = UnknownTagName(h.Tag);
+        StoreMakerEntry(c, TTagRow{h.Tag, name, "Unknown", "", "", nullptr}, h.Type, std::move(text), std::move(raw));
+    }
 }
 
 // The text of a MakerNote entry: what the walk rendered for a note it
@@ -499,13 +590,16 @@ std::string TDirectoryWalk::MakerNoteText(const Bytes &raw, int64_t size, Pos va
     return "(" + IntText(size) + " bytes, " + (make.empty() ? std::string("unknown maker") : make) + ")";
 }
 
-void TDirectoryWalk::StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw) {
+void TDirectoryWalk::StoreMakerEntry(const TWalkContext &c, const TTagRow &row, unsigned type, std::string text,
+                                     Bytes raw) {
     try {
         Info.AddBuiltEntry([&](TTagEntry &e) {
             TakeRowIdentity(e, row);
             e.Description = row.Description;
             e.MakerNote = 1;
             e.DataType = static_cast<uint16_t>(type);
+            e.Directory = c.Directory;
+            e.BigEndian = c.View.BigEndian;
             e.Value = std::move(text);
             e.Raw = std::move(raw);
         });

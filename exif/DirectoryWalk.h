@@ -29,6 +29,8 @@ struct TWalkContext {
     int64_t D = 0, B = 0, A = 0;
     tEndInd Outer;
     std::span<const TMakerSubDirectory> SubDirectories;
+    // The directory's name, which its entries carry (see TTagEntry::Directory).
+    std::string Directory = "IFD0";
 };
 
 // Where a maker-note entry's value lies: inside the note at Position, or in
@@ -45,13 +47,18 @@ struct TImageFacts {
     bool Reduced = false;  // a reduced-resolution copy (a preview, a thumbnail)
 };
 
+// The name of an entry no table names: "Tag0x" and its number in hex.
+std::string UnknownTagName(uint16_t tag);
+
 class TDirectoryWalk {
 public:
     // The maker-note registry is the TImageInfo's: the walk asks it to
     // decode each note it meets.
     explicit TDirectoryWalk(TImageInfo &info);
 
-    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
+    // `directory` names the first directory; empty for IFD0 (GPS for a GPS
+    // block). IFD0's next directory, the thumbnail's IFD1, is walked after it.
+    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory = {});
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
 
     const TWalkBudget &Budget() const { return WalkBudget; }
@@ -66,6 +73,7 @@ private:
     int64_t EntriesLooked = 0;
     int64_t BytesKeptSoFar = 0;
     TImageFacts *Image = nullptr;  // the directory being walked
+    int64_t ThumbnailOffset = -1, ThumbnailLength = -1;  // as IFD1 gives them
 
     void SizeBudget(int64_t metadataBytes);
     bool ChargeEntry();
@@ -80,8 +88,10 @@ private:
     std::string MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base);
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);
-    void FollowPointer(const TWalkContext &c, Pos valuePos, int kind);
-    void StoreMakerEntry(const TTagRow &row, unsigned type, std::string text, Bytes raw);
+    void FollowPointer(const TWalkContext &c, Pos valuePos, int kind, std::string directory);
+    void FollowSubImages(const TWalkContext &c, const Bytes &raw, Pos valuePos);
+    void WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0);
+    void StoreMakerEntry(const TWalkContext &c, const TTagRow &row, unsigned type, std::string text, Bytes raw);
 };
 
 }  // namespace exif

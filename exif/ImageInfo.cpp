@@ -34,8 +34,8 @@ TDirectoryWalk &TImageInfo::Walker() {
     return *Walk;
 }
 
-void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind) {
-    Walker().WalkDirectory(start, base, limit, kind);
+void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory) {
+    Walker().WalkDirectory(start, base, limit, kind, directory);
 }
 
 void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
@@ -84,7 +84,8 @@ int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
 }
 
 
-void TImageInfo::AddMakerValue(const std::string &name, const std::string &value, uint16_t type) {
+void TImageInfo::AddMakerValue(const std::string &name, const std::string &value, uint16_t type,
+                               std::string_view directory) {
     if (!Builds(BuildEntries)) return;
     try {
         AddBuiltEntry([&](TTagEntry &e) {
@@ -96,6 +97,7 @@ void TImageInfo::AddMakerValue(const std::string &name, const std::string &value
             e.Value = value;
             e.Raw = value;
             e.RawLength = static_cast<int32_t>(value.size());
+            e.Directory = directory;
         });
     } catch (const std::exception &) {
         // A sub-entry that cannot be stored is simply missing.

@@ -20,8 +20,17 @@ namespace exif {
 class TimgData;
 class TImageInfo;
 
-// What a walk builds: the text listings, the entry list, or both.
-enum BuildModes : int32_t { BuildListing = 2, BuildEntries = 4, BuildAll = 255 };
+// What a walk builds: the text listings, the entry list, or both; with
+// BuildUnknown added, the entry list also holds the tags no table names, as
+// "Tag0xABCD" (a consumer that keys entries by their directory asks for them).
+// BuildThumbnail keeps the bytes of the JPEG thumbnail IFD1 points to.
+enum BuildModes : int32_t {
+    BuildListing = 2,
+    BuildEntries = 4,
+    BuildAll = 255,
+    BuildUnknown = 256,
+    BuildThumbnail = 512
+};
 
 // A directory inside a maker note, reached from an entry of the note: the
 // entry's tag, and the table of the directory's own tags. The entry holds the
@@ -36,12 +45,14 @@ struct TMakerSubDirectory {
 // 0-based note offset D; a value offset m designating note position
 // m - B + D + 2, or, when the value does not lie inside the note, the
 // enclosing data's position A + m; the note's byte order; the directories
-// inside the note, sorted by tag, walked by the same rules.
+// inside the note, sorted by tag, walked by the same rules; the maker's
+// name, which the note's entries carry as their directory.
 struct TMakerNoteLayout {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     bool BigEndian = false;
     std::span<const TMakerSubDirectory> SubDirectories;
+    std::string_view Group = "MakerNotes";
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,
@@ -83,7 +94,8 @@ public:
     // --- entry store ---
     int32_t AddEntry(const TTagEntry &entry);
     int32_t AddEntry(TTagEntry &&entry);
-    void AddMakerValue(const std::string &name, const std::string &value, uint16_t type);
+    void AddMakerValue(const std::string &name, const std::string &value, uint16_t type,
+                       std::string_view directory = {});
     int32_t EntryCount() const { return Count; }
     // Slots are counted 25 at a time, keeping one free after the last entry.
     int32_t Capacity() const { return Slots; }
@@ -102,7 +114,8 @@ public:
     // --- walks (see TDirectoryWalk) ---
     // Walks the directory whose entry count is at `start`; stored offsets are
     // turned into positions by adding `base`.
-    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind);
+    // `directory` names it (see TDirectoryWalk::WalkDirectory).
+    void WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory = {});
     // Walks a maker note's directory (entry count at 0-based offset d of the
     // note); a value offset m designates note position m - b + d + 2, or the
     // owner's buffer at a + m when the value does not lie inside the note.
@@ -122,7 +135,7 @@ public:
     // gives only a listing's layout).
     bool DecodeMakerNote(std::string_view note, int64_t offset);
 
-    bool Builds(int32_t mode) const { return BuildMode == mode || BuildMode == BuildAll; }
+    bool Builds(int32_t mode) const { return (BuildMode & mode) == mode; }
     const TWalkBudget &Budget() const;
     // Entries looked at and value bytes kept so far by this set's walks.
     int64_t EntriesLookedAt() const;
@@ -151,6 +164,10 @@ public:
     // Blocks other readers read, kept whole: IPTC datasets (tag 33723),
     // Photoshop image resources (34377) and the XMP packet (700).
     Bytes IptcBytes, PhotoshopBytes, XmpBytes;
+    // The JPEG thumbnail of IFD1 (JPEGInterchangeFormat, -Length), with
+    // BuildThumbnail; empty when there is none or it does not lie wholly
+    // inside the bytes walked.
+    Bytes ThumbnailBytes;
 
     // Directories are nested at most this deep below the first one.
     static constexpr int MaxDirectoryLevel = 16;

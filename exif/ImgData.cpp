@@ -225,6 +225,9 @@ void TimgData::WalkExifBlock(const containers::TBlock &block) {
             case containers::TExifRole::Gps:
                 Exif->WalkDirectory(start, 1, size, KindGps);
                 break;
+            case containers::TExifRole::ExifIfd:
+                Exif->WalkDirectory(start, 1, size, KindMain, "ExifIFD");
+                break;
             default:
                 Exif->WalkDirectory(start, 1, size, KindMain);
                 break;

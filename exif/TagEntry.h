@@ -63,6 +63,12 @@ struct TTagEntry {
     std::string FormatPattern;  // one-argument format applied after rendering
     int32_t RawLength = 0;      // raw byte count (IPTC rows: maximum length)
     RenderFn Render = nullptr;  // optional rendering function
+    // The directory the entry was read from: "IFD0", "ExifIFD", "GPS",
+    // "InteropIFD", "IFD1" (the thumbnail's), "SubIFD", "SubIFD1", ... (a
+    // raw's images); a maker-note entry's, its maker ("Canon"). Empty for an
+    // entry no walk read (IPTC datasets, computed rows).
+    std::string Directory;
+    bool BigEndian = false;  // the byte order Raw is in
 };
 
 inline const TTagEntry EmptyEntry{};

@@ -189,6 +189,75 @@ double NumericValue(const tEndInd &order, std::string_view raw, unsigned type) {
     return 0;
 }
 
+namespace {
+
+// A component's bits as unsigned, in the reader's byte order.
+uint64_t UnsignedBits(const tEndInd &order, std::string_view component) {
+    uint64_t bits = 0;
+    for (size_t k = 0; k < component.size(); ++k) {
+        const size_t i = order.BigEndian ? k : component.size() - 1 - k;
+        bits = (bits << 8) | static_cast<uint8_t>(component[i]);
+    }
+    return bits;
+}
+
+// The same read as a signed number of the component's width.
+int64_t SignedBits(const tEndInd &order, std::string_view component) {
+    const uint64_t bits = UnsignedBits(order, component);
+    const unsigned width = static_cast<unsigned>(component.size()) * 8;
+    const uint64_t sign = uint64_t{1} << (width - 1);
+    return static_cast<int64_t>(bits ^ sign) - static_cast<int64_t>(sign);
+}
+
+double Quotient(int64_t numerator, int64_t denominator) {
+    return denominator == 0 ? std::numeric_limits<double>::quiet_NaN()
+                            : static_cast<double>(numerator) / static_cast<double>(denominator);
+}
+
+}  // namespace
+
+std::vector<TComponent> EntryComponents(const TTagEntry &entry) {
+    const unsigned type = entry.DataType;
+    const int size = TypeSize(type);
+    if (size == 0 || type == TypeAscii || type == TypeUndefined || type == TypeUtf8) return {};
+    tEndInd order;
+    order.SetBuffer(entry.Raw);
+    order.BigEndian = entry.BigEndian;
+    const auto componentSize = static_cast<size_t>(size);
+    const size_t count = entry.Raw.size() / componentSize;
+    std::vector<TComponent> out;
+    out.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const std::string_view c = order.Region(static_cast<Pos>(i * componentSize) + 1, size);
+        switch (type) {
+            case TypeByte:
+            case TypeShort:
+            case TypeLong:
+                out.emplace_back(static_cast<int64_t>(UnsignedBits(order, c)));
+                break;
+            case TypeSByte:
+            case TypeSShort:
+            case TypeSLong:
+                out.emplace_back(SignedBits(order, c));
+                break;
+            case TypeRational:
+                out.emplace_back(Quotient(static_cast<int64_t>(UnsignedBits(order, c.substr(0, 4))),
+                                          static_cast<int64_t>(UnsignedBits(order, c.substr(4, 4)))));
+                break;
+            case TypeSRational:
+                out.emplace_back(Quotient(SignedBits(order, c.substr(0, 4)), SignedBits(order, c.substr(4, 4))));
+                break;
+            case TypeFloat:
+                out.emplace_back(IeeeValue<float, uint32_t>(order, c));
+                break;
+            default:
+                out.emplace_back(IeeeValue<double, uint64_t>(order, c));
+                break;
+        }
+    }
+    return out;
+}
+
 // The same rule as TValueCodes::FindKey, without building the pairs: the
 // maker-note decoders look a code up once per field.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {

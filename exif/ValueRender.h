@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "exif/EndInd.h"
@@ -75,6 +76,13 @@ std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned typ
 std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         const TValueCodes &codes);
 double NumericValue(const tEndInd &order, std::string_view raw, unsigned type);
+// One component of a numeric value: an integer type's number, or a
+// rational's quotient or a float's value (a rational over 0 is NaN).
+using TComponent = std::variant<int64_t, double>;
+// The components of a stored entry's value, decoded from its bytes in its
+// byte order and field type; none for a text or undefined value (and for the
+// sub-entries a maker's decoder adds, which are text).
+std::vector<TComponent> EntryComponents(const TTagEntry &entry);
 // The text of the pair whose key is the value's trimmed text; empty when none.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);

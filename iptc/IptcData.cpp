@@ -184,6 +184,7 @@ TTagEntry TIPTCdata::EntryAt(int32_t index) const {
 
 void TIPTCdata::Clear() {
     SetEntryCount(0);
+    Items.clear();
     std::fill(Entries.begin(), Entries.end(), exif::EmptyEntry);
 }
 
@@ -192,7 +193,9 @@ int32_t TIPTCdata::AppendEntry(const TTagEntry &entry) {
     if (entry.Tag == 0) return Count - 1;
     if (Count >= Capacity() - 1) Entries.resize(static_cast<size_t>(Capacity() + EntryGrowth));
     Entries[static_cast<size_t>(Count)] = entry;
-    FirstIndexOfName.try_emplace(exif::UpperAscii(entry.Name), Count);
+    const auto [at, added] = FirstIndexOfName.try_emplace(exif::UpperAscii(entry.Name), Count);
+    if (added && entry.RecordNumber == ApplicationRecord && IsRepeatable(entry.Tag) && !entry.Value.empty())
+        Items[at->first] = {entry.Value};
     ++Count;
     return Count - 1;
 }
@@ -282,6 +285,7 @@ void TIPTCdata::RemoveEntry(std::string_view name) {
     std::move(first + 1, Entries.begin() + Count, first);
     --Count;
     Entries[static_cast<size_t>(Count)] = exif::EmptyEntry;
+    Items.erase(exif::UpperAscii(name));
     IndexNames();
 }
 
@@ -289,7 +293,10 @@ void TIPTCdata::RemoveEntry(std::string_view name) {
 int32_t TIPTCdata::SetValue(std::string_view name, const std::string &value) {
     const int32_t i = IndexOfName(name);
     if (i >= 0) {
-        if (!value.empty()) Entries[static_cast<size_t>(i)].Value = value;
+        if (!value.empty()) {
+            Entries[static_cast<size_t>(i)].Value = value;
+            if (const auto items = Items.find(exif::UpperAscii(name)); items != Items.end()) items->second = {value};
+        }
         return i;
     }
     const int32_t row = DatasetRowOf(name);
@@ -305,6 +312,7 @@ int32_t TIPTCdata::AppendValue(std::string_view name, const std::string &value) 
         std::string &old = Entries[static_cast<size_t>(i)].Value;
         old += ',';
         old += value;
+        Items[exif::UpperAscii(name)].push_back(value);
     }
     return i;
 }
@@ -322,6 +330,12 @@ int32_t TIPTCdata::SetOrAppendValue(std::string_view name, const std::string &va
 std::string TIPTCdata::ValueOf(std::string_view name, const std::string &defaultText) const {
     const int32_t i = IndexOfName(name);
     return i < 0 ? defaultText : Entries[static_cast<size_t>(i)].Value;
+}
+
+std::vector<std::string> TIPTCdata::ItemsAt(int32_t index) const {
+    if (index < 0 || index >= Count) return {};
+    const auto items = Items.find(exif::UpperAscii(Entries[static_cast<size_t>(index)].Name));
+    return items == Items.end() ? std::vector<std::string>() : items->second;
 }
 
 exif::TIptcHandle TIPTCdata::MakeFor(exif::TimgData &owner) {

@@ -68,6 +68,10 @@ public:
     virtual int32_t AppendValue(std::string_view name, const std::string &value);
     virtual int32_t SetOrAppendValue(std::string_view name, const std::string &value);
     virtual std::string ValueOf(std::string_view name, const std::string &defaultText) const;
+    // The occurrences of a repeatable dataset's entry, each as the file gave
+    // it (the entry's value joins them with commas, so an item holding a
+    // comma cannot be told apart there); empty for any other entry.
+    std::vector<std::string> ItemsAt(int32_t index) const;
     // Has the owner open the file. Opening a file frees the owner's current
     // IPTC object, possibly this one, so the answer comes from the owner's
     // new object: true when the file's IPTC segment yields entries.
@@ -88,6 +92,8 @@ private:
     // name lookups constant-time, so a segment of thousands of datasets
     // parses in linear time.
     std::unordered_map<std::string, int32_t> FirstIndexOfName;
+    // Upper-case short name of a repeatable dataset's entry -> its items.
+    std::unordered_map<std::string, std::vector<std::string>> Items;
 
     void IndexNames();
     int64_t IptcStartOffset() const;

@@ -132,6 +132,41 @@ constexpr std::array<TMakerLayout, 43> MakerLayouts = {{
 }};
 // clang-format on
 
+// The maker whose note a table describes, as the entries' directory names it.
+struct TMakerGroup {
+    const std::span<const TTagRow> *Table;
+    std::string_view Group;
+};
+
+constexpr std::array<TMakerGroup, 20> MakerGroups = {{
+    {&AppleTags, "Apple"},
+    {&CanonTags, "Canon"},
+    {&CasioTags, "Casio"},
+    {&DjiTags, "DJI"},
+    {&FujiTags, "FujiFilm"},
+    {&LeicaM8Tags, "Leica"},
+    {&LeicaMTags, "Leica"},
+    {&LeicaSTags, "Leica"},
+    {&LeicaTags, "Leica"},
+    {&MinoltaTags, "Minolta"},
+    {&NikonTags1, "Nikon"},
+    {&NikonTags2, "Nikon"},
+    {&OlympusTags, "Olympus"},
+    {&PanasonicTags, "Panasonic"},
+    {&PentaxTags, "Pentax"},
+    {&SamsungTags, "Samsung"},
+    {&SanyoTags, "Sanyo"},
+    {&SeikoTags, "Seiko"},
+    {&SigmaTags, "Sigma"},
+    {&SonyTags, "Sony"},
+}};
+
+std::string_view GroupOf(const std::span<const TTagRow> *table) {
+    for (const TMakerGroup &row : MakerGroups)
+        if (row.Table == table) return row.Group;
+    return "MakerNotes";
+}
+
 // A note no row describes whose first bytes are a directory: its entries are
 // listed by number, offsets counted from the TIFF header as most makers do;
 // none is stored and the note still shows as undecoded.
@@ -226,7 +261,7 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
     // X is the note's offset from its TIFF header plus 9.
     const int64_t x = facts.Offset + 9;
     return exif::TMakerNoteLayout{*row->Table, row->D, row->B.Of(x, row->D), row->A, NoteBigEndian(*row, facts),
-                                  *row->SubDirectories};
+                                  *row->SubDirectories, GroupOf(row->Table)};
 }
 
 bool TmsInfo::DecodeMakerNote(TImageInfo &owner) {

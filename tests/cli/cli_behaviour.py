@@ -136,6 +136,25 @@ class ExitStatusesAndNotes(ExifinfoCase):
         self.assertEqual(result.returncode, 0)
         self.assertIn(b"FileName=-x.jpg\n", result.stdout)
 
+    def test_a_tag_that_matched_nothing_is_noted_and_the_status_kept(self):
+        result = run("-t", "Modle", "-t", "Model", self.sample("Canon_40D.jpg"))
+        self.assertEqual(result.returncode, 0)
+        self.assertEqual(result.stdout, b"Model=Canon EOS 40D\n")
+        self.assertIn(b"--tag Modle: no row of that name", result.stderr)
+        self.assertNotIn(b"--tag Model:", result.stderr)
+
+    def test_the_thumbnail_is_written_to_a_file_or_standard_output(self):
+        sample = self.sample("Canon_40D.jpg")
+        _, files = self.json_of("-n", "-G", "-t", "JPEGInterchangeFormatLength", sample)
+        out = run("--thumbnail", "-", sample).stdout
+        self.assertEqual(len(out), files[0]["IFD1:JPEGInterchangeFormatLength"])
+        self.assertTrue(out.startswith(b"\xff\xd8") and out.endswith(b"\xff\xd9"))
+        self.assertEqual(run("--thumbnail", self.path("t.jpg"), sample).returncode, 0)
+        with open(self.path("t.jpg"), "rb") as f:
+            self.assertEqual(f.read(), out)
+        result = run("--thumbnail", "-", self.sample("Arbitro.tiff"))
+        self.assertEqual((result.returncode, result.stdout), (3, b""))
+
 
 class KindByContent(ExifinfoCase):
     def test_jpeg_and_tiff_content_is_read_whatever_the_name(self):
@@ -146,6 +165,15 @@ class KindByContent(ExifinfoCase):
                 result = run(self.sample(source, name))
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertIn(expected, result.stdout)
+
+    def test_standard_input_is_read_as_dash_and_its_kind_found_from_its_bytes(self):
+        with open(self.sample("Canon_40D.jpg"), "rb") as f:
+            result = subprocess.run([EXIFINFO, "--json", "-t", "Model", "-"], stdin=f,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        self.assertEqual(json.loads(result.stdout), [{"SourceFile": "-", "Model": "Canon EOS 40D"}])
+        with open(self.sample("Arbitro.tiff"), "rb") as f:
+            result = subprocess.run([EXIFINFO, "-json", "-"], stdin=f, stdout=subprocess.PIPE)
+        self.assertEqual(json.loads(result.stdout)[0]["FileType"], "TIFF")
 
 
 class MachineReadableFormats(ExifinfoCase):
@@ -216,6 +244,40 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile", "WhiteBalance"])
         _, files = self.json_of("-t", "MakerNote:WhiteBalance", sample)
         self.assertEqual(sorted(files[0]), ["MakerNote:WhiteBalance", "SourceFile"])
+
+    def test_iptc_keywords_are_a_json_list_whose_items_keep_their_commas(self):
+        image = self.put("keywords.jpg", jpeg_with_iptc(
+            dataset(2, 25, b"sea") + dataset(2, 5, b"Title") + dataset(2, 25, b"Smith, John")))
+        _, files = self.json_of(image)
+        self.assertEqual(files[0]["Keywords"], ["sea", "Smith, John"])
+        self.assertEqual(files[0]["ObjectName"], "Title")
+        self.assertIn(b"Keywords=sea,Smith, John\n", run(image).stdout)
+
+    def test_numeric_values_are_json_numbers_and_text_stays_text(self):
+        _, files = self.json_of("-n", self.sample("Canon_40D.jpg"))
+        canon = files[0]
+        self.assertEqual(canon["ExposureTime"], 0.00625)  # 1/160 sec
+        self.assertEqual(canon["FNumber"], 7.1)
+        self.assertEqual(canon["ExposureProgram"], 1)  # "Manual" as its code
+        self.assertEqual(canon["FileSize"], os.path.getsize(self.sample("Canon_40D.jpg")))
+        self.assertEqual(canon["Model"], "Canon EOS 40D")
+        self.assertIsInstance(canon["ComponentsConfiguration"], str)
+        self.assertEqual(run("-n", "-t", "FNumber", self.sample("Canon_40D.jpg")).stdout, b"FNumber=7.1\n")
+
+    def test_grouped_keys_are_the_same_in_files_whose_bare_keys_differ(self):
+        _, files = self.json_of("-G", self.sample("DSCN0010.jpg"), self.sample("Canon_40D.jpg"))
+        nikon, canon = files
+        # The bare key of the EXIF white balance is "WhiteBalance" beside a maker
+        # note's in one file and alone in the other; grouped, it is one key.
+        self.assertEqual(nikon["ExifIFD:WhiteBalance"], "Auto")
+        self.assertIn("ExifIFD:WhiteBalance", canon)
+        self.assertIn("Nikon:WhiteBalance", nikon)
+        self.assertIn("File:ImageWidth", canon)
+        self.assertEqual(canon["IFD0:Make"], "Canon")
+        self.assertIn("IFD1:JPEGInterchangeFormat", canon)
+        _, files = self.json_of("-G", self.sample("Canon_DIGITAL_IXUS_400.jpg"))
+        self.assertEqual(files[0]["Canon:Macro mode"], "Normal")
+        self.assertEqual(run("-json", "-G", "-t", "make", self.sample("Canon_40D.jpg")).returncode, 0)
 
 
 class TerminalText(ExifinfoCase):

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
+#include <regex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -132,6 +133,14 @@ public:
 
     bool big() const { return big_; }
 
+    // Where a directory lies in the built structure; it depends only on the
+    // directories added before it.
+    uint32_t OffsetOf(int dir) const {
+        uint32_t pos = 8;
+        for (int i = 0; i < dir; ++i) pos += DirSize(dirs_[static_cast<size_t>(i)].entries);
+        return pos;
+    }
+
 private:
     struct Directory {
         std::vector<Entry> entries;
@@ -244,6 +253,13 @@ inline std::string WriteTempFile(const std::string &name, const std::string &byt
     const std::filesystem::path path = dir / name;
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
     return path.string();
+}
+
+// A directory listing without each line's account of where its entry
+// stands ("[IFD0] 0x010F ASCII x6 @0x00000032  "): descriptions and values.
+inline std::string WithoutPlaces(const std::string &listing) {
+    static const std::regex place(R"(\r\n\[[^\]]*\] 0x[0-9A-F]{4} \S+ x\d+ @0x[0-9A-F]{8}  )");
+    return std::regex_replace(listing, place, "\r\n");
 }
 
 // Value text of the first stored entry of that name, "<missing>" when none.

@@ -4,6 +4,7 @@
 // the maker-note walk with a vendor table.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,7 +72,7 @@ TEST(DirectoryWalk, SubDirectoryEntriesAreStoredBeforeTheirPointer) {
     EXPECT_EQ(ValueOf(info, "ExifOffset"), "26");
     EXPECT_EQ(ValueOf(info, "InteroperabilityOffset"), "8");
     // The listing keeps file order: a pointer's line comes before its directory.
-    EXPECT_EQ(info.DumpText,
+    EXPECT_EQ(WithoutPlaces(info.DumpText),
               "\r\nMake = Canon\r\nExif Offset = 26\r\nExposure Time = 1/60 sec\r\nFNumber = F2.8"
               "\r\nInteroperability Offset = 8\r\nInteroperability Index = R98\r\nModel = EOS");
     for (int32_t i = 0; i < info.EntryCount(); ++i) {
@@ -102,16 +103,17 @@ TEST(DirectoryWalk, GpsDirectoryIsNamedFromTheGpsTable) {
                                     "GPSLatitudeRef", "GPSLatitude", "GPSTimeStamp", "GPSAreaInformation",
                                     "GPSDifferential", "GPSInfo"}));
     EXPECT_EQ(ValueOf(info, "GPSVersionID"), "2.2.0.0");
-    EXPECT_NE(info.DumpText.find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSVersion ID = 2.2.0.0\r\n"), std::string::npos);
     EXPECT_EQ(ValueOf(info, "GPSLatitudeRef"), "N");
     EXPECT_EQ(ValueOf(info, "GPSLatitude"), "40 Degrees 26 Minutes 46.51 Seconds");
     EXPECT_EQ(ValueOf(info, "GPSTimeStamp"), "14:30:05");
     EXPECT_EQ(ValueOf(info, "GPSAreaInformation"), "Z\xC3\xBCr");  // character-coded, as a UserComment
     EXPECT_EQ(ValueOf(info, "InteroperabilityIndex"), "R98");
-    EXPECT_NE(info.DumpText.find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSLatitude Ref = N\r\n"), std::string::npos);
     // Tags no table holds, including tag 0 outside the GPS directory.
-    EXPECT_NE(info.DumpText.find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"), std::string::npos);
-    EXPECT_TRUE(info.DumpText.ends_with("\r\nUnknown = 9"));
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nGPSDifferential = Differential Corrected\r\nUnknown = 3"),
+              std::string::npos);
+    EXPECT_TRUE(WithoutPlaces(info.DumpText).ends_with("\r\nUnknown = 9"));
 }
 
 TEST(DirectoryWalk, UnknownTagIsListedButNotStored) {
@@ -119,7 +121,9 @@ TEST(DirectoryWalk, UnknownTagIsListedButNotStored) {
     t.Dir({t.Short(0xA4FF, {7}), Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0xC000, "odd")});
     const auto img = ReadJpeg("walk_unknown.jpg", t.Build());
     ASSERT_NE(img->ExifInfo(), nullptr);
-    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nUnknown = 7\r\nMake = Canon\r\nUnknown = odd");
+    EXPECT_EQ(img->ExifInfo()->DumpText,
+              "\r\n[IFD0] 0xA4FF SHORT x1 @0x00000012  Unknown = 7\r\n[IFD0] 0x010F ASCII x6 @0x00000032  Make = "
+              "Canon\r\n[IFD0] 0xC000 ASCII x4 @0x0000002A  Unknown = odd");
     EXPECT_EQ(NamesOf(*img->ExifInfo()), (Names{"Make"}));
 }
 
@@ -141,7 +145,7 @@ TEST(DirectoryWalk, EntriesWithoutAValueArePassedOverWithoutTrace) {
     const auto img = ReadJpeg("walk_passed_over.jpg", t.Build(), &ok);
     ASSERT_TRUE(ok);
     const exif::TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(info.DumpText, "\r\nSoftware = ok");
+    EXPECT_EQ(WithoutPlaces(info.DumpText), "\r\nSoftware = ok");
     EXPECT_EQ(NamesOf(info), (Names{"Software"}));
     EXPECT_EQ(info.CameraMake, "");
     EXPECT_EQ(info.CameraModel, "");
@@ -249,8 +253,8 @@ TEST(DirectoryWalk, UserCommentDropsItsPrefixAndItsPaddingAndIsTrimmed) {
     EXPECT_EQ(ValuesNamed(info, "UserComment"),
               (Names{"Hello", "Hi", "", "X", "ABCDEFG", "ab\x01" + long80 + "!", "Last.."}));
     EXPECT_EQ(info.UserCommentText, "Last..");
-    EXPECT_NE(info.DumpText.find("\r\nUser Comment = Hello\r\n"), std::string::npos);
-    EXPECT_NE(info.DumpText.find("\r\nUser Comment = ab\x01" + long80 + "!\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nUser Comment = Hello\r\n"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nUser Comment = ab\x01" + long80 + "!\r\n"), std::string::npos);
 }
 
 TEST(DirectoryWalk, UnicodeUserCommentIsDecodedInTheFileByteOrder) {
@@ -363,7 +367,7 @@ TEST(DirectoryWalk, FlashOfTwoComponentsEndsTheExifDirectoryOnly) {
     EXPECT_EQ(NamesOf(info), (Names{"Make", "ExposureTime", "ExifOffset", "Model"}));
     EXPECT_EQ(info.DumpText.find("Flash"), std::string::npos);
     EXPECT_EQ(info.DumpText.find("FNumber"), std::string::npos);
-    EXPECT_NE(info.DumpText.find("\r\nModel = EOS"), std::string::npos);
+    EXPECT_NE(WithoutPlaces(info.DumpText).find("\r\nModel = EOS"), std::string::npos);
 
     // One level deeper: only the interoperability directory ends.
     Tiff d;
@@ -545,7 +549,7 @@ TEST(DirectoryWalk, ListingOnlyBuildModeStoresNoEntries) {
     const auto img = ReadJpeg("walk_listing_only.jpg", t.Build(), &ok, exif::BuildListing);
     ASSERT_TRUE(ok);
     EXPECT_EQ(img->ExifInfo()->EntryCount(), 0);
-    EXPECT_EQ(img->ExifInfo()->DumpText, "\r\nMake = Canon\r\nOrientation = Rotated 180\u00B0");
+    EXPECT_EQ(WithoutPlaces(img->ExifInfo()->DumpText), "\r\nMake = Canon\r\nOrientation = Rotated 180\u00B0");
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 }
 
@@ -618,9 +622,14 @@ TEST(DirectoryWalk, MakerNoteWalkNamesSkipsAndReadsOutsideValuesFromTheSegment) 
     // outer adjustment 21 (an outside value is read at segment position m + 21).
     info.WalkMakerNote(note, VendorRows, 0, 1, 21);
 
-    EXPECT_EQ(info.MakerDumpText,
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
               "\r\nQuality = [5]\r\nMode = Last\r\nUnknown = 7\r\nText = \"abc\"\r\nFar = \"OUTSDE\""
               "\r\nSub = 3\r\nBlocky = 3\r\nText = ");
+    // The place of a value in the note (its offset from the note's start),
+    // and of one outside it (its offset as stored).
+    EXPECT_NE(info.MakerDumpText.find("\r\n[MakerNotes] 0x0004 ASCII x8 @0x00000062  Text = \"abc\"\r\n"
+                                      "[MakerNotes] 0x0005 UNDEFINED x6 @0x000000C8  Far"),
+              std::string::npos);
     EXPECT_EQ(NamesOf(info), (Names{"Quality", "Mode", "Text", "Far", "Blocky", "Text"}));
     EXPECT_EQ(info.EntryAt(0).Value, "5");  // before the rendering function
     EXPECT_EQ(info.EntryAt(1).Value, "Last");
@@ -640,7 +649,7 @@ TEST(DirectoryWalk, MakerNoteFailureEndsTheNoteAndRestoresTheBuffer) {
     info.SetBuffer(std::string_view("segment"));
     info.WalkMakerNote(note, VendorRows, 0, 1, 0);
     EXPECT_EQ(owner.ErrorText, "Error Detected = cannot decode");
-    EXPECT_EQ(info.MakerDumpText, "\r\nQuality = [5]");
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nQuality = [5]");
     EXPECT_EQ(NamesOf(info), (Names{"Quality"}));
     EXPECT_EQ(info.GetBuffer(), "segment");
 }
@@ -659,11 +668,100 @@ TEST(DirectoryWalk, ManyEntriesPointingOutsideTheSegmentDoNotHideLaterOnes) {
     ASSERT_TRUE(ok);
     EXPECT_EQ(NamesOf(*img->ExifInfo()), (Names{"Make"}));
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
-    const std::string &dump = img->ExifInfo()->DumpText;
+    const std::string dump = WithoutPlaces(img->ExifInfo()->DumpText);
     size_t unknownLines = 0;
     for (size_t at = dump.find("\r\nUnknown = \r\n"); at != std::string::npos;
          at = dump.find("\r\nUnknown = \r\n", at + 1))
         ++unknownLines;
     EXPECT_EQ(unknownLines, 5000u);
     EXPECT_TRUE(dump.ends_with("\r\nUnknown = \r\nMake = Canon"));
+}
+
+// A raw's layout: IFD0 points to two sub-images (one SubIFDs entry, two
+// offsets) and its next-directory offset to the thumbnail's IFD1. Every
+// directory is walked, each entry names its own, and the view shows the
+// other images' rows after the main ones.
+TEST(DirectoryWalk, ThumbnailAndEverySubImageAreWalkedAndNamed) {
+    Tiff t(true);
+    const int full = t.Dir({t.Long(0x0100, {6000}), t.Long(0x0101, {4000})});
+    const int preview = t.Dir({t.Long(0x0100, {160}), t.Rational(0x011A, {{300, 1}})});
+    const int thumbnail = t.Dir({t.Short(0x0103, {6}), t.Long(0x0201, {1234}), t.Long(0x0202, {99})});
+    t.Dir({Tiff::Ascii(0x010F, "Maker"), t.Long(0x014A, {t.OffsetOf(full), t.OffsetOf(preview)}),
+           t.Rational(0x9204, {{-1, 3}}, 10)},
+          t.OffsetOf(thumbnail));
+    exif::TimgData img(exif::BuildEntries, params::ReaderParts());
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("subimages.tif", t.Build())));
+    std::vector<std::string> seen;
+    for (const exif::TTagEntry &e : img.ExifInfo()->StoredEntries()) seen.push_back(e.Directory + ":" + e.Name);
+    EXPECT_EQ(seen, (Names{"IFD0:Make", "SubIFD:ImageWidth", "SubIFD:ImageLength", "SubIFD1:ImageWidth",
+                           "SubIFD1:XResolution", "IFD0:SubIFDs", "IFD0:ExposureBiasValue", "IFD1:Compression",
+                           "IFD1:JPEGInterchangeFormat", "IFD1:JPEGInterchangeFormatLength"}));
+    EXPECT_EQ(img.ExifInfo()->MainWidth, 6000);
+
+    params::ViewRequest request;
+    request.WithNumbers = true;
+    const params::ImageView view = params::BuildImageView(WriteTempFile("subimages.tif", t.Build()), request);
+    std::vector<std::string> rows;
+    for (size_t i = 4; i < view.Exif.Rows.size(); ++i) rows.push_back(view.Exif.Rows[i].Group);
+    EXPECT_EQ(rows, (Names{"IFD0", "IFD0", "IFD0", "SubIFD", "SubIFD", "SubIFD1", "SubIFD1", "IFD1", "IFD1", "IFD1"}));
+}
+
+// The typed values: components decoded from the entry's bytes in its own
+// byte order, unsigned and signed integers, rationals as quotients (a zero
+// denominator as NaN), floats; text values have none.
+TEST(DirectoryWalk, EntryComponentsAreDecodedFromTheBytes) {
+    for (const bool big : {false, true}) {
+        Tiff t(big);
+        t.Dir({t.Short(0x0102, {8, 65535}), t.Long(0x0201, {0xFFFFFFF0u}), Tiff::Ascii(0x010F, "12"),
+               t.Rational(0x011A, {{7, 2}, {1, 0}}), t.Rational(0x9204, {{-1, 3}}, 10),
+               Tiff::Typed(0x9201, 8, 1, U16Bytes(big, {0xFFFE}))});
+        const auto img = ReadJpeg("components.jpg", t.Build());
+        const auto components = [&](const char *name) {
+            return exif::EntryComponents(img->ExifInfo()->EntryByName(name));
+        };
+        using C = std::vector<exif::TComponent>;
+        EXPECT_EQ(components("BitsPerSample"), (C{int64_t{8}, int64_t{65535}}));
+        EXPECT_EQ(components("JPEGInterchangeFormat"), (C{int64_t{0xFFFFFFF0}}));
+        EXPECT_EQ(components("ShutterSpeedValue"), (C{int64_t{-2}}));
+        EXPECT_TRUE(components("Make").empty());
+        const C x = components("XResolution");
+        ASSERT_EQ(x.size(), 2u);
+        EXPECT_EQ(std::get<double>(x[0]), 3.5);
+        EXPECT_TRUE(std::isnan(std::get<double>(x[1])));
+        EXPECT_DOUBLE_EQ(std::get<double>(components("ExposureBiasValue").at(0)), -1.0 / 3);
+    }
+}
+
+// Asked for, a tag no table names is stored under its number; the listing
+// gives every entry's directory, tag, type, count and value offset.
+TEST(DirectoryWalk, UnknownTagsAreStoredByNumberWhenAskedAndListedWithTheirPlace) {
+    Tiff t;
+    const int exifDir = t.Dir({t.Short(0xA4FF, {7, 8})});  // offset 8
+    t.Dir({Tiff::Ascii(0xC000, "odd"), Tiff::Pointer(0x8769, exifDir)});
+    const auto img = ReadJpeg("unknown.jpg", t.Build(), nullptr, exif::BuildAll | exif::BuildUnknown);
+    const exif::TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(NamesOf(info), (Names{"Tag0xC000", "Tag0xA4FF", "ExifOffset"}));
+    EXPECT_EQ(info.EntryByName("Tag0xA4FF").Directory, "ExifIFD");
+    EXPECT_EQ(info.EntryByName("Tag0xA4FF").Value, "7, 8");
+    EXPECT_NE(info.DumpText.find("\r\n[ExifIFD] 0xA4FF SHORT x2 @0x00000012  Unknown = 7, 8"), std::string::npos)
+        << info.DumpText;
+}
+
+// IFD1's JPEG thumbnail is kept, asked for, only when it lies wholly inside
+// the EXIF data: a length running past the end keeps nothing.
+TEST(DirectoryWalk, ThumbnailBytesAreKeptOnlyWhole) {
+    const std::string thumbnail = "\xFF\xD8 tiny thumbnail \xFF\xD9";
+    for (const uint32_t extra : {0u, 1u}) {
+        const auto build = [&](uint32_t offset) {
+            Tiff t;
+            const int ifd1 =
+                t.Dir({t.Long(0x0201, {offset}), t.Long(0x0202, {static_cast<uint32_t>(thumbnail.size()) + extra})});
+            t.Dir({Tiff::Ascii(0x010F, "Maker")}, t.OffsetOf(ifd1));
+            return t.Build();
+        };
+        const auto size = static_cast<uint32_t>(build(0).size());
+        const auto img =
+            ReadJpeg("thumbnail.jpg", build(size) + thumbnail, nullptr, exif::BuildEntries | exif::BuildThumbnail);
+        EXPECT_EQ(img->ExifInfo()->ThumbnailBytes, extra == 0 ? thumbnail : std::string());
+    }
 }
