@@ -93,16 +93,16 @@ enum : uint8_t {
 
 constexpr std::array<uint8_t, 256> ByteRoles = [] {
     std::array<uint8_t, 256> roles{};
-    for (int c = 0x20; c < 0x80; ++c) roles[c] = XmlChar;
-    for (const int c : {'\t', '\n', '\r', ' '}) roles[c] = XmlChar | Space;
-    for (int c = 'a'; c <= 'z'; ++c) roles[c] |= NameStart | NameChar;
-    for (int c = 'A'; c <= 'Z'; ++c) roles[c] |= NameStart | NameChar;
+    for (size_t c = 0x20; c < 0x80; ++c) roles[c] = XmlChar;
+    for (const size_t c : {size_t{'\t'}, size_t{'\n'}, size_t{'\r'}, size_t{' '}}) roles[c] = XmlChar | Space;
+    for (size_t c = 'a'; c <= 'z'; ++c) roles[c] |= NameStart | NameChar;
+    for (size_t c = 'A'; c <= 'Z'; ++c) roles[c] |= NameStart | NameChar;
     roles['_'] |= NameStart | NameChar;
-    for (int c = '0'; c <= '9'; ++c) roles[c] |= NameChar;
+    for (size_t c = '0'; c <= '9'; ++c) roles[c] |= NameChar;
     roles['-'] |= NameChar;
     roles['.'] |= NameChar;
-    for (const int c : {'<', '&', '\r', ']'}) roles[c] |= EndsTextRun;
-    for (const int c : {'<', '&', '\t', '\n', '\r'}) roles[c] |= EndsValueRun;
+    for (const size_t c : {size_t{'<'}, size_t{'&'}, size_t{'\r'}, size_t{']'}}) roles[c] |= EndsTextRun;
+    for (const size_t c : {size_t{'<'}, size_t{'&'}, size_t{'\t'}, size_t{'\n'}, size_t{'\r'}}) roles[c] |= EndsValueRun;
     return roles;
 }();
 
