@@ -44,6 +44,14 @@ std::string UpToZero(std::string_view raw) {
     return std::string(raw.substr(0, raw.find('\0')));
 }
 
+// Bytes that are no text: a control byte other than a line or tab break.
+bool IsBinary(std::string_view bytes) {
+    return std::any_of(bytes.begin(), bytes.end(), [](char c) {
+        const auto b = static_cast<unsigned char>(c);
+        return b < 0x20 && b != '\t' && b != '\n' && b != '\r';
+    });
+}
+
 std::string_view WithoutTrailingZeros(std::string_view raw) {
     const size_t last = raw.find_last_not_of('\0');
     return raw.substr(0, last == std::string_view::npos ? 0 : last + 1);
@@ -530,9 +538,12 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
         text = Quote + UpToZero(rendered) + Quote;
     } else if (h.Type == TypeUndefined) {
         // A rendering function reads the bytes as they stand; shown as they
-        // are, a text's trailing NULs are padding.
+        // are, a text's trailing NULs are padding. The bytes of a tag no
+        // table describes are said, not shown, when they are no text.
         const bool byRenderer = row && row->Render;
-        text = Quote + std::string(byRenderer ? rendered : WithoutTrailingZeros(rendered)) + Quote;
+        const std::string_view bytes = byRenderer ? rendered : WithoutTrailingZeros(rendered);
+        text = !row && IsBinary(bytes) ? "(" + IntText(static_cast<int64_t>(value.size())) + " bytes of binary data)"
+                                       : Quote + std::string(bytes) + Quote;
     } else {
         try {
             const std::string_view pattern = row ? row->FormatPattern : std::string_view();

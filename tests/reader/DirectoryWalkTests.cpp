@@ -597,6 +597,20 @@ std::string NoteBytes(const std::vector<NoteEntry> &entries, const std::string &
 
 }  // namespace
 
+// The bytes of a maker tag no table describes are listed when they are text
+// and summed up when they are not: no terminal or grid is fed binary data.
+TEST(DirectoryWalk, AnUnknownMakerTagsBinaryValueIsSaidNotShown) {
+    const uint32_t dataAt = 2 + 12 * 2;
+    const std::string note = NoteBytes({{0x0077, 7, 6, dataAt}, {0x0078, 7, 6, dataAt + 6}},
+                                       std::string("\x01\x02\0\x04\x05\x06text\0\0", 12));
+    exif::TimgData owner;
+    owner.SetBuffer(note);
+    exif::TImageInfo info(&owner, exif::BuildAll);
+    info.SetBuffer(note);
+    info.WalkMakerNote(note, VendorRows, 0, 1, 0);
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nUnknown = (6 bytes of binary data)\r\nUnknown = \"text\"");
+}
+
 TEST(DirectoryWalk, MakerNoteWalkNamesSkipsAndReadsOutsideValuesFromTheSegment) {
     const uint32_t dataAt = 2 + 12 * 8;  // offset of the data after the entries
     const std::string note = NoteBytes(
