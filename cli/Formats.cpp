@@ -62,6 +62,7 @@ size_t ExportSize(const params::ImageView &view) {
     for (const params::GridRow &row : view.Exif.Rows) size += row.Name.size() + row.Value.size() + 2;
     for (const params::GridRow &row : view.Iptc.Rows) size += row.Name.size() + row.Value.size() + 2;
     for (const params::GridRow &row : view.Xmp.Rows) size += row.Name.size() + row.Value.size() + 2;
+    for (const params::GridRow &row : view.Composites) size += row.Name.size() + row.Value.size() + 2;
     return size;
 }
 
@@ -82,6 +83,11 @@ void AddExportLines(std::string &out, const params::ImageView &view, bool numeri
     if (view.Xmp.Visible) {
         out += "\nXMP\n";
         AddRows(out, view.Xmp.Rows, numeric);
+    }
+    // The computed rows, which the export file does not hold.
+    if (!view.Composites.empty()) {
+        out += "\nComposite\n";
+        AddRows(out, view.Composites, numeric);
     }
 }
 

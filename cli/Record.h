@@ -13,8 +13,9 @@ namespace cli {
 
 // Where a row comes from: the dialog's four file rows, the EXIF directories
 // (main image, EXIF, GPS, interoperability, sub-images), the camera maker's
-// note, the IPTC datasets, the XMP properties.
-enum class RowGroup { File, Exif, MakerNote, Iptc, Xmp };
+// note, the IPTC datasets, the XMP properties, the values computed from
+// several entries.
+enum class RowGroup { File, Exif, MakerNote, Iptc, Xmp, Composite };
 
 std::string_view GroupName(RowGroup group);
 
@@ -39,8 +40,8 @@ struct Field {
 enum class KeyStyle { Bare, Grouped };
 
 // The fields of a view in the export's order: the EXIF rows, UserComment,
-// the IPTC rows, the XMP rows, each in its group (file rows, EXIF, maker
-// note, IPTC, XMP).
+// the IPTC rows, the XMP rows, then the computed rows, each in its group
+// (file rows, EXIF, maker note, IPTC, XMP, Composite).
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style = KeyStyle::Bare);
 

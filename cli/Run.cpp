@@ -109,6 +109,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.WithNumbers = o.Numeric;
     request.WithUnknownTags = o.Groups;
     request.WithThumbnail = !o.ThumbnailPath.empty();
+    request.WithComposites = o.ExportPath.empty() && !o.Listing;
     return request;
 }
 
