@@ -3,9 +3,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <map>
-#include <set>
+#include <string_view>
+#include <unordered_map>
 
+#include "cli/RowSpool.h"
 #include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
 
@@ -92,21 +93,33 @@ void AddExportLines(std::string &out, const params::ImageView &view, bool numeri
 }
 
 // A field's JSON value: a string, or for an XMP bag or sequence a list of
-// its items; with -n a number, or a list of numbers for several.
-std::string JsonValue(const Field &f, bool numeric) {
+// its items; with -n a number, or a list of numbers for several. Appended
+// in place: a file has a hundred fields, and a text made for each and for
+// each concatenation cost more than the escaping itself.
+void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
     if (numeric && !f.Numbers.empty()) {
-        if (f.Numbers.size() == 1) return JsonNumber(f.Numbers.front());
-        std::string out = "[";
-        for (const exif::TComponent &n : f.Numbers) out += (out.size() > 1 ? ", " : "") + JsonNumber(n);
-        return out + "]";
+        if (f.Numbers.size() == 1) {
+            out += JsonNumber(f.Numbers.front());
+            return;
+        }
+        out += '[';
+        for (size_t i = 0; i < f.Numbers.size(); ++i) {
+            if (i > 0) out += ", ";
+            out += JsonNumber(f.Numbers[i]);
+        }
+        out += ']';
+        return;
     }
-    if (!f.IsList) return JsonString(f.Value);
-    std::string out = "[";
-    for (const std::string &item : f.Items) {
-        if (out.size() > 1) out += ", ";
-        out += JsonString(item);
+    if (!f.IsList) {
+        AppendJsonString(out, f.Value);
+        return;
     }
-    return out + "]";
+    out += '[';
+    for (size_t i = 0; i < f.Items.size(); ++i) {
+        if (i > 0) out += ", ";
+        AppendJsonString(out, f.Items[i]);
+    }
+    out += ']';
 }
 
 // The export's lines with every value escaped, or only the selected rows.
@@ -150,14 +163,22 @@ public:
     void File(const FileResult &r, std::string &out) override {
         out += First ? "\n{\n" : ",\n{\n";
         First = false;
-        out += "  \"SourceFile\": " + JsonString(r.Name);
-        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
-            out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(f.Key) + ": " + JsonValue(f, Numeric);
+        out += "  \"SourceFile\": ";
+        AppendJsonString(out, r.Name);
+        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown) {
+            out += ",\n  \"FileType\": ";
+            AppendJsonString(out, containers::FileTypeName(r.View.Kind));
+        }
+        for (const Field &f : r.Fields) {
+            out += ",\n  ";
+            AppendJsonString(out, f.Key);
+            out += ": ";
+            AppendJsonValue(out, f, Numeric);
+        }
         out += "\n}";
     }
 
-    std::string End() override { return "\n]\n"; }
+    bool End(Output &out, std::string &) override { return out.Write("\n]\n"); }
 
 private:
     bool WithFileType;
@@ -166,50 +187,110 @@ private:
 };
 
 // Values escaped as in the text format, so that each file is one line of the
-// file whatever its values hold (line-oriented tools keep working).
+// file whatever its values hold (line-oriented tools keep working). A file's
+// row waits in a spool, its fields each with the number of its column (in
+// order of first appearance), until the header is known; only the keys stay
+// in memory.
 class CsvFormatter : public Formatter {
 public:
     explicit CsvFormatter(bool numeric) : Numeric(numeric) {}
 
     void File(const FileResult &r, std::string &) override {
-        Row row{r.Name, {}};
-        std::string scratch;
+        // Record: the name's field, then each field's column and text, each
+        // text after its length.
+        Record.clear();
+        Scratch.clear();
+        AppendTerminalValue(Scratch, r.Name);
+        AddText(Record, Scratch);
+        std::string shown;
         for (const Field &f : r.Fields) {
-            const std::string &key = f.Key;
-            if (Known.insert(key).second) Header.push_back(key);
-            row.Values[key] = TerminalValue(ShownValue(f.Value, f.Numbers, Numeric, scratch));
+            auto [at, added] = Columns.try_emplace(f.Key, static_cast<uint32_t>(Header.size()));
+            if (added) Header.push_back(&at->first);
+            AddNumber(Record, at->second);
+            Scratch.clear();
+            AppendTerminalValue(Scratch, ShownValue(f.Value, f.Numbers, Numeric, shown));
+            AddText(Record, Scratch);
         }
-        Rows.push_back(std::move(row));
+        Spool.Add(Record);
     }
 
-    std::string End() override {
-        std::string out = "SourceFile";
-        for (const std::string &key : Header) out += "," + CsvField(key);
-        out += "\r\n";
-        for (const Row &row : Rows) out += Line(row);
-        return out;
+    void Write(Output &out) {
+        std::string text = "SourceFile";
+        for (const std::string *key : Header) {
+            text += ',';
+            AppendCsvField(text, *key);
+        }
+        text += "\r\n";
+        std::vector<std::string_view> cells(Header.size());
+        std::vector<uint32_t> filled;
+        if (!Spool.StartReading()) return;
+        while (Spool.Next(Record)) {
+            std::string_view rest = Record;
+            std::string_view name;
+            if (!TakeText(rest, name)) break;
+            while (!rest.empty()) {
+                uint32_t column = 0;
+                std::string_view value;
+                if (!TakeNumber(rest, column) || column >= cells.size() || !TakeText(rest, value)) break;
+                cells[column] = value;
+                filled.push_back(column);
+            }
+            AppendCsvField(text, name);
+            for (const std::string_view cell : cells) {
+                text += ',';
+                if (!cell.empty()) AppendCsvField(text, cell);
+            }
+            text += "\r\n";
+            for (const uint32_t column : filled) cells[column] = {};
+            filled.clear();
+            if (text.size() >= WriteChunk) {
+                out.Write(text);
+                text.clear();
+            }
+        }
+        out.Write(text);
+    }
+
+    bool End(Output &out, std::string &error) override {
+        Write(out);
+        if (Spool.Ok()) return true;
+        error = "the CSV rows could not be kept until the end: " + Spool.Error();
+        return false;
     }
 
 private:
-    struct Row {
-        std::string Name;
-        std::map<std::string, std::string> Values;  // by key
-    };
+    static constexpr size_t WriteChunk = 1 << 16;
 
-    std::string Line(const Row &row) const {
-        std::string out = CsvField(EscapeUtf8Controls(row.Name));
-        for (const std::string &key : Header) {
-            out += ",";
-            const auto value = row.Values.find(key);
-            if (value != row.Values.end()) out += CsvField(value->second);
-        }
-        return out + "\r\n";
+    static void AddNumber(std::string &out, uint32_t n) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>((n >> (8 * i)) & 0xFFu);
+    }
+    static void AddText(std::string &out, std::string_view text) {
+        AddNumber(out, static_cast<uint32_t>(text.size()));
+        out += text;
+    }
+    static bool TakeNumber(std::string_view &rest, uint32_t &n) {
+        if (rest.size() < 4) return false;
+        n = 0;
+        for (size_t i = 0; i < 4; ++i) n |= uint32_t{static_cast<unsigned char>(rest[i])} << (8 * i);
+        rest.remove_prefix(4);
+        return true;
+    }
+    static bool TakeText(std::string_view &rest, std::string_view &text) {
+        uint32_t n = 0;
+        if (!TakeNumber(rest, n) || n > rest.size()) return false;
+        text = rest.substr(0, n);
+        rest.remove_prefix(n);
+        return true;
     }
 
     bool Numeric;
-    std::vector<std::string> Header;
-    std::set<std::string> Known;
-    std::vector<Row> Rows;
+    // The columns by key, and the keys in the header's order (the map's own
+    // strings, which do not move).
+    std::unordered_map<std::string, uint32_t> Columns;
+    std::vector<const std::string *> Header;
+    RowSpool Spool;
+    std::string Record;
+    std::string Scratch;
 };
 
 }  // namespace

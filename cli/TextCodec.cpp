@@ -121,9 +121,16 @@ std::string EscapeUtf8Controls(std::string_view utf8) {
     return out;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
+void AppendJsonString(std::string &out, std::string_view text) {
+    out += '"';
     for (size_t i = 0; i < text.size();) {
+        // Printable ASCII but the quote and the backslash is taken in runs.
+        const size_t printable = exif::PrintableAsciiEnd(text, i);
+        const size_t special = text.substr(i, printable - i).find_first_of("\"\\");
+        const size_t end = special == std::string_view::npos ? printable : i + special;
+        out.append(text, i, end - i);
+        i = end;
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             AddJsonAscii(out, text[i]);
@@ -142,19 +149,34 @@ std::string JsonString(std::string_view text) {
             i += length;
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
-std::string CsvField(std::string_view utf8) {
+std::string JsonString(std::string_view text) {
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+void AppendCsvField(std::string &out, std::string_view utf8) {
     const bool quote = utf8.find_first_of(",\"\r\n") != std::string_view::npos ||
                        (!utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' '));
-    if (!quote) return std::string(utf8);
-    std::string out = "\"";
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
     for (const char ch : utf8) {
         if (ch == '"') out += '"';
         out += ch;
     }
-    return out + "\"";
+    out += '"';
+}
+
+std::string CsvField(std::string_view utf8) {
+    std::string out;
+    AppendCsvField(out, utf8);
+    return out;
 }
 
 }  // namespace cli
