@@ -16,31 +16,44 @@ namespace {
 
 // A number as scripts read it: an integer's digits, a decimal in the
 // fewest digits that give it back, "." as separator whatever the locale;
-// "inf", "-inf", or "undef" (a rational over 0) for what no number is.
-std::string NumberText(const exif::TComponent &component) {
-    if (const int64_t *i = std::get_if<int64_t>(&component)) return exif::IntText(*i);
-    const double d = std::get<double>(component);
-    if (std::isnan(d)) return "undef";
-    if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
+// `none` ("undef", or JSON's null) for a rational over 0, "inf" and "-inf"
+// (null in JSON) for the infinities.
+void AppendNumber(std::string &out, const exif::TComponent &component, std::string_view none, bool json) {
     std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), d);
-    return std::string(buffer.data(), result.ptr);
+    std::to_chars_result result{};
+    if (const int64_t *i = std::get_if<int64_t>(&component)) {
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *i);
+    } else {
+        const double d = std::get<double>(component);
+        if (std::isnan(d)) {
+            out += none;
+            return;
+        }
+        if (std::isinf(d)) {
+            out += json ? std::string_view("null") : d > 0 ? std::string_view("inf") : std::string_view("-inf");
+            return;
+        }
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), d);
+    }
+    out.append(buffer.data(), result.ptr);
 }
 
 // Several components as exiftool prints them: separated by blanks.
-std::string NumbersText(const std::vector<exif::TComponent> &numbers) {
+std::string NumbersText(std::span<const exif::TComponent> numbers) {
     std::string out;
-    for (const exif::TComponent &n : numbers) out += (out.empty() ? "" : " ") + NumberText(n);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0) out += ' ';
+        AppendNumber(out, numbers[i], "undef", false);
+    }
     return out;
 }
 
-std::string JsonNumber(const exif::TComponent &component) {
-    const std::string text = NumberText(component);
-    return text == "undef" || text == "inf" || text == "-inf" ? "null" : text;
+void AppendJsonNumber(std::string &out, const exif::TComponent &component) {
+    AppendNumber(out, component, "null", true);
 }
 
 // The value a row shows: its numbers with -n when it has any, else its text.
-const std::string &ShownValue(const std::string &value, const std::vector<exif::TComponent> &numbers, bool numeric,
+std::string_view ShownValue(std::string_view value, std::span<const exif::TComponent> numbers, bool numeric,
                               std::string &scratch) {
     if (!numeric || numbers.empty()) return value;
     scratch = NumbersText(numbers);
@@ -99,13 +112,13 @@ void AddExportLines(std::string &out, const params::ImageView &view, bool numeri
 void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
     if (numeric && !f.Numbers.empty()) {
         if (f.Numbers.size() == 1) {
-            out += JsonNumber(f.Numbers.front());
+            AppendJsonNumber(out, f.Numbers.front());
             return;
         }
         out += '[';
         for (size_t i = 0; i < f.Numbers.size(); ++i) {
             if (i > 0) out += ", ";
-            out += JsonNumber(f.Numbers[i]);
+            AppendJsonNumber(out, f.Numbers[i]);
         }
         out += ']';
         return;
@@ -140,9 +153,12 @@ public:
         } else if (!Opts.Tags.empty() || Opts.Groups) {
             // With -G each row is named by its key, which carries its group.
             std::string scratch;
-            for (const Field &f : r.Fields)
-                out += TerminalValue(Opts.Groups ? f.Key : f.Name) + "=" +
-                       TerminalValue(ShownValue(f.Value, f.Numbers, Opts.Numeric, scratch)) + "\n";
+            for (const Field &f : r.Fields) {
+                AppendTerminalValue(out, Opts.Groups ? std::string_view(f.Key) : f.Name);
+                out += '=';
+                AppendTerminalValue(out, ShownValue(f.Value, f.Numbers, Opts.Numeric, scratch));
+                out += '\n';
+            }
         } else {
             AddExportLines(out, r.View, Opts.Numeric);
         }

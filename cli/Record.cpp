@@ -26,7 +26,7 @@ bool HasFileRows(const params::ExifView &exif) {
 }
 
 std::string BaseKey(const Field &field) {
-    return field.Group == RowGroup::Iptc ? CompactName(field.Name) : field.Name;
+    return field.Group == RowGroup::Iptc ? CompactName(field.Name) : std::string(field.Name);
 }
 
 bool IsAsciiAlnum(char c) {
@@ -244,8 +244,8 @@ void AssignKeys(std::vector<Field> &fields) {
 void AssignGroupedKeys(std::vector<Field> &fields) {
     std::map<std::string, int> seen;
     for (Field &f : fields) {
-        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string::npos
-                                     ? f.Name.substr(f.Name.find(':') + 1)
+        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string_view::npos
+                                     ? std::string(f.Name.substr(f.Name.find(':') + 1))
                                      : BaseKey(f);
         f.Key = f.Origin + ":" + name;
         const int ordinal = ++seen[f.Key];

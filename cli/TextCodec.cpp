@@ -1,5 +1,7 @@
 #include "cli/TextCodec.h"
 
+#include <algorithm>
+
 #include "exif/Unicode.h"
 
 namespace cli {
@@ -125,9 +127,10 @@ void AppendJsonString(std::string &out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {
         // Printable ASCII but the quote and the backslash is taken in runs.
-        const size_t printable = exif::PrintableAsciiEnd(text, i);
-        const size_t special = text.substr(i, printable - i).find_first_of("\"\\");
-        const size_t end = special == std::string_view::npos ? printable : i + special;
+        // (Two searches for one character each: a search for either looks up
+        // every character of the text in the pair.)
+        const std::string_view run = text.substr(i, exif::PrintableAsciiEnd(text, i) - i);
+        const size_t end = i + std::min(std::min(run.find('"'), run.find('\\')), run.size());
         out.append(text, i, end - i);
         i = end;
         if (i == text.size()) break;
@@ -159,8 +162,9 @@ std::string JsonString(std::string_view text) {
 }
 
 void AppendCsvField(std::string &out, std::string_view utf8) {
-    const bool quote = utf8.find_first_of(",\"\r\n") != std::string_view::npos ||
-                       (!utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' '));
+    bool quote = !utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' ');
+    for (size_t i = 0; i < utf8.size() && !quote; ++i)
+        quote = utf8[i] == ',' || utf8[i] == '"' || utf8[i] == '\r' || utf8[i] == '\n';
     if (!quote) {
         out += utf8;
         return;
