@@ -54,7 +54,7 @@ void AppendJsonNumber(std::string &out, const exif::TComponent &component) {
 
 // The value a row shows: its numbers with -n when it has any, else its text.
 std::string_view ShownValue(std::string_view value, std::span<const exif::TComponent> numbers, bool numeric,
-                              std::string &scratch) {
+                            std::string &scratch) {
     if (!numeric || numbers.empty()) return value;
     scratch = NumbersText(numbers);
     return scratch;

@@ -91,7 +91,8 @@ std::optional<std::string> SubSecDateTime(std::span<const exif::TTagEntry> entri
         while (n < digits.size() && IsDigit(digits[n])) ++n;
         // The seconds end at character 19 unless the date holds fractions already.
         constexpr size_t SecondsEnd = 19;
-        if (n > 0 && text.size() >= SecondsEnd && text[10] == ' ' && (text.size() == SecondsEnd || text[SecondsEnd] != '.')) {
+        if (n > 0 && text.size() >= SecondsEnd && text[10] == ' ' &&
+            (text.size() == SecondsEnd || text[SecondsEnd] != '.')) {
             text.insert(SecondsEnd, "." + std::string(digits.substr(0, n)));
             changed = true;
         }
