@@ -259,6 +259,7 @@ public:
             text += "\r\n";
             for (const uint32_t column : filled) cells[column] = {};
             filled.clear();
+            if (!out.Ok()) return;
             if (text.size() >= WriteChunk) {
                 out.Write(text);
                 text.clear();
