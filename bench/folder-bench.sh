@@ -13,7 +13,7 @@ build=${1:-build/native}
 runs=${RUNS:-5}
 count=${COUNT:-10000}
 
-scripts/ensure-packages.sh exiv2 bc
+scripts/ensure-packages.sh exiv2 bc time
 # A tree configured already keeps its own build type (build/bench: Release).
 if [ -f "$build/CMakeCache.txt" ]; then
     cmake --build "$build" -j"$(nproc)" --target exifinfo >/dev/null
@@ -50,9 +50,19 @@ t_exifinfo=$(best_time "$exifinfo" -r .)
 t_head=$(best_time sh -c 'head -q -c 65536 -- * > /dev/null')
 t_exiv2=$(best_time sh -c 'exiv2 -pa -- * > /dev/null')
 
+t_json=$(best_time "$exifinfo" --json -r .)
+t_numeric=$(best_time "$exifinfo" -j -n -r .)
+t_csv=$(best_time "$exifinfo" --csv -r .)
+# Peak resident memory in KiB of one run.
+peak_kib() { /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -n 1; }
+
 echo "files:                       $count ($(du -sh . | cut -f1))"
 echo "exifinfo -r .                ${t_exifinfo} s"
 echo "head -c 65536 (first 64 KiB) ${t_head} s"
 echo "exiv2 -pa                    ${t_exiv2} s"
 echo "exifinfo / head:             $(echo "scale=2; $t_exifinfo / $t_head" | bc -l)"
 echo "exiv2 / exifinfo:            $(echo "scale=2; $t_exiv2 / $t_exifinfo" | bc -l)"
+echo "--json / text:               $(echo "scale=2; $t_json / $t_exifinfo" | bc -l)"
+echo "-j -n / text:                $(echo "scale=2; $t_numeric / $t_exifinfo" | bc -l)"
+echo "--csv / text:                $(echo "scale=2; $t_csv / $t_exifinfo" | bc -l)"
+echo "peak RSS text / --csv:       $(peak_kib "$exifinfo" -r .) KiB / $(peak_kib "$exifinfo" --csv -r .) KiB"

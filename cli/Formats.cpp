@@ -3,9 +3,10 @@
 #include <array>
 #include <charconv>
 #include <cmath>
-#include <map>
-#include <set>
+#include <string_view>
+#include <unordered_map>
 
+#include "cli/RowSpool.h"
 #include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
 
@@ -15,32 +16,45 @@ namespace {
 
 // A number as scripts read it: an integer's digits, a decimal in the
 // fewest digits that give it back, "." as separator whatever the locale;
-// "inf", "-inf", or "undef" (a rational over 0) for what no number is.
-std::string NumberText(const exif::TComponent &component) {
-    if (const int64_t *i = std::get_if<int64_t>(&component)) return exif::IntText(*i);
-    const double d = std::get<double>(component);
-    if (std::isnan(d)) return "undef";
-    if (std::isinf(d)) return d > 0 ? "inf" : "-inf";
+// `none` ("undef", or JSON's null) for a rational over 0, "inf" and "-inf"
+// (null in JSON) for the infinities.
+void AppendNumber(std::string &out, const exif::TComponent &component, std::string_view none, bool json) {
     std::array<char, 32> buffer{};
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), d);
-    return std::string(buffer.data(), result.ptr);
+    std::to_chars_result result{};
+    if (const int64_t *i = std::get_if<int64_t>(&component)) {
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), *i);
+    } else {
+        const double d = std::get<double>(component);
+        if (std::isnan(d)) {
+            out += none;
+            return;
+        }
+        if (std::isinf(d)) {
+            out += json ? std::string_view("null") : d > 0 ? std::string_view("inf") : std::string_view("-inf");
+            return;
+        }
+        result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), d);
+    }
+    out.append(buffer.data(), result.ptr);
 }
 
 // Several components as exiftool prints them: separated by blanks.
-std::string NumbersText(const std::vector<exif::TComponent> &numbers) {
+std::string NumbersText(std::span<const exif::TComponent> numbers) {
     std::string out;
-    for (const exif::TComponent &n : numbers) out += (out.empty() ? "" : " ") + NumberText(n);
+    for (size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0) out += ' ';
+        AppendNumber(out, numbers[i], "undef", false);
+    }
     return out;
 }
 
-std::string JsonNumber(const exif::TComponent &component) {
-    const std::string text = NumberText(component);
-    return text == "undef" || text == "inf" || text == "-inf" ? "null" : text;
+void AppendJsonNumber(std::string &out, const exif::TComponent &component) {
+    AppendNumber(out, component, "null", true);
 }
 
 // The value a row shows: its numbers with -n when it has any, else its text.
-const std::string &ShownValue(const std::string &value, const std::vector<exif::TComponent> &numbers, bool numeric,
-                              std::string &scratch) {
+std::string_view ShownValue(std::string_view value, std::span<const exif::TComponent> numbers, bool numeric,
+                            std::string &scratch) {
     if (!numeric || numbers.empty()) return value;
     scratch = NumbersText(numbers);
     return scratch;
@@ -62,6 +76,7 @@ size_t ExportSize(const params::ImageView &view) {
     for (const params::GridRow &row : view.Exif.Rows) size += row.Name.size() + row.Value.size() + 2;
     for (const params::GridRow &row : view.Iptc.Rows) size += row.Name.size() + row.Value.size() + 2;
     for (const params::GridRow &row : view.Xmp.Rows) size += row.Name.size() + row.Value.size() + 2;
+    for (const params::GridRow &row : view.Composites) size += row.Name.size() + row.Value.size() + 2;
     return size;
 }
 
@@ -83,24 +98,41 @@ void AddExportLines(std::string &out, const params::ImageView &view, bool numeri
         out += "\nXMP\n";
         AddRows(out, view.Xmp.Rows, numeric);
     }
+    // The computed rows, which the export file does not hold.
+    if (!view.Composites.empty()) {
+        out += "\nComposite\n";
+        AddRows(out, view.Composites, numeric);
+    }
 }
 
 // A field's JSON value: a string, or for an XMP bag or sequence a list of
-// its items; with -n a number, or a list of numbers for several.
-std::string JsonValue(const Field &f, bool numeric) {
+// its items; with -n a number, or a list of numbers for several. Appended
+// in place: a file has a hundred fields, and a text made for each and for
+// each concatenation cost more than the escaping itself.
+void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
     if (numeric && !f.Numbers.empty()) {
-        if (f.Numbers.size() == 1) return JsonNumber(f.Numbers.front());
-        std::string out = "[";
-        for (const exif::TComponent &n : f.Numbers) out += (out.size() > 1 ? ", " : "") + JsonNumber(n);
-        return out + "]";
+        if (f.Numbers.size() == 1) {
+            AppendJsonNumber(out, f.Numbers.front());
+            return;
+        }
+        out += '[';
+        for (size_t i = 0; i < f.Numbers.size(); ++i) {
+            if (i > 0) out += ", ";
+            AppendJsonNumber(out, f.Numbers[i]);
+        }
+        out += ']';
+        return;
     }
-    if (!f.IsList) return JsonString(f.Value);
-    std::string out = "[";
-    for (const std::string &item : f.Items) {
-        if (out.size() > 1) out += ", ";
-        out += JsonString(item);
+    if (!f.IsList) {
+        AppendJsonString(out, f.Value);
+        return;
     }
-    return out + "]";
+    out += '[';
+    for (size_t i = 0; i < f.Items.size(); ++i) {
+        if (i > 0) out += ", ";
+        AppendJsonString(out, f.Items[i]);
+    }
+    out += ']';
 }
 
 // The export's lines with every value escaped, or only the selected rows.
@@ -121,9 +153,12 @@ public:
         } else if (!Opts.Tags.empty() || Opts.Groups) {
             // With -G each row is named by its key, which carries its group.
             std::string scratch;
-            for (const Field &f : r.Fields)
-                out += TerminalValue(Opts.Groups ? f.Key : f.Name) + "=" +
-                       TerminalValue(ShownValue(f.Value, f.Numbers, Opts.Numeric, scratch)) + "\n";
+            for (const Field &f : r.Fields) {
+                AppendTerminalValue(out, Opts.Groups ? std::string_view(f.Key) : f.Name);
+                out += '=';
+                AppendTerminalValue(out, ShownValue(f.Value, f.Numbers, Opts.Numeric, scratch));
+                out += '\n';
+            }
         } else {
             AddExportLines(out, r.View, Opts.Numeric);
         }
@@ -144,14 +179,22 @@ public:
     void File(const FileResult &r, std::string &out) override {
         out += First ? "\n{\n" : ",\n{\n";
         First = false;
-        out += "  \"SourceFile\": " + JsonString(r.Name);
-        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown)
-            out += ",\n  \"FileType\": " + JsonString(std::string(containers::FileTypeName(r.View.Kind)));
-        for (const Field &f : r.Fields) out += ",\n  " + JsonString(f.Key) + ": " + JsonValue(f, Numeric);
+        out += "  \"SourceFile\": ";
+        AppendJsonString(out, r.Name);
+        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown) {
+            out += ",\n  \"FileType\": ";
+            AppendJsonString(out, containers::FileTypeName(r.View.Kind));
+        }
+        for (const Field &f : r.Fields) {
+            out += ",\n  ";
+            AppendJsonString(out, f.Key);
+            out += ": ";
+            AppendJsonValue(out, f, Numeric);
+        }
         out += "\n}";
     }
 
-    std::string End() override { return "\n]\n"; }
+    bool End(Output &out, std::string &) override { return out.Write("\n]\n"); }
 
 private:
     bool WithFileType;
@@ -160,50 +203,111 @@ private:
 };
 
 // Values escaped as in the text format, so that each file is one line of the
-// file whatever its values hold (line-oriented tools keep working).
+// file whatever its values hold (line-oriented tools keep working). A file's
+// row waits in a spool, its fields each with the number of its column (in
+// order of first appearance), until the header is known; only the keys stay
+// in memory.
 class CsvFormatter : public Formatter {
 public:
     explicit CsvFormatter(bool numeric) : Numeric(numeric) {}
 
     void File(const FileResult &r, std::string &) override {
-        Row row{r.Name, {}};
-        std::string scratch;
+        // Record: the name's field, then each field's column and text, each
+        // text after its length.
+        Record.clear();
+        Scratch.clear();
+        AppendTerminalValue(Scratch, r.Name);
+        AddText(Record, Scratch);
+        std::string shown;
         for (const Field &f : r.Fields) {
-            const std::string &key = f.Key;
-            if (Known.insert(key).second) Header.push_back(key);
-            row.Values[key] = TerminalValue(ShownValue(f.Value, f.Numbers, Numeric, scratch));
+            auto [at, added] = Columns.try_emplace(f.Key, static_cast<uint32_t>(Header.size()));
+            if (added) Header.push_back(&at->first);
+            AddNumber(Record, at->second);
+            Scratch.clear();
+            AppendTerminalValue(Scratch, ShownValue(f.Value, f.Numbers, Numeric, shown));
+            AddText(Record, Scratch);
         }
-        Rows.push_back(std::move(row));
+        Spool.Add(Record);
     }
 
-    std::string End() override {
-        std::string out = "SourceFile";
-        for (const std::string &key : Header) out += "," + CsvField(key);
-        out += "\r\n";
-        for (const Row &row : Rows) out += Line(row);
-        return out;
+    void Write(Output &out) {
+        std::string text = "SourceFile";
+        for (const std::string *key : Header) {
+            text += ',';
+            AppendCsvField(text, *key);
+        }
+        text += "\r\n";
+        std::vector<std::string_view> cells(Header.size());
+        std::vector<uint32_t> filled;
+        if (!Spool.StartReading()) return;
+        while (Spool.Next(Record)) {
+            std::string_view rest = Record;
+            std::string_view name;
+            if (!TakeText(rest, name)) break;
+            while (!rest.empty()) {
+                uint32_t column = 0;
+                std::string_view value;
+                if (!TakeNumber(rest, column) || column >= cells.size() || !TakeText(rest, value)) break;
+                cells[column] = value;
+                filled.push_back(column);
+            }
+            AppendCsvField(text, name);
+            for (const std::string_view cell : cells) {
+                text += ',';
+                if (!cell.empty()) AppendCsvField(text, cell);
+            }
+            text += "\r\n";
+            for (const uint32_t column : filled) cells[column] = {};
+            filled.clear();
+            if (!out.Ok()) return;
+            if (text.size() >= WriteChunk) {
+                out.Write(text);
+                text.clear();
+            }
+        }
+        out.Write(text);
+    }
+
+    bool End(Output &out, std::string &error) override {
+        Write(out);
+        if (Spool.Ok()) return true;
+        error = "the CSV rows could not be kept until the end: " + Spool.Error();
+        return false;
     }
 
 private:
-    struct Row {
-        std::string Name;
-        std::map<std::string, std::string> Values;  // by key
-    };
+    static constexpr size_t WriteChunk = 1 << 16;
 
-    std::string Line(const Row &row) const {
-        std::string out = CsvField(EscapeUtf8Controls(row.Name));
-        for (const std::string &key : Header) {
-            out += ",";
-            const auto value = row.Values.find(key);
-            if (value != row.Values.end()) out += CsvField(value->second);
-        }
-        return out + "\r\n";
+    static void AddNumber(std::string &out, uint32_t n) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>((n >> (8 * i)) & 0xFFu);
+    }
+    static void AddText(std::string &out, std::string_view text) {
+        AddNumber(out, static_cast<uint32_t>(text.size()));
+        out += text;
+    }
+    static bool TakeNumber(std::string_view &rest, uint32_t &n) {
+        if (rest.size() < 4) return false;
+        n = 0;
+        for (size_t i = 0; i < 4; ++i) n |= uint32_t{static_cast<unsigned char>(rest[i])} << (8 * i);
+        rest.remove_prefix(4);
+        return true;
+    }
+    static bool TakeText(std::string_view &rest, std::string_view &text) {
+        uint32_t n = 0;
+        if (!TakeNumber(rest, n) || n > rest.size()) return false;
+        text = rest.substr(0, n);
+        rest.remove_prefix(n);
+        return true;
     }
 
     bool Numeric;
-    std::vector<std::string> Header;
-    std::set<std::string> Known;
-    std::vector<Row> Rows;
+    // The columns by key, and the keys in the header's order (the map's own
+    // strings, which do not move).
+    std::unordered_map<std::string, uint32_t> Columns;
+    std::vector<const std::string *> Header;
+    RowSpool Spool;
+    std::string Record;
+    std::string Scratch;
 };
 
 }  // namespace

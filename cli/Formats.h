@@ -1,6 +1,6 @@
 // The three output formats. Each turns one file's view into text for
-// standard output (UTF-8); CSV keeps its rows until the end, when the header
-// (the union of all files' keys) is known.
+// standard output (UTF-8); CSV keeps its rows in a temporary file until the
+// end, when the header (the union of all files' keys) is known.
 #pragma once
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/Options.h"
+#include "cli/Output.h"
 #include "cli/Record.h"
 #include "dialog/ParamsRows.h"
 
@@ -25,7 +26,9 @@ public:
     virtual std::string Begin() { return {}; }
     // Appends the file's text to `out` (a buffer the caller reuses).
     virtual void File(const FileResult &result, std::string &out) = 0;
-    virtual std::string End() { return {}; }
+    // Writes what follows the last file. False when the formatter could not
+    // give all it was given (`error` says why); a failure of `out` is out's.
+    virtual bool End(Output &, std::string &) { return true; }
 };
 
 // `withHeaders`: the text format starts each file's block with "== FILE ==".

@@ -15,7 +15,7 @@ namespace {
 
 // The dialog's own rows before the stored entries.
 constexpr size_t FileRowCount = 4;
-constexpr size_t GroupCount = 5;  // RowGroup's values
+constexpr size_t GroupCount = 6;  // RowGroup's values
 
 bool IsPlaceholder(const params::GridRow &row) {
     return row.Name.empty() && row.Value.empty();
@@ -26,7 +26,7 @@ bool HasFileRows(const params::ExifView &exif) {
 }
 
 std::string BaseKey(const Field &field) {
-    return field.Group == RowGroup::Iptc ? CompactName(field.Name) : field.Name;
+    return field.Group == RowGroup::Iptc ? CompactName(field.Name) : std::string(field.Name);
 }
 
 bool IsAsciiAlnum(char c) {
@@ -49,6 +49,8 @@ std::string_view GroupName(RowGroup group) {
             return "IPTC";
         case RowGroup::Xmp:
             return "XMP";
+        case RowGroup::Composite:
+            return "Composite";
         case RowGroup::Exif:
             break;
     }
@@ -78,6 +80,8 @@ std::string OriginOf(const RowRef &row) {
             const size_t colon = row.Name->find(':');
             return "XMP-" + (colon == std::string::npos ? std::string("x") : row.Name->substr(0, colon));
         }
+        case RowGroup::Composite:
+            return "Composite";
         case RowGroup::Exif:
         case RowGroup::MakerNote:
             break;
@@ -101,7 +105,7 @@ std::vector<RowRef> RowsOf(const params::ImageView &view) {
     std::vector<RowRef> refs;
     const std::vector<params::GridRow> &rows = view.Exif.Rows;
     refs.reserve(rows.size() + 1 + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0) +
-                 (view.Xmp.Visible ? view.Xmp.Rows.size() : 0));
+                 (view.Xmp.Visible ? view.Xmp.Rows.size() : 0) + view.Composites.size());
     const bool fileRows = HasFileRows(view.Exif);
     for (size_t i = 0; i < rows.size(); ++i) {
         if (IsPlaceholder(rows[i])) continue;
@@ -119,6 +123,8 @@ std::vector<RowRef> RowsOf(const params::ImageView &view) {
     if (view.Xmp.Visible)
         for (const params::GridRow &row : view.Xmp.Rows)
             if (!IsPlaceholder(row)) refs.push_back({RowGroup::Xmp, &row.Name, &row.Value, &row});
+    for (const params::GridRow &row : view.Composites)
+        refs.push_back({RowGroup::Composite, &row.Name, &row.Value, &row});
     return refs;
 }
 
@@ -238,8 +244,8 @@ void AssignKeys(std::vector<Field> &fields) {
 void AssignGroupedKeys(std::vector<Field> &fields) {
     std::map<std::string, int> seen;
     for (Field &f : fields) {
-        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string::npos
-                                     ? f.Name.substr(f.Name.find(':') + 1)
+        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string_view::npos
+                                     ? std::string(f.Name.substr(f.Name.find(':') + 1))
                                      : BaseKey(f);
         f.Key = f.Origin + ":" + name;
         const int ordinal = ++seen[f.Key];

@@ -3,6 +3,7 @@
 // file gets its group as a prefix, so every key of a file is unique.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,25 +14,28 @@ namespace cli {
 
 // Where a row comes from: the dialog's four file rows, the EXIF directories
 // (main image, EXIF, GPS, interoperability, sub-images), the camera maker's
-// note, the IPTC datasets, the XMP properties.
-enum class RowGroup { File, Exif, MakerNote, Iptc, Xmp };
+// note, the IPTC datasets, the XMP properties, the values computed from
+// several entries.
+enum class RowGroup { File, Exif, MakerNote, Iptc, Xmp, Composite };
 
 std::string_view GroupName(RowGroup group);
 
+// A field views the texts of the view it was made from (its name, value,
+// items and numbers) and is valid while that view is.
 struct Field {
     RowGroup Group = RowGroup::Exif;
-    std::string Name;   // as the dialog shows it
-    std::string Key;    // unique within the file, for JSON and CSV
-    std::string Value;  // as the dialog shows it
+    std::string_view Name;   // as the dialog shows it
+    std::string Key;         // unique within the file, for JSON and CSV
+    std::string_view Value;  // as the dialog shows it
     // An XMP bag or sequence, repeated IPTC datasets: its items, a list in JSON.
     bool IsList = false;
-    std::vector<std::string> Items = {};
+    std::span<const std::string> Items = {};
     // The group a key names with -G: "File", the EXIF directory ("IFD0",
     // "ExifIFD", "GPS", "IFD1", "SubIFD", ...), the maker ("Canon"),
     // "Composite" for a computed row, "IPTC", "XMP-" and the prefix.
     std::string Origin = {};
     // The value as numbers (see params::GridRow::Numbers).
-    std::vector<exif::TComponent> Numbers = {};
+    std::span<const exif::TComponent> Numbers = {};
 };
 
 // How keys are made: bare names made unique (the default), or each name
@@ -39,8 +43,8 @@ struct Field {
 enum class KeyStyle { Bare, Grouped };
 
 // The fields of a view in the export's order: the EXIF rows, UserComment,
-// the IPTC rows, the XMP rows, each in its group (file rows, EXIF, maker
-// note, IPTC, XMP).
+// the IPTC rows, the XMP rows, then the computed rows, each in its group
+// (file rows, EXIF, maker note, IPTC, XMP, Composite).
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style = KeyStyle::Bare);
 

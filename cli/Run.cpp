@@ -109,6 +109,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.WithNumbers = o.Numeric;
     request.WithUnknownTags = o.Groups;
     request.WithThumbnail = !o.ThumbnailPath.empty();
+    request.WithComposites = o.ExportPath.empty() && !o.Listing;
     return request;
 }
 
@@ -375,7 +376,11 @@ int PrintRun(const Options &o) {
             out.Write(block);
         }
     }
-    out.Write(formatter->End());
+    std::string formatError;
+    if (!formatter->End(out, formatError)) {
+        Complain(formatError);
+        status = Worse(status, ExitUnreadable);
+    }
     skipped.Report();
     // A name that matched nothing is most often a misspelling: said, not an error.
     for (size_t t = 0; t < tags.size(); ++t)

@@ -1,5 +1,7 @@
 #include "cli/TextCodec.h"
 
+#include <algorithm>
+
 #include "exif/Unicode.h"
 
 namespace cli {
@@ -121,9 +123,17 @@ std::string EscapeUtf8Controls(std::string_view utf8) {
     return out;
 }
 
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
+void AppendJsonString(std::string &out, std::string_view text) {
+    out += '"';
     for (size_t i = 0; i < text.size();) {
+        // Printable ASCII but the quote and the backslash is taken in runs.
+        // (Two searches for one character each: a search for either looks up
+        // every character of the text in the pair.)
+        const std::string_view run = text.substr(i, exif::PrintableAsciiEnd(text, i) - i);
+        const size_t end = i + std::min(std::min(run.find('"'), run.find('\\')), run.size());
+        out.append(text, i, end - i);
+        i = end;
+        if (i == text.size()) break;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
             AddJsonAscii(out, text[i]);
@@ -142,19 +152,35 @@ std::string JsonString(std::string_view text) {
             i += length;
         }
     }
-    return out + "\"";
+    out += '"';
 }
 
-std::string CsvField(std::string_view utf8) {
-    const bool quote = utf8.find_first_of(",\"\r\n") != std::string_view::npos ||
-                       (!utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' '));
-    if (!quote) return std::string(utf8);
-    std::string out = "\"";
+std::string JsonString(std::string_view text) {
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+void AppendCsvField(std::string &out, std::string_view utf8) {
+    bool quote = !utf8.empty() && (utf8.front() == ' ' || utf8.back() == ' ');
+    for (size_t i = 0; i < utf8.size() && !quote; ++i)
+        quote = utf8[i] == ',' || utf8[i] == '"' || utf8[i] == '\r' || utf8[i] == '\n';
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
     for (const char ch : utf8) {
         if (ch == '"') out += '"';
         out += ch;
     }
-    return out + "\"";
+    out += '"';
+}
+
+std::string CsvField(std::string_view utf8) {
+    std::string out;
+    AppendCsvField(out, utf8);
+    return out;
 }
 
 }  // namespace cli

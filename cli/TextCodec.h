@@ -23,9 +23,11 @@ void AppendTerminalValue(std::string &out, std::string_view utf8);
 // surrogate escape \udcXX, as Python's "surrogateescape" error handler
 // decodes it, so such a name can be encoded back to its bytes.
 std::string JsonString(std::string_view text);
+void AppendJsonString(std::string &out, std::string_view text);
 
 // A CSV field: quoted, with its quotes doubled, when it holds a comma, a
 // quote, a line break or leading or trailing spaces.
 std::string CsvField(std::string_view utf8);
+void AppendCsvField(std::string &out, std::string_view utf8);
 
 }  // namespace cli

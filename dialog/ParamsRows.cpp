@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "dialog/CompositeRows.h"
 #include "dialog/XmpRows.h"
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
@@ -250,6 +251,9 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
+    // Computed before the EXIF rows take the entries' texts.
+    if (request.WithComposites && view.Opened && img.ExifInfo())
+        view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes);

@@ -84,6 +84,7 @@ struct ViewRequest {
     bool WithNumbers = false;    // fill GridRow::Numbers
     bool WithUnknownTags = false;  // EXIF rows also for the tags no table names ("Tag0xABCD")
     bool WithThumbnail = false;    // fill ImageView::Thumbnail
+    bool WithComposites = false;   // fill ImageView::Composites
 };
 
 struct ImageView {
@@ -100,6 +101,9 @@ struct ImageView {
     XmpView Xmp;
     std::string Listing;  // only with WithListing
     std::string Thumbnail;  // only with WithThumbnail: the JPEG thumbnail's bytes (IFD1), when whole
+    // Only with WithComposites: values computed from several entries (see
+    // CompositeRows.h); no tab shows them and the export holds none.
+    std::vector<GridRow> Composites;
 };
 
 // The reader as this view composes it: with the maker-note registry and the

@@ -115,8 +115,8 @@ TEST(RepeatedNames, SelectingTagsGivesTheRowsAndKeysOfTheWholeFile) {
     std::vector<Field> expected = FieldsOf(view);
     std::erase_if(expected, [&](const Field &f) { return !Selected(f, tags); });
     std::vector<std::string> keys, expectedKeys;
-    for (const Field &f : SelectedFieldsOf(view, tags)) keys.push_back(f.Key + "=" + f.Value);
-    for (const Field &f : expected) expectedKeys.push_back(f.Key + "=" + f.Value);
+    for (const Field &f : SelectedFieldsOf(view, tags)) keys.push_back(f.Key + "=" + std::string(f.Value));
+    for (const Field &f : expected) expectedKeys.push_back(f.Key + "=" + std::string(f.Value));
     EXPECT_EQ(keys, (std::vector<std::string>{"File:ImageWidth=640", "MakerNote:DigitalZoom-2=2", "ImageWidth=174",
                                               "ProvinceState=Tyrol", "ObjectName=T"}));
     EXPECT_EQ(keys, expectedKeys);

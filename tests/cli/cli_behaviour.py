@@ -237,6 +237,24 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertEqual(result.stdout.count(b"\r\n"), 3)
         self.assertEqual(rows[1]["ISO"], "")
 
+    def test_csv_over_many_files_puts_every_value_under_its_own_column(self):
+        # Rows wait in a spool until the header is known: files of different
+        # kinds, each with its own keys, must have each value under its key's
+        # column, as the text format (Key=value, the same escapes) names it.
+        names = sorted(n for n in os.listdir(SAMPLES) if not n.endswith(".txt"))
+        os.mkdir(self.path("many"))
+        for i in range(120):
+            name = names[(i * 7) % len(names)]
+            shutil.copyfile(os.path.join(SAMPLES, name), self.path(f"many/{i:03d}-{name}"))
+        result = run("--csv", "-n", "-G", "-r", self.path("many"))
+        rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
+        self.assertEqual(len(rows), 120)
+        for row in rows[:: len(names) - 1]:
+            text = run("-n", "-G", row["SourceFile"]).stdout.decode("utf-8")
+            expected = dict(line.split("=", 1) for line in text.splitlines())
+            self.assertEqual({k: row[k] for k in expected}, expected)
+            self.assertEqual([k for k, v in row.items() if v and k not in expected], ["SourceFile"])
+
     def test_tag_selection_is_case_insensitive_and_works_in_every_format(self):
         sample = self.sample("DSCN0010.jpg")
         self.assertEqual(run("-t", "model", "--tag=MAKE", sample).stdout, b"Make=NIKON\nModel=COOLPIX P6000\n")

@@ -338,3 +338,32 @@ TEST(ViewModel, ATiffsPixelSizeIsItsMainImagesNotAnEmbeddedOriginals) {
         EXPECT_EQ(view.ImageHeight, 3000);
     }
 }
+
+// The computed rows: a position south and west is negative, an altitude
+// below sea level too; the original date takes its fractions of a second and
+// its zone. In both byte orders, from the entries' bytes.
+TEST(ViewModel, CompositeRowsComputeSignedPositionAltitudeAndTheFullOriginalDate) {
+    for (const bool big : {false, true}) {
+        Tiff t(big);
+        const int gps = t.Dir({Tiff::Ascii(0x0001, "S"), t.Rational(0x0002, {{33, 1}, {51, 1}, {2444, 100}}),
+                               Tiff::Ascii(0x0003, "W"), t.Rational(0x0004, {{151, 1}, {1290, 100}, {0, 1}}),
+                               Tiff::Bytes(0x0005, {1}), t.Rational(0x0006, {{1237, 100}})});
+        const int exifDir = t.Dir({Tiff::Ascii(0x9003, "2024:05:01 14:27:07"), Tiff::Ascii(0x9291, "24"),
+                                   Tiff::Ascii(0x9011, "+2:00"), Tiff::Ascii(0xA434, "Lens 50mm")});
+        t.Dir({Tiff::Pointer(0x8769, exifDir), Tiff::Pointer(0x8825, gps)});
+        const std::string file = WriteTempFile("view_composites.jpg", Jpeg().App0().Exif(t.Build()).Build());
+        params::ViewRequest request;
+        request.WithComposites = true;
+        request.WithNumbers = true;
+        const params::ImageView view = params::BuildImageView(file, request);
+        EXPECT_EQ(Column(view.Composites, true), (Texts{"GPSLatitude", "GPSLongitude", "GPSPosition", "GPSAltitude",
+                                                        "SubSecDateTimeOriginal", "LensID"}));
+        EXPECT_EQ(Column(view.Composites, false), (Texts{"-33.856789", "-151.215000", "-33.856789, -151.215000",
+                                                         "-12.3 m", "2024:05:01 14:27:07.24+02:00", "Lens 50mm"}));
+        ASSERT_EQ(view.Composites[3].Numbers.size(), 1u);
+        EXPECT_DOUBLE_EQ(std::get<double>(view.Composites[3].Numbers[0]), -12.37);
+        EXPECT_EQ(view.Composites[2].Numbers.size(), 2u);
+        // The dialog asks for none.
+        EXPECT_TRUE(params::BuildImageView(file, {}).Composites.empty());
+    }
+}
