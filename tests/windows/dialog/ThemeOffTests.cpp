@@ -26,15 +26,18 @@ std::vector<uint32_t> ClientPixels(HWND form) {
     return ScreenPixels(r);
 }
 
-// The picture once painted anew from scratch and settled: two captures in a
-// row that agree.
+// The picture once painted anew from scratch and settled.
 std::vector<uint32_t> SettledPixels(HWND form) {
     RedrawWindow(form, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    std::vector<uint32_t> last = ClientPixels(form), now;
+    // Settled: the same pixels in five snapshots in a row, 20 ms apart, so
+    // that a paint a busy machine delays is not taken for the last one.
+    std::vector<uint32_t> last = ClientPixels(form);
+    int same = 0;
     WaitFor([&] {
-        now = ClientPixels(form);
-        std::swap(now, last);
-        return now == last;
+        std::vector<uint32_t> now = ClientPixels(form);
+        same = now == last ? same + 1 : 0;
+        last = std::move(now);
+        return same >= 5;
     });
     return last;
 }
