@@ -283,6 +283,23 @@ private:
     bool Shown;
 };
 
+// Writes `bytes` over `path` (see WriteReplacing) and gives the run's
+// status: the read's on success, else why the write failed.
+int WriteFileOf(const std::string &path, const std::string &bytes, int readStatus) {
+    std::string error;
+    switch (WriteReplacing(path, bytes, error)) {
+        case ExportResult::Written:
+            return readStatus;
+        case ExportResult::Refused:
+            Complain(EscapeUtf8Controls(error));
+            return ExitUsage;
+        case ExportResult::Failed:
+            break;
+    }
+    Complain(EscapeUtf8Controls(error));
+    return ExitUnreadable;
+}
+
 int ExportRun(const Options &o) {
     const std::string &name = o.Files.front();
     if (IsOneOfTheInputs(o.ExportPath, o.Files)) {
@@ -292,18 +309,7 @@ int ExportRun(const Options &o) {
     params::ImageView view;
     const int status = ReadView(o, {name, false}, view);
     if (status == ExitUnreadable) return status;
-    std::string error;
-    switch (WriteReplacing(o.ExportPath, params::ExportText(view), error)) {
-        case ExportResult::Written:
-            return status;
-        case ExportResult::Refused:
-            Complain(EscapeUtf8Controls(error));
-            return ExitUsage;
-        case ExportResult::Failed:
-            break;
-    }
-    Complain(EscapeUtf8Controls(error));
-    return ExitUnreadable;
+    return WriteFileOf(o.ExportPath, params::ExportText(view), status);
 }
 
 // The thumbnail's bytes to a file, written as the export is, or to
@@ -330,18 +336,7 @@ int ThumbnailRun(const Options &o) {
         Complain("cannot write to standard output: " + out.Error());
         return ExitUnreadable;
     }
-    std::string error;
-    switch (WriteReplacing(o.ThumbnailPath, view.Thumbnail, error)) {
-        case ExportResult::Written:
-            return status;
-        case ExportResult::Refused:
-            Complain(EscapeUtf8Controls(error));
-            return ExitUsage;
-        case ExportResult::Failed:
-            break;
-    }
-    Complain(EscapeUtf8Controls(error));
-    return ExitUnreadable;
+    return WriteFileOf(o.ThumbnailPath, view.Thumbnail, status);
 }
 
 int PrintRun(const Options &o) {
