@@ -7,6 +7,7 @@
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
 #include "iptc/IptcData.h"
 #include "makernotes/MakerNoteData.h"
 
@@ -31,10 +32,7 @@ void AddLine(std::string &out, std::string_view line) {
 // code page lacks, and a control character as "." so that every value stays
 // on its line.
 void AddExportText(std::string &out, std::string_view utf8) {
-    const size_t start = out.size();
-    out += exif::Utf8ToWindows1252(utf8);
-    for (size_t i = start; i < out.size(); ++i)
-        if (static_cast<unsigned char>(out[i]) < 0x20) out[i] = '.';
+    out += exif::CleanText(exif::Utf8ToWindows1252(utf8));
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {

@@ -289,13 +289,9 @@ double FractionValue(std::string_view text) {
 
 std::string CleanText(std::string_view text) {
     std::string out(text);
-    CleanTextInPlace(out);
-    return out;
-}
-
-void CleanTextInPlace(std::string &text) {
-    for (char &c : text)
+    for (char &c : out)
         if (static_cast<unsigned char>(c) < 32) c = '.';
+    return out;
 }
 
 std::string TakeCommaPiece(std::string &rest) {

@@ -87,8 +87,6 @@ std::vector<TComponent> EntryComponents(const TTagEntry &entry);
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);
 std::string CleanText(std::string_view text);
-// The same on a text of the caller's own, without a copy.
-void CleanTextInPlace(std::string &text);
 
 // Rendering functions of the tag tables.
 std::string GpsPositionText(const std::string &text, TRenderOut *out = nullptr);

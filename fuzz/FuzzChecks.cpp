@@ -54,10 +54,8 @@ namespace {
 void CheckUtf8Form(std::string_view text, std::string_view what, bool controlsAllowed) {
     for (size_t at = 0; at < text.size();) {
         if (exif::Utf8SequenceLength(text, at) == 0) Fail(what, "malformed UTF-8 in " + std::string(text));
-        if (!controlsAllowed && IsTerminalControl(exif::NextCodePoint(text, at)))
-            Fail(what, "control character in " + std::string(text));
-        else if (controlsAllowed)
-            exif::NextCodePoint(text, at);
+        const char32_t c = exif::NextCodePoint(text, at);
+        if (!controlsAllowed && IsTerminalControl(c)) Fail(what, "control character in " + std::string(text));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "themes/ThemeMgr.h"
 #include "themes/ThemeSrv.h"
 #include "ui/Application.h"
+#include "ui/WideText.h"
 #include "ui/Handles.h"
 
 namespace {
@@ -51,10 +52,7 @@ void SelectFailureText() {
 void UseRegionalDecimalSeparator() {
     wchar_t separator[8] = {};
     const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, 8);
-    if (length > 1) {
-        const std::string utf16(reinterpret_cast<const char *>(separator), static_cast<size_t>(length - 1) * 2);
-        exif::SetDecimalSeparator(exif::TextOfUtf16(utf16, false));
-    }
+    if (length > 1) exif::SetDecimalSeparator(ui::Utf8(std::wstring_view(separator, static_cast<size_t>(length - 1))));
 }
 
 // One run, inside Execute's protected region. Anything it throws makes the
