@@ -173,7 +173,7 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
             }
             GridRow &row = view.Rows.emplace_back();
             row.MakerNote = entry.MakerNote != 0;
-            if (request.WithNumbers) row.Numbers = exif::EntryComponents(entry);
+            if (request.WithNumbers) row.Numbers = exif::ShownNumbers(entry);
             TakeCellValue(entry, row.Value);
             row.Name = std::move(entry.Name);
             row.Group = std::move(entry.Directory);

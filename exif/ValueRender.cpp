@@ -347,6 +347,40 @@ TThreePieces ThreePieces(const std::string &text) {
 
 }  // namespace
 
+namespace {
+
+double AsDouble(const TComponent &c) {
+    return std::visit([](auto v) { return static_cast<double>(v); }, c);
+}
+
+// Short binary values stand for codes or small arrays; longer ones and texts
+// (a version's "0221") stay text.
+constexpr size_t ShortBinaryBytes = 16;
+
+std::vector<TComponent> BinaryBytes(std::string_view raw) {
+    const std::string_view kept = raw.substr(0, raw.find_last_not_of('\0') + 1);
+    const bool text = !kept.empty() && std::all_of(kept.begin(), kept.end(), [](char ch) {
+        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7F;
+    });
+    if (raw.empty() || raw.size() > ShortBinaryBytes || text) return {};
+    std::vector<TComponent> bytes;
+    for (const char ch : raw) bytes.emplace_back(int64_t{static_cast<unsigned char>(ch)});
+    return bytes;
+}
+
+}  // namespace
+
+std::vector<TComponent> ShownNumbers(const TTagEntry &entry) {
+    if (entry.DataType == TypeUndefined) return BinaryBytes(entry.Raw);
+    std::vector<TComponent> c = EntryComponents(entry);
+    if (c.empty()) return c;
+    if (entry.Render == ShutterSpeedText) return {std::exp2(-AsDouble(c[0]))};
+    if (entry.Render == ApertureText) return {std::exp2(AsDouble(c[0]) / 2)};
+    if (entry.Render == GpsPositionText && c.size() == 3)
+        return {AsDouble(c[0]) + AsDouble(c[1]) / 60 + AsDouble(c[2]) / 3600};
+    return c;
+}
+
 // Degrees, minutes and seconds, the seconds with the precision the file
 // stored them with ("2.81 Seconds"); minutes with a fraction and no seconds
 // give the seconds that fraction makes.

@@ -83,6 +83,12 @@ using TComponent = std::variant<int64_t, double>;
 // byte order and field type; none for a text or undefined value (and for the
 // sub-entries a maker's decoder adds, which are text).
 std::vector<TComponent> EntryComponents(const TTagEntry &entry);
+// The numbers a script is given for a value: the quantity its text shows.
+// Mostly the stored components; an APEX time or aperture is shown as seconds
+// or an f-number and a GPS position as degrees, so those numbers are too;
+// a short undefined value that is no text (FileSource's code, the
+// components configuration) is its bytes.
+std::vector<TComponent> ShownNumbers(const TTagEntry &entry);
 // The text of the pair whose key is the value's trimmed text; empty when none.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value);
 double FractionValue(std::string_view text);

@@ -279,7 +279,15 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertEqual(canon["ExposureProgram"], 1)  # "Manual" as its code
         self.assertEqual(canon["FileSize"], os.path.getsize(self.sample("Canon_40D.jpg")))
         self.assertEqual(canon["Model"], "Canon EOS 40D")
-        self.assertIsInstance(canon["ComponentsConfiguration"], str)
+        # The numbers are the quantities the texts show: APEX values as seconds
+        # and f-number, a coded undefined value as its bytes, a version as text.
+        self.assertAlmostEqual(canon["ShutterSpeedValue"], 2 ** -7.375)
+        self.assertAlmostEqual(canon["ApertureValue"], 2 ** (5.625 / 2))
+        self.assertEqual(canon["ComponentsConfiguration"], [1, 2, 3, 0])
+        self.assertEqual(canon["ExifVersion"], "0221")
+        _, files = self.json_of("-n", self.sample("DSCN0010.jpg"))
+        self.assertAlmostEqual(files[0]["GPSLatitude"], 43 + 28 / 60 + 2.814 / 3600)
+        self.assertEqual(files[0]["FileSource"], 3)
         self.assertEqual(run("-n", "-t", "FNumber", self.sample("Canon_40D.jpg")).stdout, b"FNumber=7.1\n")
 
     def test_grouped_keys_are_the_same_in_files_whose_bare_keys_differ(self):
