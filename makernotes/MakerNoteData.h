@@ -84,6 +84,14 @@ extern const std::span<const TLensRow> SigmaLenses;
 extern const std::span<const TLensRow> LeicaLenses;     // see LeicaLensName
 // A Leica M lens from the stored LensType value (number x 4 + frame bits).
 std::optional<std::string_view> LeicaLensName(uint32_t stored);
+// Nikon's F-mount lenses, keyed by eight bytes (see NikonLenses' rows),
+// sorted by key. The name of a key, none when the table has no row for it.
+struct TNikonLensRow {
+    uint64_t Key;
+    std::string_view Name;
+};
+extern const std::span<const TNikonLensRow> NikonLenses;
+std::optional<std::string_view> NikonLensName(uint64_t key);
 
 // The decoders of the newer makers' rows (see the files of each maker).
 std::string DecimalsText(const std::string &text, TRenderOut *out = nullptr);
@@ -130,8 +138,11 @@ std::optional<uint32_t> PentaxDecipherShutterCount(std::string_view count, std::
 std::string SonyDecipher(std::string_view enciphered);
 std::string NikonLensData(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonIso(const std::string &text, TRenderOut *out = nullptr);
-// Nikon's lens data deciphered from byte 4 on, keyed by the serial number
-// text (the Model when it is not a number) and the shutter count.
+std::string NikonLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+// Nikon's lens data (or shot info) deciphered from byte 4 on, keyed by the
+// serial number text (the Model when it is not a number) and the shutter
+// count. The cipher is its own inverse: it enciphers plain bytes as well.
 std::string NikonDecipher(std::string_view lensData, std::string_view serial, std::string_view model,
                           uint32_t shutterCount);
 // n in lower-case hexadecimal digits, at least `width` of them.

@@ -33,7 +33,7 @@ constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
 // Nikon notes without that header, and the newer notes that carry a TIFF
 // header of their own.
 // clang-format off
-constexpr std::array<TTagRow, 31> NikonTags2Rows = {{
+constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
     {0x0001, "MakerNoteVersion", "Maker Note Version", "", "", VersionDigits},
     {0x0002, "ISO", "ISO", "", "", NikonIso},
     {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
@@ -52,6 +52,7 @@ constexpr std::array<TTagRow, 31> NikonTags2Rows = {{
     {0x0080, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0081, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0082, "Adapter", "Adapter", "", "", nullptr},
+    {0x0083, "LensType", "Lens Type", "", "", NikonLensType},
     {0x0084, "LensInformation", "Lens information", "", "", NikonLensText},
     {0x0085, "ManualFocusDistance", "Manual Focus Distance", "", "", nullptr},
     {0x0086, "DigitalZoom", "Digital Zoom", "", "", nullptr},
@@ -59,6 +60,7 @@ constexpr std::array<TTagRow, 31> NikonTags2Rows = {{
     {0x0089, "Mode", "Mode", "", "", nullptr},
     {0x008D, "ColorMode", "Color Mode", "", "", NikonColorModeText},
     {0x008F, "SceneMode", "Scene Mode", "", "", nullptr},
+    {0x0091, "ShotInfo", "Shot Info", "", "", NikonShotInfo},
     {0x0092, "HueAdjustment", "Hue Adjustment", "", "", nullptr},
     {0x0094, "Saturation", "Saturation", "", "", nullptr},
     {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},

@@ -1,11 +1,13 @@
 // Nikon's lens data (tag 0x0098 of the newer note): a 4-digit version, then
 // the lens's numbers, enciphered from byte 4 on in versions 0201 to 0204.
-// The cipher is keyed by the camera's serial number (tag 0x001D) and shutter
-// count (tag 0x00A7): two bytes taken from the tables below start a stream of
-// bytes that each enciphered byte is XORed with.
+// The shot info (tag 0x0091) is enciphered the same way in its versions 02xx
+// and 08xx. The cipher is keyed by the camera's serial number (tag 0x001D)
+// and shutter count (tag 0x00A7): two bytes taken from the tables below start
+// a stream of bytes that each enciphered byte is XORed with.
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <vector>
 
 #include "exif/EndInd.h"
 #include "exif/TextFormat.h"
@@ -15,7 +17,7 @@ namespace makernotes {
 
 namespace {
 
-constexpr uint16_t TagSerialNumber = 0x001D, TagShutterCount = 0x00A7;
+constexpr uint16_t TagSerialNumber = 0x001D, TagLensType = 0x0083, TagShutterCount = 0x00A7;
 
 // The two key tables: the first indexed by the serial number's low byte, the
 // second by the shutter count's four bytes XORed together.
@@ -58,14 +60,18 @@ constexpr std::array<std::array<uint8_t, 256>, 2> NikonKeyTables = {{{
 // clang-format on
 
 // Where a lens-data version keeps the lens's numbers (0-based offsets), and
-// whether it is enciphered.
+// whether it is enciphered. Seven bytes: the lens's number, its f-stops, the
+// shortest and longest focal lengths, the apertures at both, and the version
+// of the lens's micro-controller (MCU).
 struct TLensDataLayout {
     std::string_view Version;
     bool Enciphered;
-    int64_t LensIdAt;  // then the f-stops, the shortest and longest focal lengths, the apertures at both
+    int64_t LensIdAt;
 };
+constexpr int64_t LensBytes = 7;
 // clang-format off
-constexpr std::array<TLensDataLayout, 5> LensDataLayouts = {{
+constexpr std::array<TLensDataLayout, 6> LensDataLayouts = {{
+    {"0100", false, 0x06},
     {"0101", false, 0x0B},
     {"0201", true, 0x0B},
     {"0202", true, 0x0B},
@@ -116,6 +122,103 @@ std::optional<uint32_t> ShutterCountOf(const TRenderOut &in) {
     return n ? std::optional<uint32_t>(static_cast<uint32_t>(*n)) : std::nullopt;
 }
 
+// The key a block of the directory is enciphered with, as the directory holds
+// it: none without a shutter count.
+struct TCipherKey {
+    std::string_view Serial;  // empty when the note has none
+    std::string_view Model;
+    uint32_t ShutterCount;
+};
+std::optional<TCipherKey> CipherKeyOf(const TRenderOut &in) {
+    const std::optional<uint32_t> count = ShutterCountOf(in);
+    if (!count || !in.Directory) return std::nullopt;
+    return TCipherKey{in.Directory->ValueBytes(TagSerialNumber), in.Directory->Model(), *count};
+}
+
+// The first `size` bytes of the value, deciphered; the rest of a large block
+// (the shot info runs to kilobytes) is not read.
+std::string DecipheredStart(std::string_view raw, const TCipherKey &key, int64_t size) {
+    return NikonDecipher(exif::tEndInd::RegionOf(raw, 1, size), key.Serial, key.Model, key.ShutterCount);
+}
+
+// The lens's name: its seven bytes of the lens data (at `at`) and the note's
+// LensType byte, looked up in the F-mount table. None when a byte is missing
+// or the table has no such lens.
+std::optional<std::string_view> LensModelOf(std::string_view lensData, int64_t at, const TRenderOut &entry) {
+    TRenderOut lens, type;
+    lens.Raw = lensData;
+    lens.BigEndian = true;  // the first byte the key's highest
+    type.Raw = entry.Directory ? entry.Directory->ValueBytes(TagLensType) : std::string_view();
+    const std::optional<uint64_t> bytes = UnsignedAt(lens, at, LensBytes);
+    const std::optional<uint64_t> lensType = UnsignedAt(type, 0, 1);
+    if (!bytes || !lensType) return std::nullopt;
+    return NikonLensName(*bytes << 8 | *lensType);
+}
+
+// The firmware's version in the shot info: text from byte 4 on, 5 bytes
+// ("1.10B"), 8 in versions 0246 and 0800 to 0805. Versions 01xx are plain,
+// 02xx and 08xx enciphered; others are not read. None without the key (the
+// serial number too: it decides the key) or when the bytes are no text.
+std::optional<std::string> ShotInfoFirmware(const TRenderOut &in) {
+    const std::string_view version = exif::tEndInd::RegionOf(in.Raw, 1, 4);
+    const int64_t size = 4 + (version == "0246" || (version >= "0800" && version <= "0805") ? 8 : 5);
+    std::string plain(exif::tEndInd::RegionOf(in.Raw, 1, size));
+    if (version.starts_with("02") || version.starts_with("08")) {
+        const std::optional<TCipherKey> key = CipherKeyOf(in);
+        if (!key || key->Serial.empty()) return std::nullopt;
+        plain = DecipheredStart(in.Raw, *key, size);
+    } else if (!version.starts_with("01")) {
+        return std::nullopt;
+    }
+    if (static_cast<int64_t>(plain.size()) < size) return std::nullopt;
+    std::string text = plain.substr(4);
+    text.resize(std::min(text.find('\0'), text.size()));
+    const bool printable = std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+    if (text.empty() || !printable) return std::nullopt;
+    return text;
+}
+
+// The bits of Nikon's LensType: 0 MF, 1 D, 2 G, 3 VR, 4 a Nikon 1 lens, 5 on
+// the FT-1 adapter, 6 E (an electromagnetic aperture), 7 AF-P; none set is a
+// plain AF lens. Named in the order Nikon's names read: a D lens that is G is
+// "G"; E comes first, in place of a leading G when more follows ("E VR", but
+// "E G" for a G lens that is only E); then "1" goes first and FT-1 last.
+std::string LensKindText(unsigned bits) {
+    if (bits == 0) return "AF";
+    constexpr std::array<std::string_view, 8> BitNames = {"MF", "D", "G", "VR", "1", "FT-1", "E", "AF-P"};
+    std::vector<std::string_view> words;
+    for (size_t b = 0; b < BitNames.size(); ++b)
+        if ((bits >> b) & 1) words.push_back(BitNames[b]);
+    const auto at = [&](std::string_view word) { return std::find(words.begin(), words.end(), word); };
+    // Present, and not the first word: the words that move do.
+    const auto follows = [&](std::string_view word) { return at(word) != words.end() && at(word) != words.begin(); };
+    if ((bits & 0x06) == 0x06) words.erase(at("D"));
+    if (follows("E")) {
+        words.erase(at("E"));
+        if (words.size() > 1 && words.front() == "G")
+            words.front() = "E";
+        else
+            words.insert(words.begin(), "E");
+    }
+    if (follows("1")) {
+        words.erase(at("1"));
+        words.insert(words.begin(), "1");
+    }
+    if (at("FT-1") < words.end() - 1) {
+        words.erase(at("FT-1"));
+        words.push_back("FT-1");
+    }
+    std::string shown;
+    for (const std::string_view word : words) shown += (shown.empty() ? "" : " ") + std::string(word);
+    return shown;
+}
+
+// "\r\nlabel = value", the value given to `out` as a sub-entry too.
+std::string SubEntryLine(std::string_view label, const std::string &value, TRenderOut *out) {
+    out->SubEntries.emplace_back(label, value);
+    return "\r\n" + std::string(label) + " = " + value;
+}
+
 }  // namespace
 
 std::string NikonDecipher(std::string_view lensData, std::string_view serial, std::string_view model,
@@ -131,11 +234,12 @@ std::string NikonLensData(const std::string &, TRenderOut *out) {
     out->SubEntriesOnly = true;
     const TLensDataLayout *layout = LensDataLayoutOf(exif::tEndInd::RegionOf(out->Raw, 1, 4));
     if (!layout) return {};
-    std::string plain(out->Raw);
+    const int64_t size = layout->LensIdAt + LensBytes;
+    std::string plain(exif::tEndInd::RegionOf(out->Raw, 1, size));
     if (layout->Enciphered) {
-        const std::optional<uint32_t> count = ShutterCountOf(*out);
-        if (!count || !out->Directory) return {};
-        plain = NikonDecipher(out->Raw, out->Directory->ValueBytes(TagSerialNumber), out->Directory->Model(), *count);
+        const std::optional<TCipherKey> key = CipherKeyOf(*out);
+        if (!key) return {};
+        plain = DecipheredStart(out->Raw, *key, size);
     }
     TRenderOut lens;
     lens.Raw = plain;
@@ -151,11 +255,26 @@ std::string NikonLensData(const std::string &, TRenderOut *out) {
         {"MaxApertureAtMaxFocal", exif::FixedText(power(*byteAt(5)), 1)},
     }};
     std::string lines;
-    for (const auto &[name, value] : values) {
-        out->SubEntries.emplace_back(name, value);
-        lines += "\r\n" + std::string(name) + " = " + value;
-    }
+    for (const auto &[name, value] : values) lines += SubEntryLine(name, value, out);
+    if (const std::optional<std::string_view> model = LensModelOf(plain, layout->LensIdAt, *out))
+        lines += SubEntryLine("LensModel", std::string(*model), out);
     return lines;
+}
+
+// The shot info's one value read here: the firmware's version.
+std::string NikonShotInfo(const std::string &, TRenderOut *out) {
+    if (!out) return {};
+    out->Block = true;
+    out->SubEntriesOnly = true;
+    const std::optional<std::string> firmware = ShotInfoFirmware(*out);
+    return firmware ? SubEntryLine("FirmwareVersion", *firmware, out) : std::string();
+}
+
+// The kind of lens, from the bits of tag 0x0083 (see LensKindText).
+std::string NikonLensType(const std::string &text, TRenderOut *out) {
+    if (out) out->StoreShown = true;
+    const std::optional<int32_t> bits = exif::ParseDecimal(exif::TrimmedView(text));
+    return bits && *bits >= 0 && *bits <= 0xFF ? LensKindText(static_cast<unsigned>(*bits)) : text;
 }
 
 // The second of the two numbers: the ISO speed.

@@ -41,6 +41,13 @@ std::optional<std::string_view> LensName(std::span<const TLensRow> table, int64_
     return it->Name;
 }
 
+std::optional<std::string_view> NikonLensName(uint64_t key) {
+    const auto it = std::lower_bound(NikonLenses.begin(), NikonLenses.end(), key,
+                                     [](const TNikonLensRow &row, uint64_t k) { return row.Key < k; });
+    if (it == NikonLenses.end() || it->Key != key) return std::nullopt;
+    return it->Name;
+}
+
 // Rationals as decimal numbers separated by blanks ("0.04538494722 -0.85").
 std::string DecimalsText(const std::string &text, TRenderOut *out) {
     std::string shown;

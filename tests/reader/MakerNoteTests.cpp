@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "dialog/CompositeRows.h"
 #include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
@@ -991,16 +992,29 @@ TEST(NewerMakers, PentaxAndPanasonicHeaders) {
     EXPECT_EQ(MakerValue(info, "LensType"), Quoted("LUMIX G VARIO 12-35/F2.8"));
 }
 
+// The lens's name from the lens data and LensType, through the composite
+// LensID too.
+std::string CompositeLensId(const TimgData &img) {
+    for (const params::GridRow &row : params::CompositeRows(img.ExifInfo()->StoredEntries(), false))
+        if (row.Name == "LensID") return row.Value;
+    return "<missing>";
+}
+
 TEST(NewerMakers, NikonLensDataIsDecipheredWithSerialNumberAndShutterCount) {
     const DecimalPoint point('.');
-    // Version 0204: the lens number at 12, then f-stops, focal lengths and
-    // apertures. The stream cipher is its own inverse.
+    // Version 0204: the lens number at 12, then f-stops, focal lengths,
+    // apertures and the MCU version. The stream cipher is its own inverse.
     std::string plain = std::string("0204", 4) + std::string(16, '\0');
-    const std::string lens = "\xA5\x40\x48\x7C\x24\x3C";  // 165, 5.33, 40.0 mm, 179.6 mm, 2.8, 5.7
+    const std::string lens = "\xA5\x40\x2D\x88\x2C\x40\x4B";  // 165, 5.33, 18.3 mm, 254.0 mm, 3.6, 6.3, MCU 75
     plain.replace(12, lens.size(), lens);
     const std::string enciphered = makernotes::NikonDecipher(plain, "3105364", "NIKON D7000", 241575);
     ASSERT_NE(enciphered, plain);
     EXPECT_EQ(enciphered.substr(0, 4), "0204");
+    EXPECT_EQ(makernotes::NikonDecipher(enciphered, "3105364", "NIKON D7000", 241575), plain);
+    // The shot info: its version, then the firmware's, enciphered the same
+    // way, then settings this reader does not read.
+    const std::string shotInfo = makernotes::NikonDecipher(std::string("0220") + "1.04C" + std::string(600, '\x55'),
+                                                           "3105364", "NIKON D7000", 241575);
     for (const bool big : {false, true}) {
         SCOPED_TRACE(big ? "MM" : "II");
         const CameraFile f{"NIKON CORPORATION", "NIKON D7000", "0230", big};
@@ -1009,7 +1023,8 @@ TEST(NewerMakers, NikonLensDataIsDecipheredWithSerialNumberAndShutterCount) {
             [&](uint32_t) {
                 return NoteBytes(big, NikonTiffHeader(big),
                                  {NoteUndefined(0x0001, "0210"), NoteShort(big, 0x0002, {0, 400}),
-                                  NoteAscii(0x001D, "3105364"), NoteUndefined(0x0098, enciphered),
+                                  NoteAscii(0x001D, "3105364"), NoteEntry{0x0083, 1, 1, "\x0E", {}},
+                                  NoteUndefined(0x0091, shotInfo), NoteUndefined(0x0098, enciphered),
                                   NoteLong(big, 0x00A7, {241575})},
                                  -10);
             },
@@ -1019,12 +1034,42 @@ TEST(NewerMakers, NikonLensDataIsDecipheredWithSerialNumberAndShutterCount) {
         EXPECT_EQ(MakerValue(info, "ISO"), "400");
         EXPECT_EQ(MakerValue(info, "LensIDNumber"), "165");
         EXPECT_EQ(MakerValue(info, "LensFStops"), "5.33");
-        EXPECT_EQ(MakerValue(info, "MinFocalLength"), "40.0 mm");
-        EXPECT_EQ(MakerValue(info, "MaxFocalLength"), "179.6 mm");
-        EXPECT_EQ(MakerValue(info, "MaxApertureAtMinFocal"), "2.8");
-        EXPECT_EQ(MakerValue(info, "MaxApertureAtMaxFocal"), "5.7");
+        EXPECT_EQ(MakerValue(info, "MinFocalLength"), "18.3 mm");
+        EXPECT_EQ(MakerValue(info, "MaxFocalLength"), "254.0 mm");
+        EXPECT_EQ(MakerValue(info, "MaxApertureAtMinFocal"), "3.6");
+        EXPECT_EQ(MakerValue(info, "MaxApertureAtMaxFocal"), "6.3");
+        EXPECT_EQ(MakerValue(info, "LensModel"), "Sigma 18-250mm F3.5-6.3 DC OS HSM");
+        EXPECT_EQ(MakerValue(info, "LensType"), "G VR");
+        EXPECT_EQ(MakerValue(info, "FirmwareVersion"), "1.04C");
+        EXPECT_EQ(MakerValue(info, "ShotInfo"), "<missing>");
         EXPECT_EQ(MakerValue(info, "ShutterCount"), "241575");
+        EXPECT_EQ(CompositeLensId(*img), "Sigma 18-250mm F3.5-6.3 DC OS HSM");
     }
+}
+
+TEST(NewerMakers, NikonLensNameNeedsTheWholeKeyAndPlainShotInfoIsReadAsItStands) {
+    // Lens data 0101 and shot info 0100 are not enciphered: no serial number
+    // or shutter count needed. The lens's seven bytes are a known lens's, but
+    // the LensType (6: G, no VR) is not that lens's: no name, and the
+    // composite does not take the LensType for one.
+    const std::string lensData = std::string("0101", 4) + std::string(7, '\0') + "\xA5\x40\x2D\x88\x2C\x40\x4B";
+    const CameraFile f{"NIKON CORPORATION", "NIKON D70", "0221", false};
+    const auto img = OpenCamera(
+        f,
+        [&](uint32_t) {
+            return NoteBytes(false, NikonTiffHeader(false),
+                             {NoteEntry{0x0083, 1, 1, "\x06", {}},
+                              NoteUndefined(0x0091, std::string("0100") + "1.00A" + "\x01\x02\x03"),
+                              NoteUndefined(0x0098, lensData)},
+                             -10);
+        },
+        "nikon-plain-lens");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "LensIDNumber"), "165");
+    EXPECT_EQ(MakerValue(info, "LensType"), "G");
+    EXPECT_EQ(MakerValue(info, "LensModel"), "<missing>");
+    EXPECT_EQ(CompositeLensId(*img), "<missing>");
+    EXPECT_EQ(MakerValue(info, "FirmwareVersion"), "1.00A");
 }
 
 TEST(NewerMakers, NikonLensDataOfARealD300MatchesExiftool) {
@@ -1034,8 +1079,11 @@ TEST(NewerMakers, NikonLensDataOfARealD300MatchesExiftool) {
     for (const auto &[name, value] : std::vector<std::pair<const char *, std::string>>{
              {"SerialNumber", Quoted("3105364")}, {"ShutterCount", "241575"}, {"LensIDNumber", "165"},
              {"LensFStops", "5.33"}, {"MinFocalLength", "28.3 mm"}, {"MaxFocalLength", "302.0 mm"},
-             {"MaxApertureAtMinFocal", "3.6"}, {"MaxApertureAtMaxFocal", "5.7"}})
+             {"MaxApertureAtMinFocal", "3.6"}, {"MaxApertureAtMaxFocal", "5.7"},
+             {"LensModel", "AF-S Nikkor 28-300mm f/3.5-5.6G ED VR"}, {"LensType", "G VR"},
+             {"FirmwareVersion", "1.10B"}})
         EXPECT_EQ(MakerValue(*img->ExifInfo(), name), value) << name;
+    EXPECT_EQ(CompositeLensId(*img), "AF-S Nikkor 28-300mm f/3.5-5.6G ED VR");
 }
 
 // ------------------------------------------------------------ more makers

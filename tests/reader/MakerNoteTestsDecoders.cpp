@@ -31,7 +31,7 @@ struct VendorTable {
 
 std::vector<VendorTable> VendorTables() {
     using namespace makernotes;
-    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 31}, {"OlympusTags", OlympusTags, 33},
+    return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 33}, {"OlympusTags", OlympusTags, 33},
             {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 30},     {"CanonTags", CanonTags, 17},
             {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2},
             {"AppleTags", AppleTags, 24},   {"SonyTags", SonyTags, 38},     {"PanasonicTags", PanasonicTags, 16},
@@ -96,6 +96,9 @@ TEST(MakerTables, LensTablesAreSortedUniqueAndNameOneLensPerMaker) {
     EXPECT_EQ(LeicaLensName(6 * 4 + 1), "Summicron-M 35mm f/2 (IV)");
     EXPECT_FALSE(LeicaLensName(2 * 4));
     EXPECT_FALSE(LensName(CanonLenses, 999999));
+    // Nikon's table: eight bytes a key, searched the same way.
+    EXPECT_GT(NikonLenses.size(), 500u);
+    for (size_t i = 1; i < NikonLenses.size(); ++i) EXPECT_LT(NikonLenses[i - 1].Key, NikonLenses[i].Key) << "row " << i;
 }
 
 TEST(MakerTables, RowsSetOnlyNameDescriptionCodesAndRenderer) {
@@ -163,7 +166,7 @@ TEST(MakerTables, DecodersSitOnTheirRowsOnly) {
     const std::vector<VendorTable> tables = VendorTables();
     for (size_t i = 0; i < 9; ++i)
         for (const TTagRow &row : tables[i].rows) withRenderer += row.Render != nullptr ? 1 : 0;
-    EXPECT_EQ(withRenderer, 16);
+    EXPECT_EQ(withRenderer, 18);
 }
 
 // ------------------------------------------------------------ decoders
@@ -213,6 +216,15 @@ TEST_F(MakerDecoders, NikonDecodersLeaveTheBlockFlagAlone) {
         makernotes::NikonLensText("24/1, 120/1, 7/2, 56/10", &Out);
         EXPECT_EQ(Out.Block, flag);
     }
+}
+
+TEST_F(MakerDecoders, NikonLensTypeNamesTheLensKindAsNikonWritesIt) {
+    // Bits 0 MF, 1 D, 2 G, 3 VR, 4 "1", 5 FT-1, 6 E, 7 AF-P.
+    for (const auto &[bits, shown] : std::vector<std::pair<const char *, const char *>>{
+             {"14", "G VR"}, {"0", "AF"}, {"6", "G"}, {"78", "E VR"}, {"70", "E G"}, {"90", "1 E D VR"},
+             {"174", "G VR AF-P FT-1"}})
+        EXPECT_EQ(makernotes::NikonLensType(bits, &Out), shown) << bits;
+    EXPECT_TRUE(Out.StoreShown);
 }
 
 TEST_F(MakerDecoders, LensTextGivesFocalRangeAndApertures) {
