@@ -346,14 +346,16 @@ std::string SigmaLensType(const std::string &text, TRenderOut *out) {
     std::optional<int64_t> id;
     if (out->Type == exif::TypeAscii) {
         const std::string_view raw = out->Raw.substr(0, out->Raw.find('\0'));
+        // At most eight hexadecimal digits, so the number always fits.
         int64_t n = 0;
         bool hex = !raw.empty() && raw.size() <= 8;
-        for (const char c : raw) {
+        for (size_t i = 0; hex && i < raw.size(); ++i) {
+            const char c = raw[i];
             const int digit = c >= '0' && c <= '9' ? c - '0'
                               : c >= 'a' && c <= 'f' ? c - 'a' + 10
                               : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                      : -1;
-            if (digit < 0) hex = false;
+            hex = digit >= 0;
             n = n * 16 + digit;
         }
         if (hex) id = n;
