@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <deque>
+#include <functional>
 #include <map>
-#include <numeric>
 #include <utility>
 
 #include "exif/TextFormat.h"
