@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <optional>
 
 #include "xmp/ExtendedXmp.h"
@@ -37,7 +38,8 @@ constexpr std::array<TArrayName, 3> ArrayNames = {{
     {"Alt", TXmpRow::Alt},
 }};
 
-bool IsRdf(const TXmlName &name, std::string_view local) { return name.Uri == RdfNamespace && name.Local == local; }
+// The local name first: it tells most names apart at once.
+bool IsRdf(const TXmlName &name, std::string_view local) { return name.Local == local && name.Uri == RdfNamespace; }
 
 bool IsDefaultLanguage(std::string_view lang) {
     constexpr std::string_view Default = "x-default";
@@ -45,24 +47,34 @@ bool IsDefaultLanguage(std::string_view lang) {
            std::equal(lang.begin(), lang.end(), Default.begin(), [](char a, char b) { return (a | 0x20) == b; });
 }
 
-// A value cut at `max` bytes on a character boundary, marked.
-std::string Capped(std::string_view value, std::size_t max) {
-    if (value.size() <= max) return std::string(value);
+// Where a value longer than `max` bytes is cut: on a character boundary.
+std::size_t CutAt(std::string_view value, std::size_t max) {
     std::size_t cut = max;
     while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
-    std::string s(value.substr(0, cut));
-    s += Ellipsis;
-    return s;
+    return cut;
 }
 
-std::string Joined(const std::vector<std::string> &items, std::size_t max) {
-    std::string s;
-    for (const std::string &item : items) {
-        if (!s.empty()) s += ", ";
-        s += item;
-        if (s.size() > max) break;
+// `value` into `to`, cut at `max` bytes and marked when longer. Assigned in
+// place: a row's strings are made once.
+void AssignCapped(std::string &to, std::string_view value, std::size_t max) {
+    if (value.size() <= max) {
+        to.assign(value);
+        return;
     }
-    return Capped(s, max);
+    to.assign(value.substr(0, CutAt(value, max)));
+    to += Ellipsis;
+}
+
+void AssignJoined(std::string &to, const std::vector<std::string> &items, std::size_t max) {
+    to.clear();
+    for (const std::string &item : items) {
+        if (!to.empty()) to += ", ";
+        to += item;
+        if (to.size() > max) break;
+    }
+    if (to.size() <= max) return;
+    to.resize(CutAt(to, max));
+    to += Ellipsis;
 }
 
 enum class TFrameKind {
@@ -114,7 +126,7 @@ public:
     bool StartElement(const TXmlName &name, std::span<const TXmlAttribute> attributes) override;
     bool EndElement(const TXmlName &name) override;
     bool Text(std::string_view text) override {
-        PendingText.assign(text);
+        PendingText = text;
         return true;
     }
     TXmpPacket Finish(const TXmlResult &xml, std::string_view what);
@@ -123,7 +135,7 @@ private:
     const TXmpLimits &Limits;
     std::vector<TFrame> Frames;
     std::string Path;
-    std::string PendingText;  // the text since the last tag
+    std::string_view PendingText;  // the text since the last tag (valid until the next tag is read)
     std::vector<TXmpRow> Rows;
     std::vector<std::size_t> Dropped;  // rows of arrays that held only structures
     std::vector<std::string> Notes;
@@ -173,7 +185,10 @@ bool TRdfReader::Charge(std::size_t bytes) {
 
 bool TRdfReader::AddRow(std::string_view value, TXmpRow::TKind kind) {
     if (!Charge(Path.size() + std::min(value.size(), Limits.MaxValueBytes))) return false;
-    Rows.push_back({Path, Capped(value, Limits.MaxValueBytes), {}, kind});
+    TXmpRow &row = Rows.emplace_back();
+    row.Name = Path;
+    AssignCapped(row.Value, value, Limits.MaxValueBytes);
+    row.Kind = kind;
     return true;
 }
 
@@ -194,7 +209,9 @@ bool TRdfReader::AppendName(const TXmlName &name, bool field) {
 
 bool TRdfReader::AppendItemIndex(std::size_t n) {
     if (Path.size() + 22 > Limits.MaxNameBytes) return false;
-    ((Path += '[') += std::to_string(n)) += ']';
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), n).ptr;
+    ((Path += '[') += std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data()))) += ']';
     return true;
 }
 
@@ -216,7 +233,7 @@ std::size_t TRdfReader::OwningProperty() const {
 }
 
 bool TRdfReader::StartElement(const TXmlName &name, std::span<const TXmlAttribute> attributes) {
-    PendingText.clear();
+    PendingText = {};
     const TFrameKind parent = Frames.empty() ? TFrameKind::Outside : Frames.back().Kind;
     switch (parent) {
     case TFrameKind::Outside:
@@ -379,7 +396,7 @@ bool TRdfReader::Deliver(std::size_t property, std::string_view value) {
     }
     TFrame &array = Frames[p.ArrayFrame];
     if (!Charge(std::min(value.size(), Limits.MaxValueBytes))) return false;
-    Rows[array.Row].Items.push_back(Capped(value, Limits.MaxValueBytes));
+    AssignCapped(Rows[array.Row].Items.emplace_back(), value, Limits.MaxValueBytes);
     array.Langs.push_back(p.Lang);
     return true;
 }
@@ -419,7 +436,7 @@ bool TRdfReader::FinishArray(TFrame &array) {
     TXmpRow &row = Rows[array.Row];
     if (row.Items.empty() && array.ItemCount > 0) Dropped.push_back(array.Row);
     if (array.ArrayKind != TXmpRow::Alt) {
-        row.Value = Joined(row.Items, Limits.MaxValueBytes);
+        AssignJoined(row.Value, row.Items, Limits.MaxValueBytes);
         return true;
     }
     const auto found = std::find_if(array.Langs.begin(), array.Langs.end(), [](const std::string &l) { return IsDefaultLanguage(l); });
@@ -435,7 +452,7 @@ bool TRdfReader::EndElement(const TXmlName &) {
     else if (Frames[top].Kind == TFrameKind::Array) going = FinishArray(Frames[top]);
     Path.resize(Frames[top].PathStart);
     Frames.pop_back();
-    PendingText.clear();
+    PendingText = {};
     return going;
 }
 
