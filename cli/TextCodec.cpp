@@ -1,6 +1,9 @@
 #include "cli/TextCodec.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
 
 #include "exif/Unicode.h"
 
@@ -9,6 +12,44 @@ namespace cli {
 namespace {
 
 constexpr char HexDigits[] = "0123456789abcdef";
+
+// Eight bytes of text as one number, to test them at once: a byte's top
+// bit, left in Tops by these tests, marks one that fails. The lowest mark
+// is exact (a carry or borrow only reaches the bytes after a failing one),
+// so on a little-endian machine it tells the first byte that fails.
+constexpr uint64_t Ones = 0x0101010101010101u;
+constexpr uint64_t Tops = 0x8080808080808080u;
+
+uint64_t WordAt(std::string_view text, size_t at) {
+    uint64_t w = 0;
+    std::memcpy(&w, text.substr(at, 8).data(), sizeof w);
+    return w;
+}
+
+// Bytes equal to `c`.
+uint64_t BytesEqual(uint64_t w, char c) {
+    const uint64_t x = w ^ (Ones * static_cast<unsigned char>(c));
+    return (x - Ones) & ~x & Tops;
+}
+
+// The end of the run from `at` of printable ASCII (0x20-0x7E) other than
+// `a` and `b`: the bytes every output takes as they are. Values are mostly
+// such runs, whole.
+size_t PlainEnd(std::string_view text, size_t at, char a, char b) {
+    if constexpr (std::endian::native == std::endian::little) {
+        for (; text.size() - at >= 8; at += 8) {
+            const uint64_t w = WordAt(text, at);
+            const uint64_t fails = ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
+            if (fails != 0) return at + static_cast<size_t>(std::countr_zero(fails)) / 8;
+        }
+    }
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u >= 0x7F || c == a || c == b) break;
+    }
+    return at;
+}
 
 void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digits) {
     out += prefix;
@@ -89,13 +130,7 @@ void AppendTerminalValue(std::string &out, std::string_view utf8) {
         size_t end = start;
         while (end < utf8.size()) {
             // Printable ASCII other than the backslash is taken as it is.
-            const size_t printable = exif::PrintableAsciiEnd(utf8, end);
-            const size_t backslash = utf8.substr(end, printable - end).find('\\');
-            if (backslash != std::string_view::npos) {
-                end += backslash;
-                break;
-            }
-            end = printable;
+            end = PlainEnd(utf8, end, '\\', '\\');
             if (end == utf8.size()) break;
             const auto c = static_cast<unsigned char>(utf8[end]);
             if (c < 0x80 ? NeedsEscape(c) : IsC1At(utf8, end)) break;
@@ -127,10 +162,7 @@ void AppendJsonString(std::string &out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {
         // Printable ASCII but the quote and the backslash is taken in runs.
-        // (Two searches for one character each: a search for either looks up
-        // every character of the text in the pair.)
-        const std::string_view run = text.substr(i, exif::PrintableAsciiEnd(text, i) - i);
-        const size_t end = i + std::min(std::min(run.find('"'), run.find('\\')), run.size());
+        const size_t end = PlainEnd(text, i, '"', '\\');
         out.append(text, i, end - i);
         i = end;
         if (i == text.size()) break;
