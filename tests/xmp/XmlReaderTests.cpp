@@ -92,6 +92,23 @@ TEST(XmlReader, MalformedInputIsRejectedAtItsByte) {
     }
 }
 
+// Long runs are scanned many bytes at a time: a character not allowed, a
+// line end to let through and markup ending the text are each found at
+// any place in a run, and in the bytes after its last whole block.
+TEST(XmlReader, EachByteOfALongRunIsLookedAt) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        const std::string before(at, 'x'), after(40 - at, 'y');
+        const auto bad = Record("<a>" + before + "\x01" + after + "</a>");
+        EXPECT_EQ(bad.Result.Error, "character U+0001 not allowed") << at;
+        EXPECT_EQ(bad.Result.Offset, 3 + at);
+        EXPECT_EQ(Record("<a>" + before + "\t\n" + after + "</a>").Events,
+                  (Events{"S {}a", "T " + before + "\t\n" + after, "E {}a"}));
+        Events split = {"S {}a", "T " + before, "S {}b", "E {}b", "T " + after, "E {}a"};
+        if (at == 0) split.erase(split.begin() + 1);
+        EXPECT_EQ(Record("<a>" + before + "<b/>" + after + "</a>").Events, split) << at;
+    }
+}
+
 TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
