@@ -55,7 +55,7 @@ struct TTagEntry {
     uint16_t RecordNumber = 0;  // IPTC record number
     uint16_t Tag = 0;           // tag, dataset or marker number; 0 and no name = "no entry"
     std::string Name;           // identifier-like name shown by the dialog
-    std::string Description;    // readable label used by the listings
+    std::string Description;    // readable label used by the listings (an EXIF or maker-note entry has it only when they are built)
     std::string ValueCodes;     // "n:text,n:text" pairs, often empty
     std::string Value;          // the value as text
     Bytes Raw;                  // the value's bytes as stored in the file
