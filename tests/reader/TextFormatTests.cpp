@@ -1,6 +1,7 @@
-// Numbers as the rendered values write them: FixedText takes most values
-// through an integer, and must give the digits of the general conversion
-// (the value rounded as exactly written, halves to even) for every value.
+// Numbers and texts as the rendered values write them: FixedText takes most
+// values through an integer, and must give the digits of the general
+// conversion (the value rounded as exactly written, halves to even) for
+// every value; a Windows-1252 text becomes UTF-8 that converts back.
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "exif/TextFormat.h"
+#include "exif/Unicode.h"
 
 namespace {
 
@@ -35,6 +37,19 @@ TEST(TextFormat, FixedTextGivesTheDigitsOfTheGeneralConversion) {
     EXPECT_EQ(exif::FixedText(-2.25, 3), "-2,250");
     EXPECT_EQ(exif::FixedText(1e15, 1), "1000000000000000,0");
     exif::SetDecimalSeparator('.');
+}
+
+TEST(TextFormat, EveryWindows1252ByteBecomesItsCharacter) {
+    std::string bytes;
+    for (int b = 1; b < 256; ++b) bytes += static_cast<char>(b);
+    const std::string utf8 = exif::Windows1252ToUtf8(bytes + bytes);
+    EXPECT_TRUE(exif::IsValidUtf8(utf8));
+    // ASCII as it is, 0xA0-0xFF in two bytes; of 0x80-0x9F, the 15 below
+    // U+0800 (the five unassigned, letters and accents) in two, the other 17
+    // (punctuation, the euro sign) in three.
+    EXPECT_EQ(utf8.size(), 2 * (127 + 96 * 2 + 15 * 2 + 17 * 3));
+    EXPECT_EQ(exif::Utf8ToWindows1252(utf8), bytes + bytes);
+    EXPECT_EQ(exif::Windows1252ToUtf8("a\x80\xE9"), "a\xE2\x82\xAC\xC3\xA9");
 }
 
 }  // namespace
