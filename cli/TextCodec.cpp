@@ -35,12 +35,21 @@ uint64_t BytesEqual(uint64_t w, char c) {
 // The end of the run from `at` of printable ASCII (0x20-0x7E) other than
 // `a` and `b`: the bytes every output takes as they are. Values are mostly
 // such runs, whole.
+uint64_t NotPlain(uint64_t w, char a, char b) {
+    return ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
+}
+
 size_t PlainEnd(std::string_view text, size_t at, char a, char b) {
     if constexpr (std::endian::native == std::endian::little) {
-        for (; text.size() - at >= 8; at += 8) {
-            const uint64_t w = WordAt(text, at);
-            const uint64_t fails = ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
-            if (fails != 0) return at + static_cast<size_t>(std::countr_zero(fails)) / 8;
+        for (; text.size() - at >= 8; at += 8)
+            if (const uint64_t fails = NotPlain(WordAt(text, at), a, b); fails != 0)
+                return at + static_cast<size_t>(std::countr_zero(fails)) / 8;
+        // The last bytes: the word that ends the text, its bytes before `at`
+        // (plain, so unmarked) shifted out.
+        if (at < text.size() && text.size() >= 8) {
+            const size_t last = text.size() - 8;
+            const uint64_t fails = NotPlain(WordAt(text, last), a, b) >> (8 * (at - last));
+            return fails != 0 ? at + static_cast<size_t>(std::countr_zero(fails)) / 8 : text.size();
         }
     }
     for (; at < text.size(); ++at) {
