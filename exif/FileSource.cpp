@@ -233,6 +233,8 @@ static bool CommitPages(char *, size_t) {
 void TPagedFile::Load(std::string_view range) const {
     if (range.empty() || !Base) return;
     const auto offset = static_cast<size_t>(range.data() - Base);
+    // Most reads fall in the first bytes, loaded first.
+    if (offset + range.size() <= LoadedFromStart) return;
     const size_t unit = range.size() <= SmallRead ? SectorSize : PageSize;
     const size_t from = offset / unit * unit;
     const size_t to = std::min(Size, (offset + range.size() + unit - 1) / unit * unit);
@@ -258,6 +260,7 @@ void TPagedFile::Preload(std::string_view head) {
     std::copy_n(head.begin(), n, Base);
     for (size_t sector = 0; sector < (n + SectorSize - 1) / SectorSize; ++sector) SectorLoaded[sector] = true;
     Loaded = n;
+    LoadedFromStart = n;
 }
 
 void TPagedFile::LoadSectors(size_t first, size_t end) const {
@@ -267,6 +270,11 @@ void TPagedFile::LoadSectors(size_t first, size_t end) const {
     // one of the points where it catches a failure.
     if (!CommitPages(Base + from, n)) throw std::bad_alloc();
     for (size_t sector = first; sector < end; ++sector) SectorLoaded[sector] = true;
+    if (first * SectorSize <= LoadedFromStart) {
+        size_t sector = first;
+        while (sector < SectorLoaded.size() && SectorLoaded[sector]) ++sector;
+        LoadedFromStart = std::min(Size, sector * SectorSize);
+    }
     // Bytes not read from the file read as zeros (pages may hold another
     // file's bytes: see TSpareRegion).
     if (Loaded + n > MaxBytesRead) {
