@@ -1,6 +1,7 @@
 #include "cli/TextCodec.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -39,7 +40,17 @@ uint64_t NotPlain(uint64_t w, char a, char b) {
     return ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
 }
 
-size_t PlainEnd(std::string_view text, size_t at, char a, char b) {
+// Whether a byte is plain, one look-up a byte for the last few.
+template <char A, char B>
+constexpr std::array<bool, 256> PlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (size_t c = 0x20; c < 0x7F; ++c) plain[c] = c != static_cast<unsigned char>(A) && c != static_cast<unsigned char>(B);
+    return plain;
+}();
+
+template <char A, char B>
+size_t PlainEnd(std::string_view text, size_t at) {
+    constexpr char a = A, b = B;
     if constexpr (std::endian::native == std::endian::little) {
         for (; text.size() - at >= 8; at += 8)
             if (const uint64_t fails = NotPlain(WordAt(text, at), a, b); fails != 0)
@@ -52,11 +63,7 @@ size_t PlainEnd(std::string_view text, size_t at, char a, char b) {
             return fails != 0 ? at + static_cast<size_t>(std::countr_zero(fails)) / 8 : text.size();
         }
     }
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u >= 0x7F || c == a || c == b) break;
-    }
+    while (at < text.size() && PlainBytes<A, B>[static_cast<unsigned char>(text[at])]) ++at;
     return at;
 }
 
@@ -139,7 +146,7 @@ void AppendTerminalValue(std::string &out, std::string_view utf8) {
         size_t end = start;
         while (end < utf8.size()) {
             // Printable ASCII other than the backslash is taken as it is.
-            end = PlainEnd(utf8, end, '\\', '\\');
+            end = PlainEnd<'\\', '\\'>(utf8, end);
             if (end == utf8.size()) break;
             const auto c = static_cast<unsigned char>(utf8[end]);
             if (c < 0x80 ? NeedsEscape(c) : IsC1At(utf8, end)) break;
@@ -171,7 +178,7 @@ void AppendJsonString(std::string &out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {
         // Printable ASCII but the quote and the backslash is taken in runs.
-        const size_t end = PlainEnd(text, i, '"', '\\');
+        const size_t end = PlainEnd<'"', '\\'>(text, i);
         out.append(text, i, end - i);
         i = end;
         if (i == text.size()) break;
