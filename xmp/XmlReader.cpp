@@ -345,6 +345,10 @@ private:
         return true;
     }
     void SkipSpace() {
+        // Inside a tag there is mostly no space, or one.
+        if (AtEnd() || !IsSpace(Doc[Pos])) return;
+        ++Pos;
+        if (AtEnd() || !IsSpace(Doc[Pos])) return;
 #ifdef XMP_BLOCK_SCANS
         // Runs of whitespace (indentation, a packet's padding) go a block at a time.
         while (!AtEnd() && Doc.size() - Pos >= TBlock::Size) {
