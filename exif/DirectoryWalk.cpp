@@ -222,7 +222,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
     // The default row (a tag no table holds) is listed but neither rendered
     // by a function nor stored.
-    const TTagRow &row = TagRowOf(h.Tag, c.Kind);
+    const TTagRow &row = TagRowOf(h.Tag, c.Kind, TagRowHint);
     const bool known = !IsDefaultRow(row);
     // A tag without a row makes only a listing line, unless the walk acts on it.
     const bool storesUnknown = Info.Builds(BuildUnknown | BuildEntries);
