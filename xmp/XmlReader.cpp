@@ -205,6 +205,20 @@ std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
     while (at < doc.size() && !Has(doc[at], EndsTextRun)) ++at;
     return at;
 }
+// The first byte from `at` that ends a run of an attribute value taken as
+// it is (see EndsValueRun), or the document's end.
+std::size_t ValueRunEnd(std::string_view doc, std::size_t at, char quote) {
+#ifdef XMP_BLOCK_SCANS
+    for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock b(doc, at);
+        const unsigned stops = b.Equal(quote) | b.Equal('<') | b.Equal('&') | b.Equal('\t') | b.Equal('\n') | b.Equal('\r');
+        if (stops != 0) return at + FirstMarked(stops);
+    }
+#endif
+    while (at < doc.size() && doc[at] != quote && !Has(doc[at], EndsValueRun)) ++at;
+    return at;
+}
+
 bool IsNameStart(char32_t c) { return c < 0x80 ? (ByteRoles[c] & NameStart) != 0 : InRanges(NameStartRanges, c); }
 bool IsNameChar(char32_t c) {
     return c < 0x80 ? (ByteRoles[c] & NameChar) != 0 : InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
@@ -437,14 +451,14 @@ bool TParser::Step() {
     return ReadText();
 }
 
+// The byte after '<' tells the markup; tags, by far the most, are told first.
 bool TParser::ReadMarkup() {
+    const char next = Doc.size() - Pos > 1 ? Doc[Pos + 1] : '\0';
+    if (next != '!' && next != '?') return FlushText() && (next == '/' ? ReadEndTag() : ReadStartTag());
     if (LooksAt("<!--")) return ReadComment();
     if (LooksAt("<?")) return ReadProcessingInstruction();
     if (LooksAt("<![CDATA[")) return ReadCData();
-    if (LooksAt("<!")) return ReadDeclaration();
-    if (!FlushText()) return false;
-    if (LooksAt("</")) return ReadEndTag();
-    return ReadStartTag();
+    return ReadDeclaration();
 }
 
 // Character data up to the next markup or reference, line ends read as LF.
@@ -712,8 +726,7 @@ bool TParser::ReadAttributeValue(char quote) {
     const std::size_t start = Pos++;
     while (!AtEnd() && Doc[Pos] != quote) {
         // A run of bytes taken as they are, up to one that is not.
-        std::size_t end = Pos;
-        while (end < Doc.size() && Doc[end] != quote && !Has(Doc[end], EndsValueRun)) ++end;
+        const std::size_t end = ValueRunEnd(Doc, Pos, quote);
         Values.append(Doc.substr(Pos, end - Pos));
         Pos = end;
         if (AtEnd() || Doc[Pos] == quote) break;

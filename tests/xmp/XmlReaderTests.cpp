@@ -93,8 +93,9 @@ TEST(XmlReader, MalformedInputIsRejectedAtItsByte) {
 }
 
 // Long runs are scanned many bytes at a time: a character not allowed, a
-// line end to let through and markup ending the text are each found at
-// any place in a run, and in the bytes after its last whole block.
+// line end to let through, markup ending the text and what ends a run of
+// an attribute value are each found at any place in a run, and in the
+// bytes after its last whole block.
 TEST(XmlReader, EachByteOfALongRunIsLookedAt) {
     for (std::size_t at = 0; at < 40; ++at) {
         const std::string before(at, 'x'), after(40 - at, 'y');
@@ -106,6 +107,10 @@ TEST(XmlReader, EachByteOfALongRunIsLookedAt) {
         Events split = {"S {}a", "T " + before, "S {}b", "E {}b", "T " + after, "E {}a"};
         if (at == 0) split.erase(split.begin() + 1);
         EXPECT_EQ(Record("<a>" + before + "<b/>" + after + "</a>").Events, split) << at;
+        // In an attribute value: a reference, a line end, '<' and the quote.
+        EXPECT_EQ(Record("<a v='" + before + "&amp;\n" + after + "\"'/>").Events,
+                  (Events{"S {}a", "A {}v=" + before + "& " + after + "\"", "E {}a"}));
+        EXPECT_EQ(Record("<a v='" + before + "<" + after + "'/>").Result.Offset, 6 + at);
     }
 }
 
