@@ -97,6 +97,11 @@ enum class TContent {
 };
 
 struct TFrame {
+    // Every member has its initializer: a constructor of its own spares the
+    // zero-filling of the whole frame that value-initialization would do
+    // first (a frame is made for every element).
+    TFrame() {}
+
     TFrameKind Kind = TFrameKind::Skip;
     std::size_t PathStart = 0;  // the path's length before the frame's own part
     // For a property, a structure and an array: the namespace fields are
