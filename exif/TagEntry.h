@@ -50,6 +50,11 @@ struct TRenderOut {
 using RenderFn = std::string (*)(const std::string &, TRenderOut *);
 
 struct TTagEntry {
+    // Every member has its initializer: a constructor of its own spares the
+    // zero-filling of the whole entry that value-initialization would do
+    // first (an entry is made in place for every value a walk stores).
+    TTagEntry() {}
+
     int32_t MakerNote = 0;      // 1 for maker-note entries, 0 otherwise
     uint16_t DataType = 0;      // TIFF field type 1..12, 0 in table rows
     uint16_t RecordNumber = 0;  // IPTC record number
