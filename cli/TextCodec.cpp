@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
+#include "exif/ByteScan.h"
 #include "exif/Unicode.h"
 
 namespace cli {
@@ -14,27 +13,10 @@ namespace {
 
 constexpr char HexDigits[] = "0123456789abcdef";
 
-// Eight bytes of text as one number, to test them at once: a byte's top
-// bit, left in Tops by these tests, marks one that fails. The lowest mark
-// is exact (a carry or borrow only reaches the bytes after a failing one),
-// so on a little-endian machine it tells the first byte that fails.
-constexpr uint64_t Ones = 0x0101010101010101u;
-constexpr uint64_t Tops = 0x8080808080808080u;
-
-uint64_t WordAt(std::string_view text, size_t at) {
-    uint64_t w = 0;
-    std::memcpy(&w, text.substr(at, 8).data(), sizeof w);
-    return w;
-}
-
-// Bytes equal to `c`.
-uint64_t BytesEqual(uint64_t w, char c) {
-    const uint64_t x = w ^ (Ones * static_cast<unsigned char>(c));
-    return (x - Ones) & ~x & Tops;
-}
+using namespace exif::scan;
 
 // The end of the run from `at` of printable ASCII (0x20-0x7E) other than
-// `a` and `b`: the bytes every output takes as they are. Values are mostly
+// A and B: the bytes every output takes as they are. Values are mostly
 // such runs, whole.
 uint64_t NotPlain(uint64_t w, char a, char b) {
     return ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
@@ -50,17 +32,22 @@ constexpr std::array<bool, 256> PlainBytes = [] {
 
 template <char A, char B>
 size_t PlainEnd(std::string_view text, size_t at) {
-    constexpr char a = A, b = B;
-    if constexpr (std::endian::native == std::endian::little) {
+#ifdef EXIF_BLOCK_SCANS
+    for (; text.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock block(text, at);
+        if (const unsigned stops = block.NotPlainAscii() | block.Equal(0x7F) | block.Equal(A) | block.Equal(B))
+            return at + FirstMarked(stops);
+    }
+#endif
+    if constexpr (WordScans) {
         for (; text.size() - at >= 8; at += 8)
-            if (const uint64_t fails = NotPlain(WordAt(text, at), a, b); fails != 0)
-                return at + static_cast<size_t>(std::countr_zero(fails)) / 8;
+            if (const uint64_t fails = NotPlain(WordAt(text, at), A, B); fails != 0) return at + FirstMarkedByte(fails);
         // The last bytes: the word that ends the text, its bytes before `at`
         // (plain, so unmarked) shifted out.
         if (at < text.size() && text.size() >= 8) {
             const size_t last = text.size() - 8;
-            const uint64_t fails = NotPlain(WordAt(text, last), a, b) >> (8 * (at - last));
-            return fails != 0 ? at + static_cast<size_t>(std::countr_zero(fails)) / 8 : text.size();
+            const uint64_t fails = NotPlain(WordAt(text, last), A, B) >> (8 * (at - last));
+            return fails != 0 ? at + FirstMarkedByte(fails) : text.size();
         }
     }
     while (at < text.size() && PlainBytes<A, B>[static_cast<unsigned char>(text[at])]) ++at;

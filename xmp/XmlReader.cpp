@@ -10,20 +10,14 @@
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cstring>
 #include <deque>
 #include <optional>
 #include <tuple>
 #include <unordered_map>
 #include <vector>
 
+#include "exif/ByteScan.h"
 #include "xmp/TextEncoding.h"
-
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define XMP_BLOCK_SCANS 1
-#endif
 
 namespace xmp {
 
@@ -115,49 +109,13 @@ constexpr std::array<uint8_t, 256> ByteRoles = [] {
 
 bool Has(char c, uint8_t role) { return (ByteRoles[static_cast<unsigned char>(c)] & role) != 0; }
 
-// Eight bytes of the document as one number, so that a scan tests them at
-// once: a byte's top bit, left in Tops by the tests, marks one that stops
-// the scan. The lowest mark is exact (a false one can only follow a true
-// one), so on a little-endian machine it tells the first such byte.
-constexpr uint64_t Ones = 0x0101010101010101u;
-constexpr uint64_t Tops = 0x8080808080808080u;
-constexpr bool WordScans = std::endian::native == std::endian::little;
+using namespace exif::scan;
 
-// The eight bytes at `at`, which the document holds.
-uint64_t WordAt(std::string_view doc, std::size_t at) {
-    uint64_t w = 0;
-    std::memcpy(&w, doc.substr(at, 8).data(), sizeof w);
-    return w;
-}
-
-// The bytes of `w` equal to `c`.
-uint64_t BytesEqual(uint64_t w, char c) {
-    const uint64_t x = w ^ (Ones * static_cast<unsigned char>(c));
-    return (x - Ones) & ~x & Tops;
-}
-
-// The bytes of `w` outside 0x20..0x7F.
+// The bytes of a word outside 0x20..0x7F.
 uint64_t NotPlainAscii(uint64_t w) { return (w | (w - 0x20 * Ones)) & Tops; }
 
-#ifdef XMP_BLOCK_SCANS
-// Sixteen bytes at a time where the processor has SSE2 (every x86-64 one
-// does): a test gives a mask of one bit a byte, the lowest bit the first.
-class TBlock {
-public:
-    static constexpr std::size_t Size = 16;
-    TBlock(std::string_view doc, std::size_t at)
-        : Bytes(_mm_loadu_si128(reinterpret_cast<const __m128i *>(doc.substr(at, Size).data()))) {}
-    unsigned Equal(char c) const { return Mask(_mm_cmpeq_epi8(Bytes, _mm_set1_epi8(c))); }
-    // Bytes below 0x20 or from 0x80 on: as signed bytes, all below 0x20.
-    unsigned NotPlainAscii() const { return Mask(_mm_cmplt_epi8(Bytes, _mm_set1_epi8(0x20))); }
-    unsigned Spaces() const { return Equal(' ') | Equal('\t') | Equal('\n') | Equal('\r'); }
-
-private:
-    __m128i Bytes;
-    static unsigned Mask(__m128i m) { return static_cast<unsigned>(_mm_movemask_epi8(m)); }
-};
-
-std::size_t FirstMarked(unsigned mask) { return static_cast<std::size_t>(std::countr_zero(mask)); }
+#ifdef EXIF_BLOCK_SCANS
+unsigned Spaces(const TBlock &b) { return b.Equal(' ') | b.Equal('\t') | b.Equal('\n') | b.Equal('\r'); }
 #endif
 
 // The end of the run from `at` of ASCII characters XML allows: most of a
@@ -165,7 +123,7 @@ std::size_t FirstMarked(unsigned mask) { return static_cast<std::size_t>(std::co
 // after the last whole block go eight at a time, a word with a line end in
 // it byte by byte.
 std::size_t XmlAsciiEnd(std::string_view doc, std::size_t at) {
-#ifdef XMP_BLOCK_SCANS
+#ifdef EXIF_BLOCK_SCANS
     for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
         const TBlock b(doc, at);
         const unsigned odd = b.NotPlainAscii();
@@ -188,7 +146,7 @@ std::size_t XmlAsciiEnd(std::string_view doc, std::size_t at) {
 // The first byte from `at` that ends a run of character data taken as it
 // is (see EndsTextRun), or the document's end.
 std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
-#ifdef XMP_BLOCK_SCANS
+#ifdef EXIF_BLOCK_SCANS
     for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
         const TBlock b(doc, at);
         const unsigned stops = b.Equal('<') | b.Equal('&') | b.Equal('\r') | b.Equal(']');
@@ -199,7 +157,7 @@ std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
         for (; doc.size() - at >= 8; at += 8) {
             const uint64_t w = WordAt(doc, at);
             const uint64_t marks = BytesEqual(w, '<') | BytesEqual(w, '&') | BytesEqual(w, '\r') | BytesEqual(w, ']');
-            if (marks != 0) return at + static_cast<std::size_t>(std::countr_zero(marks)) / 8;
+            if (marks != 0) return at + FirstMarkedByte(marks);
         }
     }
     while (at < doc.size() && !Has(doc[at], EndsTextRun)) ++at;
@@ -208,7 +166,7 @@ std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
 // The first byte from `at` that ends a run of an attribute value taken as
 // it is (see EndsValueRun), or the document's end.
 std::size_t ValueRunEnd(std::string_view doc, std::size_t at, char quote) {
-#ifdef XMP_BLOCK_SCANS
+#ifdef EXIF_BLOCK_SCANS
     for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
         const TBlock b(doc, at);
         const unsigned stops = b.Equal(quote) | b.Equal('<') | b.Equal('&') | b.Equal('\t') | b.Equal('\n') | b.Equal('\r');
@@ -363,10 +321,10 @@ private:
         if (AtEnd() || !IsSpace(Doc[Pos])) return;
         ++Pos;
         if (AtEnd() || !IsSpace(Doc[Pos])) return;
-#ifdef XMP_BLOCK_SCANS
+#ifdef EXIF_BLOCK_SCANS
         // Runs of whitespace (indentation, a packet's padding) go a block at a time.
         while (!AtEnd() && Doc.size() - Pos >= TBlock::Size) {
-            const unsigned spaces = TBlock(Doc, Pos).Spaces();
+            const unsigned spaces = Spaces(TBlock(Doc, Pos));
             if (spaces != 0xFFFF) {
                 Pos += FirstMarked(~spaces);
                 return;
