@@ -190,21 +190,21 @@ std::string Windows1252ToUtf8(std::string_view text) {
     // Written in place: at most three bytes a character, the text cut to
     // its length at the end (no test for room at each byte).
     std::string out(text.size() * 3, '\0');
-    std::size_t o = 0;
+    char *o = out.data();
     for (const char byte : text) {
         const char32_t c = Windows1252Character(static_cast<unsigned char>(byte));
         if (c < 0x80) {
-            out[o++] = static_cast<char>(c);
+            *o++ = static_cast<char>(c);
         } else if (c < 0x800) {
-            out[o++] = static_cast<char>(0xC0 | (c >> 6));
-            out[o++] = static_cast<char>(0x80 | (c & 0x3F));
+            *o++ = static_cast<char>(0xC0 | (c >> 6));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            out[o++] = static_cast<char>(0xE0 | (c >> 12));
-            out[o++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out[o++] = static_cast<char>(0x80 | (c & 0x3F));
+            *o++ = static_cast<char>(0xE0 | (c >> 12));
+            *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    out.resize(o);
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
