@@ -121,7 +121,7 @@ struct TFrame {
     TXmpRow::TKind ArrayKind = TXmpRow::Bag;
     std::size_t Row = 0;
     std::size_t ItemCount = 0;
-    std::vector<std::string> Langs;  // the languages of Rows[Row].Items
+    std::vector<std::string> Langs;  // of an alternative: the languages of Rows[Row].Items
 };
 
 class TRdfReader final : public TXmlHandler {
@@ -150,6 +150,7 @@ private:
 
     void Note(std::string text);
     bool Charge(std::size_t bytes);
+    bool Refuse();
     bool AddRow(std::string_view value, TXmpRow::TKind kind);
     bool AppendName(const TXmlName &name, bool field);
     bool AppendItemIndex(std::size_t n);
@@ -179,13 +180,16 @@ void TRdfReader::Note(std::string text) {
 
 // Every row and item is charged to the bounds before it is kept.
 bool TRdfReader::Charge(std::size_t bytes) {
-    if (Rows.size() >= Limits.MaxRows || bytes > Limits.MaxTotalBytes - TotalBytes) {
-        Note("more than " + std::to_string(Limits.MaxRows) + " properties or " + std::to_string(Limits.MaxTotalBytes) +
-             " bytes; the rest not read");
-        return false;
-    }
+    if (Rows.size() >= Limits.MaxRows || bytes > Limits.MaxTotalBytes - TotalBytes) return Refuse();
     TotalBytes += bytes;
     return true;
+}
+
+// Apart from Charge, which every row and item passes through.
+bool TRdfReader::Refuse() {
+    Note("more than " + std::to_string(Limits.MaxRows) + " properties or " + std::to_string(Limits.MaxTotalBytes) +
+         " bytes; the rest not read");
+    return false;
 }
 
 bool TRdfReader::AddRow(std::string_view value, TXmpRow::TKind kind) {
@@ -402,7 +406,7 @@ bool TRdfReader::Deliver(std::size_t property, std::string_view value) {
     TFrame &array = Frames[p.ArrayFrame];
     if (!Charge(std::min(value.size(), Limits.MaxValueBytes))) return false;
     AssignCapped(Rows[array.Row].Items.emplace_back(), value, Limits.MaxValueBytes);
-    array.Langs.push_back(p.Lang);
+    if (array.ArrayKind == TXmpRow::Alt) array.Langs.push_back(p.Lang);
     return true;
 }
 
