@@ -114,10 +114,15 @@ std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from) {
 
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
-        // Runs of ASCII, by far the most text, need no decoding.
-        if (bytes.size() - at >= 8 && NotAscii(WordAt(bytes, at)) == 0) {
-            at += 8;
-            continue;
+        // Runs of ASCII, by far the most text, need no decoding: eight
+        // bytes at a time, the last few in the word that ends the text.
+        if (bytes.size() - at >= 8) {
+            if (NotAscii(WordAt(bytes, at)) == 0) {
+                at += 8;
+                continue;
+            }
+        } else if (bytes.size() >= 8 && NotAscii(WordAt(bytes, bytes.size() - 8)) == 0) {
+            return true;
         }
         if (static_cast<unsigned char>(bytes[at]) < 0x80) {
             ++at;

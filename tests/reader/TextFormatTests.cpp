@@ -50,6 +50,12 @@ TEST(TextFormat, EveryWindows1252ByteBecomesItsCharacter) {
     EXPECT_EQ(utf8.size(), 2 * (127 + 96 * 2 + 15 * 2 + 17 * 3));
     EXPECT_EQ(exif::Utf8ToWindows1252(utf8), bytes + bytes);
     EXPECT_EQ(exif::Windows1252ToUtf8("a\x80\xE9"), "a\xE2\x82\xAC\xC3\xA9");
+    // A sequence cut short or a lone byte after an ASCII run, at each place of the last word.
+    for (std::size_t n = 0; n < 12; ++n) {
+        EXPECT_FALSE(exif::IsValidUtf8(std::string(n, 'a') + "\xC3")) << n;
+        EXPECT_FALSE(exif::IsValidUtf8(std::string(n, 'a') + "\xE9" + std::string(3, 'b'))) << n;
+        EXPECT_TRUE(exif::IsValidUtf8(std::string(n, 'a') + "\xC3\xA9" + std::string(3, 'b'))) << n;
+    }
 }
 
 }  // namespace
