@@ -126,7 +126,11 @@ struct TFrame {
 
 class TRdfReader final : public TXmlHandler {
 public:
-    explicit TRdfReader(const TXmpLimits &limits) : Limits(limits) {}
+    // Room for the rows a packet of its size holds as a rule (one in some
+    // hundred bytes), so that they are not moved as they come.
+    TRdfReader(const TXmpLimits &limits, std::size_t packetBytes) : Limits(limits) {
+        Rows.reserve(std::min<std::size_t>(packetBytes / 128, 4096));
+    }
 
     bool StartElement(const TXmlName &name, std::span<const TXmlAttribute> attributes) override;
     bool EndElement(const TXmlName &name) override;
@@ -501,8 +505,9 @@ std::string_view WithoutTrailingNuls(std::string_view packet) {
 }  // namespace
 
 TXmpPacket ReadXmpPacket(std::string_view packet, std::string_view what, const TXmpLimits &limits) {
-    TRdfReader reader(limits);
-    const TXmlResult xml = ReadXml(WithoutTrailingNuls(packet), reader);
+    const std::string_view xmlBytes = WithoutTrailingNuls(packet);
+    TRdfReader reader(limits, xmlBytes.size());
+    const TXmlResult xml = ReadXml(xmlBytes, reader);
     return reader.Finish(xml, what);
 }
 
