@@ -2,14 +2,15 @@
 // one process, and each makes and drops some hundreds of small strings and
 // vectors (names, values, rows); the C library's allocator keeps only a few
 // freed blocks of a size at hand, so most of them went through its bins, at
-// several times the cost of the work they serve. Here a freed small block
-// waits on a list of its size class for the next request of that class;
-// larger requests go to the C library as before.
+// several times the cost of the work they serve. Here a freed block of up
+// to 4 KiB waits on a list of its size class (16-byte steps) for the next
+// request of that class; larger requests go to the C library as before.
 //
 // Each block starts with a 16-byte header holding its class, so that a
 // delete without the size finds it, and the block stays aligned as
 // operator new's must be. Blocks are cut from 64 KiB slabs that are never
-// given back: a run keeps at most what one file needed at once. The lists
+// given back: a run keeps about what the file that needed most needed at
+// once. The lists
 // are the thread's own; a block freed in another thread joins that one's.
 #include <cstddef>
 #include <cstdint>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr std::size_t Header = 16;
 constexpr std::size_t Granule = 16;
-constexpr std::size_t MaxSmall = 512;  // payload bytes of the largest class
+constexpr std::size_t MaxSmall = 4096;  // payload bytes of the largest class
 constexpr std::size_t ClassCount = MaxSmall / Granule + 1;
 constexpr std::size_t SlabBytes = 64 * 1024;
 constexpr std::uint64_t Large = ~std::uint64_t{0};  // the header of a block from the C library

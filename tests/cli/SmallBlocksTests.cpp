@@ -18,7 +18,10 @@ struct TBlock {
 
 TEST(SmallBlocks, BlocksOfEverySizeAreAlignedAndKeepTheirBytes) {
     std::vector<TBlock> blocks;
-    for (std::size_t size = 0; size <= 600; ++size) {
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 600; ++size) sizes.push_back(size);
+    for (std::size_t size = 4080; size <= 4112; ++size) sizes.push_back(size);  // the largest classes and past them
+    for (const std::size_t size : sizes) {
         auto *p = static_cast<unsigned char *>(::operator new(size));
         EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u) << size;
         std::memset(p, static_cast<int>(size & 0xFF), size);
