@@ -10,8 +10,8 @@
 // delete without the size finds it, and the block stays aligned as
 // operator new's must be. Blocks are cut from 64 KiB slabs that are never
 // given back: a run keeps about what the file that needed most needed at
-// once. The lists
-// are the thread's own; a block freed in another thread joins that one's.
+// once. The lists are the thread's own; a block freed in another thread
+// joins that one's.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
