@@ -1,11 +1,14 @@
 // The reader works on the whole document as UTF-8 in one pass: a first
 // sweep checks that every byte belongs to a valid UTF-8 sequence of a
 // character XML allows, so the parse itself can take code points for
-// granted. Text and attribute values are decoded into buffers kept from one
+// granted. Text that is one run of the document is handed over as a view of
+// it; other text and attribute values are decoded into buffers kept from one
 // construct to the next (no allocation per character), namespace prefixes
-// are looked up in a hash map of their innermost binding, and duplicate
-// attributes are found by sorting, so the work stays linear in the input
-// whatever its shape.
+// are looked up among the last bindings, else in a hash map of their
+// innermost binding, and duplicate attributes are found by sorting, so the
+// work stays linear in the input whatever its shape. Long runs of bytes
+// (the check, text, attribute values, whitespace) are scanned many bytes at
+// a time (exif/ByteScan.h).
 #include "xmp/XmlReader.h"
 
 #include <algorithm>
@@ -163,6 +166,7 @@ std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
     while (at < doc.size() && !Has(doc[at], EndsTextRun)) ++at;
     return at;
 }
+
 // The first byte from `at` that ends a run of an attribute value taken as
 // it is (see EndsValueRun), or the document's end.
 std::size_t ValueRunEnd(std::string_view doc, std::size_t at, char quote) {
