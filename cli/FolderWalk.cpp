@@ -1,8 +1,14 @@
 #include "cli/FolderWalk.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
+
+#ifndef _WIN32
+#include <dirent.h>
+#include <sys/stat.h>
+#endif
 
 #include "cli/Platform.h"
 
@@ -22,11 +28,76 @@ struct Found {
     bool operator<(const Found &other) const { return Name < other.Name; }
 };
 
+bool IsHidden(std::string_view name) {
+    return name.empty() || name[0] == '.';
+}
+
+#ifdef _WIN32
+
 EntryType TypeOf(const fs::directory_entry &entry, std::error_code &error) {
     if (entry.is_symlink(error)) return EntryType::Link;
     if (entry.is_directory(error)) return EntryType::Folder;
     return entry.is_regular_file(error) ? EntryType::File : EntryType::Other;
 }
+
+// The folder's entries but the hidden ones; the error that ended the listing.
+std::error_code List(const std::string &folder, std::vector<Found> &found) {
+    std::error_code error;
+    for (fs::directory_iterator it(FsPath(folder), error), end; !error && it != end; it.increment(error)) {
+        std::string name = Utf8Of(it->path().filename());
+        if (IsHidden(name)) continue;
+        std::error_code typeError;
+        found.push_back({std::move(name), TypeOf(*it, typeError)});
+    }
+    return error;
+}
+
+#else
+
+// The type the listing gave, else the entry's own (not its link's).
+EntryType TypeOf(const std::string &folder, const dirent &entry) {
+    switch (entry.d_type) {
+        case DT_LNK:
+            return EntryType::Link;
+        case DT_DIR:
+            return EntryType::Folder;
+        case DT_REG:
+            return EntryType::File;
+        case DT_UNKNOWN:
+            break;
+        default:
+            return EntryType::Other;
+    }
+    struct stat st {};
+    if (lstat((folder + "/" + entry.d_name).c_str(), &st) != 0) return EntryType::Other;
+    return S_ISLNK(st.st_mode) ? EntryType::Link
+           : S_ISDIR(st.st_mode) ? EntryType::Folder
+           : S_ISREG(st.st_mode) ? EntryType::File
+                                 : EntryType::Other;
+}
+
+// The folder's entries but the hidden ones, by the C library's listing: a
+// directory iterator makes and parses a path for each entry, which cost a
+// folder run more than reading some of the files; the error that ended it.
+std::error_code List(const std::string &folder, std::vector<Found> &found) {
+    DIR *dir = opendir(folder.c_str());
+    if (!dir) return {errno, std::system_category()};
+    std::error_code error;
+    for (;;) {
+        errno = 0;
+        const dirent *entry = readdir(dir);
+        if (!entry) {
+            if (errno != 0) error = {errno, std::system_category()};
+            break;
+        }
+        const std::string_view name = entry->d_name;
+        if (!IsHidden(name)) found.push_back({std::string(name), TypeOf(folder, *entry)});
+    }
+    closedir(dir);
+    return error;
+}
+
+#endif
 
 struct Walk {
     std::vector<std::string> &Files;
@@ -39,15 +110,8 @@ struct Walk {
             Report(folder + ": deeper than " + std::to_string(MaxFolderDepth) + " folders, not entered");
             return;
         }
-        std::error_code error;
         std::vector<Found> found;
-        for (fs::directory_iterator it(FsPath(folder), error), end; !error && it != end; it.increment(error)) {
-            std::string name = Utf8Of(it->path().filename());
-            if (name.empty() || name[0] == '.') continue;
-            std::error_code typeError;
-            found.push_back({std::move(name), TypeOf(*it, typeError)});
-        }
-        if (error) Report(folder + ": " + error.message());
+        if (const std::error_code error = List(folder, found)) Report(folder + ": " + error.message());
         std::sort(found.begin(), found.end());
         const bool separated = !folder.empty() && (folder.back() == '/' || folder.back() == '\\');
         for (const Found &f : found) Entry(separated ? folder + f.Name : folder + "/" + f.Name, f.Type, depth);

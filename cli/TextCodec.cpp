@@ -1,7 +1,10 @@
 #include "cli/TextCodec.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 
+#include "exif/ByteScan.h"
 #include "exif/Unicode.h"
 
 namespace cli {
@@ -9,6 +12,47 @@ namespace cli {
 namespace {
 
 constexpr char HexDigits[] = "0123456789abcdef";
+
+using namespace exif::scan;
+
+// The end of the run from `at` of printable ASCII (0x20-0x7E) other than
+// A and B: the bytes every output takes as they are. Values are mostly
+// such runs, whole.
+uint64_t NotPlain(uint64_t w, char a, char b) {
+    return ((w | (w - 0x20 * Ones) | (w + Ones)) & Tops) | BytesEqual(w, a) | BytesEqual(w, b);
+}
+
+// Whether a byte is plain, one look-up a byte for the last few.
+template <char A, char B>
+constexpr std::array<bool, 256> PlainBytes = [] {
+    std::array<bool, 256> plain{};
+    for (size_t c = 0x20; c < 0x7F; ++c) plain[c] = c != static_cast<unsigned char>(A) && c != static_cast<unsigned char>(B);
+    return plain;
+}();
+
+template <char A, char B>
+size_t PlainEnd(std::string_view text, size_t at) {
+#ifdef EXIF_BLOCK_SCANS
+    for (; text.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock block(text, at);
+        if (const unsigned stops = block.NotPlainAscii() | block.Equal(0x7F) | block.Equal(A) | block.Equal(B))
+            return at + FirstMarked(stops);
+    }
+#endif
+    if constexpr (WordScans) {
+        for (; text.size() - at >= 8; at += 8)
+            if (const uint64_t fails = NotPlain(WordAt(text, at), A, B); fails != 0) return at + FirstMarkedByte(fails);
+        // The last bytes: the word that ends the text, its bytes before `at`
+        // (plain, so unmarked) shifted out.
+        if (at < text.size() && text.size() >= 8) {
+            const size_t last = text.size() - 8;
+            const uint64_t fails = NotPlain(WordAt(text, last), A, B) >> (8 * (at - last));
+            return fails != 0 ? at + FirstMarkedByte(fails) : text.size();
+        }
+    }
+    while (at < text.size() && PlainBytes<A, B>[static_cast<unsigned char>(text[at])]) ++at;
+    return at;
+}
 
 void AddHexEscape(std::string &out, const char *prefix, unsigned value, int digits) {
     out += prefix;
@@ -89,13 +133,7 @@ void AppendTerminalValue(std::string &out, std::string_view utf8) {
         size_t end = start;
         while (end < utf8.size()) {
             // Printable ASCII other than the backslash is taken as it is.
-            const size_t printable = exif::PrintableAsciiEnd(utf8, end);
-            const size_t backslash = utf8.substr(end, printable - end).find('\\');
-            if (backslash != std::string_view::npos) {
-                end += backslash;
-                break;
-            }
-            end = printable;
+            end = PlainEnd<'\\', '\\'>(utf8, end);
             if (end == utf8.size()) break;
             const auto c = static_cast<unsigned char>(utf8[end]);
             if (c < 0x80 ? NeedsEscape(c) : IsC1At(utf8, end)) break;
@@ -127,10 +165,7 @@ void AppendJsonString(std::string &out, std::string_view text) {
     out += '"';
     for (size_t i = 0; i < text.size();) {
         // Printable ASCII but the quote and the backslash is taken in runs.
-        // (Two searches for one character each: a search for either looks up
-        // every character of the text in the pair.)
-        const std::string_view run = text.substr(i, exif::PrintableAsciiEnd(text, i) - i);
-        const size_t end = i + std::min(std::min(run.find('"'), run.find('\\')), run.size());
+        const size_t end = PlainEnd<'"', '\\'>(text, i);
         out.append(text, i, end - i);
         i = end;
         if (i == text.size()) break;

@@ -39,11 +39,14 @@ void FeedInput(z_stream &z, std::string_view in, uint64_t &handed) {
     handed += piece;
 }
 
-// Room for the next call's output: one byte more than the bound allows, so
-// that a stream going on past the bound shows itself.
-uint64_t NextOutStep(uint64_t produced, uint64_t maxOut) {
+// Room for the next call's output: as much again as came so far, from a
+// few times the input's size (most streams stay within it: the room is
+// zero-filled before inflate writes it) up to OutStep; one byte more than
+// the bound allows, so that a stream going on past the bound shows itself.
+uint64_t NextOutStep(uint64_t produced, uint64_t inSize, uint64_t maxOut) {
     const uint64_t room = maxOut - produced;
-    return room < OutStep ? room + 1 : OutStep;
+    const uint64_t step = std::min(OutStep, std::max({produced, 4 * inSize, uint64_t{1024}}));
+    return room < step ? room + 1 : step;
 }
 
 }  // namespace
@@ -56,7 +59,7 @@ TInflated InflateBounded(std::string_view in, uint64_t maxOut) {
     uint64_t handed = 0;
     for (;;) {
         FeedInput(z, in, handed);
-        const uint64_t step = NextOutStep(out.size(), maxOut);
+        const uint64_t step = NextOutStep(out.size(), in.size(), maxOut);
         const size_t before = out.size();
         out.resize(before + static_cast<size_t>(step));
         z.next_out = reinterpret_cast<Bytef *>(out.data() + before);

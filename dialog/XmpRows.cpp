@@ -12,16 +12,13 @@ namespace params {
 namespace {
 
 // The row takes the property's texts: the read is not kept.
-GridRow RowOf(xmp::TXmpRow &property) {
-    GridRow row;
+void TakeRow(xmp::TXmpRow &property, GridRow &row) {
     row.Name = std::move(property.Name);
     row.Value = std::move(property.Value);
     // An alternative's items are its languages, each shown as a row of its
     // own already: only bags and sequences are lists.
     row.IsList = property.Kind == xmp::TXmpRow::Bag || property.Kind == xmp::TXmpRow::Seq;
-    if (!row.IsList) return row;
-    row.Items = std::move(property.Items);
-    return row;
+    if (row.IsList) row.Items = std::move(property.Items);
 }
 
 }  // namespace
@@ -33,7 +30,7 @@ XmpView XmpViewOf(std::string_view packet, std::span<const std::string_view> ext
     view.Visible = true;
     xmp::TXmpRead read = xmp::ReadXmp(packet, extendedParts);
     view.Rows.reserve(read.Rows.size());
-    for (xmp::TXmpRow &property : read.Rows) view.Rows.push_back(RowOf(property));
+    for (xmp::TXmpRow &property : read.Rows) TakeRow(property, view.Rows.emplace_back());
     if (view.Rows.empty()) view.Rows.resize(1);
     notes.insert(notes.end(), std::make_move_iterator(read.Notes.begin()), std::make_move_iterator(read.Notes.end()));
     return view;

@@ -222,7 +222,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
 
     // The default row (a tag no table holds) is listed but neither rendered
     // by a function nor stored.
-    const TTagRow &row = TagRowOf(h.Tag, c.Kind);
+    const TTagRow &row = TagRowOf(h.Tag, c.Kind, TagRowHint);
     const bool known = !IsDefaultRow(row);
     // A tag without a row makes only a listing line, unless the walk acts on it.
     const bool storesUnknown = Info.Builds(BuildUnknown | BuildEntries);
@@ -276,7 +276,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
                     e.Tag = h.Tag;
                     e.Name = UnknownTagName(h.Tag);
                 }
-                e.Description = TagDescription(row);
+                // The label only the listing shows.
+                if (Info.Builds(BuildListing)) e.Description = TagDescription(row);
                 e.DataType = static_cast<uint16_t>(h.Type);
                 e.Directory = c.Directory;
                 e.BigEndian = c.View.BigEndian;
@@ -606,7 +607,7 @@ void TDirectoryWalk::StoreMakerEntry(const TWalkContext &c, const TTagRow &row, 
     try {
         Info.AddBuiltEntry([&](TTagEntry &e) {
             TakeRowIdentity(e, row);
-            e.Description = row.Description;
+            if (Info.Builds(BuildListing)) e.Description = row.Description;
             e.MakerNote = 1;
             e.DataType = static_cast<uint16_t>(type);
             e.Directory = c.Directory;

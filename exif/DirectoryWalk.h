@@ -74,6 +74,7 @@ private:
     int64_t BytesKeptSoFar = 0;
     TImageFacts *Image = nullptr;  // the directory being walked
     int64_t ThumbnailOffset = -1, ThumbnailLength = -1;  // as IFD1 gives them
+    size_t TagRowHint = 0;  // where the last entry's row was found, for the next (see TagRowOf)
 
     void SizeBudget(int64_t metadataBytes);
     bool ChargeEntry();

@@ -4,8 +4,10 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
+#include <mutex>
 #include <new>
 #include <string>
+#include <utility>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -169,17 +171,53 @@ size_t TFileSource::ReadAt(uint64_t offset, char *dest, size_t n) {
     return done;
 }
 
+namespace {
+
+// The addresses of the last paged file, kept for the next one: a folder run
+// reads thousands of files, and mapping each one's pages, faulting them in
+// as they are written and unmapping them cost more than reading the bytes.
+// The pages keep the bytes of the file before; every byte is written again
+// (the file's, or zeros) before it is read (see LoadSectors). A region
+// larger than MaxSpareRegion is given back at once.
+struct TSpareRegion {
+    char *Base = nullptr;
+    size_t Size = 0;
+};
+std::mutex g_spareLock;
+TSpareRegion g_spare;
+constexpr size_t MaxSpareRegion = 64 * 1024 * 1024;
+
+}  // namespace
+
 TPagedFile::~TPagedFile() {
-    if (Base) munmap(Base, Size);
+    if (!Base) return;
+    TSpareRegion region{Base, Mapped};
+    if (Mapped <= MaxSpareRegion) {
+        const std::lock_guard<std::mutex> lock(g_spareLock);
+        // The larger of the two is kept.
+        if (g_spare.Size < region.Size) std::swap(g_spare, region);
+    }
+    if (region.Base) munmap(region.Base, region.Size);
 }
 
 bool TPagedFile::Reserve() {
     if (File.Size() == 0 || File.Size() > SIZE_MAX / 2) return false;
     Size = static_cast<size_t>(File.Size());
-    // Anonymous pages cost nothing until written.
-    void *p = mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (p == MAP_FAILED) return false;
-    Base = static_cast<char *>(p);
+    {
+        const std::lock_guard<std::mutex> lock(g_spareLock);
+        if (g_spare.Size >= Size) {
+            Base = g_spare.Base;
+            Mapped = g_spare.Size;
+            g_spare = {};
+        }
+    }
+    if (!Base) {
+        // Anonymous pages cost nothing until written.
+        void *p = mmap(nullptr, Size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (p == MAP_FAILED) return false;
+        Base = static_cast<char *>(p);
+        Mapped = Size;
+    }
     SectorLoaded.assign((Size + SectorSize - 1) / SectorSize, false);
     return true;
 }
@@ -195,6 +233,8 @@ static bool CommitPages(char *, size_t) {
 void TPagedFile::Load(std::string_view range) const {
     if (range.empty() || !Base) return;
     const auto offset = static_cast<size_t>(range.data() - Base);
+    // Most reads fall in the first bytes, loaded first.
+    if (offset + range.size() <= LoadedFromStart) return;
     const size_t unit = range.size() <= SmallRead ? SectorSize : PageSize;
     const size_t from = offset / unit * unit;
     const size_t to = std::min(Size, (offset + range.size() + unit - 1) / unit * unit);
@@ -220,6 +260,7 @@ void TPagedFile::Preload(std::string_view head) {
     std::copy_n(head.begin(), n, Base);
     for (size_t sector = 0; sector < (n + SectorSize - 1) / SectorSize; ++sector) SectorLoaded[sector] = true;
     Loaded = n;
+    LoadedFromStart = n;
 }
 
 void TPagedFile::LoadSectors(size_t first, size_t end) const {
@@ -229,12 +270,24 @@ void TPagedFile::LoadSectors(size_t first, size_t end) const {
     // one of the points where it catches a failure.
     if (!CommitPages(Base + from, n)) throw std::bad_alloc();
     for (size_t sector = first; sector < end; ++sector) SectorLoaded[sector] = true;
+    if (first * SectorSize <= LoadedFromStart) {
+        size_t sector = first;
+        while (sector < SectorLoaded.size() && SectorLoaded[sector]) ++sector;
+        LoadedFromStart = std::min(Size, sector * SectorSize);
+    }
+    // Bytes not read from the file read as zeros (pages may hold another
+    // file's bytes: see TSpareRegion).
     if (Loaded + n > MaxBytesRead) {
-        LimitReached = true;  // the bytes read as zeros
+        LimitReached = true;
+        std::fill_n(Base + from, n, '\0');
         return;
     }
     Loaded += n;
-    if (File.ReadAt(from, Base + from, n) != n) FileShrank = true;
+    const size_t got = File.ReadAt(from, Base + from, n);
+    if (got != n) {
+        FileShrank = true;
+        std::fill_n(Base + from + got, n - got, '\0');
+    }
 }
 
 // --------------------------------------------------------------------- input

@@ -96,8 +96,10 @@ private:
     TFileSource &File;
     char *Base = nullptr;
     size_t Size = 0;
+    size_t Mapped = 0;  // the addresses reserved: Size, or more for a region kept from a larger file
     mutable std::vector<bool> SectorLoaded;
     mutable uint64_t Loaded = 0;
+    mutable size_t LoadedFromStart = 0;  // the bytes from the first on that are all loaded
     mutable bool FileShrank = false;
     mutable bool LimitReached = false;
 

@@ -23,9 +23,7 @@ constexpr uint16_t MakerValueTag = 0xFFFF;
 
 
 TImageInfo::TImageInfo(TimgData *owner, int32_t buildMode, bool fromTiff, MakerNoteIdentifier identifyMakerNote)
-    : Owner(owner), BuildMode(buildMode), FromTiff(fromTiff), IdentifyMakerNote(identifyMakerNote) {
-    FillTagDescriptions();
-}
+    : Owner(owner), BuildMode(buildMode), FromTiff(fromTiff), IdentifyMakerNote(identifyMakerNote) {}
 
 TImageInfo::~TImageInfo() = default;
 

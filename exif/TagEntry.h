@@ -50,12 +50,17 @@ struct TRenderOut {
 using RenderFn = std::string (*)(const std::string &, TRenderOut *);
 
 struct TTagEntry {
+    // Every member has its initializer: a constructor of its own spares the
+    // zero-filling of the whole entry that value-initialization would do
+    // first (an entry is made in place for every value a walk stores).
+    TTagEntry() {}
+
     int32_t MakerNote = 0;      // 1 for maker-note entries, 0 otherwise
     uint16_t DataType = 0;      // TIFF field type 1..12, 0 in table rows
     uint16_t RecordNumber = 0;  // IPTC record number
     uint16_t Tag = 0;           // tag, dataset or marker number; 0 and no name = "no entry"
     std::string Name;           // identifier-like name shown by the dialog
-    std::string Description;    // readable label used by the listings
+    std::string Description;    // readable label used by the listings (an EXIF or maker-note entry has it only when they are built)
     std::string ValueCodes;     // "n:text,n:text" pairs, often empty
     std::string Value;          // the value as text
     Bytes Raw;                  // the value's bytes as stored in the file

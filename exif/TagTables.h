@@ -37,6 +37,10 @@ const std::string &GpsDescription(int row);
 // The row describing `tag` in a directory of `kind`; the default row (tag
 // number 0, name "Unknown") when no row does. Found by binary search.
 const TTagRow &TagRowOf(uint16_t tag, int kind);
+// The same row, searched from the place `hint` holds (0 at first), which
+// the search leaves where the tag is or would be: a directory's tags come in
+// rising order, most often a few rows apart. Any hint gives the same row.
+const TTagRow &TagRowOf(uint16_t tag, int kind, size_t &hint);
 // Whether a row is the default row TagRowOf gives for a tag no table holds
 // (tag number 0 alone cannot tell: it is GPSVersionID's).
 bool IsDefaultRow(const TTagRow &row);

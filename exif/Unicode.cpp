@@ -114,10 +114,15 @@ std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from) {
 
 bool IsValidUtf8(std::string_view bytes) {
     for (std::size_t at = 0; at < bytes.size();) {
-        // Runs of ASCII, by far the most text, need no decoding.
-        if (bytes.size() - at >= 8 && NotAscii(WordAt(bytes, at)) == 0) {
-            at += 8;
-            continue;
+        // Runs of ASCII, by far the most text, need no decoding: eight
+        // bytes at a time, the last few in the word that ends the text.
+        if (bytes.size() - at >= 8) {
+            if (NotAscii(WordAt(bytes, at)) == 0) {
+                at += 8;
+                continue;
+            }
+        } else if (bytes.size() >= 8 && NotAscii(WordAt(bytes, bytes.size() - 8)) == 0) {
+            return true;
         }
         if (static_cast<unsigned char>(bytes[at]) < 0x80) {
             ++at;
@@ -187,9 +192,24 @@ std::string TextOfUtf16(std::string_view utf16, bool bigEndian) {
 }
 
 std::string Windows1252ToUtf8(std::string_view text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 4);
-    for (const char c : text) AppendUtf8(out, Windows1252Character(static_cast<unsigned char>(c)));
+    // Written in place: at most three bytes a character, the text cut to
+    // its length at the end (no test for room at each byte).
+    std::string out(text.size() * 3, '\0');
+    char *o = out.data();
+    for (const char byte : text) {
+        const char32_t c = Windows1252Character(static_cast<unsigned char>(byte));
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *o++ = static_cast<char>(0xC0 | (c >> 6));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *o++ = static_cast<char>(0xE0 | (c >> 12));
+            *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

@@ -1,11 +1,14 @@
 // The reader works on the whole document as UTF-8 in one pass: a first
 // sweep checks that every byte belongs to a valid UTF-8 sequence of a
 // character XML allows, so the parse itself can take code points for
-// granted. Text and attribute values are decoded into buffers kept from one
+// granted. Text that is one run of the document is handed over as a view of
+// it; other text and attribute values are decoded into buffers kept from one
 // construct to the next (no allocation per character), namespace prefixes
-// are looked up in a hash map of their innermost binding, and duplicate
-// attributes are found by sorting, so the work stays linear in the input
-// whatever its shape.
+// are looked up among the last bindings, else in a hash map of their
+// innermost binding, and duplicate attributes are found by sorting, so the
+// work stays linear in the input whatever its shape. Long runs of bytes
+// (the check, text, attribute values, whitespace) are scanned many bytes at
+// a time (exif/ByteScan.h).
 #include "xmp/XmlReader.h"
 
 #include <algorithm>
@@ -16,6 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "exif/ByteScan.h"
 #include "xmp/TextEncoding.h"
 
 namespace xmp {
@@ -107,6 +111,76 @@ constexpr std::array<uint8_t, 256> ByteRoles = [] {
 }();
 
 bool Has(char c, uint8_t role) { return (ByteRoles[static_cast<unsigned char>(c)] & role) != 0; }
+
+using namespace exif::scan;
+
+// The bytes of a word outside 0x20..0x7F.
+uint64_t NotPlainAscii(uint64_t w) { return (w | (w - 0x20 * Ones)) & Tops; }
+
+#ifdef EXIF_BLOCK_SCANS
+unsigned Spaces(const TBlock &b) { return b.Equal(' ') | b.Equal('\t') | b.Equal('\n') | b.Equal('\r'); }
+#endif
+
+// The end of the run from `at` of ASCII characters XML allows: most of a
+// packet, broken only by its line ends, which are let through; the bytes
+// after the last whole block go eight at a time, a word with a line end in
+// it byte by byte.
+std::size_t XmlAsciiEnd(std::string_view doc, std::size_t at) {
+#ifdef EXIF_BLOCK_SCANS
+    for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock b(doc, at);
+        const unsigned odd = b.NotPlainAscii();
+        if (odd == 0) continue;
+        const unsigned bad = odd & ~(b.Equal('\t') | b.Equal('\n') | b.Equal('\r'));
+        if (bad != 0) return at + FirstMarked(bad);
+    }
+#endif
+    for (;;) {
+        if (WordScans && doc.size() - at >= 8 && NotPlainAscii(WordAt(doc, at)) == 0) {
+            at += 8;
+            continue;
+        }
+        for (const std::size_t stop = std::min(doc.size(), at + 8); at < stop; ++at)
+            if (!Has(doc[at], XmlChar)) return at;
+        if (at == doc.size()) return at;
+    }
+}
+
+// The first byte from `at` that ends a run of character data taken as it
+// is (see EndsTextRun), or the document's end.
+std::size_t TextRunEnd(std::string_view doc, std::size_t at) {
+#ifdef EXIF_BLOCK_SCANS
+    for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock b(doc, at);
+        const unsigned stops = b.Equal('<') | b.Equal('&') | b.Equal('\r') | b.Equal(']');
+        if (stops != 0) return at + FirstMarked(stops);
+    }
+#endif
+    if constexpr (WordScans) {
+        for (; doc.size() - at >= 8; at += 8) {
+            const uint64_t w = WordAt(doc, at);
+            const uint64_t marks = BytesEqual(w, '<') | BytesEqual(w, '&') | BytesEqual(w, '\r') | BytesEqual(w, ']');
+            if (marks != 0) return at + FirstMarkedByte(marks);
+        }
+    }
+    while (at < doc.size() && !Has(doc[at], EndsTextRun)) ++at;
+    return at;
+}
+
+// The first byte from `at` that ends a run of an attribute value taken as
+// it is (see EndsValueRun), or the document's end.
+std::size_t ValueRunEnd(std::string_view doc, std::size_t at, char quote) {
+#ifdef EXIF_BLOCK_SCANS
+    for (; doc.size() - at >= TBlock::Size; at += TBlock::Size) {
+        const TBlock b(doc, at);
+        const unsigned stops = b.Equal(quote) | b.Equal('<') | b.Equal('&') | b.Equal('\t') | b.Equal('\n') | b.Equal('\r');
+        if (stops != 0) return at + FirstMarked(stops);
+    }
+#endif
+    while (at < doc.size() && doc[at] != quote && !Has(doc[at], EndsValueRun)) ++at;
+    return at;
+}
+
 bool IsNameStart(char32_t c) { return c < 0x80 ? (ByteRoles[c] & NameStart) != 0 : InRanges(NameStartRanges, c); }
 bool IsNameChar(char32_t c) {
     return c < 0x80 ? (ByteRoles[c] & NameChar) != 0 : InRanges(NameStartRanges, c) || InRanges(NameMoreRanges, c);
@@ -217,7 +291,14 @@ private:
     std::unordered_map<std::string_view, std::size_t> Innermost;  // prefix -> binding + 1
     std::deque<std::string> Uris;  // decoded namespace names, one per binding; a deque keeps them in place
 
+    // The character data read since the last tag: while it is one run of
+    // the document as it stands (most text is), only where that run lies;
+    // else decoded into TextBuffer. Once handed to the handler it is kept
+    // until more is read, so the handler's view of it stays valid through
+    // the tag that follows.
     std::string TextBuffer;
+    std::size_t RunBegin = 0, RunEnd = 0;
+    bool TextDelivered = false;
     std::string Values;  // the attribute values of the start tag being read
     std::vector<TRawAttribute> RawAttributes;
     std::vector<TXmlAttribute> Attributes;
@@ -240,6 +321,21 @@ private:
         return true;
     }
     void SkipSpace() {
+        // Inside a tag there is mostly no space, or one.
+        if (AtEnd() || !IsSpace(Doc[Pos])) return;
+        ++Pos;
+        if (AtEnd() || !IsSpace(Doc[Pos])) return;
+#ifdef EXIF_BLOCK_SCANS
+        // Runs of whitespace (indentation, a packet's padding) go a block at a time.
+        while (!AtEnd() && Doc.size() - Pos >= TBlock::Size) {
+            const unsigned spaces = Spaces(TBlock(Doc, Pos));
+            if (spaces != 0xFFFF) {
+                Pos += FirstMarked(~spaces);
+                return;
+            }
+            Pos += TBlock::Size;
+        }
+#endif
         while (!AtEnd()) {
             // Runs of spaces (indentation, a packet's padding) go eight at a time.
             if (Doc.size() - Pos >= 8 && Doc.substr(Pos, 8) == "        "sv) {
@@ -270,7 +366,11 @@ private:
     bool ReadEndTag();
     std::optional<std::string_view> ReadQName();
     std::size_t ScanNcName(std::size_t from) const;
+    std::size_t AsciiQNameEnd(std::size_t from) const;
     bool FlushText();
+    void StartText();
+    void AddTextRun(std::size_t from, std::size_t to);
+    std::string &TextOut();
 
     void Bind(std::string_view prefix, std::string_view uri);
     void Unbind(std::size_t keep);
@@ -294,12 +394,8 @@ TXmlResult TParser::Run() {
 
 bool TParser::CheckCharacters() {
     for (std::size_t i = 0; i < Doc.size();) {
-        i = exif::PrintableAsciiEnd(Doc, i);
+        i = XmlAsciiEnd(Doc, i);
         if (i == Doc.size()) break;
-        if (Has(Doc[i], XmlChar)) {
-            ++i;
-            continue;
-        }
         const std::size_t n = Utf8SequenceLength(Doc, i);
         if (n == 0) return Fail("invalid UTF-8", i);
         std::size_t next = i;
@@ -313,34 +409,33 @@ bool TParser::CheckCharacters() {
 bool TParser::Step() {
     if (Doc[Pos] == '<') return ReadMarkup();
     if (Open.empty()) return ReadOutsideText();
-    if (Doc[Pos] == '&') return ReadReference(TextBuffer);
+    if (Doc[Pos] == '&') return ReadReference(TextOut());
     return ReadText();
 }
 
+// The byte after '<' tells the markup; tags, by far the most, are told first.
 bool TParser::ReadMarkup() {
+    const char next = Doc.size() - Pos > 1 ? Doc[Pos + 1] : '\0';
+    if (next != '!' && next != '?') return FlushText() && (next == '/' ? ReadEndTag() : ReadStartTag());
     if (LooksAt("<!--")) return ReadComment();
     if (LooksAt("<?")) return ReadProcessingInstruction();
     if (LooksAt("<![CDATA[")) return ReadCData();
-    if (LooksAt("<!")) return ReadDeclaration();
-    if (!FlushText()) return false;
-    if (LooksAt("</")) return ReadEndTag();
-    return ReadStartTag();
+    return ReadDeclaration();
 }
 
 // Character data up to the next markup or reference, line ends read as LF.
 bool TParser::ReadText() {
     while (!AtEnd()) {
-        std::size_t stop = Pos;
-        while (stop < Doc.size() && !Has(Doc[stop], EndsTextRun)) ++stop;
-        TextBuffer.append(Doc.substr(Pos, stop - Pos));
+        const std::size_t stop = TextRunEnd(Doc, Pos);
+        AddTextRun(Pos, stop);
         Pos = stop;
         if (AtEnd() || Doc[Pos] == '<' || Doc[Pos] == '&') return true;
         if (Doc[Pos] == '\r') {
-            TextBuffer += '\n';
+            TextOut() += '\n';
             Pos += LooksAt("\r\n") ? 2 : 1;
         } else {
             if (LooksAt("]]>")) return Fail("']]>' in character data", Pos);
-            TextBuffer += ']';
+            TextOut() += ']';
             ++Pos;
         }
     }
@@ -472,9 +567,10 @@ bool TParser::ReadCData() {
     if (Open.empty()) return Fail("CDATA section outside the root element", start);
     const std::size_t end = Doc.find("]]>", Pos + 9);
     if (end == std::string_view::npos) return Fail("CDATA section not closed", start);
+    std::string &text = TextOut();
     for (std::size_t i = Pos + 9; i < end; ++i) {
-        if (Doc[i] != '\r') TextBuffer += Doc[i];
-        else if (Doc[i + 1] != '\n') TextBuffer += '\n';
+        if (Doc[i] != '\r') text += Doc[i];
+        else if (Doc[i + 1] != '\n') text += '\n';
     }
     Pos = end + 3;
     return true;
@@ -508,9 +604,29 @@ std::size_t TParser::ScanNcName(std::size_t from) const {
     return i;
 }
 
+// The end of an ASCII name at `from` (prefix:local or local) followed by an
+// ASCII byte that is no name character, within the length bound; `from`
+// for any other (a name with other characters, a colon not followed by a
+// local part, a name too long), which ReadQName then reads in full.
+std::size_t TParser::AsciiQNameEnd(std::size_t from) const {
+    const auto nameEnd = [&](std::size_t i) {
+        while (i < Doc.size() && Has(Doc[i], NameChar)) ++i;
+        return i;
+    };
+    if (from >= Doc.size() || !Has(Doc[from], NameStart)) return from;
+    std::size_t end = nameEnd(from + 1);
+    if (end + 1 < Doc.size() && Doc[end] == ':' && Has(Doc[end + 1], NameStart)) end = nameEnd(end + 2);
+    const bool ends = end < Doc.size() && Doc[end] != ':' && static_cast<unsigned char>(Doc[end]) < 0x80;
+    return ends && end - from <= Limits.MaxNameLength ? end : from;
+}
+
 // prefix:local or local at Pos, moving Pos past it.
 std::optional<std::string_view> TParser::ReadQName() {
     const std::size_t start = Pos;
+    if (const std::size_t ascii = AsciiQNameEnd(start); ascii != start) {
+        Pos = ascii;
+        return Doc.substr(start, ascii - start);
+    }
     std::size_t end = ScanNcName(start);
     if (end > start && end < Doc.size() && Doc[end] == ':') {
         const std::size_t localEnd = ScanNcName(end + 1);
@@ -572,8 +688,7 @@ bool TParser::ReadAttributeValue(char quote) {
     const std::size_t start = Pos++;
     while (!AtEnd() && Doc[Pos] != quote) {
         // A run of bytes taken as they are, up to one that is not.
-        std::size_t end = Pos;
-        while (end < Doc.size() && Doc[end] != quote && !Has(Doc[end], EndsValueRun)) ++end;
+        const std::size_t end = ValueRunEnd(Doc, Pos, quote);
         Values.append(Doc.substr(Pos, end - Pos));
         Pos = end;
         if (AtEnd() || Doc[Pos] == quote) break;
@@ -615,10 +730,41 @@ bool TParser::ReadEndTag() {
 }
 
 bool TParser::FlushText() {
-    if (TextBuffer.empty()) return true;
-    const bool going = Handler.Text(TextBuffer);
+    if (TextDelivered) return true;
+    const std::string_view text = RunEnd > RunBegin ? Doc.substr(RunBegin, RunEnd - RunBegin) : std::string_view(TextBuffer);
+    if (text.empty()) return true;
+    TextDelivered = true;
+    return Handler.Text(text) || Stop();
+}
+
+// Text read after the handler was given the text before it starts anew.
+void TParser::StartText() {
+    if (!TextDelivered) return;
+    TextDelivered = false;
     TextBuffer.clear();
-    return going || Stop();
+    RunBegin = RunEnd = 0;
+}
+
+void TParser::AddTextRun(std::size_t from, std::size_t to) {
+    StartText();
+    if (from == to) return;
+    if (TextBuffer.empty() && RunEnd == RunBegin) {
+        RunBegin = from;
+        RunEnd = to;
+        return;
+    }
+    TextOut().append(Doc.substr(from, to - from));
+}
+
+// The text buffer, for text that is not the document's bytes as they
+// stand: the run read so far goes into it first.
+std::string &TParser::TextOut() {
+    StartText();
+    if (RunEnd > RunBegin) {
+        TextBuffer.append(Doc.substr(RunBegin, RunEnd - RunBegin));
+        RunBegin = RunEnd = 0;
+    }
+    return TextBuffer;
 }
 
 void TParser::Bind(std::string_view prefix, std::string_view uri) {
@@ -668,6 +814,15 @@ bool TParser::Resolve(std::string_view qname, bool isAttribute, std::size_t offs
     name.Uri = {};
     if (name.Prefix == "xmlns") return Fail("the prefix xmlns names no element", offset);
     if (isAttribute && name.Prefix.empty()) return true;  // unprefixed attributes are in no namespace
+    // The innermost binding is the last of its prefix: the few made last
+    // are looked at first (a packet declares its prefixes together), the
+    // hash map answers for any other.
+    const std::size_t nearby = std::min<std::size_t>(Bindings.size(), 16);
+    for (std::size_t k = Bindings.size(); k > Bindings.size() - nearby; --k)
+        if (Bindings[k - 1].Prefix == name.Prefix) {
+            name.Uri = Bindings[k - 1].Uri;
+            return true;
+        }
     const auto found = Innermost.find(name.Prefix);
     if (found == Innermost.end()) return Fail("prefix " + std::string(name.Prefix) + " not declared", offset);
     name.Uri = Bindings[found->second - 1].Uri;

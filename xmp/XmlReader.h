@@ -51,7 +51,9 @@ public:
     virtual bool EndElement(const TXmlName &name) = 0;
     // The character data between two tags, references replaced, CDATA
     // sections included, CR LF and lone CR read as LF. Whitespace is kept;
-    // character data outside the root element is never reported.
+    // character data outside the root element is never reported. The text
+    // stays valid until the reader reads more character data: through the
+    // StartElement or EndElement call that follows it.
     virtual bool Text(std::string_view text) = 0;
 };
 

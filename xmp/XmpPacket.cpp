@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <optional>
 
 #include "xmp/ExtendedXmp.h"
@@ -37,7 +38,8 @@ constexpr std::array<TArrayName, 3> ArrayNames = {{
     {"Alt", TXmpRow::Alt},
 }};
 
-bool IsRdf(const TXmlName &name, std::string_view local) { return name.Uri == RdfNamespace && name.Local == local; }
+// The local name first: it tells most names apart at once.
+bool IsRdf(const TXmlName &name, std::string_view local) { return name.Local == local && name.Uri == RdfNamespace; }
 
 bool IsDefaultLanguage(std::string_view lang) {
     constexpr std::string_view Default = "x-default";
@@ -45,24 +47,34 @@ bool IsDefaultLanguage(std::string_view lang) {
            std::equal(lang.begin(), lang.end(), Default.begin(), [](char a, char b) { return (a | 0x20) == b; });
 }
 
-// A value cut at `max` bytes on a character boundary, marked.
-std::string Capped(std::string_view value, std::size_t max) {
-    if (value.size() <= max) return std::string(value);
+// Where a value longer than `max` bytes is cut: on a character boundary.
+std::size_t CutAt(std::string_view value, std::size_t max) {
     std::size_t cut = max;
     while (cut > 0 && (static_cast<unsigned char>(value[cut]) & 0xC0) == 0x80) --cut;
-    std::string s(value.substr(0, cut));
-    s += Ellipsis;
-    return s;
+    return cut;
 }
 
-std::string Joined(const std::vector<std::string> &items, std::size_t max) {
-    std::string s;
-    for (const std::string &item : items) {
-        if (!s.empty()) s += ", ";
-        s += item;
-        if (s.size() > max) break;
+// `value` into `to`, cut at `max` bytes and marked when longer. Assigned in
+// place: a row's strings are made once.
+void AssignCapped(std::string &to, std::string_view value, std::size_t max) {
+    if (value.size() <= max) {
+        to.assign(value);
+        return;
     }
-    return Capped(s, max);
+    to.assign(value.substr(0, CutAt(value, max)));
+    to += Ellipsis;
+}
+
+void AssignJoined(std::string &to, const std::vector<std::string> &items, std::size_t max) {
+    to.clear();
+    for (const std::string &item : items) {
+        if (!to.empty()) to += ", ";
+        to += item;
+        if (to.size() > max) break;
+    }
+    if (to.size() <= max) return;
+    to.resize(CutAt(to, max));
+    to += Ellipsis;
 }
 
 enum class TFrameKind {
@@ -85,6 +97,11 @@ enum class TContent {
 };
 
 struct TFrame {
+    // Every member has its initializer: a constructor of its own spares the
+    // zero-filling of the whole frame that value-initialization would do
+    // first (a frame is made for every element).
+    TFrame() {}
+
     TFrameKind Kind = TFrameKind::Skip;
     std::size_t PathStart = 0;  // the path's length before the frame's own part
     // For a property, a structure and an array: the namespace fields are
@@ -104,17 +121,21 @@ struct TFrame {
     TXmpRow::TKind ArrayKind = TXmpRow::Bag;
     std::size_t Row = 0;
     std::size_t ItemCount = 0;
-    std::vector<std::string> Langs;  // the languages of Rows[Row].Items
+    std::vector<std::string> Langs;  // of an alternative: the languages of Rows[Row].Items
 };
 
 class TRdfReader final : public TXmlHandler {
 public:
-    explicit TRdfReader(const TXmpLimits &limits) : Limits(limits) {}
+    // Room for the rows a packet of its size holds as a rule (one in some
+    // hundred bytes), so that they are not moved as they come.
+    TRdfReader(const TXmpLimits &limits, std::size_t packetBytes) : Limits(limits) {
+        Rows.reserve(std::min<std::size_t>(packetBytes / 128, 4096));
+    }
 
     bool StartElement(const TXmlName &name, std::span<const TXmlAttribute> attributes) override;
     bool EndElement(const TXmlName &name) override;
     bool Text(std::string_view text) override {
-        PendingText.assign(text);
+        PendingText = text;
         return true;
     }
     TXmpPacket Finish(const TXmlResult &xml, std::string_view what);
@@ -123,7 +144,7 @@ private:
     const TXmpLimits &Limits;
     std::vector<TFrame> Frames;
     std::string Path;
-    std::string PendingText;  // the text since the last tag
+    std::string_view PendingText;  // the text since the last tag (valid until the next tag is read)
     std::vector<TXmpRow> Rows;
     std::vector<std::size_t> Dropped;  // rows of arrays that held only structures
     std::vector<std::string> Notes;
@@ -133,6 +154,7 @@ private:
 
     void Note(std::string text);
     bool Charge(std::size_t bytes);
+    bool Refuse();
     bool AddRow(std::string_view value, TXmpRow::TKind kind);
     bool AppendName(const TXmlName &name, bool field);
     bool AppendItemIndex(std::size_t n);
@@ -162,18 +184,24 @@ void TRdfReader::Note(std::string text) {
 
 // Every row and item is charged to the bounds before it is kept.
 bool TRdfReader::Charge(std::size_t bytes) {
-    if (Rows.size() >= Limits.MaxRows || bytes > Limits.MaxTotalBytes - TotalBytes) {
-        Note("more than " + std::to_string(Limits.MaxRows) + " properties or " + std::to_string(Limits.MaxTotalBytes) +
-             " bytes; the rest not read");
-        return false;
-    }
+    if (Rows.size() >= Limits.MaxRows || bytes > Limits.MaxTotalBytes - TotalBytes) return Refuse();
     TotalBytes += bytes;
     return true;
 }
 
+// Apart from Charge, which every row and item passes through.
+bool TRdfReader::Refuse() {
+    Note("more than " + std::to_string(Limits.MaxRows) + " properties or " + std::to_string(Limits.MaxTotalBytes) +
+         " bytes; the rest not read");
+    return false;
+}
+
 bool TRdfReader::AddRow(std::string_view value, TXmpRow::TKind kind) {
     if (!Charge(Path.size() + std::min(value.size(), Limits.MaxValueBytes))) return false;
-    Rows.push_back({Path, Capped(value, Limits.MaxValueBytes), {}, kind});
+    TXmpRow &row = Rows.emplace_back();
+    row.Name = Path;
+    AssignCapped(row.Value, value, Limits.MaxValueBytes);
+    row.Kind = kind;
     return true;
 }
 
@@ -194,7 +222,9 @@ bool TRdfReader::AppendName(const TXmlName &name, bool field) {
 
 bool TRdfReader::AppendItemIndex(std::size_t n) {
     if (Path.size() + 22 > Limits.MaxNameBytes) return false;
-    ((Path += '[') += std::to_string(n)) += ']';
+    std::array<char, 24> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), n).ptr;
+    ((Path += '[') += std::string_view(digits.data(), static_cast<std::size_t>(end - digits.data()))) += ']';
     return true;
 }
 
@@ -216,7 +246,7 @@ std::size_t TRdfReader::OwningProperty() const {
 }
 
 bool TRdfReader::StartElement(const TXmlName &name, std::span<const TXmlAttribute> attributes) {
-    PendingText.clear();
+    PendingText = {};
     const TFrameKind parent = Frames.empty() ? TFrameKind::Outside : Frames.back().Kind;
     switch (parent) {
     case TFrameKind::Outside:
@@ -379,8 +409,8 @@ bool TRdfReader::Deliver(std::size_t property, std::string_view value) {
     }
     TFrame &array = Frames[p.ArrayFrame];
     if (!Charge(std::min(value.size(), Limits.MaxValueBytes))) return false;
-    Rows[array.Row].Items.push_back(Capped(value, Limits.MaxValueBytes));
-    array.Langs.push_back(p.Lang);
+    AssignCapped(Rows[array.Row].Items.emplace_back(), value, Limits.MaxValueBytes);
+    if (array.ArrayKind == TXmpRow::Alt) array.Langs.push_back(p.Lang);
     return true;
 }
 
@@ -419,7 +449,7 @@ bool TRdfReader::FinishArray(TFrame &array) {
     TXmpRow &row = Rows[array.Row];
     if (row.Items.empty() && array.ItemCount > 0) Dropped.push_back(array.Row);
     if (array.ArrayKind != TXmpRow::Alt) {
-        row.Value = Joined(row.Items, Limits.MaxValueBytes);
+        AssignJoined(row.Value, row.Items, Limits.MaxValueBytes);
         return true;
     }
     const auto found = std::find_if(array.Langs.begin(), array.Langs.end(), [](const std::string &l) { return IsDefaultLanguage(l); });
@@ -435,7 +465,7 @@ bool TRdfReader::EndElement(const TXmlName &) {
     else if (Frames[top].Kind == TFrameKind::Array) going = FinishArray(Frames[top]);
     Path.resize(Frames[top].PathStart);
     Frames.pop_back();
-    PendingText.clear();
+    PendingText = {};
     return going;
 }
 
@@ -475,8 +505,9 @@ std::string_view WithoutTrailingNuls(std::string_view packet) {
 }  // namespace
 
 TXmpPacket ReadXmpPacket(std::string_view packet, std::string_view what, const TXmpLimits &limits) {
-    TRdfReader reader(limits);
-    const TXmlResult xml = ReadXml(WithoutTrailingNuls(packet), reader);
+    const std::string_view xmlBytes = WithoutTrailingNuls(packet);
+    TRdfReader reader(limits, xmlBytes.size());
+    const TXmlResult xml = ReadXml(xmlBytes, reader);
     return reader.Finish(xml, what);
 }
 

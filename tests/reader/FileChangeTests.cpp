@@ -36,6 +36,32 @@ TEST(FileChange, AFileThatShrinksWhileReadGivesWhatCouldBeReadAndSaysSo) {
     EXPECT_EQ(model.find("xxxx", 100), std::string::npos);
 }
 
+// The pages of a file read before are kept for the next one (a folder run
+// reads thousands): the bytes a shrunk file could not give read as zeros,
+// not as the other file's.
+TEST(FileChange, PagesKeptFromAnotherFileShowNoneOfItsBytes) {
+    {
+        exif::TFileSource before;
+        ASSERT_TRUE(before.Open(WriteTempFile("read-before.bin", std::string(400000, 'y'))));
+        exif::TPagedFile pages(before);
+        ASSERT_TRUE(pages.Reserve());
+        pages.Load(pages.Bytes());
+    }
+    Tiff t;
+    t.Dir({Tiff::Ascii(0x010F, "Canon"), Tiff::Ascii(0x0110, "EOS " + std::string(300000, 'x'))});
+    const std::string path = WriteTempFile("shrinking-after.tif", t.Build());
+    exif::TFileSource file;
+    ASSERT_TRUE(file.Open(path));
+    exif::TPagedFile pages(file);
+    ASSERT_TRUE(pages.Reserve());
+    std::filesystem::resize_file(path, 100);
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
+    ASSERT_TRUE(img.ReadTiffBytes(pages.Bytes(), &pages));
+    const std::string model = ValueOf(*img.ExifInfo(), "Model");
+    EXPECT_EQ(model.substr(0, 8), "EOS xxxx");
+    EXPECT_EQ(model.find('y'), std::string::npos);
+}
+
 TEST(FileChange, AValueAcrossTheEndOfTheFirstChunkIsReadWhole) {
     // The chunk read to tell the file's kind is kept, up to its last whole
     // sector; a value running past the chunk takes the rest from the file.

@@ -181,6 +181,25 @@ TEST(TagTable, RowsAreFetchedByTagAndDirectoryKind) {
     EXPECT_EQ(copy.MakerNote, 0);
 }
 
+// A walk searches each tag's row from where the last one's was found: the
+// row must be the one a search from the start finds whatever came before,
+// in rising order, falling, repeated (a tag under two numbers) or across
+// the kinds of directory.
+TEST(TagTable, ARowSearchedFromAnyPlaceIsTheSameRow) {
+    std::vector<uint16_t> tags;
+    for (uint32_t t = 0; t < 0x10000; t += 7) tags.push_back(static_cast<uint16_t>(t));
+    for (const exif::TTagRow &row : exif::MainTagTable) tags.push_back(row.Tag);
+    for (const exif::TTagRow &row : exif::GpsTagTable) tags.push_back(row.Tag);
+    std::vector<uint16_t> falling(tags.rbegin(), tags.rend());
+    for (const auto &order : {tags, falling}) {
+        size_t hint = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            const int kind = i % 3 == 0 ? exif::KindGps : exif::KindMain;
+            ASSERT_EQ(&exif::TagRowOf(order[i], kind, hint), &exif::TagRowOf(order[i], kind)) << order[i];
+        }
+    }
+}
+
 TEST(TagTable, RowsAreFoundByNameIgnoringLetterCase) {
     const auto tagOf = [](std::string_view name) {
         const int row = exif::FindTagRowByName(name);

@@ -92,6 +92,28 @@ TEST(XmlReader, MalformedInputIsRejectedAtItsByte) {
     }
 }
 
+// Long runs are scanned many bytes at a time: a character not allowed, a
+// line end to let through, markup ending the text and what ends a run of
+// an attribute value are each found at any place in a run, and in the
+// bytes after its last whole block.
+TEST(XmlReader, EachByteOfALongRunIsLookedAt) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        const std::string before(at, 'x'), after(40 - at, 'y');
+        const auto bad = Record("<a>" + before + "\x01" + after + "</a>");
+        EXPECT_EQ(bad.Result.Error, "character U+0001 not allowed") << at;
+        EXPECT_EQ(bad.Result.Offset, 3 + at);
+        EXPECT_EQ(Record("<a>" + before + "\t\n" + after + "</a>").Events,
+                  (Events{"S {}a", "T " + before + "\t\n" + after, "E {}a"}));
+        Events split = {"S {}a", "T " + before, "S {}b", "E {}b", "T " + after, "E {}a"};
+        if (at == 0) split.erase(split.begin() + 1);
+        EXPECT_EQ(Record("<a>" + before + "<b/>" + after + "</a>").Events, split) << at;
+        // In an attribute value: a reference, a line end, '<' and the quote.
+        EXPECT_EQ(Record("<a v='" + before + "&amp;\n" + after + "\"'/>").Events,
+                  (Events{"S {}a", "A {}v=" + before + "& " + after + "\"", "E {}a"}));
+        EXPECT_EQ(Record("<a v='" + before + "<" + after + "'/>").Result.Offset, 6 + at);
+    }
+}
+
 TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
@@ -121,6 +143,50 @@ TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     stopper.StopAfter = 2;
     EXPECT_EQ(xmp::ReadXml("<a><b><c/></b></a>", stopper).Status, TXmlResult::Stopped);
     EXPECT_EQ(stopper.Events, (Events{"S {}a", "S {}b"}));
+}
+
+// A handler may keep the view of the text until the tag after it (the XMP
+// reader takes an element's value at its end): the text read as one run
+// of the document and the text put together from pieces alike.
+TEST(XmlReader, TextStaysValidThroughTheTagAfterIt) {
+    struct TKeeper final : xmp::TXmlHandler {
+        std::string_view Kept;
+        Events AtEnds;
+        bool StartElement(const xmp::TXmlName &, std::span<const xmp::TXmlAttribute>) override {
+            Kept = {};
+            return true;
+        }
+        bool EndElement(const xmp::TXmlName &name) override {
+            AtEnds.push_back(std::string(name.Local) + "=" + std::string(Kept));
+            Kept = {};
+            return true;
+        }
+        bool Text(std::string_view text) override {
+            Kept = text;
+            return true;
+        }
+    } keeper;
+    const auto r = xmp::ReadXml("<r><a>plain</a><b>x&amp;y</b><c>l1\r\nl2</c><d><![CDATA[c]]>d</d><e>t<f/>u</e></r>", keeper);
+    ASSERT_EQ(r.Status, TXmlResult::Done) << r.Error;
+    EXPECT_EQ(keeper.AtEnds, (Events{"a=plain", "b=x&y", "c=l1\nl2", "d=cd", "f=", "e=u", "r="}));
+}
+
+// Names whose ASCII start goes on in other characters, and a prefix bound
+// far out, then again among many bindings nearer in: each name resolves to
+// its innermost binding.
+TEST(XmlReader, NamesResolveToTheirInnermostBinding) {
+    std::string many;
+    for (int i = 0; i < 20; ++i) many += " xmlns:q" + std::to_string(i) + "='urn:q" + std::to_string(i) + "'";
+    const std::string doc = "<r xmlns:p='urn:outer'><s" + many + "><p:a/><t xmlns:p='urn:inner'" + many +
+                            "><p:b q3:x='1'/></t><ab\xC3\xA9 x\xC3\xA9='2'/></s></r>";
+    const auto r = Record(doc);
+    ASSERT_EQ(r.Result.Status, TXmlResult::Done) << r.Result.Error;
+    const Events expected = {
+        "S {}r", "S {}s", "S {urn:outer}a", "E {urn:outer}a",
+        "S {}t", "S {urn:inner}b", "A {urn:q3}x=1", "E {urn:inner}b", "E {}t",
+        "S {}ab\xC3\xA9", "A {}x\xC3\xA9=2", "E {}ab\xC3\xA9", "E {}s", "E {}r",
+    };
+    EXPECT_EQ(r.Events, expected);
 }
 
 }  // namespace

@@ -1,0 +1,57 @@
+// The tool's allocator (cli/SmallBlocks.cpp), which this test program runs
+// on as exifinfo does: blocks of every size are aligned, keep their bytes
+// while others are made and freed, and come back for the next request of
+// their size; blocks too large for a class go to the C library and back.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TBlock {
+    unsigned char *Bytes;
+    std::size_t Size;
+};
+
+TEST(SmallBlocks, BlocksOfEverySizeAreAlignedAndKeepTheirBytes) {
+    std::vector<TBlock> blocks;
+    std::vector<std::size_t> sizes;
+    for (std::size_t size = 0; size <= 600; ++size) sizes.push_back(size);
+    for (std::size_t size = 4080; size <= 4112; ++size) sizes.push_back(size);  // the largest classes and past them
+    for (const std::size_t size : sizes) {
+        auto *p = static_cast<unsigned char *>(::operator new(size));
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 16, 0u) << size;
+        std::memset(p, static_cast<int>(size & 0xFF), size);
+        blocks.push_back({p, size});
+    }
+    // Every other block freed, the unsized way and the sized way in turn,
+    // then asked for again: the rest must not move.
+    for (std::size_t i = 0; i < blocks.size(); i += 2) {
+        if (i % 4 == 0) ::operator delete(blocks[i].Bytes);
+        else ::operator delete(blocks[i].Bytes, blocks[i].Size);
+    }
+    for (std::size_t i = 0; i < blocks.size(); i += 2) {
+        blocks[i].Bytes = static_cast<unsigned char *>(::operator new(blocks[i].Size));
+        std::memset(blocks[i].Bytes, static_cast<int>(blocks[i].Size & 0xFF), blocks[i].Size);
+    }
+    for (const TBlock &b : blocks) {
+        for (std::size_t k = 0; k < b.Size; ++k) ASSERT_EQ(b.Bytes[k], b.Size & 0xFF) << b.Size;
+        ::operator delete(b.Bytes);
+    }
+}
+
+TEST(SmallBlocks, AFreedBlockServesTheNextRequestOfItsClass) {
+    void *first = ::operator new(40);
+    ::operator delete(first);
+    void *again = ::operator new(33);  // 33 to 48 bytes share a class
+    EXPECT_EQ(again, first);
+    ::operator delete(again);
+    const auto array = std::make_unique<char[]>(100000);
+    array[99999] = 'x';
+    EXPECT_EQ(array[99999], 'x');
+}
+
+}  // namespace
