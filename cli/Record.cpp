@@ -223,9 +223,12 @@ std::string CompactName(std::string_view description) {
 // of two numbers; equal keys meet in one run, in the file's order (the
 // field's index decides last), and the ordinals within a group follow it.
 void AssignKeys(std::vector<Field> &fields) {
-    std::vector<std::string> bases;
+    std::deque<std::string> compact;  // the IPTC names' base keys; the others view the names
+    std::vector<std::string_view> bases;
     bases.reserve(fields.size());
-    for (const Field &f : fields) bases.push_back(BaseKey(f));
+    for (const Field &f : fields)
+        bases.push_back(f.Group == RowGroup::Iptc ? std::string_view(compact.emplace_back(CompactName(f.Name)))
+                                                  : f.Name);
     struct TSlot {
         size_t Hash;
         size_t Index;
@@ -244,7 +247,7 @@ void AssignKeys(std::vector<Field> &fields) {
         for (size_t k = run; k < end; ++k) {
             Field &f = fields[order[k].Index];
             const int ordinal = ++inGroup[static_cast<size_t>(f.Group)];
-            f.Key = KeyOf(f.Group, std::move(bases[order[k].Index]), end - run, ordinal);
+            f.Key = KeyOf(f.Group, std::string(bases[order[k].Index]), end - run, ordinal);
         }
         run = end;
     }
