@@ -4,7 +4,7 @@
 #include <array>
 #include <deque>
 #include <functional>
-#include <map>
+#include <span>
 #include <utility>
 
 #include "exif/TextFormat.h"
@@ -217,11 +217,44 @@ std::string CompactName(std::string_view description) {
     return out;
 }
 
-// Fields of one base key are found by sorting the base keys, not through a
-// map of strings: a file has about a hundred fields, most of them unique.
-// They are sorted by a hash of the key first, so that most comparisons are
-// of two numbers; equal keys meet in one run, in the file's order (the
-// field's index decides last), and the ordinals within a group follow it.
+namespace {
+
+// The indexes of `keys` ordered so that equal keys stand together, each run
+// in the file's order. Sorted by a hash of the key first, so that most
+// comparisons are of two numbers, not of strings, and with no map: a file
+// has about a hundred fields, most of them unique.
+std::vector<size_t> EqualKeysTogether(const std::vector<std::string_view> &keys) {
+    struct TSlot {
+        size_t Hash;
+        size_t Index;
+    };
+    std::vector<TSlot> slots(keys.size());
+    for (size_t i = 0; i < keys.size(); ++i) slots[i] = {std::hash<std::string_view>{}(keys[i]), i};
+    std::sort(slots.begin(), slots.end(), [&](const TSlot &a, const TSlot &b) {
+        if (a.Hash != b.Hash) return a.Hash < b.Hash;
+        if (const int c = keys[a.Index].compare(keys[b.Index]); c != 0) return c < 0;
+        return a.Index < b.Index;
+    });
+    std::vector<size_t> order(keys.size());
+    for (size_t i = 0; i < slots.size(); ++i) order[i] = slots[i].Index;
+    return order;
+}
+
+// Calls `take(run)` for each run of equal keys in `order`.
+template <typename Take>
+void ForEachRun(const std::vector<std::string_view> &keys, std::span<const size_t> order, Take take) {
+    for (size_t run = 0; run < order.size();) {
+        size_t end = run + 1;
+        while (end < order.size() && keys[order[end]] == keys[order[run]]) ++end;
+        take(order.subspan(run, end - run));
+        run = end;
+    }
+}
+
+}  // namespace
+
+// A base key met more than once gets its group in front unless it is EXIF's,
+// and an ordinal within its group (see KeyOf).
 void AssignKeys(std::vector<Field> &fields) {
     std::deque<std::string> compact;  // the IPTC names' base keys; the others view the names
     std::vector<std::string_view> bases;
@@ -229,40 +262,37 @@ void AssignKeys(std::vector<Field> &fields) {
     for (const Field &f : fields)
         bases.push_back(f.Group == RowGroup::Iptc ? std::string_view(compact.emplace_back(CompactName(f.Name)))
                                                   : f.Name);
-    struct TSlot {
-        size_t Hash;
-        size_t Index;
-    };
-    std::vector<TSlot> order(fields.size());
-    for (size_t i = 0; i < fields.size(); ++i) order[i] = {std::hash<std::string_view>{}(bases[i]), i};
-    std::sort(order.begin(), order.end(), [&](const TSlot &a, const TSlot &b) {
-        if (a.Hash != b.Hash) return a.Hash < b.Hash;
-        if (const int c = bases[a.Index].compare(bases[b.Index]); c != 0) return c < 0;
-        return a.Index < b.Index;
-    });
-    for (size_t run = 0; run < order.size();) {
-        size_t end = run + 1;
-        while (end < order.size() && bases[order[end].Index] == bases[order[run].Index]) ++end;
+    const std::vector<size_t> order = EqualKeysTogether(bases);
+    ForEachRun(bases, order, [&](std::span<const size_t> run) {
         std::array<int, GroupCount> inGroup{};
-        for (size_t k = run; k < end; ++k) {
-            Field &f = fields[order[k].Index];
+        for (const size_t i : run) {
+            Field &f = fields[i];
             const int ordinal = ++inGroup[static_cast<size_t>(f.Group)];
-            f.Key = KeyOf(f.Group, std::string(bases[order[k].Index]), end - run, ordinal);
+            f.Key = KeyOf(f.Group, std::string(bases[i]), run.size(), ordinal);
         }
-        run = end;
-    }
+    });
 }
 
 void AssignGroupedKeys(std::vector<Field> &fields) {
-    std::map<std::string, int> seen;
     for (Field &f : fields) {
-        const std::string name = f.Group == RowGroup::Xmp && f.Name.find(':') != std::string_view::npos
-                                     ? std::string(f.Name.substr(f.Name.find(':') + 1))
-                                     : BaseKey(f);
-        f.Key = f.Origin + ":" + name;
-        const int ordinal = ++seen[f.Key];
-        if (ordinal > 1) f.Key += "-" + exif::IntText(ordinal);
+        const size_t colon = f.Group == RowGroup::Xmp ? f.Name.find(':') : std::string_view::npos;
+        std::string compact;  // an IPTC name's base key
+        const std::string_view name = colon != std::string_view::npos ? f.Name.substr(colon + 1)
+                                      : f.Group == RowGroup::Iptc  ? std::string_view(compact = CompactName(f.Name))
+                                                                   : f.Name;
+        f.Key.reserve(f.Origin.size() + 1 + name.size());
+        f.Key.assign(f.Origin).append(1, ':').append(name);
     }
+    std::vector<std::string_view> keys;
+    keys.reserve(fields.size());
+    for (const Field &f : fields) keys.push_back(f.Key);
+    const std::vector<size_t> order = EqualKeysTogether(keys);
+    // Keys are lengthened only once every run is read, so the views stay valid.
+    std::vector<std::pair<size_t, int>> repeats;
+    ForEachRun(keys, order, [&](std::span<const size_t> run) {
+        for (size_t k = 1; k < run.size(); ++k) repeats.emplace_back(run[k], static_cast<int>(k + 1));
+    });
+    for (const auto &[i, ordinal] : repeats) fields[i].Key += "-" + exif::IntText(ordinal);
 }
 
 bool Selected(const Field &field, const std::vector<std::string> &tags) {
