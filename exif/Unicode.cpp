@@ -311,13 +311,29 @@ char Windows1252Byte(char32_t cp) {
     return '?';
 }
 
+namespace {
+
+// The end of the run of ASCII bytes (controls included) from `at`: eight
+// bytes at a time, then one by one.
+std::size_t AsciiEnd(std::string_view text, std::size_t at) {
+    if constexpr (std::endian::native == std::endian::little)
+        while (text.size() - at >= 8 && NotAscii(WordAt(text, at)) == 0) at += 8;
+    while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
+    return at;
+}
+
+}  // namespace
+
 std::string Utf8ToWindows1252(std::string_view utf8) {
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t at = 0; at < utf8.size();) {
-        if (static_cast<unsigned char>(utf8[at]) < 0x80) {
-            out += utf8[at++];
-        } else if (Utf8SequenceLength(utf8, at) == 0) {
+        // ASCII, most of any text, is the same bytes in both: copied by runs.
+        const std::size_t end = AsciiEnd(utf8, at);
+        out.append(utf8, at, end - at);
+        at = end;
+        if (at == utf8.size()) break;
+        if (Utf8SequenceLength(utf8, at) == 0) {
             out += '?';
             ++at;
         } else {

@@ -55,6 +55,8 @@ TEST(TextFormat, EveryWindows1252ByteBecomesItsCharacter) {
         EXPECT_FALSE(exif::IsValidUtf8(std::string(n, 'a') + "\xC3")) << n;
         EXPECT_FALSE(exif::IsValidUtf8(std::string(n, 'a') + "\xE9" + std::string(3, 'b'))) << n;
         EXPECT_TRUE(exif::IsValidUtf8(std::string(n, 'a') + "\xC3\xA9" + std::string(3, 'b'))) << n;
+        EXPECT_EQ(exif::Utf8ToWindows1252(std::string(n, 'a') + "\xC3\xC3\xA9" + "b"), std::string(n, 'a') + "?\xE9" + "b")
+            << n;
     }
 }
 
