@@ -7,6 +7,7 @@
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
+#include "exif/Unicode.h"
 #include "exif/ValueRender.h"
 #include "iptc/IptcData.h"
 #include "makernotes/MakerNoteData.h"
@@ -32,7 +33,11 @@ void AddLine(std::string &out, std::string_view line) {
 // code page lacks, and a control character as "." so that every value stays
 // on its line.
 void AddExportText(std::string &out, std::string_view utf8) {
-    out += exif::CleanText(exif::Utf8ToWindows1252(utf8));
+    // Printable ASCII, nearly every name and value, is the same bytes.
+    if (exif::PrintableAsciiEnd(utf8, 0) == utf8.size())
+        out += utf8;
+    else
+        out += exif::CleanText(exif::Utf8ToWindows1252(utf8));
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {
