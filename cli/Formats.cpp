@@ -109,30 +109,27 @@ void AddExportLines(std::string &out, const params::ImageView &view, bool numeri
 // its items; with -n a number, or a list of numbers for several. Appended
 // in place: a file has a hundred fields, and a text made for each and for
 // each concatenation cost more than the escaping itself.
-void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
-    if (numeric && !f.Numbers.empty()) {
-        if (f.Numbers.size() == 1) {
-            AppendJsonNumber(out, f.Numbers.front());
-            return;
-        }
-        out += '[';
-        for (size_t i = 0; i < f.Numbers.size(); ++i) {
-            if (i > 0) out += ", ";
-            AppendJsonNumber(out, f.Numbers[i]);
-        }
-        out += ']';
-        return;
-    }
-    if (!f.IsList) {
-        AppendJsonString(out, f.Value);
-        return;
-    }
+template <typename Items, typename AppendItem>
+void AppendJsonList(std::string &out, const Items &items, AppendItem appendItem) {
     out += '[';
-    for (size_t i = 0; i < f.Items.size(); ++i) {
+    for (size_t i = 0; i < items.size(); ++i) {
         if (i > 0) out += ", ";
-        AppendJsonString(out, f.Items[i]);
+        appendItem(out, items[i]);
     }
     out += ']';
+}
+
+void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
+    if (numeric && !f.Numbers.empty()) {
+        if (f.Numbers.size() == 1)
+            AppendJsonNumber(out, f.Numbers.front());
+        else
+            AppendJsonList(out, f.Numbers, [](std::string &o, const exif::TComponent &n) { AppendJsonNumber(o, n); });
+    } else if (!f.IsList) {
+        AppendJsonString(out, f.Value);
+    } else {
+        AppendJsonList(out, f.Items, [](std::string &o, std::string_view item) { AppendJsonString(o, item); });
+    }
 }
 
 // The export's lines with every value escaped, or only the selected rows.

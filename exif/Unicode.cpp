@@ -4,13 +4,14 @@
 #include <array>
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <iconv.h>
 #endif
+
+#include "exif/ByteScan.h"
 
 namespace exif {
 
@@ -30,18 +31,11 @@ char32_t Windows1252Character(unsigned char b) {
     return b >= 0x80 && b <= 0x9F ? HighCharacters[b - 0x80u] : b;
 }
 
-// Eight bytes of text as one number, to test them at once: a byte's top
-// bit, left in Tops by these tests, marks one that fails.
-constexpr uint64_t Ones = 0x0101010101010101u;
-constexpr uint64_t Tops = 0x8080808080808080u;
-
-// The eight bytes at `at`, which the text holds.
-uint64_t WordAt(std::string_view text, std::size_t at) {
-    const std::string_view eight = text.substr(at, 8);
-    uint64_t w = 0;
-    if (eight.size() == sizeof w) std::memcpy(&w, eight.data(), sizeof w);
-    return w;
-}
+// Eight bytes of text tested at once as one number (exif/ByteScan.h): a
+// byte's top bit, left in Tops by these tests, marks one that fails.
+using scan::Ones;
+using scan::Tops;
+using scan::WordAt;
 
 // Bytes of 0x80 and more.
 uint64_t NotAscii(uint64_t w) { return w & Tops; }
@@ -99,7 +93,7 @@ void AppendUtf8(std::string &out, char32_t c) {
 
 std::size_t PrintableAsciiEnd(std::string_view text, std::size_t from) {
     std::size_t at = std::min(from, text.size());
-    if constexpr (std::endian::native == std::endian::little) {
+    if constexpr (scan::WordScans) {
         // A test's false marks (a borrow or carry) lie above a true one, in
         // a later byte: the lowest mark is the first byte that fails.
         for (; text.size() - at >= 8; at += 8) {
@@ -316,7 +310,7 @@ namespace {
 // The end of the run of ASCII bytes (controls included) from `at`: eight
 // bytes at a time, then one by one.
 std::size_t AsciiEnd(std::string_view text, std::size_t at) {
-    if constexpr (std::endian::native == std::endian::little)
+    if constexpr (scan::WordScans)
         while (text.size() - at >= 8 && NotAscii(WordAt(text, at)) == 0) at += 8;
     while (at < text.size() && static_cast<unsigned char>(text[at]) < 0x80) ++at;
     return at;
