@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <charconv>
 #include <optional>
-#include <unordered_map>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagTables.h"
@@ -95,39 +95,18 @@ std::optional<std::pair<std::string_view, std::string_view>> NextCodePair(std::s
 
 }  // namespace
 
-TValueCodes::TValueCodes(std::string_view codes) : Codes(codes) {
-    while (const auto pair = NextCodePair(codes)) {
-        const auto [key, text] = *pair;
-        std::optional<int32_t> n = ParseDecimal(key);
-        // Only a key written as the number's own text can ever match it.
-        if (n && IntText(*n) != key) n.reset();
-        Pairs.push_back({key, text, n});
-    }
-}
-
 std::optional<std::string_view> TValueCodes::Find(int32_t n) const {
-    for (const TPair &p : Pairs)
-        if (p.Number == n) return p.Text;
-    return std::nullopt;
+    // A number's own text, as the keys write it.
+    std::array<char, 12> digits{};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), n);
+    return FindKey(std::string_view(digits.data(), static_cast<size_t>(written.ptr - digits.data())));
 }
 
 std::optional<std::string_view> TValueCodes::FindKey(std::string_view key) const {
-    for (const TPair &p : Pairs)
-        if (p.Key == key) return p.Text;
+    std::string_view rest = Codes;
+    while (const auto pair = NextCodePair(rest))
+        if (pair->first == key) return pair->second;
     return std::nullopt;
-}
-
-const TValueCodes &ValueCodesOf(const TTagRow &row) {
-    static const TValueCodes none{std::string_view()};
-    if (row.ValueCodes.empty()) return none;
-    // Rows are constant data; a row address seen again with other codes (a
-    // row that did not outlive its use) is parsed anew.
-    thread_local std::unordered_map<const TTagRow *, TValueCodes> parsed;
-    auto it = parsed.find(&row);
-    if (it == parsed.end() || it->second.Text().data() != row.ValueCodes.data() ||
-        it->second.Text().size() != row.ValueCodes.size())
-        it = parsed.insert_or_assign(&row, TValueCodes(row.ValueCodes)).first;
-    return it->second;
 }
 
 std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
@@ -258,13 +237,8 @@ std::vector<TComponent> EntryComponents(const TTagEntry &entry) {
     return out;
 }
 
-// The same rule as TValueCodes::FindKey, without building the pairs: the
-// maker-note decoders look a code up once per field.
 std::string DecodeValueCode(std::string_view valueCodes, std::string_view value) {
-    const std::string_view key = TrimmedView(value);
-    while (const auto pair = NextCodePair(valueCodes))
-        if (pair->first == key) return std::string(pair->second);
-    return {};
+    return std::string(TValueCodes(valueCodes).FindKey(TrimmedView(value)).value_or(std::string_view()));
 }
 
 double FractionValue(std::string_view text) {

@@ -45,14 +45,16 @@ int TypeSize(unsigned type);
 // bits read as signed.
 int32_t OrderedInt(const tEndInd &order, std::string_view bytes);
 std::string RationalText(int32_t numerator, int32_t denominator);
-// "n:text,n:text" value codes, parsed once: the one place codes are looked
-// up. Pairs are kept in their order, the first pair of a key counting. A
-// component's number is looked up among the keys written as numbers are
-// written ("7", "-1"); a value's text (a rational's "1/2") among the keys as
-// they stand. Pairs need not be sorted.
+// "n:text,n:text" value codes: the one place codes are looked up. The list
+// is read where it stands, on each look-up: no parsed copy, no cache, so a
+// reader shares no mutable state between threads (a per-thread cache would
+// also outlive a plug-in unloaded before its host's thread ends). The first
+// pair of a key counts. A component's number is looked up among the keys
+// written as numbers are written ("7", "-1"); a value's text (a rational's
+// "1/2") among the keys as they stand. Pairs need not be sorted.
 class TValueCodes {
 public:
-    explicit TValueCodes(std::string_view codes);
+    explicit TValueCodes(std::string_view codes) : Codes(codes) {}
     std::string_view Text() const { return Codes; }
     // The text of the first pair for n; none without a pair.
     std::optional<std::string_view> Find(int32_t n) const;
@@ -60,16 +62,10 @@ public:
     std::optional<std::string_view> FindKey(std::string_view key) const;
 
 private:
-    struct TPair {
-        std::string_view Key;
-        std::string_view Text;
-        std::optional<int32_t> Number;  // when the key is a number's own text
-    };
     std::string_view Codes;
-    std::vector<TPair> Pairs;
 };
-// The codes of a constant table row, parsed at the row's first use.
-const TValueCodes &ValueCodesOf(const TTagRow &row);
+// The codes of a table row.
+inline TValueCodes ValueCodesOf(const TTagRow &row) { return TValueCodes(row.ValueCodes); }
 
 std::string RenderValue(const tEndInd &order, std::string_view raw, unsigned type, std::string_view formatPattern,
                         std::string_view valueCodes);

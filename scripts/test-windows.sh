@@ -29,6 +29,9 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     wineserver -w
     # Without a window manager, managed windows cost about 2 s per close.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+    # A crash prints its backtrace and ends the process; wine's crash
+    # dialog would wait for a click until the test's timeout.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
     # wine does not look in its own font folder; without these "MS Sans
     # Serif" falls back to a wider font.
     mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"

@@ -249,7 +249,7 @@ TEST(TagTable, ValueCodeStringsAreWellFormed) {
     EXPECT_TRUE(orientation.starts_with(
         "1:Normal,3:Rotated 180\xC2\xB0,6:CounterClockwise 90\xC2\xB0,8:Clockwise 90\xC2\xB0,"));
     // Light source 10 has been cloudy weather since 2002 (flash is 4).
-    const exif::TValueCodes &light = exif::ValueCodesOf(exif::TagRowOf(0x9208, exif::KindMain));
+    const exif::TValueCodes light = exif::ValueCodesOf(exif::TagRowOf(0x9208, exif::KindMain));
     EXPECT_EQ(light.Find(10), "Cloudy Weather");
     EXPECT_EQ(light.Find(4), "Flash");
 }
