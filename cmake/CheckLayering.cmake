@@ -1,5 +1,9 @@
 # The reader's folders form a stack; a file may include only from its own
-# folder and the folders below it. Run as a test: cmake -DROOT=... -P this.
+# folder and the folders below it. And the reader and the view model keep no
+# per-thread objects: a host may end its thread after unloading the plug-in,
+# and with mingw-w64 such an object's destructor runs at the thread's end on
+# storage already released (a heap corruption). Run as a test:
+# cmake -DROOT=... -P this.
 cmake_minimum_required(VERSION 3.20)
 set(allowed_exif       exif containers)
 set(allowed_containers containers exif)
@@ -39,4 +43,18 @@ foreach(folder exif containers makernotes iptc xmp)
 endforeach()
 if(failures)
   message(FATAL_ERROR "includes running up the reader's layers:${failures}")
+endif()
+
+foreach(folder exif containers makernotes iptc xmp dialog)
+  file(GLOB sources ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.cpp)
+  foreach(source ${sources})
+    file(STRINGS ${source} uses REGEX "(^|[^A-Za-z_])thread_local([^A-Za-z_]|$)")
+    if(uses)
+      file(RELATIVE_PATH rel ${ROOT} ${source})
+      string(APPEND failures "\n  ${rel}")
+    endif()
+  endforeach()
+endforeach()
+if(failures)
+  message(FATAL_ERROR "per-thread objects in the reader or the view model:${failures}")
 endif()
