@@ -49,6 +49,9 @@ void *Mark(void *block, std::uint64_t cls) {
 
 void *Allocate(std::size_t size) {
     if (size > MaxSmall) {
+        // A size the header would carry past the largest size is none a
+        // block can have.
+        if (size > SIZE_MAX - Header) throw std::bad_alloc();
         void *block = std::malloc(size + Header);
         if (!block) throw std::bad_alloc();
         return Mark(block, Large);

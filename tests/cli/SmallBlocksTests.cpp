@@ -52,6 +52,10 @@ TEST(SmallBlocks, AFreedBlockServesTheNextRequestOfItsClass) {
     const auto array = std::make_unique<char[]>(100000);
     array[99999] = 'x';
     EXPECT_EQ(array[99999], 'x');
+    // Too large for any block, the header included: refused, never a small one.
+    for (const std::size_t size : {SIZE_MAX, SIZE_MAX - 15, SIZE_MAX / 2}) {
+        EXPECT_THROW(::operator delete(::operator new(size)), std::bad_alloc) << size;
+    }
 }
 
 }  // namespace
