@@ -562,13 +562,9 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     out.BigEndian = c.View.BigEndian;
     out.Type = static_cast<uint16_t>(h.Type);
     out.Directory = &directory;
-    // What the listing shows: the rendered text, or the stored one (copied
-    // only for a listing).
-    const bool byRenderer = row && row->Render;
-    std::string shown = byRenderer ? row->Render(text, &out) : std::string();
+    std::string shown = row && row->Render ? row->Render(text, &out) : text;
     AsUtf8Text(shown);
     AsUtf8Text(text);
-    if (!byRenderer && Info.Builds(BuildListing)) shown = text;
     BoundShownText(text);
     for (auto &[subLabel, subValue] : out.SubEntries) {
         AsUtf8Text(subValue);
