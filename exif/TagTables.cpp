@@ -575,14 +575,8 @@ std::span<const TTagRow> MainRows() {
 const std::array<uint16_t, MainDefaultRow> MainTags = TagsOf<MainDefaultRow>(MainRows());
 const std::array<uint16_t, GpsTagCount> GpsTags = TagsOf<GpsTagCount>(GpsTagTable);
 
-// The index of the first row of the tag, as FindTagIndex finds it; -1 when none.
-template <size_t N>
-int FirstIndexOf(const std::array<uint16_t, N> &tags, uint16_t tag) {
-    const auto at = std::lower_bound(tags.begin(), tags.end(), tag);
-    return at == tags.end() || *at != tag ? -1 : static_cast<int>(at - tags.begin());
-}
-
-// FirstIndexOf from `hint` on, when the tag lies there: a few rows are
+// The index of the first row of the tag, as FindTagIndex finds it; -1 when
+// none. Searched from `hint` on when the tag lies there: a few rows are
 // stepped over one by one, the rest searched. `hint` is left at the place
 // of the tag's first row, or of the first row past it.
 template <size_t N>
@@ -610,15 +604,8 @@ const TTagRow &TagRowOf(uint16_t tag, int kind, size_t &hint) {
 }
 
 const TTagRow &TagRowOf(uint16_t tag, int kind) {
-    if (kind == KindMain) {
-        const int i = FirstIndexOf(MainTags, tag);
-        return i < 0 ? MainTagTable[MainDefaultRow] : MainTagTable[static_cast<size_t>(i)];
-    }
-    if (kind == KindGps) {
-        const int i = FirstIndexOf(GpsTags, tag);
-        return i < 0 ? MainTagTable[MainDefaultRow] : GpsTagTable[static_cast<size_t>(i)];
-    }
-    return MainTagTable[MainDefaultRow];
+    size_t hint = 0;
+    return TagRowOf(tag, kind, hint);
 }
 
 bool IsDefaultRow(const TTagRow &row) {

@@ -2,15 +2,16 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <charconv>
 #include <optional>
 
 #include "exif/ImageInfo.h"
 #include "exif/TagTables.h"
 #include "exif/TextFormat.h"
+#include "exif/Unicode.h"
 
 namespace exif {
 
@@ -319,10 +320,6 @@ TThreePieces ThreePieces(const std::string &text) {
     return p;
 }
 
-}  // namespace
-
-namespace {
-
 double AsDouble(const TComponent &c) {
     return std::visit([](auto v) { return static_cast<double>(v); }, c);
 }
@@ -333,9 +330,7 @@ constexpr size_t ShortBinaryBytes = 16;
 
 std::vector<TComponent> BinaryBytes(std::string_view raw) {
     const std::string_view kept = raw.substr(0, raw.find_last_not_of('\0') + 1);
-    const bool text = !kept.empty() && std::all_of(kept.begin(), kept.end(), [](char ch) {
-        return static_cast<unsigned char>(ch) >= 0x20 && static_cast<unsigned char>(ch) < 0x7F;
-    });
+    const bool text = !kept.empty() && PrintableAsciiEnd(kept, 0) == kept.size();
     if (raw.empty() || raw.size() > ShortBinaryBytes || text) return {};
     std::vector<TComponent> bytes;
     for (const char ch : raw) bytes.emplace_back(int64_t{static_cast<unsigned char>(ch)});
