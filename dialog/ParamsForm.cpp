@@ -1,7 +1,14 @@
 #include "dialog/ParamsForm.h"
 
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
 #include <utility>
 #include <vector>
+
+#include "exif/TextFormat.h"
+#include "ui/WideText.h"
 
 TParamsForm *ParamsForm = nullptr;
 
@@ -18,9 +25,93 @@ std::vector<params::GridRow> GridRows(const ui::TTextGrid &grid) {
     return rows;
 }
 
+constexpr int NameColumnWidth = 160;
+constexpr int ValueColumnWidth = 212;
+
+// Where a control follows the form's growth: its width and height grow with
+// it, or its left or top edge moves with it (the other edges stay).
+enum TAnchor : unsigned { Fixed = 0, GrowX = 1, GrowY = 2, MoveX = 4, MoveY = 8 };
+
+struct TPlace {
+    ui::TControl &(*Control)(TParamsForm &form);
+    int Left, Top, Width, Height;  // at 96 dpi, in the default client area
+    unsigned Anchors;
+};
+
+template <auto Member>
+ui::TControl &ControlOf(TParamsForm &form) {
+    return form.*Member;
+}
+
+// The default layout, one control a line; a tab's controls are placed in
+// their page, which grows as the page control does.
+// clang-format off
+constexpr TPlace Layout[] = {
+    {ControlOf<&TParamsForm::PgControl>,   12,  12, 426, 370, GrowX | GrowY},
+    {ControlOf<&TParamsForm::ExifGrid>,    12,  12, 395, 250, GrowX | GrowY},
+    {ControlOf<&TParamsForm::Label1>,      12, 272,  50,  13, MoveY},
+    {ControlOf<&TParamsForm::Memo>,        12, 288, 395,  41, GrowX | MoveY},
+    {ControlOf<&TParamsForm::IptcGrid>,    12,  12, 395, 231, GrowX | GrowY},
+    {ControlOf<&TParamsForm::EdtName>,     12, 256, 395,  21, GrowX | MoveY},
+    {ControlOf<&TParamsForm::MemData>,     12, 280, 395,  49, GrowX | MoveY},
+    {ControlOf<&TParamsForm::XmpGrid>,     12,  12, 395, 231, GrowX | GrowY},
+    {ControlOf<&TParamsForm::EdtXmpName>,  12, 256, 395,  21, GrowX | MoveY},
+    {ControlOf<&TParamsForm::MemXmpData>,  12, 280, 395,  49, GrowX | MoveY},
+    {ControlOf<&TParamsForm::BOk>,        360, 392,  78,  25, MoveX | MoveY},
+    {ControlOf<&TParamsForm::BExport>,     12, 392,  78,  25, MoveY},
+};
+// clang-format on
+
+// The controls made later: the filter between Export and Ok, the map link
+// on the EXIF page right of the comment's label.
+constexpr TPlace FindLabelPlace{nullptr, 102, 398, 28, 13, MoveY};
+constexpr TPlace FindBoxPlace{nullptr, 132, 394, 216, 21, GrowX | MoveY};
+constexpr TPlace MapLinkPlace{nullptr, 307, 272, 100, 13, MoveX | MoveY};
+
+// The size the user gave the dialog, at 96 dpi.
+constexpr const char *WidthSetting = "DialogWidth";
+constexpr const char *HeightSetting = "DialogHeight";
+
+enum TMenuCommand : UINT { CopyCommand = 1, CopyValueCommand, SelectAllCommand };
+
 void SetGridColumns(ui::TTextGrid &grid) {
-    grid.SetColWidth(0, 160);
-    grid.SetColWidth(1, 212);
+    grid.SetColWidth(0, NameColumnWidth);
+    grid.SetColWidth(1, ValueColumnWidth);
+}
+
+bool KeyHeld(int key) {
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+
+std::wstring Lowered(const std::string &text) {
+    std::wstring wide = ui::Wide(text);
+    if (!wide.empty()) CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return wide;
+}
+
+// The width of a text in the control's font.
+int TextWidth(const ui::TControl &control, HFONT font, const std::wstring &text) {
+    const ui::TWindowDC dc(control.Handle);
+    if (!dc.Get()) return 0;
+    const ui::TSelectObject selected(dc.Get(), font);
+    SIZE size{};
+    GetTextExtentPoint32W(dc.Get(), text.data(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+// A composite row's number as the address wants it: its decimal separator
+// is the locale's.
+std::string WithDecimalPoint(std::string number) {
+    const std::string_view separator = exif::DecimalSeparator();
+    if (const size_t at = number.find(separator); !separator.empty() && at != std::string::npos)
+        number.replace(at, separator.size(), ".");
+    return number;
+}
+
+const std::string *CompositeValue(const std::vector<params::GridRow> &rows, std::string_view name) {
+    for (const params::GridRow &row : rows)
+        if (row.Name == name) return &row.Value;
+    return nullptr;
 }
 
 void FillGrid(ui::TTextGrid &grid, const std::vector<params::GridRow> &rows) {
@@ -45,6 +136,11 @@ std::string WithCrLf(const std::string &text) {
 }
 
 }  // namespace
+
+std::string MapUrlOf(std::string_view latitude, std::string_view longitude) {
+    const std::string lat(latitude), lon(longitude);
+    return "https://www.openstreetmap.org/?mlat=" + lat + "&mlon=" + lon + "#map=15/" + lat + "/" + lon;
+}
 
 TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     : ui::TForm(owner, FormCaption, 364, 200, 450, 429, FormFontName, FormFontHeight),
@@ -83,6 +179,16 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     };
     BOk.OnClick = [this] { BOkClick(); };
     BExport.OnClick = [this] { BExportClick(); };
+    for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
+        grid->OnOpenRow = [this](ui::TTextGrid &g, int row) { OpenRow(g, row); };
+        grid->OnRowTip = [this](ui::TTextGrid &g, int row) { return RowTip(g, row); };
+    }
+    OnShortcut = [this](ui::TControl &control, WPARAM key) { return FormShortcut(control, key); };
+    OnContextMenu = [this](ui::TControl &control, POINT at) { FormContextMenu(control, at); };
+    SetMinClientSize(Scaled(DefaultClientWidth), Scaled(DefaultClientHeight));
+    OnResize = [this](int width, int height) { FormResize(width, height); };
+    RestoreSize();
+    Relayout();
 
     SaveDialog.DefaultExt = "txt";
     SaveDialog.Filter = "Text (*.txt)|*.txt";
@@ -92,6 +198,7 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
 }
 
 TParamsForm::~TParamsForm() {
+    RememberSize();
     // The windows go while every control object is still there: a control
     // destroyed on its own would still send notifications to the form.
     DestroyForm();
@@ -108,10 +215,16 @@ void TParamsForm::FillGrids(const std::string &fileName) {
     params::ViewRequest request;
     request.ImageWidth = host_.ImageWidth ? host_.ImageWidth() : 0;
     request.ImageHeight = host_.ImageHeight ? host_.ImageHeight() : 0;
+    request.WithComposites = true;
     const params::ImageView view = params::BuildImageView(fileName, request);
     FillExifGrid(view.Exif);
     FillIptcGrid(view.Iptc);
     FillXmpGrid(view.Xmp);
+    const std::string *latitude = CompositeValue(view.Composites, "GPSLatitude");
+    const std::string *longitude = CompositeValue(view.Composites, "GPSLongitude");
+    if (latitude && longitude) PlaceMapLink(MapUrlOf(WithDecimalPoint(*latitude), WithDecimalPoint(*longitude)));
+    // The columns as wide as the dialog is now.
+    Relayout();
 }
 
 void TParamsForm::FillExifGrid(const params::ExifView &view) {
@@ -164,7 +277,7 @@ void TParamsForm::GridDrawCell(ui::TTextGrid &grid, int col, int row, const RECT
         back = GetSysColor(COLOR_HIGHLIGHT);
         text = GetSysColor(COLOR_HIGHLIGHTTEXT);
     } else {
-        back = row % 2 != 0 ? OddRowColor : GetSysColor(COLOR_WINDOW);
+        back = state.Odd ? OddRowColor : GetSysColor(COLOR_WINDOW);
         text = GetSysColor(COLOR_WINDOWTEXT);
     }
     const HDC dc = grid.Canvas();
@@ -218,4 +331,214 @@ void TParamsForm::BExportClick() {
     SaveDialog.FileName = params::ProposedExportName(host_.ImageFileName ? host_.ImageFileName() : std::string());
     if (!SaveDialog.Execute(Handle)) return;
     ui::SaveBytesToFile(SaveDialog.FileName, ExportText());
+}
+
+// ---------------------------------------------------------------- size
+
+int TParamsForm::Scaled(int length) const {
+    return MulDiv(length, dpi_, 96);
+}
+
+void TParamsForm::Relayout() {
+    RECT client{};
+    GetClientRect(Handle, &client);
+    FormResize(client.right, client.bottom);
+}
+
+void TParamsForm::FormResize(int clientWidth, int clientHeight) {
+    const int dx = std::max(clientWidth - Scaled(DefaultClientWidth), 0);
+    const int dy = std::max(clientHeight - Scaled(DefaultClientHeight), 0);
+    auto place = [&](ui::TControl &control, const TPlace &where) {
+        control.SetBounds(Scaled(where.Left) + (where.Anchors & MoveX ? dx : 0),
+                          Scaled(where.Top) + (where.Anchors & MoveY ? dy : 0),
+                          Scaled(where.Width) + (where.Anchors & GrowX ? dx : 0),
+                          Scaled(where.Height) + (where.Anchors & GrowY ? dy : 0));
+    };
+    for (const TPlace &where : Layout) place(where.Control(*this), where);
+    // The label is as wide as its text, which is wider than its place in
+    // another font or at another resolution.
+    const RECT label = Label1.BoundsRect();
+    const int labelWidth = std::max(Scaled(50), TextWidth(Label1, Font(), ui::Wide(Label1.Text())));
+    Label1.SetBounds(label.left, label.top, labelWidth, label.bottom - label.top);
+    if (FindLabel) place(*FindLabel, FindLabelPlace);
+    if (FindBox) place(*FindBox, FindBoxPlace);
+    if (MapLink) place(*MapLink, MapLinkPlace);
+    PgControl.PlacePages();
+    for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
+        grid->SetColWidth(0, Scaled(NameColumnWidth));
+        grid->SetColWidth(1, Scaled(ValueColumnWidth) + dx);
+    }
+}
+
+void TParamsForm::RestoreSize() {
+    const int width = ui::ReadUserSetting(WidthSetting, DefaultClientWidth);
+    const int height = ui::ReadUserSetting(HeightSetting, DefaultClientHeight);
+    if (width <= DefaultClientWidth && height <= DefaultClientHeight) return;
+    const RECT at = BoundsRect();
+    SetClientBounds(at.left, at.top, Scaled(std::max(width, DefaultClientWidth)),
+                    Scaled(std::max(height, DefaultClientHeight)));
+    // A size kept from a larger screen, or a place now beyond the screen's
+    // edge, is brought back inside the screen's work area.
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(Handle, MONITOR_DEFAULTTONEAREST), &monitor)) return;
+    const RECT work = monitor.rcWork;
+    RECT r = BoundsRect();
+    const LONG w = std::min(r.right - r.left, work.right - work.left);
+    const LONG h = std::min(r.bottom - r.top, work.bottom - work.top);
+    const LONG left = std::max(work.left, std::min(r.left, work.right - w));
+    const LONG top = std::max(work.top, std::min(r.top, work.bottom - h));
+    SetWindowPos(Handle, nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TParamsForm::RememberSize() {
+    if (!Handle) return;
+    RECT client{};
+    GetClientRect(Handle, &client);
+    const int width = MulDiv(client.right, 96, dpi_);
+    const int height = MulDiv(client.bottom, 96, dpi_);
+    if (width <= DefaultClientWidth && height <= DefaultClientHeight) {
+        ui::DeleteUserSetting(WidthSetting);
+        ui::DeleteUserSetting(HeightSetting);
+        return;
+    }
+    ui::WriteUserSetting(WidthSetting, width);
+    ui::WriteUserSetting(HeightSetting, height);
+}
+
+// ---------------------------------------------------------------- keys and menu
+
+bool TParamsForm::FormShortcut(ui::TControl &control, WPARAM key) {
+    const bool ctrl = KeyHeld(VK_CONTROL), alt = KeyHeld(VK_MENU);
+    if ((key == 'F' && (ctrl || alt)) || key == VK_F3) {
+        ShowFind();
+        return true;
+    }
+    if (key == 'M' && alt && MapLink) {
+        MapLink->SetFocus();
+        return true;
+    }
+    if (FindBox && &control == FindBox.get() && key == VK_ESCAPE && !FindBox->Text().empty()) {
+        FindBox->SetText("");
+        return true;
+    }
+    if (MapLink && &control == MapLink.get() && key == VK_RETURN) {
+        MapLinkClick();
+        return true;
+    }
+    if (control.Kind() != ui::TControlKind::TextGrid) return false;
+    auto &grid = static_cast<ui::TTextGrid &>(control);
+    if (ctrl && key == 'C') {
+        CopyRows(grid, false);
+        return true;
+    }
+    if (ctrl && key == 'A') {
+        grid.SelectAll();
+        return true;
+    }
+    if (key == VK_RETURN && !ctrl && !alt && grid.ItemOf(grid.Row()) >= 0) {
+        OpenRow(grid, grid.Row());
+        return true;
+    }
+    return false;
+}
+
+void TParamsForm::FormContextMenu(ui::TControl &control, POINT at) {
+    if (control.Kind() != ui::TControlKind::TextGrid) return;
+    auto &grid = static_cast<ui::TTextGrid &>(control);
+    if (at.x == -1 && at.y == -1) {
+        // From the keyboard: under the current row, or the grid's corner.
+        RECT row{};
+        row.left = LVIR_BOUNDS;
+        const int item = grid.ItemOf(grid.Row());
+        if (item >= 0 &&
+            SendMessageW(grid.Handle, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&row)))
+            at = POINT{row.left + Scaled(8), row.bottom};
+        else
+            at = POINT{Scaled(8), Scaled(8)};
+        ClientToScreen(grid.Handle, &at);
+    }
+    const UINT chosen = ui::ChooseFromMenu(
+        Handle, at,
+        {{CopyCommand, "&Copy\tCtrl+C"}, {CopyValueCommand, "Copy &value"}, {SelectAllCommand, "Select &all\tCtrl+A"}});
+    if (chosen == CopyCommand) CopyRows(grid, false);
+    if (chosen == CopyValueCommand) CopyRows(grid, true);
+    if (chosen == SelectAllCommand) grid.SelectAll();
+}
+
+// ---------------------------------------------------------------- find
+
+void TParamsForm::ShowFind() {
+    if (!FindBox) {
+        const ui::TActivationScope scope(ui::Application.ActivationContext());
+        FindLabel = std::make_unique<ui::TLabel>(*this, 0, 0, 0, 0, "&Find:");
+        FindBox = std::make_unique<ui::TEdit>(*this, 0, 0, 0, 0, 3);
+        FindBox->SetCueText("Find a tag or value");
+        FindBox->OnChange = [this] { ApplyFilter(); };
+        // The label just before the box: it names the box to a screen reader.
+        const HWND before = GetWindow(FindBox->Handle, GW_HWNDPREV);
+        SetWindowPos(FindLabel->Handle, before ? before : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        Relayout();
+    }
+    FindBox->SetFocus();
+    SendMessageW(FindBox->Handle, EM_SETSEL, 0, -1);
+}
+
+void TParamsForm::ApplyFilter() {
+    const std::wstring needle = FindBox ? Lowered(FindBox->Text()) : std::wstring();
+    for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
+        if (needle.empty()) {
+            grid->SetFilter({});
+            continue;
+        }
+        grid->SetFilter([&](int row) {
+            return Lowered(grid->Cell(0, row)).find(needle) != std::wstring::npos ||
+                   Lowered(grid->Cell(1, row)).find(needle) != std::wstring::npos;
+        });
+    }
+}
+
+// ---------------------------------------------------------------- rows
+
+void TParamsForm::CopyRows(ui::TTextGrid &grid, bool valuesOnly) {
+    std::string text;
+    for (const int row : grid.SelectedRows()) {
+        if (!text.empty()) text += "\r\n";
+        if (!valuesOnly) text += grid.Cell(0, row) + '=';
+        text += grid.Cell(1, row);
+    }
+    ui::CopyTextToClipboard(Handle, text);
+}
+
+void TParamsForm::OpenRow(ui::TTextGrid &grid, int row) {
+    ui::ShowTextBox(Handle, grid.Cell(0, row), grid.Cell(1, row));
+}
+
+std::string TParamsForm::RowTip(ui::TTextGrid &grid, int row) {
+    // Only a value the column cuts; the text starts 2 pixels into its cell.
+    const std::wstring shown = grid.ShownCell(1, row);
+    if (TextWidth(grid, Font(), shown) + Scaled(4) <= grid.ColWidth(1)) return {};
+    return grid.Cell(1, row);
+}
+
+// ---------------------------------------------------------------- map
+
+void TParamsForm::PlaceMapLink(const std::string &url) {
+    MapUrl = url;
+    try {
+        const ui::TActivationScope scope(ui::Application.ActivationContext());
+        MapLink = std::make_unique<ui::TLink>(TshExif, 0, 0, 0, 0, "Show on map", url, 2);
+    } catch (const ui::EUiError &) {
+        // No link control without common controls version 6: no link.
+        MapLink.reset();
+        return;
+    }
+    MapLink->OnClick = [this] { MapLinkClick(); };
+    Relayout();
+}
+
+void TParamsForm::MapLinkClick() {
+    if (MapUrl.empty()) return;
+    ShellExecuteW(Handle, L"open", ui::Wide(MapUrl).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }

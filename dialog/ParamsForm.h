@@ -3,9 +3,16 @@
 // none), and the export of all of them to a text file. Its texts are UTF-8,
 // as the view model gives them, and so are the file names the host's
 // answers give.
+//
+// It opens at the size and layout it always had; the user may make it larger
+// (the grids grow, the size is remembered), filter the rows of every tab at
+// once (Ctrl+F, F3), copy rows (Ctrl+C, Ctrl+A, the context menu), read a
+// row's whole value (Enter, double click) and open the file's GPS position
+// on a map.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -64,20 +71,58 @@ public:
     void BOkClick();
     void BExportClick();
 
+    // The layout for a client area of the given size: the default one at
+    // the default size, the grids and boxes grown by what the client area
+    // has more.
+    void FormResize(int clientWidth, int clientHeight);
+    bool FormShortcut(ui::TControl &control, WPARAM key);
+    void FormContextMenu(ui::TControl &control, POINT at);
+    // The filter box, made on first use, and the rows it lets through.
+    void ShowFind();
+    void ApplyFilter();
+    // The selected rows of a grid as "Name=Value" lines (values only with
+    // `valuesOnly`), CR LF between them, on the clipboard.
+    void CopyRows(ui::TTextGrid &grid, bool valuesOnly);
+    void OpenRow(ui::TTextGrid &grid, int row);
+    std::string RowTip(ui::TTextGrid &grid, int row);
+    void MapLinkClick();
+
     // The export file's bytes from what the dialog shows now.
     std::string ExportText();
 
     // Colour of the odd rows of the grids: red 238, green 238, blue 255.
     static constexpr COLORREF OddRowColor = 0xFFEEEE;
+    // The client area at 96 dots per inch: the default and smallest size.
+    static constexpr int DefaultClientWidth = 450;
+    static constexpr int DefaultClientHeight = 429;
+
+    // Made on first use (the filter), or only for a file that has a GPS
+    // position (the map link).
+    std::unique_ptr<ui::TLabel> FindLabel;
+    std::unique_ptr<ui::TEdit> FindBox;
+    std::unique_ptr<ui::TLink> MapLink;
+    // The OpenStreetMap address of the file's GPS position; empty without one.
+    std::string MapUrl;
 
 private:
     void FormCreate();
+    void Relayout();
+    void RestoreSize();
+    void RememberSize();
+    void PlaceMapLink(const std::string &url);
+    // A length of the 96-dpi layout at the form's resolution.
+    int Scaled(int length) const;
 
     TParamsHost host_;
     // The comment as the box was given it: the export takes it from here,
     // not back from the box.
     std::string comment_;
+    int dpi_ = 96;
 };
+
+// The OpenStreetMap address that centres on a position given in signed
+// decimal degrees (the decimal separator "." whatever the locale).
+std::string MapUrlOf(std::string_view latitude, std::string_view longitude);
 
 // The dialog of the current run.
 extern TParamsForm *ParamsForm;

@@ -1,6 +1,7 @@
 #include "ui/Controls.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -98,6 +99,10 @@ RECT TControl::BoundsRect() const {
     const HWND parent = (GetWindowLongW(Handle, GWL_STYLE) & WS_CHILD) ? GetParent(Handle) : nullptr;
     if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
     return r;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (Handle) SetWindowPos(Handle, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 TControl *TControl::FindControl(HWND wnd) {
@@ -244,6 +249,10 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             form->activeControl_ = this;
             break;
         case WM_KEYDOWN:
+            // The character Escape or Enter makes is the key-down's, whoever
+            // takes it; it may come while a shortcut still runs (a modal box).
+            if (wp == VK_ESCAPE || wp == VK_RETURN) previewedKey_ = wp == VK_ESCAPE ? L'\x1b' : L'\r';
+            if (form->OnShortcut && form->OnShortcut(*this, wp)) return 0;
             // Escape and Enter are previewed at key-down as well as per
             // character, so that they work even when the host's message loop
             // does not translate keys into characters.
@@ -276,8 +285,17 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             wp = key;
             break;
         }
+        case WM_SYSKEYDOWN:
+            if (form->OnShortcut && form->OnShortcut(*this, wp)) return 0;
+            break;
         case WM_GETDLGCODE:
             return DefSubclassProc(wnd, msg, wp, lp) | DLGC_WANTTAB;
+        case WM_CONTEXTMENU:
+            if (form->OnContextMenu && reinterpret_cast<HWND>(wp) == wnd) {
+                form->OnContextMenu(*this, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
+                return 0;
+            }
+            break;
         default:
             break;
     }
@@ -292,8 +310,8 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
     EnsureClass(FormClassName, WindowProc);
     EnsureClass(PageClassName, TTabSheet::WindowProc);
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, Wide(caption).c_str(),
-                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top, 100, 100,
-                    owner.Handle, nullptr, TApplication::Instance(), this);
+                    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top,
+                    100, 100, owner.Handle, nullptr, TApplication::Instance(), this);
     if (!Handle) throw EUiError("CreateWindowEx form");
     SetClientBounds(left, top, clientWidth, clientHeight);
     SetFont(fontName, fontHeight);
@@ -316,6 +334,10 @@ void TForm::SetClientBounds(int left, int top, int clientWidth, int clientHeight
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(Handle, GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongW(Handle, GWL_EXSTYLE)));
     SetWindowPos(Handle, nullptr, left, top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::SetMinClientSize(int clientWidth, int clientHeight) {
+    minClient_ = SIZE{clientWidth, clientHeight};
 }
 
 void TForm::SetFont(const char *faceName, int height) {
@@ -368,6 +390,19 @@ LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             Close();
             return 0;
+        case WM_GETMINMAXINFO:
+            if (minClient_.cx > 0) {
+                RECT r{0, 0, minClient_.cx, minClient_.cy};
+                AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)), FALSE,
+                                   static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE)));
+                auto *info = reinterpret_cast<MINMAXINFO *>(lp);
+                info->ptMinTrackSize = POINT{r.right - r.left, r.bottom - r.top};
+                return 0;
+            }
+            break;
+        case WM_SIZE:
+            if (OnResize && wp != SIZE_MINIMIZED) OnResize(LOWORD(lp), HIWORD(lp));
+            break;
         case WM_ACTIVATE:
             if (LOWORD(wp) != WA_INACTIVE && activeControl_ && activeControl_->Handle &&
                 IsWindowVisible(activeControl_->Handle)) {
@@ -395,6 +430,15 @@ LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
 bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
     switch (msg) {
         case WM_COMMAND:
+            if (HIWORD(wp) == EN_CHANGE && lp) {
+                TControl *c = FindControl(reinterpret_cast<HWND>(lp));
+                if (c && c->Kind() == TControlKind::Edit) {
+                    auto *edit = static_cast<TEdit *>(c);
+                    if (edit->OnChange) edit->OnChange();
+                    result = 0;
+                    return true;
+                }
+            }
             if (HIWORD(wp) == BN_CLICKED && lp) {
                 TControl *c = FindControl(reinterpret_cast<HWND>(lp));
                 if (c && c->Kind() == TControlKind::Button) {
@@ -409,6 +453,12 @@ bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
             auto *hdr = reinterpret_cast<NMHDR *>(lp);
             TControl *c = FindControl(hdr->hwndFrom);
             if (c && c->Kind() == TControlKind::TextGrid) return static_cast<TTextGrid *>(c)->Notify(hdr, result);
+            if (c && c->Kind() == TControlKind::Link && (hdr->code == NM_CLICK || hdr->code == NM_RETURN)) {
+                auto *link = static_cast<TLink *>(c);
+                if (link->OnClick) link->OnClick();
+                result = 0;
+                return true;
+            }
             if (c && c->Kind() == TControlKind::PageControl && hdr->code == TCN_SELCHANGE) {
                 static_cast<TPageControl *>(c)->TabChanged();
                 result = 0;
@@ -512,6 +562,11 @@ void TPageControl::UpdateTabs() {
         if (pages[i] == activePage_) selected = static_cast<int>(i);
     }
     SendMessageW(Handle, TCM_SETCURSEL, static_cast<WPARAM>(selected), 0);
+    PlacePages();
+}
+
+void TPageControl::PlacePages() {
+    if (!Handle) return;
     RECT display{};
     GetClientRect(Handle, &display);
     SendMessageW(Handle, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
@@ -575,8 +630,8 @@ TTextGrid::TTextGrid(TControl &parent, int left, int top, int width, int height,
                 WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_NOCOLUMNHEADER |
                     LVS_SHOWSELALWAYS,
                 WS_EX_CLIENTEDGE, left, top, width, height);
-    SendMessageW(Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    const DWORD exStyle = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_INFOTIP;
+    SendMessageW(Handle, LVM_SETEXTENDEDLISTVIEWSTYLE, exStyle, exStyle);
     SetTabOrder(tabOrder);
     SetColCount(2);
     SetRowCount(1);
@@ -600,9 +655,61 @@ void TTextGrid::SetRowCount(int count) {
     count = std::max(count, 1);
     cells_.resize(static_cast<size_t>(count));
     for (auto &row : cells_) row.resize(static_cast<size_t>(colCount_));
+    ShowAllRows();
     SendMessageW(Handle, LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0);
     SelectRow(0);
     InvalidateRect(Handle, nullptr, TRUE);
+}
+
+void TTextGrid::ShowAllRows() {
+    shown_.resize(cells_.size());
+    for (size_t i = 0; i < shown_.size(); ++i) shown_[i] = static_cast<int>(i);
+}
+
+void TTextGrid::SetFilter(const std::function<bool(int row)> &keep) {
+    ShowAllRows();
+    if (keep)
+        shown_.erase(std::remove_if(shown_.begin(), shown_.end(), [&](int row) { return !keep(row); }), shown_.end());
+    const int current = row_;
+    SendMessageW(Handle, LVM_SETITEMCOUNT, shown_.size(), 0);
+    // The current row stays current while it is shown; else the first row
+    // shown becomes current, as if selected.
+    if (ItemOf(current) >= 0) {
+        SelectRow(current);
+    } else if (!shown_.empty()) {
+        SelectRow(shown_.front());
+        bool canSelect = true;
+        if (OnSelectCell) OnSelectCell(*this, 0, row_, canSelect);
+    }
+    InvalidateRect(Handle, nullptr, TRUE);
+}
+
+int TTextGrid::RowAt(int item) const {
+    return item >= 0 && item < ShownCount() ? shown_[static_cast<size_t>(item)] : -1;
+}
+
+int TTextGrid::ItemOf(int row) const {
+    const auto at = std::lower_bound(shown_.begin(), shown_.end(), row);
+    return at != shown_.end() && *at == row ? static_cast<int>(at - shown_.begin()) : -1;
+}
+
+std::vector<int> TTextGrid::SelectedRows() const {
+    std::vector<int> rows;
+    int item = -1;
+    while ((item = static_cast<int>(SendMessageW(Handle, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED))) >=
+           0) {
+        const int row = RowAt(item);
+        if (row < 0) break;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+void TTextGrid::SelectAll() {
+    LVITEMW all{};
+    all.stateMask = LVIS_SELECTED;
+    all.state = LVIS_SELECTED;
+    SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&all));
 }
 
 const std::string &TTextGrid::Cell(int col, int row) const {
@@ -614,7 +721,7 @@ const std::string &TTextGrid::Cell(int col, int row) const {
 void TTextGrid::SetCell(int col, int row, const std::string &text) {
     if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) throw EUiError("grid index out of range");
     cells_[static_cast<size_t>(row)][static_cast<size_t>(col)] = text;
-    SendMessageW(Handle, LVM_REDRAWITEMS, static_cast<WPARAM>(row), row);
+    if (const int item = ItemOf(row); item >= 0) SendMessageW(Handle, LVM_REDRAWITEMS, static_cast<WPARAM>(item), item);
 }
 
 std::wstring TTextGrid::ShownCell(int col, int row) const {
@@ -634,15 +741,17 @@ void TTextGrid::SetColWidth(int col, int width) {
 }
 
 void TTextGrid::SelectRow(int row) {
-    if (row < 0 || row >= RowCount()) return;
+    const int shownAt = ItemOf(row);
+    if (row < 0 || row >= RowCount() || shownAt < 0) return;
     LVITEMW clear{};
     clear.stateMask = LVIS_SELECTED;
     SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&clear));
     LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    SendMessageW(Handle, LVM_SETSELECTIONMARK, 0, row);
+    SendMessageW(Handle, LVM_SETITEMSTATE, static_cast<WPARAM>(shownAt), reinterpret_cast<LPARAM>(&item));
+    SendMessageW(Handle, LVM_SETSELECTIONMARK, 0, shownAt);
+    SendMessageW(Handle, LVM_ENSUREVISIBLE, static_cast<WPARAM>(shownAt), FALSE);
     row_ = row;
 }
 
@@ -653,7 +762,7 @@ bool TTextGrid::Notify(NMHDR *hdr, LRESULT &result) {
             // so); a reader of LVM_GETITEMTEXTA gets this converted by it.
             LVITEMW &item = reinterpret_cast<NMLVDISPINFOW *>(hdr)->item;
             if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-                const std::wstring text = ShownCell(item.iSubItem, item.iItem);
+                const std::wstring text = ShownCell(item.iSubItem, RowAt(item.iItem));
                 const size_t n = text.copy(item.pszText, static_cast<size_t>(item.cchTextMax - 1));
                 item.pszText[n] = L'\0';
             }
@@ -666,11 +775,29 @@ bool TTextGrid::Notify(NMHDR *hdr, LRESULT &result) {
             return true;
         case LVN_ITEMCHANGED: {
             const auto *change = reinterpret_cast<NMLISTVIEW *>(hdr);
-            if ((change->uChanged & LVIF_STATE) && change->iItem >= 0 && (change->uNewState & LVIS_FOCUSED) &&
+            if ((change->uChanged & LVIF_STATE) && RowAt(change->iItem) >= 0 && (change->uNewState & LVIS_FOCUSED) &&
                 !(change->uOldState & LVIS_FOCUSED)) {
-                row_ = change->iItem;
+                row_ = RowAt(change->iItem);
                 bool canSelect = true;
                 if (OnSelectCell) OnSelectCell(*this, 0, row_, canSelect);
+            }
+            result = 0;
+            return true;
+        }
+        case NM_DBLCLK: {
+            const int row = RowAt(reinterpret_cast<NMITEMACTIVATE *>(hdr)->iItem);
+            if (row >= 0 && OnOpenRow) OnOpenRow(*this, row);
+            result = 0;
+            return true;
+        }
+        case LVN_GETINFOTIPW: {
+            auto *tip = reinterpret_cast<NMLVGETINFOTIPW *>(hdr);
+            const int row = RowAt(tip->iItem);
+            if (row >= 0 && OnRowTip && tip->pszText && tip->cchTextMax > 0) {
+                // The list view may have put the item's own text there.
+                const std::wstring text = Wide(OnRowTip(*this, row));
+                const size_t n = text.copy(tip->pszText, static_cast<size_t>(tip->cchTextMax - 1));
+                tip->pszText[n] = L'\0';
             }
             result = 0;
             return true;
@@ -681,11 +808,13 @@ bool TTextGrid::Notify(NMHDR *hdr, LRESULT &result) {
 }
 
 void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
-    const int row = static_cast<int>(item.itemID);
-    if (row < 0 || row >= RowCount()) return;
+    const int shownAt = static_cast<int>(item.itemID);
+    const int row = RowAt(shownAt);
+    if (row < 0) return;
     TGridDrawState state;
     state.Selected = (item.itemState & ODS_SELECTED) != 0;
     state.Focused = (item.itemState & ODS_FOCUS) != 0;
+    state.Odd = shownAt % 2 != 0;
     canvas_ = item.hDC;
     TScopeExit done([this] { canvas_ = nullptr; });
     // Cells follow the list view's columns (and so its grid lines). The
@@ -693,7 +822,7 @@ void TTextGrid::DrawItem(const DRAWITEMSTRUCT &item) {
     // column's edge (wine's does); nothing is painted outside it.
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    SendMessageW(Handle, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    SendMessageW(Handle, LVM_GETITEMRECT, static_cast<WPARAM>(shownAt), reinterpret_cast<LPARAM>(&bounds));
     LONG x = bounds.left;
     for (int col = 0; col < colCount_; ++col) {
         const int width = ColWidth(col);
@@ -714,6 +843,10 @@ TEdit::TEdit(TControl &parent, int left, int top, int width, int height, int tab
     CreateChild(L"Edit", "", WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL | (readOnly ? ES_READONLY : 0), WS_EX_CLIENTEDGE,
                 left, top, width, height);
     SetTabOrder(tabOrder);
+}
+
+void TEdit::SetCueText(const std::string &text) {
+    if (Handle) SendMessageW(Handle, EM_SETCUEBANNER, FALSE, reinterpret_cast<LPARAM>(Wide(text).c_str()));
 }
 
 TMemo::TMemo(TControl &parent, int left, int top, int width, int height, bool readOnly, int tabOrder)
@@ -776,6 +909,18 @@ void TLabel::SetTransparent(bool transparent) {
 TButton::TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder)
     : TControl(TControlKind::Button, &parent) {
     CreateChild(L"Button", caption, WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, left, top, width, height);
+    SetTabOrder(tabOrder);
+}
+
+TLink::TLink(TControl &parent, int left, int top, int width, int height, const std::string &caption,
+             const std::string &url, int tabOrder)
+    : TControl(TControlKind::Link, &parent), url_(url) {
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LINK_CLASS};
+    InitCommonControlsEx(&icc);
+    // The markup names the address; the caption is what shows. The address
+    // is ours, made of digits, signs and a fixed text: no quote to escape.
+    CreateChild(WC_LINK, "<a href=\"" + url + "\">" + caption + "</a>", WS_VISIBLE | WS_TABSTOP, 0, left, top, width,
+                height);
     SetTabOrder(tabOrder);
 }
 

@@ -16,7 +16,7 @@
 
 namespace ui {
 
-enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button };
+enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button, Link };
 
 // Sent to a form's window when a control is added to it (after the control's
 // window is made) or removed from it (before its window goes): WPARAM the
@@ -54,6 +54,8 @@ public:
     // Left, top, width and height of the window, relative to the client area
     // of the parent window (the screen for a form).
     RECT BoundsRect() const;
+    // Moves and sizes the window in its parent's client area.
+    void SetBounds(int left, int top, int width, int height);
 
     // This control or one below it whose window is `wnd`, or null.
     TControl *FindControl(HWND wnd);
@@ -88,8 +90,8 @@ private:
     int tabOrder_ = -1;     // -1: not a tab stop
 };
 
-// A top-level form: fixed dialog border, button-face background, owned by
-// the application object's main window. Closing hides it, which ends a modal
+// A top-level form: dialog border that sizes, button-face background, owned
+// by the application object's main window. Closing hides it, which ends a modal
 // display; the owner of the object frees it.
 //
 // Modal display by a host (which needs no knowledge of C++): the first four
@@ -107,6 +109,18 @@ public:
     ~TForm();
 
     void SetClientBounds(int left, int top, int clientWidth, int clientHeight);
+    // The smallest client area the user can size the form to.
+    void SetMinClientSize(int clientWidth, int clientHeight);
+    // Runs when the client area changes size, with its new size.
+    std::function<void(int clientWidth, int clientHeight)> OnResize;
+    // Sees every key pressed in a control of the form before the control
+    // does (the virtual key of WM_KEYDOWN, or WM_SYSKEYDOWN with Alt held);
+    // true takes the key. A key it
+    // takes gives no character afterwards.
+    std::function<bool(TControl &control, WPARAM key)> OnShortcut;
+    // A context menu asked for on a control (right click, Shift+F10, the
+    // menu key): `at` is in screen coordinates, (-1, -1) from the keyboard.
+    std::function<void(TControl &control, POINT at)> OnContextMenu;
     void SetFont(const char *faceName, int height);
     HFONT Font() const { return font_.Get(); }
 
@@ -147,6 +161,7 @@ private:
 
     TFontHandle font_;
     TControl *activeControl_ = nullptr;
+    SIZE minClient_{0, 0};
 };
 
 class TTabSheet;
@@ -162,6 +177,8 @@ public:
     // Activates the next (or previous) visible page, wrapping around when
     // `wrap` is set, as clicking its tab does; false when nothing changed.
     bool SelectNextPage(bool forward, bool wrap);
+    // Fits the pages to the control's display area after it changes size.
+    void PlacePages();
 
 private:
     friend class TTabSheet;
@@ -190,12 +207,14 @@ private:
 struct TGridDrawState {
     bool Selected = false;
     bool Focused = false;
+    bool Odd = false;  // an odd line of those shown
 };
 
 // A grid of text cells: a report list view without a header whose rows are
 // owner-drawn and whose texts live here, never in the control. Whole rows are
 // selected (ranges allowed); cells are not editable. Row 0 is the current row
-// after the row count is set.
+// after the row count is set. A filter shows some rows only: rows keep their
+// numbers, the list view's items are the rows shown, in order.
 class TTextGrid : public TControl {
 public:
     TTextGrid(TControl &parent, int left, int top, int width, int height, int tabOrder);
@@ -218,6 +237,18 @@ public:
     // The DC to paint on, while OnDrawCell runs.
     HDC Canvas() const { return canvas_; }
 
+    // Shows only the rows for which `keep` holds; an empty function shows
+    // every row again.
+    void SetFilter(const std::function<bool(int row)> &keep);
+    int ShownCount() const { return static_cast<int>(shown_.size()); }
+    // The rows selected, among those shown, in order.
+    std::vector<int> SelectedRows() const;
+    void SelectAll();
+    // The row shown at a list view item, and the item that shows a row (-1
+    // when the filter hides it).
+    int RowAt(int item) const;
+    int ItemOf(int row) const;
+
     static constexpr int DefaultColWidth = 150;
     static constexpr int DefaultRowHeight = 18;
 
@@ -225,21 +256,32 @@ public:
     std::function<void(TTextGrid &grid, int col, int row, const RECT &rect, TGridDrawState state)> OnDrawCell;
     // Runs when a row becomes current.
     std::function<void(TTextGrid &grid, int col, int row, bool &canSelect)> OnSelectCell;
+    // A double click on a row.
+    std::function<void(TTextGrid &grid, int row)> OnOpenRow;
+    // The text of the tooltip of a row the mouse rests on; empty: none.
+    std::function<std::string(TTextGrid &grid, int row)> OnRowTip;
 
 private:
     friend class TForm;
     bool Notify(NMHDR *hdr, LRESULT &result);
     void DrawItem(const DRAWITEMSTRUCT &item);
 
+    void ShowAllRows();
+
     int colCount_ = 0;
     int row_ = 0;
     HDC canvas_ = nullptr;
     std::vector<std::vector<std::string>> cells_;
+    std::vector<int> shown_;  // the row of each list view item
 };
 
 class TEdit : public TControl {
 public:
     TEdit(TControl &parent, int left, int top, int width, int height, int tabOrder, bool readOnly = false);
+    // The grey text an empty box shows (common controls version 6 only).
+    void SetCueText(const std::string &text);
+    // Runs after the text changed.
+    std::function<void()> OnChange;
 };
 
 // A multi-line text box, word-wrapped, without scroll bars. A text with a
@@ -282,6 +324,19 @@ class TButton : public TControl {
 public:
     TButton(TControl &parent, int left, int top, int width, int height, const std::string &caption, int tabOrder);
     std::function<void()> OnClick;
+};
+
+// A link (SysLink, common controls version 6 only): a text with one link
+// to an address, which OnClick opens.
+class TLink : public TControl {
+public:
+    TLink(TControl &parent, int left, int top, int width, int height, const std::string &caption,
+          const std::string &url, int tabOrder);
+    const std::string &Url() const { return url_; }
+    std::function<void()> OnClick;
+
+private:
+    std::string url_;
 };
 
 }  // namespace ui

@@ -7,6 +7,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace ui {
 
@@ -45,5 +46,28 @@ public:
 // new file beside it first, which then takes the file's place, so that a
 // failure part-way leaves any earlier file as it was. Throws EFCreateError.
 void SaveBytesToFile(const std::string &fileName, const std::string &bytes);
+
+// Puts a text on the clipboard as UTF-16 (CF_UNICODETEXT); false when the
+// clipboard is held by another program.
+bool CopyTextToClipboard(HWND owner, const std::string &text);
+
+// A popup menu at a screen point; the chosen item's id, 0 when none is
+// chosen. Items are (id, caption) pairs; "&" marks an item's access key.
+struct TMenuItem {
+    UINT Id;
+    std::string Caption;
+};
+UINT ChooseFromMenu(HWND owner, POINT at, const std::vector<TMenuItem> &items);
+
+// A small modal box with `caption` as its title and `text` whole in a
+// read-only, multi-line, scrolling edit box (selectable, copyable), closed
+// by Escape, Enter or its button.
+void ShowTextBox(HWND owner, const std::string &caption, const std::string &text);
+
+// A setting of the current user, a number under HKCU\Software\ExifView;
+// `fallback` when it is not there.
+int ReadUserSetting(const char *name, int fallback);
+void WriteUserSetting(const char *name, int value);
+void DeleteUserSetting(const char *name);
 
 }  // namespace ui

@@ -147,6 +147,70 @@ private:
     ULONG_PTR cookie_ = 0;
 };
 
+// A registry key from RegOpenKeyEx or RegCreateKeyEx, closed with RegCloseKey.
+class TRegKey {
+public:
+    TRegKey() = default;
+    TRegKey(const TRegKey &) = delete;
+    TRegKey &operator=(const TRegKey &) = delete;
+    ~TRegKey() {
+        if (h_) RegCloseKey(h_);
+    }
+    HKEY Get() const { return h_; }
+    // Where RegOpenKeyEx and RegCreateKeyEx put the key.
+    HKEY *Receive() { return &h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+// A menu from CreatePopupMenu, destroyed with DestroyMenu.
+class TMenuHandle {
+public:
+    TMenuHandle() : h_(CreatePopupMenu()) {}
+    TMenuHandle(const TMenuHandle &) = delete;
+    TMenuHandle &operator=(const TMenuHandle &) = delete;
+    ~TMenuHandle() {
+        if (h_) DestroyMenu(h_);
+    }
+    HMENU Get() const { return h_; }
+
+private:
+    HMENU h_;
+};
+
+// Memory from GlobalAlloc, freed unless given away (to the clipboard, which
+// then owns it).
+class TGlobalMemory {
+public:
+    TGlobalMemory(UINT flags, SIZE_T bytes) : h_(GlobalAlloc(flags, bytes)) {}
+    TGlobalMemory(const TGlobalMemory &) = delete;
+    TGlobalMemory &operator=(const TGlobalMemory &) = delete;
+    ~TGlobalMemory() {
+        if (h_) GlobalFree(h_);
+    }
+    HGLOBAL Get() const { return h_; }
+    HGLOBAL Release() { return std::exchange(h_, nullptr); }
+
+private:
+    HGLOBAL h_;
+};
+
+// The clipboard, open for the scope's life.
+class TClipboardScope {
+public:
+    explicit TClipboardScope(HWND owner) : open_(OpenClipboard(owner) != FALSE) {}
+    TClipboardScope(const TClipboardScope &) = delete;
+    TClipboardScope &operator=(const TClipboardScope &) = delete;
+    ~TClipboardScope() {
+        if (open_) CloseClipboard();
+    }
+    bool IsOpen() const { return open_; }
+
+private:
+    bool open_;
+};
+
 // Runs a clean-up when the scope ends, whichever way it ends.
 template <class F>
 class TScopeExit {

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -67,6 +68,23 @@ inline HWND FocusIn(HWND form) {
     return info.hwndFocus;
 }
 
+// Key presses as a keyboard gives them, the modifiers held meanwhile.
+inline void PressKeys(std::initializer_list<WORD> held, WORD key) {
+    std::vector<INPUT> keys;
+    auto add = [&](WORD vk, DWORD flags) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.dwFlags = flags;
+        keys.push_back(in);
+    };
+    for (WORD vk : held) add(vk, 0);
+    add(key, 0);
+    add(key, KEYEVENTF_KEYUP);
+    for (WORD vk : held) add(vk, KEYEVENTF_KEYUP);
+    SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+}
+
 inline std::string WindowsPath(std::string path) {
     std::replace(path.begin(), path.end(), '/', '\\');
     return path;
@@ -74,7 +92,20 @@ inline std::string WindowsPath(std::string path) {
 
 class DialogTest : public ::testing::Test {
 protected:
-    void SetUp() override { host = std::make_unique<TDialogHost>(); }
+    void SetUp() override {
+        ForgetDialogSize();
+        host = std::make_unique<TDialogHost>();
+    }
+
+    // The size a user gave the dialog in an earlier run is kept per user:
+    // each test starts from the default one.
+    static void ForgetDialogSize() {
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\ExifView", 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+        RegDeleteValueW(key, L"DialogWidth");
+        RegDeleteValueW(key, L"DialogHeight");
+        RegCloseKey(key);
+    }
     void TearDown() override { host.reset(); }
 
     // Runs Execute for `file`; `inspect` sees the dialog while it shows.
@@ -119,8 +150,7 @@ protected:
     // comment; with `withIptc`, an object name and two keywords; with an
     // XMP packet, that packet.
     static std::string WriteCraftedJpeg(const std::string &name, unsigned fileSource, unsigned sceneType,
-                                        const std::string &comment, bool withIptc,
-                                        const std::string &xmpPacket = {}) {
+                                        const std::string &comment, bool withIptc, const std::string &xmpPacket = {}) {
         using testbytes::Tiff;
         Tiff t;
         std::vector<testbytes::Entry> exifEntries;
@@ -157,8 +187,8 @@ protected:
     // folder: its paths as UTF-8, and as a host with ANSI names only gives
     // them, the short 8.3 names in the ANSI code page.
     struct UnicodeFile {
-        std::string Folder, Path;            // long, UTF-8
-        std::string AnsiFolder, AnsiPath;    // short, ANSI
+        std::string Folder, Path;          // long, UTF-8
+        std::string AnsiFolder, AnsiPath;  // short, ANSI
     };
     static UnicodeFile WriteUnicodeNamedFile(const std::string &folder, const std::string &name,
                                              const std::string &bytes) {
