@@ -179,6 +179,11 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     };
     BOk.OnClick = [this] { BOkClick(); };
     BExport.OnClick = [this] { BExportClick(); };
+    // Screen readers name each grid by its tab, the comment box by its label.
+    ExifGrid.SetAccessibleName(TshExif.Caption());
+    IptcGrid.SetAccessibleName(TshIPTC.Caption());
+    XmpGrid.SetAccessibleName(TshXmp.Caption());
+    Memo.SetAccessibleName("Comment");
     for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
         grid->OnOpenRow = [this](ui::TTextGrid &g, int row) { OpenRow(g, row); };
         grid->OnRowTip = [this](ui::TTextGrid &g, int row) { return RowTip(g, row); };
@@ -474,6 +479,7 @@ void TParamsForm::ShowFind() {
         FindLabel = std::make_unique<ui::TLabel>(*this, 0, 0, 0, 0, "&Find:");
         FindBox = std::make_unique<ui::TEdit>(*this, 0, 0, 0, 0, 3);
         FindBox->SetCueText("Find a tag or value");
+        FindBox->SetAccessibleName("Find");
         FindBox->OnChange = [this] { ApplyFilter(); };
         // The label just before the box: it names the box to a screen reader.
         const HWND before = GetWindow(FindBox->Handle, GW_HWNDPREV);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "ui/Accessible.h"
 #include "ui/Dialogs.h"
 #include "ui/WideText.h"
 
@@ -99,6 +100,10 @@ RECT TControl::BoundsRect() const {
     const HWND parent = (GetWindowLongW(Handle, GWL_STYLE) & WS_CHILD) ? GetParent(Handle) : nullptr;
     if (parent) MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
     return r;
+}
+
+void TControl::SetAccessibleName(const std::string &name) {
+    accessibleName_ = Wide(name);
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -285,6 +290,10 @@ LRESULT TControl::ChildMessage(UINT msg, WPARAM wp, LPARAM lp) {
             wp = key;
             break;
         }
+        case WM_GETOBJECT:
+            if (static_cast<LONG>(lp) == OBJID_CLIENT && !accessibleName_.empty())
+                if (const LRESULT named = NamedAccessibleObject(wnd, wp, accessibleName_)) return named;
+            break;
         case WM_SYSKEYDOWN:
             if (form->OnShortcut && form->OnShortcut(*this, wp)) return 0;
             break;

@@ -59,6 +59,9 @@ public:
 
     // This control or one below it whose window is `wnd`, or null.
     TControl *FindControl(HWND wnd);
+    // The name a screen reader gives the control, when not the platform's
+    // own (its label or its text).
+    void SetAccessibleName(const std::string &name);
 
 protected:
     TControl(TControlKind kind, TControl *parent);
@@ -87,7 +90,8 @@ private:
     TControl *parent_;
     std::vector<TControl *> controls_;
     int previewedKey_ = 0;  // Escape or Enter already previewed at key-down
-    int tabOrder_ = -1;     // -1: not a tab stop
+    std::wstring accessibleName_;
+    int tabOrder_ = -1;  // -1: not a tab stop
 };
 
 // A top-level form: dialog border that sizes, button-face background, owned

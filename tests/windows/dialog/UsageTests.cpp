@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include "DialogFixture.h"
 
@@ -356,4 +357,45 @@ TEST_F(UsageTest, AFileWithAGpsPositionHasAMapLinkToItsSignedDecimalDegrees) {
         EXPECT_TRUE(IsWindowVisible(link));
     });
     Show(Sample("BlueSquare.jpg"), [&](const Controls &c) { EXPECT_EQ(Child(c.exifPage, "SysLink"), nullptr); });
+}
+
+// ---------------------------------------------------------------- screen readers
+
+namespace {
+
+// The name a screen reader reads for a window, through the platform's
+// accessibility interface.
+std::string AccessibleName(HWND wnd) {
+    IAccessible *object = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(wnd, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void **>(&object))) ||
+        !object)
+        return "<no object>";
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string text = "<no name>";
+    if (SUCCEEDED(object->get_accName(self, &name)) && name) text = Utf8(name);
+    SysFreeString(name);
+    object->Release();
+    return text;
+}
+
+}  // namespace
+
+TEST_F(UsageTest, GridsTheCommentBoxAndTheFilterHaveNamesForScreenReaders) {
+    Show(CraftedWithEveryTab(), [&](const Controls &c) {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        EXPECT_EQ(AccessibleName(c.exifGrid), "EXIF");
+        EXPECT_EQ(AccessibleName(c.iptcGrid), "IPTC");
+        EXPECT_EQ(AccessibleName(c.xmpGrid), "XMP");
+        EXPECT_EQ(AccessibleName(c.memo), "Comment");
+        PostMessageW(c.exifGrid, WM_KEYDOWN, VK_F3, 1);
+        ASSERT_TRUE(WaitFor([&] { return FindBoxOf(c.form) != nullptr; }));
+        EXPECT_EQ(AccessibleName(FindBoxOf(c.form)), "Find");
+        // A control left to the platform keeps its own name.
+        EXPECT_EQ(AccessibleName(c.ok), "Ok");
+        CoUninitialize();
+    });
 }

@@ -41,7 +41,7 @@ if(NOT exports STREQUAL expected)
 endif()
 
 set(system kernel32.dll user32.dll gdi32.dll msvcrt.dll comctl32.dll comdlg32.dll advapi32.dll shell32.dll
-           ole32.dll oleaut32.dll shlwapi.dll version.dll uxtheme.dll)
+           ole32.dll oleaut32.dll oleacc.dll shlwapi.dll version.dll uxtheme.dll)
 if(NOT imports)
   message(FATAL_ERROR "no imports found in ${DLL}: unexpected objdump output")
 endif()
