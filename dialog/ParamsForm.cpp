@@ -190,7 +190,7 @@ TParamsForm::TParamsForm(ui::TApplication &owner, const TParamsHost &host)
     }
     OnShortcut = [this](ui::TControl &control, WPARAM key) { return FormShortcut(control, key); };
     OnContextMenu = [this](ui::TControl &control, POINT at) { FormContextMenu(control, at); };
-    SetMinClientSize(Scaled(DefaultClientWidth), Scaled(DefaultClientHeight));
+    SetMinClientSize(DefaultClientWidth, DefaultClientHeight);
     OnResize = [this](int width, int height) { FormResize(width, height); };
     RestoreSize();
     Relayout();
@@ -340,10 +340,6 @@ void TParamsForm::BExportClick() {
 
 // ---------------------------------------------------------------- size
 
-int TParamsForm::Scaled(int length) const {
-    return MulDiv(length, dpi_, 96);
-}
-
 void TParamsForm::Relayout() {
     RECT client{};
     GetClientRect(Handle, &client);
@@ -400,8 +396,8 @@ void TParamsForm::RememberSize() {
     if (!Handle) return;
     RECT client{};
     GetClientRect(Handle, &client);
-    const int width = MulDiv(client.right, 96, dpi_);
-    const int height = MulDiv(client.bottom, 96, dpi_);
+    const int width = MulDiv(client.right, 96, Dpi());
+    const int height = MulDiv(client.bottom, 96, Dpi());
     if (width <= DefaultClientWidth && height <= DefaultClientHeight) {
         ui::DeleteUserSetting(WidthSetting);
         ui::DeleteUserSetting(HeightSetting);

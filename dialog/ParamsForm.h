@@ -110,14 +110,11 @@ private:
     void RestoreSize();
     void RememberSize();
     void PlaceMapLink(const std::string &url);
-    // A length of the 96-dpi layout at the form's resolution.
-    int Scaled(int length) const;
 
     TParamsHost host_;
     // The comment as the box was given it: the export takes it from here,
     // not back from the box.
     std::string comment_;
-    int dpi_ = 96;
 };
 
 // The OpenStreetMap address that centres on a position given in signed

@@ -42,7 +42,7 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     wineserver -p
     timeout 120 wine cmd /c exit >/dev/null 2>&1 || true
 
-    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -LE theme_off "$@"
+    ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -LE 'theme_off|dpi144' "$@"
 
     # wine's default theme is on in a fresh prefix. The tests of a desktop
     # without visual styles need it off before their processes start
@@ -52,6 +52,13 @@ if [ "${1:-}" = "--inside-xvfb" ]; then
     wine reg import "Z:$(echo "$root/scripts/wine-theme-off.reg" | tr / '\\')" >/dev/null 2>&1
     EXIFVIEW_THEME_OFF=1 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -L theme_off "$@"
     wine reg import "Z:$(echo "$root/scripts/wine-theme-on.reg" | tr / '\\')" >/dev/null 2>&1
+
+    # The tests of a 144-dpi desktop likewise: the resolution is read once,
+    # when a process starts.
+    echo "-- setting the prefix to 144 dpi"
+    wine reg import "Z:$(echo "$root/scripts/wine-dpi-144.reg" | tr / '\\')" >/dev/null 2>&1
+    EXIFVIEW_DPI_144=1 ctest --test-dir "$dir" --output-on-failure -j"$(nproc)" --timeout 120 -L dpi144 "$@"
+    wine reg import "Z:$(echo "$root/scripts/wine-dpi-96.reg" | tr / '\\')" >/dev/null 2>&1
     exit 0
 fi
 

@@ -39,6 +39,29 @@ void EnsureClass(const wchar_t *name, WNDPROC proc) {
     RegisterClassExW(&wc);
 }
 
+// The thread's resolution awareness, where the system has it: user32's
+// functions of Windows 10 1607, looked up at run time.
+using TDpiContext = HANDLE;
+const TDpiContext PerMonitorAwareV2 = reinterpret_cast<TDpiContext>(static_cast<INT_PTR>(-4));
+const TDpiContext PerMonitorAware = reinterpret_cast<TDpiContext>(static_cast<INT_PTR>(-3));
+constexpr UINT DpiChangedMessage = 0x02E0;  // WM_DPICHANGED
+
+template <class F>
+F User32Function(const char *name) {
+    const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<F>(reinterpret_cast<void *>(GetProcAddress(user32, name))) : nullptr;
+}
+
+using TSetThreadDpiContext = TDpiContext(WINAPI *)(TDpiContext);
+using TGetDpiForWindow = UINT(WINAPI *)(HWND);
+
+void SetFontOfTree(TControl &control, HFONT font) {
+    for (TControl *c : control.Controls()) {
+        if (c->Handle) SendMessageW(c->Handle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        SetFontOfTree(*c, font);
+    }
+}
+
 int ChildId() {
     static int next = 100;
     next = next >= 30000 ? 100 : next + 1;
@@ -318,16 +341,24 @@ TForm::TForm(TApplication &owner, const std::string &caption, int left, int top,
     : TControl(TControlKind::Form, nullptr) {
     EnsureClass(FormClassName, WindowProc);
     EnsureClass(PageClassName, TTabSheet::WindowProc);
+    EnterDpiAwareness();
     CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT, FormClassName, Wide(caption).c_str(),
                     WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, left, top,
                     100, 100, owner.Handle, nullptr, TApplication::Instance(), this);
-    if (!Handle) throw EUiError("CreateWindowEx form");
-    SetClientBounds(left, top, clientWidth, clientHeight);
+    if (!Handle) {
+        LeaveDpiAwareness();
+        throw EUiError("CreateWindowEx form");
+    }
+    if (previousDpiContext_)
+        if (const auto dpiOf = User32Function<TGetDpiForWindow>("GetDpiForWindow"))
+            if (const UINT dpi = dpiOf(Handle); dpi >= 48) dpi_ = static_cast<int>(dpi);
+    SetClientBounds(left, top, Scaled(clientWidth), Scaled(clientHeight));
     SetFont(fontName, fontHeight);
 }
 
 TForm::~TForm() {
     DestroyForm();
+    LeaveDpiAwareness();
     UnregisterClassW(PageClassName, TApplication::Instance());
     UnregisterClassW(FormClassName, TApplication::Instance());
 }
@@ -345,13 +376,45 @@ void TForm::SetClientBounds(int left, int top, int clientWidth, int clientHeight
     SetWindowPos(Handle, nullptr, left, top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TForm::EnterDpiAwareness() {
+    const auto setContext = User32Function<TSetThreadDpiContext>("SetThreadDpiAwarenessContext");
+    if (!setContext) return;
+    TDpiContext previous = setContext(PerMonitorAwareV2);
+    if (!previous) previous = setContext(PerMonitorAware);
+    previousDpiContext_ = previous;
+}
+
+void TForm::LeaveDpiAwareness() {
+    if (!previousDpiContext_) return;
+    if (const auto setContext = User32Function<TSetThreadDpiContext>("SetThreadDpiAwarenessContext"))
+        setContext(previousDpiContext_);
+    previousDpiContext_ = nullptr;
+}
+
+void TForm::DpiChanged(int dpi, const RECT &suggested) {
+    dpi_ = dpi;
+    SetFont(fontName_.c_str(), fontHeight_);
+    // The grids measure their rows again when their font is set anew.
+    SetFontOfTree(*this, font_.Get());
+    SetWindowPos(Handle, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (OnResize) {
+        RECT client{};
+        GetClientRect(Handle, &client);
+        OnResize(client.right, client.bottom);
+    }
+}
+
 void TForm::SetMinClientSize(int clientWidth, int clientHeight) {
     minClient_ = SIZE{clientWidth, clientHeight};
 }
 
 void TForm::SetFont(const char *faceName, int height) {
-    HFONT font = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(faceName).c_str());
+    fontName_ = faceName;
+    fontHeight_ = height;
+    HFONT font =
+        CreateFontW(Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, Wide(faceName).c_str());
     if (!font) throw EUiError("CreateFont");
     TFontHandle old = std::move(font_);
     font_.Reset(font);
@@ -401,7 +464,7 @@ LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_GETMINMAXINFO:
             if (minClient_.cx > 0) {
-                RECT r{0, 0, minClient_.cx, minClient_.cy};
+                RECT r{0, 0, Scaled(minClient_.cx), Scaled(minClient_.cy)};
                 AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongW(wnd, GWL_STYLE)), FALSE,
                                    static_cast<DWORD>(GetWindowLongW(wnd, GWL_EXSTYLE)));
                 auto *info = reinterpret_cast<MINMAXINFO *>(lp);
@@ -411,6 +474,12 @@ LRESULT TForm::FormMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_SIZE:
             if (OnResize && wp != SIZE_MINIMIZED) OnResize(LOWORD(lp), HIWORD(lp));
+            break;
+        case DpiChangedMessage:
+            if (previousDpiContext_ && LOWORD(wp) >= 48) {
+                DpiChanged(LOWORD(wp), *reinterpret_cast<const RECT *>(lp));
+                return 0;
+            }
             break;
         case WM_ACTIVATE:
             if (LOWORD(wp) != WA_INACTIVE && activeControl_ && activeControl_->Handle &&
@@ -478,7 +547,7 @@ bool TForm::ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result) {
         case WM_MEASUREITEM: {
             auto *mi = reinterpret_cast<MEASUREITEMSTRUCT *>(lp);
             if (mi->CtlType != ODT_LISTVIEW) return false;
-            mi->itemHeight = TTextGrid::DefaultRowHeight;
+            mi->itemHeight = static_cast<UINT>(Scaled(TTextGrid::DefaultRowHeight));
             result = TRUE;
             return true;
         }

@@ -107,13 +107,17 @@ class TForm : public TControl {
 public:
     // A hidden form at `left`, `top` on the screen with a client area of the
     // given size, in the given font (character height in pixels as
-    // CreateFont takes it, not scaled with the screen's DPI).
+    // CreateFont takes it), both at 96 dots per inch. Where the system can
+    // make the form's thread aware of each monitor's resolution (Windows 10
+    // 1607 and later), the form is, for its life: it is scaled to its
+    // monitor's resolution, and again when it moves to another monitor.
+    // Elsewhere it stays at 96 dpi, in the pixels the system gives it.
     TForm(TApplication &owner, const std::string &caption, int left, int top, int clientWidth, int clientHeight,
           const char *fontName, int fontHeight);
     ~TForm();
 
     void SetClientBounds(int left, int top, int clientWidth, int clientHeight);
-    // The smallest client area the user can size the form to.
+    // The smallest client area the user can size the form to, at 96 dpi.
     void SetMinClientSize(int clientWidth, int clientHeight);
     // Runs when the client area changes size, with its new size.
     std::function<void(int clientWidth, int clientHeight)> OnResize;
@@ -127,6 +131,9 @@ public:
     std::function<void(TControl &control, POINT at)> OnContextMenu;
     void SetFont(const char *faceName, int height);
     HFONT Font() const { return font_.Get(); }
+    // The resolution the form is laid out for.
+    int Dpi() const { return dpi_; }
+    int Scaled(int length) const { return MulDiv(length, dpi_, 96); }
 
     // The control that gets the focus whenever the form is activated.
     TControl *ActiveControl() const { return activeControl_; }
@@ -163,9 +170,17 @@ private:
     bool ControlMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT &result);
     void KeyPress(wchar_t &key);
 
+    void DpiChanged(int dpi, const RECT &suggested);
+    void EnterDpiAwareness();
+    void LeaveDpiAwareness();
+
     TFontHandle font_;
+    std::string fontName_;
+    int fontHeight_ = 0;  // at 96 dpi
     TControl *activeControl_ = nullptr;
     SIZE minClient_{0, 0};
+    int dpi_ = 96;
+    HANDLE previousDpiContext_ = nullptr;  // the thread's before the form, when changed
 };
 
 class TTabSheet;
