@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "exif/TextFormat.h"
+#include "ui/ImageDecode.h"
 #include "ui/WideText.h"
 
 TParamsForm *ParamsForm = nullptr;
@@ -221,6 +222,7 @@ void TParamsForm::FillGrids(const std::string &fileName) {
     request.ImageWidth = host_.ImageWidth ? host_.ImageWidth() : 0;
     request.ImageHeight = host_.ImageHeight ? host_.ImageHeight() : 0;
     request.WithComposites = true;
+    request.WithThumbnail = true;
     const params::ImageView view = params::BuildImageView(fileName, request);
     FillExifGrid(view.Exif);
     FillIptcGrid(view.Iptc);
@@ -228,6 +230,7 @@ void TParamsForm::FillGrids(const std::string &fileName) {
     const std::string *latitude = CompositeValue(view.Composites, "GPSLatitude");
     const std::string *longitude = CompositeValue(view.Composites, "GPSLongitude");
     if (latitude && longitude) PlaceMapLink(MapUrlOf(WithDecimalPoint(*latitude), WithDecimalPoint(*longitude)));
+    if (!view.Thumbnail.empty()) PlaceThumbnail(view.Thumbnail);
     // The columns as wide as the dialog is now.
     Relayout();
 }
@@ -364,10 +367,21 @@ void TParamsForm::FormResize(int clientWidth, int clientHeight) {
     if (FindLabel) place(*FindLabel, FindLabelPlace);
     if (FindBox) place(*FindBox, FindBoxPlace);
     if (MapLink) place(*MapLink, MapLinkPlace);
+    // The thumbnail takes its place right of the EXIF grid only out of what
+    // the dialog has more than its default width.
+    const int thumbnailRoom = Scaled(ThumbnailWidth + 12);
+    const bool showThumbnail = Thumbnail && dx >= thumbnailRoom;
+    if (showThumbnail) {
+        const RECT grid = ExifGrid.BoundsRect();
+        ExifGrid.SetBounds(grid.left, grid.top, grid.right - grid.left - thumbnailRoom, grid.bottom - grid.top);
+        Thumbnail->SetBounds(grid.right - Scaled(ThumbnailWidth), grid.top, Scaled(ThumbnailWidth),
+                             Scaled(ThumbnailHeight));
+    }
+    if (Thumbnail) Thumbnail->SetVisible(showThumbnail);
     PgControl.PlacePages();
     for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
         grid->SetColWidth(0, Scaled(NameColumnWidth));
-        grid->SetColWidth(1, Scaled(ValueColumnWidth) + dx);
+        grid->SetColWidth(1, Scaled(ValueColumnWidth) + dx - (grid == &ExifGrid && showThumbnail ? thumbnailRoom : 0));
     }
 }
 
@@ -543,4 +557,16 @@ void TParamsForm::PlaceMapLink(const std::string &url) {
 void TParamsForm::MapLinkClick() {
     if (MapUrl.empty()) return;
     ShellExecuteW(Handle, L"open", ui::Wide(MapUrl).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// ---------------------------------------------------------------- thumbnail
+
+void TParamsForm::PlaceThumbnail(const std::string &jpegBytes) {
+    ui::TBitmapHandle picture = ui::DecodePictureToFit(jpegBytes, Scaled(ThumbnailWidth), Scaled(ThumbnailHeight));
+    if (!picture) return;
+    const ui::TActivationScope scope(ui::Application.ActivationContext());
+    Thumbnail = std::make_unique<ui::TImage>(TshExif, 0, 0, 0, 0);
+    Thumbnail->SetPicture(std::move(picture));
+    Thumbnail->SetAccessibleName("Thumbnail");
+    Relayout();
 }

@@ -7,8 +7,8 @@
 // It opens at the size and layout it always had; the user may make it larger
 // (the grids grow, the size is remembered), filter the rows of every tab at
 // once (Ctrl+F, F3), copy rows (Ctrl+C, Ctrl+A, the context menu), read a
-// row's whole value (Enter, double click) and open the file's GPS position
-// on a map.
+// row's whole value (Enter, double click), open the file's GPS position on
+// a map, and see the file's thumbnail once the dialog is wider.
 #pragma once
 
 #include <cstdint>
@@ -101,6 +101,11 @@ public:
     std::unique_ptr<ui::TLabel> FindLabel;
     std::unique_ptr<ui::TEdit> FindBox;
     std::unique_ptr<ui::TLink> MapLink;
+    // The file's embedded thumbnail, shown beside the EXIF grid once the
+    // dialog is wide enough for it; made only for a file that has one.
+    std::unique_ptr<ui::TImage> Thumbnail;
+    static constexpr int ThumbnailWidth = 160;  // the box it fits in, at 96 dpi
+    static constexpr int ThumbnailHeight = 120;
     // The OpenStreetMap address of the file's GPS position; empty without one.
     std::string MapUrl;
 
@@ -110,6 +115,7 @@ private:
     void RestoreSize();
     void RememberSize();
     void PlaceMapLink(const std::string &url);
+    void PlaceThumbnail(const std::string &jpegBytes);
 
     TParamsHost host_;
     // The comment as the box was given it: the export takes it from here,

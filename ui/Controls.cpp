@@ -1002,4 +1002,14 @@ TLink::TLink(TControl &parent, int left, int top, int width, int height, const s
     SetTabOrder(tabOrder);
 }
 
+TImage::TImage(TControl &parent, int left, int top, int width, int height) : TControl(TControlKind::Image, &parent) {
+    CreateChild(L"Static", "", SS_BITMAP | SS_CENTERIMAGE, 0, left, top, width, height);
+}
+
+void TImage::SetPicture(TBitmapHandle picture) {
+    // The control gives back the bitmap it showed; it is ours, as is the new one.
+    SendMessageW(Handle, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture.Get()));
+    picture_ = std::move(picture);
+}
+
 }  // namespace ui

@@ -16,7 +16,7 @@
 
 namespace ui {
 
-enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button, Link };
+enum class TControlKind { Form, PageControl, TabSheet, TextGrid, Edit, Memo, Label, Button, Link, Image };
 
 // Sent to a form's window when a control is added to it (after the control's
 // window is made) or removed from it (before its window goes): WPARAM the
@@ -356,6 +356,18 @@ public:
 
 private:
     std::string url_;
+};
+
+// A picture, centred in the control's rectangle; the control keeps the
+// bitmap it is given for as long as it shows it.
+class TImage : public TControl {
+public:
+    TImage(TControl &parent, int left, int top, int width, int height);
+    void SetPicture(TBitmapHandle picture);
+    HBITMAP Picture() const { return picture_.Get(); }
+
+private:
+    TBitmapHandle picture_;
 };
 
 }  // namespace ui

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <objbase.h>
+
 #include <utility>
 
 namespace ui {
@@ -209,6 +211,42 @@ public:
 
 private:
     bool open_;
+};
+
+// One reference to a COM object, released at the scope's end.
+template <class T>
+class TComPtr {
+public:
+    TComPtr() = default;
+    TComPtr(const TComPtr &) = delete;
+    TComPtr &operator=(const TComPtr &) = delete;
+    ~TComPtr() {
+        if (p_) p_->Release();
+    }
+    T *Get() const { return p_; }
+    T *operator->() const { return p_; }
+    // Where a creating call puts the new reference.
+    T **Receive() { return &p_; }
+    void **ReceiveVoid() { return reinterpret_cast<void **>(&p_); }
+
+private:
+    T *p_ = nullptr;
+};
+
+// COM on this thread for the scope's life, when the thread had it not yet
+// (a thread that has it in another model keeps it; the scope then ends
+// nothing).
+class TComScope {
+public:
+    TComScope() : initialised_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+    TComScope(const TComScope &) = delete;
+    TComScope &operator=(const TComScope &) = delete;
+    ~TComScope() {
+        if (initialised_) CoUninitialize();
+    }
+
+private:
+    bool initialised_;
 };
 
 // Runs a clean-up when the scope ends, whichever way it ends.

@@ -69,6 +69,13 @@ std::string Joined(const Rows_t &rows, bool valuesOnly) {
     return text;
 }
 
+// The EXIF page's thumbnail: its one picture.
+HWND ThumbnailOf(HWND page) {
+    for (HWND c : Children(page))
+        if (ClassOf(c) == "Static" && (GetWindowLongW(c, GWL_STYLE) & SS_TYPEMASK) == SS_BITMAP) return c;
+    return nullptr;
+}
+
 // The page's filter box: the dialog's one single-line box outside the pages.
 HWND FindBoxOf(HWND form) {
     return Child(form, "Edit");
@@ -384,8 +391,8 @@ std::string AccessibleName(HWND wnd) {
 
 }  // namespace
 
-TEST_F(UsageTest, GridsTheCommentBoxAndTheFilterHaveNamesForScreenReaders) {
-    Show(CraftedWithEveryTab(), [&](const Controls &c) {
+TEST_F(UsageTest, GridsTheCommentBoxTheFilterAndTheThumbnailHaveNamesForScreenReaders) {
+    Show(Sample("BlueSquare.jpg"), [&](const Controls &c) {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         EXPECT_EQ(AccessibleName(c.exifGrid), "EXIF");
         EXPECT_EQ(AccessibleName(c.iptcGrid), "IPTC");
@@ -394,8 +401,48 @@ TEST_F(UsageTest, GridsTheCommentBoxAndTheFilterHaveNamesForScreenReaders) {
         PostMessageW(c.exifGrid, WM_KEYDOWN, VK_F3, 1);
         ASSERT_TRUE(WaitFor([&] { return FindBoxOf(c.form) != nullptr; }));
         EXPECT_EQ(AccessibleName(FindBoxOf(c.form)), "Find");
+        SizeClientTo(c.form, 450 + 200, 429);
+        EXPECT_EQ(AccessibleName(ThumbnailOf(c.exifPage)), "Thumbnail");
         // A control left to the platform keeps its own name.
         EXPECT_EQ(AccessibleName(c.ok), "Ok");
         CoUninitialize();
+    });
+}
+
+// ---------------------------------------------------------------- thumbnail
+
+TEST_F(UsageTest, TheThumbnailShowsBesideTheExifGridOnlyOnceTheDialogIsWiderAndOnlyForAFileWithOne) {
+    // The IFD1 thumbnail of this sample is 160 x 96 (exiftool -b -ThumbnailImage).
+    Show(Sample("BlueSquare.jpg"), [&](const Controls &c) {
+        const HWND thumbnail = ThumbnailOf(c.exifPage);
+        ASSERT_NE(thumbnail, nullptr);
+        EXPECT_FALSE(IsWindowVisible(thumbnail));  // the default layout has no room
+        ExpectBounds(c.exifGrid, 12, 12, 395, 250);
+        SizeClientTo(c.form, 450 + 200, 429 + 50);
+        EXPECT_TRUE(IsWindowVisible(thumbnail));
+        const RECT grid = BoundsInParent(c.exifGrid), box = BoundsInParent(thumbnail);
+        EXPECT_EQ(grid.right - grid.left, 395 + 200 - 172);
+        EXPECT_GE(box.left, grid.right);
+        EXPECT_EQ(box.top, 12);
+        EXPECT_EQ(box.right, 12 + 395 + 200);  // under it, the comment box's right edge
+        BITMAP bitmap{};
+        const auto picture = reinterpret_cast<HBITMAP>(SendMessageW(thumbnail, STM_GETIMAGE, IMAGE_BITMAP, 0));
+        ASSERT_TRUE(GetObjectW(picture, sizeof bitmap, &bitmap));
+        EXPECT_EQ(bitmap.bmWidth, 160);  // fits the box as it is, never enlarged
+        EXPECT_EQ(bitmap.bmHeight, 96);
+        // Drawn: the middle of the box is not the page's own surface.
+        POINT middle{(box.left + box.right) / 2, (box.top + box.bottom) / 2}, empty{box.left - 4, box.bottom + 40};
+        ClientToScreen(c.exifPage, &middle);
+        ClientToScreen(c.exifPage, &empty);
+        EXPECT_TRUE(WaitFor([&] { return ScreenPixel(middle.x, middle.y) != ScreenPixel(empty.x, empty.y); }));
+        // Narrow again: the grid has its place back.
+        SizeClientTo(c.form, 450 + 100, 429);
+        EXPECT_FALSE(IsWindowVisible(thumbnail));
+        EXPECT_EQ(BoundsInParent(c.exifGrid).right, 12 + 395 + 100);
+    });
+    Show(WriteCraftedJpeg("crafted-no-thumbnail.jpg", 3, 1, "", false), [&](const Controls &c) {
+        SizeClientTo(c.form, 450 + 200, 429);
+        EXPECT_EQ(ThumbnailOf(c.exifPage), nullptr);
+        EXPECT_EQ(BoundsInParent(c.exifGrid).right, 12 + 395 + 200);
     });
 }
