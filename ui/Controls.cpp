@@ -997,8 +997,8 @@ TLink::TLink(TControl &parent, int left, int top, int width, int height, const s
     InitCommonControlsEx(&icc);
     // The markup names the address; the caption is what shows. The address
     // is ours, made of digits, signs and a fixed text: no quote to escape.
-    CreateChild(WC_LINK, "<a href=\"" + url + "\">" + caption + "</a>", WS_VISIBLE | WS_TABSTOP, 0, left, top, width,
-                height);
+    CreateChild(WC_LINK, "<a href=\"" + url + "\">" + caption + "</a>", WS_VISIBLE | WS_TABSTOP | LWS_TRANSPARENT, 0,
+                left, top, width, height);
     SetTabOrder(tabOrder);
 }
 

@@ -2,8 +2,10 @@
 // real PlgExif.dll, runs Execute, and while the dialog is up copies its
 // rectangle from the screen (the window manager-free X server under wine
 // gives nothing through PrintWindow).
-// Usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT [styles]]
-// With "styles" the host asks for visual styles.
+// Usage: dialog_screenshot IMAGE OUT.png [WIDTH HEIGHT [styles|plain [FILTER]]]
+// With "styles" the host asks for visual styles. With a FILTER the dialog
+// is made wider and taller, as a user sizes it, and the text is typed in its
+// filter box.
 #include <windows.h>
 
 #include <algorithm>
@@ -23,6 +25,37 @@ namespace {
 std::string g_image;
 std::string g_out;
 bool g_written = false;
+std::wstring g_filter;
+
+BOOL CALLBACK FindChildOfClass(HWND wnd, LPARAM lp) {
+    auto *want = reinterpret_cast<std::pair<const char *, HWND> *>(lp);
+    char name[64] = {};
+    GetClassNameA(wnd, name, sizeof name);
+    if (std::string(name) != want->first) return TRUE;
+    want->second = wnd;
+    return FALSE;
+}
+
+HWND Descendant(HWND parent, const char *className) {
+    std::pair<const char *, HWND> want{className, nullptr};
+    EnumChildWindows(parent, FindChildOfClass, reinterpret_cast<LPARAM>(&want));
+    return want.second;
+}
+
+// What a user does before the picture: the dialog sized larger, F3 in the
+// grid, the text in the filter box.
+void WidenAndFilter(HWND wnd) {
+    RECT r{};
+    GetWindowRect(wnd, &r);
+    SetWindowPos(wnd, nullptr, 0, 0, r.right - r.left + 240, r.bottom - r.top + 40, SWP_NOMOVE | SWP_NOZORDER);
+    SendMessageW(Descendant(wnd, "SysListView32"), WM_KEYDOWN, VK_F3, 1);
+    // The filter box: the form's own edit box (the others are on pages).
+    for (HWND c = GetWindow(wnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        char name[16] = {};
+        GetClassNameA(c, name, sizeof name);
+        if (std::string(name) == "Edit") SetWindowTextW(c, g_filter.c_str());
+    }
+}
 
 uint32_t Crc(const std::string &bytes) {
     static uint32_t table[256];
@@ -120,9 +153,8 @@ bool Capture(HWND wnd) {
     const std::vector<uint32_t> shown = drive::ScreenPixels(r);
     if (shown.empty()) return false;
     std::vector<COLORREF> pixels(shown.size());
-    std::transform(shown.begin(), shown.end(), pixels.begin(), [](uint32_t rgb) {
-        return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-    });
+    std::transform(shown.begin(), shown.end(), pixels.begin(),
+                   [](uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); });
     std::ofstream(g_out, std::ios::binary) << Png(r.right - r.left, r.bottom - r.top, pixels);
     return true;
 }
@@ -133,6 +165,7 @@ int32_t __stdcall ShowForm(TPluginForm *dialog, int32_t, int32_t, int32_t) {
     const HWND owner = GetWindow(wnd, GW_OWNER);
     if (owner) EnableWindow(owner, FALSE);
     ShowWindow(wnd, SW_SHOW);
+    if (!g_filter.empty()) WidenAndFilter(wnd);
     // Let every control paint, then take the picture and close.
     const DWORD start = GetTickCount();
     MSG msg;
@@ -180,6 +213,10 @@ int main(int argc, char **argv) {
     record->HostWindow = main;
     record->ImageRect = RECT{0, 0, argc > 4 ? std::atoi(argv[3]) : 800, argc > 4 ? std::atoi(argv[4]) : 600};
     record->VisualStyles = argc > 5 && std::string(argv[5]) == "styles" ? 1 : 0;
+    if (argc > 6) {
+        const std::string filter = argv[6];
+        g_filter.assign(filter.begin(), filter.end());  // ASCII
+    }
     record->ShowFormProc = ShowForm;
     record->FileNameProc = GiveFileName;
     record->DirectoryProc = GiveDirectory;
