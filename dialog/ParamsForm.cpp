@@ -518,11 +518,16 @@ void TParamsForm::ApplyFilter() {
 // ---------------------------------------------------------------- rows
 
 void TParamsForm::CopyRows(ui::TTextGrid &grid, bool valuesOnly) {
+    // A line a row: as the grid and the export show them, each control
+    // character (a line break too) as "."; the values alone whole, their
+    // line breaks kept.
     std::string text;
     for (const int row : grid.SelectedRows()) {
         if (!text.empty()) text += "\r\n";
-        if (!valuesOnly) text += grid.Cell(0, row) + '=';
-        text += grid.Cell(1, row);
+        if (valuesOnly)
+            text += WithCrLf(grid.Cell(1, row));
+        else
+            text += ui::Utf8(grid.ShownCell(0, row)) + '=' + ui::Utf8(grid.ShownCell(1, row));
     }
     ui::CopyTextToClipboard(Handle, text);
 }

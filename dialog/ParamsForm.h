@@ -80,8 +80,8 @@ public:
     // The filter box, made on first use, and the rows it lets through.
     void ShowFind();
     void ApplyFilter();
-    // The selected rows of a grid as "Name=Value" lines (values only with
-    // `valuesOnly`), CR LF between them, on the clipboard.
+    // The selected rows of a grid as "Name=Value" lines (the values alone
+    // with `valuesOnly`), CR LF between them, on the clipboard.
     void CopyRows(ui::TTextGrid &grid, bool valuesOnly);
     void OpenRow(ui::TTextGrid &grid, int row);
     std::string RowTip(ui::TTextGrid &grid, int row);

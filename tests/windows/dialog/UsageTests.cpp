@@ -269,6 +269,19 @@ TEST_F(UsageTest, TheContextMenusCopyValueCopiesTheSelectedRowsValuesOnly) {
         PressKeys({}, 'V');  // Copy &value
         EXPECT_TRUE(WaitFor([&] { return ClipboardText() == "sea,sky"; })) << ClipboardText();
         EXPECT_TRUE(IsWindowVisible(c.form));
+        // Shift+F10 in the grid with the focus; Escape leaves the menu only.
+        ASSERT_TRUE(WaitFor([&] { return FocusIn(c.form) == c.ok; }));
+        for (HWND next : {c.exportButton, c.tab, c.iptcGrid}) {
+            PressKeys({}, VK_TAB);
+            ASSERT_TRUE(WaitFor([&] { return FocusIn(c.form) == next; })) << ClassOf(FocusIn(c.form));
+        }
+        PressKeys({VK_SHIFT}, VK_F10);
+        ASSERT_TRUE(WaitFor([&] {
+            return FindWindowW(L"#32768", nullptr) != nullptr && IsWindowVisible(FindWindowW(L"#32768", nullptr));
+        }));
+        PressKeys({}, VK_ESCAPE);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(FindWindowW(L"#32768", nullptr)); }));
+        EXPECT_TRUE(IsWindowVisible(c.form));
     });
 }
 
