@@ -377,6 +377,12 @@ void TParamsForm::FormResize(int clientWidth, int clientHeight) {
         Thumbnail->SetBounds(grid.right - Scaled(ThumbnailWidth), grid.top, Scaled(ThumbnailWidth),
                              Scaled(ThumbnailHeight));
     }
+    if (Thumbnail && thumbnailDpi_ != Dpi()) {
+        if (ui::TBitmapHandle picture =
+                ui::DecodePictureToFit(thumbnailBytes_, Scaled(ThumbnailWidth), Scaled(ThumbnailHeight)))
+            Thumbnail->SetPicture(std::move(picture));
+        thumbnailDpi_ = Dpi();
+    }
     if (Thumbnail) Thumbnail->SetVisible(showThumbnail);
     PgControl.PlacePages();
     for (ui::TTextGrid *grid : {&ExifGrid, &IptcGrid, &XmpGrid}) {
@@ -569,6 +575,8 @@ void TParamsForm::MapLinkClick() {
 void TParamsForm::PlaceThumbnail(const std::string &jpegBytes) {
     ui::TBitmapHandle picture = ui::DecodePictureToFit(jpegBytes, Scaled(ThumbnailWidth), Scaled(ThumbnailHeight));
     if (!picture) return;
+    thumbnailBytes_ = jpegBytes;
+    thumbnailDpi_ = Dpi();
     const ui::TActivationScope scope(ui::Application.ActivationContext());
     Thumbnail = std::make_unique<ui::TImage>(TshExif, 0, 0, 0, 0);
     Thumbnail->SetPicture(std::move(picture));

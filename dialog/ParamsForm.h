@@ -121,6 +121,9 @@ private:
     // The comment as the box was given it: the export takes it from here,
     // not back from the box.
     std::string comment_;
+    // The thumbnail's bytes, decoded anew for another resolution.
+    std::string thumbnailBytes_;
+    int thumbnailDpi_ = 0;
 };
 
 // The OpenStreetMap address that centres on a position given in signed
