@@ -1,5 +1,7 @@
 #include "dialog/ParamsRows.h"
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "dialog/CompositeRows.h"
@@ -115,7 +117,8 @@ void TakeCellValue(exif::TTagEntry &entry, std::string &cell) {
 }
 
 // Acting as its own host, the tool takes the image's dimensions from its
-// frame header, else from what the EXIF data recorded.
+// frame header or its container's record of them, else from what the EXIF
+// data recorded.
 void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
     width = height = 0;
     if (img.HasFrameHeader()) {
@@ -123,6 +126,11 @@ void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
         const exif::tSection &s = img.Section(img.FrameSection);
         height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
         width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
+        return;
+    }
+    if (img.ContainerImageWidth() > 0 && img.ContainerImageHeight() > 0) {
+        width = static_cast<int32_t>(std::min<uint32_t>(img.ContainerImageWidth(), INT32_MAX));
+        height = static_cast<int32_t>(std::min<uint32_t>(img.ContainerImageHeight(), INT32_MAX));
         return;
     }
     if (const exif::TImageInfo *info = img.ExifInfo()) {

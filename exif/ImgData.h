@@ -113,6 +113,10 @@ public:
     static constexpr size_t MaxExtendedXmpParts = 256;  // 16 MiB of 64 KiB segments
     bool HasIcc = false;
     bool HasComment = false;
+    // The image's size as a container records it apart from its EXIF data
+    // (HEIF, AVIF); 0 when it records none.
+    uint32_t ContainerImageWidth() const { return Container.ImageWidth; }
+    uint32_t ContainerImageHeight() const { return Container.ImageHeight; }
     std::vector<std::string> Notes;
     TReaderParts Parts;
     int32_t SectionCount = 0;
