@@ -154,6 +154,12 @@ std::string OptionError(int c, const char *argument) {
     return "unknown, ambiguous or misused option '" + shown + "'";
 }
 
+// True when getopt took an option's value from the argument that named the
+// option ("-ePATH", "-nePATH"), not from the next one or a long option's "=".
+bool ValueAttachedToShortOption(const char *argument, const char *value) {
+    return value != nullptr && value != argument && !std::string_view(argument).starts_with("--");
+}
+
 }  // namespace
 
 // exiftool's single-dash spellings of options this tool has, taken as the
@@ -212,6 +218,11 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                                            "(exiftool's -s has no counterpart: the names are already short)");
                 break;
             case 'e':
+                // A value stuck to -e (-ePATH) is refused: exiftool's -ee
+                // would otherwise write an export file named "e".
+                if (ValueAttachedToShortOption(args[static_cast<size_t>(optind - 1)], optarg))
+                    return UsageError(err, "unknown option '" + EscapeUtf8Controls(args[static_cast<size_t>(optind - 1)]) +
+                                               "' (-e takes its file name as the next argument: -e PATH, or --export=PATH)");
                 if (value.empty()) return UsageError(err, "--export wants a file name");
                 o.ExportPath = value;
                 break;

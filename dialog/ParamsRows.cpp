@@ -34,12 +34,17 @@ void AddLine(std::string &out, std::string_view line) {
 // A text as the export file holds it: Windows-1252, "?" for a character the
 // code page lacks, and a control character as "." so that every value stays
 // on its line.
+// Control characters, DEL among them, would break the file's lines or show
+// as boxes in an editor: each becomes a dot.
 void AddExportText(std::string &out, std::string_view utf8) {
     // Printable ASCII, nearly every name and value, is the same bytes.
-    if (exif::PrintableAsciiEnd(utf8, 0) == utf8.size())
+    if (exif::PrintableAsciiEnd(utf8, 0) == utf8.size()) {
         out += utf8;
-    else
-        out += exif::CleanText(exif::Utf8ToWindows1252(utf8));
+        return;
+    }
+    std::string text = exif::CleanText(exif::Utf8ToWindows1252(utf8));
+    std::replace(text.begin(), text.end(), '\x7F', '.');
+    out += text;
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {

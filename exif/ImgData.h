@@ -85,7 +85,9 @@ public:
 
     bool HasExifSegment() const { return ExifSection != 0; }
     bool HasIptcSegment() const { return IptcSection != 0 || !IptcBlock.empty(); }
-    bool HasAnySegment() const { return HasExifSegment() || HasIptcSegment() || CommentSection != 0 || HasComment; }
+    bool HasAnySegment() const {
+        return HasExifSegment() || HasIptcSegment() || CommentSection != 0 || HasComment || !XmpBlock.empty();
+    }
 
     TImageInfo *ExifInfo() const { return Exif.get(); }
     TIPTCdata *IptcInfo() const { return Iptc.get(); }

@@ -343,6 +343,9 @@ TEST(ValueRender, XpTextDecodesTheWholeValueAsLittleEndianUtf16) {
         EXPECT_EQ(ValueOf(info, "Comments"), "Hello World") << big;
         EXPECT_EQ(ValueOf(info, "Author"), "Ann") << big;
         EXPECT_EQ(ValueOf(info, "Keywords"), "ab") << big;
+        // A text has no numbers: -n shows the text, not its UTF-16 bytes.
+        for (const exif::TTagEntry &e : info.StoredEntries())
+            EXPECT_TRUE(exif::ShownNumbers(e).empty()) << e.Name;
     }
 }
 
