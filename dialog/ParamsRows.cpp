@@ -272,7 +272,7 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
         view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
-    if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes);
+    if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
         exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);
     if (!view.HasMetadata) view.ErrorText = NoMetadataReason(img);

@@ -64,6 +64,8 @@ void TimgData::ClearContainer() {
     Kind = TFileKind::Unknown;
     Failure = TReadFailure::None;
     IptcBlock = XmpBlock = {};
+    LaterXmpBlocks.clear();
+    LaterXmpPassedOver = false;
     XmpSection = 0;
     ExtendedXmpParts.clear();
     HasIcc = HasComment = false;
@@ -170,7 +172,10 @@ bool TimgData::ReadContainer() {
                 if (IptcBlock.empty()) IptcBlock = block.Bytes;
                 break;
             case containers::TBlockKind::Xmp:
-                if (XmpBlock.empty()) XmpBlock = block.Bytes;
+                if (XmpBlock.empty())
+                    XmpBlock = block.Bytes;
+                else
+                    KeepLaterXmp(block.Bytes);
                 break;
             case containers::TBlockKind::Icc:
                 HasIcc = true;
@@ -310,7 +315,7 @@ bool TimgData::Wanted(int32_t marker, std::string_view prefix) const {
     switch (marker) {
         case MarkerAPP1:
             return ExifSection == 0 || (!current(ExifSection).starts_with(ExifHeader) && prefix.starts_with(ExifHeader)) ||
-                   (XmpSection == 0 && prefix.starts_with(XmpHeader)) ||
+                   (prefix.starts_with(XmpHeader) && LaterXmpBlocks.size() < MaxLaterXmpPackets) ||
                    (ExtendedXmpParts.size() < MaxExtendedXmpParts &&
                     prefix.starts_with(ExtendedXmpHeader));
         case MarkerAPP13:
@@ -329,13 +334,15 @@ void TimgData::ClassifySegment() {
         case MarkerAPP1:
             // The first APP1 is the EXIF segment, whatever it holds. Editors
             // write XMP first, so a later "Exif" APP1 takes over from one
-            // that is not EXIF; the other stays a kept segment. The first XMP
-            // packet and the Extended XMP parts are kept too. Any other APP1
-            // gives its slot back.
+            // that is not EXIF; the other stays a kept segment. The XMP
+            // packets and the Extended XMP parts are kept too. Any other
+            // APP1 gives its slot back.
             if (ExifSection == 0 || Replaces(ExifSection, ExifHeader, s)) ExifSection = SectionCount;
             if (XmpSection == 0 && PayloadOf(s).starts_with(XmpHeader)) {
                 XmpSection = SectionCount;
                 XmpBlock = PayloadOf(s).substr(XmpHeader.size());
+            } else if (PayloadOf(s).starts_with(XmpHeader) && KeepLaterXmp(PayloadOf(s).substr(XmpHeader.size()))) {
+                // kept whole: a later packet
             } else if (PayloadOf(s).starts_with(ExtendedXmpHeader) && ExtendedXmpParts.size() < MaxExtendedXmpParts) {
                 ExtendedXmpParts.push_back(PayloadOf(s));
             } else if (ExifSection != SectionCount) {
@@ -355,6 +362,17 @@ void TimgData::ClassifySegment() {
             if (IsFrameHeader(s.Marker) && FrameSection == 0) FrameSection = SectionCount;
             break;
     }
+}
+
+bool TimgData::KeepLaterXmp(std::string_view packet) {
+    if (LaterXmpBlocks.size() < MaxLaterXmpPackets) {
+        LaterXmpBlocks.push_back(packet);
+        return true;
+    }
+    if (!LaterXmpPassedOver)
+        Notes.push_back("more than " + std::to_string(MaxLaterXmpPackets + 1) + " XMP packets; the rest were not read");
+    LaterXmpPassedOver = true;
+    return false;
 }
 
 bool TimgData::Replaces(int32_t current, std::string_view header, const tSection &candidate) const {

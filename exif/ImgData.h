@@ -108,6 +108,12 @@ public:
     // reader noted on its way.
     std::string_view IptcBlock;
     std::string_view XmpBlock;
+    // Further XMP packets after the first, in file order (a second XMP APP1
+    // segment, a PNG's second packet chunk): each property they carry
+    // replaces the earlier packets' one of the same name. At most
+    // MaxLaterXmpPackets; a note says when more were passed over.
+    std::vector<std::string_view> LaterXmpBlocks;
+    static constexpr size_t MaxLaterXmpPackets = 16;
     // A JPEG's XMP: the segment of its packet, and the Extended XMP parts
     // (each an APP1 payload, header included), at most MaxExtendedXmpParts.
     int32_t XmpSection = 0;
@@ -175,6 +181,10 @@ private:
     bool Replaces(int32_t current, std::string_view header, const tSection &candidate) const;
     void ReadExifSegment();
     void GiveSlotBack();
+    // Keeps a packet after the first; false (and a note, once) when
+    // MaxLaterXmpPackets are kept already.
+    bool KeepLaterXmp(std::string_view packet);
+    bool LaterXmpPassedOver = false;
     void ShortenSection(int32_t number);
 };
 

@@ -157,6 +157,29 @@ TEST(XmpView, AnXmpOnlyPngIsReadWhereverItsPacketLies) {
     }
 }
 
+// Two packets in one JPEG (an editor added its own): a property both carry
+// shows the later packet's value, in the place the earlier one had; the
+// others of both are shown. The later packet's notes name it.
+TEST(XmpView, ALaterPacketsPropertyReplacesTheEarlierOneOfItsName) {
+    const std::string head = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                             "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                             "xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmlns:dc='http://purl.org/dc/elements/1.1/' ";
+    const std::string tail = "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    const std::string first = head + "xmp:Rating='3' xmp:Label='Red'><dc:subject><rdf:Bag><rdf:li>a</rdf:li>"
+                                     "<rdf:li>b</rdf:li></rdf:Bag></dc:subject>" + tail;
+    const std::string second = head + "xmp:Rating='5'><dc:subject><rdf:Bag><rdf:li>c</rdf:li></rdf:Bag></dc:subject>"
+                                      "<dc:creator><rdf:Seq><rdf:li>X</rdf:li></rdf:Seq></dc:creator><dc:x>" + tail;
+    const params::ImageView view = ViewOf(
+        "xmp_two_packets.jpg",
+        Jpeg().Segment(0xE1, XmpSignature + first).Segment(0xE1, XmpSignature + second).Build());
+    std::vector<std::string> rows;
+    for (const GridRow &row : view.Xmp.Rows) rows.push_back(row.Name + "=" + row.Value);
+    EXPECT_EQ(rows, (std::vector<std::string>{"xmp:Rating=5", "xmp:Label=Red", "dc:subject=c", "dc:creator=X"}));
+    EXPECT_EQ(FindRow(view.Xmp.Rows, "dc:subject")->Items, std::vector<std::string>{"c"});
+    ASSERT_EQ(view.Notes.size(), 1u);
+    EXPECT_EQ(view.Notes[0].rfind("XMP packet 2: ", 0), 0u) << view.Notes[0];
+}
+
 TEST(XmpView, AJpegsExtendedXmpIsReadWithItsPacket) {
     const params::ImageView view = params::BuildImageView(std::string(EXIFVIEW_TEST_DATA) + "/xmp/extended.jpg", {});
     EXPECT_EQ(ValueOf(view.Xmp.Rows, "xmp:Rating"), "5");
