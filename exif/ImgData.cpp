@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "containers/EmbeddedJpeg.h"
 #include "containers/Photoshop.h"
 #include "exif/FocalLength35.h"
 #include "exif/TagTables.h"
@@ -451,10 +452,36 @@ bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
     const auto firstOffset = static_cast<uint32_t>(OrderedInt(*Exif, std::string_view(header.data() + 4, 4)));
     const Pos start = firstOffset < 8 ? 1 : Pos{firstOffset} - 7;
     const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
-    Exif->WalkDirectory(start, -7, limit, KindMain);
+    Exif->WalkDirectory(start, -7, limit, Kind == TFileKind::Rw2 ? KindPanasonicRaw : KindMain);
+    if (Kind == TFileKind::Rw2) ReadPanasonicRaw(whole);
     AddFocalLength35(*Exif);
     TakeTiffBlocks();
     return true;
+}
+
+// A Panasonic raw's image is the sensor's area inside the borders its IFD0
+// gives. Its maker note, ISO and lens data are in the EXIF of its embedded
+// JPEG, walked after the raw's own directories; the JPEG repeats most of
+// the raw's entries, and the raw's reading of those stays.
+void TimgData::ReadPanasonicRaw(const tEndInd &whole) {
+    const int32_t width = Exif->EntryInteger("SensorRightBorder") - Exif->EntryInteger("SensorLeftBorder");
+    const int32_t height = Exif->EntryInteger("SensorBottomBorder") - Exif->EntryInteger("SensorTopBorder");
+    if (Exif->MainWidth == 0 && width > 0 && height > 0) {
+        Exif->MainWidth = width;
+        Exif->MainHeight = height;
+    }
+    const TImageInfo::TEmbeddedImage jpeg = Exif->JpgFromRaw;
+    if (jpeg.Position <= 0 || jpeg.Size <= 0) return;
+    // Position X of the walked bytes is file offset X + 7.
+    const uint64_t start = static_cast<uint64_t>(jpeg.Position) + 7;
+    std::vector<std::string> notes;
+    const std::optional<containers::TBlock> block = containers::FindEmbeddedJpegExif(
+        containers::TByteReader(whole), start, start + static_cast<uint64_t>(jpeg.Size), notes);
+    for (const std::string &note : notes) Notes.push_back("JpgFromRaw: " + note);
+    if (!block) return;
+    const int32_t before = Exif->EntryCount();
+    WalkExifBlock(*block);
+    Exif->DropRepeatedEntries(before);
 }
 
 }  // namespace exif

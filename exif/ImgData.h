@@ -175,6 +175,7 @@ private:
     bool ReadOpenedFile(TInput &in);
     bool ReadContainer();
     void TakeTiffBlocks();
+    void ReadPanasonicRaw(const tEndInd &whole);
     void WalkExifBlocks(const std::vector<containers::TBlock> &blocks);
     void WalkExifBlock(const containers::TBlock &block);
     void ClassifySegment();
