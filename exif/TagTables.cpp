@@ -470,8 +470,8 @@ const std::array<TTagRow, GpsTagCount> GpsTagTable = {{
 // The tags exiftool's PanasonicRaw table names whose stored number is the
 // value; those it scales (balances, multipliers, gamma) or reads as
 // sub-directories (white balance and distortion blocks) are left to the
-// unnamed rows. The colour filter's rows and columns are written with blanks
-// (value codes end at a comma).
+// unnamed rows. Texts that hold a comma in exiftool's names have " / " in
+// its place (value codes end at a comma).
 const std::array<TTagRow, PanasonicRawTagCount> PanasonicRawTagTable = {{
     {0x0001, "PanasonicRawVersion", "", "", "", nullptr},
     {0x0002, "SensorWidth", "", "", "", nullptr},
@@ -481,7 +481,7 @@ const std::array<TTagRow, PanasonicRawTagCount> PanasonicRawTagTable = {{
     {0x0006, "SensorBottomBorder", "", "", "", nullptr},
     {0x0007, "SensorRightBorder", "", "", "", nullptr},
     {0x0008, "SamplesPerPixel", "", "", "", nullptr},
-    {0x0009, "CFAPattern", "CFA Pattern", "0:n/a,1:[Red Green][Green Blue],2:[Green Red][Blue Green],3:[Green Blue][Red Green],4:[Blue Green][Green Red]", "", nullptr},
+    {0x0009, "CFAPattern", "CFA Pattern", "0:n/a,1:[Red / Green][Green / Blue],2:[Green / Red][Blue / Green],3:[Green / Blue][Red / Green],4:[Blue / Green][Green / Red]", "", nullptr},
     {0x000A, "BitsPerSample", "", "", "", nullptr},
     {0x000B, "Compression", "", "34316:Panasonic RAW 1,34826:Panasonic RAW 2,34828:Panasonic RAW 3,34830:Panasonic RAW 4", "", nullptr},
     {0x000E, "LinearityLimitRed", "", "", "", nullptr},
