@@ -19,10 +19,11 @@ namespace {
 
 constexpr const char *Usage =
     "usage: exifinfo [OPTION]... FILE...\n"
-    "Prints the EXIF and IPTC information of JPEG and TIFF-structured images\n"
-    "(.jpg .jpeg .jpe .tif .tiff .nef by name; any other file whose first bytes\n"
-    "are those of a JPEG or TIFF file, such as .dng, .cr2 or a name without\n"
-    "extension) as name=value lines, as the plug-in's dialog shows and exports them.\n"
+    "Prints the EXIF, IPTC and XMP information of image files as name=value lines,\n"
+    "as the plug-in's dialog shows and exports them. A file's kind is told by its\n"
+    "first bytes, whatever its name: JPEG; TIFF and the raws built on it (DNG, NEF,\n"
+    "CR2, ARW, ORF, Panasonic RW2/RWL); HEIF/HEIC, AVIF, Canon CR3 and JPEG XL;\n"
+    "PNG, WebP, Photoshop PSD/PSB and Fujifilm RAF.\n"
     "\n"
     "  -j, --json            one JSON array with an object per file\n"
     "  -c, --csv             CSV: a header row, then one row per file\n"
@@ -30,16 +31,19 @@ constexpr const char *Usage =
     "                        a JSON key such as MakerNote:WhiteBalance also works)\n"
     "  -n, --numeric         numbers instead of display text: a value's components\n"
     "                        as stored (rationals as decimals, codes as their\n"
-    "                        number; JSON numbers in JSON); text stays text\n"
+    "                        number; JSON numbers in JSON); text stays text,\n"
+    "                        XP texts too\n"
     "  -G, --groups          keys carry their group: IFD0:Make, ExifIFD:FNumber,\n"
     "                        GPS:..., IFD1:..., Canon:..., IPTC:..., XMP-dc:...\n"
-    "  -r, --recursive       read the JPEG and TIFF files in folders, sorted by name;\n"
+    "  -r, --recursive       read the image files in folders, sorted by name;\n"
     "                        hidden files are skipped, symbolic links to folders\n"
     "                        are not followed\n"
     "  -s, --size=WxH        image width and height for the ImageWidth and\n"
     "                        ImageHeight rows, both at least 1 (default: the JPEG\n"
-    "                        frame header, else the dimensions recorded in the file)\n"
-    "  -e, --export=PATH     write the plug-in's export file for one FILE to PATH,\n"
+    "                        frame header, a HEIF's primary image, a raw's main\n"
+    "                        image, else the dimensions recorded in the file)\n"
+    "  -e PATH, --export=PATH\n"
+    "                        write the plug-in's export file for one FILE to PATH,\n"
     "                        byte for byte (Windows-1252, CR LF); only onto a new\n"
     "                        name or a regular file (a link is followed), never\n"
     "                        onto an input\n"
@@ -52,10 +56,15 @@ constexpr const char *Usage =
     "  -h, --help            print this help and exit\n"
     "  --                    end of options (for a file named -x.jpg)\n"
     "A FILE named - is standard input. exiftool's -json, -csv and -ver work too.\n"
+    "-e takes its PATH only as the next argument (-ePATH and exiftool's -ee are\n"
+    "unknown options); -t, -s and -d also take a value written right after them.\n"
+    "With several XMP packets in a file, a later packet's property replaces an\n"
+    "earlier one's of the same name.\n"
     "\n"
     "Exit status: 0 every file read with metadata; 1 a file could not be read (or\n"
     "output could not be written); 2 usage error; 3 a file was read but holds no\n"
-    "EXIF or IPTC data (each such file is named on standard error).\n"
+    "EXIF, IPTC or XMP data (each such file is named on standard error, and\n"
+    "nothing is printed for it).\n"
     "\n"
     "examples:\n"
     "  exifinfo photo.jpg\n"
@@ -154,6 +163,12 @@ std::string OptionError(int c, const char *argument) {
     return "unknown, ambiguous or misused option '" + shown + "'";
 }
 
+// True when getopt took an option's value from the argument that named the
+// option ("-ePATH", "-nePATH"), not from the next one or a long option's "=".
+bool ValueAttachedToShortOption(const char *argument, const char *value) {
+    return value != nullptr && value != argument && !std::string_view(argument).starts_with("--");
+}
+
 }  // namespace
 
 // exiftool's single-dash spellings of options this tool has, taken as the
@@ -212,6 +227,11 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                                            "(exiftool's -s has no counterpart: the names are already short)");
                 break;
             case 'e':
+                // A value stuck to -e (-ePATH) is refused: exiftool's -ee
+                // would otherwise write an export file named "e".
+                if (ValueAttachedToShortOption(args[static_cast<size_t>(optind - 1)], optarg))
+                    return UsageError(err, "unknown option '" + EscapeUtf8Controls(args[static_cast<size_t>(optind - 1)]) +
+                                               "' (-e takes its file name as the next argument: -e PATH, or --export=PATH)");
                 if (value.empty()) return UsageError(err, "--export wants a file name");
                 o.ExportPath = value;
                 break;

@@ -361,7 +361,10 @@ int PrintRun(const Options &o) {
                 continue;
             }
             status = Worse(status, fileStatus);
-            if (fileStatus == ExitUnreadable) continue;
+            // A file without metadata has its note on standard error and
+            // nothing on standard output: an empty block would read as a
+            // file whose values are all empty.
+            if (fileStatus == ExitUnreadable || fileStatus == ExitNoMetadata) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
             for (size_t t = 0; t < tags.size(); ++t)
                 for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)

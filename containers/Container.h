@@ -57,6 +57,9 @@ struct TContainerRead {
     // block present but not readable (a Brotli-compressed box), a checksum
     // that did not match, a structure cut short by the end of the file.
     std::vector<std::string> Notes;
+    // The image's size as the container records it (HEIF and AVIF: the
+    // primary item's `ispe` property); 0 when it records none.
+    uint32_t ImageWidth = 0, ImageHeight = 0;
     // Storage for the bytes of blocks that are not in the file as such; a
     // deque, so the views stay valid as more are added.
     std::deque<std::string> Owned;

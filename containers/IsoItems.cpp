@@ -4,7 +4,10 @@
 // or more extents that together make the item. An Exif item has the type
 // "Exif"; an XMP item has the type "mime" and the content type
 // "application/rdf+xml". An ICC profile is an image property instead: a
-// `colr` box of colour type "prof" or "rICC" in `iprp`/`ipco`.
+// `colr` box of colour type "prof" or "rICC" in `iprp`/`ipco`. The image's
+// size is a property too: the `ispe` box `ipma` associates with the primary
+// item (`pitm`), which may be a grid of tiles or a crop of the camera's
+// frame, so neither the tiles' size nor the EXIF pixel size is the image's.
 #include <algorithm>
 #include <array>
 #include <map>
@@ -31,6 +34,7 @@ struct TMetaBoxes {
     std::optional<TBox> ItemLocations;  // iloc
     std::optional<TBox> ItemData;       // idat
     std::optional<TBox> Properties;     // iprp
+    std::optional<TBox> PrimaryItem;    // pitm
 };
 
 struct TMetaSlot {
@@ -38,11 +42,12 @@ struct TMetaSlot {
     std::optional<TBox> TMetaBoxes::*Slot;
 };
 
-constexpr std::array<TMetaSlot, 4> MetaSlots = {{
+constexpr std::array<TMetaSlot, 5> MetaSlots = {{
     {"iinf", &TMetaBoxes::ItemInfo},
     {"iloc", &TMetaBoxes::ItemLocations},
     {"idat", &TMetaBoxes::ItemData},
     {"iprp", &TMetaBoxes::Properties},
+    {"pitm", &TMetaBoxes::PrimaryItem},
 }};
 
 // An item whose bytes are a metadata block.
@@ -408,12 +413,80 @@ void ReadProperties(TBoxWalk &walk, const TBox &iprp, int depth) {
     });
 }
 
+// `pitm`: a full box, then the primary item's ID (16 bits in version 0, else 32).
+std::optional<uint32_t> PrimaryItemOf(TBoxWalk &walk, const TBox &pitm) {
+    TFieldReader in(walk.File, pitm.Payload, pitm.End);
+    const uint8_t version = in.U8();
+    in.Skip(FullBoxHeader - 1);
+    const uint32_t id = version == 0 ? in.U16() : in.U32();
+    if (in.CutShort()) return std::nullopt;
+    return id;
+}
+
+// `ipma`: a full box (flag 1: property indices of 16 bits, else 8), an entry
+// count, then per item its ID (16 bits in version 0, else 32), an
+// association count and the associations, each a property's 1-based index
+// in `ipco` under an "essential" top bit. The indices of the item's
+// associations, in order.
+std::vector<uint32_t> PropertyIndicesOf(TBoxWalk &walk, const TBox &ipma, uint32_t item) {
+    TFieldReader in(walk.File, ipma.Payload, ipma.End);
+    const uint8_t version = in.U8();
+    in.Skip(2);
+    const bool wide = (in.U8() & 1u) != 0;
+    const uint32_t entries = in.U32();
+    for (uint32_t e = 0; e < entries && e < MaxItems && !in.CutShort(); ++e) {
+        const uint32_t id = version == 0 ? in.U16() : in.U32();
+        const uint8_t count = in.U8();
+        std::vector<uint32_t> indices;
+        for (uint8_t k = 0; k < count && !in.CutShort(); ++k)
+            indices.push_back(wide ? in.U16() & 0x7FFFu : in.U8() & 0x7Fu);
+        if (in.CutShort()) break;
+        if (id == item) return indices;
+    }
+    return {};
+}
+
+// `ispe`: a full box, then the width and the height, 32 bits each.
+void TakeImageSize(TBoxWalk &walk, const TBox &ispe) {
+    TFieldReader in(walk.File, ispe.Payload, ispe.End);
+    in.Skip(FullBoxHeader);
+    const uint32_t width = in.U32(), height = in.U32();
+    if (in.CutShort()) return;
+    walk.Result.ImageWidth = width;
+    walk.Result.ImageHeight = height;
+}
+
+// The primary item's size: the first `ispe` among its properties.
+void ReadPrimaryImageSize(TBoxWalk &walk, const TBox &iprp, uint32_t item, int depth) {
+    std::optional<TBox> ipco, ipma;
+    walk.ForEach(iprp.Payload, iprp.End, depth + 1, [&](const TBox &box) {
+        if (box.Type == "ipco" && !ipco) ipco = box;
+        if (box.Type == "ipma" && !ipma) ipma = box;
+        return true;
+    });
+    if (!ipco || !ipma) return;
+    const std::vector<uint32_t> indices = PropertyIndicesOf(walk, *ipma, item);
+    std::vector<TBox> properties;
+    walk.ForEach(ipco->Payload, ipco->End, depth + 2, [&](const TBox &box) {
+        properties.push_back(box);
+        return properties.size() < static_cast<size_t>(MaxItems);
+    });
+    for (const uint32_t index : indices)
+        if (index >= 1 && index <= properties.size() && properties[index - 1].Type == "ispe") {
+            TakeImageSize(walk, properties[index - 1]);
+            return;
+        }
+}
+
 }  // namespace
 
 void ReadItemMetadata(TBoxWalk &walk, const TBox &meta, int depth) {
     const TMetaBoxes boxes = FindMetaBoxes(walk, meta, depth);
     if (boxes.ItemInfo) ReadItems(walk, boxes, depth + 1);
     if (boxes.Properties && !HasIcc(walk.Result)) ReadProperties(walk, *boxes.Properties, depth + 1);
+    if (boxes.Properties && boxes.PrimaryItem)
+        if (const auto primary = PrimaryItemOf(walk, *boxes.PrimaryItem))
+            ReadPrimaryImageSize(walk, *boxes.Properties, *primary, depth + 1);
 }
 
 }  // namespace containers::iso

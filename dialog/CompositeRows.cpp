@@ -126,18 +126,19 @@ bool NamesALens(std::string_view text) {
 
 // The lens: the EXIF LensModel, else a lens name the maker note's tables
 // decoded (its LensModel, else its LensType). Nikon's LensType names the
-// lens's kind ("G VR"), never the lens.
+// lens's kind ("G VR"), never the lens. The name as its cell shows it: a
+// maker note's text without the quotes its entry keeps.
 std::optional<std::string> LensId(std::span<const exif::TTagEntry> entries) {
     if (const exif::TTagEntry *model = Find(entries, "LensModel")) {
-        const std::string_view name = exif::TrimmedView(model->Value);
-        if (!name.empty()) return std::string(name);
+        std::string name = ExifCellValue(*model);
+        if (!name.empty()) return name;
     }
     for (const std::string_view wanted : {"LensModel", "LensType", "LensType2"})
         for (const exif::TTagEntry &e : entries) {
             if (e.MakerNote == 0 || e.Name != wanted) continue;
             if (wanted == "LensType" && e.Directory == "Nikon") continue;
-            const std::string_view name = exif::TrimmedView(e.Value);
-            if (NamesALens(name)) return std::string(name);
+            std::string name = ExifCellValue(e);
+            if (NamesALens(name)) return name;
         }
     return std::nullopt;
 }

@@ -1,5 +1,7 @@
 #include "dialog/ParamsRows.h"
 
+#include <algorithm>
+#include <climits>
 #include <utility>
 
 #include "dialog/CompositeRows.h"
@@ -32,12 +34,17 @@ void AddLine(std::string &out, std::string_view line) {
 // A text as the export file holds it: Windows-1252, "?" for a character the
 // code page lacks, and a control character as "." so that every value stays
 // on its line.
+// Control characters, DEL among them, would break the file's lines or show
+// as boxes in an editor: each becomes a dot.
 void AddExportText(std::string &out, std::string_view utf8) {
     // Printable ASCII, nearly every name and value, is the same bytes.
-    if (exif::PrintableAsciiEnd(utf8, 0) == utf8.size())
+    if (exif::PrintableAsciiEnd(utf8, 0) == utf8.size()) {
         out += utf8;
-    else
-        out += exif::CleanText(exif::Utf8ToWindows1252(utf8));
+        return;
+    }
+    std::string text = exif::CleanText(exif::Utf8ToWindows1252(utf8));
+    std::replace(text.begin(), text.end(), '\x7F', '.');
+    out += text;
 }
 
 void AddRows(std::string &out, const std::vector<GridRow> &rows) {
@@ -115,7 +122,8 @@ void TakeCellValue(exif::TTagEntry &entry, std::string &cell) {
 }
 
 // Acting as its own host, the tool takes the image's dimensions from its
-// frame header, else from what the EXIF data recorded.
+// frame header or its container's record of them, else from what the EXIF
+// data recorded.
 void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
     width = height = 0;
     if (img.HasFrameHeader()) {
@@ -123,6 +131,11 @@ void SizeFromFile(const exif::TimgData &img, int32_t &width, int32_t &height) {
         const exif::tSection &s = img.Section(img.FrameSection);
         height = exif::tEndInd::ByteOf(s.Bytes, 4) * 256 + exif::tEndInd::ByteOf(s.Bytes, 5);
         width = exif::tEndInd::ByteOf(s.Bytes, 6) * 256 + exif::tEndInd::ByteOf(s.Bytes, 7);
+        return;
+    }
+    if (img.ContainerImageWidth() > 0 && img.ContainerImageHeight() > 0) {
+        width = static_cast<int32_t>(std::min<uint32_t>(img.ContainerImageWidth(), INT32_MAX));
+        height = static_cast<int32_t>(std::min<uint32_t>(img.ContainerImageHeight(), INT32_MAX));
         return;
     }
     if (const exif::TImageInfo *info = img.ExifInfo()) {
@@ -259,7 +272,7 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
         view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
-    if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes);
+    if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
         exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);
     if (!view.HasMetadata) view.ErrorText = NoMetadataReason(img);

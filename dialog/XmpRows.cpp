@@ -1,6 +1,8 @@
 #include "dialog/XmpRows.h"
 
 #include <iterator>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "exif/TextFormat.h"
@@ -21,18 +23,43 @@ void TakeRow(xmp::TXmpRow &property, GridRow &row) {
     if (row.IsList) row.Items = std::move(property.Items);
 }
 
+void TakeNotes(xmp::TXmpRead &read, std::vector<std::string> &notes) {
+    notes.insert(notes.end(), std::make_move_iterator(read.Notes.begin()), std::make_move_iterator(read.Notes.end()));
+}
+
+// A later packet's rows: each replaces the row of its name, or is added.
+void MergeRows(xmp::TXmpRead &later, std::vector<GridRow> &rows) {
+    std::unordered_map<std::string, size_t> byName;
+    for (size_t i = 0; i < rows.size(); ++i) byName.emplace(rows[i].Name, i);
+    for (xmp::TXmpRow &property : later.Rows) {
+        const auto found = byName.find(property.Name);
+        if (found == byName.end()) {
+            TakeRow(property, rows.emplace_back());
+            continue;
+        }
+        GridRow &row = rows[found->second];
+        row.Items.clear();
+        TakeRow(property, row);
+    }
+}
+
 }  // namespace
 
 XmpView XmpViewOf(std::string_view packet, std::span<const std::string_view> extendedParts,
-                  std::vector<std::string> &notes) {
+                  std::vector<std::string> &notes, std::span<const std::string_view> laterPackets) {
     XmpView view;
     if (packet.empty()) return view;
     view.Visible = true;
     xmp::TXmpRead read = xmp::ReadXmp(packet, extendedParts);
     view.Rows.reserve(read.Rows.size());
     for (xmp::TXmpRow &property : read.Rows) TakeRow(property, view.Rows.emplace_back());
+    TakeNotes(read, notes);
+    for (size_t i = 0; i < laterPackets.size(); ++i) {
+        xmp::TXmpRead later = xmp::ReadXmpPacket(laterPackets[i], "XMP packet " + std::to_string(i + 2)).Read;
+        MergeRows(later, view.Rows);
+        TakeNotes(later, notes);
+    }
     if (view.Rows.empty()) view.Rows.resize(1);
-    notes.insert(notes.end(), std::make_move_iterator(read.Notes.begin()), std::make_move_iterator(read.Notes.end()));
     return view;
 }
 

@@ -23,6 +23,8 @@ constexpr uint16_t TagImageWidth = 0x0100, TagImageLength = 0x0101, TagMake = 0x
                    TagPixelYDimension = 0xA003, TagInteropPointer = 0xA005, TagXmp = 0x02BC, TagIptcNaa = 0x83BB,
                    TagPhotoshop = 0x8649, TagNewSubfileType = 0x00FE, TagThumbnailOffset = 0x0201,
                    TagThumbnailLength = 0x0202;
+// In a Panasonic raw's IFD0: the embedded JPEG, whose EXIF holds the maker note.
+constexpr uint16_t TagJpgFromRaw = 0x002E;
 constexpr std::array<uint16_t, 17> ActedOn = {
     TagImageWidth,      TagImageLength,     TagMake,           TagModel,     TagSubIFDs,     TagExifPointer,
     TagGpsPointer,      TagExifVersion,     TagMakerNote,      TagUserComment, TagPixelXDimension,
@@ -233,6 +235,8 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
         text = rendered.substr(0, rendered.find('\0'));
     else if (h.Type == TypeUtf8)
         text = TextOfUtf8(UpToZero(rendered));
+    else if (h.Type == TypeUndefined && c.Kind == KindPanasonicRaw && IsBinary(rendered))
+        text = "(" + IntText(h.Size) + " bytes of binary data)";
     else if (h.Type == TypeUndefined)
         text = Quote + UpToZero(rendered) + Quote;
     else
@@ -267,6 +271,7 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     }
 
     HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
+    if (c.Kind == KindPanasonicRaw && h.Tag == TagJpgFromRaw) Info.JpgFromRaw = {valuePos, h.Size};
 
     if (Info.Builds(BuildEntries) && (known || storesUnknown)) {
         try {
@@ -332,13 +337,13 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
             Info.ExifVersionText = raw.substr(0, 6);
             break;
         case TagIptcNaa:
-            if (c.Kind == KindMain && Info.IptcBytes.empty()) Info.IptcBytes = raw;
+            if (c.Kind != KindGps && Info.IptcBytes.empty()) Info.IptcBytes = raw;
             break;
         case TagPhotoshop:
-            if (c.Kind == KindMain && Info.PhotoshopBytes.empty()) Info.PhotoshopBytes = raw;
+            if (c.Kind != KindGps && Info.PhotoshopBytes.empty()) Info.PhotoshopBytes = raw;
             break;
         case TagXmp:
-            if (c.Kind == KindMain && Info.XmpBytes.empty()) Info.XmpBytes = raw;
+            if (c.Kind != KindGps && Info.XmpBytes.empty()) Info.XmpBytes = raw;
             break;
         case TagSubIFDs:
             FollowSubImages(c, raw, valuePos);

@@ -6,6 +6,8 @@
 #include <array>
 #include <exception>
 #include <limits>
+#include <set>
+#include <tuple>
 
 #include "exif/ImgData.h"
 #include "exif/TagTables.h"
@@ -134,6 +136,17 @@ double TImageInfo::EntryNumber(std::string_view name) const {
 
 int32_t TImageInfo::EntryInteger(std::string_view name) const {
     return RoundToInt32(EntryNumber(name));
+}
+
+void TImageInfo::DropRepeatedEntries(int32_t from) {
+    const auto first = Entries.begin() + std::clamp<int32_t>(from, 0, Count);
+    std::set<std::tuple<int32_t, std::string, std::string>> earlier;
+    for (auto e = Entries.begin(); e != first; ++e) earlier.emplace(e->MakerNote, e->Directory, e->Name);
+    const auto kept = std::remove_if(first, Entries.end(), [&](const TTagEntry &e) {
+        return earlier.contains({e.MakerNote, e.Directory, e.Name});
+    });
+    Entries.erase(kept, Entries.end());
+    Count = static_cast<int32_t>(Entries.size());
 }
 
 // A position counts from the start of the walked bytes: a JPEG segment

@@ -111,6 +111,11 @@ public:
     double EntryNumber(std::string_view name) const;
     int32_t EntryInteger(std::string_view name) const;
 
+    // Drops the entries from index `from` on that repeat an earlier entry's
+    // name in the same directory (a raw's embedded JPEG repeats most of the
+    // raw's own EXIF): the first reading stays.
+    void DropRepeatedEntries(int32_t from);
+
     // --- walks (see TDirectoryWalk) ---
     // Walks the directory whose entry count is at `start`; stored offsets are
     // turned into positions by adding `base`.
@@ -164,6 +169,12 @@ public:
     // Blocks other readers read, kept whole: IPTC datasets (tag 33723),
     // Photoshop image resources (34377) and the XMP packet (700).
     Bytes IptcBytes, PhotoshopBytes, XmpBytes;
+    // Where a Panasonic raw's IFD0 places its embedded JPEG (JpgFromRaw):
+    // the value's position in the walked bytes and its size; 0 for none.
+    struct TEmbeddedImage {
+        Pos Position = 0;
+        int64_t Size = 0;
+    } JpgFromRaw;
     // The JPEG thumbnail of IFD1 (JPEGInterchangeFormat, -Length), with
     // BuildThumbnail; empty when there is none or it does not lie wholly
     // inside the bytes walked.

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "containers/EmbeddedJpeg.h"
 #include "containers/Photoshop.h"
 #include "exif/FocalLength35.h"
 #include "exif/TagTables.h"
@@ -64,6 +65,8 @@ void TimgData::ClearContainer() {
     Kind = TFileKind::Unknown;
     Failure = TReadFailure::None;
     IptcBlock = XmpBlock = {};
+    LaterXmpBlocks.clear();
+    LaterXmpPassedOver = false;
     XmpSection = 0;
     ExtendedXmpParts.clear();
     HasIcc = HasComment = false;
@@ -170,7 +173,10 @@ bool TimgData::ReadContainer() {
                 if (IptcBlock.empty()) IptcBlock = block.Bytes;
                 break;
             case containers::TBlockKind::Xmp:
-                if (XmpBlock.empty()) XmpBlock = block.Bytes;
+                if (XmpBlock.empty())
+                    XmpBlock = block.Bytes;
+                else
+                    KeepLaterXmp(block.Bytes);
                 break;
             case containers::TBlockKind::Icc:
                 HasIcc = true;
@@ -310,7 +316,7 @@ bool TimgData::Wanted(int32_t marker, std::string_view prefix) const {
     switch (marker) {
         case MarkerAPP1:
             return ExifSection == 0 || (!current(ExifSection).starts_with(ExifHeader) && prefix.starts_with(ExifHeader)) ||
-                   (XmpSection == 0 && prefix.starts_with(XmpHeader)) ||
+                   (prefix.starts_with(XmpHeader) && LaterXmpBlocks.size() < MaxLaterXmpPackets) ||
                    (ExtendedXmpParts.size() < MaxExtendedXmpParts &&
                     prefix.starts_with(ExtendedXmpHeader));
         case MarkerAPP13:
@@ -329,13 +335,15 @@ void TimgData::ClassifySegment() {
         case MarkerAPP1:
             // The first APP1 is the EXIF segment, whatever it holds. Editors
             // write XMP first, so a later "Exif" APP1 takes over from one
-            // that is not EXIF; the other stays a kept segment. The first XMP
-            // packet and the Extended XMP parts are kept too. Any other APP1
-            // gives its slot back.
+            // that is not EXIF; the other stays a kept segment. The XMP
+            // packets and the Extended XMP parts are kept too. Any other
+            // APP1 gives its slot back.
             if (ExifSection == 0 || Replaces(ExifSection, ExifHeader, s)) ExifSection = SectionCount;
             if (XmpSection == 0 && PayloadOf(s).starts_with(XmpHeader)) {
                 XmpSection = SectionCount;
                 XmpBlock = PayloadOf(s).substr(XmpHeader.size());
+            } else if (PayloadOf(s).starts_with(XmpHeader) && KeepLaterXmp(PayloadOf(s).substr(XmpHeader.size()))) {
+                // kept whole: a later packet
             } else if (PayloadOf(s).starts_with(ExtendedXmpHeader) && ExtendedXmpParts.size() < MaxExtendedXmpParts) {
                 ExtendedXmpParts.push_back(PayloadOf(s));
             } else if (ExifSection != SectionCount) {
@@ -355,6 +363,17 @@ void TimgData::ClassifySegment() {
             if (IsFrameHeader(s.Marker) && FrameSection == 0) FrameSection = SectionCount;
             break;
     }
+}
+
+bool TimgData::KeepLaterXmp(std::string_view packet) {
+    if (LaterXmpBlocks.size() < MaxLaterXmpPackets) {
+        LaterXmpBlocks.push_back(packet);
+        return true;
+    }
+    if (!LaterXmpPassedOver)
+        Notes.push_back("more than " + std::to_string(MaxLaterXmpPackets + 1) + " XMP packets; the rest were not read");
+    LaterXmpPassedOver = true;
+    return false;
 }
 
 bool TimgData::Replaces(int32_t current, std::string_view header, const tSection &candidate) const {
@@ -433,10 +452,36 @@ bool TimgData::ReadTiffBytes(std::string_view file, const TByteLoader *loader) {
     const auto firstOffset = static_cast<uint32_t>(OrderedInt(*Exif, std::string_view(header.data() + 4, 4)));
     const Pos start = firstOffset < 8 ? 1 : Pos{firstOffset} - 7;
     const int64_t limit = std::max<int64_t>(TiffBlockSize, static_cast<int64_t>(block.Bytes.size()));
-    Exif->WalkDirectory(start, -7, limit, KindMain);
+    Exif->WalkDirectory(start, -7, limit, Kind == TFileKind::Rw2 ? KindPanasonicRaw : KindMain);
+    if (Kind == TFileKind::Rw2) ReadPanasonicRaw(whole);
     AddFocalLength35(*Exif);
     TakeTiffBlocks();
     return true;
+}
+
+// A Panasonic raw's image is the sensor's area inside the borders its IFD0
+// gives. Its maker note, ISO and lens data are in the EXIF of its embedded
+// JPEG, walked after the raw's own directories; the JPEG repeats most of
+// the raw's entries, and the raw's reading of those stays.
+void TimgData::ReadPanasonicRaw(const tEndInd &whole) {
+    const int32_t width = Exif->EntryInteger("SensorRightBorder") - Exif->EntryInteger("SensorLeftBorder");
+    const int32_t height = Exif->EntryInteger("SensorBottomBorder") - Exif->EntryInteger("SensorTopBorder");
+    if (Exif->MainWidth == 0 && width > 0 && height > 0) {
+        Exif->MainWidth = width;
+        Exif->MainHeight = height;
+    }
+    const TImageInfo::TEmbeddedImage jpeg = Exif->JpgFromRaw;
+    if (jpeg.Position <= 0 || jpeg.Size <= 0) return;
+    // Position X of the walked bytes is file offset X + 7.
+    const uint64_t start = static_cast<uint64_t>(jpeg.Position) + 7;
+    std::vector<std::string> notes;
+    const std::optional<containers::TBlock> block = containers::FindEmbeddedJpegExif(
+        containers::TByteReader(whole), start, start + static_cast<uint64_t>(jpeg.Size), notes);
+    for (const std::string &note : notes) Notes.push_back("JpgFromRaw: " + note);
+    if (!block) return;
+    const int32_t before = Exif->EntryCount();
+    WalkExifBlock(*block);
+    Exif->DropRepeatedEntries(before);
 }
 
 }  // namespace exif

@@ -85,7 +85,9 @@ public:
 
     bool HasExifSegment() const { return ExifSection != 0; }
     bool HasIptcSegment() const { return IptcSection != 0 || !IptcBlock.empty(); }
-    bool HasAnySegment() const { return HasExifSegment() || HasIptcSegment() || CommentSection != 0 || HasComment; }
+    bool HasAnySegment() const {
+        return HasExifSegment() || HasIptcSegment() || CommentSection != 0 || HasComment || !XmpBlock.empty();
+    }
 
     TImageInfo *ExifInfo() const { return Exif.get(); }
     TIPTCdata *IptcInfo() const { return Iptc.get(); }
@@ -106,6 +108,12 @@ public:
     // reader noted on its way.
     std::string_view IptcBlock;
     std::string_view XmpBlock;
+    // Further XMP packets after the first, in file order (a second XMP APP1
+    // segment, a PNG's second packet chunk): each property they carry
+    // replaces the earlier packets' one of the same name. At most
+    // MaxLaterXmpPackets; a note says when more were passed over.
+    std::vector<std::string_view> LaterXmpBlocks;
+    static constexpr size_t MaxLaterXmpPackets = 16;
     // A JPEG's XMP: the segment of its packet, and the Extended XMP parts
     // (each an APP1 payload, header included), at most MaxExtendedXmpParts.
     int32_t XmpSection = 0;
@@ -113,6 +121,10 @@ public:
     static constexpr size_t MaxExtendedXmpParts = 256;  // 16 MiB of 64 KiB segments
     bool HasIcc = false;
     bool HasComment = false;
+    // The image's size as a container records it apart from its EXIF data
+    // (HEIF, AVIF); 0 when it records none.
+    uint32_t ContainerImageWidth() const { return Container.ImageWidth; }
+    uint32_t ContainerImageHeight() const { return Container.ImageHeight; }
     std::vector<std::string> Notes;
     TReaderParts Parts;
     int32_t SectionCount = 0;
@@ -163,12 +175,17 @@ private:
     bool ReadOpenedFile(TInput &in);
     bool ReadContainer();
     void TakeTiffBlocks();
+    void ReadPanasonicRaw(const tEndInd &whole);
     void WalkExifBlocks(const std::vector<containers::TBlock> &blocks);
     void WalkExifBlock(const containers::TBlock &block);
     void ClassifySegment();
     bool Replaces(int32_t current, std::string_view header, const tSection &candidate) const;
     void ReadExifSegment();
     void GiveSlotBack();
+    // Keeps a packet after the first; false (and a note, once) when
+    // MaxLaterXmpPackets are kept already.
+    bool KeepLaterXmp(std::string_view packet);
+    bool LaterXmpPassedOver = false;
     void ShortenSection(int32_t number);
 };
 

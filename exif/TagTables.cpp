@@ -467,6 +467,53 @@ const std::array<TTagRow, GpsTagCount> GpsTagTable = {{
     {0x001F, "GPSHPositioningError", "", "", "", nullptr},}};
 
 // Marker code and description only. Row order as listed in the format's
+// The tags exiftool's PanasonicRaw table names whose stored number is the
+// value; those it scales (balances, multipliers, gamma) or reads as
+// sub-directories (white balance and distortion blocks) are left to the
+// unnamed rows. Texts that hold a comma in exiftool's names have " / " in
+// its place (value codes end at a comma).
+const std::array<TTagRow, PanasonicRawTagCount> PanasonicRawTagTable = {{
+    {0x0001, "PanasonicRawVersion", "", "", "", nullptr},
+    {0x0002, "SensorWidth", "", "", "", nullptr},
+    {0x0003, "SensorHeight", "", "", "", nullptr},
+    {0x0004, "SensorTopBorder", "", "", "", nullptr},
+    {0x0005, "SensorLeftBorder", "", "", "", nullptr},
+    {0x0006, "SensorBottomBorder", "", "", "", nullptr},
+    {0x0007, "SensorRightBorder", "", "", "", nullptr},
+    {0x0008, "SamplesPerPixel", "", "", "", nullptr},
+    {0x0009, "CFAPattern", "CFA Pattern", "0:n/a,1:[Red / Green][Green / Blue],2:[Green / Red][Blue / Green],3:[Green / Blue][Red / Green],4:[Blue / Green][Green / Red]", "", nullptr},
+    {0x000A, "BitsPerSample", "", "", "", nullptr},
+    {0x000B, "Compression", "", "34316:Panasonic RAW 1,34826:Panasonic RAW 2,34828:Panasonic RAW 3,34830:Panasonic RAW 4", "", nullptr},
+    {0x000E, "LinearityLimitRed", "", "", "", nullptr},
+    {0x000F, "LinearityLimitGreen", "", "", "", nullptr},
+    {0x0010, "LinearityLimitBlue", "", "", "", nullptr},
+    {0x0017, "ISO", "ISO", "", "", nullptr},
+    {0x001C, "BlackLevelRed", "", "", "", nullptr},
+    {0x001D, "BlackLevelGreen", "", "", "", nullptr},
+    {0x001E, "BlackLevelBlue", "", "", "", nullptr},
+    {0x0024, "WBRedLevel", "WB Red Level", "", "", nullptr},
+    {0x0025, "WBGreenLevel", "WB Green Level", "", "", nullptr},
+    {0x0026, "WBBlueLevel", "WB Blue Level", "", "", nullptr},
+    {0x002D, "RawFormat", "", "", "", nullptr},
+    {0x002E, "JpgFromRaw", "Jpg From Raw", "", "", nullptr},
+    {0x002F, "CropTop", "", "", "", nullptr},
+    {0x0030, "CropLeft", "", "", "", nullptr},
+    {0x0031, "CropBottom", "", "", "", nullptr},
+    {0x0032, "CropRight", "", "", "", nullptr},
+    {0x010F, "Make", "", "", "", nullptr},
+    {0x0110, "Model", "", "", "", nullptr},
+    {0x0111, "StripOffsets", "", "", "", nullptr},
+    {0x0112, "Orientation", "", "1:Normal,3:Rotated 180\u00B0,6:CounterClockwise 90\u00B0,8:Clockwise 90\u00B0,2:Mirror horizontal,4:Mirror vertical,5:Mirror horizontal and rotate 270 CW,7:Mirror horizontal and rotate 90 CW", "", nullptr},
+    {0x0116, "RowsPerStrip", "", "", "", nullptr},
+    {0x0117, "StripByteCounts", "", "", "", nullptr},
+    {0x0118, "RawDataOffset", "", "", "", nullptr},
+    {0x0121, "Multishot", "", "0:Off,65536:Pixel Shift", "", nullptr},
+    {0x02BC, "ExtensibleMetadataPlatform", "", "", "", XmpPacketText},
+    {0x83BB, "IPTC/NAA", "IPTC/NAA", "", "", nullptr},
+    {0x8769, "ExifOffset", "", "", "", nullptr},
+    {0x8825, "GPSInfo", "", "", "", nullptr},
+}};
+
 // documentation (0xCD before 0xCC, 0xFE before 0xED).
 const std::array<TTagRow, JpegMarkerCount> JpegMarkerNames = {{
     {0xC0, "", "Baseline", "", "", nullptr},
@@ -506,6 +553,7 @@ namespace {
 
 std::array<std::string, MainTagCount> g_mainDescriptions;
 std::array<std::string, GpsTagCount> g_gpsDescriptions;
+std::array<std::string, PanasonicRawTagCount> g_panasonicRawDescriptions;
 
 template <size_t N>
 void FillFrom(const std::array<TTagRow, N> &rows, std::array<std::string, N> &descriptions) {
@@ -541,6 +589,7 @@ void FillTagDescriptions() {
     static const bool filled = [] {
         FillFrom(MainTagTable, g_mainDescriptions);
         FillFrom(GpsTagTable, g_gpsDescriptions);
+        FillFrom(PanasonicRawTagTable, g_panasonicRawDescriptions);
         return true;
     }();
     static_cast<void>(filled);
@@ -574,6 +623,8 @@ std::span<const TTagRow> MainRows() {
 
 const std::array<uint16_t, MainDefaultRow> MainTags = TagsOf<MainDefaultRow>(MainRows());
 const std::array<uint16_t, GpsTagCount> GpsTags = TagsOf<GpsTagCount>(GpsTagTable);
+const std::array<uint16_t, PanasonicRawTagCount> PanasonicRawTags =
+    TagsOf<PanasonicRawTagCount>(PanasonicRawTagTable);
 
 // The index of the first row of the tag, as FindTagIndex finds it; -1 when
 // none. Searched from `hint` on when the tag lies there: a few rows are
@@ -600,6 +651,10 @@ const TTagRow &TagRowOf(uint16_t tag, int kind, size_t &hint) {
         const int i = FirstIndexFrom(GpsTags, tag, hint);
         return i < 0 ? MainTagTable[MainDefaultRow] : GpsTagTable[static_cast<size_t>(i)];
     }
+    if (kind == KindPanasonicRaw) {
+        const int i = FirstIndexFrom(PanasonicRawTags, tag, hint);
+        return i < 0 ? MainTagTable[MainDefaultRow] : PanasonicRawTagTable[static_cast<size_t>(i)];
+    }
     return MainTagTable[MainDefaultRow];
 }
 
@@ -616,6 +671,10 @@ const std::string &TagDescription(const TTagRow &row) {
     const TTagRow *p = &row;
     if (p >= GpsTagTable.data() && p < GpsTagTable.data() + GpsTagCount)
         return GpsDescription(static_cast<int>(p - GpsTagTable.data()));
+    if (p >= PanasonicRawTagTable.data() && p < PanasonicRawTagTable.data() + PanasonicRawTagCount) {
+        FillTagDescriptions();
+        return g_panasonicRawDescriptions[static_cast<size_t>(p - PanasonicRawTagTable.data())];
+    }
     return MainDescription(static_cast<int>(p - MainTagTable.data()));
 }
 

@@ -16,13 +16,19 @@ constexpr int MainDefaultRow = 408;
 constexpr int MainTagCount = MainDefaultRow + 1;
 constexpr int GpsTagCount = 32;  // GPS tags 0 to 31, row i holding tag i
 constexpr int JpegMarkerCount = 30;
+constexpr int PanasonicRawTagCount = 39;
 
 extern const std::array<TTagRow, MainTagCount> MainTagTable;
 extern const std::array<TTagRow, GpsTagCount> GpsTagTable;
+// IFD0 of a Panasonic or Leica RW2/RWL raw: the sensor's size and borders,
+// ISO, white balance levels, the raw format and the embedded JPEG in tags
+// below 0x0100, then the usual TIFF tags the raw keeps; in tag order.
+extern const std::array<TTagRow, PanasonicRawTagCount> PanasonicRawTagTable;
 extern const std::array<TTagRow, JpegMarkerCount> JpegMarkerNames;
 
-// Directory kinds: 1 main image and everything reached from it but GPS, 2 GPS.
-enum DirectoryKind : int { KindMain = 1, KindGps = 2 };
+// Directory kinds: 1 main image and everything reached from it but GPS, 2
+// GPS, 3 a Panasonic raw's IFD0 (its sub-directories are of kind 1).
+enum DirectoryKind : int { KindMain = 1, KindGps = 2, KindPanasonicRaw = 3 };
 
 // Readable label derived from a name: a blank before every capital that
 // follows a non-capital ("NewSubfileType" -> "New Subfile Type").
@@ -30,7 +36,7 @@ std::string SpacedName(std::string_view name);
 
 // Gives every table row without a description its spaced name; runs once.
 void FillTagDescriptions();
-// The (filled) description of a row of the main or GPS table.
+// The (filled) description of a row of the main, GPS or Panasonic raw table.
 const std::string &MainDescription(int row);
 const std::string &GpsDescription(int row);
 

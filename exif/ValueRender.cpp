@@ -340,6 +340,9 @@ std::vector<TComponent> BinaryBytes(std::string_view raw) {
 }  // namespace
 
 std::vector<TComponent> ShownNumbers(const TTagEntry &entry) {
+    // XP texts (UTF-16) and the XMP packet are texts stored as bytes: their
+    // value is the text.
+    if (entry.Render == XpText || entry.Render == XmpPacketText) return {};
     if (entry.DataType == TypeUndefined) return BinaryBytes(entry.Raw);
     std::vector<TComponent> c = EntryComponents(entry);
     if (c.empty()) return c;

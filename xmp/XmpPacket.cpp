@@ -472,10 +472,13 @@ bool TRdfReader::EndElement(const TXmlName &) {
 TXmpPacket TRdfReader::Finish(const TXmlResult &xml, std::string_view what) {
     TXmpPacket packet;
     const std::string prefix = std::string(what) + ": ";
-    if (xml.Status == TXmlResult::Failed) {
-        packet.Read.Notes.push_back(prefix + xml.Error + " at byte " + std::to_string(xml.Offset));
-        return packet;
-    }
+    // A fault ends the read where it is: the properties read whole before it
+    // are kept, an array the fault left open (some of its items read) is
+    // left out, and nothing after the fault is guessed.
+    const bool failed = xml.Status == TXmlResult::Failed;
+    if (failed)
+        for (const TFrame &f : Frames)
+            if (f.Kind == TFrameKind::Array) Dropped.push_back(f.Row);
     std::sort(Dropped.begin(), Dropped.end());
     std::size_t kept = 0, next = 0;
     for (std::size_t i = 0; i < Rows.size(); ++i) {
@@ -487,7 +490,14 @@ TXmpPacket TRdfReader::Finish(const TXmlResult &xml, std::string_view what) {
         ++kept;
     }
     Rows.resize(kept);
-    if (!SawRdf) Note("no rdf:RDF element; nothing read");
+    if (failed) {
+        std::string note = prefix + xml.Error + " at byte " + std::to_string(xml.Offset);
+        if (!Rows.empty())
+            note += "; read up to there (" + std::to_string(Rows.size()) + (Rows.size() == 1 ? " row)" : " rows)");
+        packet.Read.Notes.push_back(std::move(note));
+    } else if (!SawRdf) {
+        Note("no rdf:RDF element; nothing read");
+    }
     packet.Read.Rows = std::move(Rows);
     for (std::string &n : Notes) packet.Read.Notes.push_back(prefix + n);
     packet.ExtendedGuid = std::move(ExtendedGuid);

@@ -53,8 +53,9 @@ struct TXmpLimits {
 };
 
 // One packet's rows and notes, each note starting with `what` ("XMP
-// packet"). A packet that is not well-formed XML gives no rows, only the
-// note of its first fault. ExtendedGuid is the packet's
+// packet"). A packet that is not well-formed XML gives the rows read whole
+// before its first fault (not an array the fault cut) and a note of the
+// fault and where it is. ExtendedGuid is the packet's
 // xmpNote:HasExtendedXMP, the GUID of its continuation, when it names one.
 struct TXmpPacket {
     TXmpRead Read;

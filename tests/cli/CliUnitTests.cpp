@@ -61,6 +61,29 @@ TEST(OptionParsing, RefusesValuesThatMakeNoSense) {
     EXPECT_EQ(Parse({"--listing", "--csv", "a.jpg"}).Result, Request::UsageError);
 }
 
+// exiftool's -ee (extract embedded) must not write an export file named
+// "e": -e takes its path as the next argument or as --export's value only.
+TEST(OptionParsing, ExportTakesItsPathOnlyAsTheNextArgumentOrAfterAnEqualsSign) {
+    for (const auto &args : {std::vector<const char *>{"-e", "o.txt", "a.jpg"},
+                             std::vector<const char *>{"-ne", "o.txt", "a.jpg"},
+                             std::vector<const char *>{"--export", "o.txt", "a.jpg"},
+                             std::vector<const char *>{"--export=o.txt", "a.jpg"}}) {
+        std::vector<std::string> storage{"exifinfo"};
+        storage.insert(storage.end(), args.begin(), args.end());
+        std::vector<char *> argv;
+        for (std::string &a : storage) argv.push_back(a.data());
+        Options o;
+        std::string out, err;
+        EXPECT_EQ(ParseOptions(static_cast<int>(argv.size()), argv.data(), o, out, err), Request::Run) << err;
+        EXPECT_EQ(o.ExportPath, "o.txt");
+    }
+    for (const char *attached : {"-ee", "-eo.txt", "-neo.txt"}) {
+        const Parsed p = Parse({attached, "a.jpg"});
+        EXPECT_EQ(p.Result, Request::UsageError) << attached;
+        EXPECT_NE(p.Err.find(std::string("unknown option '") + attached + "'"), std::string::npos) << p.Err;
+    }
+}
+
 TEST(OptionParsing, NamesTheDecimalChoices) {
     EXPECT_EQ(Parse({"a.jpg"}).Opts.Decimal, '.');
     EXPECT_TRUE(Parse({"--decimal", "locale", "a.jpg"}).Opts.DecimalFromLocale);

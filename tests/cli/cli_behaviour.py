@@ -102,6 +102,15 @@ class ExitStatusesAndNotes(ExifinfoCase):
                 result = run(self.put(name, data))
                 self.assertEqual(result.returncode, 3)
                 self.assertIn(f"{name}: {reason}", result.stderr.decode())
+                self.assertEqual(result.stdout, b"")
+
+    def test_exiftools_ee_is_an_unknown_option_and_writes_nothing(self):
+        image = self.sample("Canon_40D.jpg")
+        result = run("-ee", image, cwd=self.dir)
+        self.assertEqual(result.returncode, 2)
+        self.assertIn(b"unknown option '-ee'", result.stderr)
+        self.assertEqual(result.stdout, b"")
+        self.assertEqual(os.listdir(self.dir), ["Canon_40D.jpg"])
 
     def test_an_unreadable_file_gives_1_and_the_other_files_are_still_read(self):
         result = run(self.path("missing.jpg"), self.sample("Canon_40D.jpg"))
@@ -365,7 +374,7 @@ class TerminalText(ExifinfoCase):
         # A caption's own bytes stay as they are, the control byte included.
         image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, b"1\x012 3.4")))
         files = json.loads(run("--json", "--decimal", "locale", self.sample("canon-ixus.jpg"), image, env=env).stdout)
-        self.assertEqual(files[0]["FocalLengthin35mmFilm"], "71\u066b45")
+        self.assertEqual(files[0]["FocalLengthin35mmFilm"], "71\u066b44")
         self.assertEqual(files[1]["ImageCaption"], "1\x012 3.4")
         result = run("--decimal", "locale", "--export", self.path("out.txt"), sample, env=env)
         self.assertEqual(result.returncode, 2)
@@ -402,7 +411,7 @@ class XmpProperties(ExifinfoCase):
         self.assert_no_raw_controls(result.stderr)
         self.assertIn(b'rdf:parseType="\\xc2\\x9b31m" not read', result.stderr)
         self.assertIn(b"odd.jpg: no EXIF, IPTC or XMP data", result.stderr)
-        self.assertTrue(result.stdout.endswith(b"\nXMP\n=\n"), result.stdout)
+        self.assertEqual(result.stdout, b"")
 
 
 class Folders(ExifinfoCase):

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "containers/Container.h"
@@ -150,6 +151,33 @@ TEST(IsoMediaHeif, ItemInIdatAndIccProfileAmongTheProperties) {
     EXPECT_EQ(r.result.Blocks[0].FileOffset, r.bytes.find(Tiff));
     EXPECT_EQ(r.result.Blocks[1].Kind, TBlockKind::Icc);
     EXPECT_EQ(r.result.Blocks[1].Bytes, icc);
+}
+
+// A grid image: its tiles have an `ispe` of their own, listed first in
+// `ipco`; the size is the one `ipma` gives the primary item (`pitm`).
+std::string Ispe(uint32_t width, uint32_t height) { return FullBox("ispe", 0, Be(width, 4) + Be(height, 4)); }
+
+TEST(IsoMediaHeif, ImageSizeIsThePrimaryItemsSpatialExtent) {
+    // ipma: two entries; item 1 (a tile) takes property 1, item 7 (the
+    // primary grid) property 3 marked essential, then 2.
+    const std::string ipma8 = FullBox("ipma", 0, Be(2, 4) + Be(1, 2) + "\x01\x01"s + Be(7, 2) + "\x02\x83\x02"s);
+    const std::string ipco = Box("ipco", Ispe(512, 512) + Box("colr", "nclx") + Ispe(2566, 3313));
+    const std::string pitm = FullBox("pitm", 0, Be(7, 2));
+    const Read r(Heif({ExifItem(2, {{0, static_cast<uint32_t>(ExifPayload.size())}})}, ExifPayload,
+                      pitm + Box("iprp", ipco + ipma8)));
+    EXPECT_EQ(r.result.ImageWidth, 2566u);
+    EXPECT_EQ(r.result.ImageHeight, 3313u);
+
+    // Flag 1: 16-bit property indices; version 1: 32-bit item IDs.
+    const std::string ipma16 =
+        Box("ipma", "\x01\0\0\x01"s + Be(1, 4) + Be(0x10007, 4) + "\x01"s + Be(0x8001, 2));
+    const Read wide(Heif({}, "", FullBox("pitm", 1, Be(0x10007, 4)) + Box("iprp", ipco + ipma16)));
+    EXPECT_EQ(wide.result.ImageWidth, 512u);
+    EXPECT_EQ(wide.result.ImageHeight, 512u);
+
+    // Without `pitm`, or with a primary item that has no `ispe`, no size.
+    EXPECT_EQ(Read(Heif({}, "", Box("iprp", ipco + ipma8))).result.ImageWidth, 0u);
+    EXPECT_EQ(Read(Heif({}, "", FullBox("pitm", 0, Be(9, 2)) + Box("iprp", ipco + ipma8))).result.ImageWidth, 0u);
 }
 
 TEST(IsoMediaCr3, FourTiffBlocksWithTheirRolesAndXmp) {
@@ -298,6 +326,21 @@ TEST(IsoMediaRealFiles, ConverterHeifHasItsExifAndXmpItems) {
     EXPECT_EQ(r.result.Blocks[1].Bytes.size(), 2795u);
     EXPECT_NE(r.result.Blocks[1].Bytes.find("x:xmpmeta"), std::string_view::npos);
     EXPECT_TRUE(r.result.Notes.empty());
+}
+
+// exiftool -n -ImageWidth -ImageHeight: the primary item's `ispe` (a crop
+// of the iPhone's 4032 x 3024 frame, stored as a grid of tiles).
+TEST(IsoMediaRealFiles, HeifImageSizesAreThePrimaryItems) {
+    const std::vector<std::tuple<std::string, uint32_t, uint32_t>> files = {
+        {"/samples-modern/IMG_5195.HEIC", 2566, 3313},
+        {"/samples-modern/samplefilehub.heif", 640, 426},
+        {"/makers/QuickTime.heic", 1596, 1064},
+    };
+    for (const auto &[name, width, height] : files) {
+        const Read r(FileBytes(EXIFVIEW_TEST_DATA + name));
+        EXPECT_EQ(r.result.ImageWidth, width) << name;
+        EXPECT_EQ(r.result.ImageHeight, height) << name;
+    }
 }
 
 }  // namespace

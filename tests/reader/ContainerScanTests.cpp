@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "ByteBuilders.h"
 #include "dialog/ParamsRows.h"
@@ -157,7 +159,7 @@ TEST(ContainerScan, APhotoshopApp13ReplacesAFirstApp13ThatIsNot) {
     EXPECT_EQ(PayloadOf(*img, 2), photoshop);
 }
 
-TEST(ContainerScan, AnXmpApp1IsKeptAndAnyOtherSecondApp1GivesItsSlotBack) {
+TEST(ContainerScan, XmpApp1sAreKeptAndAnyOtherSecondApp1GivesItsSlotBack) {
     const std::string xmp = "http://ns.adobe.com/xap/1.0/" + std::string(1, '\0') + "<x:xmpmeta/>";
     bool ok = false;
     const auto img = Open(WriteTempFile("scan_two_app1.jpg", Jpeg()
@@ -173,10 +175,11 @@ TEST(ContainerScan, AnXmpApp1IsKeptAndAnyOtherSecondApp1GivesItsSlotBack) {
     EXPECT_EQ(img->ExifSection, 2);
     EXPECT_EQ(img->XmpSection, 3);
     EXPECT_EQ(img->XmpBlock, "<x:xmpmeta/>");
-    EXPECT_EQ(img->CommentSection, 4);
-    EXPECT_EQ(img->Section(4).Marker, 0xFE);
-    EXPECT_EQ(PayloadOf(*img, 4), "note");
-    EXPECT_EQ(img->SectionCount, 5);
+    EXPECT_EQ(img->LaterXmpBlocks, std::vector<std::string_view>{"<x:xmpmeta/>again"});
+    EXPECT_EQ(img->CommentSection, 5);
+    EXPECT_EQ(img->Section(5).Marker, 0xFE);
+    EXPECT_EQ(PayloadOf(*img, 5), "note");
+    EXPECT_EQ(img->SectionCount, 6);
     EXPECT_EQ(img->ExifInfo()->CameraMake, "Canon");
 
     // The first APP1 is taken whatever it holds: XMP alone reads as no entries.

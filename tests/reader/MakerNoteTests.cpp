@@ -953,6 +953,14 @@ TEST(NewerMakers, SonyCipherBlockGivesShutterCountLensAndSerialOfTheBody) {
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "ShutterCount"), "0");
 }
 
+// The lens's name from the lens data and LensType, through the composite
+// LensID too.
+std::string CompositeLensId(const TimgData &img) {
+    for (const params::GridRow &row : params::CompositeRows(img.ExifInfo()->StoredEntries(), false))
+        if (row.Name == "LensID") return row.Value;
+    return "<missing>";
+}
+
 TEST(NewerMakers, PentaxAndPanasonicHeaders) {
     const DecimalPoint point('.');
     // "AOC\0MM" in an Intel file, offsets from the TIFF header; "PENTAX \0II"
@@ -990,14 +998,8 @@ TEST(NewerMakers, PentaxAndPanasonicHeaders) {
     EXPECT_EQ(MakerValue(info, "ImageStabilization"), "On / Optical");
     EXPECT_EQ(MakerValue(info, "InternalSerialNumber"), "(F54) 2011:09:28 no. 0071");
     EXPECT_EQ(MakerValue(info, "LensType"), Quoted("LUMIX G VARIO 12-35/F2.8"));
-}
-
-// The lens's name from the lens data and LensType, through the composite
-// LensID too.
-std::string CompositeLensId(const TimgData &img) {
-    for (const params::GridRow &row : params::CompositeRows(img.ExifInfo()->StoredEntries(), false))
-        if (row.Name == "LensID") return row.Value;
-    return "<missing>";
+    // The composite names the lens as its cell shows it, without the quotes.
+    EXPECT_EQ(CompositeLensId(*g), "LUMIX G VARIO 12-35/F2.8");
 }
 
 TEST(NewerMakers, NikonLensDataIsDecipheredWithSerialNumberAndShutterCount) {

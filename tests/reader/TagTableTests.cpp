@@ -73,6 +73,22 @@ TEST(TagTable, MainTableHoldsItsTagsInAscendingOrderThenADefaultRow) {
     EXPECT_EQ(def.Render, nullptr);
 }
 
+// A Panasonic raw's IFD0 reads its low tags by this table, not the TIFF
+// one (tag 2 is SensorWidth there, not InteroperabilityVersion).
+TEST(TagTable, PanasonicRawRowsAreSortedFoundAndWellFormed) {
+    const auto &table = exif::PanasonicRawTagTable;
+    for (size_t i = 1; i < table.size(); ++i) EXPECT_LT(table[i - 1].Tag, table[i].Tag) << table[i].Name;
+    for (const exif::TTagRow &row : table) {
+        EXPECT_EQ(&exif::TagRowOf(row.Tag, exif::KindPanasonicRaw), &row) << row.Name;
+        EXPECT_FALSE(exif::TagDescription(row).empty()) << row.Name;
+        std::string why;
+        if (!row.ValueCodes.empty()) EXPECT_TRUE(WellFormedCodes(row.ValueCodes, why)) << row.Name << ": " << why;
+    }
+    EXPECT_EQ(exif::TagRowOf(0x0002, exif::KindPanasonicRaw).Name, "SensorWidth");
+    EXPECT_EQ(exif::TagRowOf(0x0017, exif::KindPanasonicRaw).Name, "ISO");
+    EXPECT_TRUE(exif::IsDefaultRow(exif::TagRowOf(0x0100, exif::KindPanasonicRaw)));
+}
+
 TEST(TagTable, GpsTableRowIHoldsGpsTagI) {
     ASSERT_EQ(exif::GpsTagTable.size(), 32u);
     for (size_t i = 0; i < 32; ++i) EXPECT_EQ(exif::GpsTagTable[i].Tag, i);
@@ -162,7 +178,7 @@ TEST(TagTable, RowsAreFetchedByTagAndDirectoryKind) {
     for (const auto &[tag, kind] : std::vector<std::pair<uint16_t, int>>{{0xA4FF, exif::KindMain},
                                                                          {0x0100, exif::KindGps},
                                                                          {0x0020, exif::KindGps},
-                                                                         {0x010F, 3},
+                                                                         {0x010F, 4},
                                                                          {0x0000, exif::KindMain}}) {
         const exif::TTagEntry row = exif::FetchTagRow(tag, kind);
         EXPECT_EQ(row.Tag, 0) << tag;

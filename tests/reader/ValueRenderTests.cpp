@@ -343,6 +343,9 @@ TEST(ValueRender, XpTextDecodesTheWholeValueAsLittleEndianUtf16) {
         EXPECT_EQ(ValueOf(info, "Comments"), "Hello World") << big;
         EXPECT_EQ(ValueOf(info, "Author"), "Ann") << big;
         EXPECT_EQ(ValueOf(info, "Keywords"), "ab") << big;
+        // A text has no numbers: -n shows the text, not its UTF-16 bytes.
+        for (const exif::TTagEntry &e : info.StoredEntries())
+            EXPECT_TRUE(exif::ShownNumbers(e).empty()) << e.Name;
     }
 }
 
@@ -370,6 +373,7 @@ struct Camera {
     unsigned width = 3600, height = 2400;
     int resolutionUnit = 0;  // 0: no ResolutionUnit entry
     bool big = false;
+    std::string make = "Camera";
 };
 
 std::string CameraTiff(const Camera &c) {
@@ -381,7 +385,7 @@ std::string CameraTiff(const Camera &c) {
     if (c.width) exifEntries.push_back(t.Short(0xA002, {c.width}));
     if (c.height) exifEntries.push_back(t.Long(0xA003, {c.height}));
     const int exifDir = t.Dir(exifEntries);
-    std::vector<Entry> ifd0 = {Tiff::Ascii(0x010F, "Camera")};
+    std::vector<Entry> ifd0 = {Tiff::Ascii(0x010F, c.make)};
     if (c.resolutionUnit) ifd0.push_back(t.Short(0x0128, {static_cast<unsigned>(c.resolutionUnit)}));
     ifd0.push_back(Tiff::Pointer(0x8769, exifDir));
     t.Dir(ifd0);
@@ -420,37 +424,40 @@ TEST(ValueRender, FocalLengthIn35mmIsComputedFromTheSensorSize) {
     small.focal = {985, 100};
     EXPECT_EQ(Focal35("focal_small.jpg", small), " 9.85");
 
-    // 2915.45 counts as 2915: 3000 x 25.4 / 2915 = 26.14 mm by 17.43 mm.
+    // 3000 x 25.4 / 2915.45 = 26.14 mm by 17.42 mm.
     Camera inch;
     inch.unit = 2;
     inch.xres = inch.yres = {291545, 100};
     inch.width = 3000;
     inch.height = 2000;
     inch.focal = {200, 1};
-    EXPECT_EQ(Focal35("focal_inch.jpg", inch), "275.43");
+    EXPECT_EQ(Focal35("focal_inch.jpg", inch), "275.48");
 
-    // Without a focal-plane unit the image's resolution unit is used.
-    Camera fromImageUnit;
-    fromImageUnit.unit = 0;
-    fromImageUnit.resolutionUnit = 2;
-    fromImageUnit.xres = fromImageUnit.yres = {2540, 1};
-    EXPECT_EQ(Focal35("focal_image_unit.jpg", fromImageUnit), "50.00");
+    // Without a focal-plane unit, or with unit 1 ("none"), the resolution
+    // is per inch, whatever the image's own resolution unit says.
+    for (const int unit : {0, 1}) {
+        Camera noUnit;
+        noUnit.unit = unit;
+        noUnit.resolutionUnit = 3;
+        noUnit.xres = noUnit.yres = {2540, 1};
+        EXPECT_EQ(Focal35("focal_no_unit.jpg", noUnit), "50.00") << unit;
+    }
+    Camera millimetres;  // unit 4
+    millimetres.unit = 4;
+    millimetres.xres = millimetres.yres = {100, 1};
+    EXPECT_EQ(Focal35("focal_mm.jpg", millimetres), "50.00");
 }
 
-TEST(ValueRender, FocalLengthIn35mmNeedsAUnitAResolutionAndAnImageSize) {
+TEST(ValueRender, FocalLengthIn35mmNeedsAResolutionAFocalLengthAndAnImageSize) {
     Camera noResolution;
     noResolution.xres = noResolution.yres = {0, 0};
     noResolution.resolutionUnit = 2;
     EXPECT_EQ(Focal35("focal_nores.jpg", noResolution), "<missing>");
 
-    Camera unitNone;  // unit 1 is "none specified"; the image's unit is not consulted
-    unitNone.unit = 1;
-    unitNone.resolutionUnit = 2;
-    EXPECT_EQ(Focal35("focal_unit1.jpg", unitNone), "<missing>");
-
-    Camera noUnit;
-    noUnit.unit = 0;
-    EXPECT_EQ(Focal35("focal_nounit.jpg", noUnit), "<missing>");
+    // 1000 per inch: a 91 x 61 mm sensor, a factor of 0.39.
+    Camera tooLarge;
+    tooLarge.unit = 1;
+    EXPECT_EQ(Focal35("focal_unit1.jpg", tooLarge), "<missing>");
 
     Camera noFocal;
     noFocal.focal = {0, 1};
@@ -460,9 +467,14 @@ TEST(ValueRender, FocalLengthIn35mmNeedsAUnitAResolutionAndAnImageSize) {
     noHeight.height = 0;
     EXPECT_EQ(Focal35("focal_noheight.jpg", noHeight), "<missing>");
 
+    // A missing Y resolution is the X one.
     Camera onlyX;
     onlyX.yres = {0, 0};
-    EXPECT_EQ(Focal35("focal_onlyx.jpg", onlyX), "<missing>");
+    EXPECT_EQ(Focal35("focal_onlyx.jpg", onlyX), "50.00");
+
+    Camera strip;  // 3600 x 1200: no camera's frame
+    strip.height = 1200;
+    EXPECT_EQ(Focal35("focal_strip.jpg", strip), "<missing>");
 }
 
 TEST(ValueRender, FocalLengthIn35mmIsNotComputedFromAResizedCopysPixels) {
@@ -477,7 +489,41 @@ TEST(ValueRender, FocalLengthIn35mmIsNotComputedFromAResizedCopysPixels) {
     EXPECT_EQ(Focal35("focal_resized.jpg", resized), "<missing>");
     resized.width = 3888;
     resized.height = 2592;
-    EXPECT_EQ(Focal35("focal_original.jpg", resized), "218.41");  // exiftool: 218.5 from the maker note
+    EXPECT_EQ(Focal35("focal_original.jpg", resized), "218.42");
+}
+
+// Canon stores the sensor's size in thousandths of an inch as the
+// resolution's denominators: the 40D's 22.2 x 14.8 mm sensor in 876 and
+// 583, whatever size the copy has (exiftool: 218.5 mm on the 40D sample).
+TEST(ValueRender, FocalLengthIn35mmOfACanonIsTakenFromItsSensorSize) {
+    Camera crop;
+    crop.make = "Canon";
+    crop.unit = 2;
+    crop.xres = {3888000, 876};
+    crop.yres = {2592000, 583};
+    crop.width = 100;
+    crop.height = 68;
+    crop.focal = {135, 1};
+    EXPECT_EQ(Focal35("focal_canon_crop.jpg", crop), "218.54");
+
+    // Reduced fractions lose the pattern: the pixels are measured again,
+    // and a copy's 100 x 68 give no row.
+    crop.xres = crop.yres = {3888000 / 8, 876 / 4};
+    EXPECT_EQ(Focal35("focal_canon_reduced.jpg", crop), "<missing>");
+}
+
+// A raw's preview comes first (IFD0, a reduced image); the focal-plane
+// resolution describes the full image of its sub-directory.
+TEST(ValueRender, FocalLengthIn35mmOfARawIsMeasuredOnItsMainImage) {
+    Tiff t;
+    const int full = t.Dir({t.Long(0x00FE, {0}), t.Long(0x0100, {6000}), t.Long(0x0101, {4000})});
+    const int exifDir = t.Dir({t.Rational(0x920A, {{50, 1}}), t.Rational(0xA20E, {{60000, 36}}),
+                               t.Rational(0xA20F, {{40000, 24}}), t.Short(0xA210, {3})});
+    t.Dir({t.Long(0x00FE, {1}), t.Long(0x0100, {160}), t.Long(0x0101, {120}), Tiff::Ascii(0x010F, "Maker"),
+           t.Long(0x014A, {t.OffsetOf(full)}), Tiff::Pointer(0x8769, exifDir)});
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
+    ASSERT_TRUE(img.OpenImageFile(WriteTempFile("focal_raw.tif", t.Build())));
+    EXPECT_EQ(ValueOf(*img.ExifInfo(), "FocalLengthin35mmFilm"), "50.00");
 }
 
 TEST(ValueRender, FocalLengthIn35mmUsesTheFirstResolutionOfItsName) {

@@ -174,6 +174,9 @@ TEST(ViewModel, ExportIsOneWindows1252LineARowEndingWithCarriageReturnAndLineFee
         {"FileName", "\xC3\x9Cn\xC3\xAF \xE6\x9D\xB1.jpg"}, {"Software", "x=y"}, {"Artist", "two\r\nlines"}};
     EXPECT_EQ(params::ExportText(exifRows, "", nullptr),
               "EXIF\r\nFileName=\xDCn\xEF ?.jpg\r\nSoftware=x=y\r\nArtist=two..lines\r\nUserComment=\r\n");
+    // DEL too, alone or among non-ASCII characters.
+    const std::vector<GridRow> deleted = {{"Make", "a\x7F"}, {"Title", "\xC3\xA9\x7F"}};
+    EXPECT_EQ(params::ExportText(deleted, "\x7F", nullptr), "EXIF\r\nMake=a.\r\nTitle=\xE9.\r\nUserComment=.\r\n");
     const std::vector<GridRow> iptcRows = {{"Object name", "Sunset \xE2\x80\x93 \xE2\x82\xAC"}, {"Keywords", "sea,sky"}};
     EXPECT_EQ(params::ExportText(exifRows, "line one\r\nline two", &iptcRows),
               "EXIF\r\nFileName=\xDCn\xEF ?.jpg\r\nSoftware=x=y\r\nArtist=two..lines\r\nUserComment=line one..line two\r\n"

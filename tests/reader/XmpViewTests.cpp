@@ -122,6 +122,64 @@ TEST(XmpView, APacketWithoutPropertiesShowsOneEmptyRowAndCountsAsNoMetadata) {
     EXPECT_FALSE(empty.HasMetadata);
 }
 
+namespace {
+
+// A PNG chunk: length, type, data, then the CRC-32 of type and data.
+std::string PngChunk(const std::string &type, const std::string &data) {
+    const std::string covered = type + data;
+    uint32_t crc = 0xFFFFFFFFu;
+    for (const char c : covered) {
+        crc ^= static_cast<uint8_t>(c);
+        for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc ^= 0xFFFFFFFFu;
+    const auto be32 = [](uint32_t v) {
+        return std::string{static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                           static_cast<char>(v)};
+    };
+    return be32(static_cast<uint32_t>(data.size())) + covered + be32(crc);
+}
+
+}  // namespace
+
+// A PNG whose only metadata is its XMP packet (an iTXt chunk before or after
+// the image data) is a file with metadata, its packet on the XMP tab.
+TEST(XmpView, AnXmpOnlyPngIsReadWhereverItsPacketLies) {
+    const std::string packet = XmpFile("basic.xmp");
+    const std::string itxt = PngChunk("iTXt", std::string("XML:com.adobe.xmp\0\0\0\0\0", 22) + packet);
+    const std::string head = "\x89PNG\r\n\x1A\n" + PngChunk("IHDR", std::string("\0\0\0\x01\0\0\0\x01\x08\0\0\0\0", 13));
+    const std::string idat = PngChunk("IDAT", "x"), iend = PngChunk("IEND", "");
+    for (const std::string &file : {head + itxt + idat + iend, head + idat + itxt + iend}) {
+        const params::ImageView view = ViewOf("xmp_only.png", file);
+        EXPECT_TRUE(view.HasMetadata);
+        ASSERT_TRUE(view.Xmp.Visible);
+        EXPECT_TRUE(params::HasProperties(view.Xmp));
+    }
+}
+
+// Two packets in one JPEG (an editor added its own): a property both carry
+// shows the later packet's value, in the place the earlier one had; the
+// others of both are shown. The later packet's notes name it.
+TEST(XmpView, ALaterPacketsPropertyReplacesTheEarlierOneOfItsName) {
+    const std::string head = "<x:xmpmeta xmlns:x='adobe:ns:meta/'><rdf:RDF "
+                             "xmlns:rdf='http://www.w3.org/1999/02/22-rdf-syntax-ns#'><rdf:Description "
+                             "xmlns:xmp='http://ns.adobe.com/xap/1.0/' xmlns:dc='http://purl.org/dc/elements/1.1/' ";
+    const std::string tail = "</rdf:Description></rdf:RDF></x:xmpmeta>";
+    const std::string first = head + "xmp:Rating='3' xmp:Label='Red'><dc:subject><rdf:Bag><rdf:li>a</rdf:li>"
+                                     "<rdf:li>b</rdf:li></rdf:Bag></dc:subject>" + tail;
+    const std::string second = head + "xmp:Rating='5'><dc:subject><rdf:Bag><rdf:li>c</rdf:li></rdf:Bag></dc:subject>"
+                                      "<dc:creator><rdf:Seq><rdf:li>X</rdf:li></rdf:Seq></dc:creator><dc:x>" + tail;
+    const params::ImageView view = ViewOf(
+        "xmp_two_packets.jpg",
+        Jpeg().Segment(0xE1, XmpSignature + first).Segment(0xE1, XmpSignature + second).Build());
+    std::vector<std::string> rows;
+    for (const GridRow &row : view.Xmp.Rows) rows.push_back(row.Name + "=" + row.Value);
+    EXPECT_EQ(rows, (std::vector<std::string>{"xmp:Rating=5", "xmp:Label=Red", "dc:subject=c", "dc:creator=X"}));
+    EXPECT_EQ(FindRow(view.Xmp.Rows, "dc:subject")->Items, std::vector<std::string>{"c"});
+    ASSERT_EQ(view.Notes.size(), 1u);
+    EXPECT_EQ(view.Notes[0].rfind("XMP packet 2: ", 0), 0u) << view.Notes[0];
+}
+
 TEST(XmpView, AJpegsExtendedXmpIsReadWithItsPacket) {
     const params::ImageView view = params::BuildImageView(std::string(EXIFVIEW_TEST_DATA) + "/xmp/extended.jpg", {});
     EXPECT_EQ(ValueOf(view.Xmp.Rows, "xmp:Rating"), "5");

@@ -112,6 +112,26 @@ TEST(XmpPacket, FaultsGiveANoteAndNoRows) {
     EXPECT_EQ(ReadXmp(Packet("<rdf:Description xmp:Rating='5'/>") + std::string(8, '\0')).Rows.size(), 1u);
 }
 
+// A slip in the middle of a packet (an editor's attribute without its
+// blank) keeps the properties read whole before it; a bag the fault cut and
+// the properties after it are not read, and the note says where it stopped.
+TEST(XmpPacket, AFaultKeepsThePropertiesReadBeforeIt) {
+    const std::string before = "<rdf:Description xmp:Rating='5'><dc:title><rdf:Alt><rdf:li xml:lang='x-default'>T"
+                               "</rdf:li></rdf:Alt></dc:title><dc:subject><rdf:Bag><rdf:li>a</rdf:li>";
+    const std::string packet = Packet(before + "<rdf:li s:x='1't:y='2'>b</rdf:li></rdf:Bag></dc:subject>"
+                                      "<xmp:Label>Red</xmp:Label></rdf:Description>");
+    const auto read = ReadXmp(packet);
+    const std::vector<Row> expected = {
+        {"xmp:Rating", "5", {}, TXmpRow::Simple},
+        {"dc:title", "T", {"T"}, TXmpRow::Alt},
+    };
+    EXPECT_EQ(Rows(read), expected);
+    const size_t fault = packet.find("t:y=");
+    ASSERT_EQ(read.Notes.size(), 1u);
+    EXPECT_EQ(read.Notes[0], "XMP packet: whitespace expected between attributes at byte " + std::to_string(fault) +
+                                 "; read up to there (2 rows)");
+}
+
 TEST(XmpPacket, HostilePacketsAreBounded) {
     std::string many;
     for (int i = 0; i < 150000; ++i) many += "<dc:p>" + std::to_string(i) + "</dc:p>";
