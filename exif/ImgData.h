@@ -147,6 +147,10 @@ public:
     // Bytes read of the file: a JPEG's header segments, or the pages of a
     // TIFF-structured file the walk asked for.
     uint64_t FileBytesRead() const { return Paged ? Paged->BytesRead() : JpegBytesRead; }
+    // The memory the paged reading committed, and whether it stopped at
+    // its limit (what lay past it read as zeros).
+    uint64_t FileMemoryCommitted() const { return Paged ? Paged->Committed() : 0; }
+    bool FileReadLimitReached() const { return Paged && Paged->ReachedLimit(); }
 
 private:
     std::vector<tSection> Sections;  // slot 0 unused
