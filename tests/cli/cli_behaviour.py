@@ -175,6 +175,23 @@ class KindByContent(ExifinfoCase):
             result = subprocess.run([EXIFINFO, "-json", "-"], stdin=f, stdout=subprocess.PIPE)
         self.assertEqual(json.loads(result.stdout)[0]["FileType"], "TIFF")
 
+    def test_standard_input_past_its_limit_is_refused_and_never_held_whole(self):
+        # A sparse file one byte past the 128 MiB kept of standard input; the
+        # tool may use far less memory for its data than the input's size.
+        path = self.path("large-input")
+        with open(path, "wb") as f:
+            f.write(b"\xff\xd8")
+            f.truncate(128 * 1024 * 1024 + 1)
+
+        def little_memory():
+            resource.setrlimit(resource.RLIMIT_DATA, (64 << 20, 64 << 20))
+
+        with open(path, "rb") as f:
+            result = subprocess.run([EXIFINFO, "-"], stdin=f, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    preexec_fn=little_memory)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"-: standard input holds more than the 128 MiB read of it; not read", result.stderr)
+
 
 class MachineReadableFormats(ExifinfoCase):
     def test_json_carries_control_and_non_ascii_characters_escaped_and_parses_back(self):
