@@ -229,10 +229,13 @@ int ExpandFolders(const Options &o, std::vector<InputFile> &files) {
             continue;
         }
         std::vector<std::string> found;
-        CollectImageFiles(name, found, [&](const std::string &message) {
-            Complain(EscapeUtf8Controls(message));
-            status = ExitUnreadable;
-        });
+        CollectImageFiles(
+            name, found,
+            [&](const std::string &message) {
+                Complain(EscapeUtf8Controls(message));
+                status = ExitUnreadable;
+            },
+            [](const std::string &message) { Complain(EscapeUtf8Controls(message)); });
         for (std::string &f : found) files.push_back({std::move(f), true});
     }
     return status;

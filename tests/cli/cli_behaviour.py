@@ -438,6 +438,17 @@ class Folders(ExifinfoCase):
         names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
         self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
 
+    def test_recursion_names_the_links_to_nothing_and_the_fifos_it_passes_over(self):
+        os.makedirs(self.path("tree"))
+        self.sample("Canon_40D.jpg", "tree/a.jpg")
+        os.symlink(self.path("tree/gone.jpg"), self.path("tree/dangling.jpg"))
+        os.mkfifo(self.path("tree/pipe.jpg"))
+        result, files = self.json_of("-r", self.path("tree"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual([os.path.basename(f["SourceFile"]) for f in files], ["a.jpg"])
+        self.assertIn(b"dangling.jpg: skipped: a symbolic link that leads nowhere", result.stderr)
+        self.assertIn(b"pipe.jpg: skipped: a FIFO", result.stderr)
+
     def test_recursion_reads_every_kind_and_counts_the_files_no_reader_knows(self):
         os.makedirs(self.path("phone"))
         heic = os.path.join(os.path.dirname(SAMPLES), "samples-modern", "IMG_5195.HEIC")
@@ -533,6 +544,12 @@ class ExportSafety(ExifinfoCase):
                     self.assertEqual((after.st_ino, after.st_mode, after.st_rdev),
                                      (before.st_ino, before.st_mode, before.st_rdev))
         self.assertEqual([n for n in os.listdir(self.dir) if n.endswith(".tmp")], [])
+
+    def test_export_to_dev_stdout_that_is_a_pipe_is_refused_as_a_fifo(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        result = run("--export", "/dev/stdout", image)  # standard output is a pipe here
+        self.assertEqual(result.returncode, 2, result.stderr)
+        self.assertIn(b"a FIFO; --export writes only to a regular file or a new name", result.stderr)
 
     def test_a_symbolic_link_at_the_target_is_followed_and_its_file_replaced(self):
         image = self.sample("Canon_40D.jpg", "img.jpg")
