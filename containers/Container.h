@@ -94,6 +94,9 @@ TContainerRead ReadRaf(const TByteReader &file);
 TContainerRead ReadContainer(TFileType type, const TByteReader &file);
 
 // Limits whatever a file claims; real files stay far below them.
+// The box walk enters only the boxes it knows, by a fixed path (at most four
+// levels: meta, iprp, ipco, colr), so no file reaches MaxBoxDepth: it guards
+// a reader that would descend by what a box says it holds.
 inline constexpr int MaxBoxDepth = 16;
 inline constexpr int64_t MaxBoxesWalked = 100000;
 inline constexpr int64_t MaxItems = 10000;

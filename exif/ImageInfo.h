@@ -164,6 +164,9 @@ public:
     // Blocks other readers read, kept whole: IPTC datasets (tag 33723),
     // Photoshop image resources (34377) and the XMP packet (700).
     Bytes IptcBytes, PhotoshopBytes, XmpBytes;
+    // Such blocks of the main directory left out because the budget of
+    // value bytes could not hold them, in plain words.
+    std::vector<std::string> BlocksLeftOut;
     // The JPEG thumbnail of IFD1 (JPEGInterchangeFormat, -Length), with
     // BuildThumbnail; empty when there is none or it does not lie wholly
     // inside the bytes walked.

@@ -110,7 +110,9 @@ public:
     // (each an APP1 payload, header included), at most MaxExtendedXmpParts.
     int32_t XmpSection = 0;
     std::vector<std::string_view> ExtendedXmpParts;
-    static constexpr size_t MaxExtendedXmpParts = 256;  // 16 MiB of 64 KiB segments
+    // The parts of the largest extension accepted (MaxExtendedXmpBytes) in
+    // segments of 65,458 bytes of it each.
+    static constexpr size_t MaxExtendedXmpParts = 129;
     bool HasIcc = false;
     bool HasComment = false;
     std::vector<std::string> Notes;

@@ -14,6 +14,7 @@
 #include "dialog/ParamsRows.h"
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
+#include "xmp/ExtendedXmp.h"
 
 using namespace testbytes;
 using namespace std::string_literals;
@@ -187,4 +188,32 @@ TEST(ClaimedSizes, ThePagedReaderStopsAtItsLimitAndReadsZerosPastIt) {
     EXPECT_EQ(bytes.substr(marked - 8192, 4), std::string(4, '\0'));
     EXPECT_EQ(bytes.substr(marked - 4096, 4), "xxxx");  // what was read stays
     std::filesystem::remove(path);
+}
+
+// A TIFF's XMP packet that the budget of value bytes cannot hold is left
+// out with a note, not dropped unsaid.
+TEST(ClaimedSizes, ATiffXmpPacketPastTheValueBudgetIsLeftOutWithANote) {
+    testbytes::Tiff t;
+    const uint32_t claimed = 9 * 1024 * 1024;
+    t.Dir({testbytes::Tiff::Ascii(0x010F, "Canon"), testbytes::Tiff::AtOffset(0x02BC, 1, claimed, 4096)});
+    const TSparseRead read = ReadSparse("large-xmp.tif", t.Build(), 4096 + claimed);
+    EXPECT_EQ(read.Make, "Canon");
+    EXPECT_FALSE(read.HasXmp);
+    EXPECT_TRUE(read.HasNote("tag 0x02BC of 9437184 bytes left out"));
+    EXPECT_LT(read.Committed, 1 * MiB);
+}
+
+// Extended XMP parts are kept up to a count that holds the largest packet
+// accepted; a JPEG of thousands of them keeps no more.
+TEST(ClaimedSizes, AJpegKeepsNoMoreExtendedXmpPartsThanItsLimit) {
+    const std::string guid(32, 'A');
+    Jpeg jpeg;
+    jpeg.Segment(0xE1, std::string("http://ns.adobe.com/xap/1.0/\0", 29) + "<x:xmpmeta/>");
+    for (int k = 0; k < 2000; ++k)
+        jpeg.Segment(0xE1, std::string("http://ns.adobe.com/xmp/extension/\0", 35) + guid + Be(2000 * 100, 4) +
+                               Be(static_cast<uint64_t>(k) * 100, 4) + std::string(100, 'x'));
+    exif::TimgData img(exif::BuildAll, params::ReaderParts());
+    img.OpenImageFile(WriteTempFile("extended-parts.jpg", jpeg.Build()));
+    EXPECT_EQ(img.ExtendedXmpParts.size(), exif::TimgData::MaxExtendedXmpParts);
+    EXPECT_GE(exif::TimgData::MaxExtendedXmpParts * (65533 - 75), xmp::MaxExtendedXmpBytes);
 }
