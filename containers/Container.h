@@ -121,7 +121,7 @@ inline constexpr uint64_t MaxInflatedPerFile = 16 * 1024 * 1024;
 inline constexpr uint64_t MaxExifBlock = 8 * 1024 * 1024;
 inline constexpr uint64_t MaxIptcBlock = 8 * 1024 * 1024;
 inline constexpr uint64_t MaxXmpBlock = 8 * 1024 * 1024;
-inline constexpr uint64_t MaxCommentBlock = 64 * 1024;
+inline constexpr uint64_t MaxCommentBlock = 8 * 1024 * 1024;
 inline constexpr uint64_t IccHeaderSize = 128;
 uint64_t MaxBlockBytes(TBlockKind kind);
 // A view of the block of `size` bytes at `offset` (never past the file's
