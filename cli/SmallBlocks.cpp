@@ -27,6 +27,10 @@
 #include <cstdlib>
 #include <new>
 
+#ifdef _WIN32
+#include <malloc.h>
+#endif
+
 namespace {
 
 constexpr std::size_t Header = 16;
@@ -65,6 +69,23 @@ struct TLists {
 };
 
 thread_local TLists Lists;
+
+// Memory aligned to its size, so that a block finds its slab.
+void *SlabMemory() {
+#ifdef _WIN32
+    return _aligned_malloc(SlabBytes, SlabBytes);
+#else
+    return std::aligned_alloc(SlabBytes, SlabBytes);
+#endif
+}
+
+void FreeSlabMemory(void *memory) {
+#ifdef _WIN32
+    _aligned_free(memory);
+#else
+    std::free(memory);
+#endif
+}
 
 std::size_t ClassOf(std::size_t size) {
     return (size + Granule - 1) / Granule;
@@ -108,7 +129,7 @@ TSlab *NewSlab(TLists &l, std::size_t cls) {
         l.Spare = l.Spare->Next;
         --l.SpareCount;
     } else {
-        memory = std::aligned_alloc(SlabBytes, SlabBytes);
+        memory = SlabMemory();
     }
     if (!memory) throw std::bad_alloc();
     auto *s = static_cast<TSlab *>(memory);
@@ -128,7 +149,7 @@ void GiveBack(TLists &l, TSlab *s, void *block) {
     if (!s->Listed) List(l, s);
     if (s->Live == 0 && (s->Prev || s->Next)) {
         Unlist(l, s);
-        if (l.SpareCount == MaxSpareSlabs) return std::free(s);
+        if (l.SpareCount == MaxSpareSlabs) return FreeSlabMemory(s);
         s->Next = l.Spare;
         l.Spare = s;
         ++l.SpareCount;
