@@ -99,9 +99,26 @@ std::error_code List(const std::string &folder, std::vector<Found> &found) {
 
 #endif
 
+// Why an entry that is no folder and no regular file is not read, when a
+// user may have meant it to be; empty for a link to a folder (links to
+// folders are never followed, as documented).
+std::string SkipReason(const std::string &name) {
+    std::error_code error;
+    const fs::file_status linked = fs::status(FsPath(name), error);
+    if (linked.type() == fs::file_type::not_found) return "a symbolic link that leads nowhere";
+    if (linked.type() == fs::file_type::directory) return {};
+    switch (TypeAt(FsPath(name))) {
+        case FileType::Fifo: return "a FIFO";
+        case FileType::Socket: return "a socket";
+        case FileType::Device: return "a device";
+        default: return "not a regular file";
+    }
+}
+
 struct Walk {
     std::vector<std::string> &Files;
     const std::function<void(const std::string &)> &Report;
+    const std::function<void(const std::string &)> &Skipped;
 
     // Names are joined with "/" on every platform, so that the Windows build
     // names files as the Linux build does.
@@ -124,8 +141,10 @@ struct Walk {
         }
         // A link is read when it leads to a regular file.
         std::error_code error;
-        if (type == EntryType::Link && !fs::is_regular_file(fs::status(FsPath(name), error))) return;
-        if (type == EntryType::Other) return;
+        if (type == EntryType::Other || (type == EntryType::Link && !fs::is_regular_file(fs::status(FsPath(name), error)))) {
+            if (const std::string reason = SkipReason(name); !reason.empty()) Skipped(name + ": skipped: " + reason);
+            return;
+        }
         // Every file is read: its first bytes, not its name, say what it is.
         Files.push_back(name);
     }
@@ -134,8 +153,9 @@ struct Walk {
 }  // namespace
 
 void CollectImageFiles(const std::string &folder, std::vector<std::string> &files,
-                       const std::function<void(const std::string &)> &report) {
-    Walk{files, report}.Folder(folder, 0);
+                       const std::function<void(const std::string &)> &report,
+                       const std::function<void(const std::string &)> &skipped) {
+    Walk{files, report, skipped}.Folder(folder, 0);
 }
 
 }  // namespace cli

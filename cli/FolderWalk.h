@@ -14,8 +14,11 @@ inline constexpr int MaxFolderDepth = 64;
 // Appends to `files` the JPEG and TIFF files under `folder`: each folder's
 // entries sorted by name (bytes), a subfolder walked where it sorts; names
 // starting with "." skipped; symbolic links to files read, to folders not
-// followed. `report` receives a message for each folder that cannot be read.
+// followed. `report` receives a message for each folder that cannot be read,
+// `skipped` one for each entry passed over that a user may have meant to be
+// read: a symbolic link that leads nowhere, a FIFO, socket or device.
 void CollectImageFiles(const std::string &folder, std::vector<std::string> &files,
-                       const std::function<void(const std::string &)> &report);
+                       const std::function<void(const std::string &)> &report,
+                       const std::function<void(const std::string &)> &skipped);
 
 }  // namespace cli

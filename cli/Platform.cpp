@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -31,12 +32,9 @@ namespace {
 // does not say.
 constexpr size_t UsualNameLimit = 255;
 
-std::string ReadAllOf(std::FILE *stream) {
-    std::string bytes;
-    std::array<char, 65536> chunk{};
-    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stream)) > 0;) bytes.append(chunk.data(), n);
-    return bytes;
-}
+bool WriteAll(int fd, const char *bytes, size_t size);
+bool CloseFile(int fd);
+void ReadStandardInputAsBytes();
 
 }  // namespace
 
@@ -70,24 +68,34 @@ void SetBinaryOutput(std::FILE *stream) {
     _setmode(_fileno(stream), _O_BINARY);
 }
 
-std::string ReadStandardInput() {
+namespace {
+
+void ReadStandardInputAsBytes() {
     _setmode(_fileno(stdin), _O_BINARY);
-    return ReadAllOf(stdin);
 }
+
+bool WriteAll(int fd, const char *bytes, size_t size) {
+    for (size_t done = 0; done < size;) {
+        const int n = _write(fd, bytes + done, static_cast<unsigned>(std::min<size_t>(size - done, 1u << 30)));
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool CloseFile(int fd) {
+    return _close(fd) == 0;
+}
+
+}  // namespace
 
 int CreateNewFile(const std::filesystem::path &path) {
     return _wopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 bool WriteAndClose(int fd, const std::string &bytes) {
-    bool ok = true;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const int n = _write(fd, bytes.data() + done, static_cast<unsigned>(bytes.size() - done));
-        ok = n > 0;
-        if (ok) done += static_cast<size_t>(n);
-    }
-    ok = ok && _commit(fd) == 0;
-    return _close(fd) == 0 && ok;
+    const bool ok = WriteAll(fd, bytes.data(), bytes.size()) && _commit(fd) == 0;
+    return CloseFile(fd) && ok;
 }
 
 FileType TypeAt(const fs::path &path) {
@@ -179,23 +187,33 @@ std::string LocaleDecimalSeparator() {
 
 void SetBinaryOutput(std::FILE *) {}
 
-std::string ReadStandardInput() {
-    return ReadAllOf(stdin);
+namespace {
+
+void ReadStandardInputAsBytes() {}
+
+bool WriteAll(int fd, const char *bytes, size_t size) {
+    for (size_t done = 0; done < size;) {
+        const ssize_t n = write(fd, bytes + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<size_t>(n);
+    }
+    return true;
 }
+
+bool CloseFile(int fd) {
+    return close(fd) == 0;
+}
+
+}  // namespace
 
 int CreateNewFile(const std::filesystem::path &path) {
     return open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
 }
 
 bool WriteAndClose(int fd, const std::string &bytes) {
-    bool ok = true;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        ok = n > 0;
-        if (ok) done += static_cast<size_t>(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    return close(fd) == 0 && ok;
+    const bool ok = WriteAll(fd, bytes.data(), bytes.size()) && fsync(fd) == 0;
+    return CloseFile(fd) && ok;
 }
 
 FileType TypeAt(const fs::path &path) {
@@ -302,5 +320,27 @@ RemoveOnTermination::~RemoveOnTermination() {
 }
 
 #endif
+
+// One chunk at a time: the input is never held whole, whatever its size.
+SpoolResult SpoolStandardInput(int fd, uint64_t limit) {
+    ReadStandardInputAsBytes();
+    std::array<char, 65536> chunk{};
+    uint64_t total = 0;
+    SpoolResult result = SpoolResult::Copied;
+    for (size_t n; (n = std::fread(chunk.data(), 1, chunk.size(), stdin)) > 0;) {
+        total += n;
+        if (total > limit) {
+            result = SpoolResult::TooLarge;
+            break;
+        }
+        if (!WriteAll(fd, chunk.data(), n)) {
+            result = SpoolResult::Failed;
+            break;
+        }
+    }
+    if (result == SpoolResult::Copied && std::ferror(stdin)) result = SpoolResult::Failed;
+    if (!CloseFile(fd) && result == SpoolResult::Copied) result = SpoolResult::Failed;
+    return result;
+}
 
 }  // namespace cli

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -32,8 +33,12 @@ std::string LocaleDecimalSeparator();
 // Bytes written to the stream go out unchanged (Windows would turn LF into CR LF).
 void SetBinaryOutput(std::FILE *stream);
 
-// All the bytes of standard input, read as bytes (no line-end conversion).
-std::string ReadStandardInput();
+// Copies standard input, as bytes (no line-end conversion), to the file open
+// on `fd`, in chunks, at most `limit` bytes; TooLarge as soon as it holds
+// more (the rest is not read), Failed when a read or a write fails. The
+// descriptor is closed in every case.
+enum class SpoolResult { Copied, TooLarge, Failed };
+SpoolResult SpoolStandardInput(int fd, uint64_t limit);
 
 // Creates `path` for writing, failing when it exists already; -1 on failure.
 int CreateNewFile(const std::filesystem::path &path);

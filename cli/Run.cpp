@@ -122,16 +122,18 @@ struct InputFile {
 
 int ViewStatus(const InputFile &file, const params::ImageView &view);
 
-// The name that stands for standard input.
+// The name that stands for standard input, and the most of it read: more
+// than any camera's raw file, and copying it stays a small part of a second.
 constexpr std::string_view StandardInputName = "-";
+constexpr uint64_t MaxStandardInput = 128 * 1024 * 1024;
 
 // Standard input's bytes in a file of their own while they are read (the
-// reader reads files by name); the file is readable by its owner only and
+// reader reads files by name), copied in chunks, at most
+// MaxStandardInput bytes; the file is readable by its owner only and
 // removed at the end. Its kind is found from its bytes, as any file's.
 class StandardInputFile {
 public:
     StandardInputFile() {
-        const std::string bytes = ReadStandardInput();
         std::error_code error;
         const fs::path folder = fs::temp_directory_path(error);
         if (error) return;
@@ -142,7 +144,7 @@ public:
             if (fd < 0) continue;
             fs::permissions(candidate, fs::perms::owner_read | fs::perms::owner_write, error);
             Path = candidate;
-            if (!WriteAndClose(fd, bytes)) Failed = true;
+            Result = SpoolStandardInput(fd, MaxStandardInput);
         }
     }
     ~StandardInputFile() {
@@ -152,12 +154,13 @@ public:
     StandardInputFile(const StandardInputFile &) = delete;
     StandardInputFile &operator=(const StandardInputFile &) = delete;
 
-    bool Ok() const { return !Path.empty() && !Failed; }
+    bool Kept() const { return !Path.empty() && Result != SpoolResult::Failed; }
+    bool TooLarge() const { return Result == SpoolResult::TooLarge; }
     std::string Name() const { return Utf8Of(Path); }
 
 private:
     fs::path Path;
-    bool Failed = false;
+    SpoolResult Result = SpoolResult::Failed;
 };
 
 // Reads one file; notes on stderr what went wrong. Returns the file's status,
@@ -166,8 +169,13 @@ int ReadView(const Options &o, const InputFile &file, params::ImageView &view) {
     const std::string &name = file.Name;
     if (name == StandardInputName && !file.Listed) {
         const StandardInputFile input;
-        if (!input.Ok()) {
+        if (!input.Kept()) {
             Note(name, "standard input could not be kept in a temporary file");
+            return ExitUnreadable;
+        }
+        if (input.TooLarge()) {
+            Note(name, "standard input holds more than the " + std::to_string(MaxStandardInput >> 20) +
+                           " MiB read of it; not read");
             return ExitUnreadable;
         }
         view = params::BuildImageView(ReaderPath(input.Name()), RequestFor(o, name));
@@ -221,10 +229,13 @@ int ExpandFolders(const Options &o, std::vector<InputFile> &files) {
             continue;
         }
         std::vector<std::string> found;
-        CollectImageFiles(name, found, [&](const std::string &message) {
-            Complain(EscapeUtf8Controls(message));
-            status = ExitUnreadable;
-        });
+        CollectImageFiles(
+            name, found,
+            [&](const std::string &message) {
+                Complain(EscapeUtf8Controls(message));
+                status = ExitUnreadable;
+            },
+            [](const std::string &message) { Complain(EscapeUtf8Controls(message)); });
         for (std::string &f : found) files.push_back({std::move(f), true});
     }
     return status;

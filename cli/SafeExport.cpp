@@ -149,13 +149,19 @@ bool IsOneOfTheInputs(const std::string &target, const std::vector<std::string> 
 
 ExportResult WriteReplacing(const std::string &target, const std::string &bytes, std::string &error) {
     fs::path path = FsPath(target);
-    if (!FollowLinks(path, error)) {
+    // What the system reaches through the name comes first: a link whose
+    // text names no path (/dev/stdout into a pipe ends at "pipe:[N]") still
+    // leads to a FIFO.
+    std::error_code failure;
+    const bool link = fs::is_symlink(fs::symlink_status(path, failure));
+    std::string special = SpecialFileAt(path);
+    if (special.empty() && !FollowLinks(path, error)) {
         error = target + ": " + error;
         return ExportResult::Failed;
     }
-    const std::string special = SpecialFileAt(path);
+    if (special.empty()) special = SpecialFileAt(path);
     if (!special.empty()) {
-        error = target + (path == FsPath(target) ? ": is " : ": leads to ") + special +
+        error = target + (link ? ": leads to " : ": is ") + special +
                 "; --export writes only to a regular file or a new name";
         return ExportResult::Refused;
     }

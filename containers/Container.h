@@ -30,7 +30,8 @@ enum class TBlockKind {
     Iptc,     // IPTC-IIM datasets (0x1C tag records)
     Xmp,      // an XMP packet (UTF-8, or UTF-16/32 with a BOM)
     Comment,  // a free-text comment
-    Icc,      // an ICC profile (only its presence is reported)
+    Icc,      // an ICC profile (only its presence is reported: its bytes
+              // are at most its header, and a compressed one stays so)
 };
 
 // Which directory the first directory of an Exif block is. A plain TIFF
@@ -69,6 +70,10 @@ struct TContainerRead {
     void Add(TBlockKind kind, std::string_view bytes, uint64_t fileOffset = 0, TExifRole role = TExifRole::Main) {
         Blocks.push_back(TBlock{kind, bytes, role, fileOffset});
     }
+    // Adds the block of `size` bytes at `offset` in the file, as far as its
+    // kind's limit allows (see BlockView); `where` names it in a note.
+    void AddFromFile(const TByteReader &file, TBlockKind kind, uint64_t offset, uint64_t size, std::string_view where,
+                     TExifRole role = TExifRole::Main);
 };
 
 // The kind of a file from its first bytes (at least 32 of them when the file
@@ -92,11 +97,40 @@ TContainerRead ReadRaf(const TByteReader &file);
 TContainerRead ReadContainer(TFileType type, const TByteReader &file);
 
 // Limits whatever a file claims; real files stay far below them.
+// The box walk enters only the boxes it knows, by a fixed path (at most four
+// levels: meta, iprp, ipco, colr), so no file reaches MaxBoxDepth: it guards
+// a reader that would descend by what a box says it holds.
 inline constexpr int MaxBoxDepth = 16;
 inline constexpr int64_t MaxBoxesWalked = 100000;
 inline constexpr int64_t MaxItems = 10000;
 // Bytes a block may grow to when the result owns it (inflated text, a
 // reassembled item).
 inline constexpr uint64_t MaxOwnedBlock = 16 * 1024 * 1024;
+// Bytes inflated in all for one file, over all its compressed chunks: a
+// file of a few hundred KiB could otherwise have each of its chunks inflate
+// to MaxOwnedBlock.
+inline constexpr uint64_t MaxInflatedPerFile = 16 * 1024 * 1024;
+
+// The most bytes of a block of each kind taken from a file, checked before
+// a byte of it is read. A block's size is what the file claims: a box may
+// claim gigabytes of a sparse file. Far above real files' blocks:
+//   Exif     a TIFF structure; a larger one is cut (its directories point
+//            into its first bytes), the TIFF walk's own budgets apply
+//   Iptc     IIM datasets; cut
+//   Xmp      a packet: refused whole past it, a cut packet being no XML
+//   Comment  cut
+//   Icc      only the profile's 128-byte header is taken: the profile is
+//            reported, never read
+inline constexpr uint64_t MaxExifBlock = 8 * 1024 * 1024;
+inline constexpr uint64_t MaxIptcBlock = 8 * 1024 * 1024;
+inline constexpr uint64_t MaxXmpBlock = 8 * 1024 * 1024;
+inline constexpr uint64_t MaxCommentBlock = 8 * 1024 * 1024;
+inline constexpr uint64_t IccHeaderSize = 128;
+uint64_t MaxBlockBytes(TBlockKind kind);
+// A view of the block of `size` bytes at `offset` (never past the file's
+// end), within its kind's limit: the whole block, its first bytes (a note
+// in `notes` saying so), or nothing for an XMP packet too large (noted).
+std::string_view BlockView(const TByteReader &file, TBlockKind kind, uint64_t offset, uint64_t size,
+                           std::string_view where, std::vector<std::string> &notes);
 
 }  // namespace containers

@@ -66,11 +66,12 @@ TInflated InflateBounded(std::string_view in, uint64_t maxOut) {
         z.avail_out = static_cast<uInt>(step);
         const int rc = inflate(&z, Z_NO_FLUSH);
         out.resize(before + static_cast<size_t>(step - z.avail_out));
-        if (out.size() > maxOut) return {{}, TInflateEnd::OverLimit};
-        if (rc == Z_STREAM_END) return {std::move(out), TInflateEnd::Complete};
-        if (rc != Z_OK && rc != Z_BUF_ERROR) return {{}, TInflateEnd::Corrupt};
+        const uint64_t produced = out.size();
+        if (produced > maxOut) return {{}, TInflateEnd::OverLimit, produced};
+        if (rc == Z_STREAM_END) return {std::move(out), TInflateEnd::Complete, produced};
+        if (rc != Z_OK && rc != Z_BUF_ERROR) return {{}, TInflateEnd::Corrupt, produced};
         const bool inputUsedUp = z.avail_in == 0 && handed >= in.size();
-        if (inputUsedUp && z.avail_out != 0) return {{}, TInflateEnd::CutShort};
+        if (inputUsedUp && z.avail_out != 0) return {{}, TInflateEnd::CutShort, produced};
     }
 }
 

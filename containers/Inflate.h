@@ -20,6 +20,7 @@ enum class TInflateEnd {
 struct TInflated {
     std::string Bytes;  // empty unless End is Complete
     TInflateEnd End = TInflateEnd::Corrupt;
+    uint64_t Produced = 0;  // bytes inflated, kept or not (the work done)
 };
 
 // Inflates a zlib stream (header, deflate data, Adler-32) to at most

@@ -341,8 +341,12 @@ struct TItemBytes {
 
 uint64_t OwnedBudget(const TByteReader &file) { return std::min(MaxOwnedBlock, file.Size()); }
 
-TItemBytes BytesOf(TBoxWalk &walk, uint32_t id, const std::vector<TSpan> &spans, uint64_t &ownedBudget) {
-    if (spans.size() == 1) return {walk.File.Bytes(spans[0].Offset, spans[0].Length), spans[0].Offset};
+TItemBytes BytesOf(TBoxWalk &walk, const TWantedItem &item, const std::vector<TSpan> &spans, uint64_t &ownedBudget) {
+    const uint32_t id = item.Id;
+    if (spans.size() == 1)
+        return {BlockView(walk.File, item.Kind, spans[0].Offset, spans[0].Length, "item " + std::to_string(id),
+                          walk.Result.Notes),
+                spans[0].Offset};
     std::string joined;
     for (const TSpan &s : spans) {
         const uint64_t take = std::min(s.Length, ownedBudget);
@@ -388,7 +392,7 @@ void ReadItems(TBoxWalk &walk, const TMetaBoxes &boxes, int depth) {
         const std::optional<TSpan> source = SourceOf(walk, w.Id, found->second, boxes.ItemData);
         if (!source) continue;
         const std::vector<TSpan> spans = SpansOf(walk, w.Id, found->second, *source);
-        if (!spans.empty()) AddItem(walk, w, BytesOf(walk, w.Id, spans, ownedBudget));
+        if (!spans.empty()) AddItem(walk, w, BytesOf(walk, w, spans, ownedBudget));
     }
 }
 
@@ -406,7 +410,7 @@ void ReadProperties(TBoxWalk &walk, const TBox &iprp, int depth) {
             if (colr.Type != "colr") return true;
             const std::string_view colourType = walk.File.Bytes(colr.Payload, 4);
             if ((colourType != "prof" && colourType != "rICC") || colr.PayloadSize() <= 4) return true;
-            walk.Result.Add(TBlockKind::Icc, walk.File.Bytes(colr.Payload + 4, colr.PayloadSize() - 4), colr.Payload + 4);
+            walk.Result.AddFromFile(walk.File, TBlockKind::Icc, colr.Payload + 4, colr.PayloadSize() - 4, "colr");
             return false;
         });
         return false;

@@ -60,7 +60,8 @@ struct TTopLevel {
 // The TIFF header is looked for in the box's own payload, never in the bytes
 // after a box too small to hold it.
 void ReadCanonTiff(TBoxWalk &walk, const TBox &box, TExifRole role) {
-    const std::string_view payload = walk.File.Bytes(box.Payload, box.PayloadSize());
+    const std::string_view payload =
+        BlockView(walk.File, TBlockKind::Exif, box.Payload, box.PayloadSize(), iso::BoxName(box), walk.Result.Notes);
     if (!iso::IsTiffHeader(iso::TSliceReader(payload).Bytes(), 0)) {
         walk.Note(iso::BoxName(box) + " does not start with a TIFF header; not read");
         return;
@@ -90,17 +91,18 @@ void ReadMovie(TTopLevel &top, const TBox &moov) {
 
 void ReadXmpUuid(TTopLevel &top, const TBox &box) {
     if (box.Uuid == XmpUuid && box.PayloadSize() > 0)
-        top.Walk.Result.Add(TBlockKind::Xmp, top.Walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload);
+        top.Walk.Result.AddFromFile(top.Walk.File, TBlockKind::Xmp, box.Payload, box.PayloadSize(), iso::BoxName(box));
 }
 
 void ReadExifBox(TTopLevel &top, const TBox &box) {
-    const iso::TSliceReader payload(top.Walk.File.Bytes(box.Payload, box.PayloadSize()));
+    const iso::TSliceReader payload(BlockView(top.Walk.File, TBlockKind::Exif, box.Payload, box.PayloadSize(),
+                                              iso::BoxName(box), top.Walk.Result.Notes));
     iso::AddExifPayload(top.Walk, payload.Bytes(), box.Payload, iso::BoxName(box));
 }
 
 void ReadXmlBox(TTopLevel &top, const TBox &box) {
     if (box.PayloadSize() > 0)
-        top.Walk.Result.Add(TBlockKind::Xmp, top.Walk.File.Bytes(box.Payload, box.PayloadSize()), box.Payload);
+        top.Walk.Result.AddFromFile(top.Walk.File, TBlockKind::Xmp, box.Payload, box.PayloadSize(), iso::BoxName(box));
 }
 
 // A `brob` box: the type of the box it stands for, then that box's payload

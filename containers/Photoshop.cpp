@@ -57,7 +57,12 @@ TPhotoshopResources FindPhotoshopResources(const TByteReader &bytes, uint64_t st
             result.Stopped = "a resource's data runs past the end at offset " + std::to_string(at);
             return result;
         }
-        if (sig == PhotoshopSignature) result.Found.push_back({bytes.U16BE(at + 4), data, bytes.Bytes(data, size)});
+        if (sig == PhotoshopSignature) {
+            const uint16_t id = bytes.U16BE(at + 4);
+            const bool wanted = id == PhotoshopIptcId || id == PhotoshopIccId || id == PhotoshopExifId ||
+                                id == PhotoshopXmpId;
+            result.Found.push_back({id, data, size, wanted && size <= MaxViewedResource ? bytes.Bytes(data, size) : ""});
+        }
         at = data + PaddedToEven(size);
     }
     return result;

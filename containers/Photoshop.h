@@ -27,8 +27,12 @@ inline constexpr uint16_t PhotoshopXmpId = 0x0424;   // XMP packet
 struct TPhotoshopResource {
     uint16_t Id = 0;
     uint64_t Offset = 0;    // of the data, in the bytes walked
-    std::string_view Data;  // the data, without its padding byte
+    uint64_t Size = 0;      // of the data, as the block claims it
+    // The data, without its padding byte: taken only for the four ids above
+    // and within MaxViewedResource bytes (the rest are never read).
+    std::string_view Data;
 };
+inline constexpr uint64_t MaxViewedResource = 8 * 1024 * 1024;
 
 struct TPhotoshopResources {
     std::vector<TPhotoshopResource> Found;

@@ -39,6 +39,9 @@ constexpr std::string_view XmpApp1Header{"http://ns.adobe.com/xap/1.0/\0", 29};
 // Chunks whose data is read; only theirs are checked against their CRC, so
 // that the image data is never read.
 constexpr std::array<std::string_view, 5> MetadataChunks = {"eXIf", "iCCP", "tEXt", "zTXt", "iTXt"};
+// A larger one is not read: its type says it is metadata, its size is what
+// the file claims.
+constexpr uint64_t MaxMetadataChunk = 8 * 1024 * 1024;
 
 enum class TProfile { Exif, App1, Iptc, Xmp, Icc };
 
@@ -146,6 +149,7 @@ public:
 private:
     const TByteReader &File;
     TContainerRead Result;
+    uint64_t InflateLeft = MaxInflatedPerFile;
 
     void Note(const TChunk &chunk, std::string_view what);
     bool NextChunk(uint64_t at, TChunk &chunk);
@@ -176,7 +180,9 @@ TContainerRead TPngWalk::Run() {
         }
         TChunk chunk;
         if (!NextChunk(at, chunk) || chunk.Type == "IEND") break;
-        if (IsMetadataChunk(chunk.Type)) {
+        if (IsMetadataChunk(chunk.Type) && chunk.Size > MaxMetadataChunk) {
+            Note(chunk, "of " + std::to_string(chunk.Size) + " bytes, larger than a metadata chunk may be; not read");
+        } else if (IsMetadataChunk(chunk.Type)) {
             CheckCrc(chunk);
             ReadChunk(chunk);
         }
@@ -235,17 +241,9 @@ void TPngWalk::ReadChunk(const TChunk &chunk) {
 
 void TPngWalk::ReadExif(const TChunk &chunk) {
     const uint64_t skip = ExifPrefixLength(File, chunk.Data, chunk.Size);
-    if (chunk.Size > skip) Result.Add(TBlockKind::Exif, File.Bytes(chunk.Data + skip, chunk.Size - skip), chunk.Data + skip);
-}
-
-void TPngWalk::ReadIcc(const TChunk &chunk) {
-    TChunkFields fields(File, chunk);
-    std::string_view name;
-    uint8_t method = 0;
-    std::string profile;
-    if (!fields.Terminated(name) || !fields.Byte(method)) return Note(chunk, "is cut short");
-    if (method != 0) return Note(chunk, "uses an unknown compression method");
-    if (Inflate(chunk, fields.Rest(), profile)) Result.Add(TBlockKind::Icc, Result.Keep(std::move(profile)));
+    if (chunk.Size > skip)
+        Result.AddFromFile(File, TBlockKind::Exif, chunk.Data + skip, chunk.Size - skip,
+                           "eXIf chunk at offset " + std::to_string(chunk.Offset));
 }
 
 void TPngWalk::ReadText(const TChunk &chunk) {
@@ -257,6 +255,18 @@ void TPngWalk::ReadText(const TChunk &chunk) {
         AddText(TBlockKind::Comment, text);
     else if (const auto profile = RawProfileOf(text.Keyword))
         ReadRawProfile(chunk, *profile, text.Text());
+}
+
+// The profile is reported, not inflated: its block is the compressed
+// stream's first bytes.
+void TPngWalk::ReadIcc(const TChunk &chunk) {
+    TChunkFields fields(File, chunk);
+    std::string_view name;
+    uint8_t method = 0;
+    if (!fields.Terminated(name) || !fields.Byte(method)) return Note(chunk, "is cut short");
+    if (method != 0) return Note(chunk, "uses an unknown compression method");
+    const uint64_t start = fields.Offset(), end = chunk.Data + chunk.Size;
+    if (start < end) Result.AddFromFile(File, TBlockKind::Icc, start, end - start, "iCCP");
 }
 
 // The keyword, and the text of the chunks whose keyword is wanted (inflated
@@ -285,8 +295,17 @@ bool TPngWalk::ReadTextFields(const TChunk &chunk, TPngText &text) {
     return Inflate(chunk, text.Stored, text.Inflated);
 }
 
+// Each chunk inflates to at most MaxOwnedBlock, and all of them together
+// to MaxInflatedPerFile; what a chunk inflated counts whether kept or not.
 bool TPngWalk::Inflate(const TChunk &chunk, std::string_view compressed, std::string &out) {
-    TInflated inflated = InflateBounded(compressed, MaxOwnedBlock);
+    if (InflateLeft == 0) {
+        Note(chunk, "not inflated: the file's compressed chunks gave " + std::to_string(MaxInflatedPerFile) +
+                        " bytes in all already");
+        return false;
+    }
+    const uint64_t limit = std::min(MaxOwnedBlock, InflateLeft);
+    TInflated inflated = InflateBounded(compressed, limit);
+    InflateLeft -= std::min(inflated.Produced, limit);
     if (inflated.End != TInflateEnd::Complete) {
         Note(chunk, InflateEndText(inflated.End));
         return false;

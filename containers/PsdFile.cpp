@@ -47,9 +47,10 @@ TSection SectionAt(const TByteReader &file, uint64_t at, TContainerRead &result,
 
 void AddResource(const TByteReader &file, const TPhotoshopResource &resource, TContainerRead &result) {
     for (const TResourceBlock &b : ResourceBlocks) {
-        if (b.Id != resource.Id || resource.Data.empty()) continue;
-        const uint64_t skip = b.Kind == TBlockKind::Exif ? ExifPrefixLength(file, resource.Offset, resource.Data.size()) : 0;
-        result.Add(b.Kind, resource.Data.substr(static_cast<size_t>(skip)), resource.Offset + skip);
+        if (b.Id != resource.Id || resource.Size == 0) continue;
+        const uint64_t skip = b.Kind == TBlockKind::Exif ? ExifPrefixLength(file, resource.Offset, resource.Size) : 0;
+        result.AddFromFile(file, b.Kind, resource.Offset + skip, resource.Size - skip,
+                           "image resource " + std::to_string(resource.Id));
     }
 }
 

@@ -125,7 +125,9 @@ void TWebPWalk::ReadChunk(const TChunk &chunk) {
         if (chunk.Code != f.Code) continue;
         Found |= f.Flag;
         const uint64_t skip = f.Kind == TBlockKind::Exif ? ExifPrefixLength(File, chunk.Data, chunk.Size) : 0;
-        if (chunk.Size > skip) Result.Add(f.Kind, File.Bytes(chunk.Data + skip, chunk.Size - skip), chunk.Data + skip);
+        if (chunk.Size > skip)
+            Result.AddFromFile(File, f.Kind, chunk.Data + skip, chunk.Size - skip,
+                               CodeName(chunk.Code) + " chunk at offset " + std::to_string(chunk.Offset));
     }
 }
 

@@ -262,6 +262,10 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.Failure = img.Failure;
     view.Notes = img.Notes;
     if (img.FileShrank()) view.Notes.emplace_back("the file changed while it was read: only what could be read is shown");
+    if (img.FileReadLimitReached())
+        view.Notes.emplace_back("the file asked for more than the " +
+                                std::to_string(exif::TPagedFile::MaxCommitted / (1024 * 1024)) +
+                                " MiB the reader reads of a file: what lay past it was not read");
     const bool exifEntries = img.ExifInfo() && img.ExifInfo()->EntryCount() > 0;
     if (request.WithThumbnail && img.ExifInfo()) view.Thumbnail = std::move(img.ExifInfo()->ThumbnailBytes);
     view.ImageWidth = request.ImageWidth;

@@ -218,7 +218,12 @@ void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
     // maker note is read whole: its walk needs it), and it is charged
     // before its bytes are read.
     const int64_t size = IsReadWhole(h.Tag) ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
-    if (!KeepBytes(c.View.Available(valuePos, size))) return;
+    if (!KeepBytes(c.View.Available(valuePos, size))) {
+        if (c.Kind == KindMain && IsReadWhole(h.Tag) && h.Tag != TagMakerNote)
+            Info.BlocksLeftOut.push_back("tag 0x" + HexText(h.Tag, 4) + " of " + std::to_string(h.Size) +
+                                         " bytes left out: more than the value bytes kept for a file");
+        return;
+    }
     Bytes raw(c.View.Region(valuePos, size));
     const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
 

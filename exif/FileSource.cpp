@@ -112,14 +112,18 @@ bool TPagedFile::Reserve() {
     if (File.Size() == 0 || File.Size() > SIZE_MAX / 2) return false;
     Size = static_cast<size_t>(File.Size());
     Base = static_cast<char *>(VirtualAlloc(nullptr, Size, MEM_RESERVE, PAGE_NOACCESS));
-    if (!Base) return false;
-    SectorLoaded.assign((Size + SectorSize - 1) / SectorSize, false);
-    return true;
+    return Base != nullptr;
 }
 
 // Committed pages read as zeros until the file's bytes are read into them.
 static bool CommitPages(char *from, size_t n) {
     return VirtualAlloc(from, n, MEM_COMMIT, PAGE_READWRITE) != nullptr;
+}
+
+// The addresses of a file are never reused here: pages not yet committed
+// hold zeros once committed, and take no memory until written.
+static void ZeroPages(char *from, size_t n) {
+    if (!CommitPages(from, n)) throw std::bad_alloc();
 }
 
 #else
@@ -177,7 +181,7 @@ namespace {
 // reads thousands of files, and mapping each one's pages, faulting them in
 // as they are written and unmapping them cost more than reading the bytes.
 // The pages keep the bytes of the file before; every byte is written again
-// (the file's, or zeros) before it is read (see LoadSectors). A region
+// (the file's, or zeros) before it is read (see TPagedFile::LoadGap). A region
 // larger than MaxSpareRegion is given back at once.
 struct TSpareRegion {
     char *Base = nullptr;
@@ -218,7 +222,6 @@ bool TPagedFile::Reserve() {
         Base = static_cast<char *>(p);
         Mapped = Size;
     }
-    SectorLoaded.assign((Size + SectorSize - 1) / SectorSize, false);
     return true;
 }
 
@@ -226,10 +229,18 @@ static bool CommitPages(char *, size_t) {
     return true;
 }
 
+// Whole pages dropped read as zeros with no memory behind them, whatever an
+// earlier file left there (see TSpareRegion).
+static void ZeroPages(char *from, size_t n) {
+    if (madvise(from, n, MADV_DONTNEED) != 0) std::fill_n(from, n, '\0');
+}
+
 #endif
 
 // ----------------------------------------------------------------- paged file
 
+// The gaps between the loaded ranges within the sectors or pages around the
+// range are loaded, each whole.
 void TPagedFile::Load(std::string_view range) const {
     if (range.empty() || !Base) return;
     const auto offset = static_cast<size_t>(range.data() - Base);
@@ -238,17 +249,19 @@ void TPagedFile::Load(std::string_view range) const {
     const size_t unit = range.size() <= SmallRead ? SectorSize : PageSize;
     const size_t from = offset / unit * unit;
     const size_t to = std::min(Size, (offset + range.size() + unit - 1) / unit * unit);
-    const size_t last = (to + SectorSize - 1) / SectorSize;
-    for (size_t sector = from / SectorSize; sector < last;) {
-        if (SectorLoaded[sector]) {
-            ++sector;
-            continue;
+    size_t at = from;
+    while (at < to) {
+        const auto next = Ranges.upper_bound(at);
+        if (next != Ranges.begin()) {
+            const auto before = std::prev(next);
+            if (before->second.End > at) {
+                at = before->second.End;
+                continue;
+            }
         }
-        // A run of missing sectors is read in one call.
-        size_t end = sector;
-        while (end < last && !SectorLoaded[end]) ++end;
-        LoadSectors(sector, end);
-        sector = end;
+        const size_t gapEnd = next == Ranges.end() ? to : std::min(to, next->first);
+        LoadGap(at, gapEnd);
+        at = gapEnd;
     }
 }
 
@@ -258,36 +271,89 @@ void TPagedFile::Preload(std::string_view head) {
     if (n == 0) return;
     if (!CommitPages(Base, n)) throw std::bad_alloc();
     std::copy_n(head.begin(), n, Base);
-    for (size_t sector = 0; sector < (n + SectorSize - 1) / SectorSize; ++sector) SectorLoaded[sector] = true;
+    CommittedBytes = NewPages(0, n) * SystemPage;
     Loaded = n;
-    LoadedFromStart = n;
+    Insert(0, n, true);
 }
 
-void TPagedFile::LoadSectors(size_t first, size_t end) const {
-    const size_t from = first * SectorSize;
-    const size_t n = std::min(Size, end * SectorSize) - from;
+// A system page holds bytes of a range read from the file (and so has
+// memory behind it).
+bool TPagedFile::PageWritten(size_t page) const {
+    const size_t start = page * SystemPage;
+    for (auto r = Ranges.lower_bound(start + SystemPage); r != Ranges.begin();) {
+        --r;
+        if (r->second.End <= start) return false;
+        if (r->second.Read) return true;
+    }
+    return false;
+}
+
+// The pages a gap between loaded ranges would newly commit: all it spans,
+// but for a first or last page a range read already wrote.
+uint64_t TPagedFile::NewPages(size_t from, size_t to) const {
+    const size_t first = from / SystemPage, last = (to - 1) / SystemPage;
+    uint64_t pages = last - first + 1;
+    if (PageWritten(first)) --pages;
+    if (last != first && PageWritten(last)) --pages;
+    return pages;
+}
+
+// A gap past the limit reads as zeros: its whole pages no range read wrote
+// are dropped, and only the part of a page shared with such a range (whose
+// memory is there already) is written.
+void TPagedFile::ZeroUnwritten(size_t from, size_t to) const {
+    const size_t first = from / SystemPage, last = (to - 1) / SystemPage;
+    size_t low = first * SystemPage, high = (last + 1) * SystemPage;
+    if (PageWritten(first)) {
+        std::fill(Base + from, Base + std::min(to, low + SystemPage), '\0');
+        low += SystemPage;
+    }
+    if (last != first && PageWritten(last)) {
+        high -= SystemPage;
+        std::fill(Base + high, Base + to, '\0');
+    }
+    if (low < high) ZeroPages(Base + low, high - low);
+}
+
+void TPagedFile::LoadGap(size_t from, size_t to) const {
+    const size_t n = to - from;
+    const uint64_t pages = NewPages(from, to) * SystemPage;
+    if (CommittedBytes + pages > MaxCommitted) {
+        LimitReached = true;
+        ZeroUnwritten(from, to);
+        Insert(from, to, false);
+        return;
+    }
     // Pages that cannot be backed cannot be read: the walk ends there, at
     // one of the points where it catches a failure.
     if (!CommitPages(Base + from, n)) throw std::bad_alloc();
-    for (size_t sector = first; sector < end; ++sector) SectorLoaded[sector] = true;
-    if (first * SectorSize <= LoadedFromStart) {
-        size_t sector = first;
-        while (sector < SectorLoaded.size() && SectorLoaded[sector]) ++sector;
-        LoadedFromStart = std::min(Size, sector * SectorSize);
-    }
-    // Bytes not read from the file read as zeros (pages may hold another
-    // file's bytes: see TSpareRegion).
-    if (Loaded + n > MaxBytesRead) {
-        LimitReached = true;
-        std::fill_n(Base + from, n, '\0');
-        return;
-    }
+    CommittedBytes += pages;
     Loaded += n;
     const size_t got = File.ReadAt(from, Base + from, n);
     if (got != n) {
         FileShrank = true;
         std::fill_n(Base + from + got, n - got, '\0');
     }
+    Insert(from, to, true);
+}
+
+// Records a loaded gap, joined to a neighbour of the same kind.
+void TPagedFile::Insert(size_t from, size_t to, bool read) const {
+    auto next = Ranges.lower_bound(from);
+    if (next != Ranges.begin()) {
+        const auto before = std::prev(next);
+        if (before->second.End == from && before->second.Read == read) {
+            from = before->first;
+            Ranges.erase(before);
+        }
+    }
+    if (next != Ranges.end() && next->first == to && next->second.Read == read) {
+        to = next->second.End;
+        next = Ranges.erase(next);
+    }
+    Ranges.emplace_hint(next, from, TRange{to, read});
+    const auto head = Ranges.begin();
+    if (head->first == 0) LoadedFromStart = head->second.End;
 }
 
 // --------------------------------------------------------------------- input

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -58,6 +59,13 @@ private:
 // header) takes only the sectors around it: walking the headers of a PNG's
 // thousands of image-data chunks reads their headers, not the image.
 //
+// What it costs follows what is read, never what the file claims: the ranges
+// loaded are kept as a sorted set (a sparse 1 TiB file whose header is read
+// keeps one range), and the memory the reads commit (every system page a
+// read writes) is at most MaxCommitted. A range that would pass it is not
+// read: it reads as zeros with no memory behind it, and ReachedLimit() says
+// so. A range is read whole or not at all, and once loaded stays as it is.
+//
 // Not a mapping of the file: a mapped file that shrinks under the reader (a
 // program rewriting it in place) faults the process at the first read past
 // its new end. Here the read comes back short, the missing bytes stay zeros,
@@ -83,27 +91,43 @@ public:
 
     // The file ended before its size at open: it changed while being read.
     bool Shrank() const { return FileShrank; }
-    // Bytes read from the file so far, and the most that will be read: past
-    // it, pages stay zeros (no real file's metadata comes near it).
+    // Bytes read from the file so far.
     uint64_t BytesRead() const { return Loaded; }
+    // Memory the reads have committed: the system pages they wrote.
+    uint64_t Committed() const { return CommittedBytes; }
+    // Loaded ranges kept (the reader's bookkeeping).
+    size_t RangesKept() const { return Ranges.size(); }
     static constexpr size_t PageSize = 16 * 1024;
     static constexpr size_t SectorSize = 64;
+    static constexpr size_t SystemPage = 4096;
     static constexpr size_t SmallRead = 32;  // bytes; a larger read takes whole pages
-    static constexpr uint64_t MaxBytesRead = 32 * 1024 * 1024;
+    // No real file's metadata comes near it.
+    static constexpr uint64_t MaxCommitted = 32 * 1024 * 1024;
     bool ReachedLimit() const { return LimitReached; }
 
 private:
+    // A loaded range's end, and whether it holds the file's bytes or the
+    // zeros of a range past the limit (which commit no memory).
+    struct TRange {
+        size_t End = 0;
+        bool Read = true;
+    };
     TFileSource &File;
     char *Base = nullptr;
     size_t Size = 0;
     size_t Mapped = 0;  // the addresses reserved: Size, or more for a region kept from a larger file
-    mutable std::vector<bool> SectorLoaded;
+    mutable std::map<size_t, TRange> Ranges;  // by start; disjoint
     mutable uint64_t Loaded = 0;
+    mutable uint64_t CommittedBytes = 0;
     mutable size_t LoadedFromStart = 0;  // the bytes from the first on that are all loaded
     mutable bool FileShrank = false;
     mutable bool LimitReached = false;
 
-    void LoadSectors(size_t first, size_t end) const;
+    void LoadGap(size_t from, size_t to) const;
+    void Insert(size_t from, size_t to, bool read) const;
+    bool PageWritten(size_t page) const;
+    uint64_t NewPages(size_t from, size_t to) const;
+    void ZeroUnwritten(size_t from, size_t to) const;
 };
 
 // Sequential reads over a file source or over bytes in memory, through one

@@ -175,6 +175,9 @@ public:
         Pos Position = 0;
         int64_t Size = 0;
     } JpgFromRaw;
+    // Such blocks of the main directory left out because the budget of
+    // value bytes could not hold them, in plain words.
+    std::vector<std::string> BlocksLeftOut;
     // The JPEG thumbnail of IFD1 (JPEGInterchangeFormat, -Length), with
     // BuildThumbnail; empty when there is none or it does not lie wholly
     // inside the bytes walked.

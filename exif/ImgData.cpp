@@ -150,6 +150,7 @@ void TimgData::TakeTiffBlocks() {
             }
     }
     XmpBlock = Exif->XmpBytes;
+    Notes.insert(Notes.end(), Exif->BlocksLeftOut.begin(), Exif->BlocksLeftOut.end());
     if (!IptcBlock.empty() && Parts.MakeIptc) Iptc = Parts.MakeIptc(*this);
 }
 

@@ -118,7 +118,9 @@ public:
     // (each an APP1 payload, header included), at most MaxExtendedXmpParts.
     int32_t XmpSection = 0;
     std::vector<std::string_view> ExtendedXmpParts;
-    static constexpr size_t MaxExtendedXmpParts = 256;  // 16 MiB of 64 KiB segments
+    // The parts of the largest extension accepted (MaxExtendedXmpBytes) in
+    // segments of 65,458 bytes of it each.
+    static constexpr size_t MaxExtendedXmpParts = 129;
     bool HasIcc = false;
     bool HasComment = false;
     // The image's size as a container records it apart from its EXIF data
@@ -159,6 +161,10 @@ public:
     // Bytes read of the file: a JPEG's header segments, or the pages of a
     // TIFF-structured file the walk asked for.
     uint64_t FileBytesRead() const { return Paged ? Paged->BytesRead() : JpegBytesRead; }
+    // The memory the paged reading committed, and whether it stopped at
+    // its limit (what lay past it read as zeros).
+    uint64_t FileMemoryCommitted() const { return Paged ? Paged->Committed() : 0; }
+    bool FileReadLimitReached() const { return Paged && Paged->ReachedLimit(); }
 
 private:
     std::vector<tSection> Sections;  // slot 0 unused

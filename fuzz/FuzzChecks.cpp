@@ -158,6 +158,10 @@ void CheckContainerRead(const containers::TContainerRead &read, std::string_view
         if (b.Bytes.empty()) continue;
         size_t at = 0;
         if (Within(b.Bytes, input, at)) {
+            // A view of the file is never larger than its kind's limit:
+            // nothing is loaded in proportion to a size the file claims.
+            if (b.Bytes.size() > containers::MaxBlockBytes(b.Kind))
+                Fail("a block viewed in the file within its kind's limit", std::to_string(b.Bytes.size()));
             if (b.FileOffset != at)
                 Fail("a block's file offset is where it lies in the input",
                      std::to_string(b.FileOffset) + " for " + std::to_string(at));

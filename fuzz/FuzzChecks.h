@@ -54,7 +54,8 @@ struct TContainerKinds {
 // A container reader's result over `input`: its Type what FileTypeOfContent
 // says when that is a kind the reader reads; every block a view over the
 // input (its FileOffset where it starts) or over bytes the result owns
-// (FileOffset 0), no owned bytes past MaxOwnedBlock; every note one line of
+// (FileOffset 0), no owned bytes past MaxOwnedBlock, no view of the input
+// larger than its kind's limit (MaxBlockBytes); every note one line of
 // printable ASCII, as the command-line tool prints it.
 void CheckContainerRead(const containers::TContainerRead &read, std::string_view input, const TContainerKinds &kinds);
 // Two reads of the same input give the same Type, blocks and notes.

@@ -44,7 +44,7 @@ echo "== bytes of 50 MB files the reader reads"
 echo "== every hostile file in every output mode: exifinfo's CPU seconds and peak RSS (the worst of the modes)"
 for f in "${TMPDIR:-/tmp}"/exifview-bench-hostile/*; do
     worst_cpu=0; worst_rss=0
-    for mode in "" --json --csv --listing "--export $dir/hostile-export.txt"; do
+    for mode in "" --json "--json -n -G" --csv --listing "--export $dir/hostile-export.txt"; do
         # shellcheck disable=SC2086
         read -r cpu rss < <(/usr/bin/time -f '%U %S %M' "$dir/exifinfo" $mode "$f" 2>&1 >/dev/null |
             tail -1 | awk '{ print $1 + $2, $3 }')
@@ -53,3 +53,6 @@ for f in "${TMPDIR:-/tmp}"/exifview-bench-hostile/*; do
     done
     printf '%-24s %6.2f s %8d KiB\n' "$(basename "$f")" "$worst_cpu" "$worst_rss"
 done
+
+echo "== files that claim more than they hold, standard input, the allocator's size classes"
+bench/hostile-claims.sh "$dir/exifinfo"

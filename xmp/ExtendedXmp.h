@@ -23,7 +23,7 @@ namespace xmp {
 
 inline constexpr std::string_view ExtendedXmpSignature{"http://ns.adobe.com/xmp/extension/\0", 35};
 inline constexpr std::size_t ExtendedXmpHeaderSize = 35 + 32 + 4 + 4;
-inline constexpr std::size_t MaxExtendedXmpBytes = 16 * 1024 * 1024;
+inline constexpr std::size_t MaxExtendedXmpBytes = 8 * 1024 * 1024;
 
 // True for an APP1 payload that is a part of an Extended XMP.
 bool IsExtendedXmpPart(std::string_view app1Payload);

@@ -59,7 +59,7 @@ public:
 
 // Limits whatever a document claims; XMP packets stay far below them.
 struct TXmlLimits {
-    std::size_t MaxBytes = 16 * 1024 * 1024;  // the input, and its UTF-8 form
+    std::size_t MaxBytes = 8 * 1024 * 1024;  // the input, and its UTF-8 form
     std::size_t MaxDepth = 256;               // open elements
     std::size_t MaxAttributes = 1024;         // per element, xmlns included
     std::size_t MaxNameLength = 1024;         // bytes of a qualified name, and of a namespace name

@@ -46,10 +46,10 @@ struct TXmpRead {
 
 // Bounds whatever a packet holds; real packets stay far below them.
 struct TXmpLimits {
-    std::size_t MaxRows = 100000;
+    std::size_t MaxRows = 20000;
     std::size_t MaxValueBytes = 64 * 1024;  // a longer value or item is cut, marked with "…"
     std::size_t MaxNameBytes = 4096;        // a property deeper in structures is left out
-    std::size_t MaxTotalBytes = 32 * 1024 * 1024;  // names, values and items of all rows
+    std::size_t MaxTotalBytes = 4 * 1024 * 1024;  // names, values and items of all rows
 };
 
 // One packet's rows and notes, each note starting with `what` ("XMP

@@ -4,6 +4,7 @@
 // their size; blocks too large for a class go to the C library and back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -59,3 +60,34 @@ TEST(SmallBlocks, AFreedBlockServesTheNextRequestOfItsClass) {
 }
 
 }  // namespace
+
+#ifdef __GLIBC__
+#include <malloc.h>
+
+namespace {
+
+// Bytes the C library has handed out: the allocator's slabs and large blocks.
+std::size_t InUse() {
+    return mallinfo2().uordblks;
+}
+
+// Files that each fill another size class: what the first (largest) file's
+// blocks took is lent to the later ones', so the peak stays the largest
+// file's (and a slab kept per class), not the sum of them all.
+TEST(SmallBlocks, MemoryFreedInOneClassServesAnother) {
+    const std::size_t before = InUse();
+    std::vector<std::size_t> used;
+    for (const std::size_t size : {3000, 1000, 300, 100, 24}) {
+        std::vector<void *> blocks(2000);
+        for (void *&b : blocks) b = ::operator new(size);
+        used.push_back(InUse() - before);
+        for (void *b : blocks) ::operator delete(b);
+    }
+    const std::size_t slab = 64 * 1024;
+    for (std::size_t k = 1; k < used.size(); ++k) EXPECT_LE(used[k], used[0] + used.size() * slab) << k;
+    // All freed: at most one slab kept per class.
+    EXPECT_LE(InUse() - before, used.size() * (slab + 64));
+}
+
+}  // namespace
+#endif

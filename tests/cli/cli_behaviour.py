@@ -184,6 +184,23 @@ class KindByContent(ExifinfoCase):
             result = subprocess.run([EXIFINFO, "-json", "-"], stdin=f, stdout=subprocess.PIPE)
         self.assertEqual(json.loads(result.stdout)[0]["FileType"], "TIFF")
 
+    def test_standard_input_past_its_limit_is_refused_and_never_held_whole(self):
+        # A sparse file one byte past the 128 MiB kept of standard input; the
+        # tool may use far less memory for its data than the input's size.
+        path = self.path("large-input")
+        with open(path, "wb") as f:
+            f.write(b"\xff\xd8")
+            f.truncate(128 * 1024 * 1024 + 1)
+
+        def little_memory():
+            resource.setrlimit(resource.RLIMIT_DATA, (64 << 20, 64 << 20))
+
+        with open(path, "rb") as f:
+            result = subprocess.run([EXIFINFO, "-"], stdin=f, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                    preexec_fn=little_memory)
+        self.assertEqual(result.returncode, 1)
+        self.assertIn(b"-: standard input holds more than the 128 MiB read of it; not read", result.stderr)
+
 
 class MachineReadableFormats(ExifinfoCase):
     def test_json_carries_control_and_non_ascii_characters_escaped_and_parses_back(self):
@@ -430,6 +447,17 @@ class Folders(ExifinfoCase):
         names = [os.path.relpath(f["SourceFile"], self.path("tree")) for f in files]
         self.assertEqual(names, ["a.jpg", "b/c/deep.jpg", "b/z.jpg", "link.jpg", "noextension"])
 
+    def test_recursion_names_the_links_to_nothing_and_the_fifos_it_passes_over(self):
+        os.makedirs(self.path("tree"))
+        self.sample("Canon_40D.jpg", "tree/a.jpg")
+        os.symlink(self.path("tree/gone.jpg"), self.path("tree/dangling.jpg"))
+        os.mkfifo(self.path("tree/pipe.jpg"))
+        result, files = self.json_of("-r", self.path("tree"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual([os.path.basename(f["SourceFile"]) for f in files], ["a.jpg"])
+        self.assertIn(b"dangling.jpg: skipped: a symbolic link that leads nowhere", result.stderr)
+        self.assertIn(b"pipe.jpg: skipped: a FIFO", result.stderr)
+
     def test_recursion_reads_every_kind_and_counts_the_files_no_reader_knows(self):
         os.makedirs(self.path("phone"))
         heic = os.path.join(os.path.dirname(SAMPLES), "samples-modern", "IMG_5195.HEIC")
@@ -525,6 +553,12 @@ class ExportSafety(ExifinfoCase):
                     self.assertEqual((after.st_ino, after.st_mode, after.st_rdev),
                                      (before.st_ino, before.st_mode, before.st_rdev))
         self.assertEqual([n for n in os.listdir(self.dir) if n.endswith(".tmp")], [])
+
+    def test_export_to_dev_stdout_that_is_a_pipe_is_refused_as_a_fifo(self):
+        image = self.sample("Canon_40D.jpg", "img.jpg")
+        result = run("--export", "/dev/stdout", image)  # standard output is a pipe here
+        self.assertEqual(result.returncode, 2, result.stderr)
+        self.assertIn(b"a FIFO; --export writes only to a regular file or a new name", result.stderr)
 
     def test_a_symbolic_link_at_the_target_is_followed_and_its_file_replaced(self):
         image = self.sample("Canon_40D.jpg", "img.jpg")

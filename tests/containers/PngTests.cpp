@@ -96,7 +96,8 @@ TEST(Png, XmpInCompressedAndPlainITXtCommentAndIcc) {
     EXPECT_EQ(BlocksOf(read, TBlockKind::Xmp), (Views{Packet, Packet}));
     EXPECT_EQ(read.Blocks.at(0).FileOffset, file.find(Packet));
     EXPECT_EQ(read.Blocks.at(1).FileOffset, 0u);
-    EXPECT_EQ(BlocksOf(read, TBlockKind::Icc), Views{profile});
+    // The profile is reported, never inflated: its block is the stream as stored.
+    EXPECT_EQ(BlocksOf(read, TBlockKind::Icc), Views{Deflated(profile)});
     EXPECT_EQ(BlocksOf(read, TBlockKind::Comment), Views{"hello"});
     EXPECT_EQ(read.Blocks.size(), 4u);
 }
@@ -104,9 +105,9 @@ TEST(Png, XmpInCompressedAndPlainITXtCommentAndIcc) {
 TEST(Png, DamagedChunksAreNotedAndTheWalkGoesOn) {
     const std::string bomb = Deflated(std::string(containers::MaxOwnedBlock + 1, ' '));
     const std::string cut = Deflated(Packet).substr(0, 10);
-    const std::string file = Png(Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + bomb) +
-                                 Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + cut) +
-                                 Chunk("zTXt", "Comment\0\0not zlib"s) + Chunk("eXIf", Tiff));
+    const std::string file = Png(Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + cut) +
+                                 Chunk("zTXt", "Comment\0\0not zlib"s) +
+                                 Chunk("iTXt", "XML:com.adobe.xmp\0\x01\0\0\0"s + bomb) + Chunk("eXIf", Tiff));
     std::string badCrc = file;
     badCrc[file.find("eXIf") + 4 + Tiff.size()] ^= 1;
     const auto read = Read(ReadPng, badCrc);
@@ -117,6 +118,25 @@ TEST(Png, DamagedChunksAreNotedAndTheWalkGoesOn) {
     EXPECT_TRUE(HasNote(read, "not a readable zlib stream"));
     // A checksum that does not match is only noted.
     EXPECT_TRUE(HasNote(read, "eXIf chunk at offset " + std::to_string(file.find("eXIf") - 4) + ": checksum does not match"));
+    EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), Views{Tiff});
+}
+
+// Each of these chunks stays under the bound of one chunk, but together
+// they pass what a file's chunks may inflate to: the ones past it are not
+// inflated at all, and nothing kept grows past the budget.
+TEST(Png, ChunksThatEachInflateWithinTheirBoundShareOneBudgetPerFile) {
+    const uint64_t each = containers::MaxInflatedPerFile / 3;
+    const std::string text = Deflated(std::string(each, ' '));
+    std::string chunks;
+    for (int k = 0; k < 5; ++k) chunks += Chunk("zTXt", "Comment\0\0"s + text);
+    const std::string file = Png(chunks + Chunk("eXIf", Tiff));
+    const auto read = Read(ReadPng, file);
+    EXPECT_EQ(BlocksOf(read, TBlockKind::Comment).size(), 3u);
+    uint64_t owned = 0;
+    for (const std::string &o : read.Owned) owned += o.size();
+    EXPECT_LE(owned, containers::MaxInflatedPerFile);
+    EXPECT_TRUE(HasNote(read, "inflates past the limit"));
+    EXPECT_TRUE(HasNote(read, "not inflated: the file's compressed chunks gave"));
     EXPECT_EQ(BlocksOf(read, TBlockKind::Exif), Views{Tiff});
 }
 

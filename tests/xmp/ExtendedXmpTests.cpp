@@ -102,11 +102,11 @@ TEST(ExtendedXmp, DisagreeingAndOutOfBoundsPartsAreLeftOut) {
                                                  "1 part running past the full length left out",
                                                  "1 part differing from an earlier part at the same offset; the earlier kept"}));
 
-    const std::string huge = ExtensionSegment(Guid, 16 * 1024 * 1024 + 1, 0, text);
+    const std::string huge = ExtensionSegment(Guid, xmp::MaxExtendedXmpBytes + 1, 0, text);
     const std::vector<std::string_view> tooLarge = {huge};
     r = xmp::ReassembleExtendedXmp(tooLarge, Guid);
     EXPECT_FALSE(r.Complete);
-    EXPECT_EQ(r.Notes, std::vector<std::string>{"an extension of 16777217 bytes refused (more than 16777216)"});
+    EXPECT_EQ(r.Notes, std::vector<std::string>{"an extension of 8388609 bytes refused (more than 8388608)"});
 }
 
 }  // namespace

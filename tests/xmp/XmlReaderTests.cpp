@@ -123,7 +123,7 @@ TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     EXPECT_EQ(nested.Events.size(), 256u);
 
     std::string wide = "<a";
-    for (int i = 0; i < 1000000; ++i) wide += " a" + std::to_string(i) + "=''";
+    for (int i = 0; i < 100000; ++i) wide += " a" + std::to_string(i) + "=''";
     const auto attributes = Record(wide + "/>");
     EXPECT_EQ(attributes.Result.Error, "more than 1024 attributes");
     EXPECT_EQ(attributes.Result.Offset, wide.find(" a1024=") + 1);
@@ -133,8 +133,8 @@ TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     EXPECT_EQ(longName.Result.Offset, 1u);
     EXPECT_EQ(Record("<a xmlns:p='" + std::string(2000, 'u') + "'/>").Result.Error, "namespace name longer than 1024 bytes");
 
-    const std::string big = "<a>" + std::string(16 * 1024 * 1024, 'x') + "</a>";
-    EXPECT_EQ(Record(big).Result.Error, "larger than 16777216 bytes");
+    const std::string big = "<a>" + std::string(8 * 1024 * 1024, 'x') + "</a>";
+    EXPECT_EQ(Record(big).Result.Error, "larger than 8388608 bytes");
     const auto allowed = Record(big, {.MaxBytes = big.size()});
     EXPECT_EQ(allowed.Result.Status, TXmlResult::Done);
     EXPECT_EQ(allowed.Events.size(), 3u);

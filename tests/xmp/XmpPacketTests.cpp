@@ -134,10 +134,10 @@ TEST(XmpPacket, AFaultKeepsThePropertiesReadBeforeIt) {
 
 TEST(XmpPacket, HostilePacketsAreBounded) {
     std::string many;
-    for (int i = 0; i < 150000; ++i) many += "<dc:p>" + std::to_string(i) + "</dc:p>";
+    for (int i = 0; i < 30000; ++i) many += "<dc:p>" + std::to_string(i) + "</dc:p>";
     auto read = ReadXmp(Packet("<rdf:Description>" + many + "</rdf:Description>"));
-    ASSERT_EQ(read.Rows.size(), 100000u);
-    EXPECT_EQ(read.Rows.back().Value, "99999");
+    ASSERT_EQ(read.Rows.size(), 20000u);
+    EXPECT_EQ(read.Rows.back().Value, "19999");
     EXPECT_EQ(read.Notes.size(), 1u);
 
     read = ReadXmp(Packet("<rdf:Description dc:long='" + std::string(100000, 'v') + "'/>"));
