@@ -586,7 +586,8 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     // A note's row of tag number 0 (the version of one of its sub-directories)
     // is listed, not stored.
     if (row && row->Tag != 0 && !out.SubEntriesOnly) {
-        StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
+        if (out.StoredType != 0) StoreMakerEntry(c, *row, out.StoredType, std::move(text), std::move(out.StoredRaw));
+        else StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
     } else if (!row && storesUnknown) {
         const std::string name = UnknownTagName(h.Tag);
         StoreMakerEntry(c, TTagRow{h.Tag, name, "Unknown", "", "", nullptr}, h.Type, std::move(text), std::move(raw));

@@ -103,6 +103,8 @@ std::string SignedLevel(const std::string &text, TRenderOut *out = nullptr);
 std::string VersionDigits(const std::string &text, TRenderOut *out = nullptr);
 std::string PentaxLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string OlympusLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SignedShorts(const std::string &text, TRenderOut *out = nullptr);
+std::string NulEndedText(const std::string &text, TRenderOut *out = nullptr);
 std::string HiddenValue(const std::string &text, TRenderOut *out = nullptr);
 std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
 std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);
@@ -151,6 +153,11 @@ std::string HexNumber(uint64_t n, int width);
 // The number `size` bytes at 0-based offset `at` of a value hold, in the
 // value's byte order (see TRenderOut); none when the value is shorter.
 std::optional<uint64_t> UnsignedAt(const TRenderOut &in, int64_t at, int size);
+// v as `size` bytes in that byte order.
+std::string UnsignedBytes(uint64_t v, int size, bool bigEndian);
+// Has the entry store v, `size` bytes of field type `type`, as its value's
+// number (what -n shows) instead of the bytes as stored.
+void StoreNumber(TRenderOut &out, uint64_t v, uint16_t type, int size);
 // Numbers in the text exiftool gives them: at most 10 significant digits.
 std::string SignificantText(double v);
 

@@ -152,7 +152,9 @@ std::string PentaxShutterCount(const std::string &text, TRenderOut *out) {
     if (!out->Directory) return text;
     const std::optional<uint32_t> count = PentaxDecipherShutterCount(
         out->Raw, out->Directory->ValueBytes(0x0006), out->Directory->ValueBytes(0x0007));
-    return count ? exif::IntText(*count) : text;
+    if (!count) return text;
+    StoreNumber(*out, *count, exif::TypeLong, 4);
+    return exif::IntText(*count);
 }
 
 // The lens record's first two bytes: the lens series and its number.

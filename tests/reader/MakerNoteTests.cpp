@@ -20,6 +20,7 @@
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"
 
 using namespace testbytes;
@@ -163,6 +164,16 @@ int MakerEntryCount(const TImageInfo &info) {
     int n = 0;
     for (int32_t i = 0; i < info.EntryCount(); ++i) n += info.EntryAt(i).MakerNote == 1 ? 1 : 0;
     return n;
+}
+
+// The numbers -n shows for a maker-note entry.
+std::vector<exif::TComponent> MakerNumbers(const TImageInfo &info, std::string_view name) {
+    const auto e = MakerEntry(info, name);
+    return e ? exif::ShownNumbers(*e) : std::vector<exif::TComponent>{};
+}
+
+std::vector<exif::TComponent> Numbers(std::initializer_list<int64_t> values) {
+    return {values.begin(), values.end()};
 }
 
 std::string Quoted(const std::string &s) {
@@ -1243,6 +1254,49 @@ TEST(MoreMakers, PentaxShutterCountIsDecipheredWithTheNotesDateAndTime) {
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Date"), "2008:05:04");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Time"), "16:47:24");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "ShutterCount"), "12345");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ShutterCount"), Numbers({12345}));
+}
+
+// ------------------------------------------------- values read as the row says
+
+TEST(RowReadings, OlympusColorMatrixIsSignedInTextAndNumbers) {
+    const CameraFile f{"OLYMPUS IMAGING CORP.", "E-1", "0220", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, OlympusHeader, {NoteShort(false, 0x1011, {356, 65502, 6})}, v); },
+        "olympus-matrix");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ColorMatrix"), "356, -34, 6");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ColorMatrix"), Numbers({356, -34, 6}));
+}
+
+TEST(RowReadings, OlympusCameraIdEndsAtItsFirstNul) {
+    const CameraFile f{"OLYMPUS OPTICAL CO.,LTD", "C960Z,D460Z", "0210", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, OlympusHeader,
+                             {NoteUndefined(0x0209, std::string("OLYMPUS DIGITAL CAMERA\0\xff\xff\xff\xff", 27))}, v);
+        },
+        "olympus-id");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "CameraID"), Quoted("OLYMPUS DIGITAL CAMERA"));
+}
+
+TEST(RowReadings, FujifilmImageCountDropsItsFlagBitInNumbersToo) {
+    const CameraFile f{"FUJIFILM", "X-T4", "0232", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t) { return NoteBytes(false, FujiHeader, {NoteShort(false, 0x1438, {0x8000})}, 0); }, "fuji-count");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageCount"), "0");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ImageCount"), Numbers({0}));
+}
+
+TEST(RowReadings, NikonIsoDropsOnlyALeadingZeroAndKeepsATextAsWritten) {
+    const CameraFile d{"NIKON CORPORATION", "NIKON D70", "0221", false};
+    const auto withIso = [&](const NoteEntry &iso) {
+        return OpenCamera(
+            d, [&](uint32_t) { return NoteBytes(false, NikonTiffHeader(false), {iso}, -10); }, "nikon-iso");
+    };
+    EXPECT_EQ(MakerValue(*withIso(NoteAscii(0x0002, "1, 2"))->ExifInfo(), "ISO"), Quoted("1, 2"));
+    EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {0, 200}))->ExifInfo(), "ISO"), "200");
+    EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {1, 200}))->ExifInfo(), "ISO"), "1, 200");
 }
 
 }  // namespace
