@@ -470,6 +470,9 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     if (Info.Owner) c.Outer = *Info.Owner;
     NoteDirectoriesVisited.clear();
     NoteDirectoriesVisited.insert(layout.D + 1);
+    if (layout.Moved != 0 && Info.Builds(BuildListing))
+        Info.MakerDumpText += "\r\n(note moved by " + std::string(layout.Moved > 0 ? "+" : "") + IntText(layout.Moved) +
+                              " bytes since the camera wrote it: its offsets are corrected)";
     try {
         WalkMakerEntries(c, layout.D + 3, c.View.ReadWord(layout.D + 1));
     } catch (const std::exception &e) {

@@ -46,13 +46,16 @@ struct TMakerSubDirectory {
 // m - B + D + 2, or, when the value does not lie inside the note, the
 // enclosing data's position A + m; the note's byte order; the directories
 // inside the note, sorted by tag, walked by the same rules; the maker's
-// name, which the note's entries carry as their directory.
+// name, which the note's entries carry as their directory; and how far an
+// editor moved the note from where its camera wrote it (B is corrected by
+// it already; the listing says so).
 struct TMakerNoteLayout {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     bool BigEndian = false;
     std::span<const TMakerSubDirectory> SubDirectories;
     std::string_view Group = "MakerNotes";
+    int64_t Moved = 0;
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,

@@ -199,7 +199,8 @@ def main():
         sys.exit(__doc__)
     exifinfo, accepted = sys.argv[1], Accepted(sys.argv[2])
     files = sorted(os.path.join(folder, name) for folder in sys.argv[3:] for name in os.listdir(folder)
-                   if not name.upper().startswith(("README", "SOURCE")) and not name.startswith("."))
+                   if not name.upper().startswith(("README", "SOURCE")) and not name.startswith(".")
+                   and not name.endswith(".py"))
     ours = read_json([exifinfo, "-j", "-n", "-G", *files])
     theirs = read_json(["exiftool", "-j", "-n", "-G1", "-q", "-q", *files])
     failed = 0

@@ -607,13 +607,14 @@ TEST(MakerWalk, EntryWithNegativeOrOversizedCountIsPassedOverEntirely) {
         [](uint32_t v) {
             return NoteBytes(
                 false, "",
-                {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0), NoteLong(false, 0x0008, {5})},
+                {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0), NoteLong(false, 0x0008, {5}),
+                 NoteLong(false, 0x000C, {7})},
                 v);
         },
         "canon-counts");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nImageNumber = 5");
-    EXPECT_EQ(MakerEntryCount(info), 1);
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nImageNumber = 5\r\nSerialNumber = 7");
+    EXPECT_EQ(MakerEntryCount(info), 2);
 }
 
 TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
@@ -1297,6 +1298,98 @@ TEST(RowReadings, NikonIsoDropsOnlyALeadingZeroAndKeepsATextAsWritten) {
     EXPECT_EQ(MakerValue(*withIso(NoteAscii(0x0002, "1, 2"))->ExifInfo(), "ISO"), Quoted("1, 2"));
     EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {0, 200}))->ExifInfo(), "ISO"), "200");
     EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {1, 200}))->ExifInfo(), "ISO"), "1, 200");
+}
+
+// ------------------------------------------- byte order and base of re-saved files
+
+// An editor that rewrites a file in the other byte order leaves the note's
+// bytes as the camera wrote them.
+TEST(ResavedNotes, NoteWithoutAMarkIsReadInItsOwnOrderInAFileOfTheOther) {
+    for (const bool fileBig : {false, true}) {
+        SCOPED_TRACE(fileBig);
+        const CameraFile canon{"Canon", "Canon EOS 40D", "0221", fileBig};
+        const auto c = OpenCamera(
+            canon,
+            [&](uint32_t v) {
+                return NoteBytes(!fileBig, "", {NoteAscii(0x0006, "Canon EOS 40D JPEG"), NoteLong(!fileBig, 0x0008, {1234567})}, v);
+            },
+            "canon-other-order");
+        EXPECT_EQ(MakerValue(*c->ExifInfo(), "ImageType"), Quoted("Canon EOS 40D JPEG"));
+        EXPECT_EQ(MakerValue(*c->ExifInfo(), "ImageNumber"), "1234567");
+        EXPECT_EQ(MakerEntryCount(*c->ExifInfo()), 2);
+    }
+}
+
+TEST(ResavedNotes, NikonNoteIsReadInTheOrderOfItsOwnTiffHeader) {
+    for (const bool noteBig : {false, true}) {
+        SCOPED_TRACE(noteBig);
+        const CameraFile d70{"NIKON CORPORATION", "NIKON D70", "0221", !noteBig};
+        const auto img = OpenCamera(
+            d70,
+            [&](uint32_t) {
+                return NoteBytes(noteBig, NikonTiffHeader(noteBig),
+                                 {NoteAscii(0x0004, "NORMAL "), NoteShort(noteBig, 0x0002, {0, 200})}, -10);
+            },
+            "nikon-other-order");
+        EXPECT_EQ(MakerValue(*img->ExifInfo(), "Quality"), Quoted("NORMAL "));
+        EXPECT_EQ(MakerValue(*img->ExifInfo(), "ISO"), "200");
+    }
+}
+
+// The camera wrote the note 100 bytes further on than it now lies: its value
+// offsets still count from there.
+TEST(ResavedNotes, MovedNoteIsReadWithItsBaseCorrectedAndTheListingSaysSo) {
+    const CameraFile f{"Canon", "Canon PowerShot S400", "0220", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:PowerShot S400 JPEG"), NoteAscii(0x0007, "Firmware Version 1.00")},
+                             v + 100);
+        },
+        "canon-moved");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "ImageType"), Quoted("IMG:PowerShot S400 JPEG"));
+    EXPECT_EQ(MakerValue(info, "FirmwareVersion"), Quoted("Firmware Version 1.00"));
+    EXPECT_NE(info.MakerDumpText.find("(note moved by -100 bytes"), std::string::npos);
+}
+
+TEST(ResavedNotes, CanonTrailerGivesWhereTheCameraWroteTheNote) {
+    // The trailer says the note was at v + 40; one value lies inside the
+    // note either way, so only the trailer tells the move.
+    const CameraFile f{"Canon", "Canon EOS-1D Mark III", "0221", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            std::string note = NoteBytes(false, "", {NoteAscii(0x0006, "Canon EOS-1D Mark III"), NoteLong(false, 0x0008, {42})}, v + 40);
+            return note + std::string("\0\0\0\0\0\0\0\0II\x2a\0", 12) + U32Bytes(false, {v + 40});
+        },
+        "canon-trailer");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageType"), Quoted("Canon EOS-1D Mark III"));
+    EXPECT_NE(img->ExifInfo()->MakerDumpText.find("(note moved by -40 bytes"), std::string::npos);
+}
+
+TEST(ResavedNotes, NoteInPlaceIsNotMovedAndOutsideValuesStayOutside) {
+    const CameraFile f{"Canon", "Canon PowerShot S400", "0220", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:PowerShot S400 JPEG")}, v); }, "canon-in-place");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageType"), Quoted("IMG:PowerShot S400 JPEG"));
+    EXPECT_EQ(img->ExifInfo()->MakerDumpText.find("moved"), std::string::npos);
+}
+
+// Bytes that read as hundreds of entries of no field type are no directory
+// of that maker's layout: the note is shown by its size, not as junk rows.
+TEST(ResavedNotes, NoteOfMostlyInvalidEntriesIsShownBySizeAndMaker) {
+    const CameraFile f{"CASIO COMPUTER CO.,LTD", "EX-Z3", "0220", true};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t) {
+            std::string junk("\x00\x05", 2);
+            for (int i = 0; i < 5; ++i) junk += std::string("\x00\x01\x7f\x7f\x00\x00\x00\x01\x00\x00\x00\x00", 12);
+            return junk + std::string(4, '\0');
+        },
+        "casio-junk");
+    EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
+    EXPECT_EQ(ValueOf(*img->ExifInfo(), "MakerNote"), "(66 bytes, CASIO COMPUTER CO.,LTD)");
 }
 
 }  // namespace
