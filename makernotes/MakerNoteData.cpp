@@ -90,7 +90,7 @@ using namespace std::string_view_literals;
 // Read top to bottom: the first row whose key, header and layout fit is used.
 // A D of 8 or more with XPlus(D - 8) counts offsets from the TIFF header.
 // clang-format off
-constexpr std::array<TMakerLayout, 43> MakerLayouts = {{
+constexpr std::array<TMakerLayout, 46> MakerLayouts = {{
     {"", "Apple iOS\0"sv, TNoteLayout::Only, &AppleTags, 14, NoteStart(), 0, OrderAt(12), &NoSubDirectories},
     {"", "OLYMPUS\0"sv, TNoteLayout::Only, &OlympusTags, 12, NoteStart(), 0, OrderAt(8), &OlympusDirectories},
     {"", "OM SYSTEM\0"sv, TNoteLayout::Only, &OlympusTags, 16, NoteStart(), 0, OrderAt(12), &OlympusDirectories},
@@ -114,6 +114,8 @@ constexpr std::array<TMakerLayout, 43> MakerLayouts = {{
     {"", "LEICA\0\x1a\0"sv, TNoteLayout::Only, &LeicaTags, 8, NoteStart(), 0, DirectoryOrder, &NoSubDirectories},
     {"", "SIGMA\0\0\0"sv, TNoteLayout::Only, &SigmaTags, 10, XPlus(2), 0, DirectoryOrder, &NoSubDirectories},
     {"", "FOVEON\0\0"sv, TNoteLayout::Only, &SigmaTags, 10, XPlus(2), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "QVC\0"sv, TNoteLayout::Only, &Casio2Tags, 6, XPlus(-2), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "DCI\0"sv, TNoteLayout::Only, &Casio2Tags, 6, XPlus(-2), 0, DirectoryOrder, &NoSubDirectories},
     {"", "AOC\0"sv, TNoteLayout::Only, &PentaxTags, 6, XPlus(-2), 0, OrderAt(4), &NoSubDirectories},
     {"", "PENTAX \0"sv, TNoteLayout::Only, &PentaxTags, 10, NoteStart(), 0, OrderAt(8), &NoSubDirectories},
     {"", "RICOH\0II"sv, TNoteLayout::Only, &PentaxTags, 8, NoteStart(), 0, OrderAt(6), &NoSubDirectories},
@@ -121,6 +123,7 @@ constexpr std::array<TMakerLayout, 43> MakerLayouts = {{
     {"NIKON", "", TNoteLayout::NikonTiffHeader, &NikonTags2, 18, Fixed(9), 0, OrderAt(10), &NoSubDirectories},
     {"NIKON", "", TNoteLayout::NikonHeader, &NikonTags1, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
     {"NIKON", "", TNoteLayout::NikonPlain, &NikonTags2, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
+    {"RICOH", "", TNoteLayout::Only, &RicohTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
     {"OLYMP", "", TNoteLayout::Only, &OlympusTags, 8, XPlus(0), 9, DirectoryOrder, &OlympusDirectories},
     {"CASIO", "", TNoteLayout::Only, &CasioTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
     {"FUJIF", "", TNoteLayout::Only, &FujiTags, 12, Fixed(13), 0, LittleEndian, &NoSubDirectories},
@@ -143,10 +146,11 @@ struct TMakerGroup {
     std::string_view Group;
 };
 
-constexpr std::array<TMakerGroup, 20> MakerGroups = {{
+constexpr std::array<TMakerGroup, 22> MakerGroups = {{
     {&AppleTags, "Apple"},
     {&CanonTags, "Canon"},
     {&CasioTags, "Casio"},
+    {&Casio2Tags, "Casio"},
     {&DjiTags, "DJI"},
     {&FujiTags, "FujiFilm"},
     {&LeicaM8Tags, "Leica"},
@@ -159,6 +163,7 @@ constexpr std::array<TMakerGroup, 20> MakerGroups = {{
     {&OlympusTags, "Olympus"},
     {&PanasonicTags, "Panasonic"},
     {&PentaxTags, "Pentax"},
+    {&RicohTags, "Ricoh"},
     {&SamsungTags, "Samsung"},
     {&SanyoTags, "Sanyo"},
     {&SeikoTags, "Seiko"},

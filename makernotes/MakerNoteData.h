@@ -40,6 +40,8 @@ extern const std::span<const TTagRow> NikonTags1;
 extern const std::span<const TTagRow> NikonTags2;
 extern const std::span<const TTagRow> OlympusTags;
 extern const std::span<const TTagRow> CasioTags;
+extern const std::span<const TTagRow> Casio2Tags;  // the "QVC" note
+extern const std::span<const TTagRow> RicohTags;
 extern const std::span<const TTagRow> FujiTags;
 extern const std::span<const TTagRow> CanonTags;
 extern const std::span<const TTagRow> SeikoTags;
@@ -105,6 +107,8 @@ std::string PentaxLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string OlympusLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string SignedShorts(const std::string &text, TRenderOut *out = nullptr);
 std::string NulEndedText(const std::string &text, TRenderOut *out = nullptr);
+std::string CasioFirmwareDate(const std::string &text, TRenderOut *out = nullptr);
+std::string HexDigits(const std::string &text, TRenderOut *out = nullptr);
 std::string HiddenValue(const std::string &text, TRenderOut *out = nullptr);
 std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
 std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);

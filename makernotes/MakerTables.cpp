@@ -222,12 +222,33 @@ constexpr std::array<TTagRow, 12> SeikoTagsRows = {{
 
 // Sanyo, after the "SANYO" header.
 // clang-format off
-constexpr std::array<TTagRow, 6> SanyoTagsRows = {{
+constexpr std::array<TTagRow, 27> SanyoTagsRows = {{
+    {0x00FF, "MakerNoteOffset", "Maker Note Offset", "", "", nullptr},
+    {0x0100, "SanyoThumbnail", "Sanyo Thumbnail", "", "", HiddenValue},
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
     {0x0202, "Macro", "Macro", "", "", nullptr},
     {0x0203, "Skip", "Skip", "", "", nullptr},
     {0x0204, "DigiZoom", "DigiZoom", "", "", nullptr},
+    {0x0207, "SoftwareVersion", "Software Version", "", "", nullptr},
+    {0x0208, "PictInfo", "Picture Info", "", "", nullptr},
+    {0x0209, "CameraID", "Camera ID", "", "", NulEndedText},
+    {0x020E, "SequentialShot", "Sequential Shot", "0:None,1:Standard,2:Best,3:Adjust Exposure", "", nullptr},
+    {0x020F, "WideRange", "Wide Range", "0:Off,1:On", "", nullptr},
+    {0x0210, "ColorAdjustmentMode", "Color Adjustment Mode", "0:Off,1:On", "", nullptr},
+    {0x0213, "QuickShot", "Quick Shot", "0:Off,1:On", "", nullptr},
+    {0x0214, "SelfTimer", "Self Timer", "0:Off,1:On", "", nullptr},
+    {0x0216, "VoiceMemo", "Voice Memo", "0:Off,1:On", "", nullptr},
+    {0x0217, "RecordShutterRelease", "Record Shutter Release", "0:Record while down,1:Press start / press stop", "", nullptr},
+    {0x0218, "FlickerReduce", "Flicker Reduce", "0:Off,1:On", "", nullptr},
+    {0x0219, "OpticalZoomOn", "Optical Zoom On", "0:Off,1:On", "", nullptr},
+    {0x021B, "DigitalZoomOn", "Digital Zoom On", "0:Off,1:On", "", nullptr},
+    {0x021D, "LightSourceSpecial", "Light Source Special", "0:Off,1:On", "", nullptr},
+    {0x021E, "Resaved", "Resaved", "0:No,1:Yes", "", nullptr},
+    {0x021F, "SceneSelect", "Scene Select", "0:Off,1:Sport,2:TV,3:Night,4:User 1,5:User 2,6:Lamp", "", nullptr},
+    {0x0224, "SequenceShotInterval", "Sequence Shot Interval", "0:5 frames/s,1:10 frames/s,2:15 frames/s,3:20 frames/s", "", nullptr},
+    {0x0225, "FlashMode", "Flash Mode", "0:Auto,1:Force,2:Disabled,3:Red eye", "", nullptr},
+    {0x0E00, "PrintIM", "Print Image Matching", "", "", HiddenValue},
     {0x0F00, "DataDump", "DataDump", "", "", nullptr},
 }};
 // clang-format on

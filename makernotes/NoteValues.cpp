@@ -91,11 +91,13 @@ std::string VersionDigits(const std::string &text, TRenderOut *out) {
     return major + "." + digits.substr(2);
 }
 
-// 16-bit numbers the maker writes signed into a field typed unsigned (a
-// colour matrix): "356, -34, -66", as many as any array shows (the stored
-// value keeps them all).
+// 16-bit numbers the maker writes signed into a field typed unsigned or
+// undefined (a colour matrix, a setting around zero): "356, -34, -66", as
+// many as any array shows (the stored value keeps them all).
 std::string SignedShorts(const std::string &text, TRenderOut *out) {
-    if (!out || (out->Type != exif::TypeShort && out->Type != exif::TypeSShort)) return text;
+    if (!out || (out->Type != exif::TypeShort && out->Type != exif::TypeSShort && out->Type != exif::TypeUndefined) ||
+        out->Raw.size() % 2 != 0)
+        return text;
     constexpr int64_t ShownNumbers = 8;
     std::string shown;
     for (int64_t at = 0; at < 2 * ShownNumbers; at += 2) {

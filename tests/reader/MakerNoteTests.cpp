@@ -1392,4 +1392,51 @@ TEST(ResavedNotes, NoteOfMostlyInvalidEntriesIsShownBySizeAndMaker) {
     EXPECT_EQ(ValueOf(*img->ExifInfo(), "MakerNote"), "(66 bytes, CASIO COMPUTER CO.,LTD)");
 }
 
+// ------------------------------------------------------- notes of older makers
+
+TEST(OlderMakers, CasioQvcNoteIsReadWithItsOwnTableInEitherByteOrder) {
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big);
+        // The note in one order, the file in the other, as an editor leaves it.
+        const CameraFile f{"CASIO COMPUTER CO.,LTD", "EX-Z3", "0220", !big};
+        const auto img = OpenCamera(
+            f,
+            [&](uint32_t v) {
+                return NoteBytes(big, std::string("QVC\0\0\0", 6),
+                                 {NoteShort(big, 0x0014, {3}),
+                                  NoteUndefined(0x2001, std::string("0302\0\0" "2809\0\0" "45\0\0\0\0", 16)),
+                                  NoteShort(big, 0x3002, {3}), NoteUndefined(0x3011, U16Bytes(big, {0xFFFF})),
+                                  NoteAscii(0x3006, "New York")},
+                                 v);
+            },
+            "casio-qvc");
+        const TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(MakerValue(info, "ISO"), "50");
+        EXPECT_EQ(MakerValue(info, "FirmwareDate"), "2003:02:28 09:45");
+        EXPECT_EQ(MakerValue(info, "Quality"), "Fine");
+        EXPECT_EQ(MakerValue(info, "Sharpness"), "-1");
+        EXPECT_EQ(MakerValue(info, "HometownCity"), Quoted("New York"));
+        EXPECT_EQ(MakerEntry(info, "Quality")->Directory, "Casio");
+        EXPECT_EQ(info.MakerDumpText.find("moved"), std::string::npos);
+    }
+}
+
+TEST(OlderMakers, RicohNoteGivesItsTypeFirmwareAndSerialAsDigits) {
+    const CameraFile f{"RICOH", "Caplio RR30", "0221", true};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(true, std::string("Ricoh\xcf\0\0", 8),
+                             {NoteAscii(0x0001, "Rdc"), NoteAscii(0x0002, "Rev2219"),
+                              NoteUndefined(0x0005, std::string("\0\0\0\x01\x22\x07\0\x03", 8))},
+                             v);
+        },
+        "ricoh");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "MakerNoteType"), Quoted("Rdc"));
+    EXPECT_EQ(MakerValue(info, "FirmwareVersion"), Quoted("Rev2219"));
+    EXPECT_EQ(MakerValue(info, "InternalSerialNumber"), "0000000122070003");
+    EXPECT_TRUE(exif::ShownNumbers(*MakerEntry(info, "InternalSerialNumber")).empty());
+}
+
 }  // namespace
