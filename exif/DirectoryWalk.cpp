@@ -459,7 +459,7 @@ private:
 void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
     SizeBudget(Info.Length() + static_cast<int64_t>(note.size()));
     TWalkContext c;
-    c.View.SetBuffer(note);
+    c.View.SetBuffer(layout.Directory.empty() ? note : std::string_view(layout.Directory));
     c.View.BigEndian = layout.BigEndian;
     c.Table = layout.Table;
     c.D = layout.D;

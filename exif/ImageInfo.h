@@ -56,6 +56,10 @@ struct TMakerNoteLayout {
     std::span<const TMakerSubDirectory> SubDirectories;
     std::string_view Group = "MakerNotes";
     int64_t Moved = 0;
+    // A note that is no directory but a block of fields at fixed places is
+    // walked as the directory its fields stand for, built here; empty for
+    // any other note.
+    std::string Directory = {};
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,

@@ -19,6 +19,7 @@ enum class TNoteLayout {
     NikonHeader,      // early Coolpix notes that begin with "Nikon"
     NikonPlain,       // notes whose directory starts at their first byte
     Directory,        // a note without a header: its first bytes are a directory's
+    FieldBlock,       // no directory: fields at fixed places (see KodakDirectory)
 };
 
 // Offset base B of a dispatch row: a fixed number; X plus a number, where X
@@ -58,10 +59,11 @@ constexpr TOffsetBase NoteStart() {
 // are. An editor that rewrites a file in the other byte order keeps the
 // maker note's bytes as they were: the file's order tells nothing.
 struct TNoteOrder {
-    enum class TKind { LittleEndian, FromNote, FromDirectory } Kind;
+    enum class TKind { LittleEndian, BigEndian, FromNote, FromDirectory } Kind;
     int64_t At;
 };
 constexpr TNoteOrder LittleEndian{TNoteOrder::TKind::LittleEndian, 0};
+constexpr TNoteOrder BigEndian{TNoteOrder::TKind::BigEndian, 0};
 constexpr TNoteOrder OrderAt(int64_t at) {
     return {TNoteOrder::TKind::FromNote, at};
 }
@@ -90,7 +92,7 @@ using namespace std::string_view_literals;
 // Read top to bottom: the first row whose key, header and layout fit is used.
 // A D of 8 or more with XPlus(D - 8) counts offsets from the TIFF header.
 // clang-format off
-constexpr std::array<TMakerLayout, 46> MakerLayouts = {{
+constexpr std::array<TMakerLayout, 48> MakerLayouts = {{
     {"", "Apple iOS\0"sv, TNoteLayout::Only, &AppleTags, 14, NoteStart(), 0, OrderAt(12), &NoSubDirectories},
     {"", "OLYMPUS\0"sv, TNoteLayout::Only, &OlympusTags, 12, NoteStart(), 0, OrderAt(8), &OlympusDirectories},
     {"", "OM SYSTEM\0"sv, TNoteLayout::Only, &OlympusTags, 16, NoteStart(), 0, OrderAt(12), &OlympusDirectories},
@@ -116,6 +118,8 @@ constexpr std::array<TMakerLayout, 46> MakerLayouts = {{
     {"", "FOVEON\0\0"sv, TNoteLayout::Only, &SigmaTags, 10, XPlus(2), 0, DirectoryOrder, &NoSubDirectories},
     {"", "QVC\0"sv, TNoteLayout::Only, &Casio2Tags, 6, XPlus(-2), 0, DirectoryOrder, &NoSubDirectories},
     {"", "DCI\0"sv, TNoteLayout::Only, &Casio2Tags, 6, XPlus(-2), 0, DirectoryOrder, &NoSubDirectories},
+    {"", "KDK INFO"sv, TNoteLayout::FieldBlock, &KodakTags, 0, NoteStart(), 0, BigEndian, &NoSubDirectories},
+    {"", "KDK"sv, TNoteLayout::FieldBlock, &KodakTags, 0, NoteStart(), 0, LittleEndian, &NoSubDirectories},
     {"", "AOC\0"sv, TNoteLayout::Only, &PentaxTags, 6, XPlus(-2), 0, OrderAt(4), &NoSubDirectories},
     {"", "PENTAX \0"sv, TNoteLayout::Only, &PentaxTags, 10, NoteStart(), 0, OrderAt(8), &NoSubDirectories},
     {"", "RICOH\0II"sv, TNoteLayout::Only, &PentaxTags, 8, NoteStart(), 0, OrderAt(6), &NoSubDirectories},
@@ -146,13 +150,14 @@ struct TMakerGroup {
     std::string_view Group;
 };
 
-constexpr std::array<TMakerGroup, 22> MakerGroups = {{
+constexpr std::array<TMakerGroup, 23> MakerGroups = {{
     {&AppleTags, "Apple"},
     {&CanonTags, "Canon"},
     {&CasioTags, "Casio"},
     {&Casio2Tags, "Casio"},
     {&DjiTags, "DJI"},
     {&FujiTags, "FujiFilm"},
+    {&KodakTags, "Kodak"},
     {&LeicaM8Tags, "Leica"},
     {&LeicaMTags, "Leica"},
     {&LeicaSTags, "Leica"},
@@ -217,6 +222,8 @@ bool NoteBigEndian(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) 
     switch (row.Order.Kind) {
         case TNoteOrder::TKind::LittleEndian:
             return false;
+        case TNoteOrder::TKind::BigEndian:
+            return true;
         case TNoteOrder::TKind::FromNote: {
             const std::string_view mark = exif::tEndInd::RegionOf(facts.Note, row.Order.At + 1, 2);
             if (mark == "MM") return true;
@@ -235,6 +242,7 @@ bool NoteBigEndian(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) 
 bool LayoutFits(const TMakerLayout &row, const exif::TMakerNoteFacts &facts) {
     switch (row.Layout) {
         case TNoteLayout::Only:
+        case TNoteLayout::FieldBlock:
             return true;
         case TNoteLayout::Directory:
             return DirectoryPlausible(facts, row.D, NoteBigEndian(row, facts));
@@ -338,6 +346,11 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
     const TMakerLayout *row = FindLayout(exif::UpperAscii(facts.Make), facts);
     if (row == nullptr) return std::nullopt;
     const bool bigEndian = NoteBigEndian(*row, facts);
+    if (row->Layout == TNoteLayout::FieldBlock) {
+        exif::TMakerNoteLayout layout{*row->Table, 0, 1, 0, bigEndian, *row->SubDirectories, GroupOf(row->Table)};
+        layout.Directory = KodakDirectory(facts.Note, bigEndian);
+        return layout;
+    }
     const TNoteDirectory dir(facts, row->D, bigEndian);
     if (!MostEntriesSound(dir)) return std::nullopt;
     // X is the note's offset from its TIFF header plus 9.

@@ -42,6 +42,12 @@ extern const std::span<const TTagRow> OlympusTags;
 extern const std::span<const TTagRow> CasioTags;
 extern const std::span<const TTagRow> Casio2Tags;  // the "QVC" note
 extern const std::span<const TTagRow> RicohTags;
+extern const std::span<const TTagRow> KodakTags;
+// Kodak's note (a block of fields at fixed places after its 8-byte header)
+// as the directory it stands for: an entry per field, tagged 0x100 plus the
+// field's offset in the block, offsets counted from the directory's first
+// byte.
+std::string KodakDirectory(std::string_view note, bool bigEndian);
 extern const std::span<const TTagRow> FujiTags;
 extern const std::span<const TTagRow> CanonTags;
 extern const std::span<const TTagRow> SeikoTags;

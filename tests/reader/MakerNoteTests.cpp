@@ -1439,4 +1439,24 @@ TEST(OlderMakers, RicohNoteGivesItsTypeFirmwareAndSerialAsDigits) {
     EXPECT_TRUE(exif::ShownNumbers(*MakerEntry(info, "InternalSerialNumber")).empty());
 }
 
+// Kodak's block: the model at 0, the quality at 9, the f-number in
+// hundredths at 30, the exposure time in 1/100000 s at 32; a block cut after
+// the exposure time holds none of the later fields.
+TEST(OlderMakers, KodakBlockFieldsAreReadAtTheirPlacesScaledAsStored) {
+    std::string block = std::string("KDK INFO", 8) + std::string("DX4900  ", 8) + std::string(1, '\0') + "\x01";
+    block += std::string(30 - 10, '\0');
+    block += U16Bytes(true, {673}) + U32Bytes(true, {464});
+    const CameraFile f{"EASTMAN KODAK COMPANY", "KODAK DX4900 ZOOM DIGITAL CAMERA", "0220", false};
+    const auto img = OpenCamera(f, [&](uint32_t) { return block; }, "kodak");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "KodakModel"), Quoted("DX4900  "));
+    EXPECT_EQ(MakerValue(info, "Quality"), "Fine");
+    EXPECT_EQ(MakerValue(info, "FNumber"), "6.73");
+    EXPECT_EQ(MakerValue(info, "ExposureTime"), "0.00464");
+    ASSERT_TRUE(MakerEntry(info, "FNumber"));
+    EXPECT_EQ(exif::ShownNumbers(*MakerEntry(info, "FNumber")), std::vector<exif::TComponent>{6.73});
+    EXPECT_FALSE(MakerEntry(info, "ISO"));
+    EXPECT_EQ(MakerEntry(info, "Quality")->Directory, "Kodak");
+}
+
 }  // namespace

@@ -43,7 +43,8 @@ std::vector<VendorTable> VendorTables() {
             {"OlympusImageProcessingTags", OlympusImageProcessingTags, 3},
             {"OlympusFocusInfoTags", OlympusFocusInfoTags, 3},
             {"Casio2Tags", Casio2Tags, 42},
-            {"RicohTags", RicohTags, 5}};
+            {"RicohTags", RicohTags, 5},
+            {"KodakTags", KodakTags, 31}};
 }
 
 // "n:text,n:text": every piece a decimal number, a colon and a text.
