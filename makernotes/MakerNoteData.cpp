@@ -92,7 +92,7 @@ using namespace std::string_view_literals;
 // Read top to bottom: the first row whose key, header and layout fit is used.
 // A D of 8 or more with XPlus(D - 8) counts offsets from the TIFF header.
 // clang-format off
-constexpr std::array<TMakerLayout, 48> MakerLayouts = {{
+constexpr std::array<TMakerLayout, 49> MakerLayouts = {{
     {"", "Apple iOS\0"sv, TNoteLayout::Only, &AppleTags, 14, NoteStart(), 0, OrderAt(12), &NoSubDirectories},
     {"", "OLYMPUS\0"sv, TNoteLayout::Only, &OlympusTags, 12, NoteStart(), 0, OrderAt(8), &OlympusDirectories},
     {"", "OM SYSTEM\0"sv, TNoteLayout::Only, &OlympusTags, 16, NoteStart(), 0, OrderAt(12), &OlympusDirectories},
@@ -135,6 +135,7 @@ constexpr std::array<TMakerLayout, 48> MakerLayouts = {{
     {"SEIKO", "", TNoteLayout::Only, &SeikoTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
     {"SANYO", "", TNoteLayout::Only, &SanyoTags, 8, XPlus(0), 0, DirectoryOrder, &NoSubDirectories},
     {"MINOL", "", TNoteLayout::Only, &MinoltaTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
+    {"KONICA MINOLTA", "", TNoteLayout::Only, &MinoltaTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
     {"SONY", "", TNoteLayout::Directory, &SonyTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
     {"PENTAX", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},
     {"ASAHI", "", TNoteLayout::Directory, &PentaxTags, 0, XPlus(-8), 0, DirectoryOrder, &NoSubDirectories},

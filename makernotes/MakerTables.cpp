@@ -253,11 +253,22 @@ constexpr std::array<TTagRow, 27> SanyoTagsRows = {{
 }};
 // clang-format on
 
-// Minolta: the directory starts at the first byte of the note.
+// Minolta (and Konica Minolta, and Sony's first bodies): the directory
+// starts at the first byte of the note; its settings blocks are not read.
 // clang-format off
-constexpr std::array<TTagRow, 2> MinoltaTagsRows = {{
+constexpr std::array<TTagRow, 12> MinoltaTagsRows = {{
     {0x0000, "ModelID", "ModelID", "", "", nullptr},
+    {0x0040, "CompressedImageSize", "Compressed Image Size", "", "", nullptr},
+    {0x0088, "PreviewImageStart", "Preview Image Start", "", "", nullptr},
+    {0x0089, "PreviewImageLength", "Preview Image Length", "", "", nullptr},
+    {0x0102, "MinoltaQuality", "Minolta Quality", "0:Raw,1:Super Fine,2:Fine,3:Standard,4:Economy,5:Extra fine", "", nullptr},
+    {0x0104, "FlashExposureComp", "Flash Exposure Compensation", "", "", DecimalsText},
+    {0x0107, "ImageStabilization", "Image Stabilization", "1:Off,5:On", "", nullptr},
+    {0x010A, "ZoneMatching", "Zone Matching", "0:ISO Setting Used,1:High Key,2:Low Key", "", nullptr},
+    {0x010B, "ColorTemperature", "Color Temperature", "", "", nullptr},
+    {0x010C, "LensType", "Lens Type", "", "", SonyLensType},
     {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
+    {0x0F00, "MinoltaCameraSettings2", "Minolta Camera Settings 2", "", "", HiddenValue},
 }};
 // clang-format on
 
