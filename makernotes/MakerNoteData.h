@@ -123,6 +123,7 @@ std::string FirstField(const std::string &text, TRenderOut *out = nullptr);
 std::string SamsungLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string TenthsOfMillimetres(const std::string &text, TRenderOut *out = nullptr);
 std::string SigmaLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SigmaSetting(const std::string &text, TRenderOut *out = nullptr);
 std::string RangeText(const std::string &text, TRenderOut *out = nullptr);
 std::string SignedHundredths(const std::string &text, TRenderOut *out = nullptr);
 std::string LeicaLensType(const std::string &text, TRenderOut *out = nullptr);
