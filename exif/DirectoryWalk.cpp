@@ -515,12 +515,33 @@ void TDirectoryWalk::WalkMakerSubDirectory(const TWalkContext &c, Pos entry, con
     }
 }
 
+// A block of fields inside the note, walked as the directory its fields
+// stand for; whatever fails inside it ends only that block.
+void TDirectoryWalk::WalkMakerFieldBlock(const TWalkContext &c, const TMakerValue &value,
+                                         const TMakerSubDirectory &sub) {
+    if (c.Level >= TImageInfo::MaxMakerNoteLevel) return;
+    const std::string fields = sub.Block(value.Bytes, c.View.BigEndian);
+    TWalkContext block = c;
+    block.View.SetBuffer(fields);
+    block.Table = sub.Table;
+    block.D = 0;
+    block.B = 1;
+    block.SubDirectories = {};
+    block.Level = c.Level + 1;
+    try {
+        WalkMakerEntries(block, 3, block.View.ReadWord(1));
+    } catch (const std::exception &) {
+        // Entries stored so far stay; the enclosing directory goes on.
+    }
+}
+
 void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory) {
     const TEntryHeader h = ReadEntryHeader(c.View, entry);
     if (h.Size < 0) return;
     const TMakerValue located = LocateMakerValue(c, h);
     if (const TMakerSubDirectory *sub = SubDirectoryOf(h.Tag, c.SubDirectories)) {
-        WalkMakerSubDirectory(c, entry, located, sub->Table);
+        if (sub->Block) WalkMakerFieldBlock(c, located, *sub);
+        else WalkMakerSubDirectory(c, entry, located, sub->Table);
         return;
     }
     if (!KeepBytes(AvailableMakerBytes(c, h, located))) return;

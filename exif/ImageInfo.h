@@ -35,10 +35,15 @@ enum BuildModes : int32_t {
 // A directory inside a maker note, reached from an entry of the note: the
 // entry's tag, and the table of the directory's own tags. The entry holds the
 // directory's offset (one LONG or IFD value, an offset as any value offset of
-// the note is) or the directory itself (an UNDEFINED value).
+// the note is) or the directory itself (an UNDEFINED value); or, with a
+// Block function, a block of fields at fixed places, which the function
+// turns into the directory it stands for (in the given byte order, offsets
+// counted from its first byte).
+using BlockDirectoryFn = std::string (*)(std::string_view block, bool bigEndian);
 struct TMakerSubDirectory {
     uint16_t Tag;
     std::span<const TTagRow> Table;
+    BlockDirectoryFn Block = nullptr;
 };
 
 // How to walk one maker's note: the maker's tag table; the entry count at

@@ -1,22 +1,16 @@
 // Kodak's older note: no directory, but "KDK INFO" (big-endian) or "KDK"
 // and five more bytes (little-endian), then a block of fields at fixed
-// places. The block is turned into the directory it stands for, one entry
-// per field whose tag is 0x100 plus the field's offset in the block (a tag 0
-// is a version the walk never stores), so the walk lists
-// and stores its fields as any note's entries. A field the camera stores
-// scaled (hundredths of an f-number) becomes a rational of its divisor.
+// places, read as the directory it stands for (see FieldBlockDirectory). A
+// field the camera stores scaled (hundredths of an f-number) becomes a
+// rational of its divisor.
 #include <array>
-#include <vector>
 
-#include "exif/EndInd.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"
 
 namespace makernotes {
 
 namespace {
-
-constexpr int64_t KodakHeaderSize = 8;
 
 // clang-format off
 constexpr std::array<TTagRow, 31> KodakRows = {{
@@ -52,110 +46,51 @@ constexpr std::array<TTagRow, 31> KodakRows = {{
     {0x0162, "TotalZoom", "Total Zoom", "", "", DecimalsText},
     {0x0168, "DigitalZoom", "Digital Zoom", "", "", DecimalsText},
 }};
-
-// Where each field lies in the block, its field type and count, and the
-// divisor of a scaled field (0: stored as it is).
-struct TBlockField {
-    uint16_t Offset;
-    exif::FieldType Type;
-    uint32_t Count;
-    int32_t Divisor;
-};
-
-constexpr std::array<TBlockField, 31> KodakFields = {{
-    {0x0000, exif::TypeAscii, 8, 0},
-    {0x0009, exif::TypeByte, 1, 0},
-    {0x000A, exif::TypeByte, 1, 0},
-    {0x000C, exif::TypeShort, 1, 0},
-    {0x000E, exif::TypeShort, 1, 0},
-    {0x0010, exif::TypeShort, 1, 0},
-    {0x0012, exif::TypeByte, 2, 0},
-    {0x0014, exif::TypeByte, 4, 0},
-    {0x0018, exif::TypeShort, 1, 0},
-    {0x001B, exif::TypeByte, 1, 0},
-    {0x001C, exif::TypeByte, 1, 0},
-    {0x001D, exif::TypeByte, 1, 0},
-    {0x001E, exif::TypeShort, 1, 100},
-    {0x0020, exif::TypeLong, 1, 100000},
-    {0x0024, exif::TypeSShort, 1, 1000},
-    {0x0026, exif::TypeShort, 1, 0},
-    {0x0028, exif::TypeLong, 1, 0},
-    {0x002C, exif::TypeLong, 1, 0},
-    {0x0030, exif::TypeLong, 1, 0},
-    {0x0034, exif::TypeLong, 1, 0},
-    {0x0038, exif::TypeByte, 1, 0},
-    {0x003A, exif::TypeShort, 1, 0},
-    {0x003C, exif::TypeShort, 1, 0},
-    {0x003E, exif::TypeShort, 1, 0},
-    {0x0040, exif::TypeByte, 1, 0},
-    {0x005C, exif::TypeByte, 1, 0},
-    {0x005D, exif::TypeByte, 1, 0},
-    {0x005E, exif::TypeShort, 1, 0},
-    {0x0060, exif::TypeShort, 1, 0},
-    {0x0062, exif::TypeShort, 1, 100},
-    {0x0068, exif::TypeShort, 1, 100},
-}};
 // clang-format on
 
-uint16_t FieldTag(const TBlockField &field) {
-    return static_cast<uint16_t>(0x100 + field.Offset);
-}
-
-// A directory in the making: entries of 12 bytes, values of more than 4
-// bytes after them, offsets counted from the directory's first byte.
-class TDirectoryBuilder {
-public:
-    TDirectoryBuilder(bool bigEndian, size_t entries) : BigEndian(bigEndian), Entries(entries) {}
-
-    void Add(uint16_t tag, uint16_t type, uint32_t count, std::string value) {
-        Head += UnsignedBytes(tag, 2, BigEndian) + UnsignedBytes(type, 2, BigEndian) + UnsignedBytes(count, 4, BigEndian);
-        if (value.size() <= 4) {
-            Head += value + std::string(4 - value.size(), '\0');
-            return;
-        }
-        Head += UnsignedBytes(2 + 12 * Entries + 4 + Values.size(), 4, BigEndian);
-        Values += value;
-    }
-    std::string Bytes() const { return UnsignedBytes(Entries, 2, BigEndian) + Head + std::string(4, '\0') + Values; }
-
-private:
-    bool BigEndian;
-    size_t Entries;
-    std::string Head, Values;
-};
-
-// The field's stored number as a rational of its divisor: 8 bytes.
-std::string ScaledValue(const exif::tEndInd &block, const TBlockField &field) {
-    const exif::Pos at = KodakHeaderSize + field.Offset + 1;
-    const uint64_t stored = field.Type == exif::TypeLong ? static_cast<uint32_t>(block.ReadLong(at)) : block.ReadWord(at);
-    const int64_t n = field.Type == exif::TypeSShort ? static_cast<int16_t>(stored) : static_cast<int64_t>(stored);
-    return UnsignedBytes(static_cast<uint32_t>(n), 4, block.BigEndian) +
-           UnsignedBytes(static_cast<uint32_t>(field.Divisor), 4, block.BigEndian);
-}
+// Each field's tag (0x100 plus its offset in the block, a tag 0 being a
+// version the walk never stores), its offset in the note (after the 8-byte
+// header), its field type and count, and the divisor of a scaled field.
+// clang-format off
+constexpr std::array<TBlockField, 31> KodakFields = {{
+    {0x0100, 0x0008, exif::TypeAscii, 8, 0},
+    {0x0109, 0x0011, exif::TypeByte, 1, 0},
+    {0x010A, 0x0012, exif::TypeByte, 1, 0},
+    {0x010C, 0x0014, exif::TypeShort, 1, 0},
+    {0x010E, 0x0016, exif::TypeShort, 1, 0},
+    {0x0110, 0x0018, exif::TypeShort, 1, 0},
+    {0x0112, 0x001A, exif::TypeByte, 2, 0},
+    {0x0114, 0x001C, exif::TypeByte, 4, 0},
+    {0x0118, 0x0020, exif::TypeShort, 1, 0},
+    {0x011B, 0x0023, exif::TypeByte, 1, 0},
+    {0x011C, 0x0024, exif::TypeByte, 1, 0},
+    {0x011D, 0x0025, exif::TypeByte, 1, 0},
+    {0x011E, 0x0026, exif::TypeShort, 1, 100},
+    {0x0120, 0x0028, exif::TypeLong, 1, 100000},
+    {0x0124, 0x002C, exif::TypeSShort, 1, 1000},
+    {0x0126, 0x002E, exif::TypeShort, 1, 0},
+    {0x0128, 0x0030, exif::TypeLong, 1, 0},
+    {0x012C, 0x0034, exif::TypeLong, 1, 0},
+    {0x0130, 0x0038, exif::TypeLong, 1, 0},
+    {0x0134, 0x003C, exif::TypeLong, 1, 0},
+    {0x0138, 0x0040, exif::TypeByte, 1, 0},
+    {0x013A, 0x0042, exif::TypeShort, 1, 0},
+    {0x013C, 0x0044, exif::TypeShort, 1, 0},
+    {0x013E, 0x0046, exif::TypeShort, 1, 0},
+    {0x0140, 0x0048, exif::TypeByte, 1, 0},
+    {0x015C, 0x0064, exif::TypeByte, 1, 0},
+    {0x015D, 0x0065, exif::TypeByte, 1, 0},
+    {0x015E, 0x0066, exif::TypeShort, 1, 0},
+    {0x0160, 0x0068, exif::TypeShort, 1, 0},
+    {0x0162, 0x006A, exif::TypeShort, 1, 100},
+    {0x0168, 0x0070, exif::TypeShort, 1, 100},
+}};
+// clang-format on
 
 }  // namespace
 
 std::string KodakDirectory(std::string_view note, bool bigEndian) {
-    exif::tEndInd block;
-    block.SetBuffer(note);
-    block.BigEndian = bigEndian;
-    // The fields the block holds: a body may write a shorter one.
-    std::vector<const TBlockField *> present;
-    for (const TBlockField &field : KodakFields) {
-        const int64_t size = exif::TypeSize(field.Type) * static_cast<int64_t>(field.Count);
-        if (block.Available(KodakHeaderSize + field.Offset + 1, size) == size) present.push_back(&field);
-    }
-    TDirectoryBuilder dir(bigEndian, present.size());
-    for (const TBlockField *field : present) {
-        const int64_t size = exif::TypeSize(field->Type) * static_cast<int64_t>(field->Count);
-        if (field->Divisor == 0)
-            dir.Add(FieldTag(*field), field->Type, field->Count,
-                    std::string(block.Region(KodakHeaderSize + field->Offset + 1, size)));
-        else
-            dir.Add(FieldTag(*field), field->Type == exif::TypeSShort ? exif::TypeSRational : exif::TypeRational, 1,
-                    ScaledValue(block, *field));
-    }
-    return dir.Bytes();
+    return FieldBlockDirectory(note, bigEndian, bigEndian, KodakFields);
 }
 
 const std::span<const TTagRow> KodakTags{KodakRows};

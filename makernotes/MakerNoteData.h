@@ -11,6 +11,7 @@
 
 #include "exif/ImageInfo.h"
 #include "exif/TagEntry.h"
+#include "exif/ValueRender.h"
 
 namespace makernotes {
 
@@ -43,6 +44,23 @@ extern const std::span<const TTagRow> CasioTags;
 extern const std::span<const TTagRow> Casio2Tags;  // the "QVC" note
 extern const std::span<const TTagRow> RicohTags;
 extern const std::span<const TTagRow> KodakTags;
+// A field of a block of fields at fixed places: the tag its entry gets, its
+// byte offset in the block, its field type and count as stored, and how its
+// number becomes the value: as stored, as a rational of a divisor (hundredths
+// of an f-number), or as the double a conversion gives (an APEX-like code).
+struct TBlockField {
+    uint16_t Tag;
+    uint16_t Offset;
+    exif::FieldType Type;
+    uint32_t Count;
+    int32_t Divisor = 0;
+    double (*Convert)(double) = nullptr;
+};
+// The block as the directory its fields stand for, in byte order
+// `bigEndian`, offsets counted from its first byte; a field the block is too
+// short for has no entry.
+std::string FieldBlockDirectory(std::string_view block, bool blockBigEndian, bool bigEndian,
+                                std::span<const TBlockField> fields);
 // Kodak's note (a block of fields at fixed places after its 8-byte header)
 // as the directory it stands for: an entry per field, tagged 0x100 plus the
 // field's offset in the block, offsets counted from the directory's first
