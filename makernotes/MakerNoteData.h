@@ -44,6 +44,10 @@ extern const std::span<const TTagRow> CasioTags;
 extern const std::span<const TTagRow> Casio2Tags;  // the "QVC" note
 extern const std::span<const TTagRow> RicohTags;
 extern const std::span<const TTagRow> KodakTags;
+// Minolta: the camera settings block inside the note, and its table.
+extern const std::span<const exif::TMakerSubDirectory> MinoltaDirectories;
+extern const std::span<const TTagRow> MinoltaSettingsTags;
+std::string MinoltaSettingsDirectory(std::string_view block, bool bigEndian);
 // A field of a block of fields at fixed places: the tag its entry gets, its
 // byte offset in the block, its field type and count as stored, and how its
 // number becomes the value: as stored, as a rational of a divisor (hundredths
@@ -133,6 +137,8 @@ std::string SignedShorts(const std::string &text, TRenderOut *out = nullptr);
 std::string NulEndedText(const std::string &text, TRenderOut *out = nullptr);
 std::string CasioFirmwareDate(const std::string &text, TRenderOut *out = nullptr);
 std::string HexDigits(const std::string &text, TRenderOut *out = nullptr);
+std::string MinoltaDate(const std::string &text, TRenderOut *out = nullptr);
+std::string MinoltaTime(const std::string &text, TRenderOut *out = nullptr);
 std::string HiddenValue(const std::string &text, TRenderOut *out = nullptr);
 std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
 std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);

@@ -1459,4 +1459,30 @@ TEST(OlderMakers, KodakBlockFieldsAreReadAtTheirPlacesScaledAsStored) {
     EXPECT_EQ(MakerEntry(info, "Quality")->Directory, "Kodak");
 }
 
+// The DiMAGE's settings: big-endian numbers whatever the note's order, the
+// n-th at byte 4 n; ISO, exposure time and f-number as codes of the
+// camera's scales, the date packed into one number.
+TEST(OlderMakers, MinoltaSettingsBlockGivesTheValuesItsCodesStandFor) {
+    std::vector<uint32_t> numbers(24, 0);
+    numbers[5] = 2;                                    // MinoltaQuality: Fine
+    numbers[8] = 56;                                   // ISO 2^((56-48)/8) x 100
+    numbers[9] = 48 + 8 * 7;                           // 1/128 s
+    numbers[10] = 40;                                  // f/4
+    numbers[21] = (2002u << 16) | (6u << 8) | 1u;      // 2002:06:01
+    std::string block;
+    for (const uint32_t n : numbers) block += U32Bytes(true, {n});
+    const CameraFile f{"Minolta Co., Ltd.", "DiMAGE 7", "0220", false};
+    const auto img = OpenCamera(
+        f, [&](uint32_t v) { return NoteBytes(false, "", {NoteUndefined(0x0003, block)}, v); }, "minolta-settings");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "MinoltaQuality"), "Fine");
+    EXPECT_EQ(MakerValue(info, "ISO"), "200");
+    EXPECT_EQ(MakerValue(info, "ExposureTime"), "0.0078125");
+    EXPECT_EQ(MakerValue(info, "FNumber"), "4");
+    EXPECT_EQ(MakerValue(info, "MinoltaDate"), "2002:06:01");
+    ASSERT_TRUE(MakerEntry(info, "FNumber"));
+    EXPECT_EQ(exif::ShownNumbers(*MakerEntry(info, "FNumber")), std::vector<exif::TComponent>{4.0});
+    EXPECT_FALSE(MakerEntry(info, "LastFileNumber"));  // past the block's end
+}
+
 }  // namespace

@@ -44,7 +44,8 @@ std::vector<VendorTable> VendorTables() {
             {"OlympusFocusInfoTags", OlympusFocusInfoTags, 3},
             {"Casio2Tags", Casio2Tags, 42},
             {"RicohTags", RicohTags, 5},
-            {"KodakTags", KodakTags, 31}};
+            {"KodakTags", KodakTags, 31},
+            {"MinoltaSettingsTags", MinoltaSettingsTags, 33}};
 }
 
 // "n:text,n:text": every piece a decimal number, a colon and a text.
