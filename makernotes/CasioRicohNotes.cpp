@@ -4,6 +4,7 @@
 // directory whose offsets count from the TIFF header). Neither marks its byte
 // order: the walk takes the one in which the directory is plausible.
 #include <array>
+#include <utility>
 
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
@@ -95,13 +96,10 @@ std::string CasioFirmwareDate(const std::string &text, TRenderOut *out) {
 // Bytes as upper-case hexadecimal digits, two a byte ("0000000012207000").
 std::string HexDigits(const std::string &text, TRenderOut *out) {
     if (!out || out->Type != exif::TypeUndefined) return text;
-    out->StoreShown = true;
     std::string digits;
     for (const char c : out->Raw.substr(0, exif::RenderedValueBytes / 2))
         digits += exif::UpperAscii(HexNumber(static_cast<unsigned char>(c), 2));
-    out->StoredRaw = digits;
-    out->StoredType = exif::TypeAscii;
-    return digits;
+    return StoredAsText(*out, std::move(digits));
 }
 
 const std::span<const TTagRow> Casio2Tags{Casio2Rows};

@@ -193,6 +193,9 @@ std::string UnsignedBytes(uint64_t v, int size, bool bigEndian);
 // Has the entry store v, `size` bytes of field type `type`, as its value's
 // number (what -n shows) instead of the bytes as stored.
 void StoreNumber(TRenderOut &out, uint64_t v, uint16_t type, int size);
+// Has the entry store `text` as a text, -n too (a date the bytes spell);
+// gives it back.
+std::string StoredAsText(TRenderOut &out, std::string text);
 // Numbers in the text exiftool gives them: at most 10 significant digits.
 std::string SignificantText(double v);
 

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
@@ -104,11 +105,7 @@ std::string PackedTriple(const TRenderOut &out, const char *format) {
 std::string PackedTripleText(const std::string &text, TRenderOut *out, const char *format) {
     if (!out || out->Type != exif::TypeLong) return text;
     std::string shown = PackedTriple(*out, format);
-    if (shown.empty()) return text;
-    out->StoreShown = true;
-    out->StoredRaw = shown;
-    out->StoredType = exif::TypeAscii;
-    return shown;
+    return shown.empty() ? text : StoredAsText(*out, std::move(shown));
 }
 
 // A value its conversion gave as a double: "5.656854249".

@@ -34,6 +34,13 @@ void StoreNumber(TRenderOut &out, uint64_t v, uint16_t type, int size) {
     out.StoredType = type;
 }
 
+std::string StoredAsText(TRenderOut &out, std::string text) {
+    out.StoreShown = true;
+    out.StoredRaw = text;
+    out.StoredType = exif::TypeAscii;
+    return text;
+}
+
 std::string SignificantText(double v) {
     if (!std::isfinite(v) || v == 0) return "0";
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));

@@ -1256,6 +1256,9 @@ TEST(MoreMakers, PentaxShutterCountIsDecipheredWithTheNotesDateAndTime) {
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Time"), "16:47:24");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "ShutterCount"), "12345");
     EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ShutterCount"), Numbers({12345}));
+    // The date and time are texts under -n too, not the bytes they are spelt in.
+    EXPECT_TRUE(MakerNumbers(*img->ExifInfo(), "Date").empty());
+    EXPECT_TRUE(MakerNumbers(*img->ExifInfo(), "Time").empty());
 }
 
 // ------------------------------------------------- values read as the row says
