@@ -358,6 +358,8 @@ std::optional<exif::TMakerNoteLayout> IdentifyMakerNote(const exif::TMakerNoteFa
     const int64_t x = facts.Offset + 9;
     exif::TMakerNoteLayout layout{*row->Table, row->D, row->B.Of(x, row->D), row->A, bigEndian,
                                   *row->SubDirectories, GroupOf(row->Table)};
+    // The DiMAGE X31 keeps other settings in the DiMAGE's blocks' places.
+    if (row->SubDirectories == &MinoltaDirectories && exif::Trim(facts.Model) == "DiMAGE X31") layout.SubDirectories = {};
     if (row->B.Kind == TOffsetBase::TKind::FromX) {
         const std::optional<int64_t> trailer = row->Table == &CanonTags ? CanonTrailerMove(facts) : std::nullopt;
         layout.Moved = trailer ? *trailer : NoteMove(dir, layout.B);

@@ -1486,6 +1486,11 @@ TEST(OlderMakers, MinoltaSettingsBlockGivesTheValuesItsCodesStandFor) {
     ASSERT_TRUE(MakerEntry(info, "FNumber"));
     EXPECT_EQ(exif::ShownNumbers(*MakerEntry(info, "FNumber")), std::vector<exif::TComponent>{4.0});
     EXPECT_FALSE(MakerEntry(info, "LastFileNumber"));  // past the block's end
+
+    const CameraFile x31{"Minolta Co., Ltd.", "DiMAGE X31", "0220", false};
+    const auto other = OpenCamera(
+        x31, [&](uint32_t v) { return NoteBytes(false, "", {NoteUndefined(0x0003, block)}, v); }, "minolta-x31");
+    EXPECT_FALSE(MakerEntry(*other->ExifInfo(), "ISO"));
 }
 
 }  // namespace
