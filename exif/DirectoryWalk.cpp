@@ -469,7 +469,7 @@ private:
 void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
     SizeBudget(Info.Length() + static_cast<int64_t>(note.size()));
     TWalkContext c;
-    c.View.SetBuffer(note);
+    c.View.SetBuffer(layout.Directory.empty() ? note : std::string_view(layout.Directory));
     c.View.BigEndian = layout.BigEndian;
     c.Table = layout.Table;
     c.D = layout.D;
@@ -480,6 +480,9 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     if (Info.Owner) c.Outer = *Info.Owner;
     NoteDirectoriesVisited.clear();
     NoteDirectoriesVisited.insert(layout.D + 1);
+    if (layout.Moved != 0 && Info.Builds(BuildListing))
+        Info.MakerDumpText += "\r\n(note moved by " + std::string(layout.Moved > 0 ? "+" : "") + IntText(layout.Moved) +
+                              " bytes since the camera wrote it: its offsets are corrected)";
     try {
         WalkMakerEntries(c, layout.D + 3, c.View.ReadWord(layout.D + 1));
     } catch (const std::exception &e) {
@@ -522,12 +525,33 @@ void TDirectoryWalk::WalkMakerSubDirectory(const TWalkContext &c, Pos entry, con
     }
 }
 
+// A block of fields inside the note, walked as the directory its fields
+// stand for; whatever fails inside it ends only that block.
+void TDirectoryWalk::WalkMakerFieldBlock(const TWalkContext &c, const TMakerValue &value,
+                                         const TMakerSubDirectory &sub) {
+    if (c.Level >= TImageInfo::MaxMakerNoteLevel) return;
+    const std::string fields = sub.Block(value.Bytes, c.View.BigEndian);
+    TWalkContext block = c;
+    block.View.SetBuffer(fields);
+    block.Table = sub.Table;
+    block.D = 0;
+    block.B = 1;
+    block.SubDirectories = {};
+    block.Level = c.Level + 1;
+    try {
+        WalkMakerEntries(block, 3, block.View.ReadWord(1));
+    } catch (const std::exception &) {
+        // Entries stored so far stay; the enclosing directory goes on.
+    }
+}
+
 void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory) {
     const TEntryHeader h = ReadEntryHeader(c.View, entry);
     if (h.Size < 0) return;
     const TMakerValue located = LocateMakerValue(c, h);
     if (const TMakerSubDirectory *sub = SubDirectoryOf(h.Tag, c.SubDirectories)) {
-        WalkMakerSubDirectory(c, entry, located, sub->Table);
+        if (sub->Block) WalkMakerFieldBlock(c, located, *sub);
+        else WalkMakerSubDirectory(c, entry, located, sub->Table);
         return;
     }
     if (!KeepBytes(AvailableMakerBytes(c, h, located))) return;
@@ -596,7 +620,8 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     // A note's row of tag number 0 (the version of one of its sub-directories)
     // is listed, not stored.
     if (row && row->Tag != 0 && !out.SubEntriesOnly) {
-        StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
+        if (out.StoredType != 0) StoreMakerEntry(c, *row, out.StoredType, std::move(text), std::move(out.StoredRaw));
+        else StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
     } else if (!row && storesUnknown) {
         const std::string name = UnknownTagName(h.Tag);
         StoreMakerEntry(c, TTagRow{h.Tag, name, "Unknown", "", "", nullptr}, h.Type, std::move(text), std::move(raw));

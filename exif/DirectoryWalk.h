@@ -86,6 +86,7 @@ private:
     void WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory);
     void WalkMakerSubDirectory(const TWalkContext &c, Pos entry, const TMakerValue &value,
                                std::span<const TTagRow> table);
+    void WalkMakerFieldBlock(const TWalkContext &c, const TMakerValue &value, const TMakerSubDirectory &sub);
     std::string MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base);
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);

@@ -35,10 +35,15 @@ enum BuildModes : int32_t {
 // A directory inside a maker note, reached from an entry of the note: the
 // entry's tag, and the table of the directory's own tags. The entry holds the
 // directory's offset (one LONG or IFD value, an offset as any value offset of
-// the note is) or the directory itself (an UNDEFINED value).
+// the note is) or the directory itself (an UNDEFINED value); or, with a
+// Block function, a block of fields at fixed places, which the function
+// turns into the directory it stands for (in the given byte order, offsets
+// counted from its first byte).
+using BlockDirectoryFn = std::string (*)(std::string_view block, bool bigEndian);
 struct TMakerSubDirectory {
     uint16_t Tag;
     std::span<const TTagRow> Table;
+    BlockDirectoryFn Block = nullptr;
 };
 
 // How to walk one maker's note: the maker's tag table; the entry count at
@@ -46,13 +51,20 @@ struct TMakerSubDirectory {
 // m - B + D + 2, or, when the value does not lie inside the note, the
 // enclosing data's position A + m; the note's byte order; the directories
 // inside the note, sorted by tag, walked by the same rules; the maker's
-// name, which the note's entries carry as their directory.
+// name, which the note's entries carry as their directory; and how far an
+// editor moved the note from where its camera wrote it (B is corrected by
+// it already; the listing says so).
 struct TMakerNoteLayout {
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
     bool BigEndian = false;
     std::span<const TMakerSubDirectory> SubDirectories;
     std::string_view Group = "MakerNotes";
+    int64_t Moved = 0;
+    // A note that is no directory but a block of fields at fixed places is
+    // walked as the directory its fields stand for, built here; empty for
+    // any other note.
+    std::string Directory = {};
 };
 
 // What identifies a maker note: the Make and Model texts, the EXIF version,

@@ -44,6 +44,12 @@ struct TRenderOut {
     std::vector<std::pair<std::string, std::string>> SubEntries;
     bool StoreShown = false;
     bool SubEntriesOnly = false;
+    // The value as the entry stores it when the row reads the bytes as
+    // something else than the field says (an array of signed numbers typed
+    // unsigned, a count enciphered or carrying a flag bit): the bytes, in the
+    // value's byte order, and their field type. Type 0: the value as stored.
+    Bytes StoredRaw;
+    uint16_t StoredType = 0;
 };
 
 // A row's rendering function: rewrites the text the walk rendered for a value.

@@ -102,7 +102,9 @@ std::string FujiImageCount(const std::string &text, TRenderOut *out) {
     if (!out) return text;
     out->StoreShown = true;
     const auto n = UnsignedAt(*out, 0, 2);
-    return n ? exif::IntText(static_cast<int64_t>(*n & 0x7FFF)) : text;
+    if (!n) return text;
+    StoreNumber(*out, *n & 0x7FFF, exif::TypeShort, 2);
+    return exif::IntText(static_cast<int64_t>(*n & 0x7FFF));
 }
 
 }  // namespace makernotes

@@ -11,6 +11,7 @@
 
 #include "exif/ImageInfo.h"
 #include "exif/TagEntry.h"
+#include "exif/ValueRender.h"
 
 namespace makernotes {
 
@@ -40,6 +41,35 @@ extern const std::span<const TTagRow> NikonTags1;
 extern const std::span<const TTagRow> NikonTags2;
 extern const std::span<const TTagRow> OlympusTags;
 extern const std::span<const TTagRow> CasioTags;
+extern const std::span<const TTagRow> Casio2Tags;  // the "QVC" note
+extern const std::span<const TTagRow> RicohTags;
+extern const std::span<const TTagRow> KodakTags;
+// Minolta: the camera settings block inside the note, and its table.
+extern const std::span<const exif::TMakerSubDirectory> MinoltaDirectories;
+extern const std::span<const TTagRow> MinoltaSettingsTags;
+std::string MinoltaSettingsDirectory(std::string_view block, bool bigEndian);
+// A field of a block of fields at fixed places: the tag its entry gets, its
+// byte offset in the block, its field type and count as stored, and how its
+// number becomes the value: as stored, as a rational of a divisor (hundredths
+// of an f-number), or as the double a conversion gives (an APEX-like code).
+struct TBlockField {
+    uint16_t Tag;
+    uint16_t Offset;
+    exif::FieldType Type;
+    uint32_t Count;
+    int32_t Divisor = 0;
+    double (*Convert)(double) = nullptr;
+};
+// The block as the directory its fields stand for, in byte order
+// `bigEndian`, offsets counted from its first byte; a field the block is too
+// short for has no entry.
+std::string FieldBlockDirectory(std::string_view block, bool blockBigEndian, bool bigEndian,
+                                std::span<const TBlockField> fields);
+// Kodak's note (a block of fields at fixed places after its 8-byte header)
+// as the directory it stands for: an entry per field, tagged 0x100 plus the
+// field's offset in the block, offsets counted from the directory's first
+// byte.
+std::string KodakDirectory(std::string_view note, bool bigEndian);
 extern const std::span<const TTagRow> FujiTags;
 extern const std::span<const TTagRow> CanonTags;
 extern const std::span<const TTagRow> SeikoTags;
@@ -103,6 +133,12 @@ std::string SignedLevel(const std::string &text, TRenderOut *out = nullptr);
 std::string VersionDigits(const std::string &text, TRenderOut *out = nullptr);
 std::string PentaxLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string OlympusLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SignedShorts(const std::string &text, TRenderOut *out = nullptr);
+std::string NulEndedText(const std::string &text, TRenderOut *out = nullptr);
+std::string CasioFirmwareDate(const std::string &text, TRenderOut *out = nullptr);
+std::string HexDigits(const std::string &text, TRenderOut *out = nullptr);
+std::string MinoltaDate(const std::string &text, TRenderOut *out = nullptr);
+std::string MinoltaTime(const std::string &text, TRenderOut *out = nullptr);
 std::string HiddenValue(const std::string &text, TRenderOut *out = nullptr);
 std::string DottedBytes(const std::string &text, TRenderOut *out = nullptr);
 std::string PanasonicSerialNumber(const std::string &text, TRenderOut *out = nullptr);
@@ -111,6 +147,7 @@ std::string FirstField(const std::string &text, TRenderOut *out = nullptr);
 std::string SamsungLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string TenthsOfMillimetres(const std::string &text, TRenderOut *out = nullptr);
 std::string SigmaLensType(const std::string &text, TRenderOut *out = nullptr);
+std::string SigmaSetting(const std::string &text, TRenderOut *out = nullptr);
 std::string RangeText(const std::string &text, TRenderOut *out = nullptr);
 std::string SignedHundredths(const std::string &text, TRenderOut *out = nullptr);
 std::string LeicaLensType(const std::string &text, TRenderOut *out = nullptr);
@@ -151,6 +188,14 @@ std::string HexNumber(uint64_t n, int width);
 // The number `size` bytes at 0-based offset `at` of a value hold, in the
 // value's byte order (see TRenderOut); none when the value is shorter.
 std::optional<uint64_t> UnsignedAt(const TRenderOut &in, int64_t at, int size);
+// v as `size` bytes in that byte order.
+std::string UnsignedBytes(uint64_t v, int size, bool bigEndian);
+// Has the entry store v, `size` bytes of field type `type`, as its value's
+// number (what -n shows) instead of the bytes as stored.
+void StoreNumber(TRenderOut &out, uint64_t v, uint16_t type, int size);
+// Has the entry store `text` as a text, -n too (a date the bytes spell);
+// gives it back.
+std::string StoredAsText(TRenderOut &out, std::string text);
 // Numbers in the text exiftool gives them: at most 10 significant digits.
 std::string SignificantText(double v);
 

@@ -45,7 +45,7 @@ constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
     {0x0009, "AutoFlashMode", "Auto Flash Mode", "", "", nullptr},
     {0x000A, "Skip", "Skip", "", "", nullptr},
     {0x000B, "WhiteBiasValue", "White Bias Value", "", "", nullptr},
-    {0x000F, "DigitalZoom", "Digital Zoom", "", "", nullptr},
+    {0x000F, "ISOSelection", "ISO Selection", "", "", nullptr},
     {0x0010, "Skip", "Skip", "", "", nullptr},
     {0x0011, "Skip", "Skip", "", "", nullptr},
     {0x001D, "SerialNumber", "Serial Number", "", "", nullptr},
@@ -62,7 +62,7 @@ constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
     {0x008F, "SceneMode", "Scene Mode", "", "", nullptr},
     {0x0091, "ShotInfo", "Shot Info", "", "", NikonShotInfo},
     {0x0092, "HueAdjustment", "Hue Adjustment", "", "", nullptr},
-    {0x0094, "Saturation", "Saturation", "", "", nullptr},
+    {0x0094, "SaturationAdj", "Saturation Adjustment", "", "", nullptr},
     {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},
     {0x0098, "LensData", "Lens Data", "", "", NikonLensData},
     {0x00A7, "ShutterCount", "Shutter Count", "", "", nullptr},
@@ -82,7 +82,7 @@ constexpr std::array<TTagRow, 33> OlympusTagsRows = {{
     {0x0206, "Skip", "Skip", "", "", nullptr},
     {0x0207, "Firmware", "Firmware", "", "", nullptr},
     {0x0208, "PictInfo", "Picture Info", "", "", nullptr},
-    {0x0209, "CameraID", "Camera ID", "", "", nullptr},
+    {0x0209, "CameraID", "Camera ID", "", "", NulEndedText},
     {0x0F00, "Skip", "Skip", "", "", nullptr},
     {0x1004, "FlashMode", "Flash Mode", "", "", nullptr},
     {0x1006, "Bracket", "Bracket", "", "", nullptr},
@@ -91,7 +91,7 @@ constexpr std::array<TTagRow, 33> OlympusTagsRows = {{
     {0x100D, "Zoom", "Zoom", "", "", nullptr},
     {0x100E, "MacroFocus", "Macro Focus", "", "", nullptr},
     {0x100F, "Sharpness", "Sharpness", "", "", nullptr},
-    {0x1011, "ColorMatrix", "Color Matrix", "", "", nullptr},
+    {0x1011, "ColorMatrix", "Color Matrix", "", "", SignedShorts},
     {0x1012, "BlackLevel", "Black Level", "", "", nullptr},
     {0x1015, "WhiteBalance", "White Balance", "", "", nullptr},
     {0x1017, "RedBias", "Red Bias", "", "", nullptr},
@@ -222,21 +222,53 @@ constexpr std::array<TTagRow, 12> SeikoTagsRows = {{
 
 // Sanyo, after the "SANYO" header.
 // clang-format off
-constexpr std::array<TTagRow, 6> SanyoTagsRows = {{
+constexpr std::array<TTagRow, 27> SanyoTagsRows = {{
+    {0x00FF, "MakerNoteOffset", "Maker Note Offset", "", "", nullptr},
+    {0x0100, "SanyoThumbnail", "Sanyo Thumbnail", "", "", HiddenValue},
     {0x0200, "Special Mode", "Special Mode", "", "", nullptr},
     {0x0201, "JpegQuality", "JpegQuality", "", "", nullptr},
     {0x0202, "Macro", "Macro", "", "", nullptr},
     {0x0203, "Skip", "Skip", "", "", nullptr},
     {0x0204, "DigiZoom", "DigiZoom", "", "", nullptr},
+    {0x0207, "SoftwareVersion", "Software Version", "", "", nullptr},
+    {0x0208, "PictInfo", "Picture Info", "", "", nullptr},
+    {0x0209, "CameraID", "Camera ID", "", "", NulEndedText},
+    {0x020E, "SequentialShot", "Sequential Shot", "0:None,1:Standard,2:Best,3:Adjust Exposure", "", nullptr},
+    {0x020F, "WideRange", "Wide Range", "0:Off,1:On", "", nullptr},
+    {0x0210, "ColorAdjustmentMode", "Color Adjustment Mode", "0:Off,1:On", "", nullptr},
+    {0x0213, "QuickShot", "Quick Shot", "0:Off,1:On", "", nullptr},
+    {0x0214, "SelfTimer", "Self Timer", "0:Off,1:On", "", nullptr},
+    {0x0216, "VoiceMemo", "Voice Memo", "0:Off,1:On", "", nullptr},
+    {0x0217, "RecordShutterRelease", "Record Shutter Release", "0:Record while down,1:Press start / press stop", "", nullptr},
+    {0x0218, "FlickerReduce", "Flicker Reduce", "0:Off,1:On", "", nullptr},
+    {0x0219, "OpticalZoomOn", "Optical Zoom On", "0:Off,1:On", "", nullptr},
+    {0x021B, "DigitalZoomOn", "Digital Zoom On", "0:Off,1:On", "", nullptr},
+    {0x021D, "LightSourceSpecial", "Light Source Special", "0:Off,1:On", "", nullptr},
+    {0x021E, "Resaved", "Resaved", "0:No,1:Yes", "", nullptr},
+    {0x021F, "SceneSelect", "Scene Select", "0:Off,1:Sport,2:TV,3:Night,4:User 1,5:User 2,6:Lamp", "", nullptr},
+    {0x0224, "SequenceShotInterval", "Sequence Shot Interval", "0:5 frames/s,1:10 frames/s,2:15 frames/s,3:20 frames/s", "", nullptr},
+    {0x0225, "FlashMode", "Flash Mode", "0:Auto,1:Force,2:Disabled,3:Red eye", "", nullptr},
+    {0x0E00, "PrintIM", "Print Image Matching", "", "", HiddenValue},
     {0x0F00, "DataDump", "DataDump", "", "", nullptr},
 }};
 // clang-format on
 
-// Minolta: the directory starts at the first byte of the note.
+// Minolta (and Konica Minolta, and Sony's first bodies): the directory
+// starts at the first byte of the note; its settings blocks are not read.
 // clang-format off
-constexpr std::array<TTagRow, 2> MinoltaTagsRows = {{
+constexpr std::array<TTagRow, 12> MinoltaTagsRows = {{
     {0x0000, "ModelID", "ModelID", "", "", nullptr},
+    {0x0040, "CompressedImageSize", "Compressed Image Size", "", "", nullptr},
+    {0x0088, "PreviewImageStart", "Preview Image Start", "", "", nullptr},
+    {0x0089, "PreviewImageLength", "Preview Image Length", "", "", nullptr},
+    {0x0102, "MinoltaQuality", "Minolta Quality", "0:Raw,1:Super Fine,2:Fine,3:Standard,4:Economy,5:Extra fine", "", nullptr},
+    {0x0104, "FlashExposureComp", "Flash Exposure Compensation", "", "", DecimalsText},
+    {0x0107, "ImageStabilization", "Image Stabilization", "1:Off,5:On", "", nullptr},
+    {0x010A, "ZoneMatching", "Zone Matching", "0:ISO Setting Used,1:High Key,2:Low Key", "", nullptr},
+    {0x010B, "ColorTemperature", "Color Temperature", "", "", nullptr},
+    {0x010C, "LensType", "Lens Type", "", "", SonyLensType},
     {0x0E00, "PIMdata", "PIMdata", "", "", nullptr},
+    {0x0F00, "MinoltaCameraSettings2", "Minolta Camera Settings 2", "", "", HiddenValue},
 }};
 // clang-format on
 

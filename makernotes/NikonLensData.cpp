@@ -11,6 +11,7 @@
 
 #include "exif/EndInd.h"
 #include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"
 
 namespace makernotes {
@@ -279,9 +280,11 @@ std::string NikonLensType(const std::string &text, TRenderOut *out) {
 
 // The second of the two numbers: the ISO speed.
 std::string NikonIso(const std::string &text, TRenderOut *out) {
-    if (out) out->StoreShown = true;
-    const size_t comma = text.find(", ");
-    return comma == std::string::npos ? text : text.substr(comma + 2);
+    // Two numbers, the first 0 but on a few bodies: "0, 200" is ISO 200. A
+    // body that wrote the ISO as text keeps it as written.
+    if (!out || out->Type != exif::TypeShort || !text.starts_with("0, ")) return text;
+    out->StoreShown = true;
+    return text.substr(3);
 }
 
 }  // namespace makernotes

@@ -22,6 +22,25 @@ std::optional<uint64_t> UnsignedAt(const TRenderOut &in, int64_t at, int size) {
     return v;
 }
 
+std::string UnsignedBytes(uint64_t v, int size, bool bigEndian) {
+    std::string bytes(static_cast<size_t>(size), '\0');
+    for (int k = 0; k < size; ++k, v >>= 8)
+        bytes[static_cast<size_t>(bigEndian ? size - 1 - k : k)] = static_cast<char>(v & 0xFF);
+    return bytes;
+}
+
+void StoreNumber(TRenderOut &out, uint64_t v, uint16_t type, int size) {
+    out.StoredRaw = UnsignedBytes(v, size, out.BigEndian);
+    out.StoredType = type;
+}
+
+std::string StoredAsText(TRenderOut &out, std::string text) {
+    out.StoreShown = true;
+    out.StoredRaw = text;
+    out.StoredType = exif::TypeAscii;
+    return text;
+}
+
 std::string SignificantText(double v) {
     if (!std::isfinite(v) || v == 0) return "0";
     const int exponent = static_cast<int>(std::floor(std::log10(std::fabs(v))));
@@ -77,6 +96,36 @@ std::string VersionDigits(const std::string &text, TRenderOut *out) {
         return exif::CleanText(digits);
     const std::string major = digits[0] == '0' ? digits.substr(1, 1) : digits.substr(0, 2);
     return major + "." + digits.substr(2);
+}
+
+// 16-bit numbers the maker writes signed into a field typed unsigned or
+// undefined (a colour matrix, a setting around zero): "356, -34, -66", as
+// many as any array shows (the stored value keeps them all).
+std::string SignedShorts(const std::string &text, TRenderOut *out) {
+    if (!out || (out->Type != exif::TypeShort && out->Type != exif::TypeSShort && out->Type != exif::TypeUndefined) ||
+        out->Raw.size() % 2 != 0)
+        return text;
+    constexpr int64_t ShownNumbers = 8;
+    std::string shown;
+    for (int64_t at = 0; at < 2 * ShownNumbers; at += 2) {
+        const auto n = UnsignedAt(*out, at, 2);
+        if (!n) break;
+        if (!shown.empty()) shown += ", ";
+        shown += exif::IntText(static_cast<int16_t>(static_cast<uint16_t>(*n)));
+    }
+    out->StoreShown = true;
+    out->StoredRaw = std::string(out->Raw);
+    out->StoredType = exif::TypeSShort;
+    return shown;
+}
+
+// A text the maker wrote into a fixed field: it ends at its first NUL, what
+// follows is the field's filler ("OLYMPUS DIGITAL CAMERA\0\xff\xff").
+std::string NulEndedText(const std::string &text, TRenderOut *out) {
+    if (!out || (out->Type != exif::TypeUndefined && out->Type != exif::TypeAscii)) return text;
+    out->StoreShown = true;
+    const std::string_view raw = out->Raw.substr(0, exif::RenderedValueBytes);
+    return "\"" + std::string(raw.substr(0, raw.find('\0'))) + "\"";
 }
 
 // A value whose bytes are no text (a block other rows decode): listed, never

@@ -121,7 +121,7 @@ std::string PentaxDate(const std::string &text, TRenderOut *out) {
     const TRenderOut motorola = Motorola(out->Raw);
     const auto year = UnsignedAt(motorola, 0, 2), month = UnsignedAt(motorola, 2, 1), day = UnsignedAt(motorola, 3, 1);
     if (!year || !month || !day) return text;
-    return PaddedNumber(*year, 4) + ":" + PaddedNumber(*month, 2) + ":" + PaddedNumber(*day, 2);
+    return StoredAsText(*out, PaddedNumber(*year, 4) + ":" + PaddedNumber(*month, 2) + ":" + PaddedNumber(*day, 2));
 }
 
 // Hours, minutes and seconds, a byte each.
@@ -130,7 +130,7 @@ std::string PentaxTime(const std::string &text, TRenderOut *out) {
     out->StoreShown = true;
     const auto h = UnsignedAt(*out, 0, 1), m = UnsignedAt(*out, 1, 1), sec = UnsignedAt(*out, 2, 1);
     if (!h || !m || !sec) return text;
-    return PaddedNumber(*h, 2) + ":" + PaddedNumber(*m, 2) + ":" + PaddedNumber(*sec, 2);
+    return StoredAsText(*out, PaddedNumber(*h, 2) + ":" + PaddedNumber(*m, 2) + ":" + PaddedNumber(*sec, 2));
 }
 
 // The count is stored XORed with the Date's four bytes and with the
@@ -152,7 +152,9 @@ std::string PentaxShutterCount(const std::string &text, TRenderOut *out) {
     if (!out->Directory) return text;
     const std::optional<uint32_t> count = PentaxDecipherShutterCount(
         out->Raw, out->Directory->ValueBytes(0x0006), out->Directory->ValueBytes(0x0007));
-    return count ? exif::IntText(*count) : text;
+    if (!count) return text;
+    StoreNumber(*out, *count, exif::TypeLong, 4);
+    return exif::IntText(*count);
 }
 
 // The lens record's first two bytes: the lens series and its number.

@@ -51,14 +51,14 @@ constexpr std::array<TTagRow, 24> SigmaRows = {{
     {0x0009, "MeteringMode", "Metering Mode", "", "", nullptr},
     {0x000A, "LensFocalRange", "Lens Focal Range", "", "", nullptr},
     {0x000B, "ColorSpace", "Color Space", "", "", nullptr},
-    {0x000C, "ExposureCompensation", "Exposure Compensation", "", "", nullptr},
-    {0x000D, "Contrast", "Contrast", "", "", nullptr},
-    {0x000E, "Shadow", "Shadow", "", "", nullptr},
-    {0x000F, "Highlight", "Highlight", "", "", nullptr},
-    {0x0010, "Saturation", "Saturation", "", "", nullptr},
-    {0x0011, "Sharpness", "Sharpness", "", "", nullptr},
+    {0x000C, "ExposureCompensation", "Exposure Compensation", "", "", SigmaSetting},
+    {0x000D, "Contrast", "Contrast", "", "", SigmaSetting},
+    {0x000E, "Shadow", "Shadow", "", "", SigmaSetting},
+    {0x000F, "Highlight", "Highlight", "", "", SigmaSetting},
+    {0x0010, "Saturation", "Saturation", "", "", SigmaSetting},
+    {0x0011, "Sharpness", "Sharpness", "", "", SigmaSetting},
     {0x0015, "AdjustmentMode", "Adjustment Mode", "", "", nullptr},
-    {0x0016, "Quality", "Quality", "", "", nullptr},
+    {0x0016, "Quality", "Quality", "", "", SigmaSetting},
     {0x0017, "Firmware", "Firmware", "", "", nullptr},
     {0x0018, "Software", "Software", "", "", nullptr},
     {0x0019, "AutoBracket", "Auto Bracket", "", "", nullptr},
@@ -365,6 +365,16 @@ std::string SigmaLensType(const std::string &text, TRenderOut *out) {
     if (!id) return exif::CleanText(text);
     const std::optional<std::string_view> name = LensName(SigmaLenses, *id);
     return name ? std::string(*name) : "Unknown (" + HexNumber(static_cast<uint64_t>(*id), 1) + ")";
+}
+
+// Sigma's older bodies write a setting as text after a four-letter label
+// ("Expo:+0.8", "Qual:12"): the setting without its label.
+std::string SigmaSetting(const std::string &text, TRenderOut *out) {
+    if (!out || out->Type != exif::TypeAscii) return text;
+    const std::string_view raw = out->Raw.substr(0, out->Raw.find('\0'));
+    if (raw.size() < 5 || raw[4] != ':') return text;
+    out->StoreShown = true;
+    return exif::Trim(std::string(raw.substr(5)));
 }
 
 // Two numbers as a range: "18 to 50".

@@ -20,6 +20,7 @@
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
+#include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"
 
 using namespace testbytes;
@@ -163,6 +164,16 @@ int MakerEntryCount(const TImageInfo &info) {
     int n = 0;
     for (int32_t i = 0; i < info.EntryCount(); ++i) n += info.EntryAt(i).MakerNote == 1 ? 1 : 0;
     return n;
+}
+
+// The numbers -n shows for a maker-note entry.
+std::vector<exif::TComponent> MakerNumbers(const TImageInfo &info, std::string_view name) {
+    const auto e = MakerEntry(info, name);
+    return e ? exif::ShownNumbers(*e) : std::vector<exif::TComponent>{};
+}
+
+std::vector<exif::TComponent> Numbers(std::initializer_list<int64_t> values) {
+    return {values.begin(), values.end()};
 }
 
 std::string Quoted(const std::string &s) {
@@ -596,13 +607,14 @@ TEST(MakerWalk, EntryWithNegativeOrOversizedCountIsPassedOverEntirely) {
         [](uint32_t v) {
             return NoteBytes(
                 false, "",
-                {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0), NoteLong(false, 0x0008, {5})},
+                {NoteAt(0x0006, 2, 0x80000000u, 0), NoteAt(0x0007, 4, 0x20000000u, 0), NoteLong(false, 0x0008, {5}),
+                 NoteLong(false, 0x000C, {7})},
                 v);
         },
         "canon-counts");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nImageNumber = 5");
-    EXPECT_EQ(MakerEntryCount(info), 1);
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText), "\r\nImageNumber = 5\r\nSerialNumber = 7");
+    EXPECT_EQ(MakerEntryCount(info), 2);
 }
 
 TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
@@ -1245,6 +1257,242 @@ TEST(MoreMakers, PentaxShutterCountIsDecipheredWithTheNotesDateAndTime) {
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Date"), "2008:05:04");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "Time"), "16:47:24");
     EXPECT_EQ(MakerValue(*img->ExifInfo(), "ShutterCount"), "12345");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ShutterCount"), Numbers({12345}));
+    // The date and time are texts under -n too, not the bytes they are spelt in.
+    EXPECT_TRUE(MakerNumbers(*img->ExifInfo(), "Date").empty());
+    EXPECT_TRUE(MakerNumbers(*img->ExifInfo(), "Time").empty());
+}
+
+// ------------------------------------------------- values read as the row says
+
+TEST(RowReadings, OlympusColorMatrixIsSignedInTextAndNumbers) {
+    const CameraFile f{"OLYMPUS IMAGING CORP.", "E-1", "0220", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, OlympusHeader, {NoteShort(false, 0x1011, {356, 65502, 6})}, v); },
+        "olympus-matrix");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ColorMatrix"), "356, -34, 6");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ColorMatrix"), Numbers({356, -34, 6}));
+}
+
+TEST(RowReadings, OlympusCameraIdEndsAtItsFirstNul) {
+    const CameraFile f{"OLYMPUS OPTICAL CO.,LTD", "C960Z,D460Z", "0210", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, OlympusHeader,
+                             {NoteUndefined(0x0209, std::string("OLYMPUS DIGITAL CAMERA\0\xff\xff\xff\xff", 27))}, v);
+        },
+        "olympus-id");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "CameraID"), Quoted("OLYMPUS DIGITAL CAMERA"));
+}
+
+TEST(RowReadings, FujifilmImageCountDropsItsFlagBitInNumbersToo) {
+    const CameraFile f{"FUJIFILM", "X-T4", "0232", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t) { return NoteBytes(false, FujiHeader, {NoteShort(false, 0x1438, {0x8000})}, 0); }, "fuji-count");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageCount"), "0");
+    EXPECT_EQ(MakerNumbers(*img->ExifInfo(), "ImageCount"), Numbers({0}));
+}
+
+TEST(RowReadings, NikonIsoDropsOnlyALeadingZeroAndKeepsATextAsWritten) {
+    const CameraFile d{"NIKON CORPORATION", "NIKON D70", "0221", false};
+    const auto withIso = [&](const NoteEntry &iso) {
+        return OpenCamera(
+            d, [&](uint32_t) { return NoteBytes(false, NikonTiffHeader(false), {iso}, -10); }, "nikon-iso");
+    };
+    EXPECT_EQ(MakerValue(*withIso(NoteAscii(0x0002, "1, 2"))->ExifInfo(), "ISO"), Quoted("1, 2"));
+    EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {0, 200}))->ExifInfo(), "ISO"), "200");
+    EXPECT_EQ(MakerValue(*withIso(NoteShort(false, 0x0002, {1, 200}))->ExifInfo(), "ISO"), "1, 200");
+}
+
+// ------------------------------------------- byte order and base of re-saved files
+
+// An editor that rewrites a file in the other byte order leaves the note's
+// bytes as the camera wrote them.
+TEST(ResavedNotes, NoteWithoutAMarkIsReadInItsOwnOrderInAFileOfTheOther) {
+    for (const bool fileBig : {false, true}) {
+        SCOPED_TRACE(fileBig);
+        const CameraFile canon{"Canon", "Canon EOS 40D", "0221", fileBig};
+        const auto c = OpenCamera(
+            canon,
+            [&](uint32_t v) {
+                return NoteBytes(!fileBig, "", {NoteAscii(0x0006, "Canon EOS 40D JPEG"), NoteLong(!fileBig, 0x0008, {1234567})}, v);
+            },
+            "canon-other-order");
+        EXPECT_EQ(MakerValue(*c->ExifInfo(), "ImageType"), Quoted("Canon EOS 40D JPEG"));
+        EXPECT_EQ(MakerValue(*c->ExifInfo(), "ImageNumber"), "1234567");
+        EXPECT_EQ(MakerEntryCount(*c->ExifInfo()), 2);
+    }
+}
+
+TEST(ResavedNotes, NikonNoteIsReadInTheOrderOfItsOwnTiffHeader) {
+    for (const bool noteBig : {false, true}) {
+        SCOPED_TRACE(noteBig);
+        const CameraFile d70{"NIKON CORPORATION", "NIKON D70", "0221", !noteBig};
+        const auto img = OpenCamera(
+            d70,
+            [&](uint32_t) {
+                return NoteBytes(noteBig, NikonTiffHeader(noteBig),
+                                 {NoteAscii(0x0004, "NORMAL "), NoteShort(noteBig, 0x0002, {0, 200})}, -10);
+            },
+            "nikon-other-order");
+        EXPECT_EQ(MakerValue(*img->ExifInfo(), "Quality"), Quoted("NORMAL "));
+        EXPECT_EQ(MakerValue(*img->ExifInfo(), "ISO"), "200");
+    }
+}
+
+// The camera wrote the note 100 bytes further on than it now lies: its value
+// offsets still count from there.
+TEST(ResavedNotes, MovedNoteIsReadWithItsBaseCorrectedAndTheListingSaysSo) {
+    const CameraFile f{"Canon", "Canon PowerShot S400", "0220", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:PowerShot S400 JPEG"), NoteAscii(0x0007, "Firmware Version 1.00")},
+                             v + 100);
+        },
+        "canon-moved");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "ImageType"), Quoted("IMG:PowerShot S400 JPEG"));
+    EXPECT_EQ(MakerValue(info, "FirmwareVersion"), Quoted("Firmware Version 1.00"));
+    EXPECT_NE(info.MakerDumpText.find("(note moved by -100 bytes"), std::string::npos);
+}
+
+TEST(ResavedNotes, CanonTrailerGivesWhereTheCameraWroteTheNote) {
+    // The trailer says the note was at v + 40; one value lies inside the
+    // note either way, so only the trailer tells the move.
+    const CameraFile f{"Canon", "Canon EOS-1D Mark III", "0221", false};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            std::string note = NoteBytes(false, "", {NoteAscii(0x0006, "Canon EOS-1D Mark III"), NoteLong(false, 0x0008, {42})}, v + 40);
+            return note + std::string("\0\0\0\0\0\0\0\0II\x2a\0", 12) + U32Bytes(false, {v + 40});
+        },
+        "canon-trailer");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageType"), Quoted("Canon EOS-1D Mark III"));
+    EXPECT_NE(img->ExifInfo()->MakerDumpText.find("(note moved by -40 bytes"), std::string::npos);
+}
+
+TEST(ResavedNotes, NoteInPlaceIsNotMovedAndOutsideValuesStayOutside) {
+    const CameraFile f{"Canon", "Canon PowerShot S400", "0220", false};
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0006, "IMG:PowerShot S400 JPEG")}, v); }, "canon-in-place");
+    EXPECT_EQ(MakerValue(*img->ExifInfo(), "ImageType"), Quoted("IMG:PowerShot S400 JPEG"));
+    EXPECT_EQ(img->ExifInfo()->MakerDumpText.find("moved"), std::string::npos);
+}
+
+// Bytes that read as hundreds of entries of no field type are no directory
+// of that maker's layout: the note is shown by its size, not as junk rows.
+TEST(ResavedNotes, NoteOfMostlyInvalidEntriesIsShownBySizeAndMaker) {
+    const CameraFile f{"CASIO COMPUTER CO.,LTD", "EX-Z3", "0220", true};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t) {
+            std::string junk("\x00\x05", 2);
+            for (int i = 0; i < 5; ++i) junk += std::string("\x00\x01\x7f\x7f\x00\x00\x00\x01\x00\x00\x00\x00", 12);
+            return junk + std::string(4, '\0');
+        },
+        "casio-junk");
+    EXPECT_EQ(MakerEntryCount(*img->ExifInfo()), 0);
+    EXPECT_EQ(ValueOf(*img->ExifInfo(), "MakerNote"), "(66 bytes, CASIO COMPUTER CO.,LTD)");
+}
+
+// ------------------------------------------------------- notes of older makers
+
+TEST(OlderMakers, CasioQvcNoteIsReadWithItsOwnTableInEitherByteOrder) {
+    for (const bool big : {false, true}) {
+        SCOPED_TRACE(big);
+        // The note in one order, the file in the other, as an editor leaves it.
+        const CameraFile f{"CASIO COMPUTER CO.,LTD", "EX-Z3", "0220", !big};
+        const auto img = OpenCamera(
+            f,
+            [&](uint32_t v) {
+                return NoteBytes(big, std::string("QVC\0\0\0", 6),
+                                 {NoteShort(big, 0x0014, {3}),
+                                  NoteUndefined(0x2001, std::string("0302\0\0" "2809\0\0" "45\0\0\0\0", 16)),
+                                  NoteShort(big, 0x3002, {3}), NoteUndefined(0x3011, U16Bytes(big, {0xFFFF})),
+                                  NoteAscii(0x3006, "New York")},
+                                 v);
+            },
+            "casio-qvc");
+        const TImageInfo &info = *img->ExifInfo();
+        EXPECT_EQ(MakerValue(info, "ISO"), "50");
+        EXPECT_EQ(MakerValue(info, "FirmwareDate"), "2003:02:28 09:45");
+        EXPECT_EQ(MakerValue(info, "Quality"), "Fine");
+        EXPECT_EQ(MakerValue(info, "Sharpness"), "-1");
+        EXPECT_EQ(MakerValue(info, "HometownCity"), Quoted("New York"));
+        EXPECT_EQ(MakerEntry(info, "Quality")->Directory, "Casio");
+        EXPECT_EQ(info.MakerDumpText.find("moved"), std::string::npos);
+    }
+}
+
+TEST(OlderMakers, RicohNoteGivesItsTypeFirmwareAndSerialAsDigits) {
+    const CameraFile f{"RICOH", "Caplio RR30", "0221", true};
+    const auto img = OpenCamera(
+        f,
+        [](uint32_t v) {
+            return NoteBytes(true, std::string("Ricoh\xcf\0\0", 8),
+                             {NoteAscii(0x0001, "Rdc"), NoteAscii(0x0002, "Rev2219"),
+                              NoteUndefined(0x0005, std::string("\0\0\0\x01\x22\x07\0\x03", 8))},
+                             v);
+        },
+        "ricoh");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "MakerNoteType"), Quoted("Rdc"));
+    EXPECT_EQ(MakerValue(info, "FirmwareVersion"), Quoted("Rev2219"));
+    EXPECT_EQ(MakerValue(info, "InternalSerialNumber"), "0000000122070003");
+    EXPECT_TRUE(exif::ShownNumbers(*MakerEntry(info, "InternalSerialNumber")).empty());
+}
+
+// Kodak's block: the model at 0, the quality at 9, the f-number in
+// hundredths at 30, the exposure time in 1/100000 s at 32; a block cut after
+// the exposure time holds none of the later fields.
+TEST(OlderMakers, KodakBlockFieldsAreReadAtTheirPlacesScaledAsStored) {
+    std::string block = std::string("KDK INFO", 8) + std::string("DX4900  ", 8) + std::string(1, '\0') + "\x01";
+    block += std::string(30 - 10, '\0');
+    block += U16Bytes(true, {673}) + U32Bytes(true, {464});
+    const CameraFile f{"EASTMAN KODAK COMPANY", "KODAK DX4900 ZOOM DIGITAL CAMERA", "0220", false};
+    const auto img = OpenCamera(f, [&](uint32_t) { return block; }, "kodak");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "KodakModel"), Quoted("DX4900  "));
+    EXPECT_EQ(MakerValue(info, "Quality"), "Fine");
+    EXPECT_EQ(MakerValue(info, "FNumber"), "6.73");
+    EXPECT_EQ(MakerValue(info, "ExposureTime"), "0.00464");
+    ASSERT_TRUE(MakerEntry(info, "FNumber"));
+    EXPECT_EQ(exif::ShownNumbers(*MakerEntry(info, "FNumber")), std::vector<exif::TComponent>{6.73});
+    EXPECT_FALSE(MakerEntry(info, "ISO"));
+    EXPECT_EQ(MakerEntry(info, "Quality")->Directory, "Kodak");
+}
+
+// The DiMAGE's settings: big-endian numbers whatever the note's order, the
+// n-th at byte 4 n; ISO, exposure time and f-number as codes of the
+// camera's scales, the date packed into one number.
+TEST(OlderMakers, MinoltaSettingsBlockGivesTheValuesItsCodesStandFor) {
+    std::vector<uint32_t> numbers(24, 0);
+    numbers[5] = 2;                                    // MinoltaQuality: Fine
+    numbers[8] = 56;                                   // ISO 2^((56-48)/8) x 100
+    numbers[9] = 48 + 8 * 7;                           // 1/128 s
+    numbers[10] = 40;                                  // f/4
+    numbers[21] = (2002u << 16) | (6u << 8) | 1u;      // 2002:06:01
+    std::string block;
+    for (const uint32_t n : numbers) block += U32Bytes(true, {n});
+    const CameraFile f{"Minolta Co., Ltd.", "DiMAGE 7", "0220", false};
+    const auto img = OpenCamera(
+        f, [&](uint32_t v) { return NoteBytes(false, "", {NoteUndefined(0x0003, block)}, v); }, "minolta-settings");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(MakerValue(info, "MinoltaQuality"), "Fine");
+    EXPECT_EQ(MakerValue(info, "ISO"), "200");
+    EXPECT_EQ(MakerValue(info, "ExposureTime"), "0.0078125");
+    EXPECT_EQ(MakerValue(info, "FNumber"), "4");
+    EXPECT_EQ(MakerValue(info, "MinoltaDate"), "2002:06:01");
+    ASSERT_TRUE(MakerEntry(info, "FNumber"));
+    EXPECT_EQ(exif::ShownNumbers(*MakerEntry(info, "FNumber")), std::vector<exif::TComponent>{4.0});
+    EXPECT_FALSE(MakerEntry(info, "LastFileNumber"));  // past the block's end
+
+    const CameraFile x31{"Minolta Co., Ltd.", "DiMAGE X31", "0220", false};
+    const auto other = OpenCamera(
+        x31, [&](uint32_t v) { return NoteBytes(false, "", {NoteUndefined(0x0003, block)}, v); }, "minolta-x31");
+    EXPECT_FALSE(MakerEntry(*other->ExifInfo(), "ISO"));
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ std::vector<VendorTable> VendorTables() {
     using namespace makernotes;
     return {{"NikonTags1", NikonTags1, 11}, {"NikonTags2", NikonTags2, 33}, {"OlympusTags", OlympusTags, 33},
             {"CasioTags", CasioTags, 26},   {"FujiTags", FujiTags, 30},     {"CanonTags", CanonTags, 17},
-            {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 6},    {"MinoltaTags", MinoltaTags, 2},
+            {"SeikoTags", SeikoTags, 12},   {"SanyoTags", SanyoTags, 27},    {"MinoltaTags", MinoltaTags, 12},
             {"AppleTags", AppleTags, 24},   {"SonyTags", SonyTags, 38},     {"PanasonicTags", PanasonicTags, 16},
             {"PentaxTags", PentaxTags, 13}, {"SamsungTags", SamsungTags, 19}, {"SigmaTags", SigmaTags, 24},
             {"DjiTags", DjiTags, 10},       {"LeicaM8Tags", LeicaM8Tags, 8}, {"LeicaTags", LeicaTags, 7},
@@ -41,7 +41,11 @@ std::vector<VendorTable> VendorTables() {
             {"OlympusEquipmentTags", OlympusEquipmentTags, 9},
             {"OlympusCameraSettingsTags", OlympusCameraSettingsTags, 9},
             {"OlympusImageProcessingTags", OlympusImageProcessingTags, 3},
-            {"OlympusFocusInfoTags", OlympusFocusInfoTags, 3}};
+            {"OlympusFocusInfoTags", OlympusFocusInfoTags, 3},
+            {"Casio2Tags", Casio2Tags, 42},
+            {"RicohTags", RicohTags, 5},
+            {"KodakTags", KodakTags, 31},
+            {"MinoltaSettingsTags", MinoltaSettingsTags, 33}};
 }
 
 // "n:text,n:text": every piece a decimal number, a colon and a text.
@@ -166,7 +170,7 @@ TEST(MakerTables, DecodersSitOnTheirRowsOnly) {
     const std::vector<VendorTable> tables = VendorTables();
     for (size_t i = 0; i < 9; ++i)
         for (const TTagRow &row : tables[i].rows) withRenderer += row.Render != nullptr ? 1 : 0;
-    EXPECT_EQ(withRenderer, 18);
+    EXPECT_EQ(withRenderer, 26);
 }
 
 // ------------------------------------------------------------ decoders
