@@ -337,6 +337,13 @@ std::vector<TComponent> BinaryBytes(std::string_view raw) {
     return bytes;
 }
 
+// APEX time value: t = 1 / 2^Tv seconds. No camera exposes for 2^100
+// seconds or 2^-100: a value that far out (some write -2^31 for "none") is
+// no exposure time, shown as 0 as exiftool shows it, not as inf.
+double ApexSeconds(double tv) {
+    return std::fabs(tv) < 100 ? std::exp2(-tv) : 0.0;
+}
+
 }  // namespace
 
 std::vector<TComponent> ShownNumbers(const TTagEntry &entry) {
@@ -346,7 +353,7 @@ std::vector<TComponent> ShownNumbers(const TTagEntry &entry) {
     if (entry.DataType == TypeUndefined) return BinaryBytes(entry.Raw);
     std::vector<TComponent> c = EntryComponents(entry);
     if (c.empty()) return c;
-    if (entry.Render == ShutterSpeedText) return {std::exp2(-AsDouble(c[0]))};
+    if (entry.Render == ShutterSpeedText) return {ApexSeconds(AsDouble(c[0]))};
     if (entry.Render == ApertureText) return {std::exp2(AsDouble(c[0]) / 2)};
     if (entry.Render == GpsPositionText && c.size() == 3)
         return {AsDouble(c[0]) + AsDouble(c[1]) / 60 + AsDouble(c[2]) / 3600};
@@ -395,11 +402,9 @@ std::string ComponentsText(const std::string &text, TRenderOut *) {
 }
 
 std::string ShutterSpeedText(const std::string &text, TRenderOut *) {
-    // APEX time value: t = 1 / 2^Tv seconds.
-    const double tv = FractionValue(text);
-    const double t = 1.0 / std::exp2(tv);
+    const double t = ApexSeconds(FractionValue(text));
     std::string out = FixedText(t, 4, 4) + " sec";
-    if (t <= 0.5) out += " (1/" + FixedText(std::nearbyint(1.0 / t), 0) + ")";
+    if (t > 0 && t <= 0.5) out += " (1/" + FixedText(std::nearbyint(1.0 / t), 0) + ")";
     return out;
 }
 

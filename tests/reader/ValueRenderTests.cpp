@@ -291,8 +291,9 @@ TEST(ValueRender, ShutterSpeedNeverFails) {
     EXPECT_EQ(exif::ShutterSpeedText("40/1"), "0.0000 sec (1/1099511627776)");
     EXPECT_EQ(exif::ShutterSpeedText("not a fraction"), "1.0000 sec");
     EXPECT_EQ(exif::ShutterSpeedText("1/0"), "1.0000 sec");
-    EXPECT_EQ(exif::ShutterSpeedText("2000000000/1"), "0.0000 sec (1/inf)");
-    EXPECT_EQ(exif::ShutterSpeedText("-2000000000/1"), " inf sec");
+    // Canon writes -2^31 for no value: no exposure time, not "inf sec".
+    EXPECT_EQ(exif::ShutterSpeedText("-2147483648/1"), "0.0000 sec");
+    EXPECT_EQ(exif::ShutterSpeedText("2000000000/1"), "0.0000 sec");
     EXPECT_EQ(exif::ShutterSpeedText("-4/1"), "16.0000 sec");
 
     Tiff t;
