@@ -10,10 +10,11 @@
 //   0x5C  offsets and lengths of the RAF's own directories and raw data
 // The EXIF of the file is the embedded JPEG's: an APP1 segment starting with
 // "Exif\0\0", among the header segments before the image data.
+#include <optional>
 #include <string>
 
 #include "containers/Container.h"
-#include "containers/ExifPrefix.h"
+#include "containers/EmbeddedJpeg.h"
 
 namespace containers {
 
@@ -23,15 +24,6 @@ constexpr std::string_view RafMagic = "FUJIFILMCCD-RAW ";
 constexpr uint64_t JpegOffsetAt = 0x54;
 constexpr uint64_t JpegLengthAt = 0x58;
 constexpr uint64_t HeaderSize = 0x5C;
-
-// JPEG markers: a segment is 0xFF, a marker byte, then (for all markers but
-// the standalone ones) a 16-bit big-endian length that counts itself.
-constexpr uint8_t App1 = 0xE1;
-constexpr uint8_t StartOfScan = 0xDA;
-constexpr uint8_t EndOfImage = 0xD9;
-
-// Markers without a length: TEM and the restart markers.
-bool IsStandalone(uint8_t marker) { return marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7); }
 
 struct TJpeg {
     uint64_t Start = 0;
@@ -48,16 +40,15 @@ private:
     TContainerRead Result;
 
     bool FindJpeg(TJpeg &jpeg);
-    void FindExifSegment(const TJpeg &jpeg);
-    // Past the 0xFF of a marker and any 0xFF fill bytes after it: the marker
-    // byte's offset.
-    uint64_t SkipFill(uint64_t at, uint64_t end) const;
     void Note(std::string what) { Result.Notes.push_back(std::move(what)); }
 };
 
 TContainerRead TRafRead::Run() {
     TJpeg jpeg;
-    if (FindJpeg(jpeg)) FindExifSegment(jpeg);
+    if (FindJpeg(jpeg)) {
+        if (std::optional<TBlock> exif = FindEmbeddedJpegExif(File, jpeg.Start, jpeg.End, Result.Notes))
+            Result.Blocks.push_back(*exif);
+    }
     return std::move(Result);
 }
 
@@ -83,35 +74,6 @@ bool TRafRead::FindJpeg(TJpeg &jpeg) {
         return false;
     }
     return true;
-}
-
-uint64_t TRafRead::SkipFill(uint64_t at, uint64_t end) const {
-    ++at;
-    while (at < end && File.U8(at) == 0xFF) ++at;
-    return at;
-}
-
-// The JPEG's header segments, from after SOI up to the image data, at most
-// MaxBoxesWalked of them: the first APP1 with the EXIF prefix is the block.
-void TRafRead::FindExifSegment(const TJpeg &jpeg) {
-    uint64_t at = jpeg.Start + 2;
-    for (int64_t walked = 0; at < jpeg.End; ++walked) {
-        if (walked == MaxBoxesWalked)
-            return Note("more than " + std::to_string(MaxBoxesWalked) + " JPEG segments; the rest not read");
-        if (File.U8(at) != 0xFF) return Note("no JPEG marker at offset " + std::to_string(at));
-        at = SkipFill(at, jpeg.End);
-        const uint8_t marker = File.U8(at++);
-        if (marker == StartOfScan || marker == EndOfImage) return;
-        if (IsStandalone(marker)) continue;
-        const uint64_t length = File.U16BE(at);
-        if (length < 2 || at + length > jpeg.End)
-            return Note("a JPEG segment at offset " + std::to_string(at - 2) + " runs past the embedded JPEG");
-        const uint64_t payload = at + 2, size = length - 2;
-        const uint64_t prefix = ExifPrefixLength(File, payload, size);
-        if (marker == App1 && prefix != 0)
-            return Result.Add(TBlockKind::Exif, File.Bytes(payload + prefix, size - prefix), payload + prefix);
-        at += length;
-    }
 }
 
 }  // namespace
