@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/ExiftoolOptions.h"
 #include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
 
@@ -141,6 +142,8 @@ std::string Conflict(const Options &o) {
         if (!o.ExportPath.empty() || o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
             return "--thumbnail writes the thumbnail only; it takes no other output option";
     }
+    if ((!o.ExportPath.empty() || !o.ThumbnailPath.empty()) && (!o.DateFormat.empty() || !o.Condition.empty()))
+        return "-d and -if change what is printed; --export and --thumbnail write the file's own";
     if (o.Listing && (o.Format != OutputFormat::Text || !o.Tags.empty()))
         return "--listing prints the listings as text only";
     return {};
@@ -185,13 +188,18 @@ constexpr TExiftoolSpelling ExiftoolSpellings[] = {
 
 Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::string &err) {
     // getopt's own messages start with argv[0]: the tool's name, not its path.
-    std::vector<char *> args(argv, argv + argc);
-    std::string name = "exifinfo";
-    if (!args.empty()) args[0] = name.data();
-    std::deque<std::string> spelled;  // getopt takes mutable strings; these outlive the parse
-    for (size_t i = 1; i < args.size() && std::string_view(args[i]) != "--"; ++i)
+    std::vector<std::string> given(argv, argv + argc);
+    if (!given.empty()) given[0] = "exifinfo";
+    std::string problem = ExpandArgumentFiles(given);
+    if (problem.empty()) problem = TakeExiftoolOptions(given, o);
+    if (!problem.empty()) return UsageError(err, EscapeUtf8Controls(problem));
+    for (size_t i = 1; i < given.size() && given[i] != "--"; ++i)
         for (const TExiftoolSpelling &spelling : ExiftoolSpellings)
-            if (spelling.Exiftool == args[i]) args[i] = spelled.emplace_back(spelling.Own).data();
+            if (spelling.Exiftool == given[i]) given[i] = spelling.Own;
+    std::vector<char *> args;
+    for (std::string &arg : given) args.push_back(arg.data());
+    args.push_back(nullptr);
+    argc = static_cast<int>(given.size());
     optind = 0;  // a full reset, so that a second parse starts afresh
     opterr = 0;
     bool formatGiven = false;
@@ -257,6 +265,11 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
         }
     }
     for (int i = optind; i < argc; ++i) o.Files.emplace_back(args[static_cast<size_t>(i)]);
+    if (o.Table || !o.PrintFormats.empty()) {
+        if (formatGiven || (o.Table && !o.PrintFormats.empty()))
+            return UsageError(err, "-T, -p, --json and --csv exclude each other");
+        o.Format = o.Table ? OutputFormat::Table : OutputFormat::Print;
+    }
     const std::string conflict = Conflict(o);
     if (!conflict.empty()) return UsageError(err, conflict);
     return Request::Run;

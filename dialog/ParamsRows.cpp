@@ -272,8 +272,16 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
     // Computed before the EXIF rows take the entries' texts.
-    if (request.WithComposites && view.Opened && img.ExifInfo())
-        view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
+    if (request.WithComposites && view.Opened) {
+        TCompositeSources sources{view.ImageWidth, view.ImageHeight, {}, {}};
+        if (const iptc::TIPTCdata *iptc = img.IptcInfo()) {
+            sources.IptcDate = iptc->ValueOf("DateCreated", "");
+            sources.IptcTime = iptc->ValueOf("TimeCreated", "");
+        }
+        const std::span<const exif::TTagEntry> entries =
+            img.ExifInfo() ? img.ExifInfo()->StoredEntries() : std::span<const exif::TTagEntry>();
+        view.Composites = CompositeRows(entries, request.WithNumbers, sources);
+    }
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     view.Iptc = IptcViewOf(img, view.Opened);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
