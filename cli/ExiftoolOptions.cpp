@@ -18,7 +18,7 @@ constexpr std::string_view OwnWithValue[] = {"-t", "-e", "-s", "-d", "--tag", "-
 // exiftool's options that change nothing here: -a keeps duplicated tags,
 // which the tool always keeps (a repeated key takes "-2"); -s and -S ask for
 // tag names, which the tool always prints; -fast and -fast2 skip the image
-// data, which the tool never reads; -G0 and -G1 name groups as -G does.
+// data, which the tool never reads.
 constexpr std::string_view Accepted[] = {"-a", "-S", "-s1", "-s2", "-fast", "-fast2", "-fast3"};
 
 bool IsOwnWithValue(std::string_view arg) {
@@ -139,7 +139,7 @@ std::string TakeExiftoolOptions(std::vector<std::string> &args, Options &o) {
             continue;
         }
         if (IsAccepted(arg)) continue;
-        if (arg == "-G0" || arg == "-G1") {
+        if (arg == "-G1") {
             kept.emplace_back("--groups");
         } else if (arg == "-u") {
             o.UnknownTags = true;

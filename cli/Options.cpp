@@ -51,14 +51,28 @@ constexpr const char *Usage =
     "  --thumbnail=PATH      write the JPEG thumbnail (IFD1) of one FILE to PATH,\n"
     "                        - for standard output (as --export writes its file)\n"
     "  -l, --listing         print the reader's directory and maker-note listings\n"
-    "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
-    "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
+    "  --decimal=SEP         decimal separator of numbers: one character, C for \".\"\n"
+    "                        (the default) or locale for the locale's (LC_NUMERIC);\n"
+    "                        -d SEP also, when SEP is no date format\n"
     "  -V, --version         print the version and exit\n"
     "  -h, --help            print this help and exit\n"
     "  --                    end of options (for a file named -x.jpg)\n"
     "A FILE named - is standard input. exiftool's -json, -csv and -ver work too.\n"
     "-e takes its PATH only as the next argument (-ePATH and exiftool's -ee are\n"
     "unknown options); -t, -s and -d also take a value written right after them.\n"
+    "\n"
+    "exiftool's reading options (see the manual page):\n"
+    "  -TAG, -GROUP:TAG      only these tags; * and ? wildcards, GROUP:all\n"
+    "  -T                    a table: a line a file, the tags' values tab-separated\n"
+    "  -p FMT                FMT with $TAG or ${GROUP:TAG} replaced (or FMT's file)\n"
+    "  -d FMT                dates written with strftime's FMT (%f fractions)\n"
+    "  -if EXPR              only files where $TAG OP VALUE holds (== != < <= > >=\n"
+    "                        eq ne, =~ /RE/), joined with and, or, not\n"
+    "  -ext EXT, --ext EXT   with -r, only (or not) files with extension EXT\n"
+    "  -@ ARGFILE            arguments one a line from ARGFILE (- for stdin)\n"
+    "  -u                    also tags no table names (Tag0x...)\n"
+    "  -G1 as -G; -a, -s, -S, -fast, -fast2 are accepted and change nothing\n"
+    "\n"
     "With several XMP packets in a file, a later packet's property replaces an\n"
     "earlier one's of the same name.\n"
     "\n"
@@ -231,8 +245,7 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 break;
             case 's':
                 if (!ParseSize(value, o))
-                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480 "
-                                           "(exiftool's -s has no counterpart: the names are already short)");
+                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480");
                 break;
             case 'e':
                 // A value stuck to -e (-ePATH) is refused: exiftool's -ee

@@ -271,7 +271,9 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
-    // Computed before the EXIF rows take the entries' texts.
+    // The IPTC datasets are parsed when their rows are made; the computed
+    // rows read the entries before the EXIF rows take their texts.
+    view.Iptc = IptcViewOf(img, view.Opened);
     if (request.WithComposites && view.Opened) {
         TCompositeSources sources{view.ImageWidth, view.ImageHeight, {}, {}};
         if (const iptc::TIPTCdata *iptc = img.IptcInfo()) {
@@ -283,7 +285,6 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
         view.Composites = CompositeRows(entries, request.WithNumbers, sources);
     }
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
-    view.Iptc = IptcViewOf(img, view.Opened);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
         exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);
