@@ -11,6 +11,7 @@ import json
 import math
 import os
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -184,6 +185,43 @@ def close(ours, theirs):
     return len(a) == len(b) and all(math.isclose(x, y, rel_tol=1e-3, abs_tol=1e-9) for x, y in zip(a, b))
 
 
+def tiff_directory(entries, start, extra=b""):
+    """A little-endian IFD at offset `start` of its TIFF: (tag, type, values)
+    rows in tag order, the values that need more than 4 bytes after it."""
+    formats = {2: ("s", 1), 3: ("H", 2), 4: ("I", 4), 5: ("II", 8), 10: ("ii", 8)}
+    head = struct.pack("<H", len(entries))
+    data_at = start + 2 + 12 * len(entries) + 4
+    data = b""
+    for tag, kind, values in entries:
+        code, size = formats[kind]
+        if kind == 2:
+            raw = values.encode() + b"\0"
+        else:
+            raw = b"".join(struct.pack("<" + code, *(v if isinstance(v, tuple) else (v,))) for v in values)
+        count = len(raw) // (1 if kind == 2 else size)
+        if len(raw) <= 4:
+            head += struct.pack("<HHI", tag, kind, count) + raw.ljust(4, b"\0")
+        else:
+            head += struct.pack("<HHII", tag, kind, count, data_at + len(data))
+            data += raw + (b"\0" if len(raw) % 2 else b"")
+    return head + b"\0\0\0\0" + data
+
+
+def jpeg_with_exif(ifd0, exif, gps):
+    """A JPEG whose APP1 holds IFD0 with `ifd0`, pointing to an EXIF and a
+    GPS directory (each a list of rows for tiff_directory)."""
+    def size(rows, start):
+        return len(tiff_directory(rows, start))
+    rows0 = sorted(ifd0 + [(0x8769, 4, [0]), (0x8825, 4, [0])])
+    exif_at = 8 + size(rows0, 8)
+    gps_at = exif_at + size(exif, exif_at)
+    rows0 = sorted(ifd0 + [(0x8769, 4, [exif_at]), (0x8825, 4, [gps_at])])
+    tiff = b"II*\0" + struct.pack("<I", 8) + tiff_directory(rows0, 8) + tiff_directory(exif, exif_at) + \
+        tiff_directory(gps, gps_at)
+    payload = b"Exif\0\0" + tiff
+    return b"\xff\xd8\xff\xe1" + struct.pack(">H", len(payload) + 2) + payload + b"\xff\xd9"
+
+
 @unittest.skipUnless(shutil.which("exiftool"), "exiftool is the reference")
 class CompositeValues(OptionsCase):
     def values(self, command, path):
@@ -205,6 +243,28 @@ class CompositeValues(OptionsCase):
         ours = self.values([EXIFINFO, "-j", "-n", "-G", "-DateTimeCreated"], image)
         theirs = self.values(["exiftool", "-j", "-n", "-G1", "-DateTimeCreated"], image)
         self.assertEqual(ours["Composite:DateTimeCreated"], theirs["Composite:DateTimeCreated"])
+
+    def test_apex_values_optics_and_a_gps_time_that_carries_into_the_next_hour_read_as_exiftool_reads_them(self):
+        # f/8 and 1/128 s only as APEX values, ISO 100, 50 mm (75 mm on 35 mm
+        # film) focused at 10 m; GPS time 14:59:60.0000002.
+        image = self.put("apex.jpg", jpeg_with_exif(
+            [(0x010F, 2, "Maker")],
+            [(0x8827, 3, [100]), (0x9201, 10, [(7, 1)]), (0x9202, 5, [(6, 1)]), (0x9206, 5, [(10, 1)]),
+             (0x920A, 5, [(50, 1)]), (0xA405, 3, [75])],
+            [(0x0007, 5, [(14, 1), (59, 1), (4294967295, 71582788)]), (0x001D, 2, "2024:01:02")]))
+        names = ["Aperture", "ShutterSpeed", "LightValue", "ScaleFactor35efl", "FocalLength35efl",
+                 "CircleOfConfusion", "FOV", "HyperfocalDistance", "DOF", "GPSDateTime"]
+        selection = [f"-Composite:{name}" for name in names]
+        for numeric in ([], ["-n"]):
+            ours = self.values([EXIFINFO, "-j", "-G", *numeric, *selection], image)
+            theirs = self.values(["exiftool", "-j", "-G1", *numeric, *selection], image)
+            for name in names:
+                key = f"Composite:{name}"
+                with self.subTest(composite=name, numeric=bool(numeric)):
+                    self.assertIn(key, ours)
+                    mine = ours[key] if numeric else str(ours[key])
+                    self.assertTrue(close(mine, theirs[key]) if numeric else mine == str(theirs[key]),
+                                    (ours[key], theirs[key]))
 
     def test_no_composite_is_computed_when_no_selected_tag_can_name_one(self):
         canon = sample("Canon_40D.jpg")
