@@ -61,7 +61,8 @@ private:
 
 class Compare : public Node {
 public:
-    Compare(Operand left, std::string op, Operand right) : Left(std::move(left)), Op(std::move(op)), Right(std::move(right)) {}
+    Compare(Operand left, std::string op, Operand right)
+        : Left(std::move(left)), Op(std::move(op)), Right(std::move(right)) {}
     bool Holds(const std::vector<Field> &fields, bool numeric) const override {
         const std::optional<std::string> a = ValueOf(Left, fields, numeric);
         const std::optional<std::string> b = ValueOf(Right, fields, numeric);
@@ -86,7 +87,8 @@ private:
 
 class Match : public Node {
 public:
-    Match(Operand operand, std::regex re, bool negated) : What(std::move(operand)), Re(std::move(re)), Negated(negated) {}
+    Match(Operand operand, std::regex re, bool negated)
+        : What(std::move(operand)), Re(std::move(re)), Negated(negated) {}
     bool Holds(const std::vector<Field> &fields, bool numeric) const override {
         const std::optional<std::string> value = ValueOf(What, fields, numeric);
         if (!value) return false;
@@ -110,7 +112,8 @@ private:
 
 class Both : public Node {
 public:
-    Both(std::unique_ptr<Condition> a, std::unique_ptr<Condition> b, bool any) : A(std::move(a)), B(std::move(b)), Any(any) {}
+    Both(std::unique_ptr<Condition> a, std::unique_ptr<Condition> b, bool any)
+        : A(std::move(a)), B(std::move(b)), Any(any) {}
     bool Holds(const std::vector<Field> &fields, bool numeric) const override {
         return Any ? A->Holds(fields, numeric) || B->Holds(fields, numeric)
                    : A->Holds(fields, numeric) && B->Holds(fields, numeric);
@@ -149,7 +152,8 @@ private:
         if (Text.substr(At, word.size()) != word) return false;
         const size_t after = At + word.size();
         const bool isWord = (word[0] >= 'a' && word[0] <= 'z');
-        if (isWord && after < Text.size() && (std::isalnum(static_cast<unsigned char>(Text[after])) || Text[after] == '_'))
+        if (isWord && after < Text.size() &&
+            (std::isalnum(static_cast<unsigned char>(Text[after])) || Text[after] == '_'))
             return false;
         At = after;
         return true;
@@ -166,7 +170,8 @@ private:
     }
     std::unique_ptr<Condition> And() {
         std::unique_ptr<Condition> left = Unary();
-        while (Error.empty() && (Take("and") || Take("&&"))) left = std::make_unique<Both>(std::move(left), Unary(), false);
+        while (Error.empty() && (Take("and") || Take("&&")))
+            left = std::make_unique<Both>(std::move(left), Unary(), false);
         return left;
     }
     std::unique_ptr<Condition> Unary() {

@@ -13,7 +13,8 @@ namespace {
 
 // The tool's own options that take their value as the next argument: the
 // value is never read as an option.
-constexpr std::string_view OwnWithValue[] = {"-t", "-e", "-s", "-d", "--tag", "--size", "--export", "--thumbnail", "--decimal"};
+constexpr std::string_view OwnWithValue[] = {"-t",     "-e",       "-s",          "-d",       "--tag",
+                                             "--size", "--export", "--thumbnail", "--decimal"};
 
 // exiftool's options that change nothing here: -a keeps duplicated tags,
 // which the tool always keeps (a repeated key takes "-2"); -s and -S ask for

@@ -8,8 +8,8 @@
 #include <unordered_map>
 
 #include "cli/RowSpool.h"
-#include "cli/Writers.h"
 #include "cli/TextCodec.h"
+#include "cli/Writers.h"
 #include "exif/TextFormat.h"
 
 namespace cli {

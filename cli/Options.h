@@ -28,14 +28,14 @@ struct Options {
     std::vector<std::string> Tags;  // UTF-8 as typed
     char Decimal = '.';
     bool DecimalFromLocale = false;
-    std::vector<std::string> Files;  // UTF-8
-    bool Table = false;                       // -T
-    bool UnknownTags = false;                 // -u: the EXIF tags no table names, as Tag0x....
-    std::string DateFormat;                   // -d FMT: strftime's format for dates, else as stored
-    std::vector<std::string> PrintFormats;    // -p: each a format's text
-    std::vector<std::string> Extensions;      // -ext: only these in folders (without the dot)
+    std::vector<std::string> Files;              // UTF-8
+    bool Table = false;                          // -T
+    bool UnknownTags = false;                    // -u: the EXIF tags no table names, as Tag0x....
+    std::string DateFormat;                      // -d FMT: strftime's format for dates, else as stored
+    std::vector<std::string> PrintFormats;       // -p: each a format's text
+    std::vector<std::string> Extensions;         // -ext: only these in folders (without the dot)
     std::vector<std::string> SkippedExtensions;  // --ext: not these in folders
-    std::string Condition;                    // -if EXPR (see Condition.h)
+    std::string Condition;                       // -if EXPR (see Condition.h)
 };
 
 // What the command line asks for: a run, an answer already printed (--help,

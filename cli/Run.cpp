@@ -245,7 +245,9 @@ bool ExtensionWanted(const Options &o, const std::string &name) {
     const std::string part = params::NamePart(name, NameSeparators);
     const size_t dot = part.rfind('.');
     const std::string extension = dot == std::string::npos || dot == 0 ? std::string() : part.substr(dot + 1);
-    const auto named = [&](const std::string &wanted) { return wanted == "*" || exif::SameTextAscii(wanted, extension); };
+    const auto named = [&](const std::string &wanted) {
+        return wanted == "*" || exif::SameTextAscii(wanted, extension);
+    };
     if (std::ranges::any_of(o.SkippedExtensions, named)) return false;
     return o.Extensions.empty() || std::ranges::any_of(o.Extensions, named);
 }
@@ -415,7 +417,8 @@ int PrintRun(const Options &o) {
             // file whose values are all empty.
             if (fileStatus == ExitUnreadable || fileStatus == ExitNoMetadata) continue;
             if (!o.DateFormat.empty() && !o.Numeric) ApplyDateFormat(view, o.DateFormat);
-            if (condition && !condition->Holds(FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare), o.Numeric))
+            if (condition &&
+                !condition->Holds(FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare), o.Numeric))
                 continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
             for (size_t t = 0; t < tags.size(); ++t)

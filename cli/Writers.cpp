@@ -211,8 +211,8 @@ std::string DateText(const std::string &value, const std::string &format) {
     if (!Digits(v, 0, 4, year) || !Digits(v, 5, 2, month) || !Digits(v, 8, 2, day) || !Digits(v, 11, 2, hour) ||
         !Digits(v, 14, 2, minute) || !Digits(v, 17, 2, second))
         return value;
-    const bool separators = (v[4] == ':' || v[4] == '-') && v[7] == v[4] && (v[10] == ' ' || v[10] == 'T') &&
-                            v[13] == ':' && v[16] == ':';
+    const bool separators =
+        (v[4] == ':' || v[4] == '-') && v[7] == v[4] && (v[10] == ' ' || v[10] == 'T') && v[13] == ':' && v[16] == ':';
     if (!separators || month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
         return value;
     size_t at = SecondsEnd;
@@ -225,8 +225,8 @@ std::string DateText(const std::string &value, const std::string &format) {
         int zh = 0, zm = 0;
         if (v.substr(at) == "Z") {
             zone = "+0000";
-        } else if ((v[at] == '+' || v[at] == '-') && v.size() == at + 6 && Digits(v, at + 1, 2, zh) && v[at + 3] == ':' &&
-                   Digits(v, at + 4, 2, zm)) {
+        } else if ((v[at] == '+' || v[at] == '-') && v.size() == at + 6 && Digits(v, at + 1, 2, zh) &&
+                   v[at + 3] == ':' && Digits(v, at + 4, 2, zm)) {
             zone = std::string(1, v[at]) + std::string(v.substr(at + 1, 2)) + std::string(v.substr(at + 4, 2));
         } else {
             return value;
@@ -270,7 +270,8 @@ std::string DateText(const std::string &value, const std::string &format) {
 void ApplyDateFormat(params::ImageView &view, const std::string &format) {
     for (std::vector<params::GridRow> *rows : {&view.Exif.Rows, &view.Iptc.Rows, &view.Xmp.Rows, &view.Composites})
         for (params::GridRow &row : *rows)
-            if (row.Value.size() >= 19 && row.Value[0] >= '0' && row.Value[0] <= '9') row.Value = DateText(row.Value, format);
+            if (row.Value.size() >= 19 && row.Value[0] >= '0' && row.Value[0] <= '9')
+                row.Value = DateText(row.Value, format);
 }
 
 }  // namespace cli

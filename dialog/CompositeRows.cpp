@@ -313,8 +313,8 @@ void AddExposureRows(std::span<const exif::TTagEntry> entries, const AddRow &add
 // would take first and which this reader does not convert to metres.
 std::optional<double> FocusDistanceOf(std::span<const exif::TTagEntry> entries) {
     for (const exif::TTagEntry &e : entries)
-        if (e.MakerNote != 0 && (e.Name.starts_with("FocusDistance") || e.Name == "ApproximateFocusDistance" ||
-                                 e.Name == "ObjectDistance"))
+        if (e.MakerNote != 0 &&
+            (e.Name.starts_with("FocusDistance") || e.Name == "ApproximateFocusDistance" || e.Name == "ObjectDistance"))
             return std::nullopt;
     const std::optional<double> d = Number(entries, "SubjectDistance");
     return Positive(d) ? d : std::nullopt;

@@ -30,10 +30,27 @@ struct TCompositeSources {
 
 // The names of the computed rows, in their order.
 inline constexpr std::string_view CompositeNames[] = {
-    "GPSLatitude", "GPSLongitude", "GPSPosition", "GPSAltitude", "GPSDateTime", "SubSecDateTimeOriginal",
-    "SubSecCreateDate", "SubSecModifyDate", "DateTimeCreated", "LensID", "ImageSize", "Megapixels",
-    "Aperture", "ShutterSpeed", "LightValue", "ScaleFactor35efl", "FocalLength35efl", "CircleOfConfusion",
-    "FOV", "HyperfocalDistance", "DOF",
+    "GPSLatitude",
+    "GPSLongitude",
+    "GPSPosition",
+    "GPSAltitude",
+    "GPSDateTime",
+    "SubSecDateTimeOriginal",
+    "SubSecCreateDate",
+    "SubSecModifyDate",
+    "DateTimeCreated",
+    "LensID",
+    "ImageSize",
+    "Megapixels",
+    "Aperture",
+    "ShutterSpeed",
+    "LightValue",
+    "ScaleFactor35efl",
+    "FocalLength35efl",
+    "CircleOfConfusion",
+    "FOV",
+    "HyperfocalDistance",
+    "DOF",
 };
 
 // The computed rows (group "Composite") of a file's stored entries, in the
