@@ -134,6 +134,10 @@ std::string TakeExiftoolOptions(std::vector<std::string> &args, Options &o) {
             o.DateFormat = args[++i];
             continue;
         }
+        if (arg.starts_with("-d") && arg.find('%') != std::string::npos) {  // "-d%Y", written together
+            o.DateFormat = arg.substr(2);
+            continue;
+        }
         if (IsOwnWithValue(arg)) {
             kept.push_back(arg);
             if (hasNext) kept.push_back(args[++i]);

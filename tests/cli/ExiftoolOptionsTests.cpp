@@ -36,6 +36,7 @@ TEST(ExiftoolOptions, DashDWithAPercentIsADateFormatAndWithOneCharacterTheDecima
     ASSERT_EQ(date.Result, Request::Run) << date.Err;
     EXPECT_EQ(date.Opts.DateFormat, "%Y-%m-%d");
     EXPECT_EQ(date.Opts.Decimal, '.');
+    EXPECT_EQ(Parse({"-d%Y", "a.jpg"}).Opts.DateFormat, "%Y");
     const Parsed separator = Parse({"-d", ",", "a.jpg"});
     ASSERT_EQ(separator.Result, Request::Run) << separator.Err;
     EXPECT_EQ(separator.Opts.Decimal, ',');
