@@ -1,5 +1,6 @@
 #include "cli/Formats.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,7 @@
 
 #include "cli/RowSpool.h"
 #include "cli/TextCodec.h"
+#include "cli/Writers.h"
 #include "exif/TextFormat.h"
 
 namespace cli {
@@ -206,7 +208,7 @@ private:
 // in memory.
 class CsvFormatter : public Formatter {
 public:
-    explicit CsvFormatter(bool numeric) : Numeric(numeric) {}
+    CsvFormatter(bool numeric, const std::vector<std::string> &tags) : Numeric(numeric), Tags(tags) {}
 
     void File(const FileResult &r, std::string &) override {
         // Record: the name's field, then each field's column and text, each
@@ -218,7 +220,10 @@ public:
         std::string shown;
         for (const Field &f : r.Fields) {
             auto [at, added] = Columns.try_emplace(f.Key, static_cast<uint32_t>(Header.size()));
-            if (added) Header.push_back(&at->first);
+            if (added) {
+                Header.push_back(&at->first);
+                Ranks.push_back(RankOf(f));
+            }
             AddNumber(Record, at->second);
             Scratch.clear();
             AppendTerminalValue(Scratch, ShownValue(f.Value, f.Numbers, Numeric, shown));
@@ -228,10 +233,15 @@ public:
     }
 
     void Write(Output &out) {
+        // The columns in the order the tags were asked, each tag's in the
+        // files' order.
+        std::vector<uint32_t> order(Header.size());
+        for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::ranges::stable_sort(order, [&](uint32_t a, uint32_t b) { return Ranks[a] < Ranks[b]; });
         std::string text = "SourceFile";
-        for (const std::string *key : Header) {
+        for (const uint32_t column : order) {
             text += ',';
-            AppendCsvField(text, *key);
+            AppendCsvField(text, *Header[column]);
         }
         text += "\r\n";
         std::vector<std::string_view> cells(Header.size());
@@ -249,7 +259,8 @@ public:
                 filled.push_back(column);
             }
             AppendCsvField(text, name);
-            for (const std::string_view cell : cells) {
+            for (const uint32_t column : order) {
+                const std::string_view cell = cells[column];
                 text += ',';
                 if (!cell.empty()) AppendCsvField(text, cell);
             }
@@ -297,7 +308,16 @@ private:
         return true;
     }
 
+    // The index of the first tag that selects a field: its column's place.
+    size_t RankOf(const Field &f) const {
+        for (size_t i = 0; i < Tags.size(); ++i)
+            if (Selected(f, {Tags[i]})) return i;
+        return Tags.size();
+    }
+
     bool Numeric;
+    const std::vector<std::string> &Tags;
+    std::vector<size_t> Ranks;  // each column's, as Header
     // The columns by key, and the keys in the header's order (the map's own
     // strings, which do not move).
     std::unordered_map<std::string, uint32_t> Columns;
@@ -309,12 +329,21 @@ private:
 
 }  // namespace
 
+std::string FieldText(const Field &field, bool numeric) {
+    std::string scratch;
+    return std::string(ShownValue(field.Value, field.Numbers, numeric, scratch));
+}
+
 std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders) {
     switch (options.Format) {
+        case OutputFormat::Table:
+            return MakeTableFormatter(options);
+        case OutputFormat::Print:
+            return MakePrintFormatter(options);
         case OutputFormat::Json:
             return std::make_unique<JsonFormatter>(options.Tags.empty(), options.Numeric);
         case OutputFormat::Csv:
-            return std::make_unique<CsvFormatter>(options.Numeric);
+            return std::make_unique<CsvFormatter>(options.Numeric, options.Tags);
         case OutputFormat::Text:
             break;
     }

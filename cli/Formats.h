@@ -31,6 +31,10 @@ public:
     virtual bool End(Output &, std::string &) { return true; }
 };
 
+// A field's value as one text: its numbers separated by blanks with
+// `numeric` when it has any, else the text it shows.
+std::string FieldText(const Field &field, bool numeric);
+
 // `withHeaders`: the text format starts each file's block with "== FILE ==".
 std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeaders);
 

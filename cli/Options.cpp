@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/ExiftoolOptions.h"
 #include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
 
@@ -50,14 +51,28 @@ constexpr const char *Usage =
     "  --thumbnail=PATH      write the JPEG thumbnail (IFD1) of one FILE to PATH,\n"
     "                        - for standard output (as --export writes its file)\n"
     "  -l, --listing         print the reader's directory and maker-note listings\n"
-    "  -d, --decimal=SEP     decimal separator of numbers: one character, C for \".\"\n"
-    "                        (the default) or locale for the locale's (LC_NUMERIC)\n"
+    "  --decimal=SEP         decimal separator of numbers: one character, C for \".\"\n"
+    "                        (the default) or locale for the locale's (LC_NUMERIC);\n"
+    "                        -d SEP also, when SEP is no date format\n"
     "  -V, --version         print the version and exit\n"
     "  -h, --help            print this help and exit\n"
     "  --                    end of options (for a file named -x.jpg)\n"
     "A FILE named - is standard input. exiftool's -json, -csv and -ver work too.\n"
     "-e takes its PATH only as the next argument (-ePATH and exiftool's -ee are\n"
     "unknown options); -t, -s and -d also take a value written right after them.\n"
+    "\n"
+    "exiftool's reading options (see the manual page):\n"
+    "  -TAG, -GROUP:TAG      only these tags; * and ? wildcards, GROUP:all\n"
+    "  -T                    a table: a line a file, the tags' values tab-separated\n"
+    "  -p FMT                FMT with $TAG or ${GROUP:TAG} replaced (or FMT's file)\n"
+    "  -d FMT                dates written with strftime's FMT (%f fractions)\n"
+    "  -if EXPR              only files where $TAG OP VALUE holds (== != < <= > >=\n"
+    "                        eq ne, =~ /RE/), joined with and, or, not\n"
+    "  -ext EXT, --ext EXT   with -r, only (or not) files with extension EXT\n"
+    "  -@ ARGFILE            arguments one a line from ARGFILE (- for stdin)\n"
+    "  -u                    also tags no table names (Tag0x...)\n"
+    "  -G1 as -G; -a, -s, -S, -fast, -fast2 are accepted and change nothing\n"
+    "\n"
     "With several XMP packets in a file, a later packet's property replaces an\n"
     "earlier one's of the same name.\n"
     "\n"
@@ -141,6 +156,8 @@ std::string Conflict(const Options &o) {
         if (!o.ExportPath.empty() || o.Recursive || o.Listing || o.Format != OutputFormat::Text || !o.Tags.empty())
             return "--thumbnail writes the thumbnail only; it takes no other output option";
     }
+    if ((!o.ExportPath.empty() || !o.ThumbnailPath.empty()) && (!o.DateFormat.empty() || !o.Condition.empty()))
+        return "-d and -if change what is printed; --export and --thumbnail write the file's own";
     if (o.Listing && (o.Format != OutputFormat::Text || !o.Tags.empty()))
         return "--listing prints the listings as text only";
     return {};
@@ -185,13 +202,18 @@ constexpr TExiftoolSpelling ExiftoolSpellings[] = {
 
 Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::string &err) {
     // getopt's own messages start with argv[0]: the tool's name, not its path.
-    std::vector<char *> args(argv, argv + argc);
-    std::string name = "exifinfo";
-    if (!args.empty()) args[0] = name.data();
-    std::deque<std::string> spelled;  // getopt takes mutable strings; these outlive the parse
-    for (size_t i = 1; i < args.size() && std::string_view(args[i]) != "--"; ++i)
+    std::vector<std::string> given(argv, argv + argc);
+    if (!given.empty()) given[0] = "exifinfo";
+    std::string problem = ExpandArgumentFiles(given);
+    if (problem.empty()) problem = TakeExiftoolOptions(given, o);
+    if (!problem.empty()) return UsageError(err, EscapeUtf8Controls(problem));
+    for (size_t i = 1; i < given.size() && given[i] != "--"; ++i)
         for (const TExiftoolSpelling &spelling : ExiftoolSpellings)
-            if (spelling.Exiftool == args[i]) args[i] = spelled.emplace_back(spelling.Own).data();
+            if (spelling.Exiftool == given[i]) given[i] = spelling.Own;
+    std::vector<char *> args;
+    for (std::string &arg : given) args.push_back(arg.data());
+    args.push_back(nullptr);
+    argc = static_cast<int>(given.size());
     optind = 0;  // a full reset, so that a second parse starts afresh
     opterr = 0;
     bool formatGiven = false;
@@ -223,8 +245,7 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
                 break;
             case 's':
                 if (!ParseSize(value, o))
-                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480 "
-                                           "(exiftool's -s has no counterpart: the names are already short)");
+                    return UsageError(err, "--size wants WxH with both at least 1, for example 640x480");
                 break;
             case 'e':
                 // A value stuck to -e (-ePATH) is refused: exiftool's -ee
@@ -257,6 +278,11 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
         }
     }
     for (int i = optind; i < argc; ++i) o.Files.emplace_back(args[static_cast<size_t>(i)]);
+    if (o.Table || !o.PrintFormats.empty()) {
+        if (formatGiven || (o.Table && !o.PrintFormats.empty()))
+            return UsageError(err, "-T, -p, --json and --csv exclude each other");
+        o.Format = o.Table ? OutputFormat::Table : OutputFormat::Print;
+    }
     const std::string conflict = Conflict(o);
     if (!conflict.empty()) return UsageError(err, conflict);
     return Request::Run;

@@ -1,5 +1,6 @@
 // The command line of exifinfo: GNU-style options (getopt_long), "--" ends
-// them, values after "=" or as the next argument.
+// them, values after "=" or as the next argument; exiftool's reading options
+// in its own single-dash spelling too (see ExiftoolOptions.h).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,10 @@
 
 namespace cli {
 
-enum class OutputFormat { Text, Json, Csv };
+// Text: the export's lines; Table: exiftool's -T, a line a file, the
+// selected values tab-separated; Print: exiftool's -p, the formats' lines
+// with the tags' values put in.
+enum class OutputFormat { Text, Json, Csv, Table, Print };
 
 struct Options {
     bool HasSize = false;  // --size given; else the file decides
@@ -24,7 +28,14 @@ struct Options {
     std::vector<std::string> Tags;  // UTF-8 as typed
     char Decimal = '.';
     bool DecimalFromLocale = false;
-    std::vector<std::string> Files;  // UTF-8
+    std::vector<std::string> Files;              // UTF-8
+    bool Table = false;                          // -T
+    bool UnknownTags = false;                    // -u: the EXIF tags no table names, as Tag0x....
+    std::string DateFormat;                      // -d FMT: strftime's format for dates, else as stored
+    std::vector<std::string> PrintFormats;       // -p: each a format's text
+    std::vector<std::string> Extensions;         // -ext: only these in folders (without the dot)
+    std::vector<std::string> SkippedExtensions;  // --ext: not these in folders
+    std::string Condition;                       // -if EXPR (see Condition.h)
 };
 
 // What the command line asks for: a run, an answer already printed (--help,

@@ -7,6 +7,7 @@
 #include <span>
 #include <utility>
 
+#include "cli/Selection.h"
 #include "exif/TextFormat.h"
 
 namespace cli {
@@ -23,10 +24,6 @@ bool IsPlaceholder(const params::GridRow &row) {
 
 bool HasFileRows(const params::ExifView &exif) {
     return exif.Rows.size() >= FileRowCount && exif.Rows[0].Name == "FileName";
-}
-
-std::string BaseKey(const Field &field) {
-    return field.Group == RowGroup::Iptc ? CompactName(field.Name) : std::string(field.Name);
 }
 
 bool IsAsciiAlnum(char c) {
@@ -177,7 +174,7 @@ std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
 // the file costs far less than keying every row.
 std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags,
                                     KeyStyle style) {
-    if (tags.empty() || style == KeyStyle::Grouped) {
+    if (tags.empty() || style == KeyStyle::Grouped || std::ranges::any_of(tags, IsPattern)) {
         std::vector<Field> fields = FieldsOf(view, style);
         std::erase_if(fields, [&](const Field &f) { return !Selected(f, tags); });
         return fields;
@@ -297,11 +294,8 @@ void AssignGroupedKeys(std::vector<Field> &fields) {
 
 bool Selected(const Field &field, const std::vector<std::string> &tags) {
     if (tags.empty()) return true;
-    const std::string base = BaseKey(field);
     for (const std::string &tag : tags)
-        if (exif::SameTextAscii(tag, field.Name) || exif::SameTextAscii(tag, field.Key) ||
-            exif::SameTextAscii(tag, base))
-            return true;
+        if (TagSelects(tag, field)) return true;
     return false;
 }
 

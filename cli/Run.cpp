@@ -1,5 +1,6 @@
 #include "cli/Run.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -9,13 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "cli/Condition.h"
 #include "cli/FolderWalk.h"
 #include "cli/Formats.h"
 #include "cli/Output.h"
 #include "cli/Platform.h"
 #include "cli/Record.h"
 #include "cli/SafeExport.h"
+#include "cli/Selection.h"
 #include "cli/TextCodec.h"
+#include "cli/Writers.h"
+#include "dialog/CompositeRows.h"
 #include "dialog/ParamsRows.h"
 #include "exif/TextFormat.h"
 
@@ -98,6 +103,19 @@ std::string NotAFileReason(const std::string &name) {
     return {};
 }
 
+// Whether the output may show a computed row: they are computed only then.
+// A -p format or an -if condition may name any tag.
+bool ShowsComposites(const Options &o) {
+    if (!o.ExportPath.empty() || o.Listing) return false;
+    if (o.Tags.empty() || o.Format == OutputFormat::Print || !o.Condition.empty()) return true;
+    return std::ranges::any_of(o.Tags, [](const std::string &tag) {
+        if (IsPattern(tag) || exif::SameTextAscii(tag.substr(0, tag.find(':')), "Composite")) return true;
+        const std::string_view name = std::string_view(tag).substr(tag.rfind(':') + 1);
+        return std::ranges::any_of(params::CompositeNames,
+                                   [&](std::string_view composite) { return exif::SameTextAscii(composite, name); });
+    });
+}
+
 params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     params::ViewRequest request;
     request.ImageWidth = o.Width;
@@ -107,9 +125,9 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.DisplayName = params::NamePart(name, NameSeparators);
     request.WithListing = o.Listing;
     request.WithNumbers = o.Numeric;
-    request.WithUnknownTags = o.Groups;
+    request.WithUnknownTags = o.Groups || o.UnknownTags;
     request.WithThumbnail = !o.ThumbnailPath.empty();
-    request.WithComposites = o.ExportPath.empty() && !o.Listing;
+    request.WithComposites = ShowsComposites(o);
     return request;
 }
 
@@ -216,8 +234,22 @@ int ViewStatus(const InputFile &file, const params::ImageView &view) {
 
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
                                   const params::ImageView &view) {
+    if (o.Format == OutputFormat::Print) return FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
     if (o.Format == OutputFormat::Text && tags.empty() && !o.Groups) return {};
     return SelectedFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
+}
+
+// -ext and --ext: a folder's file by its extension, without the dot, in any
+// case; "*" any extension or none.
+bool ExtensionWanted(const Options &o, const std::string &name) {
+    const std::string part = params::NamePart(name, NameSeparators);
+    const size_t dot = part.rfind('.');
+    const std::string extension = dot == std::string::npos || dot == 0 ? std::string() : part.substr(dot + 1);
+    const auto named = [&](const std::string &wanted) {
+        return wanted == "*" || exif::SameTextAscii(wanted, extension);
+    };
+    if (std::ranges::any_of(o.SkippedExtensions, named)) return false;
+    return o.Extensions.empty() || std::ranges::any_of(o.Extensions, named);
 }
 
 // The named files, folders replaced by the image files under them.
@@ -236,7 +268,8 @@ int ExpandFolders(const Options &o, std::vector<InputFile> &files) {
                 status = ExitUnreadable;
             },
             [](const std::string &message) { Complain(EscapeUtf8Controls(message)); });
-        for (std::string &f : found) files.push_back({std::move(f), true});
+        for (std::string &f : found)
+            if (ExtensionWanted(o, f)) files.push_back({std::move(f), true});
     }
     return status;
 }
@@ -351,6 +384,13 @@ int ThumbnailRun(const Options &o) {
 }
 
 int PrintRun(const Options &o) {
+    std::string conditionError;
+    const std::unique_ptr<Condition> condition =
+        o.Condition.empty() ? nullptr : Condition::Parse(o.Condition, conditionError);
+    if (!conditionError.empty()) {
+        Complain("-if: " + EscapeUtf8Controls(conditionError));
+        return ExitUsage;
+    }
     SkippedFiles skipped;
     std::vector<InputFile> files;
     int status = ExpandFolders(o, files);
@@ -376,6 +416,10 @@ int PrintRun(const Options &o) {
             // nothing on standard output: an empty block would read as a
             // file whose values are all empty.
             if (fileStatus == ExitUnreadable || fileStatus == ExitNoMetadata) continue;
+            if (!o.DateFormat.empty() && !o.Numeric) ApplyDateFormat(view, o.DateFormat);
+            if (condition &&
+                !condition->Holds(FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare), o.Numeric))
+                continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
             for (size_t t = 0; t < tags.size(); ++t)
                 for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)

@@ -271,11 +271,20 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     view.ImageWidth = request.ImageWidth;
     view.ImageHeight = request.ImageHeight;
     if (request.SizeFromFile) SizeFromFile(img, view.ImageWidth, view.ImageHeight);
-    // Computed before the EXIF rows take the entries' texts.
-    if (request.WithComposites && view.Opened && img.ExifInfo())
-        view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
-    view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
+    // The IPTC datasets are parsed when their rows are made; the computed
+    // rows read the entries before the EXIF rows take their texts.
     view.Iptc = IptcViewOf(img, view.Opened);
+    if (request.WithComposites && view.Opened) {
+        TCompositeSources sources{view.ImageWidth, view.ImageHeight, {}, {}};
+        if (const iptc::TIPTCdata *iptc = img.IptcInfo()) {
+            sources.IptcDate = iptc->ValueOf("DateCreated", "");
+            sources.IptcTime = iptc->ValueOf("TimeCreated", "");
+        }
+        const std::span<const exif::TTagEntry> entries =
+            img.ExifInfo() ? img.ExifInfo()->StoredEntries() : std::span<const exif::TTagEntry>();
+        view.Composites = CompositeRows(entries, request.WithNumbers, sources);
+    }
+    view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
         exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);
