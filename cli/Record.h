@@ -36,6 +36,17 @@ struct Field {
     std::string Origin = {};
     // The value as numbers (see params::GridRow::Numbers).
     std::span<const exif::TComponent> Numbers = {};
+    // exiftool's name of the row (see ExiftoolFields.h), which the keys use
+    // in place of Name when not empty.
+    std::string ToolName = {};
+    // exiftool's form of the value, shown in place of Value and Numbers when
+    // HasToolValue ("2005:12:14" for IPTC's "20051214").
+    bool HasToolValue = false;
+    std::string ToolValue = {};
+    // The values of the rows exiftool gives as one list (the items of an XMP
+    // array of structures), shown in place of Value and ToolValue when not
+    // empty.
+    std::vector<std::string> MergedItems = {};
 };
 
 // How keys are made: bare names made unique (the default), or each name

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/ExiftoolFields.h"
 #include "cli/FolderWalk.h"
 #include "cli/Formats.h"
 #include "cli/Output.h"
@@ -110,6 +111,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.WithUnknownTags = o.Groups;
     request.WithThumbnail = !o.ThumbnailPath.empty();
     request.WithComposites = o.ExportPath.empty() && !o.Listing;
+    request.WithFileFacts = o.Format != OutputFormat::Text && !o.DialogNames;
     return request;
 }
 
@@ -217,6 +219,8 @@ int ViewStatus(const InputFile &file, const params::ImageView &view) {
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
                                   const params::ImageView &view) {
     if (o.Format == OutputFormat::Text && tags.empty() && !o.Groups) return {};
+    if (o.Format != OutputFormat::Text && !o.DialogNames)
+        return ExiftoolFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare, o.Numeric);
     return SelectedFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
 }
 
@@ -376,6 +380,7 @@ int PrintRun(const Options &o) {
             // nothing on standard output: an empty block would read as a
             // file whose values are all empty.
             if (fileStatus == ExitUnreadable || fileStatus == ExitNoMetadata) continue;
+            if (o.Format != OutputFormat::Text && !o.DialogNames) AddSystemFacts(files[i].Name, view, o.Numeric);
             const std::vector<Field> fields = SelectedFields(o, tags, view);
             for (size_t t = 0; t < tags.size(); ++t)
                 for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)

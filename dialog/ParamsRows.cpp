@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "dialog/CompositeRows.h"
+#include "dialog/FileFacts.h"
 #include "dialog/XmpRows.h"
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
@@ -173,6 +174,8 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         view.Rows[2].Numbers = {int64_t{width}};
         view.Rows[3].Numbers = {int64_t{height}};
     }
+    // A JPEG's comment (COM) after the file rows, when it has one.
+    if (std::optional<GridRow> comment = CommentRow(img)) view.Rows.push_back(std::move(*comment));
     // The reader is dropped once the view is built: its texts are taken, not
     // copied.
     exif::TImageInfo &info = *img.ExifInfo();
@@ -275,6 +278,7 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     if (request.WithComposites && view.Opened && img.ExifInfo())
         view.Composites = CompositeRows(img.ExifInfo()->StoredEntries(), request.WithNumbers);
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
+    if (request.WithFileFacts && view.Opened) view.FileFacts = FileFacts(img, request.WithNumbers);
     view.Iptc = IptcViewOf(img, view.Opened);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
