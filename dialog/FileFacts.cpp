@@ -54,6 +54,34 @@ constexpr TSubsamplingName Subsamplings[] = {
 };
 
 constexpr std::string_view JfifUnits[] = {"None", "inches", "cm"};
+
+// An ICC profile's class, by its signature.
+struct TProfileClass {
+    std::string_view Signature;
+    std::string_view Name;
+};
+
+constexpr TProfileClass ProfileClasses[] = {
+    {"scnr", "Input Device Profile"},
+    {"mntr", "Display Device Profile"},
+    {"prtr", "Output Device Profile"},
+    {"link", "DeviceLink Profile"},
+    {"spac", "ColorSpace Conversion Profile"},
+    {"abst", "Abstract Profile"},
+    {"nmcl", "NamedColor Profile"},
+    {"nkpf", "Nikon Input Device Profile (NON-STANDARD!)"},
+    {"cenc", "ColorEncodingSpace Profile"},
+    {"mid ", "MultiplexIdentification Profile"},
+    {"mlnk", "MultiplexLink Profile"},
+    {"mvis", "MultiplexVisualization Profile"},
+};
+
+constexpr std::string_view RenderingIntents[] = {
+    "Perceptual", "Media-Relative Colorimetric", "Saturation", "ICC-Absolute Colorimetric"};
+
+// The ICC header's fields (big-endian), at their offsets in the profile.
+constexpr size_t IccCmmType = 4, IccVersion = 8, IccClass = 12, IccColorSpace = 16, IccConnectionSpace = 20,
+                 IccManufacturer = 48, IccModel = 52, IccIntent = 64, IccHeaderBytes = 128;
 // clang-format on
 
 constexpr int32_t MarkerSof0 = 0xC0;
@@ -135,6 +163,83 @@ void AddJfifFacts(std::vector<GridRow> &rows, const exif::tSection &s, bool with
     AddNumberRow(rows, "JFIF", "YResolution", PayloadWord(s, 10), withNumbers);
 }
 
+// The profile's bytes, 0-based, through the checked reader (0 past the end).
+uint32_t IccByte(std::string_view icc, size_t at) {
+    return exif::tEndInd::ByteOf(icc, static_cast<exif::Pos>(at + 1));
+}
+
+uint32_t IccLong(std::string_view icc, size_t at) {
+    return IccByte(icc, at) << 24 | IccByte(icc, at + 1) << 16 | IccByte(icc, at + 2) << 8 | IccByte(icc, at + 3);
+}
+
+std::string_view IccBytes(std::string_view icc, size_t at, size_t size) {
+    return exif::tEndInd::RegionOf(icc, static_cast<exif::Pos>(at + 1), static_cast<int64_t>(size));
+}
+
+void AddSignatureRow(std::vector<GridRow> &rows, std::string_view name, std::string_view icc, size_t at,
+                     bool withNumbers) {
+    // A signature of zero bytes is none.
+    std::string_view signature = IccBytes(icc, at, 4);
+    while (!signature.empty() && signature.back() == '\0') signature.remove_suffix(1);
+    AddRow(rows, "ICC-header", name, exif::TextOfBytes(signature), {}, withNumbers);
+}
+
+// A text description ('desc', ICC 2: a count, then ASCII up to a zero) or a
+// multi-localised one ('mluc', ICC 4: records of language, country, length
+// and offset of UTF-16 text; the en-US record, else the first).
+std::string DescriptionText(std::string_view tag) {
+    const std::string_view type = IccBytes(tag, 0, 4);
+    if (type == "desc") {
+        std::string_view text = IccBytes(tag, 12, IccLong(tag, 8));
+        return exif::TextOfBytes(text.substr(0, text.find('\0')));
+    }
+    if (type != "mluc") return {};
+    const uint32_t count = IccLong(tag, 8);
+    const uint32_t recordSize = IccLong(tag, 12);
+    if (recordSize < 12) return {};
+    size_t chosen = 16;
+    for (uint32_t i = 0; i < count && 16 + (i + 1) * size_t{recordSize} <= tag.size(); ++i)
+        if (IccBytes(tag, 16 + i * size_t{recordSize}, 4) == "enUS") chosen = 16 + i * size_t{recordSize};
+    const std::string_view text = IccBytes(tag, IccLong(tag, chosen + 8), IccLong(tag, chosen + 4));
+    return exif::TextOfUtf16(text, true);
+}
+
+// The tag table after the header: a count, then signature, offset and size
+// of each tag; the description is the 'desc' tag's.
+std::string ProfileDescription(std::string_view icc) {
+    const uint32_t count = IccLong(icc, IccHeaderBytes);
+    for (uint32_t i = 0; i < count && IccHeaderBytes + 4 + (i + 1) * size_t{12} <= icc.size(); ++i) {
+        const size_t entry = IccHeaderBytes + 4 + i * size_t{12};
+        if (IccBytes(icc, entry, 4) != "desc") continue;
+        return DescriptionText(IccBytes(icc, IccLong(icc, entry + 4), IccLong(icc, entry + 8)));
+    }
+    return {};
+}
+
+void AddIccFacts(std::vector<GridRow> &rows, std::string_view icc, bool withNumbers) {
+    if (icc.size() < IccHeaderBytes || IccBytes(icc, 36, 4) != "acsp") return;
+    AddSignatureRow(rows, "ProfileCMMType", icc, IccCmmType, withNumbers);
+    const uint32_t version = IccLong(icc, IccVersion) >> 16;
+    AddRow(rows, "ICC-header", "ProfileVersion",
+           exif::IntText(version >> 8) + "." + exif::IntText((version >> 4) & 0xF) + "." + exif::IntText(version & 0xF),
+           {int64_t{version}}, withNumbers);
+    const std::string_view signature = IccBytes(icc, IccClass, 4);
+    std::string className = exif::TextOfBytes(signature);
+    for (const TProfileClass &row : ProfileClasses)
+        if (row.Signature == signature) className = row.Name;
+    AddRow(rows, "ICC-header", "ProfileClass", withNumbers ? exif::TextOfBytes(signature) : className, {}, withNumbers);
+    AddSignatureRow(rows, "ColorSpaceData", icc, IccColorSpace, withNumbers);
+    AddSignatureRow(rows, "ProfileConnectionSpace", icc, IccConnectionSpace, withNumbers);
+    AddSignatureRow(rows, "DeviceManufacturer", icc, IccManufacturer, withNumbers);
+    AddSignatureRow(rows, "DeviceModel", icc, IccModel, withNumbers);
+    const uint32_t intent = IccLong(icc, IccIntent);
+    AddRow(rows, "ICC-header", "RenderingIntent",
+           intent < 4 ? std::string(RenderingIntents[intent]) : exif::IntText(intent), {int64_t{intent}}, withNumbers);
+    std::string description = ProfileDescription(icc);
+    if (!description.empty())
+        AddRow(rows, "ICC_Profile", "ProfileDescription", std::move(description), {}, withNumbers);
+}
+
 const exif::tSection *FirstSection(const exif::TimgData &img, int32_t marker) {
     for (int32_t i = 1; i <= img.SectionCount; ++i)
         if (img.Section(i).Marker == marker) return &img.Section(i);
@@ -151,6 +256,7 @@ std::vector<GridRow> FileFacts(const exif::TimgData &img, bool withNumbers) {
     std::vector<GridRow> rows;
     if (const exif::TImageInfo *info = img.ExifInfo(); info && img.HasExifSegment())
         AddRow(rows, "File", "ExifByteOrder", info->BigEndian ? "MM" : "II", {}, withNumbers);
+    AddIccFacts(rows, img.IccBlock, withNumbers);
     if (img.Kind != exif::TFileKind::Jpeg) return rows;
     if (img.CommentSection != 0)
         AddRow(rows, "File", "Comment", CommentText(img.Section(img.CommentSection)), {}, withNumbers);

@@ -258,7 +258,8 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     // The listings are text nobody reads unless asked for.
     exif::TimgData img((request.WithListing ? exif::BuildAll : exif::BuildEntries) |
                            (request.WithUnknownTags ? exif::BuildUnknown : 0) |
-                           (request.WithThumbnail ? exif::BuildThumbnail : 0),
+                           (request.WithThumbnail ? exif::BuildThumbnail : 0) |
+                           (request.WithFileFacts ? exif::BuildIccProfile : 0),
                        ReaderParts());
     view.Opened = img.OpenImageFile(fileName);
     view.Kind = img.Kind;

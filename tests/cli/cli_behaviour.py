@@ -349,7 +349,39 @@ def jpeg_with_file_facts(comment):
             + segment(0xC2, frame) + b"\xff\xd9")
 
 
+def icc_profile(description):
+    """An ICC 2 display profile (Lino, RGB, media-relative intent, device IEC
+    sRGB) whose one tag is a 'desc' text description."""
+    text = description + b"\0"
+    desc = b"desc" + b"\0" * 4 + struct.pack(">I", len(text)) + text
+    header = (b"Lino" + b"\x02\x10\0\0" + b"mntr" + b"RGB " + b"XYZ " + b"\0" * 12 + b"acsp" + b"MSFT"
+              + b"\0" * 4 + b"IEC " + b"sRGB" + b"\0" * 8 + struct.pack(">I", 1))
+    header += b"\0" * (124 - len(header))
+    table = struct.pack(">I", 1) + b"desc" + struct.pack(">II", 128 + 16, len(desc))
+    body = header + table + desc
+    return struct.pack(">I", len(body) + 4) + body
+
+
 class ExiftoolNamesAndForms(ExifinfoCase):
+    def test_the_icc_profiles_header_and_description_are_read_from_the_first_app2_chunk(self):
+        jpeg = jpeg_with_file_facts(b"c")
+        icc = segment(0xE2, b"ICC_PROFILE\0\x01\x01" + icc_profile(b"Display P3"))
+        image = self.put("icc.jpg", jpeg[:2] + icc + jpeg[2:])
+        _, files = self.json_of("-n", "-G", image)
+        facts = files[0]
+        self.assertEqual(facts["ICC_Profile:ProfileDescription"], "Display P3")
+        self.assertEqual([facts["ICC-header:ProfileClass"], facts["ICC-header:ColorSpaceData"],
+                          facts["ICC-header:DeviceManufacturer"], facts["ICC-header:DeviceModel"]],
+                         ["mntr", "RGB ", "IEC ", "sRGB"])
+        self.assertEqual(facts["ICC-header:RenderingIntent"], 1)
+        self.assertEqual(facts["ICC-header:ProfileVersion"], 0x210)
+        _, files = self.json_of("-G", image)
+        self.assertEqual(files[0]["ICC-header:ProfileClass"], "Display Device Profile")
+        self.assertEqual(files[0]["ICC-header:RenderingIntent"], "Media-Relative Colorimetric")
+        # The text output and the export do not read the profile.
+        self.assertNotIn(b"Display P3", run(image).stdout)
+
+
     def test_the_file_facts_are_read_from_the_jpeg_segments_under_exiftools_groups(self):
         image = self.put("facts.jpg", jpeg_with_file_facts(b"made by hand"))
         result, files = self.json_of("-n", "-G", image)

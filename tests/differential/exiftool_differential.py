@@ -12,7 +12,8 @@ mended elsewhere) are listed with their reason in accepted.txt; anything
 else fails, with the offending values printed.
 
 The keys are checked too: of exiftool's keys in the EXIF directories, IPTC,
-XMP and the File and System groups, less the tags this tool does not read
+XMP, the File, System and JFIF groups and the ICC profile's header and
+description, less the tags this tool does not read
 (`unread KEY reason` lines), the share that exifinfo gives under the same
 key and with the same JSON type (number, text, list, true/false) must reach
 each family's threshold (KEY_THRESHOLDS).
@@ -44,8 +45,9 @@ KEY_FAMILIES = {
     "IPTC": re.compile(r"^IPTC$"),
     "XMP": re.compile(r"^XMP-"),
     "File": re.compile(r"^(File|System|JFIF)$"),
+    "ICC": re.compile(r"^(ICC-header|ICC_Profile)$"),
 }
-KEY_THRESHOLDS = {"EXIF": 0.98, "IPTC": 0.96, "XMP": 0.97, "File": 0.97}
+KEY_THRESHOLDS = {"EXIF": 0.98, "IPTC": 0.96, "XMP": 0.97, "File": 0.97, "ICC": 0.65}
 # exiftool's placeholder for a value it does not show in JSON.
 BINARY_PLACEHOLDER = re.compile(r"^\(Binary data \d+ bytes")
 
