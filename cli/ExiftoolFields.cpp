@@ -213,7 +213,7 @@ void UseExiftoolNames(std::vector<Field> &fields, KeyStyle style, bool numeric) 
 
 std::vector<Field> ExiftoolFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags, KeyStyle style,
                                     bool numeric) {
-    std::vector<Field> fields = FieldsOf(view, style);
+    std::vector<Field> fields = UnkeyedFieldsOf(view);
     UseExiftoolNames(fields, style, numeric);
     if (!tags.empty()) std::erase_if(fields, [&](const Field &f) { return !Selected(f, tags); });
     return fields;

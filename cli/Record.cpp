@@ -173,11 +173,16 @@ bool MayBeSelected(const RowRef &row, std::string_view base, const std::vector<s
 
 }  // namespace
 
-std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
+std::vector<Field> UnkeyedFieldsOf(const params::ImageView &view) {
     std::vector<Field> fields;
     const std::vector<RowRef> rows = RowsOf(view);
     fields.reserve(rows.size());
     for (const RowRef &row : rows) fields.push_back(FieldOf(row, {}));
+    return fields;
+}
+
+std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
+    std::vector<Field> fields = UnkeyedFieldsOf(view);
     if (style == KeyStyle::Grouped)
         AssignGroupedKeys(fields);
     else

@@ -59,6 +59,10 @@ enum class KeyStyle { Bare, Grouped };
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style = KeyStyle::Bare);
 
+// The same fields without keys, for a caller that names them otherwise
+// before keying them (see ExiftoolFields.h).
+std::vector<Field> UnkeyedFieldsOf(const params::ImageView &view);
+
 // The fields of a view that are among the selected tags (see Selected), with
 // the keys FieldsOf gives them; all fields when no tag is selected.
 std::vector<Field> SelectedFieldsOf(const params::ImageView &view, const std::vector<std::string> &tags,
