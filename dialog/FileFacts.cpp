@@ -258,7 +258,8 @@ std::vector<GridRow> FileFacts(const exif::TimgData &img, bool withNumbers) {
         AddRow(rows, "File", "ExifByteOrder", info->BigEndian ? "MM" : "II", {}, withNumbers);
     AddIccFacts(rows, img.IccBlock, withNumbers);
     if (img.Kind != exif::TFileKind::Jpeg) return rows;
-    if (img.CommentSection != 0)
+    // With EXIF data the comment is a row of the EXIF tab (CommentRow) already.
+    if (img.CommentSection != 0 && !img.HasExifSegment())
         AddRow(rows, "File", "Comment", CommentText(img.Section(img.CommentSection)), {}, withNumbers);
     if (img.HasFrameHeader()) AddFrameFacts(rows, img.Section(img.FrameSection), withNumbers);
     if (const exif::tSection *app0 = FirstSection(img, MarkerApp0)) AddJfifFacts(rows, *app0, withNumbers);

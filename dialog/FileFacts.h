@@ -14,7 +14,9 @@
 namespace params {
 
 // The rows, each named as exiftool names it and with its group ("File",
-// "JFIF") in GridRow::Group; numbers only `withNumbers`.
+// "JFIF", "ICC-header", "ICC_Profile") in GridRow::Group; numbers only
+// `withNumbers`. The comment is among them only for a file without EXIF
+// data, whose EXIF tab has no file rows.
 std::vector<GridRow> FileFacts(const exif::TimgData &img, bool withNumbers);
 
 // The JPEG comment (the first COM segment) as the dialog's "Comment" row;

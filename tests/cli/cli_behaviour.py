@@ -388,6 +388,7 @@ class ExiftoolNamesAndForms(ExifinfoCase):
         self.assertEqual(result.returncode, 0, result.stderr)
         facts = files[0]
         self.assertEqual(facts["File:Comment"], "made by hand")
+        self.assertNotIn("File:Comment-2", facts)
         self.assertEqual(facts["File:ExifByteOrder"], "MM")
         self.assertEqual(facts["File:EncodingProcess"], 2)
         self.assertEqual(facts["File:BitsPerSample"], 8)
@@ -413,6 +414,14 @@ class ExiftoolNamesAndForms(ExifinfoCase):
         _, files = self.json_of("--names=dialog", "-G", image)
         self.assertEqual(files[0]["File:Comment"], "caf\u00e9")
         self.assertNotIn("JFIF:JFIFVersion", files[0])
+        # Without EXIF data there are no file rows: the comment is one of the file's facts.
+        jpeg = jpeg_with_file_facts(b"alone")
+        exif_at = jpeg.index(b"\xff\xe1")
+        exif_end = exif_at + 2 + struct.unpack(">H", jpeg[exif_at + 2:exif_at + 4])[0]
+        bare = self.put("bare.jpg", jpeg[:exif_at] + jpeg[exif_end:-2] + jpeg_with_iptc(dataset(2, 5, b"T"))[2:])
+        _, files = self.json_of("-G", bare)
+        self.assertEqual(files[0]["File:Comment"], "alone")
+        self.assertEqual(files[0]["System:FileName"], "bare.jpg")
 
     def test_iptc_dates_and_times_take_exiftools_form_under_n(self):
         image = self.put("dates.jpg", jpeg_with_iptc(
