@@ -7,6 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "cli/ExiftoolFields.h"
+#include "cli/ExiftoolNames.h"
 #include "cli/RowSpool.h"
 #include "cli/TextCodec.h"
 #include "cli/Writers.h"
@@ -52,6 +54,16 @@ std::string NumbersText(std::span<const exif::TComponent> numbers) {
 
 void AppendJsonNumber(std::string &out, const exif::TComponent &component) {
     AppendNumber(out, component, "null", true);
+}
+
+// The items exiftool gives as one list, as its CSV joins them.
+std::string JoinedItems(const std::vector<std::string> &items) {
+    std::string out;
+    for (const std::string &item : items) {
+        if (!out.empty()) out += ", ";
+        out += item;
+    }
+    return out;
 }
 
 // The value a row shows: its numbers with -n when it has any, else its text.
@@ -121,6 +133,39 @@ void AppendJsonList(std::string &out, const Items &items, AppendItem appendItem)
     out += ']';
 }
 
+// A text as exiftool's JSON writes it (`bare`): a number's text as the
+// number, true and false as JSON's; else a JSON string.
+void AppendJsonText(std::string &out, std::string_view text, bool bare) {
+    if (bare && ExiftoolJsonNumber(text)) {
+        out += text;
+    } else if (bare && ExiftoolJsonBoolean(text)) {
+        out += text.size() == 4 ? "true" : "false";
+    } else {
+        AppendJsonString(out, text);
+    }
+}
+
+// A field's value in exiftool's forms: its merged items (a list), its
+// ToolValue, numbers under -n, texts that read as numbers bare.
+void AppendExiftoolJsonValue(std::string &out, const Field &f, bool numeric) {
+    if (!f.MergedItems.empty()) {
+        AppendJsonList(out, f.MergedItems,
+                       [](std::string &o, std::string_view item) { AppendJsonText(o, item, true); });
+    } else if (f.HasToolValue) {
+        AppendJsonText(out, f.ToolValue, true);
+    } else if (numeric && !f.Numbers.empty()) {
+        // Several numbers as exiftool's -n gives them: one text, blank-separated.
+        if (f.Numbers.size() == 1)
+            AppendJsonNumber(out, f.Numbers.front());
+        else
+            AppendJsonString(out, NumbersText(f.Numbers));
+    } else if (!f.IsList) {
+        AppendJsonText(out, f.Value, true);
+    } else {
+        AppendJsonList(out, f.Items, [](std::string &o, std::string_view item) { AppendJsonText(o, item, true); });
+    }
+}
+
 void AppendJsonValue(std::string &out, const Field &f, bool numeric) {
     if (numeric && !f.Numbers.empty()) {
         if (f.Numbers.size() == 1)
@@ -172,7 +217,11 @@ private:
 class JsonFormatter : public Formatter {
 public:
     // The kind of file is one more key, unless only chosen tags are asked for.
-    JsonFormatter(bool withFileType, bool numeric) : WithFileType(withFileType), Numeric(numeric) {}
+    JsonFormatter(bool withFileType, const Options &options)
+        : WithFileType(withFileType),
+          Numeric(options.Numeric),
+          Exiftool(!options.DialogNames),
+          Grouped(options.Groups) {}
     std::string Begin() override { return "["; }
 
     void File(const FileResult &r, std::string &out) override {
@@ -180,15 +229,15 @@ public:
         First = false;
         out += "  \"SourceFile\": ";
         AppendJsonString(out, r.Name);
-        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown) {
-            out += ",\n  \"FileType\": ";
-            AppendJsonString(out, containers::FileTypeName(r.View.Kind));
-        }
+        if (WithFileType && r.View.Kind != exif::TFileKind::Unknown) AddFileType(out, r.View.Kind);
         for (const Field &f : r.Fields) {
             out += ",\n  ";
             AppendJsonString(out, f.Key);
             out += ": ";
-            AppendJsonValue(out, f, Numeric);
+            if (Exiftool)
+                AppendExiftoolJsonValue(out, f, Numeric);
+            else
+                AppendJsonValue(out, f, Numeric);
         }
         out += "\n}";
     }
@@ -196,8 +245,31 @@ public:
     bool End(Output &out, std::string &) override { return out.Write("\n]\n"); }
 
 private:
+    // The kind of file, and with exiftool's names its MIME type and usual
+    // extension as exiftool's File group has them.
+    void AddFileType(std::string &out, exif::TFileKind kind) const {
+        const std::string_view group = Exiftool && Grouped ? "File:" : "";
+        AddKey(out, group, "FileType");
+        AppendJsonString(out, containers::FileTypeName(kind));
+        if (!Exiftool) return;
+        const TFileTypeFacts facts = FileTypeFacts(kind);
+        if (facts.MimeType.empty()) return;
+        AddKey(out, group, "FileTypeExtension");
+        AppendJsonString(out, facts.Extension);
+        AddKey(out, group, "MIMEType");
+        AppendJsonString(out, facts.MimeType);
+    }
+    static void AddKey(std::string &out, std::string_view group, std::string_view name) {
+        out += ",\n  \"";
+        out += group;
+        out += name;
+        out += "\": ";
+    }
+
     bool WithFileType;
     bool Numeric;
+    bool Exiftool;
+    bool Grouped;
     bool First = true;
 };
 
@@ -226,7 +298,7 @@ public:
             }
             AddNumber(Record, at->second);
             Scratch.clear();
-            AppendTerminalValue(Scratch, ShownValue(f.Value, f.Numbers, Numeric, shown));
+            AppendTerminalValue(Scratch, CsvValue(f, shown));
             AddText(Record, Scratch);
         }
         Spool.Add(Record);
@@ -315,6 +387,13 @@ private:
         return Tags.size();
     }
 
+    // exiftool's form of the value when the field has one, else the row's.
+    std::string_view CsvValue(const Field &f, std::string &scratch) const {
+        if (!f.MergedItems.empty()) return scratch = JoinedItems(f.MergedItems);
+        if (f.HasToolValue) return f.ToolValue;
+        return ShownValue(f.Value, f.Numbers, Numeric, scratch);
+    }
+
     bool Numeric;
     const std::vector<std::string> &Tags;
     std::vector<size_t> Ranks;  // each column's, as Header
@@ -331,6 +410,8 @@ private:
 
 std::string FieldText(const Field &field, bool numeric) {
     std::string scratch;
+    if (!field.MergedItems.empty()) return JoinedItems(field.MergedItems);
+    if (field.HasToolValue) return field.ToolValue;
     return std::string(ShownValue(field.Value, field.Numbers, numeric, scratch));
 }
 
@@ -341,7 +422,7 @@ std::unique_ptr<Formatter> MakeFormatter(const Options &options, bool withHeader
         case OutputFormat::Print:
             return MakePrintFormatter(options);
         case OutputFormat::Json:
-            return std::make_unique<JsonFormatter>(options.Tags.empty(), options.Numeric);
+            return std::make_unique<JsonFormatter>(options.Tags.empty(), options);
         case OutputFormat::Csv:
             return std::make_unique<CsvFormatter>(options.Numeric, options.Tags);
         case OutputFormat::Text:

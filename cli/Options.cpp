@@ -36,6 +36,10 @@ constexpr const char *Usage =
     "                        XP texts too\n"
     "  -G, --groups          keys carry their group: IFD0:Make, ExifIFD:FNumber,\n"
     "                        GPS:..., IFD1:..., Canon:..., IPTC:..., XMP-dc:...\n"
+    "  --names=STYLE         JSON and CSV keys: exiftool (the default) names rows as\n"
+    "                        exiftool -G1 does (ISO, CreateDate, IPTC:By-line,\n"
+    "                        XMP-dc:Subject, System:FileSize); dialog as the\n"
+    "                        dialog and the text output do (ISOSpeedRatings)\n"
     "  -r, --recursive       read the image files in folders, sorted by name;\n"
     "                        hidden files are skipped, symbolic links to folders\n"
     "                        are not followed\n"
@@ -89,6 +93,7 @@ constexpr const char *Usage =
 
 // Options without a short form.
 constexpr int ThumbnailOption = 0x100;
+constexpr int NamesOption = 0x101;
 
 // The leading ":" tells a missing value from an unknown option.
 constexpr const char *ShortOptions = ":jct:nGrs:e:ld:Vh";
@@ -104,6 +109,7 @@ constexpr option LongOptions[] = {
     {"export", required_argument, nullptr, 'e'},
     {"listing", no_argument, nullptr, 'l'},
     {"thumbnail", required_argument, nullptr, ThumbnailOption},
+    {"names", required_argument, nullptr, NamesOption},
     {"decimal", required_argument, nullptr, 'd'},
     {"version", no_argument, nullptr, 'V'},
     {"help", no_argument, nullptr, 'h'},
@@ -262,6 +268,11 @@ Request ParseOptions(int argc, char **argv, Options &o, std::string &out, std::s
             case ThumbnailOption:
                 if (value.empty()) return UsageError(err, "--thumbnail wants a file name, or - for standard output");
                 o.ThumbnailPath = value;
+                break;
+            case NamesOption:
+                if (value != "exiftool" && value != "dialog")
+                    return UsageError(err, "--names wants exiftool or dialog");
+                o.DialogNames = value == "dialog";
                 break;
             case 'd':
                 if (!ParseDecimal(value, o))

@@ -24,6 +24,9 @@ struct Options {
     bool Recursive = false;
     bool Numeric = false;  // values as numbers (-n)
     bool Groups = false;   // keys as Group:Name (-G)
+    // JSON and CSV keys as the dialog names the rows (--names=dialog), not
+    // as exiftool does.
+    bool DialogNames = false;
     OutputFormat Format = OutputFormat::Text;
     std::vector<std::string> Tags;  // UTF-8 as typed
     char Decimal = '.';

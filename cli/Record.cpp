@@ -14,8 +14,10 @@ namespace cli {
 
 namespace {
 
-// The dialog's own rows before the stored entries.
+// The dialog's own rows before the stored entries: four, and the JPEG
+// comment's when the file has one.
 constexpr size_t FileRowCount = 4;
+const std::string CommentRowName = "Comment";
 constexpr size_t GroupCount = 6;  // RowGroup's values
 
 bool IsPlaceholder(const params::GridRow &row) {
@@ -70,7 +72,7 @@ struct RowRef {
 std::string OriginOf(const RowRef &row) {
     switch (row.Group) {
         case RowGroup::File:
-            return "File";
+            return row.Row && !row.Row->Group.empty() ? row.Row->Group : "File";
         case RowGroup::Iptc:
             return "IPTC";
         case RowGroup::Xmp: {
@@ -101,18 +103,28 @@ Field FieldOf(const RowRef &row, std::string key) {
 std::vector<RowRef> RowsOf(const params::ImageView &view) {
     std::vector<RowRef> refs;
     const std::vector<params::GridRow> &rows = view.Exif.Rows;
-    refs.reserve(rows.size() + 1 + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0) +
+    refs.reserve(rows.size() + 1 + view.FileFacts.size() + (view.Iptc.Visible ? view.Iptc.Rows.size() : 0) +
                  (view.Xmp.Visible ? view.Xmp.Rows.size() : 0) + view.Composites.size());
     const bool fileRows = HasFileRows(view.Exif);
+    const size_t fileRowCount =
+        FileRowCount + (fileRows && rows.size() > FileRowCount && rows[FileRowCount].Group.empty() &&
+                        rows[FileRowCount].Name == CommentRowName);
     for (size_t i = 0; i < rows.size(); ++i) {
+        // exiftool's File facts follow the dialog's file rows.
+        if (i == fileRowCount)
+            for (const params::GridRow &fact : view.FileFacts)
+                refs.push_back({RowGroup::File, &fact.Name, &fact.Value, &fact});
         if (IsPlaceholder(rows[i])) continue;
         RowGroup group = RowGroup::Exif;
-        if (fileRows && i < FileRowCount)
+        if (fileRows && i < fileRowCount)
             group = RowGroup::File;
         else if (rows[i].MakerNote)
             group = RowGroup::MakerNote;
         refs.push_back({group, &rows[i].Name, &rows[i].Value, &rows[i]});
     }
+    if (rows.size() <= fileRowCount)
+        for (const params::GridRow &fact : view.FileFacts)
+            refs.push_back({RowGroup::File, &fact.Name, &fact.Value, &fact});
     if (fileRows) refs.push_back({RowGroup::Exif, &UserCommentName, &view.Exif.Comment});
     if (view.Iptc.Visible)
         for (const params::GridRow &row : view.Iptc.Rows)
@@ -158,11 +170,16 @@ bool MayBeSelected(const RowRef &row, std::string_view base, const std::vector<s
 
 }  // namespace
 
-std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
+std::vector<Field> UnkeyedFieldsOf(const params::ImageView &view) {
     std::vector<Field> fields;
     const std::vector<RowRef> rows = RowsOf(view);
     fields.reserve(rows.size());
     for (const RowRef &row : rows) fields.push_back(FieldOf(row, {}));
+    return fields;
+}
+
+std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style) {
+    std::vector<Field> fields = UnkeyedFieldsOf(view);
     if (style == KeyStyle::Grouped)
         AssignGroupedKeys(fields);
     else
@@ -257,8 +274,9 @@ void AssignKeys(std::vector<Field> &fields) {
     std::vector<std::string_view> bases;
     bases.reserve(fields.size());
     for (const Field &f : fields)
-        bases.push_back(f.Group == RowGroup::Iptc ? std::string_view(compact.emplace_back(CompactName(f.Name)))
-                                                  : f.Name);
+        bases.push_back(!f.ToolName.empty()         ? std::string_view(f.ToolName)
+                        : f.Group == RowGroup::Iptc ? std::string_view(compact.emplace_back(CompactName(f.Name)))
+                                                    : f.Name);
     const std::vector<size_t> order = EqualKeysTogether(bases);
     ForEachRun(bases, order, [&](std::span<const size_t> run) {
         std::array<int, GroupCount> inGroup{};
@@ -274,9 +292,10 @@ void AssignGroupedKeys(std::vector<Field> &fields) {
     for (Field &f : fields) {
         const size_t colon = f.Group == RowGroup::Xmp ? f.Name.find(':') : std::string_view::npos;
         std::string compact;  // an IPTC name's base key
-        const std::string_view name = colon != std::string_view::npos ? f.Name.substr(colon + 1)
-                                      : f.Group == RowGroup::Iptc  ? std::string_view(compact = CompactName(f.Name))
-                                                                   : f.Name;
+        const std::string_view name = !f.ToolName.empty()               ? std::string_view(f.ToolName)
+                                      : colon != std::string_view::npos ? f.Name.substr(colon + 1)
+                                      : f.Group == RowGroup::Iptc ? std::string_view(compact = CompactName(f.Name))
+                                                                  : f.Name;
         f.Key.reserve(f.Origin.size() + 1 + name.size());
         f.Key.assign(f.Origin).append(1, ':').append(name);
     }

@@ -36,6 +36,17 @@ struct Field {
     std::string Origin = {};
     // The value as numbers (see params::GridRow::Numbers).
     std::span<const exif::TComponent> Numbers = {};
+    // exiftool's name of the row (see ExiftoolFields.h), which the keys use
+    // in place of Name when not empty.
+    std::string ToolName = {};
+    // exiftool's form of the value, shown in place of Value and Numbers when
+    // HasToolValue ("2005:12:14" for IPTC's "20051214").
+    bool HasToolValue = false;
+    std::string ToolValue = {};
+    // The values of the rows exiftool gives as one list (the items of an XMP
+    // array of structures), shown in place of Value and ToolValue when not
+    // empty.
+    std::vector<std::string> MergedItems = {};
 };
 
 // How keys are made: bare names made unique (the default), or each name
@@ -47,6 +58,10 @@ enum class KeyStyle { Bare, Grouped };
 // (file rows, EXIF, maker note, IPTC, XMP, Composite).
 // The placeholder rows of a view without data are left out.
 std::vector<Field> FieldsOf(const params::ImageView &view, KeyStyle style = KeyStyle::Bare);
+
+// The same fields without keys, for a caller that names them otherwise
+// before keying them (see ExiftoolFields.h).
+std::vector<Field> UnkeyedFieldsOf(const params::ImageView &view);
 
 // The fields of a view that are among the selected tags (see Selected), with
 // the keys FieldsOf gives them; all fields when no tag is selected.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/Condition.h"
+#include "cli/ExiftoolFields.h"
 #include "cli/FolderWalk.h"
 #include "cli/Formats.h"
 #include "cli/Output.h"
@@ -128,6 +129,7 @@ params::ViewRequest RequestFor(const Options &o, const std::string &name) {
     request.WithUnknownTags = o.Groups || o.UnknownTags;
     request.WithThumbnail = !o.ThumbnailPath.empty();
     request.WithComposites = ShowsComposites(o);
+    request.WithFileFacts = o.Format != OutputFormat::Text && !o.DialogNames;
     return request;
 }
 
@@ -232,10 +234,19 @@ int ViewStatus(const InputFile &file, const params::ImageView &view) {
     return ExitNoMetadata;
 }
 
+// Every field of a file under the names scripts use: exiftool's unless
+// --names=dialog (a -if condition and a -p format see these).
+std::vector<Field> AllFields(const Options &o, const params::ImageView &view) {
+    const KeyStyle style = o.Groups ? KeyStyle::Grouped : KeyStyle::Bare;
+    return o.DialogNames ? FieldsOf(view, style) : ExiftoolFieldsOf(view, {}, style, o.Numeric);
+}
+
 std::vector<Field> SelectedFields(const Options &o, const std::vector<std::string> &tags,
                                   const params::ImageView &view) {
-    if (o.Format == OutputFormat::Print) return FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
+    if (o.Format == OutputFormat::Print) return AllFields(o, view);
     if (o.Format == OutputFormat::Text && tags.empty() && !o.Groups) return {};
+    if (o.Format != OutputFormat::Text && !o.DialogNames)
+        return ExiftoolFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare, o.Numeric);
     return SelectedFieldsOf(view, tags, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare);
 }
 
@@ -416,10 +427,9 @@ int PrintRun(const Options &o) {
             // nothing on standard output: an empty block would read as a
             // file whose values are all empty.
             if (fileStatus == ExitUnreadable || fileStatus == ExitNoMetadata) continue;
+            if (o.Format != OutputFormat::Text && !o.DialogNames) AddSystemFacts(files[i].Name, view, o.Numeric);
             if (!o.DateFormat.empty() && !o.Numeric) ApplyDateFormat(view, o.DateFormat);
-            if (condition &&
-                !condition->Holds(FieldsOf(view, o.Groups ? KeyStyle::Grouped : KeyStyle::Bare), o.Numeric))
-                continue;
+            if (condition && !condition->Holds(AllFields(o, view), o.Numeric)) continue;
             const std::vector<Field> fields = SelectedFields(o, tags, view);
             for (size_t t = 0; t < tags.size(); ++t)
                 for (size_t f = 0; f < fields.size() && !tagMatched[t]; ++f)

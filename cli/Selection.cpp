@@ -24,6 +24,7 @@ bool NameMatches(std::string_view name, const Field &field) {
     if (exif::SameTextAscii(name, "all")) return true;
     const std::string base = field.Group == RowGroup::Iptc ? CompactName(field.Name) : std::string(field.Name);
     return WildcardMatch(name, field.Name) || WildcardMatch(name, base) ||
+           (!field.ToolName.empty() && WildcardMatch(name, field.ToolName)) ||
            WildcardMatch(name, NamePartOfKey(field.Key)) || WildcardMatch(name, NamePartOfKey(field.Name));
 }
 

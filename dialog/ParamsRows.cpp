@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "dialog/CompositeRows.h"
+#include "dialog/FileFacts.h"
 #include "dialog/XmpRows.h"
 #include "exif/FileSource.h"
 #include "exif/ImgData.h"
@@ -173,6 +174,8 @@ ExifView ExifViewOf(const exif::TimgData &img, bool opened, const std::string &f
         view.Rows[2].Numbers = {int64_t{width}};
         view.Rows[3].Numbers = {int64_t{height}};
     }
+    // A JPEG's comment (COM) after the file rows, when it has one.
+    if (std::optional<GridRow> comment = CommentRow(img)) view.Rows.push_back(std::move(*comment));
     // The reader is dropped once the view is built: its texts are taken, not
     // copied.
     exif::TImageInfo &info = *img.ExifInfo();
@@ -255,7 +258,8 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
     // The listings are text nobody reads unless asked for.
     exif::TimgData img((request.WithListing ? exif::BuildAll : exif::BuildEntries) |
                            (request.WithUnknownTags ? exif::BuildUnknown : 0) |
-                           (request.WithThumbnail ? exif::BuildThumbnail : 0),
+                           (request.WithThumbnail ? exif::BuildThumbnail : 0) |
+                           (request.WithFileFacts ? exif::BuildIccProfile : 0),
                        ReaderParts());
     view.Opened = img.OpenImageFile(fileName);
     view.Kind = img.Kind;
@@ -285,6 +289,7 @@ ImageView BuildImageView(const std::string &fileName, const ViewRequest &request
         view.Composites = CompositeRows(entries, request.WithNumbers, sources);
     }
     view.Exif = ExifViewOf(img, view.Opened, fileName, request, view.ImageWidth, view.ImageHeight);
+    if (request.WithFileFacts && view.Opened) view.FileFacts = FileFacts(img, request.WithNumbers);
     if (view.Opened) view.Xmp = XmpViewOf(img.XmpBlock, img.ExtendedXmpParts, view.Notes, img.LaterXmpBlocks);
     view.HasMetadata =
         exifEntries || (img.IptcInfo() && img.IptcInfo()->EntryCount() > 0) || HasProperties(view.Xmp);

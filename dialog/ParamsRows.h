@@ -85,6 +85,7 @@ struct ViewRequest {
     bool WithUnknownTags = false;  // EXIF rows also for the tags no table names ("Tag0xABCD")
     bool WithThumbnail = false;    // fill ImageView::Thumbnail
     bool WithComposites = false;   // fill ImageView::Composites
+    bool WithFileFacts = false;    // fill ImageView::FileFacts
 };
 
 struct ImageView {
@@ -104,6 +105,10 @@ struct ImageView {
     // Only with WithComposites: values computed from several entries (see
     // CompositeRows.h); no tab shows them and the export holds none.
     std::vector<GridRow> Composites;
+    // Only with WithFileFacts: what the file holds besides its metadata
+    // blocks, named as exiftool's File and JFIF groups name it (see
+    // FileFacts.h); no tab shows them and the export holds none.
+    std::vector<GridRow> FileFacts;
 };
 
 // The reader as this view composes it: with the maker-note registry and the

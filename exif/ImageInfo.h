@@ -23,13 +23,16 @@ class TImageInfo;
 // What a walk builds: the text listings, the entry list, or both; with
 // BuildUnknown added, the entry list also holds the tags no table names, as
 // "Tag0xABCD" (a consumer that keys entries by their directory asks for them).
-// BuildThumbnail keeps the bytes of the JPEG thumbnail IFD1 points to.
+// BuildThumbnail keeps the bytes of the JPEG thumbnail IFD1 points to;
+// BuildIccProfile the first chunk of a JPEG's ICC profile (see
+// TimgData::IccBlock).
 enum BuildModes : int32_t {
     BuildListing = 2,
     BuildEntries = 4,
     BuildAll = 255,
     BuildUnknown = 256,
-    BuildThumbnail = 512
+    BuildThumbnail = 512,
+    BuildIccProfile = 1024
 };
 
 // A directory inside a maker note, reached from an entry of the note: the

@@ -18,9 +18,13 @@ namespace exif {
 
 namespace {
 
-constexpr int MarkerSOI = 0xD8, MarkerEOI = 0xD9, MarkerSOS = 0xDA, MarkerAPP1 = 0xE1, MarkerAPP13 = 0xED,
-              MarkerCOM = 0xFE;
+constexpr int MarkerSOI = 0xD8, MarkerEOI = 0xD9, MarkerSOS = 0xDA, MarkerAPP1 = 0xE1, MarkerAPP2 = 0xE2,
+              MarkerAPP13 = 0xED, MarkerCOM = 0xFE;
 constexpr std::string_view ExifHeader = "Exif", PhotoshopHeader("Photoshop 3.0\0", 14);
+// An ICC profile in a JPEG: APP2 segments of this header, the chunk's
+// number (from 1) and the chunk count, then the profile's bytes in order.
+constexpr std::string_view IccChunkHeader("ICC_PROFILE\0", 12);
+constexpr size_t IccChunkPrefix = 14;
 // XMP in a JPEG: the main packet in one APP1, and the part of a packet too
 // large for one segment (Extended XMP) in APP1 segments of their own.
 constexpr std::string_view XmpHeader("http://ns.adobe.com/xap/1.0/\0", 29),
@@ -70,6 +74,7 @@ void TimgData::ClearContainer() {
     XmpSection = 0;
     ExtendedXmpParts.clear();
     HasIcc = HasComment = false;
+    IccBlock = {};
     Notes.clear();
     Container = {};
     Paged.reset();
@@ -181,6 +186,7 @@ bool TimgData::ReadContainer() {
                 break;
             case containers::TBlockKind::Icc:
                 HasIcc = true;
+                if (IccBlock.empty()) IccBlock = block.Bytes;
                 break;
             case containers::TBlockKind::Comment:
                 HasComment = true;
@@ -325,6 +331,9 @@ bool TimgData::Wanted(int32_t marker, std::string_view prefix) const {
                    (!current(IptcSection).starts_with(PhotoshopHeader) && prefix.starts_with(PhotoshopHeader));
         case MarkerCOM:
             return true;
+        case MarkerAPP2:
+            return (BuildMode & BuildIccProfile) != 0 && IccBlock.empty() && prefix.starts_with(IccChunkHeader) &&
+                   prefix.size() > IccChunkPrefix && prefix[12] == 1;
         default:
             return IsFrameHeader(marker) && !HasFrameHeader();
     }
@@ -354,6 +363,14 @@ void TimgData::ClassifySegment() {
         case MarkerAPP13:
             // Likewise the first APP13, or the first Photoshop one after it.
             if (IptcSection == 0 || Replaces(IptcSection, PhotoshopHeader, s)) IptcSection = SectionCount;
+            break;
+        case MarkerAPP2:
+            // The profile's first chunk, when it was kept whole: its header
+            // and, as a rule, its tag table and description.
+            if (IccBlock.empty() && PayloadOf(s).starts_with(IccChunkHeader) &&
+                s.Bytes.size() == static_cast<size_t>(s.SegmentLength) && PayloadOf(s).size() > IccChunkPrefix &&
+                PayloadOf(s)[12] == 1)
+                IccBlock = PayloadOf(s).substr(IccChunkPrefix);
             break;
         case MarkerCOM:
             // Only the last comment is shown: an earlier one keeps its first bytes.

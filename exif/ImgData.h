@@ -123,6 +123,10 @@ public:
     static constexpr size_t MaxExtendedXmpParts = 129;
     bool HasIcc = false;
     bool HasComment = false;
+    // The ICC profile's bytes the reader kept: of a JPEG's profile its first
+    // chunk (only with BuildIccProfile, and only when the first chunk is
+    // APP2's number 1), of another container's its 128-byte header.
+    std::string_view IccBlock;
     // The image's size as a container records it apart from its EXIF data
     // (HEIF, AVIF); 0 when it records none.
     uint32_t ContainerImageWidth() const { return Container.ImageWidth; }

@@ -156,7 +156,7 @@ class ExitStatusesAndNotes(ExifinfoCase):
         sample = self.sample("Canon_40D.jpg")
         _, files = self.json_of("-n", "-G", "-t", "JPEGInterchangeFormatLength", sample)
         out = run("--thumbnail", "-", sample).stdout
-        self.assertEqual(len(out), files[0]["IFD1:JPEGInterchangeFormatLength"])
+        self.assertEqual(len(out), files[0]["IFD1:ThumbnailLength"])
         self.assertTrue(out.startswith(b"\xff\xd8") and out.endswith(b"\xff\xd9"))
         self.assertEqual(run("--thumbnail", self.path("t.jpg"), sample).returncode, 0)
         with open(self.path("t.jpg"), "rb") as f:
@@ -208,14 +208,14 @@ class MachineReadableFormats(ExifinfoCase):
         result, files = self.json_of(image)
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(files[0]["SourceFile"], image)
-        self.assertEqual(files[0]["ImageCaption"], CAPTION.decode("cp1252"))
+        self.assertEqual(files[0]["Caption-Abstract"], CAPTION.decode("cp1252"))
         self.assertEqual(files[0]["ObjectName"], "Title")
 
     def test_json_escapes_the_c1_characters_that_windows_1252_s_undefined_bytes_become(self):
         image = self.put("c1.jpg", jpeg_with_iptc(dataset(2, 120, b"a\x81\x8d\x8f\x90\x9d\x80b")))
         result, files = self.json_of(image)
         self.assert_no_raw_controls(result.stdout)
-        self.assertEqual(files[0]["ImageCaption"], "a\x81\x8d\x8f\x90\x9d\u20acb")
+        self.assertEqual(files[0]["Caption-Abstract"], "a\x81\x8d\x8f\x90\x9d\u20acb")
 
     def test_a_file_name_with_control_characters_is_escaped_in_every_format_and_note(self):
         image = self.sample("Canon_40D.jpg", "a\u009b31m\nb.jpg")
@@ -258,8 +258,8 @@ class MachineReadableFormats(ExifinfoCase):
         result = run("--csv", self.sample("DSCN0010.jpg"), image)
         rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
         self.assertEqual(len(rows), 2)
-        self.assertEqual(rows[0]["ISO"], "0")
-        self.assertEqual(rows[1]["ImageCaption"], 'one\\ntwo \\x1b[31m caf\u00e9 "q" back\\\\slash\\0end')
+        self.assertEqual(rows[0]["ISO"], "64")  # the EXIF directory's (ISOSpeedRatings); the maker's is MakerNote:ISO
+        self.assertEqual(rows[1]["Caption-Abstract"], 'one\\ntwo \\x1b[31m caf\u00e9 "q" back\\\\slash\\0end')
         self.assertEqual(result.stdout.count(b"\r\n"), 3)
         self.assertEqual(rows[1]["ISO"], "")
 
@@ -272,7 +272,7 @@ class MachineReadableFormats(ExifinfoCase):
         for i in range(120):
             name = names[(i * 7) % len(names)]
             shutil.copyfile(os.path.join(SAMPLES, name), self.path(f"many/{i:03d}-{name}"))
-        result = run("--csv", "-n", "-G", "-r", self.path("many"))
+        result = run("--csv", "-n", "-G", "--names=dialog", "-r", self.path("many"))
         rows = list(csv.DictReader(io.StringIO(result.stdout.decode("utf-8"), newline="")))
         self.assertEqual(len(rows), 120)
         for row in rows[:: len(names) - 1]:
@@ -309,7 +309,7 @@ class MachineReadableFormats(ExifinfoCase):
         # and f-number, a coded undefined value as its bytes, a version as text.
         self.assertAlmostEqual(canon["ShutterSpeedValue"], 2 ** -7.375)
         self.assertAlmostEqual(canon["ApertureValue"], 2 ** (5.625 / 2))
-        self.assertEqual(canon["ComponentsConfiguration"], [1, 2, 3, 0])
+        self.assertEqual(canon["ComponentsConfiguration"], "1 2 3 0")  # as exiftool -n writes it
         self.assertEqual(canon["ExifVersion"], "0221")
         _, files = self.json_of("-n", self.sample("DSCN0010.jpg"))
         self.assertAlmostEqual(files[0]["GPSLatitude"], 43 + 28 / 60 + 2.814 / 3600)
@@ -326,10 +326,112 @@ class MachineReadableFormats(ExifinfoCase):
         self.assertIn("Nikon:WhiteBalance", nikon)
         self.assertIn("File:ImageWidth", canon)
         self.assertEqual(canon["IFD0:Make"], "Canon")
-        self.assertIn("IFD1:JPEGInterchangeFormat", canon)
+        self.assertIn("IFD1:ThumbnailOffset", canon)
         _, files = self.json_of("-G", self.sample("Canon_DIGITAL_IXUS_400.jpg"))
         self.assertEqual(files[0]["Canon:Macro mode"], "Normal")
         self.assertEqual(run("-json", "-G", "-t", "make", self.sample("Canon_40D.jpg")).returncode, 0)
+
+
+def segment(marker, payload):
+    return bytes([0xFF, marker]) + struct.pack(">H", len(payload) + 2) + payload
+
+
+def jpeg_with_file_facts(comment):
+    """A JPEG with a JFIF header (1.02, dots per inch, 300 by 150), a comment,
+    an EXIF block of one entry (Make, big-endian) and a progressive frame
+    header of three components sampled 2x2, 1x1, 1x1."""
+    jfif = b"JFIF\0" + bytes([1, 2, 1]) + struct.pack(">HH", 300, 150) + b"\0\0"
+    make = b"Maker\0"
+    tiff = b"MM\0*" + struct.pack(">I", 8) + struct.pack(">H", 1)
+    tiff += struct.pack(">HHII", 0x010F, 2, len(make), 8 + 2 + 12 + 4) + struct.pack(">I", 0) + make
+    frame = bytes([8]) + struct.pack(">HH", 16, 32) + bytes([3, 1, 0x22, 0, 2, 0x11, 1, 3, 0x11, 1])
+    return (b"\xff\xd8" + segment(0xE0, jfif) + segment(0xFE, comment) + segment(0xE1, b"Exif\0\0" + tiff)
+            + segment(0xC2, frame) + b"\xff\xd9")
+
+
+def icc_profile(description):
+    """An ICC 2 display profile (Lino, RGB, media-relative intent, device IEC
+    sRGB) whose one tag is a 'desc' text description."""
+    text = description + b"\0"
+    desc = b"desc" + b"\0" * 4 + struct.pack(">I", len(text)) + text
+    header = (b"Lino" + b"\x02\x10\0\0" + b"mntr" + b"RGB " + b"XYZ " + b"\0" * 12 + b"acsp" + b"MSFT"
+              + b"\0" * 4 + b"IEC " + b"sRGB" + b"\0" * 8 + struct.pack(">I", 1))
+    header += b"\0" * (124 - len(header))
+    table = struct.pack(">I", 1) + b"desc" + struct.pack(">II", 128 + 16, len(desc))
+    body = header + table + desc
+    return struct.pack(">I", len(body) + 4) + body
+
+
+class ExiftoolNamesAndForms(ExifinfoCase):
+    def test_the_icc_profiles_header_and_description_are_read_from_the_first_app2_chunk(self):
+        jpeg = jpeg_with_file_facts(b"c")
+        icc = segment(0xE2, b"ICC_PROFILE\0\x01\x01" + icc_profile(b"Display P3"))
+        image = self.put("icc.jpg", jpeg[:2] + icc + jpeg[2:])
+        _, files = self.json_of("-n", "-G", image)
+        facts = files[0]
+        self.assertEqual(facts["ICC_Profile:ProfileDescription"], "Display P3")
+        self.assertEqual([facts["ICC-header:ProfileClass"], facts["ICC-header:ColorSpaceData"],
+                          facts["ICC-header:DeviceManufacturer"], facts["ICC-header:DeviceModel"]],
+                         ["mntr", "RGB ", "IEC ", "sRGB"])
+        self.assertEqual(facts["ICC-header:RenderingIntent"], 1)
+        self.assertEqual(facts["ICC-header:ProfileVersion"], 0x210)
+        _, files = self.json_of("-G", image)
+        self.assertEqual(files[0]["ICC-header:ProfileClass"], "Display Device Profile")
+        self.assertEqual(files[0]["ICC-header:RenderingIntent"], "Media-Relative Colorimetric")
+        # The text output and the export do not read the profile.
+        self.assertNotIn(b"Display P3", run(image).stdout)
+
+
+    def test_the_file_facts_are_read_from_the_jpeg_segments_under_exiftools_groups(self):
+        image = self.put("facts.jpg", jpeg_with_file_facts(b"made by hand"))
+        result, files = self.json_of("-n", "-G", image)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        facts = files[0]
+        self.assertEqual(facts["File:Comment"], "made by hand")
+        self.assertNotIn("File:Comment-2", facts)
+        self.assertEqual(facts["File:ExifByteOrder"], "MM")
+        self.assertEqual(facts["File:EncodingProcess"], 2)
+        self.assertEqual(facts["File:BitsPerSample"], 8)
+        self.assertEqual(facts["File:ColorComponents"], 3)
+        self.assertEqual(facts["File:YCbCrSubSampling"], "2 2")
+        self.assertEqual(facts["JFIF:JFIFVersion"], "1 2")
+        self.assertEqual([facts["JFIF:ResolutionUnit"], facts["JFIF:XResolution"], facts["JFIF:YResolution"]],
+                         [1, 300, 150])
+        self.assertEqual(facts["File:MIMEType"], "image/jpeg")
+        self.assertEqual(facts["System:Directory"], self.dir)
+        self.assertEqual(facts["System:FileSize"], os.path.getsize(image))
+        self.assertRegex(facts["System:FileModifyDate"], r"^\d{4}:\d\d:\d\d \d\d:\d\d:\d\d[+-]\d\d:\d\d$")
+        _, files = self.json_of("-G", image)
+        self.assertEqual(files[0]["File:EncodingProcess"], "Progressive DCT, Huffman coding")
+        self.assertEqual(files[0]["JFIF:JFIFVersion"], 1.02)  # "1.02" reads as a number, as in exiftool
+
+    def test_the_comment_is_a_row_after_the_file_rows_in_the_text_and_the_export(self):
+        image = self.put("comment.jpg", jpeg_with_file_facts(b"caf\xe9"))
+        self.assertIn(b"ImageHeight=16\nComment=caf\xc3\xa9\nMake=Maker\n", run(image).stdout)
+        run("--export", self.path("out.txt"), image)
+        with open(self.path("out.txt"), "rb") as f:
+            self.assertIn(b"ImageHeight=16\r\nComment=caf\xe9\r\nMake=Maker\r\n", f.read())
+        _, files = self.json_of("--names=dialog", "-G", image)
+        self.assertEqual(files[0]["File:Comment"], "caf\u00e9")
+        self.assertNotIn("JFIF:JFIFVersion", files[0])
+        # Without EXIF data there are no file rows: the comment is one of the file's facts.
+        jpeg = jpeg_with_file_facts(b"alone")
+        exif_at = jpeg.index(b"\xff\xe1")
+        exif_end = exif_at + 2 + struct.unpack(">H", jpeg[exif_at + 2:exif_at + 4])[0]
+        bare = self.put("bare.jpg", jpeg[:exif_at] + jpeg[exif_end:-2] + jpeg_with_iptc(dataset(2, 5, b"T"))[2:])
+        _, files = self.json_of("-G", bare)
+        self.assertEqual(files[0]["File:Comment"], "alone")
+        self.assertEqual(files[0]["System:FileName"], "bare.jpg")
+
+    def test_iptc_dates_and_times_take_exiftools_form_under_n(self):
+        image = self.put("dates.jpg", jpeg_with_iptc(
+            dataset(2, 55, b"20051214") + dataset(2, 60, b"143947+0100") + dataset(2, 80, b"Ann")))
+        _, files = self.json_of("-n", "-G", image)
+        self.assertEqual(files[0]["IPTC:DateCreated"], "2005:12:14")
+        self.assertEqual(files[0]["IPTC:TimeCreated"], "14:39:47+01:00")
+        self.assertEqual(files[0]["IPTC:By-line"], "Ann")
+        _, files = self.json_of("-G", image)
+        self.assertEqual(files[0]["IPTC:DateCreated"], 20051214)  # as stored; digits read as a number
 
 
 class TerminalText(ExifinfoCase):
@@ -353,9 +455,9 @@ class TerminalText(ExifinfoCase):
         self.assertEqual(written.returncode, 0, written.stderr)
         _, files = self.json_of(image)
         self.assertEqual(files[0]["ImageDescription"], "Zo\u00eb \u00c5ngstr\u00f6m")
-        self.assertEqual(files[0]["Comments"], "Gr\u00fc\u00dfe aus \u6771\u4eac")  # XPComment
+        self.assertEqual(files[0]["XPComment"], "Gr\u00fc\u00dfe aus \u6771\u4eac")  # XPComment
         self.assertEqual(files[0]["UserComment"], "Gr\u00fc\u00dfe aus \u6771\u4eac")
-        self.assertEqual(files[0]["ImageCaption"], "Caf\u00e9 \u2013 Z\u00fcrich")
+        self.assertEqual(files[0]["Caption-Abstract"], "Caf\u00e9 \u2013 Z\u00fcrich")
         run("--export", self.path("out.txt"), image)
         with open(self.path("out.txt"), "rb") as f:
             exported = f.read()
@@ -391,8 +493,8 @@ class TerminalText(ExifinfoCase):
         # A caption's own bytes stay as they are, the control byte included.
         image = self.put("iptc.jpg", jpeg_with_iptc(dataset(2, 120, b"1\x012 3.4")))
         files = json.loads(run("--json", "--decimal", "locale", self.sample("canon-ixus.jpg"), image, env=env).stdout)
-        self.assertEqual(files[0]["FocalLengthin35mmFilm"], "71\u066b44")
-        self.assertEqual(files[1]["ImageCaption"], "1\x012 3.4")
+        self.assertEqual(files[0]["FocalLengthIn35mmFormat"], "71\u066b44")
+        self.assertEqual(files[1]["Caption-Abstract"], "1\x012 3.4")
         result = run("--decimal", "locale", "--export", self.path("out.txt"), sample, env=env)
         self.assertEqual(result.returncode, 2)
         self.assertFalse(os.path.exists(self.path("out.txt")))
@@ -407,12 +509,16 @@ class XmpProperties(ExifinfoCase):
                       result.stdout)
         self.assertIn(b"\ndc:subject=a, b\n", result.stdout)
         _, files = self.json_of(image)
+        self.assertEqual(files[0]["Subject"], ["a", "b"])
+        self.assertEqual(files[0]["Creator"], "X")  # a list of one item, as exiftool gives it
+        self.assertEqual(files[0]["Title"], "T")
+        self.assertEqual(list(files[0])[-1], "Rating")
+        _, files = self.json_of("--names=dialog", image)
         self.assertEqual(files[0]["dc:subject"], ["a", "b"])
         self.assertEqual(files[0]["dc:creator"], ["X"])
-        self.assertEqual(files[0]["dc:title"], "T")
         self.assertEqual(list(files[0])[-1], "xmp:Rating")
         rows = list(csv.DictReader(io.StringIO(run("--csv", image).stdout.decode("utf-8"), newline="")))
-        self.assertEqual(rows[0]["dc:subject"], "a, b")
+        self.assertEqual(rows[0]["Subject"], "a, b")
         self.assertEqual(run("-t", "DC:SUBJECT", image).stdout, b"dc:subject=a, b\n")
         run("--export", self.path("out.txt"), image)
         with open(self.path("out.txt"), "rb") as f:

@@ -11,6 +11,13 @@ tool names as its product always did, a display convention, a fault being
 mended elsewhere) are listed with their reason in accepted.txt; anything
 else fails, with the offending values printed.
 
+The keys are checked too: of exiftool's keys in the EXIF directories, IPTC,
+XMP, the File, System and JFIF groups and the ICC profile's header and
+description, less the tags this tool does not read
+(`unread KEY reason` lines), the share that exifinfo gives under the same
+key and with the same JSON type (number, text, list, true/false) must reach
+each family's threshold (KEY_THRESHOLDS).
+
 Usage: exiftool_differential.py EXIFINFO ACCEPTED FOLDER...
 """
 import fnmatch
@@ -31,6 +38,16 @@ FILE_GROUPS = ("File", "System")
 # exiftool's, plus a margin for the rows exiftool leaves unnamed.
 JUNK_FACTOR, JUNK_MARGIN = 2, 25
 RELATIVE_TOLERANCE = 1e-3
+# The families of exiftool's -G1 groups whose keys are checked, and the share
+# of their keys exifinfo must give alike (measured: see the summary line).
+KEY_FAMILIES = {
+    "EXIF": re.compile(r"^(IFD\d|ExifIFD|GPS|InteropIFD|SubIFD\d*)$"),
+    "IPTC": re.compile(r"^IPTC$"),
+    "XMP": re.compile(r"^XMP-"),
+    "File": re.compile(r"^(File|System|JFIF)$"),
+    "ICC": re.compile(r"^(ICC-header|ICC_Profile)$"),
+}
+KEY_THRESHOLDS = {"EXIF": 0.98, "IPTC": 0.96, "XMP": 0.97, "File": 0.97, "ICC": 0.65}
 # exiftool's placeholder for a value it does not show in JSON.
 BINARY_PLACEHOLDER = re.compile(r"^\(Binary data \d+ bytes")
 
@@ -41,11 +58,17 @@ class Accepted:
     (the file's name), KEY and GROUP."""
 
     def __init__(self, path):
-        self.values, self.rows, self.names = [], [], {}
+        self.values, self.rows, self.names, self.unread = [], [], {}, []
         with open(path, encoding="utf-8") as lines:
             for number, line in enumerate(lines, 1):
                 line = line.strip()
                 if not line or line.startswith("#"):
+                    continue
+                if line.startswith("unread "):
+                    fields = line.split(None, 2)
+                    if len(fields) < 3:
+                        sys.exit(f"{path}:{number}: expected 'unread KEY reason': {line}")
+                    self.unread.append(fields[1])
                     continue
                 fields = line.split(None, 3)
                 if len(fields) < 4 or fields[0] not in ("value", "rows", "name"):
@@ -60,6 +83,9 @@ class Accepted:
 
     def value(self, file, key):
         return any(fnmatch.fnmatchcase(file, f) and fnmatch.fnmatchcase(key, k) for f, k in self.values)
+
+    def is_unread(self, key):
+        return any(fnmatch.fnmatchcase(key, k) for k in self.unread)
 
     def row_count(self, file, group):
         return any(fnmatch.fnmatchcase(file, f) and fnmatch.fnmatchcase(group, g) for f, g in self.rows)
@@ -194,6 +220,74 @@ def compare(file, ours, theirs, accepted):
     return faults, compared
 
 
+def json_type(value):
+    if isinstance(value, bool):
+        return "boolean"
+    if isinstance(value, (int, float)):
+        return "number"
+    if isinstance(value, list):
+        return "list"
+    if value is None:
+        return "null"
+    return "text"
+
+
+def family_of(key):
+    group = split_key(key)[0]
+    for family, pattern in KEY_FAMILIES.items():
+        if pattern.match(group):
+            return family
+    return None
+
+
+def same_type(ours, theirs):
+    """exiftool's JSON writes a number of more than 16 decimals as a text: that
+    text and a number are alike."""
+    if json_type(ours) == json_type(theirs):
+        return True
+    if json_type(ours) == "number" and isinstance(theirs, str):
+        try:
+            float(theirs)
+            return True
+        except ValueError:
+            return False
+    return False
+
+
+def key_agreement(ours, theirs, accepted, tally, missing):
+    """Counts, per family, exiftool's keys that exifinfo gives with the same
+    JSON type; the others go to `missing` (key -> count). A file exifinfo
+    cannot read (a kind it has no reader for) is left out."""
+    if not ours:
+        return
+    for key, value in theirs.items():
+        family = family_of(key)
+        if family is None or accepted.is_unread(key):
+            continue
+        tally.setdefault(family, [0, 0])
+        tally[family][1] += 1
+        if key in ours and same_type(ours[key], value):
+            tally[family][0] += 1
+        else:
+            found = "absent" if key not in ours else f"{json_type(ours[key])} for {json_type(value)}"
+            missing[(key, found)] = missing.get((key, found), 0) + 1
+
+
+def report_keys(tally, missing):
+    """Prints the share per family and the keys that miss it; false when a
+    family is below its threshold."""
+    ok = True
+    for family, (alike, total) in sorted(tally.items()):
+        share = alike / total if total else 1.0
+        below = share < KEY_THRESHOLDS[family]
+        ok = ok and not below
+        print(f"{'FAIL' if below else 'ok':4} keys {family}: {alike} of {total} exiftool keys alike ({share:.1%}, "
+              f"threshold {KEY_THRESHOLDS[family]:.0%})")
+    for (key, found), count in sorted(missing.items(), key=lambda item: -item[1])[:40]:
+        print(f"  {count:4} {key} ({found})")
+    return ok
+
+
 def main():
     if len(sys.argv) < 4:
         sys.exit(__doc__)
@@ -204,18 +298,21 @@ def main():
     ours = read_json([exifinfo, "-j", "-n", "-G", *files])
     theirs = read_json(["exiftool", "-j", "-n", "-G1", "-q", "-q", *files])
     failed = 0
+    tally, missing = {}, {}
     for path in files:
         real = os.path.realpath(path)
         name = os.path.basename(path)
         mine, reference = ours.get(real, {}), theirs.get(real, {})
         faults, compared = compare(name, mine, reference, accepted)
+        key_agreement(mine, reference, accepted, tally, missing)
         status = "FAIL" if faults else "ok"
         print(f"{status:4} {name}: {len(mine)} rows, {compared} compared with exiftool's {len(reference)}")
         for line in faults:
             print(line)
         failed += bool(faults)
     print(f"{len(files)} files, {failed} with differences not in {sys.argv[2]}")
-    return 1 if failed else 0
+    keys_ok = report_keys(tally, missing)
+    return 1 if failed or not keys_ok else 0
 
 
 if __name__ == "__main__":
