@@ -204,6 +204,7 @@ std::string NikonColorModeText(const std::string &text, TRenderOut *out = nullpt
 std::string NikonLensText(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCameraSettings(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonFileInfo(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCustomFunctions(const std::string &text, TRenderOut *out = nullptr);
 
 // Line helpers of the decoders. Fields are the comma-separated pieces of a

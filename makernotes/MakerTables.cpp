@@ -179,9 +179,10 @@ constexpr std::array<TTagRow, 30> FujiTagsRows = {{
 // clang-format on
 
 // Canon: the directory starts at the first byte of the note. Three tags hold
-// arrays that the Canon decoders unpack into entries of their own.
+// arrays that the Canon decoders unpack into entries of their own (see
+// CanonBlocks.cpp).
 // clang-format off
-constexpr std::array<TTagRow, 17> CanonTagsRows = {{
+constexpr std::array<TTagRow, 18> CanonTagsRows = {{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
     {0x0002, "Skip", "Skip", "", "", nullptr},
@@ -198,6 +199,7 @@ constexpr std::array<TTagRow, 17> CanonTagsRows = {{
     {0x000E, "Skip", "Skip", "", "", nullptr},
     {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
     {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0093, "FileInfo", "FileInfo", "", "", CanonFileInfo},
     {0x0095, "LensModel", "Lens Model", "", "", nullptr},
 }};
 // clang-format on
