@@ -14,10 +14,11 @@ namespace makernotes {
 
 namespace {
 
-// The number element `index` holds; none past the block's end.
-std::optional<int64_t> ElementAt(const exif::tEndInd &block, uint16_t type, size_t index) {
+// The number of field type `type` at element `index` of a block of
+// `element`s; none past the block's end.
+std::optional<int64_t> NumberAt(const exif::tEndInd &block, uint16_t element, uint16_t type, size_t index) {
     const int size = exif::TypeSize(type);
-    const auto at = static_cast<exif::Pos>(index) * size + 1;
+    const auto at = static_cast<exif::Pos>(index) * exif::TypeSize(element) + 1;
     if (size <= 0 || block.Available(at, size) != size) return std::nullopt;
     switch (type) {
         case exif::TypeSByte:
@@ -58,6 +59,10 @@ void AddDouble(exif::TRenderOut &out, std::string &lines, std::string_view name,
                                 UnsignedBytes(std::bit_cast<uint64_t>(v), 8, out.BigEndian));
 }
 
+std::optional<int64_t> ElementAt(const exif::tEndInd &block, uint16_t element, size_t index) {
+    return NumberAt(block, element, element, index);
+}
+
 std::string FieldText(const exif::tEndInd &block, const TBlockRow &row, uint16_t element) {
     const int size = exif::TypeSize(element);
     const exif::Pos at = static_cast<exif::Pos>(row.Offset) * size + 1;
@@ -76,15 +81,18 @@ void ReadRow(const exif::tEndInd &block, const TBinaryBlock &desc, const TBlockR
         }
         return;
     }
-    const std::optional<int64_t> n = ElementAt(block, desc.Element, row.Offset);
+    const std::optional<int64_t> n =
+        NumberAt(block, desc.Element, row.Format != 0 ? row.Format : desc.Element, row.Offset);
     if (!n || IsMissing(row.Missing, *n)) return;
     if (row.IfElement != 0 && ElementAt(block, desc.Element, row.IfElement).value_or(0) == 0) return;
     switch (row.Kind) {
         case TBlockKind::Number:
             AddNumber(out, lines, row.Name, exif::IntText(*n), *n);
             break;
-        case TBlockKind::Coded: {
+        case TBlockKind::Coded:
+        case TBlockKind::CodedOrNumber: {
             std::string named = exif::DecodeValueCode(row.Codes, exif::IntText(*n));
+            if (named.empty() && row.Kind == TBlockKind::CodedOrNumber) named = exif::IntText(*n);
             if (!named.empty()) AddNumber(out, lines, row.Name, std::move(named), *n);
             break;
         }
@@ -101,6 +109,9 @@ void ReadRow(const exif::tEndInd &block, const TBinaryBlock &desc, const TBlockR
             if (name && *name != "n/a") AddNumber(out, lines, row.Name, std::string(*name), *n);
             break;
         }
+        case TBlockKind::LensIdOrUnknown:
+            if (row.Lenses) AddNumber(out, lines, row.Name, LensOrUnknown(row.Lenses(), *n), *n);
+            break;
         case TBlockKind::Text:
             break;
     }
@@ -108,13 +119,21 @@ void ReadRow(const exif::tEndInd &block, const TBinaryBlock &desc, const TBlockR
 
 }  // namespace
 
+std::optional<uint8_t> ByteOf(std::string_view bytes, size_t at) {
+    exif::tEndInd view;
+    view.SetBuffer(bytes);
+    const auto p = static_cast<exif::Pos>(at) + 1;
+    if (view.Available(p, 1) != 1) return std::nullopt;
+    return view.ByteAt(p);
+}
+
 std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
     out.Block = true;
     const std::string plain = desc.Decipher ? desc.Decipher(out.Raw) : std::string(out.Raw);
     exif::tEndInd block;
     block.SetBuffer(plain);
     block.BigEndian = desc.Order == TBlockOrder::Note ? out.BigEndian : desc.Order == TBlockOrder::Big;
-    const TBlockFacts facts{out.Directory ? out.Directory->Model() : std::string_view(), plain.size()};
+    const TBlockFacts facts{out.Directory ? out.Directory->Model() : std::string_view(), out.Raw, plain};
     std::string lines;
     for (const TBlockRow &row : desc.Rows)
         if (!row.Applies || row.Applies(facts)) ReadRow(block, desc, row, out, lines);
@@ -122,8 +141,9 @@ std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
 }
 
 std::span<const TBinaryBlock *const> BinaryBlocks() {
-    static const std::array<const TBinaryBlock *, 3> blocks = {&CanonCameraSettingsBlock, &CanonShotInfoBlock,
-                                                               &CanonFileInfoBlock};
+    static const std::array<const TBinaryBlock *, 8> blocks = {
+        &CanonCameraSettingsBlock, &CanonShotInfoBlock, &CanonFileInfoBlock, &Sony9400Block,
+        &Sony9403Block,            &Sony9405Block,      &Sony940CBlock,      &Sony9416Block};
     return blocks;
 }
 

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,17 +21,24 @@ namespace makernotes {
 enum class TBlockKind : uint8_t {
     Number,     // the number as stored
     Coded,      // the number and its value codes; a number without a code is not shown
+    CodedOrNumber,  // the same, a number without a code shown as the number
     Converted,  // the number a conversion gives, printed by the row's Print
-    LensId,     // a lens number, named by the row's lens table
+    LensId,     // a lens number, named by the row's lens table; unnamed: not shown
+    LensIdOrUnknown,  // the same, unnamed: "Unknown (n)"
     Text,       // the bytes up to the first NUL
 };
 
-// What a row's condition may ask: the camera's Model and the block's size in
-// bytes.
+// What a row's condition may ask: the camera's Model, the block's bytes as
+// stored (a version byte is read before deciphering) and as read.
 struct TBlockFacts {
     std::string_view Model;
-    size_t Size = 0;
+    std::string_view Stored;
+    std::string_view Bytes;
 };
+
+// Byte `at` (0-based) of a condition's bytes, read through the checked
+// reader; none past their end.
+std::optional<uint8_t> ByteOf(std::string_view bytes, size_t at);
 
 struct TLensRow;
 
@@ -55,6 +63,9 @@ struct TBlockRow {
     // Shown only when element IfElement is not 0 (a lower focus distance
     // with its upper one); 0: always.
     uint16_t IfElement = 0;
+    // The field's type when it is not the block's element type (a 16-bit
+    // number in a block of bytes); its offset still counts elements.
+    uint16_t Format = 0;
 };
 
 enum class TBlockOrder : uint8_t { Note, Little, Big };
@@ -81,6 +92,11 @@ std::string ReadBinaryBlock(const TBinaryBlock &block, exif::TRenderOut &out);
 extern const TBinaryBlock CanonCameraSettingsBlock;
 extern const TBinaryBlock CanonShotInfoBlock;
 extern const TBinaryBlock CanonFileInfoBlock;
+extern const TBinaryBlock Sony9400Block;
+extern const TBinaryBlock Sony9403Block;
+extern const TBinaryBlock Sony9405Block;
+extern const TBinaryBlock Sony940CBlock;
+extern const TBinaryBlock Sony9416Block;
 std::span<const TBinaryBlock *const> BinaryBlocks();
 
 // The conversions and prints the block rows share.

@@ -74,9 +74,12 @@ TEST(BlockTables, EachKindCarriesWhatItNeedsAndNamesAreUniqueUnlessConditioned) 
             SCOPED_TRACE(row.Name);
             EXPECT_FALSE(row.Name.empty());
             if (!row.Applies) EXPECT_TRUE(names.insert(row.Name).second);
-            EXPECT_EQ(row.Kind == TBlockKind::Coded, !row.Codes.empty());
-            if (row.Kind == TBlockKind::Coded) EXPECT_TRUE(WellFormedCodes(row.Codes)) << row.Codes;
-            EXPECT_EQ(row.Kind == TBlockKind::LensId, row.Lenses != nullptr);
+            const bool coded = row.Kind == TBlockKind::Coded || row.Kind == TBlockKind::CodedOrNumber;
+            EXPECT_EQ(coded, !row.Codes.empty());
+            if (coded) EXPECT_TRUE(WellFormedCodes(row.Codes)) << row.Codes;
+            const bool lens = row.Kind == TBlockKind::LensId || row.Kind == TBlockKind::LensIdOrUnknown;
+            EXPECT_EQ(lens, row.Lenses != nullptr);
+            if (row.Format != 0) EXPECT_GE(row.Count * exif::TypeSize(block->Element), exif::TypeSize(row.Format));
             if (row.Kind != TBlockKind::Converted) EXPECT_EQ(row.Convert, nullptr);
             if (!row.Missing.empty()) EXPECT_TRUE(WellFormedNumbers(row.Missing)) << row.Missing;
         }
@@ -162,6 +165,33 @@ TEST(BinaryBlock, CanonsExposureCodesCountThirdsAsThirds) {
     EXPECT_EQ(makernotes::PrintExposureTime(0.5), "0.5");
     EXPECT_EQ(makernotes::PrintTwoDigits(4.0), "4.0");
     EXPECT_EQ(makernotes::PrintTwoDigits(27.3), "27");
+}
+
+TEST(BinaryBlock, SonysBlocksAreDecipheredBeforeTheirFieldsAreRead) {
+    // Byte b is stored as b^3 mod 249: 2 as 8, 3 as 27; 249 to 255 as they are.
+    EXPECT_EQ(makernotes::SonyDecipher(std::string("\x08\x1b\xfa", 3)), std::string("\x02\x03\xfa", 3));
+    // 0x9416: ISO code 0x0D00 (little-endian at 4) is ISO 800; the E-mount
+    // byte at 0x4A, then lens 32821.
+    std::string plain(0x50, '\0');
+    plain[5] = '\x0D';
+    plain[0x4A] = '\x02';
+    plain[0x4B] = '\x35';
+    plain[0x4C] = '\x80';
+    std::string stored = plain;
+    for (char &c : stored) {
+        const auto b = static_cast<unsigned>(static_cast<uint8_t>(c));
+        c = static_cast<char>(b < 249 ? b * b * b % 249 : b);
+    }
+    exif::TRenderOut out;
+    out.Raw = stored;
+    makernotes::ReadBinaryBlock(makernotes::Sony9416Block, out);
+    const exif::TSubEntry *iso = Sub(out, "SonyISO");
+    ASSERT_NE(iso, nullptr);
+    EXPECT_EQ(iso->Value, "800");
+    const exif::TSubEntry *lens = Sub(out, "LensType2");
+    ASSERT_NE(lens, nullptr);
+    EXPECT_EQ(NumberOf(*lens, false), 32821);
+    EXPECT_EQ(Sub(out, "LensType"), nullptr);
 }
 
 }  // namespace
