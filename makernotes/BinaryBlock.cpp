@@ -47,9 +47,10 @@ bool IsMissing(std::string_view missing, int64_t n) {
     return false;
 }
 
+// Stored as a 32-bit number: signed when it is negative.
 void AddNumber(exif::TRenderOut &out, std::string &lines, std::string_view name, std::string text, int64_t n) {
     lines += "\r\n" + std::string(name) + " = " + text;
-    out.SubEntries.emplace_back(name, std::move(text), exif::TypeSLong,
+    out.SubEntries.emplace_back(name, std::move(text), n < 0 ? exif::TypeSLong : exif::TypeLong,
                                 UnsignedBytes(static_cast<uint32_t>(n), 4, out.BigEndian));
 }
 
@@ -141,9 +142,11 @@ std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
 }
 
 std::span<const TBinaryBlock *const> BinaryBlocks() {
-    static const std::array<const TBinaryBlock *, 8> blocks = {
-        &CanonCameraSettingsBlock, &CanonShotInfoBlock, &CanonFileInfoBlock, &Sony9400Block,
-        &Sony9403Block,            &Sony9405Block,      &Sony940CBlock,      &Sony9416Block};
+    static const std::array<const TBinaryBlock *, 15> blocks = {
+        &CanonCameraSettingsBlock, &CanonShotInfoBlock,       &CanonFileInfoBlock,   &CanonAFInfo2Block,
+        &CanonTimeInfoBlock,       &CanonCropInfoBlock,       &CanonAspectInfoBlock, &CanonProcessingInfoBlock,
+        &CanonSensorInfoBlock,     &CanonLightingOptBlock,    &Sony9400Block,        &Sony9403Block,
+        &Sony9405Block,            &Sony940CBlock,            &Sony9416Block};
     return blocks;
 }
 

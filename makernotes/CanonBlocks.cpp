@@ -1,6 +1,8 @@
 // Canon's binary blocks: the camera settings (entry 0x0001), the shot
-// information (0x0004) and the file information (0x0093), arrays of 16-bit
-// signed numbers whose first element is the array's size in bytes. Element
+// information (0x0004), the file information (0x0093), the AF information
+// (0x0026), time zone (0x0035), crop and aspect (0x0098, 0x009A),
+// processing (0x00A0), sensor (0x00E0) and lighting optimisation (0x4018), arrays of numbers
+// whose first element is mostly the array's size in bytes. Element
 // numbers and codes as Canon's cameras write them. The settings rows a
 // product export already carries keep the names it has always shown them by.
 #include <array>
@@ -42,6 +44,14 @@ std::string Degrees(double v) { return SignificantText(v) + " C"; }
 std::string Metres(double v) { return v > 655.345 ? "inf" : SignificantText(v) + " m"; }
 // A parameter of the picture style: 0 is "Normal", others signed.
 std::string Parameter(double v) { return v == 0 ? "Normal" : v > 0 ? "+" + SignificantText(v) : SignificantText(v); }
+// Minutes east of UTC as "+01:00".
+std::string TimeZoneText(double v) {
+    const auto minutes = static_cast<int64_t>(std::fabs(v));
+    std::string hours = exif::IntText(minutes / 60), rest = exif::IntText(minutes % 60);
+    if (hours.size() < 2) hours.insert(0, "0");
+    if (rest.size() < 2) rest.insert(0, "0");
+    return (v < 0 ? "-" : "+") + hours + ":" + rest;
+}
 std::string Signed(double v) { return v > 0 ? "+" + SignificantText(v) : SignificantText(v); }
 
 // One of the bodies named, as a whole word of the Model ("20D" is not
@@ -147,6 +157,75 @@ constexpr std::array<TBlockRow, 12> FileInfoRows = {{
     {23, 1, "ShutterMode", K::Coded, "0:Mechanical,1:Electronic First Curtain,2:Electronic"},
     {25, 1, "FlashExposureLock", K::Coded, "0:Off,1:On"},
 }};
+
+constexpr std::array<TBlockRow, 7> AFInfo2Rows = {{
+    {1, 1, "AFAreaMode", K::Coded, "0:Off (Manual Focus),1:AF Point Expansion (surround),2:Single-point AF,4:Auto,5:Face Detect AF,6:Face + Tracking,7:Zone AF,8:AF Point Expansion (4 point),9:Spot AF,10:AF Point Expansion (8 point),11:Flexizone Multi (49 point),12:Flexizone Multi (9 point),13:Flexizone Single,14:Large Zone AF"},
+    {2, 1, "NumAFPoints", K::Number},
+    {3, 1, "ValidAFPoints", K::Number},
+    {4, 1, "CanonImageWidth", K::Number},
+    {5, 1, "CanonImageHeight", K::Number},
+    {6, 1, "AFImageWidth", K::Number},
+    {7, 1, "AFImageHeight", K::Number},
+}};
+
+constexpr std::array<TBlockRow, 3> TimeInfoRows = {{
+    {1, 1, "TimeZone", K::Converted, "", "", Same, TimeZoneText},
+    {2, 1, "TimeZoneCity", K::Coded, "0:n/a,1:Chatham Islands,2:Wellington,3:Solomon Islands,4:Sydney,5:Adelaide,6:Tokyo,7:Hong Kong,8:Bangkok,9:Yangon,10:Dhaka,11:Kathmandu,12:Delhi,13:Karachi,14:Kabul,15:Dubai,16:Tehran,17:Moscow,18:Cairo,19:Paris,20:London,21:Azores,22:Fernando de Noronha,23:Sao Paulo,24:Newfoundland,25:Santiago,26:Caracas,27:New York,28:Chicago,29:Denver,30:Los Angeles,31:Anchorage,32:Honolulu,33:Samoa,32766:(not set)"},
+    {3, 1, "DaylightSavings", K::Coded, "0:Off,60:On"},
+}};
+
+constexpr std::array<TBlockRow, 4> CropInfoRows = {{
+    {0, 1, "CropLeftMargin", K::Number},
+    {1, 1, "CropRightMargin", K::Number},
+    {2, 1, "CropTopMargin", K::Number},
+    {3, 1, "CropBottomMargin", K::Number},
+}};
+
+constexpr std::array<TBlockRow, 5> AspectInfoRows = {{
+    {0, 1, "AspectRatio", K::Coded, "0:3:2,1:1:1,2:4:3,7:16:9,8:4:5,12:3:2 (APS-H crop),13:3:2 (APS-C crop),258:4:3 crop"},
+    {1, 1, "CroppedImageWidth", K::Number},
+    {2, 1, "CroppedImageHeight", K::Number},
+    {3, 1, "CroppedImageLeft", K::Number},
+    {4, 1, "CroppedImageTop", K::Number},
+}};
+
+constexpr std::array<TBlockRow, 13> ProcessingInfoRows = {{
+    {1, 1, "ToneCurve", K::Coded, "0:Standard,1:Manual,2:Custom"},
+    {2, 1, "Sharpness", K::Number, "", "", nullptr, nullptr, nullptr, NotEarlyBody},
+    {3, 1, "SharpnessFrequency", K::Coded, "0:n/a,1:Lowest,2:Low,3:Standard,4:High,5:Highest"},
+    {4, 1, "SensorRedLevel", K::Number},
+    {5, 1, "SensorBlueLevel", K::Number},
+    {6, 1, "WhiteBalanceRed", K::Number},
+    {7, 1, "WhiteBalanceBlue", K::Number},
+    {8, 1, "WhiteBalance", K::Coded, "0:Auto,1:Daylight,2:Cloudy,3:Tungsten,4:Fluorescent,5:Flash,6:Custom,7:Black & White,8:Shade,9:Manual Temperature (Kelvin),10:PC Set1,11:PC Set2,12:PC Set3,14:Daylight Fluorescent,15:Custom 1,16:Custom 2,17:Underwater,18:Custom 3,19:Custom 4,20:PC Set4,21:PC Set5,23:Auto (ambience priority)"},
+    {9, 1, "ColorTemperature", K::Number},
+    {10, 1, "PictureStyle", K::Coded, "0:None,1:Standard,2:Portrait,3:High Saturation,4:Adobe RGB,5:Low Saturation,6:CM Set 1,7:CM Set 2,33:User Def. 1,34:User Def. 2,35:User Def. 3,65:PC 1,66:PC 2,67:PC 3,129:Standard,130:Portrait,131:Landscape,132:Neutral,133:Faithful,134:Monochrome,135:Auto,136:Fine Detail,255:n/a"},
+    {11, 1, "DigitalGain", K::Converted, "", "", Tenths},
+    {12, 1, "WBShiftAB", K::Number},
+    {13, 1, "WBShiftGM", K::Number},
+}};
+
+constexpr std::array<TBlockRow, 10> SensorInfoRows = {{
+    {1, 1, "SensorWidth", K::Number},
+    {2, 1, "SensorHeight", K::Number},
+    {5, 1, "SensorLeftBorder", K::Number},
+    {6, 1, "SensorTopBorder", K::Number},
+    {7, 1, "SensorRightBorder", K::Number},
+    {8, 1, "SensorBottomBorder", K::Number},
+    {9, 1, "BlackMaskLeftBorder", K::Number},
+    {10, 1, "BlackMaskTopBorder", K::Number},
+    {11, 1, "BlackMaskRightBorder", K::Number},
+    {12, 1, "BlackMaskBottomBorder", K::Number},
+}};
+
+constexpr std::array<TBlockRow, 6> LightingOptRows = {{
+    {1, 1, "PeripheralIlluminationCorr", K::Coded, "0:Off,1:On"},
+    {2, 1, "AutoLightingOptimizer", K::Coded, "0:Standard,1:Low,2:Strong,3:Off"},
+    {3, 1, "HighlightTonePriority", K::Coded, "0:Off,1:On"},
+    {4, 1, "LongExposureNoiseReduction", K::Coded, "0:Off,1:Auto,2:On"},
+    {5, 1, "HighISONoiseReduction", K::Coded, "0:Standard,1:Low,2:Strong,3:Off"},
+    {10, 1, "DigitalLensOptimizer", K::Coded, "0:Off,1:Stanard,2:High"},
+}};
 // clang-format on
 
 }  // namespace
@@ -164,11 +243,33 @@ std::string CanonShotInfo(const std::string &, TRenderOut *out) {
     return out ? ReadBinaryBlock(CanonShotInfoBlock, *out) : std::string();
 }
 
-// The file information has no value of its own to show: its fields stand for it.
-std::string CanonFileInfo(const std::string &, TRenderOut *out) {
+const TBinaryBlock CanonAFInfo2Block{"CanonAFInfo2", exif::TypeShort, 8, TBlockOrder::Note, nullptr, AFInfo2Rows};
+const TBinaryBlock CanonTimeInfoBlock{"CanonTimeInfo", exif::TypeSLong, 4, TBlockOrder::Note, nullptr, TimeInfoRows};
+const TBinaryBlock CanonCropInfoBlock{"CanonCropInfo", exif::TypeShort, 4, TBlockOrder::Note, nullptr, CropInfoRows};
+const TBinaryBlock CanonAspectInfoBlock{"CanonAspectInfo", exif::TypeLong, 5, TBlockOrder::Note, nullptr, AspectInfoRows};
+const TBinaryBlock CanonProcessingInfoBlock{"CanonProcessingInfo", exif::TypeSShort, 14, TBlockOrder::Note, nullptr,
+                                            ProcessingInfoRows};
+const TBinaryBlock CanonSensorInfoBlock{"CanonSensorInfo", exif::TypeSShort, 17, TBlockOrder::Note, nullptr, SensorInfoRows};
+const TBinaryBlock CanonLightingOptBlock{"CanonLightingOpt", exif::TypeSLong, 11, TBlockOrder::Note, nullptr,
+                                         LightingOptRows};
+
+// Blocks with no value of their own to show: their fields stand for them.
+std::string CanonFieldsOnly(const TBinaryBlock &block, TRenderOut *out) {
     if (!out) return {};
     out->SubEntriesOnly = true;
-    return ReadBinaryBlock(CanonFileInfoBlock, *out);
+    return ReadBinaryBlock(block, *out);
 }
+
+std::string CanonAFInfo2(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAFInfo2Block, out); }
+std::string CanonTimeInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonTimeInfoBlock, out); }
+std::string CanonCropInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonCropInfoBlock, out); }
+std::string CanonAspectInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAspectInfoBlock, out); }
+std::string CanonProcessingInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonProcessingInfoBlock, out);
+}
+std::string CanonSensorInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonSensorInfoBlock, out); }
+std::string CanonLightingOpt(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonLightingOptBlock, out); }
+
+std::string CanonFileInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonFileInfoBlock, out); }
 
 }  // namespace makernotes

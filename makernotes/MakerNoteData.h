@@ -205,6 +205,13 @@ std::string NikonLensText(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCameraSettings(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonShotInfo(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonFileInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAFInfo2(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonTimeInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonCropInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAspectInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonProcessingInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonSensorInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonLightingOpt(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCustomFunctions(const std::string &text, TRenderOut *out = nullptr);
 
 // Line helpers of the decoders. Fields are the comma-separated pieces of a

@@ -652,7 +652,7 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLineWithItsNumber) {
     EXPECT_EQ(macro->Value, "Macro");
     EXPECT_EQ(macro->Description, "Macro mode");
     // What -n shows: the code as a number, in the note's byte order.
-    EXPECT_EQ(macro->DataType, exif::TypeSLong);
+    EXPECT_EQ(macro->DataType, exif::TypeLong);
     EXPECT_EQ(macro->Raw, std::string("\x01\0\0\0", 4));
     EXPECT_NE(macro->Tag, 0);
     EXPECT_EQ(MakerValue(info, "Self Timer"), "0");
