@@ -17,23 +17,7 @@ namespace {
 // The number of field type `type` at element `index` of a block of
 // `element`s; none past the block's end.
 std::optional<int64_t> NumberAt(const exif::tEndInd &block, uint16_t element, uint16_t type, size_t index) {
-    const int size = exif::TypeSize(type);
-    const auto at = static_cast<exif::Pos>(index) * exif::TypeSize(element) + 1;
-    if (size <= 0 || block.Available(at, size) != size) return std::nullopt;
-    switch (type) {
-        case exif::TypeSByte:
-            return static_cast<int8_t>(block.ByteAt(at));
-        case exif::TypeShort:
-            return block.ReadWord(at);
-        case exif::TypeSShort:
-            return static_cast<int16_t>(block.ReadWord(at));
-        case exif::TypeLong:
-            return block.ReadOffset(at);
-        case exif::TypeSLong:
-            return block.ReadLong(at);
-        default:
-            return block.ByteAt(at);
-    }
+    return BlockNumberAt(block, type, static_cast<int64_t>(index) * exif::TypeSize(element));
 }
 
 bool IsMissing(std::string_view missing, int64_t n) {
@@ -119,6 +103,26 @@ void ReadRow(const exif::tEndInd &block, const TBinaryBlock &desc, const TBlockR
 }
 
 }  // namespace
+
+std::optional<int64_t> BlockNumberAt(const exif::tEndInd &block, uint16_t type, int64_t at) {
+    const int size = exif::TypeSize(type);
+    const exif::Pos p = at + 1;
+    if (size <= 0 || at < 0 || block.Available(p, size) != size) return std::nullopt;
+    switch (type) {
+        case exif::TypeSByte:
+            return static_cast<int8_t>(block.ByteAt(p));
+        case exif::TypeShort:
+            return block.ReadWord(p);
+        case exif::TypeSShort:
+            return static_cast<int16_t>(block.ReadWord(p));
+        case exif::TypeLong:
+            return block.ReadOffset(p);
+        case exif::TypeSLong:
+            return block.ReadLong(p);
+        default:
+            return block.ByteAt(p);
+    }
+}
 
 std::optional<uint8_t> ByteOf(std::string_view bytes, size_t at) {
     exif::tEndInd view;

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "exif/EndInd.h"
 #include "exif/TagEntry.h"
 
 namespace makernotes {
@@ -35,6 +36,11 @@ struct TBlockFacts {
     std::string_view Stored;
     std::string_view Bytes;
 };
+
+// The number of field type `type` (BYTE, SBYTE, SHORT, SSHORT, LONG, SLONG)
+// at 0-based byte offset `at` of a block, in the block's byte order; none
+// past its end. Every block form reads its numbers here.
+std::optional<int64_t> BlockNumberAt(const exif::tEndInd &block, uint16_t type, int64_t at);
 
 // Byte `at` (0-based) of a condition's bytes, read through the checked
 // reader; none past their end.
