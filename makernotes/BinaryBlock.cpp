@@ -146,8 +146,8 @@ std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
 }
 
 std::span<const TBinaryBlock *const> BinaryBlocks() {
-    static const std::array<const TBinaryBlock *, 15> blocks = {
-        &CanonCameraSettingsBlock, &CanonShotInfoBlock,       &CanonFileInfoBlock,   &CanonAFInfo2Block,
+    static const std::array<const TBinaryBlock *, 16> blocks = {
+        &CanonCameraSettingsBlock, &CanonShotInfoBlock,       &CanonFileInfoBlock,   &CanonAFInfoBlock, &CanonAFInfo2Block,
         &CanonTimeInfoBlock,       &CanonCropInfoBlock,       &CanonAspectInfoBlock, &CanonProcessingInfoBlock,
         &CanonSensorInfoBlock,     &CanonLightingOptBlock,    &Sony9400Block,        &Sony9403Block,
         &Sony9405Block,            &Sony940CBlock,            &Sony9416Block};

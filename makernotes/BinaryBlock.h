@@ -98,6 +98,7 @@ std::string ReadBinaryBlock(const TBinaryBlock &block, exif::TRenderOut &out);
 extern const TBinaryBlock CanonCameraSettingsBlock;
 extern const TBinaryBlock CanonShotInfoBlock;
 extern const TBinaryBlock CanonFileInfoBlock;
+extern const TBinaryBlock CanonAFInfoBlock;
 extern const TBinaryBlock CanonAFInfo2Block;
 extern const TBinaryBlock CanonTimeInfoBlock;
 extern const TBinaryBlock CanonCropInfoBlock;

@@ -1,6 +1,6 @@
 // Canon's binary blocks: the camera settings (entry 0x0001), the shot
 // information (0x0004), the file information (0x0093), the AF information
-// (0x0026), time zone (0x0035), crop and aspect (0x0098, 0x009A),
+// (0x0012, 0x0026), time zone (0x0035), crop and aspect (0x0098, 0x009A),
 // processing (0x00A0), sensor (0x00E0) and lighting optimisation (0x4018), arrays of numbers
 // whose first element is mostly the array's size in bytes. Element
 // numbers and codes as Canon's cameras write them. The settings rows a
@@ -158,6 +158,18 @@ constexpr std::array<TBlockRow, 12> FileInfoRows = {{
     {25, 1, "FlashExposureLock", K::Coded, "0:Off,1:On"},
 }};
 
+// The older AF information (0x0012): no size element, fields from element 0.
+constexpr std::array<TBlockRow, 8> AFInfoRows = {{
+    {0, 1, "NumAFPoints", K::Number},
+    {1, 1, "ValidAFPoints", K::Number},
+    {2, 1, "CanonImageWidth", K::Number},
+    {3, 1, "CanonImageHeight", K::Number},
+    {4, 1, "AFImageWidth", K::Number},
+    {5, 1, "AFImageHeight", K::Number},
+    {6, 1, "AFAreaWidth", K::Number},
+    {7, 1, "AFAreaHeight", K::Number},
+}};
+
 constexpr std::array<TBlockRow, 7> AFInfo2Rows = {{
     {1, 1, "AFAreaMode", K::Coded, "0:Off (Manual Focus),1:AF Point Expansion (surround),2:Single-point AF,4:Auto,5:Face Detect AF,6:Face + Tracking,7:Zone AF,8:AF Point Expansion (4 point),9:Spot AF,10:AF Point Expansion (8 point),11:Flexizone Multi (49 point),12:Flexizone Multi (9 point),13:Flexizone Single,14:Large Zone AF"},
     {2, 1, "NumAFPoints", K::Number},
@@ -243,6 +255,7 @@ std::string CanonShotInfo(const std::string &, TRenderOut *out) {
     return out ? ReadBinaryBlock(CanonShotInfoBlock, *out) : std::string();
 }
 
+const TBinaryBlock CanonAFInfoBlock{"CanonAFInfo", exif::TypeShort, 8, TBlockOrder::Note, nullptr, AFInfoRows};
 const TBinaryBlock CanonAFInfo2Block{"CanonAFInfo2", exif::TypeShort, 8, TBlockOrder::Note, nullptr, AFInfo2Rows};
 const TBinaryBlock CanonTimeInfoBlock{"CanonTimeInfo", exif::TypeSLong, 4, TBlockOrder::Note, nullptr, TimeInfoRows};
 const TBinaryBlock CanonCropInfoBlock{"CanonCropInfo", exif::TypeShort, 4, TBlockOrder::Note, nullptr, CropInfoRows};
@@ -260,6 +273,7 @@ std::string CanonFieldsOnly(const TBinaryBlock &block, TRenderOut *out) {
     return ReadBinaryBlock(block, *out);
 }
 
+std::string CanonAFInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAFInfoBlock, out); }
 std::string CanonAFInfo2(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAFInfo2Block, out); }
 std::string CanonTimeInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonTimeInfoBlock, out); }
 std::string CanonCropInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonCropInfoBlock, out); }

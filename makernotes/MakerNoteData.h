@@ -205,6 +205,7 @@ std::string NikonLensText(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCameraSettings(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonShotInfo(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonFileInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAFInfo(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonAFInfo2(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonTimeInfo(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCropInfo(const std::string &text, TRenderOut *out = nullptr);

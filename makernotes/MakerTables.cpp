@@ -182,7 +182,7 @@ constexpr std::array<TTagRow, 30> FujiTagsRows = {{
 // arrays that the Canon decoders unpack into entries of their own (see
 // CanonBlocks.cpp).
 // clang-format off
-constexpr std::array<TTagRow, 25> CanonTagsRows = {{
+constexpr std::array<TTagRow, 32> CanonTagsRows = {{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
     {0x0002, "Skip", "Skip", "", "", nullptr},
@@ -199,13 +199,20 @@ constexpr std::array<TTagRow, 25> CanonTagsRows = {{
     {0x000E, "Skip", "Skip", "", "", nullptr},
     {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
     {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0012, "AFInfo", "AFInfo", "", "", CanonAFInfo},
+    {0x0013, "ThumbnailImageValidArea", "Thumbnail Image Valid Area", "", "", nullptr},
+    {0x0015, "SerialNumberFormat", "Serial Number Format", "2415919104:Format 1,2684354560:Format 2", "", nullptr},
     {0x0026, "AFInfo2", "AFInfo2", "", "", CanonAFInfo2},
     {0x0035, "TimeInfo", "TimeInfo", "", "", CanonTimeInfo},
+    {0x0083, "OriginalDecisionDataOffset", "Original Decision Data Offset", "", "", nullptr},
     {0x0093, "FileInfo", "FileInfo", "", "", CanonFileInfo},
     {0x0095, "LensModel", "Lens Model", "", "", nullptr},
+    {0x0096, "InternalSerialNumber", "Internal Serial Number", "", "", nullptr},
     {0x0098, "CropInfo", "CropInfo", "", "", CanonCropInfo},
     {0x009A, "AspectInfo", "AspectInfo", "", "", CanonAspectInfo},
     {0x00A0, "ProcessingInfo", "ProcessingInfo", "", "", CanonProcessingInfo},
+    {0x00B4, "ColorSpace", "Color Space", "1:sRGB,2:Adobe RGB,65535:n/a", "", nullptr},
+    {0x00D0, "VRDOffset", "VRD Offset", "", "", nullptr},
     {0x00E0, "SensorInfo", "SensorInfo", "", "", CanonSensorInfo},
     {0x4018, "LightingOpt", "LightingOpt", "", "", CanonLightingOpt},
 }};
