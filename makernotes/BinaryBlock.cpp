@@ -66,8 +66,8 @@ void ReadRow(const exif::tEndInd &block, const TBinaryBlock &desc, const TBlockR
         }
         return;
     }
-    const std::optional<int64_t> n =
-        NumberAt(block, desc.Element, row.Format != 0 ? row.Format : desc.Element, row.Offset);
+    std::optional<int64_t> n = NumberAt(block, desc.Element, row.Format != 0 ? row.Format : desc.Element, row.Offset);
+    if (n && row.Mask != 0) n = (*n & row.Mask) >> std::countr_zero(row.Mask);
     if (!n || IsMissing(row.Missing, *n)) return;
     if (row.IfElement != 0 && ElementAt(block, desc.Element, row.IfElement).value_or(0) == 0) return;
     switch (row.Kind) {
@@ -146,11 +146,11 @@ std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
 }
 
 std::span<const TBinaryBlock *const> BinaryBlocks() {
-    static const std::array<const TBinaryBlock *, 16> blocks = {
+    static const std::array<const TBinaryBlock *, 17> blocks = {
         &CanonCameraSettingsBlock, &CanonShotInfoBlock,       &CanonFileInfoBlock,   &CanonAFInfoBlock, &CanonAFInfo2Block,
         &CanonTimeInfoBlock,       &CanonCropInfoBlock,       &CanonAspectInfoBlock, &CanonProcessingInfoBlock,
         &CanonSensorInfoBlock,     &CanonLightingOptBlock,    &Sony9400Block,        &Sony9403Block,
-        &Sony9405Block,            &Sony940CBlock,            &Sony9416Block};
+        &Sony9405Block,            &Sony940CBlock,            &Sony9416Block,        &NikonFlashInfo0100Block};
     return blocks;
 }
 

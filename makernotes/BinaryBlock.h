@@ -72,6 +72,9 @@ struct TBlockRow {
     // The field's type when it is not the block's element type (a 16-bit
     // number in a block of bytes); its offset still counts elements.
     uint16_t Format = 0;
+    // The bits of the number that are the field (its lowest set bit the
+    // field's lowest), 0: all of them.
+    uint32_t Mask = 0;
 };
 
 enum class TBlockOrder : uint8_t { Note, Little, Big };
@@ -106,6 +109,7 @@ extern const TBinaryBlock CanonAspectInfoBlock;
 extern const TBinaryBlock CanonProcessingInfoBlock;
 extern const TBinaryBlock CanonSensorInfoBlock;
 extern const TBinaryBlock CanonLightingOptBlock;
+extern const TBinaryBlock NikonFlashInfo0100Block;
 extern const TBinaryBlock Sony9400Block;
 extern const TBinaryBlock Sony9403Block;
 extern const TBinaryBlock Sony9405Block;

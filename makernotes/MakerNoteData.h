@@ -177,6 +177,7 @@ std::string NikonLensData(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonIso(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonFlashInfo(const std::string &text, TRenderOut *out = nullptr);
 // Nikon's lens data (or shot info) deciphered from byte 4 on, keyed by the
 // serial number text (the Model when it is not a number) and the shutter
 // count. The cipher is its own inverse: it enciphers plain bytes as well.

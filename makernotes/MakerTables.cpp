@@ -33,7 +33,7 @@ constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
 // Nikon notes without that header, and the newer notes that carry a TIFF
 // header of their own.
 // clang-format off
-constexpr std::array<TTagRow, 46> NikonTags2Rows = {{
+constexpr std::array<TTagRow, 47> NikonTags2Rows = {{
     {0x0001, "MakerNoteVersion", "Maker Note Version", "", "", VersionDigits},
     {0x0002, "ISO", "ISO", "", "", NikonIso},
     {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
@@ -76,6 +76,7 @@ constexpr std::array<TTagRow, 46> NikonTags2Rows = {{
     {0x00A5, "ImageCount", "Image Count", "", "", nullptr},
     {0x00A6, "DeletedImageCount", "Deleted Image Count", "", "", nullptr},
     {0x00A7, "ShutterCount", "Shutter Count", "", "", nullptr},
+    {0x00A8, "FlashInfo", "Flash Info", "", "", NikonFlashInfo},
     {0x00A9, "ImageOptimization", "Image Optimization", "", "", nullptr},
     {0x00AB, "VariProgram", "Vari Program", "", "", nullptr},
     {0x00B1, "HighISONoiseReduction", "High ISONoise Reduction", "0:Off,1:Minimal,2:Low,3:Medium Low,4:Normal,5:Medium High,6:High", "", nullptr},

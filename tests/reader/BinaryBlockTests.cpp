@@ -194,4 +194,30 @@ TEST(BinaryBlock, SonysBlocksAreDecipheredBeforeTheirFieldsAreRead) {
     EXPECT_EQ(Sub(out, "LensType"), nullptr);
 }
 
+TEST(BinaryBlock, BitsOfOneByteAreFieldsOfTheirOwnAndChooseTheirSiblingsReading) {
+    // Nikon's flash information 0100: byte 9 is the commander bit and the
+    // control mode; in manual mode (6) byte 10 is an output level, not a
+    // compensation.
+    std::string bytes = "0100" + std::string(15, '\0');
+    bytes[9] = '\x86';
+    bytes[10] = '\x06';  // one stop down: half power
+    exif::TRenderOut out;
+    out.Raw = bytes;
+    makernotes::ReadBinaryBlock(makernotes::NikonFlashInfo0100Block, out);
+    ASSERT_NE(Sub(out, "FlashCommanderMode"), nullptr);
+    EXPECT_EQ(Sub(out, "FlashCommanderMode")->Value, "On");
+    ASSERT_NE(Sub(out, "FlashControlMode"), nullptr);
+    EXPECT_EQ(Sub(out, "FlashControlMode")->Value, "Manual");
+    EXPECT_EQ(NumberOf(*Sub(out, "FlashControlMode"), false), 6);
+    ASSERT_NE(Sub(out, "FlashOutput"), nullptr);
+    EXPECT_EQ(Sub(out, "FlashOutput")->Value, "50%");
+    EXPECT_EQ(Sub(out, "FlashCompensation"), nullptr);
+    // Another version is laid out otherwise: nothing is read.
+    bytes[3] = '3';
+    exif::TRenderOut other;
+    other.Raw = bytes;
+    makernotes::ReadBinaryBlock(makernotes::NikonFlashInfo0100Block, other);
+    EXPECT_TRUE(other.SubEntries.empty());
+}
+
 }  // namespace
