@@ -146,11 +146,23 @@ std::string ReadBinaryBlock(const TBinaryBlock &desc, exif::TRenderOut &out) {
 }
 
 std::span<const TBinaryBlock *const> BinaryBlocks() {
-    static const std::array<const TBinaryBlock *, 17> blocks = {
-        &CanonCameraSettingsBlock, &CanonShotInfoBlock,       &CanonFileInfoBlock,   &CanonAFInfoBlock, &CanonAFInfo2Block,
-        &CanonTimeInfoBlock,       &CanonCropInfoBlock,       &CanonAspectInfoBlock, &CanonProcessingInfoBlock,
-        &CanonSensorInfoBlock,     &CanonLightingOptBlock,    &Sony9400Block,        &Sony9403Block,
-        &Sony9405Block,            &Sony940CBlock,            &Sony9416Block,        &NikonFlashInfo0100Block};
+    static const std::array<const TBinaryBlock *, 17> blocks = {&CanonCameraSettingsBlock,
+                                                                &CanonShotInfoBlock,
+                                                                &CanonFileInfoBlock,
+                                                                &CanonAFInfoBlock,
+                                                                &CanonAFInfo2Block,
+                                                                &CanonTimeInfoBlock,
+                                                                &CanonCropInfoBlock,
+                                                                &CanonAspectInfoBlock,
+                                                                &CanonProcessingInfoBlock,
+                                                                &CanonSensorInfoBlock,
+                                                                &CanonLightingOptBlock,
+                                                                &Sony9400Block,
+                                                                &Sony9403Block,
+                                                                &Sony9405Block,
+                                                                &Sony940CBlock,
+                                                                &Sony9416Block,
+                                                                &NikonFlashInfo0100Block};
     return blocks;
 }
 
@@ -160,8 +172,10 @@ double CanonEv(double code) {
     const auto magnitude = static_cast<int64_t>(std::fabs(code));
     const int64_t whole = magnitude & ~int64_t{0x1F};
     double fraction = static_cast<double>(magnitude & 0x1F);
-    if (fraction == 0x0C) fraction = 32.0 / 3;
-    else if (fraction == 0x14) fraction = 64.0 / 3;
+    if (fraction == 0x0C)
+        fraction = 32.0 / 3;
+    else if (fraction == 0x14)
+        fraction = 64.0 / 3;
     return sign * (static_cast<double>(whole) + fraction) / 32;
 }
 

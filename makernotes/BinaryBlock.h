@@ -20,13 +20,13 @@ namespace makernotes {
 
 // How a field's number becomes its value.
 enum class TBlockKind : uint8_t {
-    Number,     // the number as stored
-    Coded,      // the number and its value codes; a number without a code is not shown
-    CodedOrNumber,  // the same, a number without a code shown as the number
-    Converted,  // the number a conversion gives, printed by the row's Print
-    LensId,     // a lens number, named by the row's lens table; unnamed: not shown
+    Number,           // the number as stored
+    Coded,            // the number and its value codes; a number without a code is not shown
+    CodedOrNumber,    // the same, a number without a code shown as the number
+    Converted,        // the number a conversion gives, printed by the row's Print
+    LensId,           // a lens number, named by the row's lens table; unnamed: not shown
     LensIdOrUnknown,  // the same, unnamed: "Unknown (n)"
-    Text,       // the bytes up to the first NUL
+    Text,             // the bytes up to the first NUL
 };
 
 // What a row's condition may ask: the camera's Model, the block's bytes as
@@ -119,8 +119,8 @@ std::span<const TBinaryBlock *const> BinaryBlocks();
 
 // The conversions and prints the block rows share.
 double CanonEv(double code);
-std::string PrintTwoDigits(double v);      // "%.2g", as an f-number
-std::string PrintExposureTime(double v);   // "1/250", "0.5", "2"
-std::string PrintFraction(double v);       // "+1/3", "-2/3", "0", "+1"
+std::string PrintTwoDigits(double v);     // "%.2g", as an f-number
+std::string PrintExposureTime(double v);  // "1/250", "0.5", "2"
+std::string PrintFraction(double v);      // "+1/3", "-2/3", "0", "+1"
 
 }  // namespace makernotes

@@ -1,10 +1,12 @@
 // Canon's binary blocks: the camera settings (entry 0x0001), the shot
 // information (0x0004), the file information (0x0093), the AF information
 // (0x0012, 0x0026), time zone (0x0035), crop and aspect (0x0098, 0x009A),
-// processing (0x00A0), sensor (0x00E0) and lighting optimisation (0x4018), arrays of numbers
-// whose first element is mostly the array's size in bytes. Element
-// numbers and codes as Canon's cameras write them. The settings rows a
-// product export already carries keep the names it has always shown them by.
+// processing (0x00A0), sensor (0x00E0) and lighting optimisation (0x4018):
+// arrays of numbers whose first element is mostly the array's size in
+// bytes. Element numbers and codes as Canon's cameras write them; a code's
+// text that holds a comma has " / " in its place (the codes' separator). The
+// settings rows a product export already carries keep the names it has
+// always shown them by.
 #include <array>
 #include <cmath>
 
@@ -19,31 +21,71 @@ namespace {
 
 using K = TBlockKind;
 
-std::span<const TLensRow> Canon() { return CanonLenses; }
+std::span<const TLensRow> Canon() {
+    return CanonLenses;
+}
 
-double Aperture(double code) { return std::exp2(CanonEv(code) / 2); }
-double ExposureTime(double code) { return std::exp2(-CanonEv(code)); }
-double Iso(double code) { return std::exp2(code / 32) * 100; }
-double BaseIso(double code) { return std::exp2(code / 32) * 100 / 32; }
-double MeasuredEv(double code) { return code / 32 + 5; }
-double MeasuredEv2(double code) { return code / 8 - 6; }
-double Thirty2nds(double code) { return code / 32; }
-double Tenths(double code) { return code / 10; }
+double Aperture(double code) {
+    return std::exp2(CanonEv(code) / 2);
+}
+double ExposureTime(double code) {
+    return std::exp2(-CanonEv(code));
+}
+double Iso(double code) {
+    return std::exp2(code / 32) * 100;
+}
+double BaseIso(double code) {
+    return std::exp2(code / 32) * 100 / 32;
+}
+double MeasuredEv(double code) {
+    return code / 32 + 5;
+}
+double MeasuredEv2(double code) {
+    return code / 8 - 6;
+}
+double Thirty2nds(double code) {
+    return code / 32;
+}
+double Tenths(double code) {
+    return code / 10;
+}
 // A 16-bit field read unsigned (the block's elements are signed).
-double Unsigned16(double code) { return code < 0 ? code + 65536 : code; }
-double UnsignedHundredths(double code) { return Unsigned16(code) / 100; }
+double Unsigned16(double code) {
+    return code < 0 ? code + 65536 : code;
+}
+double UnsignedHundredths(double code) {
+    return Unsigned16(code) / 100;
+}
 // The 20D's and 350D's exposure time is counted in other units.
-double EarlyExposureTime(double code) { return ExposureTime(code) * 1000 / 32; }
-double Celsius(double code) { return code - 128; }
-double Same(double code) { return code; }
+double EarlyExposureTime(double code) {
+    return ExposureTime(code) * 1000 / 32;
+}
+double Celsius(double code) {
+    return code - 128;
+}
+double Same(double code) {
+    return code;
+}
 
-std::string Whole(double v) { return exif::FixedText(v, 0); }
-std::string TwoDecimals(double v) { return exif::FixedText(v, 2); }
-std::string Millimetres(double v) { return SignificantText(v) + " mm"; }
-std::string Degrees(double v) { return SignificantText(v) + " C"; }
-std::string Metres(double v) { return v > 655.345 ? "inf" : SignificantText(v) + " m"; }
+std::string Whole(double v) {
+    return exif::FixedText(v, 0);
+}
+std::string TwoDecimals(double v) {
+    return exif::FixedText(v, 2);
+}
+std::string Millimetres(double v) {
+    return SignificantText(v) + " mm";
+}
+std::string Degrees(double v) {
+    return SignificantText(v) + " C";
+}
+std::string Metres(double v) {
+    return v > 655.345 ? "inf" : SignificantText(v) + " m";
+}
 // A parameter of the picture style: 0 is "Normal", others signed.
-std::string Parameter(double v) { return v == 0 ? "Normal" : v > 0 ? "+" + SignificantText(v) : SignificantText(v); }
+std::string Parameter(double v) {
+    return v == 0 ? "Normal" : v > 0 ? "+" + SignificantText(v) : SignificantText(v);
+}
 // Minutes east of UTC as "+01:00".
 std::string TimeZoneText(double v) {
     const auto minutes = static_cast<int64_t>(std::fabs(v));
@@ -52,7 +94,9 @@ std::string TimeZoneText(double v) {
     if (rest.size() < 2) rest.insert(0, "0");
     return (v < 0 ? "-" : "+") + hours + ":" + rest;
 }
-std::string Signed(double v) { return v > 0 ? "+" + SignificantText(v) : SignificantText(v); }
+std::string Signed(double v) {
+    return v > 0 ? "+" + SignificantText(v) : SignificantText(v);
+}
 
 // One of the bodies named, as a whole word of the Model ("20D" is not
 // "120D", nor "REBEL XT" "REBEL XTi").
@@ -65,10 +109,13 @@ bool EarlyBody(const TBlockFacts &f) {
     }
     return false;
 }
-bool NotEarlyBody(const TBlockFacts &f) { return !EarlyBody(f); }
+bool NotEarlyBody(const TBlockFacts &f) {
+    return !EarlyBody(f);
+}
 
 bool EosBody(const TBlockFacts &f) {
-    return f.Model.find("EOS") != std::string_view::npos && !f.Model.ends_with("EOS-1D") && !f.Model.ends_with("EOS-1DS");
+    return f.Model.find("EOS") != std::string_view::npos && !f.Model.ends_with("EOS-1D") &&
+           !f.Model.ends_with("EOS-1DS");
 }
 
 // clang-format off
@@ -77,7 +124,7 @@ constexpr std::array<TBlockRow, 36> CameraSettingsRows = {{
     {2, 1, "Self Timer", K::Number},
     {3, 1, "Compression Rate", K::Coded, "-1:n/a,1:Economy,2:Normal,3:Fine,4:RAW,5:Superfine,7:CRAW,130:Light (RAW),131:Standard (RAW)"},
     {4, 1, "Flash Mode", K::Coded, "-1:n/a,0:Not fired,1:Auto,2:On,3:Red-eye,4:Slow sync,5:Auto+red-eye,6:On+red eye,16:External flash"},
-    {5, 1, "Drive Mode", K::Coded, "0:Single,1:Continuous,2:Movie,6:Silent Single"},
+    {5, 1, "Drive Mode", K::Coded, "0:Single,1:Continuous,2:Movie,3:Continuous / Speed Priority,4:Continuous / Low,5:Continuous / High,6:Silent Single,8:Continuous / High+,9:Single / Silent,10:Continuous / Silent"},
     {7, 1, "Focus Mode", K::Coded, "0:One-Shot,1:AI Servo,2:AI Focus,3:MF,4:Single,5:Continuous,6:MF,16:Pan Focus,256:AF + MF,257:Live View,512:Movie Snap Focus,519:Movie Servo AF"},
     {9, 1, "RecordMode", K::Coded, "1:JPEG,2:CRW+THM,3:AVI+THM,4:TIF,5:TIF+JPEG,6:CR2,7:CR2+JPEG,9:MOV,10:MP4,11:CRM,12:CR3,13:CR3+JPEG,14:HIF,15:CR3+HIF", "-1"},
     {10, 1, "CanonImageSize", K::Coded, "-1:n/a,0:Large,1:Medium,2:Small,5:Medium 1,6:Medium 2,7:Medium 3,8:Postcard,9:Widescreen,10:Medium Widescreen,14:Small 1,15:Small 2,16:Small 3,128:640x480 Movie,129:Medium Movie,130:Small Movie,137:1280x720 Movie,142:1920x1080 Movie,143:4096x2160 Movie"},
@@ -242,8 +289,8 @@ constexpr std::array<TBlockRow, 6> LightingOptRows = {{
 
 }  // namespace
 
-const TBinaryBlock CanonCameraSettingsBlock{"CanonCameraSettings", exif::TypeSShort, 49, TBlockOrder::Note, nullptr,
-                                            CameraSettingsRows};
+const TBinaryBlock CanonCameraSettingsBlock{"CanonCameraSettings", exif::TypeSShort, 49,
+                                            TBlockOrder::Note,     nullptr,          CameraSettingsRows};
 const TBinaryBlock CanonShotInfoBlock{"CanonShotInfo", exif::TypeSShort, 34, TBlockOrder::Note, nullptr, ShotInfoRows};
 const TBinaryBlock CanonFileInfoBlock{"CanonFileInfo", exif::TypeSShort, 26, TBlockOrder::Note, nullptr, FileInfoRows};
 
@@ -259,12 +306,14 @@ const TBinaryBlock CanonAFInfoBlock{"CanonAFInfo", exif::TypeShort, 8, TBlockOrd
 const TBinaryBlock CanonAFInfo2Block{"CanonAFInfo2", exif::TypeShort, 8, TBlockOrder::Note, nullptr, AFInfo2Rows};
 const TBinaryBlock CanonTimeInfoBlock{"CanonTimeInfo", exif::TypeSLong, 4, TBlockOrder::Note, nullptr, TimeInfoRows};
 const TBinaryBlock CanonCropInfoBlock{"CanonCropInfo", exif::TypeShort, 4, TBlockOrder::Note, nullptr, CropInfoRows};
-const TBinaryBlock CanonAspectInfoBlock{"CanonAspectInfo", exif::TypeLong, 5, TBlockOrder::Note, nullptr, AspectInfoRows};
-const TBinaryBlock CanonProcessingInfoBlock{"CanonProcessingInfo", exif::TypeSShort, 14, TBlockOrder::Note, nullptr,
-                                            ProcessingInfoRows};
-const TBinaryBlock CanonSensorInfoBlock{"CanonSensorInfo", exif::TypeSShort, 17, TBlockOrder::Note, nullptr, SensorInfoRows};
-const TBinaryBlock CanonLightingOptBlock{"CanonLightingOpt", exif::TypeSLong, 11, TBlockOrder::Note, nullptr,
-                                         LightingOptRows};
+const TBinaryBlock CanonAspectInfoBlock{"CanonAspectInfo", exif::TypeLong, 5,
+                                        TBlockOrder::Note, nullptr,        AspectInfoRows};
+const TBinaryBlock CanonProcessingInfoBlock{"CanonProcessingInfo", exif::TypeSShort, 14,
+                                            TBlockOrder::Note,     nullptr,          ProcessingInfoRows};
+const TBinaryBlock CanonSensorInfoBlock{"CanonSensorInfo", exif::TypeSShort, 17,
+                                        TBlockOrder::Note, nullptr,          SensorInfoRows};
+const TBinaryBlock CanonLightingOptBlock{"CanonLightingOpt", exif::TypeSLong, 11,
+                                         TBlockOrder::Note,  nullptr,         LightingOptRows};
 
 // Blocks with no value of their own to show: their fields stand for them.
 std::string CanonFieldsOnly(const TBinaryBlock &block, TRenderOut *out) {
@@ -273,17 +322,33 @@ std::string CanonFieldsOnly(const TBinaryBlock &block, TRenderOut *out) {
     return ReadBinaryBlock(block, *out);
 }
 
-std::string CanonAFInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAFInfoBlock, out); }
-std::string CanonAFInfo2(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAFInfo2Block, out); }
-std::string CanonTimeInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonTimeInfoBlock, out); }
-std::string CanonCropInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonCropInfoBlock, out); }
-std::string CanonAspectInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonAspectInfoBlock, out); }
+std::string CanonAFInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonAFInfoBlock, out);
+}
+std::string CanonAFInfo2(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonAFInfo2Block, out);
+}
+std::string CanonTimeInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonTimeInfoBlock, out);
+}
+std::string CanonCropInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonCropInfoBlock, out);
+}
+std::string CanonAspectInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonAspectInfoBlock, out);
+}
 std::string CanonProcessingInfo(const std::string &, TRenderOut *out) {
     return CanonFieldsOnly(CanonProcessingInfoBlock, out);
 }
-std::string CanonSensorInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonSensorInfoBlock, out); }
-std::string CanonLightingOpt(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonLightingOptBlock, out); }
+std::string CanonSensorInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonSensorInfoBlock, out);
+}
+std::string CanonLightingOpt(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonLightingOptBlock, out);
+}
 
-std::string CanonFileInfo(const std::string &, TRenderOut *out) { return CanonFieldsOnly(CanonFileInfoBlock, out); }
+std::string CanonFileInfo(const std::string &, TRenderOut *out) {
+    return CanonFieldsOnly(CanonFileInfoBlock, out);
+}
 
 }  // namespace makernotes

@@ -17,7 +17,8 @@ namespace {
 
 using K = TBlockKind;
 
-constexpr std::string_view ControlModes = "0:Off,1:iTTL-BL,2:iTTL,3:Auto Aperture,4:Automatic,5:GN (distance priority),6:Manual,7:Repeating Flash";
+constexpr std::string_view ControlModes =
+    "0:Off,1:iTTL-BL,2:iTTL,3:Auto Aperture,4:Automatic,5:GN (distance priority),6:Manual,7:Repeating Flash";
 
 bool Version0100(const TBlockFacts &f) {
     const std::optional<uint8_t> third = ByteOf(f.Stored, 2), fourth = ByteOf(f.Stored, 3);
@@ -29,23 +30,47 @@ bool ModeBelowManual(const TBlockFacts &f, size_t at, uint8_t mask) {
     const std::optional<uint8_t> mode = ByteOf(f.Bytes, at);
     return Version0100(f) && mode && (*mode & mask) < 6;
 }
-bool FlashCompensated(const TBlockFacts &f) { return ModeBelowManual(f, 9, 0x7F); }
-bool FlashLevelled(const TBlockFacts &f) { return Version0100(f) && !FlashCompensated(f); }
-bool GroupACompensated(const TBlockFacts &f) { return ModeBelowManual(f, 15, 0xFF); }
-bool GroupALevelled(const TBlockFacts &f) { return Version0100(f) && !GroupACompensated(f); }
-bool GroupBCompensated(const TBlockFacts &f) { return ModeBelowManual(f, 16, 0xFF); }
-bool GroupBLevelled(const TBlockFacts &f) { return Version0100(f) && !GroupBCompensated(f); }
+bool FlashCompensated(const TBlockFacts &f) {
+    return ModeBelowManual(f, 9, 0x7F);
+}
+bool FlashLevelled(const TBlockFacts &f) {
+    return Version0100(f) && !FlashCompensated(f);
+}
+bool GroupACompensated(const TBlockFacts &f) {
+    return ModeBelowManual(f, 15, 0xFF);
+}
+bool GroupALevelled(const TBlockFacts &f) {
+    return Version0100(f) && !GroupACompensated(f);
+}
+bool GroupBCompensated(const TBlockFacts &f) {
+    return ModeBelowManual(f, 16, 0xFF);
+}
+bool GroupBLevelled(const TBlockFacts &f) {
+    return Version0100(f) && !GroupBCompensated(f);
+}
 
-double Compensation(double sixths) { return -sixths / 6; }
-double OutputLevel(double sixths) { return std::exp2(-sixths / 6); }
-std::string Level(double v) { return v > 0.99 ? "Full" : exif::FixedText(v * 100, 0) + "%"; }
+double Compensation(double sixths) {
+    return -sixths / 6;
+}
+double OutputLevel(double sixths) {
+    return std::exp2(-sixths / 6);
+}
+std::string Level(double v) {
+    return v > 0.99 ? "Full" : exif::FixedText(v * 100, 0) + "%";
+}
 std::string Tenths(double v) {
     if (v == 0) return "0";
     return (v > 0 ? "+" : "") + exif::FixedText(v, 1);
 }
-std::string Millimetres(double v) { return SignificantText(v) + " mm"; }
-std::string Hertz(double v) { return SignificantText(v) + " Hz"; }
-double Same(double v) { return v; }
+std::string Millimetres(double v) {
+    return SignificantText(v) + " mm";
+}
+std::string Hertz(double v) {
+    return SignificantText(v) + " Hz";
+}
+double Same(double v) {
+    return v;
+}
 
 // clang-format off
 constexpr std::array<TBlockRow, 17> FlashInfo0100Rows = {{
@@ -71,8 +96,8 @@ constexpr std::array<TBlockRow, 17> FlashInfo0100Rows = {{
 
 }  // namespace
 
-const TBinaryBlock NikonFlashInfo0100Block{"NikonFlashInfo0100", exif::TypeByte, 19, TBlockOrder::Note, nullptr,
-                                           FlashInfo0100Rows};
+const TBinaryBlock NikonFlashInfo0100Block{"NikonFlashInfo0100", exif::TypeByte, 19,
+                                           TBlockOrder::Note,    nullptr,        FlashInfo0100Rows};
 
 // Other versions lay their fields out otherwise: they show nothing yet.
 std::string NikonFlashInfo(const std::string &, TRenderOut *out) {

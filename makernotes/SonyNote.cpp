@@ -176,7 +176,6 @@ void AddBlockLens(TRenderOut &out, std::string &lines, const TRenderOut &plain, 
 // on its version (its first byte as stored, enciphered) and on the body. A
 // lens number follows the mount byte (1 A-mount, 2 E-mount): which row
 // reads it is told by that byte.
-constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
 
 bool VersionIn(const TBlockFacts &f, std::string_view versions) {
     const std::optional<uint8_t> version = ByteOf(f.Stored, 0);
@@ -223,6 +222,8 @@ using K = TBlockKind;
 constexpr uint16_t Byte = exif::TypeByte, Short = exif::TypeShort, Long = exif::TypeLong;
 
 // clang-format off
+constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
+
 constexpr std::array<TBlockRow, 8> Sony9400Rows = {{
     {.Offset = 0x08, .Count = 4, .Name = "SequenceImageNumber", .Kind = K::Converted, .Convert = PlusOne, .Print = Whole, .Applies = Block9400ab, .Format = Long},
     {.Offset = 0x09, .Count = 1, .Name = "ReleaseMode2", .Kind = K::CodedOrNumber, .Codes = ReleaseMode2Codes, .Applies = Block9400c},

@@ -139,8 +139,8 @@ TEST(BinaryBlock, AFieldPastTheBlocksEndIsNotReadNorShown) {
 TEST(BinaryBlock, ConvertedFieldsKeepTheConvertedNumberForMinusN) {
     // ShotInfo: ExposureTime code 0xE0 (7 EV) is 1/128 s; FNumber code 0x60 is f/2.8.
     exif::TRenderOut out;
-    const std::string bytes = Shorts({46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 250, 100, 0x60, 0xE0},
-                                     false);
+    const std::string bytes =
+        Shorts({46, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 250, 100, 0x60, 0xE0}, false);
     out.Raw = bytes;
     makernotes::ReadBinaryBlock(makernotes::CanonShotInfoBlock, out);
     const exif::TSubEntry *time = Sub(out, "ExposureTime");
