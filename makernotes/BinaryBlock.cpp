@@ -1,6 +1,7 @@
 // The binary-block interpreter (see BinaryBlock.h).
 #include "makernotes/BinaryBlock.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -181,12 +182,16 @@ double CanonEv(double code) {
 
 std::string PrintTwoDigits(double v) {
     if (v == 0) return "0";
-    const int digits = static_cast<int>(std::floor(std::log10(std::fabs(v))));
+    // A code far out (Canon writes 0x7FFF for "none" in places) gives a
+    // number far from any f-number: at most 20 decimals of it.
+    const int digits = std::max(-19, static_cast<int>(std::floor(std::log10(std::fabs(v)))));
     return exif::FixedText(v, digits >= 1 ? 0 : 1 - digits);
 }
 
 std::string PrintExposureTime(double v) {
-    if (v > 0 && v < 0.25001) return "1/" + exif::IntText(static_cast<int64_t>(0.5 + 1 / v));
+    // 1/v stays a whole number a 64-bit integer holds: no exposure is shorter.
+    constexpr double Shortest = 1e-15;
+    if (v > 0 && v < 0.25001) return "1/" + exif::IntText(static_cast<int64_t>(0.5 + 1 / std::max(v, Shortest)));
     std::string text = exif::FixedText(v, 1);
     if (text.ends_with(".0")) text.resize(text.size() - 2);
     return text;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 #include <set>
@@ -165,6 +166,11 @@ TEST(BinaryBlock, CanonsExposureCodesCountThirdsAsThirds) {
     EXPECT_EQ(makernotes::PrintExposureTime(0.5), "0.5");
     EXPECT_EQ(makernotes::PrintTwoDigits(4.0), "4.0");
     EXPECT_EQ(makernotes::PrintTwoDigits(27.3), "27");
+    // The farthest codes a 16-bit field holds stay texts of bounded length
+    // (1/v of the shortest time past any 64-bit whole number).
+    const double shortest = std::exp2(-makernotes::CanonEv(32767));
+    EXPECT_LE(makernotes::PrintExposureTime(shortest).size(), 20u);
+    EXPECT_LE(makernotes::PrintTwoDigits(std::exp2(makernotes::CanonEv(-32768) / 2)).size(), 22u);
 }
 
 TEST(BinaryBlock, SonysBlocksAreDecipheredBeforeTheirFieldsAreRead) {
