@@ -600,11 +600,12 @@ void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDir
     AsUtf8Text(shown);
     AsUtf8Text(text);
     BoundShownText(text);
-    for (auto &[subLabel, subValue] : out.SubEntries) {
-        AsUtf8Text(subValue);
-        BoundShownText(subValue);
-        if (!KeepBytes(static_cast<int64_t>(subLabel.size() + subValue.size()))) return;
-        Info.AddMakerValue(subLabel, subValue, TypeAscii, c.Directory);
+    for (TSubEntry &sub : out.SubEntries) {
+        AsUtf8Text(sub.Value);
+        BoundShownText(sub.Value);
+        if (!KeepBytes(static_cast<int64_t>(sub.Name.size() + sub.Value.size()))) return;
+        if (sub.Type == TypeAscii) Info.AddMakerValue(sub.Name, sub.Value, TypeAscii, c.Directory);
+        else Info.AddMakerNumber(sub.Name, sub.Value, sub.Type, sub.Raw, c.View.BigEndian, c.Directory);
     }
     if (Info.Builds(BuildListing)) {
         // A value in the note is placed by its offset from the note's first

@@ -104,6 +104,27 @@ void TImageInfo::AddMakerValue(const std::string &name, const std::string &value
     }
 }
 
+void TImageInfo::AddMakerNumber(const std::string &name, const std::string &value, uint16_t type,
+                                std::string_view raw, bool bigEndian, std::string_view directory) {
+    if (!Builds(BuildEntries)) return;
+    try {
+        AddBuiltEntry([&](TTagEntry &e) {
+            e.MakerNote = 1;
+            e.DataType = type;
+            e.Tag = MakerValueTag;
+            e.Name = name;
+            e.Description = name;
+            e.Value = value;
+            e.Raw = raw;
+            e.RawLength = static_cast<int32_t>(raw.size());
+            e.BigEndian = bigEndian;
+            e.Directory = directory;
+        });
+    } catch (const std::exception &) {
+        // A sub-entry that cannot be stored is simply missing.
+    }
+}
+
 TTagEntry TImageInfo::EntryAt(int32_t index) const {
     if (index < 0 || index >= Count) return EmptyEntry;
     return Entries[static_cast<size_t>(index)];

@@ -111,6 +111,10 @@ public:
     int32_t AddEntry(TTagEntry &&entry);
     void AddMakerValue(const std::string &name, const std::string &value, uint16_t type,
                        std::string_view directory = {});
+    // A sub-entry that is a number: its text, and its bytes of field type
+    // `type` in the note's byte order (what -n shows).
+    void AddMakerNumber(const std::string &name, const std::string &value, uint16_t type, std::string_view raw,
+                        bool bigEndian, std::string_view directory = {});
     int32_t EntryCount() const { return Count; }
     // Slots are counted 25 at a time, keeping one free after the last entry.
     int32_t Capacity() const { return Slots; }

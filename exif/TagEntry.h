@@ -26,6 +26,19 @@ protected:
     ~TDirectoryValues() = default;
 };
 
+// A value a maker-note rendering function unpacks from its entry's value: its
+// name and text, and, when it is a number, its field type and bytes (in the
+// entry's byte order), which -n shows; a text's type is ASCII and its bytes
+// are the text.
+struct TSubEntry {
+    TSubEntry(std::string_view name, std::string value, uint16_t type = 2, std::string raw = {})
+        : Name(name), Value(std::move(value)), Type(type), Raw(std::move(raw)) {}
+    std::string Name;
+    std::string Value;
+    uint16_t Type;
+    std::string Raw;
+};
+
 // What a maker-note rendering function is given besides the rendered text,
 // and what it gives besides its own text. Given: the value's bytes, their
 // byte order and field type and the other values of its directory. Given back: whether that
@@ -41,7 +54,7 @@ struct TRenderOut {
     const TDirectoryValues *Directory = nullptr;
 
     bool Block = false;
-    std::vector<std::pair<std::string, std::string>> SubEntries;
+    std::vector<TSubEntry> SubEntries;
     bool StoreShown = false;
     bool SubEntriesOnly = false;
     // The value as the entry stores it when the row reads the bytes as

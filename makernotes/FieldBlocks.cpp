@@ -7,6 +7,7 @@
 
 #include "exif/EndInd.h"
 #include "exif/ValueRender.h"
+#include "makernotes/BinaryBlock.h"
 #include "makernotes/MakerNoteData.h"
 
 namespace makernotes {
@@ -40,23 +41,10 @@ int64_t FieldSize(const TBlockField &field) {
     return exif::TypeSize(field.Type) * static_cast<int64_t>(field.Count);
 }
 
-// The number a field of one component stores.
+// The number a field of one component stores (read as the binary blocks'
+// fields are).
 double StoredNumber(const exif::tEndInd &block, const TBlockField &field) {
-    const exif::Pos at = field.Offset + 1;
-    switch (field.Type) {
-        case exif::TypeSByte:
-            return static_cast<int8_t>(block.ByteAt(at));
-        case exif::TypeShort:
-            return block.ReadWord(at);
-        case exif::TypeSShort:
-            return static_cast<int16_t>(block.ReadWord(at));
-        case exif::TypeLong:
-            return block.ReadOffset(at);
-        case exif::TypeSLong:
-            return block.ReadLong(at);
-        default:
-            return block.ByteAt(at);
-    }
+    return static_cast<double>(BlockNumberAt(block, field.Type, field.Offset).value_or(0));
 }
 
 // The field as the directory's entry holds it: its bytes as stored (in the

@@ -34,58 +34,6 @@ std::string StoredLine(std::string_view label, const std::string &value, TRender
     return Line(label, value);
 }
 
-// One item of a Canon settings array. A coded item decodes the number in
-// field Number + 1 with its value codes; a plain item shows field Number as
-// it stands.
-enum class TItemKind { Coded, Plain };
-
-struct TCanonItem {
-    std::string_view Label;
-    TItemKind Kind;
-    int Number;
-    std::string_view ValueCodes;
-};
-
-constexpr std::string_view LowNormalHigh = "65535:Low,0:Normal,1:High";
-
-// Canon tag 0x0001: camera settings, an array of 16-bit values.
-// clang-format off
-constexpr std::array<TCanonItem, 20> CameraSettingItems = {{
-    {"Macro mode", TItemKind::Coded, 1, "1:Macro,2:Normal"},
-    {"Self Timer", TItemKind::Plain, 3, ""},  // plain items count fields from 1
-    {"Compression Rate", TItemKind::Coded, 3, "1:Economy,2:Normal,3:Fine,4:RAW,5:Superfine"},
-    {"Flash Mode", TItemKind::Coded, 4, "0:Not fired,1:Auto,2:On,3:Red-eye,4:Slow sync,5:Auto+red-eye,6:On+red eye,16:External flash"},
-    {"Drive Mode", TItemKind::Coded, 5, "0:Single,1:Continuous"},
-    {"Focus Mode", TItemKind::Coded, 7, "0:One-Shot,1:AI Servo,2:AI Focus,3:MF,4:Single,5:Continuous,6:MF"},
-    {"Image Size", TItemKind::Coded, 10, "0:Large,1:Medium,2:Small,4:5MPixel,5:2 MPixel,6:1.5 MPixel"},
-    {"Easy Shoot", TItemKind::Coded, 11, "0:Full Auto,1:Manual,2:Landscape,3:Fast Shutter,4:Slow Shutter,5:Night,6:B&W,7:Sepia,8:Portrait,9:Sports,10:Macro/Close-Up,11:Pan Focus"},
-    {"Contrast", TItemKind::Coded, 13, LowNormalHigh},
-    {"Saturation", TItemKind::Coded, 14, LowNormalHigh},
-    {"Sharpness", TItemKind::Coded, 15, LowNormalHigh},
-    {"CCD ISO", TItemKind::Coded, 16, "0:Not used,15:auto,16:50,17:100,18:200,19:400"},
-    {"Metering Mode", TItemKind::Coded, 17, LowNormalHigh},
-    {"AF Point", TItemKind::Coded, 19, LowNormalHigh},
-    {"Exposure Mode", TItemKind::Coded, 20, LowNormalHigh},
-    {"Long focal", TItemKind::Plain, 24, ""},
-    {"Short focal", TItemKind::Plain, 25, ""},
-    {"Focal Units", TItemKind::Plain, 26, ""},
-    {"Flash Details", TItemKind::Plain, 29, ""},
-    {"Focus Mode", TItemKind::Coded, 32, LowNormalHigh},
-}};
-// clang-format on
-
-// Canon tag 0x0004: shot information.
-// clang-format off
-constexpr std::array<TCanonItem, 6> ShotInfoItems = {{
-    {"White balance", TItemKind::Coded, 7, "0:Auto,1:Sunny,2:Cloudy,3:Tungsten,4:Flourescent,5:Flash,6:Custom"},
-    {"Sequence Number", TItemKind::Plain, 9, ""},
-    {"OpticalZoom Step", TItemKind::Plain, 11, ""},
-    {"AF point", TItemKind::Plain, 14, ""},
-    {"Flash bias", TItemKind::Coded, 15, "65472:-2 EV,65484:-1.67 EV,65488:-1.50 EV,65492:-1.33 EV,65504:-1 EV,65516:-0.67 EV,65520:-0.50 EV,65524:-0.33 EV,0:0 EV,12:0.33 EV,16:0.50 EV,20:0.67 EV,32:1 EV,44:1.33 EV,48:1.50 EV,52:1.67 EV,64:2 EV"},
-    {"Distance", TItemKind::Plain, 19, ""},
-}};
-// clang-format on
-
 // Canon tag 0x000F: custom functions. Each value is function number × 256 +
 // setting.
 struct TCustomFunction {
@@ -113,16 +61,6 @@ constexpr std::array<TCustomFunction, 15> CustomFunctions = {{
     {15, "Shutter Release w/o CF Card", "0:Enable,1:Disable"},
 }};
 // clang-format on
-
-template <size_t N>
-std::string ItemLines(const std::string &text, const std::array<TCanonItem, N> &items, TRenderOut *out) {
-    if (out) out->Block = true;
-    std::string lines;
-    for (const TCanonItem &item : items)
-        lines += item.Kind == TItemKind::Coded ? CodedFieldLine(text, item.Label, item.Number, item.ValueCodes, out)
-                                               : FieldLine(text, item.Label, item.Number, out);
-    return lines;
-}
 
 std::string CustomFunctionLine(std::string_view field, TRenderOut *out) {
     const auto value = exif::ParseDecimal(field);
@@ -182,21 +120,6 @@ std::string NikonLensText(const std::string &text, TRenderOut *) {
 }
 
 // ------------------------------------------------------------------- Canon
-
-// Item 22 of the settings (beyond the items the rendered text holds) is the
-// lens type: a line when the lens table names a lens for it.
-std::string CanonCameraSettings(const std::string &text, TRenderOut *out) {
-    std::string lines = ItemLines(text, CameraSettingItems, out);
-    if (!out) return lines;
-    const std::optional<uint64_t> lens = UnsignedAt(*out, 22 * 2, 2);
-    const std::optional<std::string_view> name = lens ? LensName(CanonLenses, static_cast<int64_t>(*lens)) : std::nullopt;
-    if (name && *name != "n/a") lines += StoredLine("LensType", std::string(*name), out);
-    return lines;
-}
-
-std::string CanonShotInfo(const std::string &text, TRenderOut *out) {
-    return ItemLines(text, ShotInfoItems, out);
-}
 
 // Only the fields before the last comma are read; a field that is not a
 // number, or names no known function, adds nothing.

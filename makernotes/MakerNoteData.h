@@ -177,6 +177,7 @@ std::string NikonLensData(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonIso(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonLensType(const std::string &text, TRenderOut *out = nullptr);
 std::string NikonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string NikonFlashInfo(const std::string &text, TRenderOut *out = nullptr);
 // Nikon's lens data (or shot info) deciphered from byte 4 on, keyed by the
 // serial number text (the Model when it is not a number) and the shutter
 // count. The cipher is its own inverse: it enciphers plain bytes as well.
@@ -204,6 +205,15 @@ std::string NikonColorModeText(const std::string &text, TRenderOut *out = nullpt
 std::string NikonLensText(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCameraSettings(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonShotInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonFileInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAFInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAFInfo2(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonTimeInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonCropInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonAspectInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonProcessingInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonSensorInfo(const std::string &text, TRenderOut *out = nullptr);
+std::string CanonLightingOpt(const std::string &text, TRenderOut *out = nullptr);
 std::string CanonCustomFunctions(const std::string &text, TRenderOut *out = nullptr);
 
 // Line helpers of the decoders. Fields are the comma-separated pieces of a

@@ -33,7 +33,7 @@ constexpr std::array<TTagRow, 11> NikonTags1Rows = {{
 // Nikon notes without that header, and the newer notes that carry a TIFF
 // header of their own.
 // clang-format off
-constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
+constexpr std::array<TTagRow, 47> NikonTags2Rows = {{
     {0x0001, "MakerNoteVersion", "Maker Note Version", "", "", VersionDigits},
     {0x0002, "ISO", "ISO", "", "", NikonIso},
     {0x0003, "ColorMode", "Color Mode", "", "", nullptr},
@@ -48,7 +48,11 @@ constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
     {0x000F, "DigitalZoom", "Digital Zoom", "", "", nullptr},
     {0x0010, "Skip", "Skip", "", "", nullptr},
     {0x0011, "Skip", "Skip", "", "", nullptr},
+    {0x0013, "ISOSetting", "ISOSetting", "", "", nullptr},
+    {0x0016, "ImageBoundary", "Image Boundary", "", "", nullptr},
+    {0x0019, "ExposureBracketValue", "Exposure Bracket Value", "", "", nullptr},
     {0x001D, "SerialNumber", "Serial Number", "", "", nullptr},
+    {0x001E, "ColorSpace", "Color Space", "1:sRGB,2:Adobe RGB", "", nullptr},
     {0x0080, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0081, "ImageAdjustment", "Image Adjustment", "", "", nullptr},
     {0x0082, "Adapter", "Adapter", "", "", nullptr},
@@ -56,16 +60,26 @@ constexpr std::array<TTagRow, 33> NikonTags2Rows = {{
     {0x0084, "LensInformation", "Lens information", "", "", NikonLensText},
     {0x0085, "ManualFocusDistance", "Manual Focus Distance", "", "", nullptr},
     {0x0086, "DigitalZoom", "Digital Zoom", "", "", nullptr},
+    {0x0087, "FlashMode", "Flash Mode", "", "", nullptr},
     {0x0088, "FocusArea", "Focus Area", "", "", nullptr},
     {0x0089, "Mode", "Mode", "", "", nullptr},
     {0x008D, "ColorMode", "Color Mode", "", "", NikonColorModeText},
     {0x008F, "SceneMode", "Scene Mode", "", "", nullptr},
+    {0x0090, "LightSource", "Light Source", "", "", nullptr},
     {0x0091, "ShotInfo", "Shot Info", "", "", NikonShotInfo},
     {0x0092, "HueAdjustment", "Hue Adjustment", "", "", nullptr},
+    {0x0093, "NEFCompression", "NEFCompression", "1:Lossy (type 1),2:Uncompressed,3:Lossless,4:Lossy (type 2),5:Striped packed 12 bits,6:Uncompressed (reduced to 12 bit),7:Unpacked 12 bits,8:Small,9:Packed 12 bits,10:Packed 14 bits,13:High Efficiency,14:High Efficiency*", "", nullptr},
     {0x0094, "Saturation", "Saturation", "", "", nullptr},
     {0x0095, "NoiseReduction", "Noise Reduction", "", "", nullptr},
     {0x0098, "LensData", "Lens Data", "", "", NikonLensData},
+    {0x00A2, "ImageDataSize", "Image Data Size", "", "", nullptr},
+    {0x00A5, "ImageCount", "Image Count", "", "", nullptr},
+    {0x00A6, "DeletedImageCount", "Deleted Image Count", "", "", nullptr},
     {0x00A7, "ShutterCount", "Shutter Count", "", "", nullptr},
+    {0x00A8, "FlashInfo", "Flash Info", "", "", NikonFlashInfo},
+    {0x00A9, "ImageOptimization", "Image Optimization", "", "", nullptr},
+    {0x00AB, "VariProgram", "Vari Program", "", "", nullptr},
+    {0x00B1, "HighISONoiseReduction", "High ISONoise Reduction", "0:Off,1:Minimal,2:Low,3:Medium Low,4:Normal,5:Medium High,6:High", "", nullptr},
     {0x0F00, "Skip", "Skip", "", "", nullptr},
 }};
 // clang-format on
@@ -179,9 +193,10 @@ constexpr std::array<TTagRow, 30> FujiTagsRows = {{
 // clang-format on
 
 // Canon: the directory starts at the first byte of the note. Three tags hold
-// arrays that the Canon decoders unpack into entries of their own.
+// arrays that the Canon decoders unpack into entries of their own (see
+// CanonBlocks.cpp).
 // clang-format off
-constexpr std::array<TTagRow, 17> CanonTagsRows = {{
+constexpr std::array<TTagRow, 32> CanonTagsRows = {{
     {0x0000, "Skip", "Skip", "", "", nullptr},
     {0x0001, "ExposureInfo1", "ExposureInfo1", "", "", CanonCameraSettings},
     {0x0002, "Skip", "Skip", "", "", nullptr},
@@ -198,7 +213,22 @@ constexpr std::array<TTagRow, 17> CanonTagsRows = {{
     {0x000E, "Skip", "Skip", "", "", nullptr},
     {0x000F, "CustomFunctions", "CustomFunctions", "", "", CanonCustomFunctions},
     {0x0010, "Skip", "Skip", "", "", nullptr},
+    {0x0012, "AFInfo", "AFInfo", "", "", CanonAFInfo},
+    {0x0013, "ThumbnailImageValidArea", "Thumbnail Image Valid Area", "", "", nullptr},
+    {0x0015, "SerialNumberFormat", "Serial Number Format", "2415919104:Format 1,2684354560:Format 2", "", nullptr},
+    {0x0026, "AFInfo2", "AFInfo2", "", "", CanonAFInfo2},
+    {0x0035, "TimeInfo", "TimeInfo", "", "", CanonTimeInfo},
+    {0x0083, "OriginalDecisionDataOffset", "Original Decision Data Offset", "", "", nullptr},
+    {0x0093, "FileInfo", "FileInfo", "", "", CanonFileInfo},
     {0x0095, "LensModel", "Lens Model", "", "", nullptr},
+    {0x0096, "InternalSerialNumber", "Internal Serial Number", "", "", nullptr},
+    {0x0098, "CropInfo", "CropInfo", "", "", CanonCropInfo},
+    {0x009A, "AspectInfo", "AspectInfo", "", "", CanonAspectInfo},
+    {0x00A0, "ProcessingInfo", "ProcessingInfo", "", "", CanonProcessingInfo},
+    {0x00B4, "ColorSpace", "Color Space", "1:sRGB,2:Adobe RGB,65535:n/a", "", nullptr},
+    {0x00D0, "VRDOffset", "VRD Offset", "", "", nullptr},
+    {0x00E0, "SensorInfo", "SensorInfo", "", "", CanonSensorInfo},
+    {0x4018, "LightingOpt", "LightingOpt", "", "", CanonLightingOpt},
 }};
 // clang-format on
 

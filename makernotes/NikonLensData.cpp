@@ -6,6 +6,7 @@
 // a stream of bytes that each enciphered byte is XORed with.
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <vector>
 
@@ -220,6 +221,13 @@ std::string SubEntryLine(std::string_view label, const std::string &value, TRend
     return "\r\n" + std::string(label) + " = " + value;
 }
 
+// The same for a number: its text, and the number itself for -n.
+std::string SubNumberLine(std::string_view label, const std::string &text, double value, TRenderOut *out) {
+    out->SubEntries.emplace_back(label, text, exif::TypeDouble,
+                                 UnsignedBytes(std::bit_cast<uint64_t>(value), 8, out->BigEndian));
+    return "\r\n" + std::string(label) + " = " + text;
+}
+
 }  // namespace
 
 std::string NikonDecipher(std::string_view lensData, std::string_view serial, std::string_view model,
@@ -247,16 +255,16 @@ std::string NikonLensData(const std::string &, TRenderOut *out) {
     const auto byteAt = [&](int64_t k) { return UnsignedAt(lens, layout->LensIdAt + k, 1); };
     if (!byteAt(5)) return {};
     const auto power = [](uint64_t n) { return std::exp2(static_cast<double>(n) / 24); };
-    const std::array<std::pair<std::string_view, std::string>, 6> values = {{
-        {"LensIDNumber", exif::IntText(static_cast<int64_t>(*byteAt(0)))},
-        {"LensFStops", exif::FixedText(static_cast<double>(*byteAt(1)) / 12, 2)},
-        {"MinFocalLength", exif::FixedText(5 * power(*byteAt(2)), 1) + " mm"},
-        {"MaxFocalLength", exif::FixedText(5 * power(*byteAt(3)), 1) + " mm"},
-        {"MaxApertureAtMinFocal", exif::FixedText(power(*byteAt(4)), 1)},
-        {"MaxApertureAtMaxFocal", exif::FixedText(power(*byteAt(5)), 1)},
-    }};
+    const double stops = static_cast<double>(*byteAt(1)) / 12, minFocal = 5 * power(*byteAt(2)),
+                 maxFocal = 5 * power(*byteAt(3)), minAperture = power(*byteAt(4)), maxAperture = power(*byteAt(5));
     std::string lines;
-    for (const auto &[name, value] : values) lines += SubEntryLine(name, value, out);
+    lines += SubNumberLine("LensIDNumber", exif::IntText(static_cast<int64_t>(*byteAt(0))),
+                           static_cast<double>(*byteAt(0)), out);
+    lines += SubNumberLine("LensFStops", exif::FixedText(stops, 2), stops, out);
+    lines += SubNumberLine("MinFocalLength", exif::FixedText(minFocal, 1) + " mm", minFocal, out);
+    lines += SubNumberLine("MaxFocalLength", exif::FixedText(maxFocal, 1) + " mm", maxFocal, out);
+    lines += SubNumberLine("MaxApertureAtMinFocal", exif::FixedText(minAperture, 1), minAperture, out);
+    lines += SubNumberLine("MaxApertureAtMaxFocal", exif::FixedText(maxAperture, 1), maxAperture, out);
     if (const std::optional<std::string_view> model = LensModelOf(plain, layout->LensIdAt, *out))
         lines += SubEntryLine("LensModel", std::string(*model), out);
     return lines;

@@ -11,6 +11,7 @@
 
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
+#include "makernotes/BinaryBlock.h"
 #include "makernotes/MakerNoteData.h"
 
 namespace makernotes {
@@ -119,66 +120,6 @@ const TSonyBlockLayout *BlockLayoutOf(std::string_view model) {
     return nullptr;
 }
 
-// What the 0x94xx blocks hold: for a block's tag, the versions (the block's
-// first byte as stored, enciphered; "" for any) and bodies (Model prefixes
-// separated by "|"; "" for any) a field belongs to, its 0-based offset in the
-// deciphered block, its size, name and kind. A lens field's offset is the
-// mount byte's (1 A-mount, 2 E-mount); the E-mount lens number follows it at
-// +Size, the A-mount one at +Size + 2.
-enum class TBlockField {
-    Number,
-    PlusOne,       // counted from 0 in the block
-    Coded,         // a number and its value codes
-    Iso,           // 100 x 2^(16 - n/256)
-    Lens,
-    MountVersion,  // 0x0102 is "1.02"
-    LensFirmware,  // 0x0112 is "Ver.01.018"
-    Temperature,   // a signed byte in degrees, valid when the byte before is 1..99
-};
-
-struct TSonyBlockRow {
-    uint16_t Tag;
-    std::string_view Versions;
-    std::string_view Models;
-    int64_t At;
-    int Size;
-    std::string_view Name;
-    TBlockField Kind;
-    std::string_view Codes;
-};
-
-// clang-format off
-constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
-
-constexpr std::string_view Block9400a = "\x07\x09\x0a", Block9400b = "\x0c",
-                           Block9400c = "\x23\x24\x26\x28\x31\x32", Block9405b = "\x3a\xb3\x7e\x9a\x25\xe1\x76\x8b",
-                           EMountBodies = "NEX-|ILCE-|ILME-|Lunar|ZV-E10";
-
-constexpr std::array<TSonyBlockRow, 21> SonyBlockRows = {{
-    {0x9400, Block9400a, "", 0x08, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
-    {0x9400, Block9400a, "", 0x0C, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
-    {0x9400, Block9400a, "", 0x10, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
-    {0x9400, Block9400a, "", 0x1A, 4, "ShotNumberSincePowerUp", TBlockField::Number, ""},
-    {0x9400, Block9400b, "", 0x08, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
-    {0x9400, Block9400b, "", 0x0C, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
-    {0x9400, Block9400b, "", 0x10, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
-    {0x9400, Block9400b, "", 0x16, 4, "ShotNumberSincePowerUp", TBlockField::Number, ""},
-    {0x9400, Block9400c, "", 0x09, 1, "ReleaseMode2", TBlockField::Coded, ReleaseMode2Codes},
-    {0x9400, Block9400c, "", 0x12, 4, "SequenceImageNumber", TBlockField::PlusOne, ""},
-    {0x9400, Block9400c, "", 0x1A, 4, "SequenceFileNumber", TBlockField::PlusOne, ""},
-    {0x9403, "", "", 0x05, 1, "CameraTemperature", TBlockField::Temperature, ""},
-    {0x9405, Block9405b, "", 0x04, 2, "SonyISO", TBlockField::Iso, ""},
-    {0x9405, Block9405b, "", 0x5E, 2, "LensType", TBlockField::Lens, ""},
-    {0x940C, "", EMountBodies, 0x08, 1, "LensMount2", TBlockField::Coded, "0:Unknown,1:A-mount (1),4:E-mount,5:A-mount (5)"},
-    {0x940C, "", EMountBodies, 0x09, 2, "LensType3", TBlockField::Number, ""},
-    {0x940C, "", EMountBodies, 0x0B, 2, "CameraE-mountVersion", TBlockField::MountVersion, ""},
-    {0x940C, "", EMountBodies, 0x0D, 2, "LensE-mountVersion", TBlockField::MountVersion, ""},
-    {0x940C, "", EMountBodies, 0x14, 2, "LensFirmwareVersion", TBlockField::LensFirmware, ""},
-    {0x9416, "", "", 0x04, 2, "SonyISO", TBlockField::Iso, ""},
-    {0x9416, "", "", 0x4A, 1, "LensType", TBlockField::Lens, ""},
-}};
-// clang-format on
-
 bool ModelFits(std::string_view models, std::string_view model) {
     if (models.empty()) return true;
     while (true) {
@@ -230,64 +171,107 @@ void AddBlockLens(TRenderOut &out, std::string &lines, const TRenderOut &plain, 
     }
 }
 
-std::optional<std::string> BlockFieldText(const TSonyBlockRow &row, const TRenderOut &plain) {
-    const std::optional<uint64_t> n = UnsignedAt(plain, row.At, row.Size);
-    if (!n) return std::nullopt;
-    switch (row.Kind) {
-        case TBlockField::Number:
-            return exif::IntText(static_cast<int64_t>(*n));
-        case TBlockField::PlusOne:
-            return exif::IntText(static_cast<int64_t>(*n) + 1);
-        case TBlockField::Coded: {
-            const std::string text = exif::IntText(static_cast<int64_t>(*n));
-            const std::string named = exif::DecodeValueCode(row.Codes, text);
-            return named.empty() ? text : named;
-        }
-        case TBlockField::Iso:
-            return exif::FixedText(100 * std::exp2(16 - static_cast<double>(*n) / 256), 0);
-        case TBlockField::MountVersion:
-            return HexNumber(*n >> 8, 1) + "." + HexNumber(*n & 0xFF, 2);
-        case TBlockField::LensFirmware: {
-            std::string minor = exif::IntText(static_cast<int64_t>(*n & 0xFF));
-            minor.insert(0, 3 - std::min<size_t>(minor.size(), 3), '0');
-            return "Ver." + HexNumber(*n >> 8, 2) + "." + minor;
-        }
-        case TBlockField::Temperature: {
-            const std::optional<uint64_t> valid = UnsignedAt(plain, row.At - 1, 1);
-            if (!valid || *valid == 0 || *valid >= 100) return std::nullopt;
-            return exif::IntText(static_cast<int8_t>(*n)) + " C";
-        }
-        case TBlockField::Lens:
-            break;
-    }
-    return std::nullopt;
+// The 0x94xx blocks as tables (see BinaryBlock.h): deciphered, little-endian
+// whatever the note's order. Which fields a block holds, and where, depends
+// on its version (its first byte as stored, enciphered) and on the body. A
+// lens number follows the mount byte (1 A-mount, 2 E-mount): which row
+// reads it is told by that byte.
+
+bool VersionIn(const TBlockFacts &f, std::string_view versions) {
+    const std::optional<uint8_t> version = ByteOf(f.Stored, 0);
+    return version && versions.find(static_cast<char>(*version)) != std::string_view::npos;
+}
+bool Block9400a(const TBlockFacts &f) { return VersionIn(f, "\x07\x09\x0a"); }
+bool Block9400b(const TBlockFacts &f) { return VersionIn(f, "\x0c"); }
+bool Block9400c(const TBlockFacts &f) { return VersionIn(f, "\x23\x24\x26\x28\x31\x32"); }
+bool Block9400ab(const TBlockFacts &f) { return Block9400a(f) || Block9400b(f); }
+bool Block9405b(const TBlockFacts &f) { return VersionIn(f, "\x3a\xb3\x7e\x9a\x25\xe1\x76\x8b"); }
+bool EMountBody(const TBlockFacts &f) { return ModelFits("NEX-|ILCE-|ILME-|Lunar|ZV-E10", f.Model); }
+bool MountIs(const TBlockFacts &f, size_t at, uint8_t mount) { return ByteOf(f.Bytes, at) == mount; }
+bool ALensAt5E(const TBlockFacts &f) { return Block9405b(f) && MountIs(f, 0x5E, 1); }
+bool ELensAt5E(const TBlockFacts &f) { return Block9405b(f) && MountIs(f, 0x5E, 2); }
+bool ALensAt4A(const TBlockFacts &f) { return MountIs(f, 0x4A, 1); }
+bool ELensAt4A(const TBlockFacts &f) { return MountIs(f, 0x4A, 2); }
+// The temperature byte holds one only when the byte before is 1 to 99.
+bool TemperatureValid(const TBlockFacts &f) {
+    const std::optional<uint8_t> valid = ByteOf(f.Bytes, 4);
+    return valid && *valid >= 1 && *valid <= 99;
 }
 
-// The fields of one 0x94xx block for its version and the body.
-std::string SonyCipherBlock94(uint16_t tag, TRenderOut *out) {
+double PlusOne(double n) { return n + 1; }
+double SonyIso(double n) { return 100 * std::exp2(16 - n / 256); }
+double Same(double n) { return n; }
+std::string Whole(double v) { return exif::FixedText(v, 0); }
+std::string Celsius(double v) { return exif::IntText(static_cast<int64_t>(v)) + " C"; }
+// 0x0102 is "1.02".
+std::string MountVersion(double v) {
+    const auto n = static_cast<uint64_t>(v);
+    return HexNumber(n >> 8, 1) + "." + HexNumber(n & 0xFF, 2);
+}
+// 0x0112 is "Ver.01.018".
+std::string LensFirmware(double v) {
+    const auto n = static_cast<uint64_t>(v);
+    std::string minor = exif::IntText(static_cast<int64_t>(n & 0xFF));
+    minor.insert(0, 3 - std::min<size_t>(minor.size(), 3), '0');
+    return "Ver." + HexNumber(n >> 8, 2) + "." + minor;
+}
+std::span<const TLensRow> ALenses() { return SonyLenses; }
+std::span<const TLensRow> ELenses() { return SonyELenses; }
+
+using K = TBlockKind;
+constexpr uint16_t Byte = exif::TypeByte, Short = exif::TypeShort, Long = exif::TypeLong;
+
+// clang-format off
+constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
+
+constexpr std::array<TBlockRow, 8> Sony9400Rows = {{
+    {.Offset = 0x08, .Count = 4, .Name = "SequenceImageNumber", .Kind = K::Converted, .Convert = PlusOne, .Print = Whole, .Applies = Block9400ab, .Format = Long},
+    {.Offset = 0x09, .Count = 1, .Name = "ReleaseMode2", .Kind = K::CodedOrNumber, .Codes = ReleaseMode2Codes, .Applies = Block9400c},
+    {.Offset = 0x0C, .Count = 4, .Name = "SequenceFileNumber", .Kind = K::Converted, .Convert = PlusOne, .Print = Whole, .Applies = Block9400ab, .Format = Long},
+    {.Offset = 0x10, .Count = 1, .Name = "ReleaseMode2", .Kind = K::CodedOrNumber, .Codes = ReleaseMode2Codes, .Applies = Block9400ab},
+    {.Offset = 0x12, .Count = 4, .Name = "SequenceImageNumber", .Kind = K::Converted, .Convert = PlusOne, .Print = Whole, .Applies = Block9400c, .Format = Long},
+    {.Offset = 0x16, .Count = 4, .Name = "ShotNumberSincePowerUp", .Kind = K::Number, .Applies = Block9400b, .Format = Long},
+    {.Offset = 0x1A, .Count = 4, .Name = "ShotNumberSincePowerUp", .Kind = K::Number, .Applies = Block9400a, .Format = Long},
+    {.Offset = 0x1A, .Count = 4, .Name = "SequenceFileNumber", .Kind = K::Converted, .Convert = PlusOne, .Print = Whole, .Applies = Block9400c, .Format = Long},
+}};
+constexpr std::array<TBlockRow, 1> Sony9403Rows = {{
+    {.Offset = 0x05, .Count = 1, .Name = "CameraTemperature", .Kind = K::Converted, .Convert = Same, .Print = Celsius, .Applies = TemperatureValid, .Format = exif::TypeSByte},
+}};
+constexpr std::array<TBlockRow, 3> Sony9405Rows = {{
+    {.Offset = 0x04, .Count = 2, .Name = "SonyISO", .Kind = K::Converted, .Convert = SonyIso, .Print = Whole, .Applies = Block9405b, .Format = Short},
+    {.Offset = 0x60, .Count = 2, .Name = "LensType2", .Kind = K::LensIdOrUnknown, .Lenses = ELenses, .Applies = ELensAt5E, .Format = Short},
+    {.Offset = 0x62, .Count = 2, .Name = "LensType", .Kind = K::LensIdOrUnknown, .Lenses = ALenses, .Applies = ALensAt5E, .Format = Short},
+}};
+constexpr std::array<TBlockRow, 5> Sony940CRows = {{
+    {.Offset = 0x08, .Count = 1, .Name = "LensMount2", .Kind = K::CodedOrNumber, .Codes = "0:Unknown,1:A-mount (1),4:E-mount,5:A-mount (5)", .Applies = EMountBody},
+    {.Offset = 0x09, .Count = 2, .Name = "LensType3", .Kind = K::Number, .Applies = EMountBody, .Format = Short},
+    {.Offset = 0x0B, .Count = 2, .Name = "CameraE-mountVersion", .Kind = K::Converted, .Convert = Same, .Print = MountVersion, .Applies = EMountBody, .Format = Short},
+    {.Offset = 0x0D, .Count = 2, .Name = "LensE-mountVersion", .Kind = K::Converted, .Convert = Same, .Print = MountVersion, .Applies = EMountBody, .Format = Short},
+    {.Offset = 0x14, .Count = 2, .Name = "LensFirmwareVersion", .Kind = K::Converted, .Convert = Same, .Print = LensFirmware, .Applies = EMountBody, .Format = Short},
+}};
+constexpr std::array<TBlockRow, 3> Sony9416Rows = {{
+    {.Offset = 0x04, .Count = 2, .Name = "SonyISO", .Kind = K::Converted, .Convert = SonyIso, .Print = Whole, .Format = Short},
+    {.Offset = 0x4B, .Count = 2, .Name = "LensType2", .Kind = K::LensIdOrUnknown, .Lenses = ELenses, .Applies = ELensAt4A, .Format = Short},
+    {.Offset = 0x4D, .Count = 2, .Name = "LensType", .Kind = K::LensIdOrUnknown, .Lenses = ALenses, .Applies = ALensAt4A, .Format = Short},
+}};
+// clang-format on
+
+// The fields of one 0x94xx block: only they stand for the entry.
+std::string SonyCipherBlock94(const TBinaryBlock &block, TRenderOut *out) {
     if (!out) return {};
     out->Block = true;
     out->SubEntriesOnly = true;
     if (out->Raw.empty()) return {};
-    const std::string_view model = out->Directory ? out->Directory->Model() : std::string_view();
-    const char version = out->Raw[0];
-    const std::string deciphered = SonyDecipher(out->Raw);
-    TRenderOut plain;
-    plain.Raw = deciphered;  // little-endian whatever the note's order
-    std::string lines;
-    for (const TSonyBlockRow &row : SonyBlockRows) {
-        if (row.Tag != tag || !ModelFits(row.Models, model)) continue;
-        if (!row.Versions.empty() && row.Versions.find(version) == std::string_view::npos) continue;
-        if (row.Kind == TBlockField::Lens) {
-            AddBlockLens(*out, lines, plain, row.At, row.Size);
-        } else if (const std::optional<std::string> text = BlockFieldText(row, plain)) {
-            AddValue(*out, lines, row.Name, *text);
-        }
-    }
-    return lines;
+    return ReadBinaryBlock(block, *out);
 }
 
 }  // namespace
+
+const TBinaryBlock Sony9400Block{"Sony9400", exif::TypeByte, 0x40, TBlockOrder::Little, SonyDecipher, Sony9400Rows};
+const TBinaryBlock Sony9403Block{"Sony9403", exif::TypeByte, 0x10, TBlockOrder::Little, SonyDecipher, Sony9403Rows};
+const TBinaryBlock Sony9405Block{"Sony9405", exif::TypeByte, 0x100, TBlockOrder::Little, SonyDecipher, Sony9405Rows};
+const TBinaryBlock Sony940CBlock{"Sony940C", exif::TypeByte, 0x20, TBlockOrder::Little, SonyDecipher, Sony940CRows};
+const TBinaryBlock Sony9416Block{"Sony9416", exif::TypeByte, 0x100, TBlockOrder::Little, SonyDecipher, Sony9416Rows};
 
 const std::span<const TTagRow> SonyTags{SonyRows};
 
@@ -298,19 +282,19 @@ std::string SonyDecipher(std::string_view enciphered) {
 }
 
 std::string SonyCipherBlock9400(const std::string &, TRenderOut *out) {
-    return SonyCipherBlock94(0x9400, out);
+    return SonyCipherBlock94(Sony9400Block, out);
 }
 std::string SonyCipherBlock9403(const std::string &, TRenderOut *out) {
-    return SonyCipherBlock94(0x9403, out);
+    return SonyCipherBlock94(Sony9403Block, out);
 }
 std::string SonyCipherBlock9405(const std::string &, TRenderOut *out) {
-    return SonyCipherBlock94(0x9405, out);
+    return SonyCipherBlock94(Sony9405Block, out);
 }
 std::string SonyCipherBlock940C(const std::string &, TRenderOut *out) {
-    return SonyCipherBlock94(0x940C, out);
+    return SonyCipherBlock94(Sony940CBlock, out);
 }
 std::string SonyCipherBlock9416(const std::string &, TRenderOut *out) {
-    return SonyCipherBlock94(0x9416, out);
+    return SonyCipherBlock94(Sony9416Block, out);
 }
 
 // The A-mount lens number (65535 for an E-mount lens or none).

@@ -641,21 +641,21 @@ std::unique_ptr<TimgData> CanonArrayFile(uint16_t tag, std::initializer_list<uns
         f, [&](uint32_t v) { return NoteBytes(false, "", {NoteShort(false, tag, values)}, v); }, name);
 }
 
-TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
+TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLineWithItsNumber) {
     const auto img = CanonArrayFile(0x0001, {38, 1, 0, 3, 1, 0, 0, 1}, "canon-settings");
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
-              "\r\nMacro mode = Macro\r\nSelf Timer =  0\r\nCompression Rate = Fine\r\nFlash Mode = Auto"
+              "\r\nMacro mode = Macro\r\nSelf Timer = 0\r\nCompression Rate = Fine\r\nFlash Mode = Auto"
               "\r\nDrive Mode = Single\r\nFocus Mode = AI Servo\r\nExposureInfo1 = 38, 1, 0, 3, 1, 0, 0, 1");
     const auto macro = MakerEntry(info, "Macro mode");
     ASSERT_TRUE(macro);
     EXPECT_EQ(macro->Value, "Macro");
     EXPECT_EQ(macro->Description, "Macro mode");
-    EXPECT_EQ(macro->DataType, 2);
-    EXPECT_EQ(macro->Raw, "Macro");
-    EXPECT_EQ(macro->RawLength, 5);
+    // What -n shows: the code as a number, in the note's byte order.
+    EXPECT_EQ(macro->DataType, exif::TypeLong);
+    EXPECT_EQ(macro->Raw, std::string("\x01\0\0\0", 4));
     EXPECT_NE(macro->Tag, 0);
-    EXPECT_EQ(MakerValue(info, "Self Timer"), " 0");
+    EXPECT_EQ(MakerValue(info, "Self Timer"), "0");
     EXPECT_EQ(MakerValue(info, "ExposureInfo1"), "38, 1, 0, 3, 1, 0, 0, 1");
     // Sub-entries come first, then the tag's own entry, then the MakerNote entry.
     const int32_t own = info.EntryIndexOf("ExposureInfo1");
@@ -663,22 +663,21 @@ TEST(CanonArrays, CameraSettingsListABlockAndStoreEachLine) {
     EXPECT_EQ(info.EntryAt(own + 1).Name, "MakerNote");
 }
 
-TEST(CanonArrays, OnlyTheFirstEightValuesOfALongArrayAreDecoded) {
-    // 40 values: everything from the ninth on is valid for its item but is
-    // never rendered, so only the items reading fields 2 to 8 give lines,
-    // and the lens type, read from the bytes.
+TEST(CanonArrays, ALongArrayIsReadToItsEndNotOnlyAsFarAsTheRenderedText) {
     const auto img = CanonArrayFile(0x0001, {80, 2, 5, 0,   0,   1, 0, 3, 9, 9, 2, 5, 9, 1, 1, 1, 17, 1, 9, 1,
-                                             1,  9, 9, 300, 100, 1, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9,  9, 9, 9},
+                                             1,  9, 9, 300, 100, 2, 9, 9, 7, 9, 9, 9, 1, 9, 9, 9, 9,  9, 9, 9},
                                     "canon-long");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
-              "\r\nMacro mode = Normal\r\nSelf Timer =  5\r\nFlash Mode = Not fired"
-              "\r\nDrive Mode = Continuous\r\nFocus Mode = MF\r\nLensType = Canon EF 70-210mm f/4"
-              "\r\nExposureInfo1 = 80, 2, 5, 0, 0, 1, 0, 3");
-    // The lens type is read from the value's bytes (item 22), past the text.
     EXPECT_EQ(MakerValue(info, "LensType"), "Canon EF 70-210mm f/4");
-    EXPECT_EQ(MakerValue(info, "Image Size"), "<missing>");
-    EXPECT_EQ(MakerValue(info, "CCD ISO"), "<missing>");
+    EXPECT_EQ(MakerValue(info, "CanonImageSize"), "Small");
+    EXPECT_EQ(MakerValue(info, "EasyMode"), "Night");
+    EXPECT_EQ(MakerValue(info, "Contrast"), "+1");
+    // The focal lengths in the focal units (element 25) per millimetre.
+    EXPECT_EQ(MakerValue(info, "MaxFocalLength"), "150 mm");
+    EXPECT_EQ(MakerValue(info, "MinFocalLength"), "50 mm");
+    EXPECT_EQ(MakerValue(info, "FocusContinuous"), "Continuous");
+    // Code 9 names no digital zoom: no row, as for any coded field.
+    EXPECT_EQ(MakerValue(info, "DigitalZoom"), "<missing>");
 }
 
 TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
@@ -686,18 +685,24 @@ TEST(CanonArrays, ValueMissingFromTheCodesGivesNoLineAndNoEntry) {
     const TImageInfo &info = *img->ExifInfo();
     EXPECT_EQ(
         WithoutPlaces(info.MakerDumpText),
-        "\r\nSelf Timer =  0\r\nCompression Rate = RAW\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
+        "\r\nSelf Timer = 0\r\nCompression Rate = RAW\r\nDrive Mode = Single\r\nExposureInfo1 = 38, 7, 0, 4, 99, 0");
     EXPECT_EQ(MakerValue(info, "Macro mode"), "<missing>");
     EXPECT_EQ(MakerValue(info, "Flash Mode"), "<missing>");
 }
 
-TEST(CanonArrays, ShotInformationOfALongArrayGivesOnlyItsWhiteBalance) {
+TEST(CanonArrays, ShotInformationGivesTheMeasuredExposureAndTheSequenceNumber) {
     const auto img =
         CanonArrayFile(0x0004, {68, 0, 128, 335, 213, 245, 0, 1, 0, 5, 0, 4, 0, 0, 7, 12, 0, 0, 216, 0}, "canon-shot");
     const TImageInfo &info = *img->ExifInfo();
-    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
-              "\r\nWhite balance = Sunny\r\nExposureInfo2 = 68, 0, 128, 335, 213, 245, 0, 1");
     EXPECT_EQ(MakerValue(info, "White balance"), "Sunny");
+    EXPECT_EQ(MakerValue(info, "SequenceNumber"), "5");
+    EXPECT_EQ(MakerValue(info, "AutoISO"), "100");
+    EXPECT_EQ(MakerValue(info, "BaseISO"), "50");
+    EXPECT_EQ(MakerValue(info, "MeasuredEV"), "15.47");
+    // 12/32 EV is Canon's code for a third of a stop.
+    EXPECT_EQ(MakerValue(info, "FlashExposureComp"), "+1/3");
+    // No upper focus distance (element 19 is 0): neither distance is shown.
+    EXPECT_EQ(MakerValue(info, "FocusDistanceUpper"), "<missing>");
     EXPECT_EQ(MakerValue(info, "Sequence Number"), "<missing>");
 }
 
