@@ -173,14 +173,14 @@ std::string TextOfUtf16(std::string_view utf16, bool bigEndian) {
     for (; i + 1 < utf16.size(); i += 2) {
         char32_t unit = unitAt(i);
         if (unit == 0) break;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
+        if (IsHighSurrogate(unit) && i + 3 < utf16.size()) {
             const char32_t next = unitAt(i + 2);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+            if (IsLowSurrogate(next)) {
+                unit = JoinSurrogates(unit, next);
                 i += 2;
             }
         }
-        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? Replacement : unit);
+        AppendUtf8(out, IsHighSurrogate(unit) || IsLowSurrogate(unit) ? Replacement : unit);
     }
     return out;
 }
