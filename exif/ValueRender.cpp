@@ -8,8 +8,6 @@
 #include <limits>
 #include <optional>
 
-#include "exif/ImageInfo.h"
-#include "exif/TagTables.h"
 #include "exif/TextFormat.h"
 #include "exif/Unicode.h"
 
