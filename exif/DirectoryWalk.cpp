@@ -182,7 +182,7 @@ void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
     // fetches them at once, not an entry at a time.
     c.View.Region(start + 2, std::min<int64_t>(EntrySize * n, EntrySize * 4096));
     if (2 + 12 * n > c.Base + c.Limit) {
-        Info.Owner->ErrorText = "Illegally sized directory";
+        Result.LastError = "Illegally sized directory";
         return;
     }
     // The image a TIFF directory describes: the first full-resolution one
@@ -395,7 +395,7 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     try {
         WalkMakerEntries(c, layout.D + 3, c.View.ReadWord(layout.D + 1));
     } catch (const std::exception &e) {
-        Info.Owner->ErrorText = std::string("Error Detected = ") + e.what();
+        Result.LastError = std::string("Error Detected = ") + e.what();
     }
 }
 
@@ -548,8 +548,8 @@ bool TDirectoryWalk::ChargeValue(const TWalkContext &c, const TEntryHeader &h, T
     const int64_t size = IsReadWhole(h.Tag) ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
     if (!KeepBytes(c.View.Available(value.Position, size))) {
         if (c.Kind == KindMain && IsReadWhole(h.Tag) && h.Tag != TagMakerNote)
-            Info.BlocksLeftOut.push_back("tag 0x" + HexText(h.Tag, 4) + " of " + std::to_string(h.Size) +
-                                         " bytes left out: more than the value bytes kept for a file");
+            Result.Notes.push_back("tag 0x" + HexText(h.Tag, 4) + " of " + std::to_string(h.Size) +
+                                   " bytes left out: more than the value bytes kept for a file");
         return false;
     }
     value.Bytes = c.View.Region(value.Position, size);

@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "exif/EndInd.h"
 #include "exif/ImageInfo.h"
@@ -63,6 +65,14 @@ struct TEntryHeader;
 struct TEntryRow;
 struct TStoredValue;
 
+// What a walk reports besides the entries, listings and facts it stores:
+// notes on values it left out, and the last error that ended a directory
+// or a note. Its owner takes them when the walk returns.
+struct TWalkResult {
+    std::vector<std::string> Notes;
+    std::string LastError;  // empty when none
+};
+
 // The name of an entry no table names: "Tag0x" and its number in hex.
 std::string UnknownTagName(uint16_t tag);
 
@@ -77,12 +87,15 @@ public:
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory = {});
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
 
+    // What the walks have reported since it was last taken.
+    TWalkResult TakeResult() { return std::exchange(Result, {}); }
     const TWalkBudget &Budget() const { return WalkBudget; }
     int64_t EntriesLookedAt() const { return EntriesLooked; }
     int64_t BytesKept() const { return BytesKeptSoFar; }
 
 private:
     TImageInfo &Info;
+    TWalkResult Result;
     std::set<Pos> Visited;
     std::set<Pos> NoteDirectoriesVisited;  // of the note being walked
     TWalkBudget WalkBudget;

@@ -225,6 +225,8 @@ private:
     std::unique_ptr<TDirectoryWalk> Walk;
 
     TDirectoryWalk &Walker();
+    template <typename TWalkFn>
+    void RunWalk(TWalkFn &&walk);
     // Appends an entry that `fill` builds in place.
     template <typename Fill>
     void AddBuiltEntry(Fill &&fill);
