@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/ImageInfo.h"
 #include "exif/TagEntry.h"
 #include "exif/TagTables.h"

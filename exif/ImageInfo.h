@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TagEntry.h"
 
 namespace exif {

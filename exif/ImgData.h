@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "bytes/EndInd.h"
+#include "bytes/FileSource.h"
 #include "containers/Container.h"
-#include "exif/EndInd.h"
-#include "exif/FileSource.h"
 #include "exif/ImageInfo.h"
 
 namespace iptc {

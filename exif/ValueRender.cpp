@@ -8,8 +8,8 @@
 #include <limits>
 #include <optional>
 
+#include "bytes/Unicode.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 
 namespace exif {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 
 namespace {
 

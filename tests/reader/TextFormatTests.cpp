@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
+#include "bytes/Unicode.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 
 namespace {
 

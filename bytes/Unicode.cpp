@@ -1,4 +1,4 @@
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include <iconv.h>
 #endif
 
-#include "exif/ByteScan.h"
+#include "bytes/ByteScan.h"
 
 namespace exif {
 
@@ -31,7 +31,7 @@ char32_t Windows1252Character(unsigned char b) {
     return b >= 0x80 && b <= 0x9F ? HighCharacters[b - 0x80u] : b;
 }
 
-// Eight bytes of text tested at once as one number (exif/ByteScan.h): a
+// Eight bytes of text tested at once as one number (bytes/ByteScan.h): a
 // byte's top bit, left in Tops by these tests, marks one that fails.
 using scan::Ones;
 using scan::Tops;

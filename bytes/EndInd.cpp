@@ -1,4 +1,4 @@
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 
 namespace exif {
 
