@@ -13,7 +13,7 @@
 
 #include "cli/ExiftoolNames.h"
 #include "cli/Platform.h"
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 namespace cli {
 

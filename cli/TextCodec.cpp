@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdint>
 
-#include "exif/ByteScan.h"
-#include "exif/Unicode.h"
+#include "bytes/ByteScan.h"
+#include "bytes/Unicode.h"
 
 namespace cli {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 
 namespace containers {
 

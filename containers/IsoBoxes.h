@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "bytes/EndInd.h"
 #include "containers/ByteReader.h"
 #include "containers/Container.h"
-#include "exif/EndInd.h"
 
 namespace containers::iso {
 

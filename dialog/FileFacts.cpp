@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 namespace params {
 

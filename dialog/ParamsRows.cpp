@@ -4,13 +4,13 @@
 #include <climits>
 #include <utility>
 
+#include "bytes/FileSource.h"
+#include "bytes/Unicode.h"
 #include "dialog/CompositeRows.h"
 #include "dialog/FileFacts.h"
 #include "dialog/XmpRows.h"
-#include "exif/FileSource.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 #include "exif/ValueRender.h"
 #include "iptc/IptcData.h"
 #include "makernotes/MakerNoteData.h"

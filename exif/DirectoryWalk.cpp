@@ -73,8 +73,6 @@ TDirectoryWalk::TDirectoryWalk(TImageInfo &info) : Info(info) {}
 
 // ------------------------------------------------------------- directory walk
 
-namespace {
-
 // The 12 bytes of a directory entry, read the same way by the directory and
 // the maker-note walks: tag, type, count, then the value or its offset.
 struct TEntryHeader {
@@ -83,6 +81,8 @@ struct TEntryHeader {
     int64_t Size;  // value bytes; -1 when the entry must be passed over
     Pos ValueField;
 };
+
+namespace {
 
 TEntryHeader ReadEntryHeader(const tEndInd &view, Pos entry) {
     const unsigned type = view.ReadWord(entry + 2);
@@ -152,10 +152,11 @@ void TDirectoryWalk::WalkDirectory(Pos start, Pos base, int64_t limit, int kind,
     c.View = Info;
     c.Base = base;
     c.Limit = limit;
-    c.Kind = kind;
+    c.Kind = static_cast<DirectoryKind>(kind);
+    c.Role = directory.empty() && kind != KindGps ? TDirectoryRole::First : TDirectoryRole::Other;
     c.Directory = !directory.empty() ? directory : kind == KindGps ? "GPS" : "IFD0";
     WalkDirectoryAt(c, start);
-    if (c.Directory == "IFD0") WalkThumbnailDirectory(c, start);
+    if (c.Role == TDirectoryRole::First) WalkThumbnailDirectory(c, start);
 }
 
 // IFD0's entries are followed by the offset of the next directory: IFD1, the
@@ -166,7 +167,7 @@ void TDirectoryWalk::WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0) {
     const int64_t n = c.View.ReadWord(ifd0);
     const Pos next = ifd0 + 2 + EntrySize * n;
     if (c.View.Available(next, 4) < 4 || c.View.ReadOffset(next) == 0) return;
-    FollowPointer(c, next, KindMain, "IFD1");
+    FollowPointer(c, next, KindMain, "IFD1", TDirectoryRole::Thumbnail);
     // The thumbnail is kept only when it lies wholly inside the bytes.
     if (Info.Builds(BuildThumbnail) && ThumbnailOffset >= 0 && ThumbnailLength > 0 &&
         ThumbnailLength <= TImageInfo::MaxBytesKept &&
@@ -181,7 +182,7 @@ void TDirectoryWalk::WalkDirectoryAt(const TWalkContext &c, Pos start) {
     // fetches them at once, not an entry at a time.
     c.View.Region(start + 2, std::min<int64_t>(EntrySize * n, EntrySize * 4096));
     if (2 + 12 * n > c.Base + c.Limit) {
-        Info.Owner->ErrorText = "Illegally sized directory";
+        Result.LastError = "Illegally sized directory";
         return;
     }
     // The image a TIFF directory describes: the first full-resolution one
@@ -206,102 +207,7 @@ void TDirectoryWalk::WalkEntries(const TWalkContext &c, Pos first, int64_t count
     for (int64_t i = 0; i < count; ++i) {
         const Pos entry = first + EntrySize * i;
         if (entry > c.View.Length() || !ChargeEntry()) return;
-        WalkEntry(c, entry);
-    }
-}
-
-void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry) {
-    const TEntryHeader h = ReadEntryHeader(c.View, entry);
-    if (h.Size <= 0) return;
-    const Pos valuePos = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
-    // Of a value longer than can be shown only what is shown is read (a
-    // maker note is read whole: its walk needs it), and it is charged
-    // before its bytes are read.
-    const int64_t size = IsReadWhole(h.Tag) ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
-    if (!KeepBytes(c.View.Available(valuePos, size))) {
-        if (c.Kind == KindMain && IsReadWhole(h.Tag) && h.Tag != TagMakerNote)
-            Info.BlocksLeftOut.push_back("tag 0x" + HexText(h.Tag, 4) + " of " + std::to_string(h.Size) +
-                                         " bytes left out: more than the value bytes kept for a file");
-        return;
-    }
-    Bytes raw(c.View.Region(valuePos, size));
-    const std::string_view rendered = std::string_view(raw).substr(0, RenderedValueBytes);
-
-    // The default row (a tag no table holds) is listed but neither rendered
-    // by a function nor stored.
-    const TTagRow &row = TagRowOf(h.Tag, c.Kind, TagRowHint);
-    const bool known = !IsDefaultRow(row);
-    // A tag without a row makes only a listing line, unless the walk acts on it.
-    const bool storesUnknown = Info.Builds(BuildUnknown | BuildEntries);
-    if (!known && !Info.Builds(BuildListing) && !IsActedOn(h.Tag) && !storesUnknown) return;
-    std::string text;
-    // ASCII text ends at its first NUL: what follows is padding.
-    if (h.Type == TypeAscii)
-        text = rendered.substr(0, rendered.find('\0'));
-    else if (h.Type == TypeUtf8)
-        text = TextOfUtf8(UpToZero(rendered));
-    else if (h.Type == TypeUndefined && c.Kind == KindPanasonicRaw && IsBinary(rendered))
-        text = "(" + IntText(h.Size) + " bytes of binary data)";
-    else if (h.Type == TypeUndefined)
-        text = Quote + UpToZero(rendered) + Quote;
-    else
-        text = RenderValue(c.View, rendered, h.Type, row.FormatPattern, ValueCodesOf(row));
-    if (known && row.Render == XpText)
-        text = XpText(Bytes(rendered));
-    else if (known && row.Render == CharacterCodedText)
-        text = CodedText(rendered, c.View.BigEndian);
-    else if (known && row.Render == XmpPacketText)
-        text = XmpPacketText(raw);  // read whole (IsReadWhole): its size is the packet's
-    else if (known && row.Render)
-        text = row.Render(text, nullptr);
-    // Control characters stay: each output shows them its own way.
-    AsUtf8Text(text);
-    if (h.Tag == TagMakerNote) {
-        std::string undecoded = MakerNoteText(raw, h.Size, valuePos, c.Base);
-        if (!undecoded.empty()) text = std::move(undecoded);
-    }
-    if (h.Tag == TagUserComment) {
-        Info.UserCommentText = CodedText(rendered, c.View.BigEndian);
-        BoundShownText(Info.UserCommentText);
-        text = Info.UserCommentText;
-    }
-    BoundShownText(text);
-    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
-    if (Info.Builds(BuildListing)) {
-        Info.DumpText += "\r\n";
-        Info.DumpText += EntryLocation(c.Directory, h, valuePos - c.Base);
-        Info.DumpText += TagDescription(row);
-        Info.DumpText += " = ";
-        Info.DumpText += text;
-    }
-
-    HandleSpecialTag(c, h.Tag, h.Type, raw, text, valuePos);
-    if (c.Kind == KindPanasonicRaw && h.Tag == TagJpgFromRaw) Info.JpgFromRaw = {valuePos, h.Size};
-
-    if (Info.Builds(BuildEntries) && (known || storesUnknown)) {
-        try {
-            Info.AddBuiltEntry([&](TTagEntry &e) {
-                TakeRowIdentity(e, row);
-                if (!known) {
-                    e.Tag = h.Tag;
-                    e.Name = UnknownTagName(h.Tag);
-                }
-                // The label only the listing shows.
-                if (Info.Builds(BuildListing)) e.Description = TagDescription(row);
-                e.DataType = static_cast<uint16_t>(h.Type);
-                e.Directory = c.Directory;
-                e.BigEndian = c.View.BigEndian;
-                e.Value = std::move(text);
-                e.RawLength = static_cast<int32_t>(raw.size());
-                e.Raw = std::move(raw);
-                e.ValuePosition =
-                    valuePos >= std::numeric_limits<int32_t>::min() && valuePos <= std::numeric_limits<int32_t>::max()
-                        ? static_cast<int32_t>(valuePos)
-                        : 0;
-            });
-        } catch (const std::exception &) {
-            // The entry is missing; the walk goes on.
-        }
+        WalkEntry(c, entry, nullptr);
     }
 }
 
@@ -309,7 +215,7 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
                                   const std::string &text, Pos valuePos) {
     // The thumbnail's directory tells nothing of the file's image or camera:
     // only the directories it points to are walked.
-    if (c.Directory == "IFD1") {
+    if (c.Role == TDirectoryRole::Thumbnail) {
         if (tag == TagThumbnailOffset || tag == TagThumbnailLength)
             (tag == TagThumbnailOffset ? ThumbnailOffset : ThumbnailLength) =
                 static_cast<uint32_t>(RoundToInt32(NumericValue(c.View, raw, type)));
@@ -369,11 +275,13 @@ void TDirectoryWalk::HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsig
 
 // A sub-directory is walked unless it was walked already (a cycle) or lies too
 // deep; whatever fails inside it ends only that sub-directory.
-void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, int kind, std::string directory) {
+void TDirectoryWalk::FollowPointer(const TWalkContext &c, Pos valuePos, DirectoryKind kind, std::string directory,
+                                   TDirectoryRole role) {
     const Pos target = c.View.ReadOffset(valuePos) + c.Base;
     if (c.Level >= TImageInfo::MaxDirectoryLevel || Visited.count(target) != 0) return;
     TWalkContext sub = c;
     sub.Kind = kind;
+    sub.Role = role;
     sub.Level = c.Level + 1;
     sub.Directory = std::move(directory);
     try {
@@ -477,6 +385,7 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     c.A = layout.A;
     c.SubDirectories = layout.SubDirectories;
     c.Directory = layout.Group;
+    c.Role = TDirectoryRole::MakerNote;
     if (Info.Owner) c.Outer = *Info.Owner;
     NoteDirectoriesVisited.clear();
     NoteDirectoriesVisited.insert(layout.D + 1);
@@ -486,7 +395,7 @@ void TDirectoryWalk::WalkMakerNote(std::string_view note, const TMakerNoteLayout
     try {
         WalkMakerEntries(c, layout.D + 3, c.View.ReadWord(layout.D + 1));
     } catch (const std::exception &e) {
-        Info.Owner->ErrorText = std::string("Error Detected = ") + e.what();
+        Result.LastError = std::string("Error Detected = ") + e.what();
     }
 }
 
@@ -497,7 +406,7 @@ void TDirectoryWalk::WalkMakerEntries(const TWalkContext &c, Pos first, int64_t 
     for (int64_t i = 0; i < count; ++i) {
         const Pos entry = first + EntrySize * i;
         if (entry > c.View.Length() || !ChargeEntry()) return;
-        WalkMakerEntry(c, entry, directory);
+        WalkEntry(c, entry, &directory);
     }
 }
 
@@ -545,90 +454,6 @@ void TDirectoryWalk::WalkMakerFieldBlock(const TWalkContext &c, const TMakerValu
     }
 }
 
-void TDirectoryWalk::WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory) {
-    const TEntryHeader h = ReadEntryHeader(c.View, entry);
-    if (h.Size < 0) return;
-    const TMakerValue located = LocateMakerValue(c, h);
-    if (const TMakerSubDirectory *sub = SubDirectoryOf(h.Tag, c.SubDirectories)) {
-        if (sub->Block) WalkMakerFieldBlock(c, located, *sub);
-        else WalkMakerSubDirectory(c, entry, located, sub->Table);
-        return;
-    }
-    if (!KeepBytes(AvailableMakerBytes(c, h, located))) return;
-    const std::string_view value = located.Bytes;
-
-    const int t = FindTagIndex(h.Tag, c.Table);
-    const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
-    const std::string_view label = row ? row->Description : std::string_view("Unknown");
-    if (SameTextAscii(label, "SKIP")) return;
-    if (!Info.Builds(BuildEntries)) return;
-    // A tag without a row makes only a listing line, unless unknown tags are stored.
-    const bool storesUnknown = Info.Builds(BuildUnknown);
-    if (!row && !Info.Builds(BuildListing) && !storesUnknown) return;
-
-    Bytes raw(value);
-    const std::string_view rendered = value.substr(0, RenderedValueBytes);
-    std::string text;
-    if (h.Type == TypeAscii || h.Type == TypeUtf8) {
-        text = Quote + UpToZero(rendered) + Quote;
-    } else if (h.Type == TypeUndefined) {
-        // A rendering function reads the bytes as they stand; shown as they
-        // are, a text's trailing NULs are padding. The bytes of a tag no
-        // table describes are said, not shown, when they are no text.
-        const bool byRenderer = row && row->Render;
-        const std::string_view bytes = byRenderer ? rendered : WithoutTrailingZeros(rendered);
-        text = !row && IsBinary(bytes) ? "(" + IntText(static_cast<int64_t>(value.size())) + " bytes of binary data)"
-                                       : Quote + std::string(bytes) + Quote;
-    } else {
-        try {
-            const std::string_view pattern = row ? row->FormatPattern : std::string_view();
-            const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
-            text = codesRow ? RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*codesRow))
-                            : RenderValue(c.View, rendered, h.Type, pattern, std::string_view());
-        } catch (const std::exception &) {
-            text = Quote + std::string(rendered) + Quote;
-        }
-    }
-    BoundShownText(text);
-    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
-    TRenderOut out;
-    out.Raw = value;
-    out.BigEndian = c.View.BigEndian;
-    out.Type = static_cast<uint16_t>(h.Type);
-    out.Directory = &directory;
-    std::string shown = row && row->Render ? row->Render(text, &out) : text;
-    AsUtf8Text(shown);
-    AsUtf8Text(text);
-    BoundShownText(text);
-    for (TSubEntry &sub : out.SubEntries) {
-        AsUtf8Text(sub.Value);
-        BoundShownText(sub.Value);
-        if (!KeepBytes(static_cast<int64_t>(sub.Name.size() + sub.Value.size()))) return;
-        if (sub.Type == TypeAscii) Info.AddMakerValue(sub.Name, sub.Value, TypeAscii, c.Directory);
-        else Info.AddMakerNumber(sub.Name, sub.Value, sub.Type, sub.Raw, c.View.BigEndian, c.Directory);
-    }
-    if (Info.Builds(BuildListing)) {
-        // A value in the note is placed by its offset from the note's first
-        // byte, one outside it by its offset as stored.
-        const Pos place = located.InNote ? located.Position - 1 : (h.Size > 4 ? c.View.ReadOffset(h.ValueField) : 0);
-        const std::string line = "\r\n" + EntryLocation(c.Directory, h, place) + std::string(label) + " = ";
-        Info.MakerDumpText += out.Block ? shown + line + text : line + shown;
-    }
-    if (out.StoreShown) {
-        BoundShownText(shown);
-        text = std::move(shown);
-    }
-    // A note's row of tag number 0 (the version of one of its sub-directories)
-    // is listed, not stored.
-    if (row && row->Tag != 0 && !out.SubEntriesOnly) {
-        if (out.StoredType != 0) StoreMakerEntry(c, *row, out.StoredType, std::move(text), std::move(out.StoredRaw));
-        else StoreMakerEntry(c, *row, h.Type, std::move(text), std::move(raw));
-    } else if (!row && storesUnknown) {
-        const std::string name = UnknownTagName(h.Tag);
-        StoreMakerEntry(c, TTagRow{h.Tag, name, "Unknown", "", "", nullptr}, h.Type, std::move(text), std::move(raw));
-    }
-}
-
 // The text of a MakerNote entry: what the walk rendered for a note it
 // decoded, the note's size and maker for any other (its bytes are no text).
 std::string TDirectoryWalk::MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base) {
@@ -638,18 +463,291 @@ std::string TDirectoryWalk::MakerNoteText(const Bytes &raw, int64_t size, Pos va
     return "(" + IntText(size) + " bytes, " + (make.empty() ? std::string("unknown maker") : make) + ")";
 }
 
-void TDirectoryWalk::StoreMakerEntry(const TWalkContext &c, const TTagRow &row, unsigned type, std::string text,
-                                     Bytes raw) {
+// ------------------------------------------------------------ one entry body
+
+// An entry's row: the table's, or none for a tag no table holds (a main
+// directory's default row then gives its identity and listing label).
+struct TEntryRow {
+    const TTagRow *Row;
+    const TTagRow *Identity;
+    std::string_view Label;
+};
+
+// A value as an entry stores it.
+struct TStoredValue {
+    unsigned Type;
+    std::string Text;
+    Bytes Raw;
+    Pos Position;
+};
+
+namespace {
+
+// How an ASCII value reads: the text up to its first NUL as it is, or that
+// text in quotes (a maker note's texts, shown as the bytes they are).
+enum class TAsciiRead : uint8_t { Text, Quoted };
+// How an UNDEFINED value reads: in quotes up to its first NUL (a Panasonic
+// raw's binary bytes said, not shown), or in quotes without its trailing
+// NULs (a note's bytes no row describes said, not shown, when they are no
+// text).
+enum class TUndefinedRead : uint8_t { UpToZero, WithoutPadding };
+// Where a number's value codes come from: its own row, or the last row of
+// its tag (a note's table may give a tag a second row, the one with the
+// codes); and whether a number they cannot render shows its bytes in quotes.
+enum class TCodesFrom : uint8_t { OwnRow, LastRowOfTag };
+
+// What the one entry body does differently in the main directories (IFD0,
+// ExifIFD, GPS, IFD1, a raw's SubIFDs) and in a maker note's.
+struct TEntryPolicy {
+    TAsciiRead Ascii;
+    TUndefinedRead Undefined;
+    TCodesFrom Codes;
+    int64_t SmallestValue;  // bytes; an entry with fewer is passed over
+    bool KeepsWholeValues;  // every value's bytes kept; else only what is shown, but for the values read whole
+    bool NeedsEntries;      // walked only when entries are built
+    bool HidesSkipRows;     // a row labelled SKIP is passed over; a row of tag 0 listed, not stored
+    bool ActsOnTags;        // the walk reads some tags itself (HandleSpecialTag)
+};
+
+constexpr TEntryPolicy MainDirectoryPolicy = {
+    TAsciiRead::Text, TUndefinedRead::UpToZero, TCodesFrom::OwnRow, 1, false, false, false, true};
+constexpr TEntryPolicy MakerNotePolicy = {
+    TAsciiRead::Quoted, TUndefinedRead::WithoutPadding, TCodesFrom::LastRowOfTag, 0, true, true, true, false};
+
+const TEntryPolicy &PolicyOf(const TWalkContext &c) {
+    return c.Role == TDirectoryRole::MakerNote ? MakerNotePolicy : MainDirectoryPolicy;
+}
+
+std::string BinaryDataText(int64_t size) {
+    return "(" + IntText(size) + " bytes of binary data)";
+}
+
+}  // namespace
+
+// A main directory's value lies in the entry or at its offset from the
+// base; a maker note's by the note's rule (LocateMakerValue). Its place in
+// a listing: the offset from the TIFF header, or from the note's first
+// byte (the offset as stored for a value outside the note).
+TMakerValue TDirectoryWalk::LocateValue(const TWalkContext &c, const TEntryHeader &h, Pos &place) const {
+    if (c.Role != TDirectoryRole::MakerNote) {
+        TMakerValue v;
+        v.Position = h.Size <= 4 ? h.ValueField : c.View.ReadOffset(h.ValueField) + c.Base;
+        place = v.Position - c.Base;
+        return v;
+    }
+    const TMakerValue v = LocateMakerValue(c, h);
+    place = v.InNote ? v.Position - 1 : (h.Size > 4 ? c.View.ReadOffset(h.ValueField) : 0);
+    return v;
+}
+
+// The value's bytes, charged before they are read. Of a main directory's
+// value longer than can be shown only what is shown is read (a maker note,
+// IPTC, XMP are read whole: other readers need them).
+bool TDirectoryWalk::ChargeValue(const TWalkContext &c, const TEntryHeader &h, TMakerValue &value) {
+    if (PolicyOf(c).KeepsWholeValues) return KeepBytes(AvailableMakerBytes(c, h, value));
+    const int64_t size = IsReadWhole(h.Tag) ? h.Size : std::min<int64_t>(h.Size, RenderedValueBytes);
+    if (!KeepBytes(c.View.Available(value.Position, size))) {
+        if (c.Kind == KindMain && IsReadWhole(h.Tag) && h.Tag != TagMakerNote)
+            Result.Notes.push_back("tag 0x" + HexText(h.Tag, 4) + " of " + std::to_string(h.Size) +
+                                   " bytes left out: more than the value bytes kept for a file");
+        return false;
+    }
+    value.Bytes = c.View.Region(value.Position, size);
+    return true;
+}
+
+TEntryRow TDirectoryWalk::RowOf(const TWalkContext &c, uint16_t tag) {
+    if (c.Role != TDirectoryRole::MakerNote) {
+        const TTagRow &row = TagRowOf(tag, c.Kind, TagRowHint);
+        return {IsDefaultRow(row) ? nullptr : &row, &row, TagDescription(row)};
+    }
+    const int t = FindTagIndex(tag, c.Table);
+    const TTagRow *row = t < 0 ? nullptr : &c.Table[static_cast<size_t>(t)];
+    return {row, row, row ? row->Description : std::string_view("Unknown")};
+}
+
+// A tag without a row makes only a listing line, unless unknown tags are
+// stored or the walk acts on it.
+bool TDirectoryWalk::Shows(const TWalkContext &c, uint16_t tag, const TEntryRow &row) const {
+    const TEntryPolicy &policy = PolicyOf(c);
+    if (policy.HidesSkipRows && SameTextAscii(row.Label, "SKIP")) return false;
+    if (policy.NeedsEntries && !Info.Builds(BuildEntries)) return false;
+    return row.Row || Info.Builds(BuildListing) || Info.Builds(BuildUnknown | BuildEntries) ||
+           (policy.ActsOnTags && IsActedOn(tag));
+}
+
+// The value as text, before the row's rendering function: texts as the
+// policy reads them, numbers with their format pattern and value codes.
+std::string TDirectoryWalk::ValueText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row,
+                                      std::string_view value) const {
+    const TEntryPolicy &policy = PolicyOf(c);
+    const std::string_view rendered = value.substr(0, RenderedValueBytes);
+    const bool quoted = policy.Ascii == TAsciiRead::Quoted;
+    if (h.Type == TypeAscii || (h.Type == TypeUtf8 && quoted))
+        return quoted ? Quote + UpToZero(rendered) + Quote : std::string(rendered.substr(0, rendered.find('\0')));
+    if (h.Type == TypeUtf8) return TextOfUtf8(UpToZero(rendered));
+    if (h.Type == TypeUndefined && policy.Undefined == TUndefinedRead::UpToZero)
+        return c.Kind == KindPanasonicRaw && IsBinary(rendered) ? BinaryDataText(h.Size)
+                                                                : Quote + UpToZero(rendered) + Quote;
+    if (h.Type == TypeUndefined) {
+        // A rendering function reads the bytes as they stand; shown as they
+        // are, a text's trailing NULs are padding.
+        const std::string_view bytes = row.Row && row.Row->Render ? rendered : WithoutTrailingZeros(rendered);
+        return !row.Row && IsBinary(bytes) ? BinaryDataText(static_cast<int64_t>(value.size()))
+                                           : Quote + std::string(bytes) + Quote;
+    }
+    const std::string_view pattern = row.Identity ? row.Identity->FormatPattern : std::string_view();
+    if (policy.Codes == TCodesFrom::OwnRow)
+        return RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*row.Identity));
+    try {
+        const TTagRow *codesRow = LastRowOf(h.Tag, c.Table);
+        return codesRow ? RenderValue(c.View, rendered, h.Type, pattern, ValueCodesOf(*codesRow))
+                        : RenderValue(c.View, rendered, h.Type, pattern, std::string_view());
+    } catch (const std::exception &) {
+        return Quote + std::string(rendered) + Quote;
+    }
+}
+
+// A main directory's rendering functions, and the texts the walk keeps of
+// the MakerNote and UserComment entries.
+void TDirectoryWalk::RenderMainText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row,
+                                    const TMakerValue &value, const Bytes &raw, std::string &text) {
+    const std::string_view rendered = value.Bytes.substr(0, RenderedValueBytes);
+    const RenderFn render = row.Row ? row.Row->Render : nullptr;
+    if (render == XpText)
+        text = XpText(Bytes(rendered));
+    else if (render == CharacterCodedText)
+        text = CodedText(rendered, c.View.BigEndian);
+    else if (render == XmpPacketText)
+        text = XmpPacketText(raw);  // read whole (IsReadWhole): its size is the packet's
+    else if (render)
+        text = render(text, nullptr);
+    // Control characters stay: each output shows them its own way.
+    AsUtf8Text(text);
+    if (h.Tag == TagMakerNote) {
+        std::string undecoded = MakerNoteText(raw, h.Size, value.Position, c.Base);
+        if (!undecoded.empty()) text = std::move(undecoded);
+    }
+    if (h.Tag == TagUserComment) {
+        Info.UserCommentText = CodedText(rendered, c.View.BigEndian);
+        BoundShownText(Info.UserCommentText);
+        text = Info.UserCommentText;
+    }
+}
+
+// A maker note's rendering function: it may give a text to show beside the
+// stored one, a block of lines before the entry's own, and sub-entries,
+// stored here.
+bool TDirectoryWalk::RenderNoteText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row,
+                                    const TMakerValue &value, const TDirectoryValues *directory, std::string &text,
+                                    std::string &shown, TRenderOut &out) {
+    out.Raw = value.Bytes;
+    out.BigEndian = c.View.BigEndian;
+    out.Type = static_cast<uint16_t>(h.Type);
+    out.Directory = directory;
+    shown = row.Row && row.Row->Render ? row.Row->Render(text, &out) : text;
+    AsUtf8Text(shown);
+    AsUtf8Text(text);
+    BoundShownText(text);
+    for (TSubEntry &sub : out.SubEntries) {
+        AsUtf8Text(sub.Value);
+        BoundShownText(sub.Value);
+        if (!KeepBytes(static_cast<int64_t>(sub.Name.size() + sub.Value.size()))) return false;
+        if (sub.Type == TypeAscii) Info.AddMakerValue(sub.Name, sub.Value, TypeAscii, c.Directory);
+        else Info.AddMakerNumber(sub.Name, sub.Value, sub.Type, sub.Raw, c.View.BigEndian, c.Directory);
+    }
+    return true;
+}
+
+// A note's entry that points to a directory or a block of fields inside it:
+// that is walked in its place.
+bool TDirectoryWalk::WalksNoteSubDirectory(const TWalkContext &c, Pos entry, const TEntryHeader &h,
+                                           const TMakerValue &value) {
+    const TMakerSubDirectory *sub = SubDirectoryOf(h.Tag, c.SubDirectories);
+    if (!sub) return false;
+    if (sub->Block)
+        WalkMakerFieldBlock(c, value, *sub);
+    else
+        WalkMakerSubDirectory(c, entry, value, sub->Table);
+    return true;
+}
+
+// One body for every entry of every directory, main or maker note; what
+// differs is the directory's policy (PolicyOf), and a main directory's
+// entries are acted on by HandleSpecialTag.
+void TDirectoryWalk::WalkEntry(const TWalkContext &c, Pos entry, const TDirectoryValues *directory) {
+    const TEntryPolicy &policy = PolicyOf(c);
+    const TEntryHeader h = ReadEntryHeader(c.View, entry);
+    if (h.Size < policy.SmallestValue) return;
+    Pos place = 0;
+    TMakerValue value = LocateValue(c, h, place);
+    if (c.Role == TDirectoryRole::MakerNote && WalksNoteSubDirectory(c, entry, h, value)) return;
+    if (!ChargeValue(c, h, value)) return;
+    const TEntryRow row = RowOf(c, h.Tag);
+    if (!Shows(c, h.Tag, row)) return;
+
+    Bytes raw(value.Bytes);
+    std::string text = ValueText(c, h, row, value.Bytes);
+    std::string shown;
+    TRenderOut out;
+    if (policy.ActsOnTags) RenderMainText(c, h, row, value, raw, text);
+    BoundShownText(text);
+    if (!KeepBytes(static_cast<int64_t>(text.size()))) return;
+    if (!policy.ActsOnTags && !RenderNoteText(c, h, row, value, directory, text, shown, out)) return;
+    if (Info.Builds(BuildListing))
+        ListEntry(c, h, place, row.Label, policy.ActsOnTags ? text : shown, out.Block ? &text : nullptr);
+    if (policy.ActsOnTags) {
+        HandleSpecialTag(c, h.Tag, h.Type, raw, text, value.Position);
+        if (c.Kind == KindPanasonicRaw && h.Tag == TagJpgFromRaw) Info.JpgFromRaw = {value.Position, h.Size};
+    }
+    if (out.StoreShown) {
+        BoundShownText(shown);
+        text = std::move(shown);
+    }
+    // A note's row of tag number 0 (the version of one of its sub-directories)
+    // is listed, not stored; nor is an entry its sub-entries stand for.
+    if (!Info.Builds(BuildEntries) || (policy.HidesSkipRows && row.Row && row.Row->Tag == 0) || out.SubEntriesOnly)
+        return;
+    if (!row.Row && !Info.Builds(BuildUnknown | BuildEntries)) return;
+    const bool restored = out.StoredType != 0;
+    StoreEntry(c, h.Tag, row,
+               {restored ? out.StoredType : h.Type, std::move(text),
+                restored ? std::move(out.StoredRaw) : std::move(raw), value.Position});
+}
+
+// A listing line: where the entry stands, its label and value; a note's
+// block of lines goes before it.
+void TDirectoryWalk::ListEntry(const TWalkContext &c, const TEntryHeader &h, Pos place, std::string_view label,
+                               const std::string &text, const std::string *afterBlock) {
+    const std::string line = "\r\n" + EntryLocation(c.Directory, h, place) + std::string(label) + " = ";
+    std::string &listing = c.Role == TDirectoryRole::MakerNote ? Info.MakerDumpText : Info.DumpText;
+    listing += afterBlock ? text + line + *afterBlock : line + text;
+}
+
+void TDirectoryWalk::StoreEntry(const TWalkContext &c, uint16_t tag, const TEntryRow &row, TStoredValue value) {
+    const bool note = c.Role == TDirectoryRole::MakerNote;
     try {
         Info.AddBuiltEntry([&](TTagEntry &e) {
-            TakeRowIdentity(e, row);
-            if (Info.Builds(BuildListing)) e.Description = row.Description;
-            e.MakerNote = 1;
-            e.DataType = static_cast<uint16_t>(type);
+            if (row.Row || !note) TakeRowIdentity(e, *row.Identity);
+            if (!row.Row) {
+                e.Tag = tag;
+                e.Name = UnknownTagName(tag);
+            }
+            // The label only the listing shows.
+            if (Info.Builds(BuildListing)) e.Description = row.Label;
+            e.MakerNote = note ? 1 : 0;
+            e.DataType = static_cast<uint16_t>(value.Type);
             e.Directory = c.Directory;
             e.BigEndian = c.View.BigEndian;
-            e.Value = std::move(text);
-            e.Raw = std::move(raw);
+            e.Value = std::move(value.Text);
+            if (!note) {
+                e.RawLength = static_cast<int32_t>(value.Raw.size());
+                e.ValuePosition = value.Position >= std::numeric_limits<int32_t>::min() &&
+                                          value.Position <= std::numeric_limits<int32_t>::max()
+                                      ? static_cast<int32_t>(value.Position)
+                                      : 0;
+            }
+            e.Raw = std::move(value.Raw);
         });
     } catch (const std::exception &) {
         // The entry is missing; the walk goes on.

@@ -9,21 +9,35 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/ImageInfo.h"
 #include "exif/TagEntry.h"
+#include "exif/TagTables.h"
 
 namespace exif {
+
+// What a directory is to the walk. A maker note's entries read by the
+// note's policy, every other directory's by the main one (see WalkEntry).
+enum class TDirectoryRole : uint8_t {
+    First,      // a TIFF structure's IFD0, followed by the thumbnail's IFD1
+    Thumbnail,  // IFD1: it tells nothing of the file's image or camera
+    Other,      // a directory a pointer leads to (ExifIFD, GPS, SubIFD, ...), a GPS block
+    MakerNote,  // a maker note's directory, or one inside the note
+};
 
 // The explicit context of one walk over a directory: the bytes and their
 // byte order, the offset base, the size limit and depth of a TIFF directory,
 // and for a maker note its table, its offset rule and the enclosing data.
+
 struct TWalkContext {
     tEndInd View;
     Pos Base = 0;
     int64_t Limit = 0;
-    int Kind = 1;
+    DirectoryKind Kind = KindMain;
+    TDirectoryRole Role = TDirectoryRole::First;
     int Level = 0;
     std::span<const TTagRow> Table;
     int64_t D = 0, B = 0, A = 0;
@@ -47,6 +61,18 @@ struct TImageFacts {
     bool Reduced = false;  // a reduced-resolution copy (a preview, a thumbnail)
 };
 
+struct TEntryHeader;
+struct TEntryRow;
+struct TStoredValue;
+
+// What a walk reports besides the entries, listings and facts it stores:
+// notes on values it left out, and the last error that ended a directory
+// or a note. Its owner takes them when the walk returns.
+struct TWalkResult {
+    std::vector<std::string> Notes;
+    std::string LastError;  // empty when none
+};
+
 // The name of an entry no table names: "Tag0x" and its number in hex.
 std::string UnknownTagName(uint16_t tag);
 
@@ -61,12 +87,15 @@ public:
     void WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory = {});
     void WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout);
 
+    // What the walks have reported since it was last taken.
+    TWalkResult TakeResult() { return std::exchange(Result, {}); }
     const TWalkBudget &Budget() const { return WalkBudget; }
     int64_t EntriesLookedAt() const { return EntriesLooked; }
     int64_t BytesKept() const { return BytesKeptSoFar; }
 
 private:
     TImageInfo &Info;
+    TWalkResult Result;
     std::set<Pos> Visited;
     std::set<Pos> NoteDirectoriesVisited;  // of the note being walked
     TWalkBudget WalkBudget;
@@ -81,19 +110,32 @@ private:
     bool KeepBytes(int64_t bytes);
     void WalkDirectoryAt(const TWalkContext &c, Pos start);
     void WalkEntries(const TWalkContext &c, Pos first, int64_t count);
-    void WalkEntry(const TWalkContext &c, Pos entry);
     void WalkMakerEntries(const TWalkContext &c, Pos first, int64_t count);
-    void WalkMakerEntry(const TWalkContext &c, Pos entry, const TDirectoryValues &directory);
+    void WalkEntry(const TWalkContext &c, Pos entry, const TDirectoryValues *directory);
+    TMakerValue LocateValue(const TWalkContext &c, const TEntryHeader &h, Pos &place) const;
+    bool WalksNoteSubDirectory(const TWalkContext &c, Pos entry, const TEntryHeader &h, const TMakerValue &value);
+    bool ChargeValue(const TWalkContext &c, const TEntryHeader &h, TMakerValue &value);
+    TEntryRow RowOf(const TWalkContext &c, uint16_t tag);
+    bool Shows(const TWalkContext &c, uint16_t tag, const TEntryRow &row) const;
+    std::string ValueText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row,
+                          std::string_view value) const;
+    void RenderMainText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row, const TMakerValue &value,
+                        const Bytes &raw, std::string &text);
+    bool RenderNoteText(const TWalkContext &c, const TEntryHeader &h, const TEntryRow &row, const TMakerValue &value,
+                        const TDirectoryValues *directory, std::string &text, std::string &shown, TRenderOut &out);
+    void ListEntry(const TWalkContext &c, const TEntryHeader &h, Pos place, std::string_view label,
+                   const std::string &text, const std::string *afterBlock);
+    void StoreEntry(const TWalkContext &c, uint16_t tag, const TEntryRow &row, TStoredValue value);
     void WalkMakerSubDirectory(const TWalkContext &c, Pos entry, const TMakerValue &value,
                                std::span<const TTagRow> table);
     void WalkMakerFieldBlock(const TWalkContext &c, const TMakerValue &value, const TMakerSubDirectory &sub);
     std::string MakerNoteText(const Bytes &raw, int64_t size, Pos valuePos, Pos base);
     void HandleSpecialTag(const TWalkContext &c, uint16_t tag, unsigned type, const Bytes &raw, const std::string &text,
                           Pos valuePos);
-    void FollowPointer(const TWalkContext &c, Pos valuePos, int kind, std::string directory);
+    void FollowPointer(const TWalkContext &c, Pos valuePos, DirectoryKind kind, std::string directory,
+                       TDirectoryRole role = TDirectoryRole::Other);
     void FollowSubImages(const TWalkContext &c, const Bytes &raw, Pos valuePos);
     void WalkThumbnailDirectory(const TWalkContext &c, Pos ifd0);
-    void StoreMakerEntry(const TWalkContext &c, const TTagRow &row, unsigned type, std::string text, Bytes raw);
 };
 
 }  // namespace exif

@@ -34,8 +34,27 @@ TDirectoryWalk &TImageInfo::Walker() {
     return *Walk;
 }
 
+// The walk's notes join the store's, its last error becomes the file's,
+// however the walk ends: a failure that ends the read keeps what the walk
+// had said before it.
+template <typename TWalkFn>
+void TImageInfo::RunWalk(TWalkFn &&walk) {
+    const auto take = [this] {
+        TWalkResult result = Walker().TakeResult();
+        for (std::string &note : result.Notes) BlocksLeftOut.push_back(std::move(note));
+        if (!result.LastError.empty() && Owner) Owner->ErrorText = std::move(result.LastError);
+    };
+    try {
+        walk(Walker());
+    } catch (...) {
+        take();
+        throw;
+    }
+    take();
+}
+
 void TImageInfo::WalkDirectory(Pos start, Pos base, int64_t limit, int kind, std::string_view directory) {
-    Walker().WalkDirectory(start, base, limit, kind, directory);
+    RunWalk([&](TDirectoryWalk &w) { w.WalkDirectory(start, base, limit, kind, directory); });
 }
 
 void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> table, int64_t d, int64_t b, int64_t a,
@@ -46,11 +65,11 @@ void TImageInfo::WalkMakerNote(std::string_view note, std::span<const TTagRow> t
     layout.B = b;
     layout.A = a;
     layout.BigEndian = bigEndian;
-    Walker().WalkMakerNote(note, layout);
+    WalkMakerNote(note, layout);
 }
 
 void TImageInfo::WalkMakerNote(std::string_view note, const TMakerNoteLayout &layout) {
-    Walker().WalkMakerNote(note, layout);
+    RunWalk([&](TDirectoryWalk &w) { w.WalkMakerNote(note, layout); });
 }
 
 const TWalkBudget &TImageInfo::Budget() const {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TagEntry.h"
 
 namespace exif {
@@ -232,6 +232,8 @@ private:
     std::unique_ptr<TDirectoryWalk> Walk;
 
     TDirectoryWalk &Walker();
+    template <typename TWalkFn>
+    void RunWalk(TWalkFn &&walk);
     // Appends an entry that `fill` builds in place.
     template <typename Fill>
     void AddBuiltEntry(Fill &&fill);

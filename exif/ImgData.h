@@ -1,8 +1,9 @@
 // TimgData: everything read from one image file. JPEG files are scanned
-// segment by segment up to the start of the compressed data; TIFF-structured
-// files (.tif, .tiff, .nef) are viewed whole, mapped read-only where the
-// system allows it. The container owns the file's bytes once; every reader
-// views them.
+// segment by segment up to the start of the compressed data; any other file
+// (a TIFF structure, a container) is read on demand as its readers reach its
+// bytes, into a range of addresses reserved for the whole file (read, not
+// mapped: see TPagedFile). The container owns the file's bytes once; every
+// reader views them.
 #pragma once
 
 #include <array>
@@ -13,9 +14,9 @@
 #include <string>
 #include <string_view>
 
+#include "bytes/EndInd.h"
+#include "bytes/FileSource.h"
 #include "containers/Container.h"
-#include "exif/EndInd.h"
-#include "exif/FileSource.h"
 #include "exif/ImageInfo.h"
 
 namespace iptc {

@@ -10,7 +10,8 @@
 
 namespace exif {
 
-// Texts are 8-bit Windows-1252 strings; byte buffers use the same type.
+// Texts are UTF-8 (a file's 8-bit text is converted when it is read); byte
+// buffers use the same type.
 using Bytes = std::string;
 
 // The values of the directory an entry belongs to, for a rendering function

@@ -1,6 +1,6 @@
 #include "exif/TextFormat.h"
 
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 #include <array>
 #include <charconv>

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 namespace exif {
 

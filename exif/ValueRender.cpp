@@ -8,10 +8,8 @@
 #include <limits>
 #include <optional>
 
-#include "exif/ImageInfo.h"
-#include "exif/TagTables.h"
+#include "bytes/Unicode.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 
 namespace exif {
 

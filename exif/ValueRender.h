@@ -10,7 +10,7 @@
 #include <variant>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TagEntry.h"
 
 namespace exif {

@@ -3,8 +3,8 @@
 #include <array>
 #include <string_view>
 
+#include "bytes/EndInd.h"
 #include "containers/Container.h"
-#include "exif/EndInd.h"
 #include "fuzz/FuzzChecks.h"
 #include "fuzz/FuzzTargets.h"
 

@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "bytes/Unicode.h"
 #include "exif/ImageInfo.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 #include "iptc/IptcData.h"
 
 namespace fuzzcheck {

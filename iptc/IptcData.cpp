@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
 

@@ -6,7 +6,7 @@
 #include <bit>
 #include <cmath>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"

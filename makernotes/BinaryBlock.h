@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TagEntry.h"
 
 namespace makernotes {

@@ -5,7 +5,7 @@
 #include <bit>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/ValueRender.h"
 #include "makernotes/BinaryBlock.h"
 #include "makernotes/MakerNoteData.h"

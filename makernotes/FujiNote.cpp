@@ -2,7 +2,7 @@
 // drive settings and the image count.
 #include <cctype>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"

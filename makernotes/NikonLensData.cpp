@@ -10,7 +10,7 @@
 #include <cmath>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"

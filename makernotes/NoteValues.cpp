@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 #include "exif/TextFormat.h"
 #include "exif/ValueRender.h"
 #include "makernotes/MakerNoteData.h"

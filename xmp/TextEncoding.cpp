@@ -59,16 +59,16 @@ bool DecodeUnit(std::string_view bytes, std::size_t &pos, TEncoding e, char32_t 
         c = unit;
         return true;
     }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) return (error = "an unpaired surrogate"), false;
-    if (unit < 0xD800 || unit > 0xDBFF) {
+    if (exif::IsLowSurrogate(unit)) return (error = "an unpaired surrogate"), false;
+    if (!exif::IsHighSurrogate(unit)) {
         pos += 2;
         c = unit;
         return true;
     }
     const uint32_t low = bytes.size() - pos >= 4 ? ReadUnit(bytes, pos + 2, e) : 0;
-    if (low < 0xDC00 || low > 0xDFFF) return (error = "an unpaired surrogate"), false;
+    if (!exif::IsLowSurrogate(low)) return (error = "an unpaired surrogate"), false;
     pos += 4;
-    c = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+    c = exif::JoinSurrogates(unit, low);
     return true;
 }
 

@@ -8,7 +8,7 @@
 // innermost binding, and duplicate attributes are found by sorting, so the
 // work stays linear in the input whatever its shape. Long runs of bytes
 // (the check, text, attribute values, whitespace) are scanned many bytes at
-// a time (exif/ByteScan.h).
+// a time (bytes/ByteScan.h).
 #include "xmp/XmlReader.h"
 
 #include <algorithm>
@@ -19,7 +19,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "exif/ByteScan.h"
+#include "bytes/ByteScan.h"
 #include "xmp/TextEncoding.h"
 
 namespace xmp {

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "bytes/EndInd.h"
 #include "containers/Container.h"
-#include "exif/EndInd.h"
 
 namespace chunkfiles {
 

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "bytes/FileSource.h"
 #include "containers/Container.h"
 #include "dialog/ParamsRows.h"
-#include "exif/FileSource.h"
 #include "exif/ImgData.h"
 #include "xmp/ExtendedXmp.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "ByteBuilders.h"
+#include "bytes/FileSource.h"
 #include "dialog/ParamsRows.h"
-#include "exif/FileSource.h"
 #include "exif/ImgData.h"
 
 using namespace testbytes;

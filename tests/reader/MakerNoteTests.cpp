@@ -632,6 +632,40 @@ TEST(MakerWalk, NoteShorterThanItsDirectoryReadsZerosAndStaysInside) {
     EXPECT_EQ(img->ErrorText.find("Error Detected"), std::string::npos);
 }
 
+// ------------------------------------------------------------ one entry body, two policies
+
+// The main directories and a maker note walk their entries with one body;
+// the same bytes read as each directory's policy says.
+TEST(EntryPolicy, AnAsciiValueIsItsTextInAMainDirectoryAndQuotedInAMakerNote) {
+    CameraFile f{"Canon", "Ab", "0210"};
+    const auto img = OpenCamera(
+        f, [](uint32_t v) { return NoteBytes(false, "", {NoteAscii(0x0009, "Ab"), NoteLong(false, 0x0008, {7})}, v); },
+        "policy-ascii");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_EQ(ValueOf(info, "Model"), "Ab");
+    EXPECT_EQ(MakerValue(info, "OwnerName"), "\"Ab\"");
+}
+
+// An UNDEFINED value ends at its first NUL in a main directory; in a maker
+// note only its trailing NULs are padding, and the bytes of a tag no row
+// describes are said, not shown, when they are no text.
+TEST(EntryPolicy, AnUndefinedValueEndsAtItsFirstZeroInAMainDirectoryAndKeepsItInAMakerNote) {
+    const std::string bytes("Ab\0cd\0\0", 7);
+    CameraFile f{"Canon", "IXUS", "0210"};
+    f.after = bytes;
+    const auto img = OpenCamera(
+        f,
+        [&](uint32_t v) {
+            return NoteBytes(false, "", {NoteUndefined(0x0009, bytes), NoteUndefined(0x00FE, "\x01\x02\x03\x04\x05")}, v);
+        },
+        "policy-undefined");
+    const TImageInfo &info = *img->ExifInfo();
+    EXPECT_NE(info.DumpText.find("Unknown = \"Ab\"\r\n"), std::string::npos) << info.DumpText;
+    EXPECT_EQ(MakerValue(info, "OwnerName"), std::string("\"Ab\0cd\"", 7));
+    EXPECT_EQ(WithoutPlaces(info.MakerDumpText),
+              std::string("\r\nOwnerName = \"Ab\0cd\"\r\nUnknown = (5 bytes of binary data)", 57));
+}
+
 // ------------------------------------------------------------ Canon arrays
 
 std::unique_ptr<TimgData> CanonArrayFile(uint16_t tag, std::initializer_list<unsigned> values,

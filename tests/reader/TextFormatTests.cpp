@@ -9,8 +9,8 @@
 #include <random>
 #include <string>
 
+#include "bytes/Unicode.h"
 #include "exif/TextFormat.h"
-#include "exif/Unicode.h"
 
 namespace {
 
@@ -58,6 +58,47 @@ TEST(TextFormat, EveryWindows1252ByteBecomesItsCharacter) {
         EXPECT_EQ(exif::Utf8ToWindows1252(std::string(n, 'a') + "\xC3\xC3\xA9" + "b"), std::string(n, 'a') + "?\xE9" + "b")
             << n;
     }
+}
+
+// The ASCII runs of a text are passed over a word at a time: the byte that
+// ends a run is found at every place of a text longer than several words,
+// in a whole word and in the bytes after the last.
+const std::string LongRun(40, 'a');
+
+std::string WithAt(std::size_t at, std::string_view special) {
+    return LongRun.substr(0, at) + std::string(special) + LongRun.substr(at);
+}
+
+TEST(TextFormat, TheEndOfAPrintableRunIsFoundAtEveryPlace) {
+    for (const char *special : {"\x1F", "\x7F", "\x80", "\xFF", "\t"})
+        for (std::size_t at = 0; at <= LongRun.size(); ++at) {
+            EXPECT_EQ(exif::PrintableAsciiEnd(WithAt(at, special), 0), at) << at;
+            EXPECT_EQ(exif::PrintableAsciiEnd(WithAt(at, special), at / 2), at) << at;
+        }
+    EXPECT_EQ(exif::PrintableAsciiEnd(LongRun + " ~", 3), LongRun.size() + 2);
+}
+
+TEST(TextFormat, AByteThatIsNoUtf8IsFoundAtEveryPlaceOfALongText) {
+    for (std::size_t at = 0; at <= LongRun.size(); ++at) {
+        EXPECT_FALSE(exif::IsValidUtf8(WithAt(at, "\xE9"))) << at;
+        EXPECT_FALSE(exif::IsValidUtf8(WithAt(at, "\xC3"))) << at;
+        EXPECT_TRUE(exif::IsValidUtf8(WithAt(at, "\xC3\xA9"))) << at;
+        // The ASCII before and after a character are copied by runs.
+        EXPECT_EQ(exif::Utf8ToWindows1252(WithAt(at, "\xC3\xA9")), WithAt(at, "\xE9")) << at;
+        EXPECT_EQ(exif::Utf8ToWindows1252(WithAt(at, "\xE2\x82\xAC\x01")), WithAt(at, "\x80\x01")) << at;
+    }
+}
+
+// Both byte orders join a surrogate pair into its one character; a lone
+// surrogate is U+FFFD, and the text ends at its first zero unit.
+TEST(TextFormat, Utf16SurrogatePairsBecomeOneCharacter) {
+    using namespace std::string_literals;
+    EXPECT_EQ(exif::TextOfUtf16("\xD8\x34\xDD\x1E\x00\x41"s, true), "\xF0\x9D\x84\x9E" "A");
+    EXPECT_EQ(exif::TextOfUtf16("\x34\xD8\x1E\xDD\x41\x00"s, false), "\xF0\x9D\x84\x9E" "A");
+    EXPECT_EQ(exif::TextOfUtf16("\xFF\xFE\x3D\xD8\x00\xDE"s, true), "\xF0\x9F\x98\x80");
+    EXPECT_EQ(exif::TextOfUtf16("\xD8\x34\x00\x41"s, true), "\xEF\xBF\xBD" "A");
+    EXPECT_EQ(exif::TextOfUtf16("\xDD\x1E\xD8\x34"s, true), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(exif::TextOfUtf16("\x00\x41\x00\x00\x00\x42"s, true), "A");
 }
 
 }  // namespace

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "bytes/EndInd.h"
 #include "dialog/ParamsRows.h"
-#include "exif/EndInd.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"

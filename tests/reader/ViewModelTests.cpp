@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "bytes/FileSource.h"
 #include "dialog/ParamsRows.h"
-#include "exif/FileSource.h"
 #include "exif/TagEntry.h"
 #include "exif/TextFormat.h"
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "ByteBuilders.h"
+#include "bytes/Unicode.h"
 #include "dialog/ParamsRows.h"
 #include "dialog/XmpRows.h"
-#include "exif/Unicode.h"
 
 using namespace testbytes;
 using params::GridRow;

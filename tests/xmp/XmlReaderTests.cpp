@@ -114,6 +114,22 @@ TEST(XmlReader, EachByteOfALongRunIsLookedAt) {
     }
 }
 
+// The other bytes that end a run of text (a reference, a carriage return,
+// a ']' that might close a CDATA section) and the end of a run of
+// whitespace inside a tag, at every place of a run longer than a block.
+TEST(XmlReader, EachStopOfALongTextOrSpaceRunIsFoundAtItsPlace) {
+    for (std::size_t at = 0; at < 40; ++at) {
+        const std::string before(at, 'x'), after(40 - at, 'y');
+        EXPECT_EQ(Record("<a>" + before + "&amp;]\r" + after + "</a>").Events,
+                  (Events{"S {}a", "T " + before + "&]\n" + after, "E {}a"}))
+            << at;
+        EXPECT_EQ(Record("<a>" + before + "]]>" + after + "</a>").Result.Offset, 3 + at) << at;
+        const std::string spaces = std::string(at + 2, ' ') + "\t\n\r";
+        EXPECT_EQ(Record("<a" + spaces + "b='1'" + spaces + "/>").Events, (Events{"S {}a", "A {}b=1", "E {}a"})) << at;
+        EXPECT_EQ(Record("<a" + spaces + "\x01/>").Result.Offset, 2 + spaces.size()) << at;
+    }
+}
+
 TEST(XmlReader, HostileDocumentsStopAtTheirBounds) {
     std::string deep;
     for (int i = 0; i < 100000; ++i) deep += "<a>";
@@ -173,17 +189,20 @@ TEST(XmlReader, TextStaysValidThroughTheTagAfterIt) {
 
 // Names whose ASCII start goes on in other characters, and a prefix bound
 // far out, then again among many bindings nearer in: each name resolves to
-// its innermost binding.
+// its innermost binding, and once the inner one ends, to the outer again
+// (found in the map of bindings, being too far out for the look-up over
+// the last few).
 TEST(XmlReader, NamesResolveToTheirInnermostBinding) {
     std::string many;
     for (int i = 0; i < 20; ++i) many += " xmlns:q" + std::to_string(i) + "='urn:q" + std::to_string(i) + "'";
     const std::string doc = "<r xmlns:p='urn:outer'><s" + many + "><p:a/><t xmlns:p='urn:inner'" + many +
-                            "><p:b q3:x='1'/></t><ab\xC3\xA9 x\xC3\xA9='2'/></s></r>";
+                            "><p:b q3:x='1'/></t><p:c/><ab\xC3\xA9 x\xC3\xA9='2'/></s></r>";
     const auto r = Record(doc);
     ASSERT_EQ(r.Result.Status, TXmlResult::Done) << r.Result.Error;
     const Events expected = {
         "S {}r", "S {}s", "S {urn:outer}a", "E {urn:outer}a",
         "S {}t", "S {urn:inner}b", "A {urn:q3}x=1", "E {urn:inner}b", "E {}t",
+        "S {urn:outer}c", "E {urn:outer}c",
         "S {}ab\xC3\xA9", "A {}x\xC3\xA9=2", "E {}ab\xC3\xA9", "E {}s", "E {}r",
     };
     EXPECT_EQ(r.Events, expected);

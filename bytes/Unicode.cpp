@@ -1,4 +1,4 @@
-#include "exif/Unicode.h"
+#include "bytes/Unicode.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include <iconv.h>
 #endif
 
-#include "exif/ByteScan.h"
+#include "bytes/ByteScan.h"
 
 namespace exif {
 
@@ -31,7 +31,7 @@ char32_t Windows1252Character(unsigned char b) {
     return b >= 0x80 && b <= 0x9F ? HighCharacters[b - 0x80u] : b;
 }
 
-// Eight bytes of text tested at once as one number (exif/ByteScan.h): a
+// Eight bytes of text tested at once as one number (bytes/ByteScan.h): a
 // byte's top bit, left in Tops by these tests, marks one that fails.
 using scan::Ones;
 using scan::Tops;
@@ -173,14 +173,14 @@ std::string TextOfUtf16(std::string_view utf16, bool bigEndian) {
     for (; i + 1 < utf16.size(); i += 2) {
         char32_t unit = unitAt(i);
         if (unit == 0) break;
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < utf16.size()) {
+        if (IsHighSurrogate(unit) && i + 3 < utf16.size()) {
             const char32_t next = unitAt(i + 2);
-            if (next >= 0xDC00 && next <= 0xDFFF) {
-                unit = 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00);
+            if (IsLowSurrogate(next)) {
+                unit = JoinSurrogates(unit, next);
                 i += 2;
             }
         }
-        AppendUtf8(out, unit >= 0xD800 && unit <= 0xDFFF ? Replacement : unit);
+        AppendUtf8(out, IsHighSurrogate(unit) || IsLowSurrogate(unit) ? Replacement : unit);
     }
     return out;
 }

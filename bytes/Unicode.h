@@ -18,6 +18,11 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t pos);
 // The code point of the well-formed sequence at `pos`, moving `pos` past it.
 char32_t NextCodePoint(std::string_view utf8, std::size_t &pos);
 void AppendUtf8(std::string &out, char32_t c);
+// UTF-16 spells a code point past U+FFFF as two units: a high surrogate
+// (D800-DBFF) then a low one (DC00-DFFF). Every UTF-16 decoder joins them here.
+constexpr bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+constexpr char32_t JoinSurrogates(char32_t high, char32_t low) { return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00); }
 bool IsValidUtf8(std::string_view bytes);
 // The end of the run of printable ASCII (0x20-0x7E) that starts at `from`:
 // most of any text, passed over eight bytes at a time.

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "exif/EndInd.h"
+#include "bytes/EndInd.h"
 
 namespace exif {
 

@@ -45,18 +45,16 @@ public:
     uint8_t ByteAt(Pos p) const;
     // 16-bit unsigned and 32-bit signed reads in the current byte order.
     // Reads of bytes in memory and wholly inside the buffer, nearly all of
-    // them, take the inline path.
+    // them, take the inline path; its bound is the one every read checks.
     uint16_t ReadWord(Pos p) const {
-        if (Loader || p < 1 || static_cast<uint64_t>(p - 1) + 2 > Buffer.size()) return ReadWordChecked(p);
-        const auto *b = reinterpret_cast<const unsigned char *>(Buffer.data()) + (p - 1);
-        return static_cast<uint16_t>(BigEndian ? (b[0] << 8) | b[1] : (b[1] << 8) | b[0]);
+        size_t i = 0;
+        if (Loader || !IndexOf(Buffer.size(), p, 2, i)) return ReadWordChecked(p);
+        return WordOf(Buffer.data() + i);
     }
     int32_t ReadLong(Pos p) const {
-        if (Loader || p < 1 || static_cast<uint64_t>(p - 1) + 4 > Buffer.size()) return ReadLongChecked(p);
-        const auto *b = reinterpret_cast<const unsigned char *>(Buffer.data()) + (p - 1);
-        const uint32_t v = BigEndian ? uint32_t{b[0]} << 24 | uint32_t{b[1]} << 16 | uint32_t{b[2]} << 8 | b[3]
-                                     : uint32_t{b[3]} << 24 | uint32_t{b[2]} << 16 | uint32_t{b[1]} << 8 | b[0];
-        return static_cast<int32_t>(v);
+        size_t i = 0;
+        if (Loader || !IndexOf(Buffer.size(), p, 4, i)) return ReadLongChecked(p);
+        return LongOf(Buffer.data() + i);
     }
     // A TIFF offset: 32 bits, unsigned (a classic TIFF reaches 4 GiB).
     uint32_t ReadOffset(Pos p) const { return static_cast<uint32_t>(ReadLong(p)); }
@@ -75,6 +73,27 @@ protected:
     const TByteLoader *Loader = nullptr;
 
 private:
+    // The one conversion from a 1-based position to a buffer index, and the
+    // one bound check: whether the n bytes at p lie wholly inside a buffer
+    // of `size` bytes (in unsigned arithmetic that cannot wrap), and the
+    // index of the first when they do.
+    static bool IndexOf(size_t size, Pos p, size_t n, size_t &index) {
+        if (p < 1) return false;
+        const uint64_t i = static_cast<uint64_t>(p - 1);
+        if (i > size || n > size - static_cast<size_t>(i)) return false;
+        index = static_cast<size_t>(i);
+        return true;
+    }
+    // The bytes at `b`, which lie inside the buffer, in the byte order.
+    uint16_t WordOf(const char *b) const {
+        const auto at = [b](int k) { return static_cast<unsigned>(static_cast<unsigned char>(b[k])); };
+        return static_cast<uint16_t>(BigEndian ? at(0) << 8 | at(1) : at(1) << 8 | at(0));
+    }
+    int32_t LongOf(const char *b) const {
+        const auto at = [b](int k) { return static_cast<uint32_t>(static_cast<unsigned char>(b[k])); };
+        return static_cast<int32_t>(BigEndian ? at(0) << 24 | at(1) << 16 | at(2) << 8 | at(3)
+                                              : at(3) << 24 | at(2) << 16 | at(1) << 8 | at(0));
+    }
     uint16_t ReadWordChecked(Pos p) const;
     int32_t ReadLongChecked(Pos p) const;
     // The bytes at buffer index i, n of them, loaded when they come on demand.

@@ -1,4 +1,4 @@
-#include "exif/FileSource.h"
+#include "bytes/FileSource.h"
 
 #include <algorithm>
 #include <atomic>
