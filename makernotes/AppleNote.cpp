@@ -156,8 +156,13 @@ std::string AppleRunTime(const std::string &, TRenderOut *out) {
     for (const auto &[key, value] : TBinaryPlist(out->Raw).IntegerPairs()) {
         const std::string_view name = RunTimeName(key);
         if (name.empty()) continue;
-        const std::string text = name == "RunTimeFlags" ? FlagsText(value) : exif::IntText(static_cast<int64_t>(value));
-        out->SubEntries.emplace_back(name, text);
+        const bool flags = name == "RunTimeFlags";
+        const std::string text = flags ? FlagsText(value) : exif::IntText(static_cast<int64_t>(value));
+        // The flags show as names; their number is what -n gives.
+        if (flags && value <= 0xFFFFFFFF)
+            out->SubEntries.emplace_back(name, text, exif::TypeLong, UnsignedBytes(value, 4, out->BigEndian));
+        else
+            out->SubEntries.emplace_back(name, text);
         lines += "\r\n" + std::string(name) + " = " + text;
     }
     return lines;
