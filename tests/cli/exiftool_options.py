@@ -162,16 +162,6 @@ class CsvColumns(OptionsCase):
         self.assertEqual(rows[2][1:], ["COOLPIX P6000", "NIKON", "F5.9"])
 
 
-# Each computed value, the file that shows it, exiftool's name for it.
-COMPOSITES = {
-    "ImageSize": "Canon_40D.jpg", "Megapixels": "Canon_40D.jpg", "Aperture": "Canon_40D.jpg",
-    "ShutterSpeed": "Canon_40D.jpg", "LightValue": "Canon_40D.jpg", "ScaleFactor35efl": "Canon_40D.jpg",
-    "FocalLength35efl": "Canon_40D.jpg", "CircleOfConfusion": "Canon_40D.jpg", "FOV": "Canon_40D.jpg",
-    "HyperfocalDistance": "Canon_40D.jpg", "SubSecCreateDate": "Canon_40D.jpg", "SubSecModifyDate": "Canon_40D.jpg",
-    "GPSDateTime": "DSCN0010.jpg", "DOF": "makers/Google.jpg", "DateTimeCreated": "makers/MWG.jpg",
-}
-
-
 def close(ours, theirs):
     """exifinfo's -n value against exiftool's: numbers within a thousandth,
     a list against exiftool's blank-separated numbers, texts alike."""
@@ -226,17 +216,6 @@ def jpeg_with_exif(ifd0, exif, gps):
 class CompositeValues(OptionsCase):
     def values(self, command, path):
         return json.loads(subprocess.run(command + [path], stdout=subprocess.PIPE, check=False).stdout)[0]
-
-    def test_each_composite_is_exiftools_on_a_file_that_has_it(self):
-        for name, file in COMPOSITES.items():
-            with self.subTest(composite=name, file=file):
-                path = os.path.join(DATA, file if "/" in file else "samples/" + file)
-                ours = self.values([EXIFINFO, "-j", "-n", "-G", f"-Composite:{name}"], path)
-                theirs = self.values(["exiftool", "-j", "-n", "-G1", f"-Composite:{name}"], path)
-                key = f"Composite:{name}"
-                self.assertIn(key, theirs)
-                self.assertIn(key, ours)
-                self.assertTrue(close(ours[key], theirs[key]), (ours[key], theirs[key]))
 
     def test_iptc_date_and_time_created_make_one_date_as_exiftool_makes_it(self):
         image = self.put("created.jpg", jpeg_with_iptc(dataset(2, 55, b"20240229") + dataset(2, 60, b"235901-0930")))
