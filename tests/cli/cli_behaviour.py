@@ -195,9 +195,12 @@ class KindByContent(ExifinfoCase):
         def little_memory():
             resource.setrlimit(resource.RLIMIT_DATA, (64 << 20, 64 << 20))
 
+        # AddressSanitizer's shadow memory alone passes such a limit.
+        with open(EXIFINFO, "rb") as binary:
+            sanitized = b"__asan_init" in binary.read()
         with open(path, "rb") as f:
             result = subprocess.run([EXIFINFO, "-"], stdin=f, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                    preexec_fn=little_memory)
+                                    preexec_fn=None if sanitized else little_memory)
         self.assertEqual(result.returncode, 1)
         self.assertIn(b"-: standard input holds more than the 128 MiB read of it; not read", result.stderr)
 
