@@ -219,7 +219,7 @@ std::span<const TLensRow> ALenses() { return SonyLenses; }
 std::span<const TLensRow> ELenses() { return SonyELenses; }
 
 using K = TBlockKind;
-constexpr uint16_t Byte = exif::TypeByte, Short = exif::TypeShort, Long = exif::TypeLong;
+constexpr uint16_t Short = exif::TypeShort, Long = exif::TypeLong;
 
 // clang-format off
 constexpr std::string_view ReleaseMode2Codes = "0:Normal,1:Continuous,2:Continuous - Exposure Bracketing,3:DRO or White Balance Bracketing,5:Continuous - Burst,6:Single Frame - Capture During Movie,7:Continuous - Sweep Panorama,8:Continuous - Anti-Motion Blur / Hand-held Twilight,9:Continuous - HDR,10:Continuous - Background defocus,13:Continuous - 3D Sweep Panorama,15:Continuous - High Resolution Sweep Panorama,16:Continuous - 3D Image,17:Continuous - Burst 2,18:Normal - iAuto+,19:Continuous - Speed/Advance Priority,20:Continuous - Multi Frame NR,23:Single-frame - Exposure Bracketing,26:Continuous Low,27:Continuous - High Sensitivity,28:Smile Shutter,29:Continuous - Tele-zoom Advance Priority,146:Single Frame - Movie Capture";
