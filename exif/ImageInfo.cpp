@@ -105,22 +105,8 @@ int32_t TImageInfo::AddEntry(TTagEntry &&entry) {
 
 void TImageInfo::AddMakerValue(const std::string &name, const std::string &value, uint16_t type,
                                std::string_view directory) {
-    if (!Builds(BuildEntries)) return;
-    try {
-        AddBuiltEntry([&](TTagEntry &e) {
-            e.MakerNote = 1;
-            e.DataType = type;
-            e.Tag = MakerValueTag;
-            e.Name = name;
-            e.Description = name;
-            e.Value = value;
-            e.Raw = value;
-            e.RawLength = static_cast<int32_t>(value.size());
-            e.Directory = directory;
-        });
-    } catch (const std::exception &) {
-        // A sub-entry that cannot be stored is simply missing.
-    }
+    // A text's bytes are the text itself.
+    AddMakerNumber(name, value, type, value, false, directory);
 }
 
 void TImageInfo::AddMakerNumber(const std::string &name, const std::string &value, uint16_t type,
