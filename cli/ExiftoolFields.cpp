@@ -221,16 +221,6 @@ std::vector<Field> ExiftoolFieldsOf(const params::ImageView &view, const std::ve
 
 namespace {
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yearOfEra = y - era * 400;
-    const int64_t dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + dayOfEra - 719468;
-}
-
 // The local zone's offset from UTC at `utc` (seconds since 1970), in seconds.
 int64_t LocalOffset(std::time_t utc) {
     const std::tm *local = std::localtime(&utc);
@@ -254,6 +244,15 @@ void AddFact(std::vector<params::GridRow> &rows, std::string_view name, std::str
 }
 
 }  // namespace
+
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yearOfEra = y - era * 400;
+    const int64_t dayOfYear = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+    return era * 146097 + dayOfEra - 719468;
+}
 
 std::string ExiftoolFileDate(int64_t utcSeconds, int64_t offsetSeconds) {
     const int64_t local = utcSeconds + offsetSeconds;

@@ -5,6 +5,7 @@
 // file; `--names=dialog` keeps them in JSON and CSV too.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +35,9 @@ std::string ExiftoolTimeStamp(std::span<const exif::TComponent> numbers);
 // zone's offset), and its FileName and FileSize when the view has no file
 // rows (a file without EXIF data). Standard input ("-") has none of these.
 void AddSystemFacts(const std::string &name, params::ImageView &view, bool numeric);
+
+// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d);
 
 // A time as exiftool writes a file's dates: "2024:05:01 13:45:10+02:00",
 // from the seconds since 1970 (UTC) and the local zone's offset in seconds.

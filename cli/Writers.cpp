@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "cli/ExiftoolFields.h"
 #include "cli/Selection.h"
 #include "cli/TextCodec.h"
 #include "exif/TextFormat.h"
@@ -173,16 +174,6 @@ private:
         return TerminalText(out);
     }
 };
-
-// Days since 1970-01-01 of a civil date (the proleptic Gregorian calendar).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 bool Digits(std::string_view text, size_t at, size_t n, int &value) {
     if (at + n > text.size()) return false;

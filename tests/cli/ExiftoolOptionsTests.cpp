@@ -9,27 +9,10 @@
 #include "cli/Options.h"
 #include "cli/Selection.h"
 #include "cli/Writers.h"
+#include "ParseArguments.h"
 
 namespace cli {
 namespace {
-
-struct Parsed {
-    Request Result;
-    Options Opts;
-    std::string Err;
-};
-
-Parsed Parse(std::initializer_list<const char *> arguments) {
-    std::vector<std::string> storage{"exifinfo"};
-    storage.insert(storage.end(), arguments.begin(), arguments.end());
-    std::vector<char *> argv;
-    for (std::string &a : storage) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    Parsed p;
-    std::string out;
-    p.Result = ParseOptions(static_cast<int>(storage.size()), argv.data(), p.Opts, out, p.Err);
-    return p;
-}
 
 TEST(ExiftoolOptions, DashDWithAPercentIsADateFormatAndWithOneCharacterTheDecimalSeparator) {
     const Parsed date = Parse({"-d", "%Y-%m-%d", "a.jpg"});

@@ -14,21 +14,9 @@
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
 #include "exif/TextFormat.h"
+#include "CommandOutput.h"
 
 namespace {
-
-std::string CommandOutput(const std::string &command, int &status) {
-    std::string out;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return out;
-    }
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    status = pclose(pipe);
-    return out;
-}
 
 struct TExiftool35 {
     std::string Scale, Focal35;  // "-" when exiftool computes none

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../ByteBuilders.h"
+#include "CommandOutput.h"
 #include "dialog/ParamsRows.h"
 #include "exif/ImageInfo.h"
 #include "exif/ImgData.h"
@@ -17,20 +18,6 @@
 using namespace testbytes;
 
 namespace {
-
-// Standard output of a shell command, and its exit status.
-std::string RunCommand(const std::string &command, int &status) {
-    std::string out;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return out;
-    }
-    char buffer[4096];
-    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-    status = pclose(pipe);
-    return out;
-}
 
 std::vector<std::string> Lines(const std::string &text) {
     std::vector<std::string> lines;
@@ -51,7 +38,7 @@ struct WrittenTag {
 
 TEST(ExiftoolWrittenTags, ReadAsExiftoolReadsThem) {
     int status = 0;
-    RunCommand("exiftool -ver", status);
+    CommandOutput("exiftool -ver", status);
     ASSERT_EQ(status, 0) << "exiftool is missing: scripts/ensure-packages.sh libimage-exiftool-perl";
 
     const WrittenTag tags[] = {
@@ -94,9 +81,9 @@ TEST(ExiftoolWrittenTags, ReadAsExiftoolReadsThem) {
         write += std::string(" '-") + t.Write + "'";
         read += std::string(" '-") + t.Read + "'";
     }
-    RunCommand(write + " '" + file.string() + "'", status);
+    CommandOutput(write + " '" + file.string() + "'", status);
     ASSERT_EQ(status, 0) << write;
-    const std::vector<std::string> expected = Lines(RunCommand(read + " '" + file.string() + "'", status));
+    const std::vector<std::string> expected = Lines(CommandOutput(read + " '" + file.string() + "'", status));
     ASSERT_EQ(expected.size(), std::size(tags));
 
     exif::TimgData img(exif::BuildAll, params::ReaderParts());
